@@ -1,0 +1,30 @@
+# The two commands of the README; each one installs what is missing first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup build run test bench format clean
+
+all: build
+
+setup:
+	./scripts/setup.sh
+
+build: setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./scripts/run.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen \
+		ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	./scripts/bench.sh $(BUILD)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-asan

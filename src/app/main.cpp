@@ -1,0 +1,55 @@
+// Vaskel: the main window is the program; everything starts from its load.
+
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// A termination request (log-off, shutdown, kill) ends the program as its own end command
+// does: the tray icon goes, the window settings are saved.
+void EndOnSignals(frmMain& w) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &w);
+    QObject::connect(notifier, &QSocketNotifier::activated, &w, [&w, notifier] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
+        notifier->setEnabled(false);
+        w.mnuEnd_Click();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vaskel"));
+    // The program stays resident with its window hidden; it ends only by its own command.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    frmMain w;
+    EndOnSignals(w);
+    if (!w.Form_Load())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,346 @@
+#include "frmMain.h"
+
+#include "Alarm.h"
+#include "MsgBox.h"
+#include "RunningTime.h"
+#include "SettingsStore.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kTimerInterval = 50000;
+
+const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"};
+
+// The design size of the main window: 7000 x 10000 twips.
+constexpr int kDesignWidth = 7000 / kTwipsPerPixel;
+constexpr int kDesignHeight = 10000 / kTwipsPerPixel;
+
+int ToTwips(int px) {
+    return px * kTwipsPerPixel;
+}
+int ToPixels(int twips) {
+    return int(std::lround(double(twips) / kTwipsPerPixel));
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
+    resize(kDesignWidth, kDesignHeight);
+
+    BuildCalendarArea();
+    BuildStatusBar();
+
+    // The timer counts from the moment the window exists; nothing stops it.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    Timer1->start();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::BuildCalendarArea() {
+    picBack = new QWidget(this);
+    picBack->setObjectName(QStringLiteral("picBack"));
+    picBack->setAutoFillBackground(true);
+    setCentralWidget(picBack);
+
+    imgBack = new QLabel(picBack);
+    imgBack->setObjectName(QStringLiteral("imgBack"));
+    imgBack->setScaledContents(true);
+    imgBack->lower();
+
+    lblYear = new QLabel(picBack);
+    lblYear->setObjectName(QStringLiteral("lblYear"));
+    lblMonth = new QLabel(picBack);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    lblJpnMonth = new QLabel(picBack);
+    lblJpnMonth->setObjectName(QStringLiteral("lblJpnMonth"));
+    for (int i = 0; i < 7; ++i) {
+        lblWeek[i] = new QLabel(picBack);
+        lblWeek[i]->setObjectName(QStringLiteral("lblWeek%1").arg(i));
+    }
+    for (int i = 0; i < 42; ++i) {
+        lblDay[i] = new QLabel(picBack);
+        lblDay[i]->setObjectName(QStringLiteral("lblDay%1").arg(i));
+        lblSchedule[i] = new QLabel(picBack);
+        lblSchedule[i]->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
+    }
+}
+
+void frmMain::BuildStatusBar() {
+    sbStatusBar = new QStatusBar(this);
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbStatusBar->setSizeGripEnabled(true);
+    setStatusBar(sbStatusBar);
+    for (int i = 0; i < 5; ++i) {
+        auto* p = new QLabel(sbStatusBar);
+        p->setObjectName(QString::fromLatin1(kPanelKeys[i]));
+        p->setFrameShape(QFrame::Panel);
+        p->setFrameShadow(QFrame::Sunken);
+        p->setContentsMargins(4, 0, 4, 0);
+        p->installEventFilter(this);
+        m_panels[i] = p;
+        if (i == 0)
+            sbStatusBar->addWidget(p, 1);
+        else
+            sbStatusBar->addPermanentWidget(p);
+    }
+    m_panels[1]->setText(QStringLiteral("ｱﾗｰﾑ"));
+    SetAlarmPanel(false);
+
+    // The date and time panels keep themselves up to date.
+    m_clock = new QTimer(this);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &frmMain::UpdateClockPanels);
+    m_clock->start();
+    UpdateClockPanels();
+}
+
+QLabel* frmMain::Panel(const QString& key) const {
+    for (int i = 0; i < 5; ++i) {
+        if (key == QLatin1String(kPanelKeys[i]))
+            return m_panels[i];
+    }
+    return nullptr;
+}
+
+void frmMain::SetAlarmPanel(bool on) {
+    QLabel* p = m_panels[2];
+    p->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    p->setFrameShadow(on ? QFrame::Raised : QFrame::Sunken);
+}
+
+void frmMain::UpdateClockPanels() {
+    const QDateTime now = QDateTime::currentDateTime();
+    m_panels[3]->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
+    m_panels[4]->setText(now.toString(QStringLiteral("HH:mm")));
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool frmMain::Form_Load() {
+    G_blnEnd = false;
+    const auto fail = [this] {
+        DiscardDB();
+        G_blnEnd = true;
+        Shutdown();
+        return false;
+    };
+    if (!VersionUp())
+        return fail();
+    if (!OpenDB())
+        return fail();
+    if (!InitMain())
+        return fail();
+    if (G_opt.StartUp == 1 && !GetSchedule(Today()).isEmpty()) {
+        // The today's-schedule window reads through the start-up connection; a timer tick
+        // meanwhile works inside it instead of replacing it.
+        SetConnectionHeld(true);
+        ShowTodaySchedule();
+        SetConnectionHeld(false);
+    }
+    if (!CloseDB())
+        return fail();
+
+    G_intYear = 0;
+    G_intMonth = 0;
+    G_datSelect = Today();
+    lblYear->move(10, 5);
+    lblMonth->move(0, 10);
+    S_Resize();
+    S_DispCal(G_datSelect.year(), G_datSelect.month());
+
+    m_started = true;
+    if (G_opt.Stationed && G_opt.TaskTray == 1)
+        HideToTray();
+    else
+        show();
+    return true;
+}
+
+bool frmMain::InitMain() {
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    ReadStartupSettings(G_opt);
+    if (G_opt.WindowSave == 1) {
+        if (G_opt.WindowState == 1)
+            setWindowState(Qt::WindowMinimized);
+        else if (G_opt.WindowState == 2)
+            setWindowState(Qt::WindowMaximized);
+        if (WindowStateCode() == 0) {
+            move(ToPixels(G_opt.WindowLeft), ToPixels(G_opt.WindowTop));
+            resize(ToPixels(G_opt.WindowWidth), ToPixels(G_opt.WindowHeight));
+            // The stored size is the outer frame; the frame is known only once shown.
+            m_geometryPending = true;
+            m_pendingOuterSize = size();
+        }
+    }
+    ApplyBackground();
+    if (G_opt.Stationed)
+        AddTrayIcon();
+
+    const auto failed = [this] {
+        MsgBox(QStringLiteral("初期処理に失敗しました。\r\n") + DbErrorText(), MsgButtons::OK,
+               MsgIcon::Critical, windowTitle());
+        return false;
+    };
+    if (!RecordRunningTimeAtStart(Now()))
+        return failed();
+    if (!LoadAlarm())
+        return failed();
+    SetAlarmPanel(G_blnAlarm);
+    return true;
+}
+
+void frmMain::ApplyBackground() {
+    QPalette pal = picBack->palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(G_opt.BackColor));
+    picBack->setPalette(pal);
+    // A picture that has gone missing since it was chosen leaves the background plain.
+    QPixmap pic;
+    if (G_opt.BackPic && !G_opt.BackPicPath.isEmpty() && QFileInfo(G_opt.BackPicPath).isFile())
+        pic.load(G_opt.BackPicPath);
+    imgBack->setPixmap(pic);
+    imgBack->setVisible(!pic.isNull());
+}
+
+void frmMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_geometryPending) {
+        m_geometryPending = false;
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (!frame.isEmpty())
+            resize(m_pendingOuterSize - frame);
+    }
+}
+
+// ---------------------------------------------------------------- timer
+
+void frmMain::Timer1_Timer() {}
+
+// ---------------------------------------------------------------- layout and drawing
+
+void frmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    S_Resize();
+}
+
+void frmMain::S_Resize() {}
+
+void frmMain::S_DispCal(int year, int month) {
+    G_intYear = qint16(year);
+    G_intMonth = qint16(month);
+}
+
+bool frmMain::F_ReadDat(int, int) {
+    return true;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- residency and shutdown
+
+bool frmMain::TrayUsable() const {
+    return false;
+}
+
+void frmMain::HideToTray() {
+    if (TrayUsable()) {
+        hide();
+        return;
+    }
+    // No notification area: the window must stay reachable, so it is only minimised.
+    if (!m_trayNoticeShown) {
+        m_trayNoticeShown = true;
+        MsgBox(QStringLiteral("この環境にはタスクトレイがないため、Vaskelは最小化して常駐します。"
+                              "\r\nVaskelを終了するには「ﾌｧｲﾙ」メニューの「終了」を選んで下さい。"),
+               MsgButtons::OK, MsgIcon::Information, windowTitle());
+    }
+    showMinimized();
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    if (!m_ended && !G_blnEnd && G_opt.Stationed) {
+        e->ignore();
+        HideToTray();
+        return;
+    }
+    Shutdown();
+    e->accept();
+}
+
+void frmMain::mnuExit_Click() {
+    // Without a notification area the tray's end command cannot be reached; this one stands in.
+    if (G_opt.Stationed && TrayUsable()) {
+        close();
+        return;
+    }
+    mnuEnd_Click();
+}
+
+void frmMain::mnuEnd_Click() {
+    G_blnEnd = true;
+    close();
+}
+
+int frmMain::WindowStateCode() const {
+    const Qt::WindowStates s = windowState();
+    if (s & Qt::WindowMinimized)
+        return 1;
+    if (s & Qt::WindowMaximized)
+        return 2;
+    return 0;
+}
+
+void frmMain::Shutdown() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    Timer1->stop();
+    RemoveTrayIcon();
+    const QRect outer = frameGeometry();
+    SaveWindowSettings(G_opt, WindowStateCode(),
+                       QRect(ToTwips(outer.x()), ToTwips(outer.y()), ToTwips(outer.width()),
+                             ToTwips(outer.height())));
+    // The store's file exists after every run, so that the user finds where options live.
+    const QString ini = SettingsFilePath();
+    if (m_started && !QFileInfo::exists(ini)) {
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        QFile f(ini);
+        if (f.open(QIODevice::WriteOnly))
+            f.close();
+    }
+    // Unload every other window, the most recent first.
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        if (*it != this && (*it)->isVisible())
+            (*it)->close();
+    }
+    hide();
+    QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------- hooks of later subsystems
+
+void frmMain::ShowTodaySchedule() {}
+void frmMain::AddTrayIcon() {}
+void frmMain::RemoveTrayIcon() {}

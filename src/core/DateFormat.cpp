@@ -1,0 +1,186 @@
+#include "DateFormat.h"
+
+#include <array>
+
+namespace {
+
+const std::array<Era, 5>& Eras() {
+    static const std::array<Era, 5> eras = {{
+        {QDate(1868, 9, 8), QStringLiteral("M"), QStringLiteral("明"), QStringLiteral("明治")},
+        {QDate(1912, 7, 30), QStringLiteral("T"), QStringLiteral("大"), QStringLiteral("大正")},
+        {QDate(1926, 12, 25), QStringLiteral("S"), QStringLiteral("昭"), QStringLiteral("昭和")},
+        {QDate(1989, 1, 8), QStringLiteral("H"), QStringLiteral("平"), QStringLiteral("平成")},
+        {QDate(2019, 5, 1), QStringLiteral("R"), QStringLiteral("令"), QStringLiteral("令和")},
+    }};
+    return eras;
+}
+
+const char* const kMonthShort[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kMonthLong[] = {"January",   "February", "March",    "April",
+                                  "May",       "June",     "July",     "August",
+                                  "September", "October",  "November", "December"};
+// Sunday first.
+const char* const kWeekShort[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kWeekLong[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+const char16_t* const kWeekKanji[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
+
+QString Two(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+int RunLength(const QString& p, int i, QChar c) {
+    int n = 0;
+    while (i + n < p.size() && p.at(i + n).toLower() == c)
+        ++n;
+    return n;
+}
+
+} // namespace
+
+const Era* EraOf(const QDate& d) {
+    const auto& eras = Eras();
+    for (auto it = eras.rbegin(); it != eras.rend(); ++it) {
+        if (d >= it->start)
+            return &*it;
+    }
+    return nullptr;
+}
+
+int EraYear(const QDate& d) {
+    const Era* e = EraOf(d);
+    return e ? d.year() - e->start.year() + 1 : d.year();
+}
+
+QString FormatDate(const QDate& d, const QString& pattern) {
+    return FormatDate(QDateTime(d, QTime(0, 0)), pattern);
+}
+
+QString FormatDate(const QDateTime& t, const QString& pattern) {
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    const int wd = d.dayOfWeek() % 7; // 0 = Sunday
+    QString out;
+    out.reserve(pattern.size() * 2);
+    int i = 0;
+    while (i < pattern.size()) {
+        const QChar c = pattern.at(i).toLower();
+        const int run = RunLength(pattern, i, c);
+        int used = 0;
+        switch (c.unicode()) {
+        case 'y':
+            if (run >= 4) {
+                out += QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
+                used = 4;
+            } else if (run >= 2) {
+                out += Two(d.year() % 100);
+                used = 2;
+            }
+            break;
+        case 'm':
+            used = qMin(run, 4);
+            if (used == 1)
+                out += QString::number(d.month());
+            else if (used == 2)
+                out += Two(d.month());
+            else if (used == 3)
+                out += QLatin1String(kMonthShort[d.month() - 1]);
+            else
+                out += QLatin1String(kMonthLong[d.month() - 1]);
+            break;
+        case 'd':
+            used = qMin(run, 4);
+            if (used == 1)
+                out += QString::number(d.day());
+            else if (used == 2)
+                out += Two(d.day());
+            else if (used == 3)
+                out += QLatin1String(kWeekShort[wd]);
+            else
+                out += QLatin1String(kWeekLong[wd]);
+            break;
+        case 'a':
+            if (run >= 4) {
+                out += QString::fromUtf16(kWeekKanji[wd]) + QStringLiteral("曜日");
+                used = 4;
+            } else if (run == 3) {
+                out += QString::fromUtf16(kWeekKanji[wd]);
+                used = 3;
+            }
+            break;
+        case 'g': {
+            used = qMin(run, 3);
+            const Era* e = EraOf(d);
+            if (e)
+                out += used == 1 ? e->initial : used == 2 ? e->kanji : e->name;
+            break;
+        }
+        case 'e':
+            used = qMin(run, 2);
+            out += used == 1 ? QString::number(EraYear(d)) : Two(EraYear(d));
+            break;
+        case 'h':
+            used = qMin(run, 2);
+            out += used == 1 ? QString::number(tm.hour()) : Two(tm.hour());
+            break;
+        case 'n':
+            used = qMin(run, 2);
+            out += used == 1 ? QString::number(tm.minute()) : Two(tm.minute());
+            break;
+        default:
+            break;
+        }
+        if (used == 0) {
+            out += pattern.at(i);
+            used = 1;
+        }
+        i += used;
+    }
+    return out;
+}
+
+QString YearFormatPattern(int option) {
+    switch (option) {
+    case 0:
+        return QStringLiteral("'yy");
+    case 1:
+        return QStringLiteral("yyyy");
+    case 2:
+        return QStringLiteral("g.e");
+    case 3:
+        return QStringLiteral("gg e");
+    case 4:
+        return QStringLiteral("ggg e年");
+    default:
+        return QString();
+    }
+}
+
+QString MonthFormatPattern(int option) {
+    switch (option) {
+    case 0:
+        return QStringLiteral("m");
+    case 1:
+        return QStringLiteral("mmm");
+    case 2:
+        return QStringLiteral("mmmm");
+    default:
+        return QString();
+    }
+}
+
+QString WeekFormatPattern(int option) {
+    switch (option) {
+    case 0:
+        return QStringLiteral("aaa");
+    case 1:
+        return QStringLiteral("aaaa");
+    case 2:
+        return QStringLiteral("ddd");
+    case 3:
+        return QStringLiteral("dddd");
+    default:
+        return QString();
+    }
+}

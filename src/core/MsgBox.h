@@ -1,0 +1,38 @@
+// Every message box of the program goes through MsgBox, so that tests can record what would
+// be shown and choose the answer without a window.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+enum class MsgIcon { Critical, Warning, Information, Question };
+enum class MsgButtons { OK, OKCancel }; // OKCancel has Cancel as its default button
+enum class MsgResult { OK, Cancel };
+
+struct MsgRecord {
+    QString text;
+    QString title;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+// Shows a modal message box over the active window and returns the answer.
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title);
+
+// Replaces the real message box (tests); an empty function restores it.
+using MsgBoxHook = std::function<MsgResult(const MsgRecord&)>;
+void SetMsgBoxHook(MsgBoxHook hook);
+
+// The colour and file choosers, replaceable the same way. A chooser returns false when the
+// user cancelled.
+using ColorChooserHook = std::function<bool(quint32& bgr)>;
+using FileChooserHook =
+    std::function<bool(bool save, const QString& title, const QString& filter, QString& path)>;
+void SetColorChooserHook(ColorChooserHook hook);
+void SetFileChooserHook(FileChooserHook hook);
+bool ChooseColor(QWidget* parent, quint32& bgr);
+bool ChooseFile(QWidget* parent, bool save, const QString& title, const QString& filter,
+                QString& path);

@@ -1,0 +1,81 @@
+// The schema check that runs first at every start, and the upgrade of older databases.
+
+#include "MsgBox.h"
+#include "frmVersionUp.h"
+#include "mdlVaskel.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace {
+
+// Versions are compared as fixed-point numbers with four decimals, so that a stored
+// single-precision 1.03 equals the program's 1.03.
+qint64 Fixed(double v) {
+    return std::llround(v * 10000.0);
+}
+
+QString Format000(double v) {
+    return QString::number(v, 'f', 2);
+}
+
+} // namespace
+
+QString VersionUpNoticeText(double stored, double program) {
+    return QStringLiteral("Vaskelの Ver.") + Format000(stored) + QStringLiteral(" から、") +
+           Format000(program) + QStringLiteral(" にバージョンアップ中です...");
+}
+
+double ProgramVersion() {
+    return kVersionMajor + kVersionMinor / 100.0;
+}
+
+bool VersionUp() {
+    if (!OpenDB())
+        return false;
+
+    // A database from before the version table (or with an empty one) counts as version 1.
+    double stored = 1.0;
+    {
+        Recordset rs;
+        if (rs.open(QStringLiteral("SELECT ver FROM T_Version")) && !rs.eof() && !rs.isNull(0))
+            stored = std::round(rs.real("ver") * 10000.0) / 10000.0;
+    }
+    const double program = ProgramVersion();
+    if (Fixed(stored) >= Fixed(program)) {
+        CloseDB();
+        return true;
+    }
+
+    frmVersionUp notice;
+    notice.lblVersion->setText(VersionUpNoticeText(stored, program));
+    notice.show();
+    QCoreApplication::processEvents();
+
+    bool ok = true;
+    if (Fixed(stored) < Fixed(1.03)) {
+        ok = ExecDirect(QStringLiteral("CREATE TABLE T_Version (ver SINGLE)")) &&
+             ExecDirect(QStringLiteral("INSERT INTO T_Version (ver) VALUES (1.03)")) &&
+             ExecDirect(QStringLiteral("CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE)")) &&
+             ExecDirect(
+                 QStringLiteral("CREATE INDEX StartEndTime ON T_WorkTime (StartTime, EndTime)"));
+    }
+    if (ok && Fixed(stored) < Fixed(1.06))
+        ok = ExecDirect(
+            QStringLiteral("CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT)"));
+    if (ok)
+        ok = ExecDirect(QStringLiteral("UPDATE T_Version SET ver = ") + Format000(program));
+
+    if (!ok) {
+        // Nothing of the upgrade may reach the file: it stays at its old version.
+        DiscardDB();
+        notice.close();
+        MsgBox(QStringLiteral("バージョンアップ処理に失敗しました。"), MsgButtons::OK,
+               MsgIcon::Critical, QStringLiteral("バージョンアップ更新処理"));
+        return false;
+    }
+    notice.close();
+    // Unlike a mere version read, an upgrade that could not be committed has not happened.
+    return CloseDB();
+}

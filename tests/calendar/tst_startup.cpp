@@ -1,0 +1,207 @@
+// Start-up and shutdown of the main window.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "mdlVaskel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QtTest>
+
+class tst_startup : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void upgradesAnOldDatabaseAndRuns();
+    void failsWithoutAUsableDatabase_data();
+    void failsWithoutAUsableDatabase();
+    void failingInitMainCommitsNothing();
+    void restoresAMaximisedWindowAndSavesOnlyItsState();
+    void restoresSavedGeometry();
+    void residentCloseKeepsTheWindowReachable();
+    void endingSavesNothingWhenWindowSaveIsOff();
+    void startsInTheTrayWhenAsked();
+    void missingBackgroundPictureIsIgnored();
+
+private:
+    QString iniValue(const TestEnv& env, const char* key) const {
+        QSettings s(env.settingsFile(), QSettings::IniFormat);
+        return s.value(QStringLiteral("Calender/") + QLatin1String(key)).toString();
+    }
+    std::unique_ptr<ClockOverride> clock;
+};
+
+void tst_startup::init() {
+    G_opt = Options();
+    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 30, 0)));
+}
+
+void tst_startup::cleanup() {
+    clock.reset();
+}
+
+void tst_startup::upgradesAnOldDatabaseAndRuns() {
+    TestEnv env(TestEnv::Schema::V100);
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.HasEnded());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Vaskel"));
+    QVERIFY(!CurrentConnection());
+    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
+    QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
+    QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
+    // The start opened a running period.
+    QCOMPARE(env.column(QStringLiteral("SELECT StartTime || '/' || EndTime FROM T_WorkTime")),
+             QStringList{"2004-03-15 09:30:00/2004-03-15 09:30:00"});
+    QCOMPARE(G_datSelect, QDate(2004, 3, 15));
+    QCOMPARE(w.Panel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
+    QCOMPARE(w.Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
+    QCOMPARE(w.Timer1->interval(), 50000);
+    QVERIFY(w.Timer1->isActive());
+    QVERIFY(msgs.messages.empty());
+
+    QVERIFY(!QFile::exists(env.settingsFile()));
+    w.mnuEnd_Click();
+    QVERIFY(w.HasEnded());
+    QVERIFY(!w.isVisible());
+    QVERIFY(QFile::exists(env.settingsFile()));
+}
+
+void tst_startup::failsWithoutAUsableDatabase_data() {
+    QTest::addColumn<bool>("writeJunk");
+    QTest::newRow("no database") << false;
+    QTest::newRow("not a database") << true;
+}
+
+void tst_startup::failsWithoutAUsableDatabase() {
+    QFETCH(bool, writeJunk);
+    TestEnv env(TestEnv::Schema::None);
+    if (writeJunk) {
+        QFile f(env.dbPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("hello");
+    }
+    const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(!w.Form_Load());
+    QVERIFY(w.HasEnded());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(msgs.texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
+    QCOMPARE(QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void tst_startup::failingInitMainCommitsNothing() {
+    TestEnv env;
+    env.exec(QStringLiteral("DROP TABLE T_Alarm"));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(!w.Form_Load());
+    QCOMPARE(msgs.messages.size(), size_t(1));
+    QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
+    QVERIFY(msgs.messages.front().text.contains(QStringLiteral("T_Alarm")));
+    QCOMPARE(msgs.messages.front().title, QStringLiteral("Vaskel"));
+    QCOMPARE(msgs.messages.front().icon, MsgIcon::Critical);
+    // The running period written before the failure was not committed.
+    QCOMPARE(env.count(QStringLiteral("T_WorkTime")), 0);
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
+    TestEnv env;
+    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    WriteSettingText(SettingKey::WindowState, QStringLiteral("2"));
+    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    QVERIFY(w.windowState() & Qt::WindowMaximized);
+    w.mnuEnd_Click();
+    QCOMPARE(iniValue(env, "WindowState"), QStringLiteral("2"));
+    QCOMPARE(iniValue(env, "WindowLeft"), QStringLiteral("1500"));
+    QCOMPARE(iniValue(env, "WindowWidth"), QStringLiteral("4500"));
+    QVERIFY(iniValue(env, "WindowHeight").isEmpty());
+}
+
+void tst_startup::restoresSavedGeometry() {
+    TestEnv env;
+    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
+    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
+    WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
+    w.resize(700, 520);
+    w.mnuEnd_Click();
+    QCOMPARE(iniValue(env, "WindowState"), QStringLiteral("0"));
+    QCOMPARE(iniValue(env, "WindowWidth"), QString::number(w.frameGeometry().width() * 15));
+    QCOMPARE(iniValue(env, "WindowHeight"), QString::number(w.frameGeometry().height() * 15));
+    QCOMPARE(iniValue(env, "WindowLeft"), QString::number(w.frameGeometry().x() * 15));
+}
+
+void tst_startup::residentCloseKeepsTheWindowReachable() {
+    TestEnv env;
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    // Closing twice: the program keeps running, minimised, and says why only once.
+    QVERIFY(!w.close());
+    QVERIFY(!w.close());
+    QVERIFY(!w.HasEnded());
+    QVERIFY(w.windowState() & Qt::WindowMinimized);
+    QCOMPARE(msgs.messages.size(), size_t(1));
+    QCOMPARE(msgs.messages.front().icon, MsgIcon::Information);
+    // Without a notification area the file menu's exit ends the program.
+    w.mnuExit_Click();
+    QVERIFY(w.HasEnded());
+}
+
+void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
+    TestEnv env;
+    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    // Not resident: closing ends the program.
+    QVERIFY(w.close());
+    QVERIFY(w.HasEnded());
+    QVERIFY(iniValue(env, "WindowState").isEmpty());
+    QVERIFY(iniValue(env, "WindowLeft").isEmpty());
+    QVERIFY(msgs.messages.empty());
+}
+
+void tst_startup::startsInTheTrayWhenAsked() {
+    TestEnv env;
+    WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    QVERIFY(!w.HasEnded());
+    // Without a notification area it starts minimised rather than invisible.
+    QVERIFY(w.windowState() & Qt::WindowMinimized);
+}
+
+void tst_startup::missingBackgroundPictureIsIgnored() {
+    TestEnv env;
+    WriteSettingText(SettingKey::BackPic, QStringLiteral("True"));
+    WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
+    WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    QVERIFY(msgs.messages.empty());
+    QVERIFY(w.imgBack->pixmap().isNull());
+    QCOMPARE(w.picBack->palette().color(QPalette::Window), QColor(0, 255, 0));
+}
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"

@@ -1,0 +1,64 @@
+// Shared fixtures of the tests: a program folder with a database in a temporary folder, a
+// private settings store, a settable clock and a recorder of message boxes.
+#pragma once
+
+#include "MsgBox.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+// Records every message box instead of showing it and answers from a queue (OK when empty).
+class MsgRecorder {
+public:
+    MsgRecorder();
+    ~MsgRecorder();
+    std::vector<MsgRecord> messages;
+    std::deque<MsgResult> answers;
+    QStringList texts() const;
+    void clear() { messages.clear(); }
+};
+
+// A temporary program folder and settings store, made anew for every test.
+class TestEnv {
+public:
+    enum class Schema { V100, V103, V106, None };
+    explicit TestEnv(Schema schema = Schema::V106);
+    ~TestEnv();
+
+    QString dir() const { return m_dir.path(); }
+    QString dbPath() const;
+    QString settingsFile() const;
+
+    // Runs statements on the database through a connection of the test's own.
+    bool exec(const QString& sql, const std::vector<QVariant>& params = {}) const;
+    // The first column of every row of a query, as text.
+    QStringList column(const QString& sql, const std::vector<QVariant>& params = {}) const;
+    QString scalar(const QString& sql, const std::vector<QVariant>& params = {}) const;
+    int count(const QString& table) const;
+    bool tableExists(const QString& name) const;
+    bool indexExists(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Sets the present time for the lifetime of the object.
+class ClockOverride {
+public:
+    explicit ClockOverride(const QDateTime& t);
+    ~ClockOverride();
+    void set(const QDateTime& t) { *m_now = t; }
+    void advanceSecs(qint64 s) { *m_now = m_now->addSecs(s); }
+
+private:
+    std::shared_ptr<QDateTime> m_now;
+};
+
+// Upgrades a base database to a later schema version by the statements of the upgrade.
+bool MakeSchema(const QString& path, TestEnv::Schema schema);

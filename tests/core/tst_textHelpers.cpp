@@ -1,0 +1,180 @@
+// Value helpers and the byte-width helpers that lay out the lists.
+
+#include "mdlVaskel.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+class tst_textHelpers : public QObject {
+    Q_OBJECT
+private slots:
+    void nz();
+    void quoteSql_data();
+    void quoteSql();
+    void lenA_data();
+    void lenA();
+    void cuts_data();
+    void cuts();
+    void padA_data();
+    void padA();
+    void lastDayOfMonth();
+    void dateSerialCarries();
+    void gridStart();
+    void colours();
+    void selectAllText();
+};
+
+void tst_textHelpers::nz() {
+    QCOMPARE(Nz(QVariant(), QStringLiteral("x")).toString(), QStringLiteral("x"));
+    QCOMPARE(Nz(QVariant(QMetaType::fromType<QString>()), 5).toInt(), 5);
+    QCOMPARE(Nz(QStringLiteral(""), QStringLiteral("x")).toString(), QString());
+    QCOMPARE(Nz(0, 7).toInt(), 0);
+}
+
+void tst_textHelpers::quoteSql_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("single quote, mode 1")
+        << QVariant(QStringLiteral("It's")) << 1 << QStringLiteral("It''s");
+    QTest::newRow("double quotes untouched in mode 1")
+        << QVariant(QStringLiteral("say \"hi\"")) << 1 << QStringLiteral("say \"hi\"");
+    QTest::newRow("double quotes, mode 2")
+        << QVariant(QStringLiteral("say \"hi\"")) << 2 << QStringLiteral("say \"\"hi\"\"");
+    QTest::newRow("single quote untouched in mode 2")
+        << QVariant(QStringLiteral("It's")) << 2 << QStringLiteral("It's");
+    QTest::newRow("other mode copies")
+        << QVariant(QStringLiteral("'\"")) << 3 << QStringLiteral("'\"");
+    QTest::newRow("null") << QVariant() << 2 << QString();
+    QTest::newRow("empty") << QVariant(QString()) << 1 << QString();
+    QTest::newRow("kanji and line break")
+        << QVariant(QStringLiteral("会議\"A\"\r\n")) << 2 << QStringLiteral("会議\"\"A\"\"\r\n");
+}
+
+void tst_textHelpers::quoteSql() {
+    QFETCH(QVariant, value);
+    QFETCH(int, mode);
+    QFETCH(QString, expected);
+    QCOMPARE(QuoteSQL(value, qint16(mode)), expected);
+}
+
+void tst_textHelpers::lenA_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("bytes");
+    QTest::newRow("ascii") << QStringLiteral("ab") << 2;
+    QTest::newRow("kanji") << QStringLiteral("予定") << 4;
+    QTest::newRow("half-width katakana") << QStringLiteral("ｱﾗ") << 2;
+    QTest::newRow("full-width katakana") << QStringLiteral("アラ") << 4;
+    QTest::newRow("mixed") << QStringLiteral("ｷｬﾝｾﾙ OK 取消") << 13;
+    QTest::newRow("full-width blank") << QStringLiteral("　") << 2;
+    QTest::newRow("emoji counts as one double-byte character") << QStringLiteral("😀") << 2;
+    QTest::newRow("empty") << QString() << 0;
+}
+
+void tst_textHelpers::lenA() {
+    QFETCH(QString, text);
+    QFETCH(int, bytes);
+    QCOMPARE(LenA(text), bytes);
+}
+
+void tst_textHelpers::cuts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::newRow("ascii") << QStringLiteral("abcdef") << 3 << QStringLiteral("abc")
+                           << QStringLiteral("def");
+    QTest::newRow("whole kanji") << QStringLiteral("予定表") << 4 << QStringLiteral("予定")
+                                 << QStringLiteral("定表");
+    // A cut through a double-byte character leaves that character out: no garbage.
+    QTest::newRow("through a kanji")
+        << QStringLiteral("予定表") << 3 << QStringLiteral("予") << QStringLiteral("表");
+    QTest::newRow("half-width katakana")
+        << QStringLiteral("ｱｲｳｴ") << 3 << QStringLiteral("ｱｲｳ") << QStringLiteral("ｲｳｴ");
+    QTest::newRow("trailing blanks removed")
+        << QStringLiteral("ab  cd  ") << 4 << QStringLiteral("ab") << QStringLiteral("cd");
+    QTest::newRow("day number and tags")
+        << QStringLiteral(" 5［元日］") << 2 << QStringLiteral(" 5") << QStringLiteral("］");
+    QTest::newRow("longer than the text")
+        << QStringLiteral("ab") << 10 << QStringLiteral("ab") << QStringLiteral("ab");
+    QTest::newRow("zero") << QStringLiteral("ab") << 0 << QString() << QString();
+    QTest::newRow("emoji kept whole")
+        << QStringLiteral("a😀b") << 3 << QStringLiteral("a😀") << QStringLiteral("😀b");
+}
+
+void tst_textHelpers::cuts() {
+    QFETCH(QString, text);
+    QFETCH(int, n);
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    QCOMPARE(LeftA(text, n), left);
+    QCOMPARE(RightA(text, n), right);
+}
+
+void tst_textHelpers::padA_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("right-aligned") << QStringLiteral("ab") << 1 << 5 << QStringLiteral("   ab");
+    QTest::newRow("left-aligned") << QStringLiteral("ab") << 2 << 5 << QStringLiteral("ab   ");
+    QTest::newRow("any other value is left")
+        << QStringLiteral("ab") << 0 << 3 << QStringLiteral("ab ");
+    QTest::newRow("kanji pads by bytes")
+        << QStringLiteral("予定") << 2 << 9 << QStringLiteral("予定     ");
+    QTest::newRow("exact width") << QStringLiteral("abc") << 2 << 3 << QStringLiteral("abc");
+    QTest::newRow("cut and trailing blanks lost")
+        << QStringLiteral("ab  cdef") << 2 << 4 << QStringLiteral("ab");
+    QTest::newRow("cut through a kanji")
+        << QStringLiteral("あいう") << 2 << 5 << QStringLiteral("あい");
+}
+
+void tst_textHelpers::padA() {
+    QFETCH(QString, text);
+    QFETCH(int, alignment);
+    QFETCH(int, width);
+    QFETCH(QString, expected);
+    QCOMPARE(PadA(text, quint8(alignment), width), expected);
+}
+
+void tst_textHelpers::lastDayOfMonth() {
+    QCOMPARE(LastDayOfMonth(2004, 2), QDate(2004, 2, 29));
+    QCOMPARE(LastDayOfMonth(2003, 2), QDate(2003, 2, 28));
+    QCOMPARE(LastDayOfMonth(2003, 12), QDate(2003, 12, 31));
+    QCOMPARE(LastDayOfMonth(2000, 2), QDate(2000, 2, 29));
+    QCOMPARE(LastDayOfMonth(1900, 2), QDate(1900, 2, 28));
+}
+
+void tst_textHelpers::dateSerialCarries() {
+    QCOMPARE(DateSerial(2004, 2, 31), QDate(2004, 3, 2));
+    QCOMPARE(DateSerial(2004, 4, 31), QDate(2004, 5, 1));
+    QCOMPARE(DateSerial(2004, 13, 1), QDate(2005, 1, 1));
+    QCOMPARE(DateSerial(2004, 0, 15), QDate(2003, 12, 15));
+    QCOMPARE(DateSerial(2004, -11, 1), QDate(2003, 1, 1));
+    QCOMPARE(DateSerial(2004, -12, 1), QDate(2002, 12, 1));
+}
+
+void tst_textHelpers::gridStart() {
+    QCOMPARE(GridStart(2004, 2), QDate(2004, 2, 1)); // the 1st is a Sunday
+    QCOMPARE(GridStart(2004, 3), QDate(2004, 2, 29));
+    QCOMPARE(GridStart(2026, 12), QDate(2026, 11, 29));
+}
+
+void tst_textHelpers::colours() {
+    const QColor c = ColorFromBgr(0x7777FF);
+    QCOMPARE(c.red(), 255);
+    QCOMPARE(c.green(), 0x77);
+    QCOMPARE(c.blue(), 0x77);
+    QCOMPARE(BgrFromColor(QColor(0x80, 0x80, 0xFF)), quint32(0xFF8080));
+}
+
+void tst_textHelpers::selectAllText() {
+    QLineEdit box(QStringLiteral("予定あり"));
+    box.setCursorPosition(2);
+    SelectAllText(&box);
+    QCOMPARE(box.selectionStart(), 0);
+    QCOMPARE(box.selectedText(), QStringLiteral("予定あり"));
+}
+
+QTEST_MAIN(tst_textHelpers)
+#include "tst_textHelpers.moc"

@@ -1,0 +1,172 @@
+// The settings store: defaults, encodings, the start-up read and the save at exit.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QtTest>
+
+class tst_settingsStore : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void defaultsOnAnEmptyStore();
+    void encodings();
+    void windowKeysReadOnlyWhenWindowSaveIsOn();
+    void unreadableValuesKeepTheirDefault();
+    void savingTheWindowAtExit_data();
+    void savingTheWindowAtExit();
+
+private:
+    std::unique_ptr<TestEnv> env;
+    QString value(const char* key) const {
+        QSettings s(env->settingsFile(), QSettings::IniFormat);
+        return s.value(QStringLiteral("Calender/") + QLatin1String(key)).toString();
+    }
+};
+
+void tst_settingsStore::init() {
+    env = std::make_unique<TestEnv>(TestEnv::Schema::None);
+    G_opt = Options();
+}
+
+void tst_settingsStore::cleanup() {
+    env.reset();
+}
+
+void tst_settingsStore::defaultsOnAnEmptyStore() {
+    Options o;
+    o.WindowSave = 5; // overwritten by the read
+    ReadStartupSettings(o);
+    QCOMPARE(o.WindowSave, qint16(0));
+    QCOMPARE(o.StartUp, qint16(1));
+    QCOMPARE(o.WindowWidth, 7000);
+    QCOMPARE(o.WindowHeight, 10000);
+    QCOMPARE(o.Stationed, true);
+    QCOMPARE(o.TaskTray, qint16(0));
+    QCOMPARE(o.TrayHint, qint16(0));
+    QCOMPARE(o.TodayColor, quint32(0x88FFFF));
+    QCOMPARE(o.SelectColor, quint32(0xC0FFC0));
+    QCOMPARE(o.DiaryColor, quint32(0xC0E0FF));
+    QCOMPARE(o.BackColor, quint32(0xFFFFFF));
+    QCOMPARE(o.BackPic, false);
+    QVERIFY(o.BackPicPath.isEmpty());
+    QCOMPARE(o.YearFormat, qint16(0));
+    QCOMPARE(o.MonthFormat, qint16(0));
+    QCOMPARE(o.WeekFormat, qint16(0));
+    // Reading never writes.
+    QVERIFY(!QFile::exists(env->settingsFile()));
+    // Missing keys read as their defaults in their stored form.
+    QCOMPARE(ReadSettingText(SettingKey::Stationed), QStringLiteral("True"));
+    QCOMPARE(ReadSettingText(SettingKey::TodayColor), QStringLiteral("8978431"));
+    QCOMPARE(ReadSettingText(SettingKey::SelectColor), QStringLiteral("12648384"));
+    QCOMPARE(ReadSettingText(SettingKey::DiaryColor), QStringLiteral("12640511"));
+    QCOMPARE(ReadSettingText(SettingKey::BackColor), QStringLiteral("16777215"));
+}
+
+void tst_settingsStore::encodings() {
+    Options o;
+    o.Stationed = false;
+    o.BackPic = true;
+    o.TodayColor = 0x123456;
+    o.WindowLeft = -300;
+    o.TrayHintText = QStringLiteral("今日も一日 \"がんばろう\"");
+    for (SettingKey k : {SettingKey::Stationed, SettingKey::BackPic, SettingKey::TodayColor,
+                         SettingKey::WindowLeft, SettingKey::TrayHintText})
+        WriteOption(o, k);
+    QCOMPARE(value("Stationed"), QStringLiteral("False"));
+    QCOMPARE(value("BackPic"), QStringLiteral("True"));
+    QCOMPARE(value("TodayColor"), QString::number(0x123456));
+    QCOMPARE(value("WindowLeft"), QStringLiteral("-300"));
+    QCOMPARE(value("TrayHintText"), o.TrayHintText);
+    // The file lives under the application's own folder, in the "Calender" section.
+    QFile f(env->settingsFile());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray ini = f.readAll();
+    QVERIFY(ini.contains("[Calender]"));
+    QVERIFY(ini.contains("Stationed=False"));
+    QVERIFY(ini.contains("BackPic=True"));
+
+    Options back;
+    ReadStartupSettings(back);
+    QCOMPARE(back.Stationed, false);
+    QCOMPARE(back.BackPic, true);
+    QCOMPARE(back.TodayColor, quint32(0x123456));
+    QCOMPARE(back.TrayHintText, o.TrayHintText);
+}
+
+void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
+    WriteSettingText(SettingKey::WindowState, QStringLiteral("2"));
+    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
+    Options off;
+    ReadStartupSettings(off);
+    QCOMPARE(off.WindowState, qint16(0));
+    QCOMPARE(off.WindowLeft, 0);
+    QCOMPARE(off.WindowWidth, 7000);
+
+    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    Options on;
+    ReadStartupSettings(on);
+    QCOMPARE(on.WindowState, qint16(2));
+    QCOMPARE(on.WindowLeft, 1500);
+    QCOMPARE(on.WindowWidth, 9000);
+    QCOMPARE(on.WindowHeight, 10000);
+}
+
+void tst_settingsStore::unreadableValuesKeepTheirDefault() {
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("yes"));
+    WriteSettingText(SettingKey::Stationed, QStringLiteral("maybe"));
+    WriteSettingText(SettingKey::YearFormat, QStringLiteral("99999")); // beyond 16 bits
+    WriteSettingText(SettingKey::TodayColor, QStringLiteral("-1"));
+    Options o;
+    ReadStartupSettings(o);
+    QCOMPARE(o.StartUp, qint16(1));
+    QCOMPARE(o.Stationed, true);
+    QCOMPARE(o.YearFormat, qint16(0));
+    QCOMPARE(o.TodayColor, quint32(0x88FFFF));
+    // A format value out of its list is still a number and is kept (the drawing ignores it).
+    WriteSettingText(SettingKey::YearFormat, QStringLiteral("7"));
+    ReadStartupSettings(o);
+    QCOMPARE(o.YearFormat, qint16(7));
+}
+
+void tst_settingsStore::savingTheWindowAtExit_data() {
+    QTest::addColumn<int>("windowSave");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("savedState");
+    QTest::addColumn<QString>("savedLeft");
+    QTest::newRow("normal") << 1 << 0 << "0"
+                            << "150";
+    QTest::newRow("minimised keeps the geometry") << 1 << 1 << "1"
+                                                  << "3000";
+    QTest::newRow("maximised keeps the geometry") << 1 << 2 << "2"
+                                                  << "3000";
+    QTest::newRow("option off saves nothing") << 0 << 0 << ""
+                                              << "3000";
+}
+
+void tst_settingsStore::savingTheWindowAtExit() {
+    QFETCH(int, windowSave);
+    QFETCH(int, state);
+    QFETCH(QString, savedState);
+    QFETCH(QString, savedLeft);
+    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("3000"));
+    Options o;
+    o.WindowSave = qint16(windowSave);
+    SaveWindowSettings(o, state, QRect(150, -45, 7005, 9990));
+    QCOMPARE(value("WindowState"), savedState);
+    QCOMPARE(value("WindowLeft"), savedLeft);
+    if (windowSave == 1 && state == 0) {
+        QCOMPARE(value("WindowTop"), QStringLiteral("-45"));
+        QCOMPARE(value("WindowWidth"), QStringLiteral("7005"));
+        QCOMPARE(value("WindowHeight"), QStringLiteral("9990"));
+    } else {
+        QVERIFY(value("WindowWidth").isEmpty());
+    }
+}
+
+QTEST_MAIN(tst_settingsStore)
+#include "tst_settingsStore.moc"
