@@ -1,0 +1,149 @@
+#include "MonthData.h"
+
+#include "mdlVaskel.h"
+
+#include <QHash>
+
+namespace {
+
+constexpr CellLook kPlain{false, kWhite};
+
+// Anniversaries of the grid's months, each day's texts in the order they were entered.
+bool ReadAnniversaries(const QDate& start, QHash<int, QStringList>& out) {
+    const int m0 = start.month();
+    const int m1 = start.addDays(20).month();
+    const int m2 = start.addDays(kGridCells - 1).month();
+    Recordset rs;
+    if (!rs.open(QStringLiteral("SELECT Month, Day, WhatDay FROM T_WhatDay "
+                                "WHERE Month IN (?, ?, ?) ORDER BY ID"),
+                 {m0, m1, m2}))
+        return false;
+    while (!rs.eof()) {
+        out[int(rs.integer(0)) * 32 + int(rs.integer(1))].append(rs.text(2).trimmed());
+        if (!rs.moveNext())
+            return false;
+    }
+    return true;
+}
+
+// Advances a date-ordered result to the row of day d; true when that row is there.
+bool AtDay(Recordset& rs, const QDate& d) {
+    while (!rs.eof() && rs.date(0) < d) {
+        if (!rs.moveNext())
+            return false;
+    }
+    return !rs.eof() && rs.date(0) == d;
+}
+
+} // namespace
+
+bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor) {
+    const QDate start = GridStart(year, month);
+    const QDate end = start.addDays(kGridCells - 1);
+
+    HolidayRules rules;
+    if (!ReadHolidayRules(rules))
+        return false;
+    Recordset schedules;
+    if (!schedules.open(QStringLiteral("SELECT [Date], Schedule FROM T_Schedule "
+                                       "WHERE [Date] BETWEEN ? AND ? ORDER BY [Date]"),
+                        {start, end}))
+        return false;
+    Recordset diaries;
+    if (!diaries.open(QStringLiteral("SELECT [Date] FROM T_Diary "
+                                     "WHERE [Date] BETWEEN ? AND ? ORDER BY [Date]"),
+                      {start, end}))
+        return false;
+    QHash<int, QStringList> anniversaries;
+    if (!ReadAnniversaries(start, anniversaries))
+        return false;
+
+    bool substitute = false;
+    for (int i = 0; i < kGridCells; ++i) {
+        const QDate d = start.addDays(i);
+        const int weekday = d.dayOfWeek() % 7;
+        GridCell& c = cells[size_t(i)];
+
+        c.dayLook = weekday == 0   ? CellLook{true, kHolidayRed}
+                    : weekday == 6 ? CellLook{true, kSaturdayBlue}
+                                   : kPlain;
+        c.dayCaption = QStringLiteral("%1").arg(d.day(), 2);
+
+        // The substitute comes first, so that its text stands right after the day number.
+        if (substitute) {
+            c.dayLook = {true, kHolidayRed};
+            c.dayCaption += SubstituteHolidayText();
+            substitute = false;
+        }
+        if (const HolidayRule* r = FindDateRule(rules, d)) {
+            c.dayLook = {true, kHolidayRed};
+            c.dayCaption += DateHolidayText(r->name);
+            substitute = r->kind == kHolidayNormal && weekday == 0;
+        }
+        const auto a = anniversaries.constFind(d.month() * 32 + d.day());
+        if (a != anniversaries.cend()) {
+            for (const QString& text : *a)
+                c.dayCaption += QStringLiteral("［") + text + QStringLiteral("］");
+        }
+
+        c.schedule.clear();
+        if (AtDay(schedules, d)) {
+            c.schedule = schedules.text(1).trimmed();
+            schedules.moveNext();
+        }
+        c.tag.clear();
+        if (AtDay(diaries, d)) {
+            c.tag = kDiaryMark;
+            if (!c.scheduleLook.opaque)
+                c.scheduleLook = {true, diaryColor};
+            diaries.moveNext();
+        }
+    }
+
+    for (const HolidayRule& r : rules) {
+        if (r.kind != kHolidayNthWeekday || r.month != month)
+            continue;
+        const int cell = NthWeekdayCell(r, start, month);
+        if (cell < 0)
+            continue;
+        GridCell& c = cells[size_t(cell)];
+        c.dayLook = {true, kHolidayRed};
+        c.dayCaption = InsertAfterDayNumber(c.dayCaption, NthWeekdayText(r.name));
+    }
+    return true;
+}
+
+CellLook ScheduleLook(const QDate& d, const QDate& selected, const QDate& today, int month,
+                      const QString& tag, const GridColors& colors) {
+    if (d == selected)
+        return {true, colors.select};
+    if (d == today)
+        return {true, colors.today};
+    if (d.month() != month)
+        return {true, kOtherMonthGrey};
+    if (tag == kDiaryMark)
+        return {true, colors.diary};
+    return kPlain;
+}
+
+QString JapaneseMonthName(int month) {
+    static const char16_t* const names[] = {u"睦月", u"如月",   u"弥生", u"卯月",
+                                            u"皐月", u"水無月", u"文月", u"葉月",
+                                            u"長月", u"神無月", u"霜月", u"師走"};
+    if (month < 1 || month > 12)
+        return QString();
+    return QStringLiteral("　") + QString::fromUtf16(names[month - 1]);
+}
+
+QDate CarrySelection(const QDate& selected, int year, int month) {
+    return DateSerial(year, month, selected.day());
+}
+
+QDate DateOfClickedCell(int cell, const QString& dayCaption, int year, int month) {
+    const int n = LeftA(dayCaption, 2).trimmed().toInt();
+    if (n > 20 && cell < 6)
+        return DateSerial(year, month - 1, n);
+    if (n <= 14 && cell >= 28)
+        return DateSerial(year, month + 1, n);
+    return DateSerial(year, month, n);
+}

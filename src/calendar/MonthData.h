@@ -1,0 +1,59 @@
+// The month grid as data: what each of the 42 cells shows, how the month's data fills it, and
+// how a draw colours it. The main window only copies this state onto its labels.
+#pragma once
+
+#include "HolidayRules.h"
+
+#include <QDate>
+#include <QString>
+
+#include <array>
+
+inline constexpr int kGridCells = 42;
+inline const QString kDiaryMark = QStringLiteral("日記記入日");
+
+struct CellLook {
+    bool opaque = false;
+    quint32 color = 0xFFFFFF; // 0x00BBGGRR
+    bool operator==(const CellLook&) const = default;
+};
+
+struct GridCell {
+    QString dayCaption; // lblDay: day number and holiday/anniversary texts
+    CellLook dayLook;
+    QString schedule; // lblSchedule caption
+    QString tag;      // lblSchedule tag: the diary mark or empty
+    CellLook scheduleLook;
+};
+
+using MonthCells = std::array<GridCell, kGridCells>;
+
+// The colours a draw needs.
+struct GridColors {
+    quint32 today = 0x88FFFF;
+    quint32 select = 0xC0FFC0;
+    quint32 diary = 0xC0E0FF;
+};
+
+// Fills the cells of the month from the open connection: day numbers, weekend and holiday
+// colours, holiday and anniversary texts, schedules and diary marks. The diary colour goes only
+// to cells whose schedule background is still transparent. False when a query failed
+// (DbErrorText() says why); the cells filled so far keep their new contents.
+bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor);
+
+// The schedule background of a cell by the drawing rules: selected, today, other month,
+// diary, plain.
+CellLook ScheduleLook(const QDate& d, const QDate& selected, const QDate& today, int month,
+                      const QString& tag, const GridColors& colors);
+
+// The old Japanese name of a month, preceded by a full-width blank; empty for other values.
+QString JapaneseMonthName(int month);
+
+// The selected date after a draw of year/month: the day of month of the old selection, a day
+// beyond the month's end carrying into the next month.
+QDate CarrySelection(const QDate& selected, int year, int month);
+
+// The date a click on cell i selects, read from the cell's day number as the original does:
+// a number above 20 in the first row is the previous month, one up to 14 from the fifth row on
+// the next month.
+QDate DateOfClickedCell(int cell, const QString& dayCaption, int year, int month);
