@@ -1,0 +1,130 @@
+#include "EntryCommands.h"
+
+#include "EntryLines.h"
+#include "MsgBox.h"
+#include "frmDiary.h"
+#include "frmSchedule.h"
+#include "frmSearch.h"
+#include "frmToday.h"
+#include "frmWhatDay.h"
+#include "mdlVaskel.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+void OpenScheduleEditor(QWidget* owner) {
+    frmSchedule f(owner);
+    f.Form_Load();
+    f.exec();
+}
+
+void OpenTodaySchedule(QWidget* owner) {
+    frmToday f(owner);
+    f.Form_Load();
+    f.exec();
+}
+
+void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr) {
+    frmDiary f(owner, dayCellCaption, dayCellColorBgr);
+    f.Form_Load();
+    f.exec();
+}
+
+void OpenWhatDay(QWidget* owner) {
+    frmWhatDay f(owner);
+    f.Form_Load();
+    f.exec();
+}
+
+void OpenSearch(QWidget* owner) {
+    frmSearch f(owner);
+    f.exec();
+}
+
+// ---------------------------------------------------------------- clipboard
+
+void ScheduleClipboard::CopyOrCut(bool cut) {
+    if (!OpenDB())
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(GetSchedule(G_datSelect));
+    m_datCut = cut ? G_datSelect : QDate();
+    CloseDB();
+}
+
+void ScheduleClipboard::Copy() {
+    CopyOrCut(false);
+}
+
+void ScheduleClipboard::Cut() {
+    CopyOrCut(true);
+}
+
+bool ScheduleClipboard::Paste() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText())
+        return false;
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty())
+        return false;
+    if (!OpenDB())
+        return false;
+    // Whether the day has a row decides between appending and inserting; a row with an
+    // empty text is appended to as well, since a second row for the day cannot be stored.
+    Recordset rs;
+    if (!rs.open(QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        DiscardDB();
+        MsgBox(QStringLiteral("スケジュールの取得に失敗しました。"), MsgButtons::OK,
+               MsgIcon::Critical, QString::fromLatin1(kAppTitle));
+        return false;
+    }
+    const bool exists = !rs.eof();
+    rs.close();
+    const QString pasted = TrimBlanks(text);
+    const bool appended =
+        exists ? ExecSQL(QStringLiteral("UPDATE T_Schedule SET Schedule = ifnull(Schedule, '') || "
+                                        "? WHERE [Date] = ?"),
+                         {pasted, G_datSelect})
+               : ExecSQL(QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
+                         {G_datSelect, pasted});
+    if (!appended)
+        return false;
+    // A cut pasted back onto its own day is a plain paste: deleting the source would delete
+    // the text just pasted.
+    if (m_datCut.isValid() && m_datCut != G_datSelect) {
+        if (!ExecSQL(QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"), {m_datCut}))
+            return false; // the append is undone with it and the cut stays pending
+    }
+    if (!CloseDB())
+        return false;
+    m_datCut = QDate();
+    return true;
+}
+
+// ---------------------------------------------------------------- deletion
+
+namespace {
+
+bool DeleteDayRow(const QString& question, const QString& mainCaption, const QString& sql) {
+    if (MsgBox(question, MsgButtons::OKCancel, MsgIcon::Question, mainCaption) == MsgResult::Cancel)
+        return false;
+    if (!OpenDB())
+        return false;
+    if (!ExecSQL(sql, {G_datSelect}))
+        return false;
+    return CloseDB();
+}
+
+} // namespace
+
+bool DeleteSchedule(const QString& mainCaption) {
+    return DeleteDayRow(DeleteScheduleQuestion(G_datSelect), mainCaption,
+                        QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"));
+}
+
+bool DeleteDiary(const QString& mainCaption) {
+    return DeleteDayRow(DeleteDiaryQuestion(G_datSelect), mainCaption,
+                        QStringLiteral("DELETE FROM T_Diary WHERE [Date] = ?"));
+}

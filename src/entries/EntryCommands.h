@@ -1,0 +1,41 @@
+// What the main window calls to open the day-entry windows and to run the clipboard and
+// deletion commands on the selected day (G_datSelect).
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class QWidget;
+
+// Each opens its window modally over owner and returns when it has closed.
+// The schedule editor: afterwards the main window reloads the month, whatever the answer.
+void OpenScheduleEditor(QWidget* owner);
+// Today's schedule at start: reads through the start-up's open connection.
+void OpenTodaySchedule(QWidget* owner);
+// The diary editor; the heading shows the selected day cell's caption on its background
+// colour (0x00BBGGRR).
+void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr);
+void OpenWhatDay(QWidget* owner);
+void OpenSearch(QWidget* owner);
+
+// Copy, cut and paste of schedule texts through the system clipboard (plain text). Cut only
+// remembers the day; the next successful paste moves the text.
+class ScheduleClipboard {
+public:
+    void Copy();
+    void Cut();
+    // True when the paste was committed: the main window must reload the month.
+    bool Paste();
+
+    // The day of a pending cut, or an invalid date when none is pending.
+    QDate PendingCut() const { return m_datCut; }
+
+private:
+    void CopyOrCut(bool cut);
+    QDate m_datCut;
+};
+
+// Ask, then delete the selected day's schedule or diary entry. mainCaption titles the
+// question. True when a deletion was committed: the main window must reload the month's data.
+bool DeleteSchedule(const QString& mainCaption);
+bool DeleteDiary(const QString& mainCaption);

@@ -1,0 +1,24 @@
+// Small widget helpers shared by the day-entry windows.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QDialog;
+class QKeyEvent;
+class QPlainTextEdit;
+
+// The fixed-pitch face of the aligned lists (a half-width character one column, a full-width
+// one two) and the proportional face of headings.
+QFont FixedPitchFont();
+QFont ProportionalFont();
+
+// For windows without a default button: Enter presses the button that has the focus and
+// nothing else. True when the key was Enter and has been dealt with.
+bool HandleEnterWithoutDefault(QDialog* dialog, QKeyEvent* e);
+
+// Keeps the user from typing or pasting more than maxChars characters into the box; only
+// what the user adds is cut.
+void LimitTextLength(QPlainTextEdit* box, int maxChars);
+// Puts a stored text into a box whole, whatever its length limit.
+void SetProgramText(QPlainTextEdit* box, const QString& text);

@@ -1,0 +1,116 @@
+#include "frmSchedule.h"
+
+#include "EntryLines.h"
+#include "EntryWidgets.h"
+#include "MsgBox.h"
+#include "mdlVaskel.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+frmSchedule::frmSchedule(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSchedule"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    txtSchedule = new QPlainTextEdit(this);
+    txtSchedule->setObjectName(QStringLiteral("txtSchedule"));
+    txtSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSchedule->setTabChangesFocus(true);
+    txtSchedule->setFixedSize(400, 160);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // No default button: Enter belongs to the text.
+    for (QPushButton* b : {OKButton, CancelButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setFixedWidth(88);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtSchedule);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtSchedule, OKButton);
+    setTabOrder(OKButton, CancelButton);
+    txtSchedule->setFocus();
+
+    connect(OKButton, &QPushButton::clicked, this, &frmSchedule::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmSchedule::CancelButton_Click);
+}
+
+void frmSchedule::Form_Load() {
+    m_blnExist = false;
+    setWindowTitle(ScheduleCaption(G_datSelect));
+    if (!OpenDB())
+        return;
+    Recordset rs;
+    if (!rs.open(QStringLiteral("SELECT * FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        DiscardDB();
+        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+               windowTitle());
+        return;
+    }
+    if (!rs.eof()) {
+        m_blnExist = true;
+        txtSchedule->setPlainText(TrimBlanks(rs.text("Schedule")));
+    }
+    rs.close();
+    CloseDB();
+}
+
+void frmSchedule::OKButton_Click() {
+    const QString text = txtSchedule->toPlainText();
+    if (text.isEmpty()) {
+        MsgBox(QStringLiteral("予定を入力して下さい。"), MsgButtons::OK, MsgIcon::Warning,
+               windowTitle());
+        txtSchedule->setFocus();
+        return;
+    }
+    if (!OpenDB())
+        return;
+    // The row may have been created or removed since the window opened; the choice between
+    // update and insert is made on what is stored now, inside this transaction, so that the
+    // text is neither lost to an update of no row nor refused by a second row for the day.
+    Recordset rs;
+    if (!rs.open(QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        DiscardDB();
+        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+               windowTitle());
+        return;
+    }
+    m_blnExist = !rs.eof();
+    rs.close();
+    const bool done =
+        m_blnExist
+            ? ExecSQL(QStringLiteral("UPDATE T_Schedule SET Schedule = ? WHERE [Date] = ?"),
+                      {text, G_datSelect})
+            : ExecSQL(QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
+                      {G_datSelect, text});
+    if (!done)
+        return;
+    if (CloseDB())
+        accept();
+}
+
+void frmSchedule::CancelButton_Click() {
+    QDialog::reject();
+}
+
+void frmSchedule::reject() {
+    CancelButton_Click();
+}
+
+void frmSchedule::keyPressEvent(QKeyEvent* e) {
+    if (!HandleEnterWithoutDefault(this, e))
+        QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,191 @@
+#include "frmSearch.h"
+
+#include "EntryLines.h"
+#include "EntryWidgets.h"
+#include "MsgBox.h"
+#include "mdlVaskel.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+enum Kind { Schedule, Diary, WhatDay };
+}
+
+frmSearch::frmSearch(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSearch"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("検索"));
+
+    lblSearchString = new QLabel(QStringLiteral("検索したい文字を入力して下さい。"), this);
+    lblSearchString->setObjectName(QStringLiteral("lblSearchString"));
+    txtSearchString = new QLineEdit(this);
+    txtSearchString->setObjectName(QStringLiteral("txtSearchString"));
+    cmdSearch = new QPushButton(QStringLiteral("検索"), this);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdSearch->setDefault(true);
+
+    fmOption = new QGroupBox(QStringLiteral("検索対象"), this);
+    fmOption->setObjectName(QStringLiteral("fmOption"));
+    chkSchedule = new QCheckBox(QStringLiteral("予定（&S）"), fmOption);
+    chkSchedule->setObjectName(QStringLiteral("chkSchedule"));
+    chkDiary = new QCheckBox(QStringLiteral("日記（&D）"), fmOption);
+    chkDiary->setObjectName(QStringLiteral("chkDiary"));
+    chkWhatDay = new QCheckBox(QStringLiteral("What Day（&W）"), fmOption);
+    chkWhatDay->setObjectName(QStringLiteral("chkWhatDay"));
+    for (QCheckBox* c : {chkSchedule, chkDiary, chkWhatDay})
+        c->setChecked(true);
+
+    lblSearch = new QLabel(QStringLiteral("【検索結果】"), this);
+    lblSearch->setObjectName(QStringLiteral("lblSearch"));
+    lstSearch = new QListWidget(this);
+    lstSearch->setObjectName(QStringLiteral("lstSearch"));
+    lstSearch->setFont(FixedPitchFont());
+    lstSearch->setSortingEnabled(true);
+    lstSearch->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lstSearch->setFixedSize(640, 260);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    for (QPushButton* b : {cmdSearch, cmdOK, cmdCancel})
+        b->setFixedWidth(88);
+
+    auto* options = new QHBoxLayout(fmOption);
+    options->addWidget(chkSchedule);
+    options->addWidget(chkDiary);
+    options->addWidget(chkWhatDay);
+    options->addStretch();
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(txtSearchString, 1);
+    searchRow->addWidget(cmdSearch);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblSearchString);
+    layout->addLayout(searchRow);
+    layout->addWidget(fmOption);
+    layout->addWidget(lblSearch);
+    layout->addWidget(lstSearch);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtSearchString, cmdSearch);
+    setTabOrder(cmdSearch, chkSchedule);
+    setTabOrder(chkSchedule, chkDiary);
+    setTabOrder(chkDiary, chkWhatDay);
+    setTabOrder(chkWhatDay, lstSearch);
+    setTabOrder(lstSearch, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    txtSearchString->setFocus();
+
+    txtSearchString->installEventFilter(this);
+    lstSearch->installEventFilter(this);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmSearch::cmdSearch_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmSearch::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
+}
+
+bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == txtSearchString) {
+            SelectAllText(txtSearchString);
+            cmdSearch->setDefault(true);
+        } else if (watched == lstSearch) {
+            cmdOK->setDefault(true);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool frmSearch::Collect(const QString& sql, const QString& pattern, int kind) {
+    Recordset rs;
+    bool ok = rs.open(sql, {pattern});
+    while (ok && !rs.eof()) {
+        switch (kind) {
+        case Schedule:
+            lstSearch->addItem(ScheduleSearchLine(rs.date("Date"), rs.text("Schedule")));
+            break;
+        case Diary:
+            lstSearch->addItem(DiarySearchLine(rs.date("Date"), rs.text("Diary")));
+            break;
+        default:
+            lstSearch->addItem(WhatDaySearchLine(int(rs.integer("Month")), int(rs.integer("Day")),
+                                                 rs.text("WhatDay")));
+            break;
+        }
+        ok = rs.moveNext();
+    }
+    return ok;
+}
+
+void frmSearch::SearchFailed() {
+    CloseDB();
+    unsetCursor();
+    MsgBox(QStringLiteral("検索に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+           windowTitle());
+}
+
+void frmSearch::cmdSearch_Click() {
+    lstSearch->clear();
+    const QString text = txtSearchString->text();
+    if (text.isEmpty()) {
+        MsgBox(QStringLiteral("検索する文字を入力して下さい。"), MsgButtons::OK, MsgIcon::Warning,
+               windowTitle());
+        txtSearchString->setFocus();
+        return;
+    }
+    if (!chkSchedule->isChecked() && !chkDiary->isChecked() && !chkWhatDay->isChecked()) {
+        MsgBox(QStringLiteral("検索対象を選んで下さい。"), MsgButtons::OK, MsgIcon::Warning,
+               windowTitle());
+        chkSchedule->setFocus();
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    if (!OpenDB()) {
+        unsetCursor();
+        return;
+    }
+    // The text is matched literally: the pattern characters a user may type are escaped.
+    const QString pattern = ContainsPattern(text);
+    const struct {
+        QCheckBox* box;
+        const char* sql;
+        int kind;
+    } reads[] = {
+        {chkSchedule, "SELECT * FROM T_Schedule WHERE Schedule LIKE ? ESCAPE '\\'", Schedule},
+        {chkDiary, "SELECT * FROM T_Diary WHERE Diary LIKE ? ESCAPE '\\'", Diary},
+        {chkWhatDay, "SELECT * FROM T_WhatDay WHERE WhatDay LIKE ? ESCAPE '\\'", WhatDay},
+    };
+    for (const auto& r : reads) {
+        if (r.box->isChecked() && !Collect(QString::fromLatin1(r.sql), pattern, r.kind)) {
+            SearchFailed();
+            return;
+        }
+    }
+    unsetCursor();
+    if (CloseDB() && lstSearch->count() == 0) {
+        MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,
+               MsgIcon::Information, windowTitle());
+        txtSearchString->setFocus();
+        SelectAllText(txtSearchString);
+        cmdSearch->setDefault(true);
+    }
+}
+
+void frmSearch::cmdOK_Click() {
+    // The results are for reading only.
+}
+
+void frmSearch::cmdCancel_Click() {
+    QDialog::reject();
+}
+
+void frmSearch::reject() {
+    cmdCancel_Click();
+}

@@ -1,0 +1,42 @@
+// The search: schedules, diary entries and anniversaries that contain a text.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+class frmSearch : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmSearch(QWidget* parent = nullptr);
+
+    QLabel* lblSearchString;
+    QLineEdit* txtSearchString;
+    QPushButton* cmdSearch;
+    QGroupBox* fmOption;
+    QCheckBox* chkSchedule;
+    QCheckBox* chkDiary;
+    QCheckBox* chkWhatDay;
+    QLabel* lblSearch;
+    QListWidget* lstSearch;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+public slots:
+    void cmdSearch_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    // One read of the search; false when it failed.
+    bool Collect(const QString& sql, const QString& pattern, int kind);
+    void SearchFailed();
+};

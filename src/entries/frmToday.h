@@ -1,0 +1,31 @@
+// Today's schedule, shown once at start while the start-up's connection is open.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+class frmToday : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmToday(QWidget* parent = nullptr);
+
+    // Reads today's schedule through the connection that is open now; opens none itself.
+    void Form_Load();
+
+    QPlainTextEdit* txtSchedule;
+    QCheckBox* chkStartup;
+    QPushButton* cmdOK;
+
+public slots:
+    void chkStartup_Click();
+    void cmdOK_Click();
+
+protected:
+    // Every way of closing ends here; the start-up setting is written once.
+    void done(int result) override;
+
+private:
+    void Form_Unload();
+};
