@@ -44,6 +44,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     resize(kDesignWidth, kDesignHeight);
 
     BuildCalendarArea();
+    BuildMenus();
+    BuildToolBar();
     BuildStatusBar();
 
     // The timer counts from the moment the window exists; nothing stops it.
@@ -56,32 +58,99 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
 frmMain::~frmMain() = default;
 
+namespace {
+
+QFont PixelFont(int px, bool bold = false) {
+    QFont f = QApplication::font();
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
 void frmMain::BuildCalendarArea() {
     picBack = new QWidget(this);
     picBack->setObjectName(QStringLiteral("picBack"));
     picBack->setAutoFillBackground(true);
+    picBack->setFocusPolicy(Qt::StrongFocus);
+    picBack->installEventFilter(this);
     setCentralWidget(picBack);
 
     imgBack = new QLabel(picBack);
     imgBack->setObjectName(QStringLiteral("imgBack"));
     imgBack->setScaledContents(true);
-    imgBack->lower();
+    imgBack->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     lblYear = new QLabel(picBack);
     lblYear->setObjectName(QStringLiteral("lblYear"));
+    lblYear->setFont(PixelFont(16, true));
+    lblYear->installEventFilter(this);
+
     lblMonth = new QLabel(picBack);
     lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    lblMonth->setFont(PixelFont(30, true));
+    lblMonth->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblMonth->installEventFilter(this);
+
+    // The old month name stands at the right; clicks go through it to the background.
     lblJpnMonth = new QLabel(picBack);
     lblJpnMonth->setObjectName(QStringLiteral("lblJpnMonth"));
+    lblJpnMonth->setFont(PixelFont(15));
+    lblJpnMonth->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblJpnMonth->setIndent(10);
+    lblJpnMonth->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    const QFont cellFont = PixelFont(11);
     for (int i = 0; i < 7; ++i) {
-        lblWeek[i] = new QLabel(picBack);
-        lblWeek[i]->setObjectName(QStringLiteral("lblWeek%1").arg(i));
+        QLabel* w = new QLabel(picBack);
+        w->setObjectName(QStringLiteral("lblWeek%1").arg(i));
+        w->setFont(cellFont);
+        w->setAlignment(Qt::AlignCenter);
+        w->setFrameShape(QFrame::Box);
+        ApplyLook(w, {true, 0xEEEEEE});
+        lblWeek[size_t(i)] = w;
     }
-    for (int i = 0; i < 42; ++i) {
-        lblDay[i] = new QLabel(picBack);
-        lblDay[i]->setObjectName(QStringLiteral("lblDay%1").arg(i));
-        lblSchedule[i] = new QLabel(picBack);
-        lblSchedule[i]->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
+    for (int i = 0; i < kGridCells; ++i) {
+        CellLabel* d = new CellLabel(i, picBack);
+        d->setObjectName(QStringLiteral("lblDay%1").arg(i));
+        d->setFont(cellFont);
+        d->setTextFormat(Qt::PlainText);
+        d->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        d->setFrameShape(QFrame::Box);
+        d->setIndent(2);
+        CellLabel* s = new CellLabel(i, picBack);
+        s->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
+        s->setFont(cellFont);
+        s->setTextFormat(Qt::PlainText);
+        s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        s->setWordWrap(true);
+        s->setFrameShape(QFrame::Box);
+        s->setMargin(1);
+        for (CellLabel* c : {d, s}) {
+            connect(c, &CellLabel::clicked, this, &frmMain::Cell_Click);
+            connect(c, &CellLabel::doubleClicked, this, &frmMain::Cell_DblClick);
+            connect(c, &CellLabel::rightPressed, this, &frmMain::Cell_RightPress);
+        }
+        lblDay[size_t(i)] = d;
+        lblSchedule[size_t(i)] = s;
+    }
+    // The schedule labels lie under the day labels, which overlap them by one pixel.
+    for (CellLabel* d : lblDay)
+        d->raise();
+    lblYear->raise();
+    imgBack->lower();
+
+    for (int i = 0; i < 2; ++i) {
+        auto* line = new QFrame(this);
+        line->setObjectName(QStringLiteral("linUnderToolbar%1").arg(i));
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(i == 0 ? QFrame::Sunken : QFrame::Plain);
+        line->setFixedHeight(1);
+        QPalette p = line->palette();
+        p.setColor(QPalette::WindowText, i == 0 ? QColor(0x80, 0x80, 0x80) : Qt::white);
+        line->setPalette(p);
+        linUnderToolbar[size_t(i)] = line;
     }
 }
 
@@ -229,32 +298,6 @@ void frmMain::showEvent(QShowEvent* e) {
         if (!frame.isEmpty())
             resize(m_pendingOuterSize - frame);
     }
-}
-
-// ---------------------------------------------------------------- timer
-
-void frmMain::Timer1_Timer() {}
-
-// ---------------------------------------------------------------- layout and drawing
-
-void frmMain::resizeEvent(QResizeEvent* e) {
-    QMainWindow::resizeEvent(e);
-    S_Resize();
-}
-
-void frmMain::S_Resize() {}
-
-void frmMain::S_DispCal(int year, int month) {
-    G_intYear = qint16(year);
-    G_intMonth = qint16(month);
-}
-
-bool frmMain::F_ReadDat(int, int) {
-    return true;
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- residency and shutdown

@@ -1,13 +1,18 @@
 // The main window: it is the program. Its load runs the start-up, its unload the shutdown.
 #pragma once
 
+#include "CellLabel.h"
+#include "MonthData.h"
+
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
 
 #include <array>
+#include <map>
 
 class QAction;
+class QFrame;
 class QMenu;
 class QStatusBar;
 class QToolBar;
@@ -23,22 +28,26 @@ public:
     bool Form_Load();
     bool InitMain();
 
-    // Drawing and layout of the month.
+    // Draws year/month, keeping the selected day of month; loads the month when it changed.
     void S_DispCal(int year, int month);
+    // Fills the cells from the database.
     bool F_ReadDat(int year, int month);
+    // Lays the header and the cells out over the drawing area.
     void S_Resize();
+    // Draws the displayed month again without reading / after reading it again.
+    void Redraw();
+    void Reload();
 
-    // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", and the date and time).
+    // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
     QLabel* Panel(const QString& key) const;
     // The "Alarm" panel: "ON" raised, or "OFF" inset.
     void SetAlarmPanel(bool on);
 
-    // Ends the program from wherever it is (the tray's end command, a termination signal).
-    void mnuEnd_Click();
-    void mnuExit_Click();
-
     // True once the shutdown has run.
     bool HasEnded() const { return m_ended; }
+    // The menu action or toolbar button of a name ("mnuToday", or a toolbar key "次の月").
+    QAction* Action(const QString& name) const;
+    QMenu* Menu(const QString& name) const;
 
     QWidget* picBack = nullptr;
     QLabel* imgBack = nullptr;
@@ -46,26 +55,88 @@ public:
     QLabel* lblMonth = nullptr;
     QLabel* lblJpnMonth = nullptr;
     std::array<QLabel*, 7> lblWeek{};
-    std::array<QLabel*, 42> lblDay{};
-    std::array<QLabel*, 42> lblSchedule{};
+    std::array<CellLabel*, 42> lblDay{};
+    std::array<CellLabel*, 42> lblSchedule{};
+    std::array<QFrame*, 2> linUnderToolbar{};
     QToolBar* tbToolBar = nullptr;
     QStatusBar* sbStatusBar = nullptr;
     QTimer* Timer1 = nullptr;
+    QMenu* mnuTaskTray = nullptr;
+
+public slots:
+    // File
+    void mnuBackUp_Click();
+    void mnuExit_Click();
+    // Edit
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuEditSchedule_Click();
+    void mnuEditDiary_Click();
+    void mnuEditWhatDay_Click();
+    void mnuDelSchedule_Click();
+    void mnuDelDiary_Click();
+    // Move
+    void mnuToday_Click();
+    void mnuNextMonth_Click();
+    void mnuLastMonth_Click();
+    void mnuNextYear_Click();
+    void mnuLastYear_Click();
+    // View
+    void mnuStatistics_Click();
+    void mnuWorkTime_Click();
+    void mnuToolBar_Click();
+    void mnuStatusBar_Click();
+    // Search and settings
+    void mnuFind_Click();
+    void mnuAlarm_Click();
+    void mnuHoliday_Click();
+    void mnuOptions_Click();
+    // Help
+    void mnuContents_Click();
+    void mnuSearchHelp_Click();
+    void mnuAbout_Click();
+    // Task-tray menu
+    void mnuCancel_Click();
+    void mnuRestore_Click();
+    void mnuAlarm2_Click();
+    void mnuStatistics2_Click();
+    void mnuWorkTimes_Click();
+    void mnuOption_Click();
+    void mnuVersion_Click();
+    void mnuEnd_Click();
+    // Toolbar, dispatched on the button's key.
+    void tbToolBar_ButtonClick(const QString& key);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void Timer1_Timer();
+    void Cell_Click(int index);
+    void Cell_DblClick(int index);
+    void Cell_RightPress(int index);
 
 private:
+    void BuildMenus();
+    void BuildToolBar();
     void BuildStatusBar();
     void BuildCalendarArea();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       void (frmMain::*slot)(), const QKeySequence& key = {});
     void ApplyBackground();
     void UpdateClockPanels();
+    void ApplyCells();
+    // Moves the displayed month by months/years, keeping the day of month (Page Up/Down).
+    void MoveDisplayedMonth(int months);
+    // Moves the selection by months/years, clamping the day (the move menu).
+    void MoveSelection(int months);
+    void MoveSelectionDays(int days);
+    void OpenScheduleEditor();
     // Hides the window for a resident program. Where the desktop has no notification area the
     // window is minimised instead, so that it can always be reached again.
     void HideToTray();
@@ -78,7 +149,10 @@ private:
     void AddTrayIcon();
     void RemoveTrayIcon();
 
+    MonthCells m_cells;
     std::array<QLabel*, 5> m_panels{};
+    std::map<QString, QAction*> m_actions;
+    std::map<QString, QMenu*> m_menus;
     QTimer* m_clock = nullptr;
     bool m_ended = false;
     bool m_started = false;

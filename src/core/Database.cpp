@@ -114,15 +114,17 @@ std::unique_ptr<Connection> Connection::open(const QString& path) {
     return c;
 }
 
-QString Connection::errorText() const {
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+void Connection::noteError() {
+    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
 }
 
 bool Connection::exec(const QString& sql, const std::vector<QVariant>& params) {
     sqlite3_stmt* st = nullptr;
     const QByteArray s = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, s.constData(), int(s.size()), &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(m_db, s.constData(), int(s.size()), &st, nullptr) != SQLITE_OK) {
+        noteError();
         return false;
+    }
     bool ok = Bind(st, params);
     if (ok) {
         int rc;
@@ -130,17 +132,17 @@ bool Connection::exec(const QString& sql, const std::vector<QVariant>& params) {
         }
         ok = rc == SQLITE_DONE;
     }
-    if (!ok) {
-        // Keep the step's error text: finalize would otherwise report it again, but the
-        // message of the statement is what the user should see.
-        sqlite3_reset(st);
-    }
+    if (!ok)
+        noteError();
     sqlite3_finalize(st);
     return ok;
 }
 
 bool Connection::execScript(const char* sql) {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    noteError();
+    return false;
 }
 
 // ---------------------------------------------------------------- Recordset
@@ -167,17 +169,20 @@ bool Recordset::open(const QString& sql, const std::vector<QVariant>& params) {
 
 bool Recordset::open(Connection& conn, const QString& sql, const std::vector<QVariant>& params) {
     close();
+    m_conn = &conn;
     const QByteArray s = sql.toUtf8();
     if (sqlite3_prepare_v2(conn.handle(), s.constData(), int(s.size()), &m_stmt, nullptr) !=
-        SQLITE_OK) {
-        close();
-        return false;
-    }
-    if (!Bind(m_stmt, params)) {
-        close();
-        return false;
-    }
+            SQLITE_OK ||
+        !Bind(m_stmt, params))
+        return fail();
     return step();
+}
+
+bool Recordset::fail() {
+    if (m_conn)
+        m_conn->noteError();
+    close();
+    return false;
 }
 
 bool Recordset::step() {
@@ -187,7 +192,10 @@ bool Recordset::step() {
         return true;
     }
     m_eof = true;
-    return rc == SQLITE_DONE;
+    if (rc == SQLITE_DONE)
+        return true;
+    m_conn->noteError();
+    return false;
 }
 
 bool Recordset::moveNext() {

@@ -52,7 +52,10 @@ public:
     static std::unique_ptr<Connection> open(const QString& path);
 
     sqlite3* handle() const { return m_db; }
-    QString errorText() const;
+    // The engine's description of the last failure on this connection.
+    QString errorText() const { return m_lastError; }
+    // Keeps the engine's current error text; later successful calls would clear it.
+    void noteError();
 
     // Runs one statement with bound parameters. Fails as a whole (the engine undoes a failed
     // statement's partial effects).
@@ -63,6 +66,7 @@ public:
 private:
     explicit Connection(sqlite3* db) : m_db(db) {}
     sqlite3* m_db = nullptr;
+    QString m_lastError;
 };
 
 // A read-only, forward result of one query, read by column name.
@@ -100,6 +104,8 @@ public:
 
 private:
     bool step();
+    bool fail();
+    Connection* m_conn = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     bool m_eof = true;
 };

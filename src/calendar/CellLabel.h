@@ -1,0 +1,38 @@
+// A label of the month grid: a real label (so that screen readers read it), with the tag,
+// colour state and mouse events the grid needs.
+#pragma once
+
+#include "MonthData.h"
+
+#include <QLabel>
+
+class CellLabel : public QLabel {
+    Q_OBJECT
+public:
+    CellLabel(int index, QWidget* parent);
+
+    int index() const { return m_index; }
+    const QString& tag() const { return m_tag; }
+    void setTag(const QString& tag) { m_tag = tag; }
+    const CellLook& look() const { return m_look; }
+    // Changes text and background only when they differ: a month switch touches 84 labels.
+    void setLook(const CellLook& look);
+    void setCaption(const QString& text);
+
+signals:
+    void clicked(int index);
+    void doubleClicked(int index);
+    void rightPressed(int index);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    int m_index;
+    QString m_tag;
+    CellLook m_look{false, 0xFFFFFF};
+};
+
+// Gives a plain label the background of a look.
+void ApplyLook(QLabel* label, const CellLook& look);

@@ -1,0 +1,459 @@
+// Menus, toolbar, keyboard and mouse of the main window, and the commands they run.
+
+#include "MsgBox.h"
+#include "frmMain.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct ToolButton {
+    const char* key;
+    const char* tip;
+    const char* image;
+    const char* themeIcon; // freedesktop icon name
+};
+
+// Button key, tool tip, image; an empty key is a separator between groups.
+const ToolButton kToolButtons[] = {
+    {"終了", "Vaskelの終了", "Exit", "application-exit"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"印刷", "ｶﾚﾝﾀﾞの印刷", "Print", "document-print"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"切り取り", "ｽｹｼﾞｭｰﾙの切り取り", "Cut", "edit-cut"},
+    {"ｺﾋﾟｰ", "ｽｹｼﾞｭｰﾙのｺﾋﾟｰ", "Copy", "edit-copy"},
+    {"貼り付け", "ｽｹｼﾞｭｰﾙの貼り付け", "Paste", "edit-paste"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"前の年", "前年を表示", "LastYear", "go-first"},
+    {"前の月", "前月を表示", "LastMonth", "go-previous"},
+    {"当月", "当月を表示", "ThisMonth", "go-home"},
+    {"次の月", "翌月を表示", "NextMonth", "go-next"},
+    {"次の年", "翌年を表示", "NextYear", "go-last"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"ｽｹｼﾞｭｰﾙ", "ｽｹｼﾞｭｰﾙの編集", "Schedule", "appointment-new"},
+    {"日記", "日記の編集", "Diary", "accessories-text-editor"},
+    {"WhatDay", "WhatDayの編集", "WhatDay", "emblem-favorite"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"ｽｹｼﾞｭｰﾙの削除", "ｽｹｼﾞｭｰﾙの削除", "Del", "edit-delete"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"検索", "検索", "Find", "edit-find"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"ｵﾌﾟｼｮﾝ", "ｵﾌﾟｼｮﾝ", "Option", "preferences-system"},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"ﾍﾙﾌﾟ", "ﾍﾙﾌﾟ", "Help", "help-browser"},
+};
+
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- construction
+
+QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
+                            void (frmMain::*slot)(), const QKeySequence& key) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    if (!key.isEmpty())
+        a->setShortcut(key);
+    if (slot)
+        connect(a, &QAction::triggered, this, slot);
+    menu->addAction(a);
+    m_actions[name] = a;
+    return a;
+}
+
+QAction* frmMain::Action(const QString& name) const {
+    const auto it = m_actions.find(name);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QMenu* frmMain::Menu(const QString& name) const {
+    const auto it = m_menus.find(name);
+    return it == m_menus.end() ? nullptr : it->second;
+}
+
+void frmMain::BuildMenus() {
+    const auto addMenu = [this](const QString& name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(name);
+        m_menus[name] = m;
+        return m;
+    };
+    const auto hidden = [this](QMenu* m, const char* name, const char* caption,
+                               const QKeySequence& key = {}) {
+        // Kept for their place in the menu; they have no function.
+        AddAction(m, U(name), U(caption), nullptr, key)->setVisible(false);
+    };
+
+    QMenu* file = addMenu(QStringLiteral("mnuFile"), U("ﾌｧｲﾙ(&F)"));
+    AddAction(file, QStringLiteral("mnuBackUp"), U("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), &frmMain::mnuBackUp_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_B));
+    hidden(file, "mnuSaveAs", "名前を付けて保存(&A)...", QKeySequence(Qt::CTRL | Qt::Key_S));
+    hidden(file, "mnuPageSetup", "ﾍﾟｰｼﾞ設定(&U)...");
+    hidden(file, "mnuPrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
+    hidden(file, "mnuPrint", "印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P));
+    hidden(file, "mnuSend", "送信(&D)...");
+    file->addSeparator();
+    AddAction(file, QStringLiteral("mnuExit"), U("終了(&X)"), &frmMain::mnuExit_Click);
+
+    QMenu* edit = addMenu(QStringLiteral("mnuEdit"), U("編集(&E)"));
+    AddAction(edit, QStringLiteral("mnuCut"), U("切り取り(&T)"), &frmMain::mnuCut_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddAction(edit, QStringLiteral("mnuCopy"), U("ｺﾋﾟｰ(&C)"), &frmMain::mnuCopy_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_C));
+    AddAction(edit, QStringLiteral("mnuPaste"), U("貼り付け(&P)"), &frmMain::mnuPaste_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_V));
+    edit->addSeparator();
+    AddAction(edit, QStringLiteral("mnuEditSchedule"), U("予定の編集(&S)..."),
+              &frmMain::mnuEditSchedule_Click);
+    AddAction(edit, QStringLiteral("mnuEditDiary"), U("日記の編集(&D)..."),
+              &frmMain::mnuEditDiary_Click, QKeySequence(Qt::CTRL | Qt::Key_D));
+    AddAction(edit, QStringLiteral("mnuEditWhatDay"), U("What Dayの編集(&W)..."),
+              &frmMain::mnuEditWhatDay_Click, QKeySequence(Qt::CTRL | Qt::Key_W));
+    edit->addSeparator();
+    AddAction(edit, QStringLiteral("mnuDelSchedule"), U("予定の削除(&C)"),
+              &frmMain::mnuDelSchedule_Click, QKeySequence(Qt::Key_Delete));
+    AddAction(edit, QStringLiteral("mnuDelDiary"), U("日記の削除(&I)"), &frmMain::mnuDelDiary_Click,
+              QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    // Anniversaries are deleted in their register.
+    hidden(edit, "mnuDelWhatDay", "What Dayの削除(&H)");
+
+    QMenu* move = addMenu(QStringLiteral("mnuMove"), U("移動(&M)"));
+    AddAction(move, QStringLiteral("mnuToday"), U("今日(&T)"), &frmMain::mnuToday_Click);
+    move->addSeparator();
+    AddAction(move, QStringLiteral("mnuNextMonth"), U("次の月(&N)"), &frmMain::mnuNextMonth_Click);
+    AddAction(move, QStringLiteral("mnuLastMonth"), U("前の月(&L)"), &frmMain::mnuLastMonth_Click);
+    move->addSeparator();
+    AddAction(move, QStringLiteral("mnuNextYear"), U("次の年(&E)"), &frmMain::mnuNextYear_Click);
+    AddAction(move, QStringLiteral("mnuLastYear"), U("前の年(&A)"), &frmMain::mnuLastYear_Click);
+
+    QMenu* view = addMenu(QStringLiteral("mnuView"), U("表示(&V)"));
+    AddAction(view, QStringLiteral("mnuStatistics"), U("統計情報(&S)..."),
+              &frmMain::mnuStatistics_Click);
+    AddAction(view, QStringLiteral("mnuWorkTime"), U("稼働時間(&W)..."),
+              &frmMain::mnuWorkTime_Click);
+    view->addSeparator();
+    for (const char* name : {"mnuToolBar", "mnuStatusBar"}) {
+        QAction* a = AddAction(
+            view, U(name), U(name == QLatin1String("mnuToolBar") ? "ﾂｰﾙ ﾊﾞｰ(&T)" : "ｽﾃｰﾀｽ ﾊﾞｰ(&B)"),
+            name == QLatin1String("mnuToolBar") ? &frmMain::mnuToolBar_Click
+                                                : &frmMain::mnuStatusBar_Click);
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+
+    QMenu* find = addMenu(QStringLiteral("mnuSearch"), U("検索(&S)"));
+    AddAction(find, QStringLiteral("mnuFind"), U("検索(&F)..."), &frmMain::mnuFind_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    QMenu* settings = addMenu(QStringLiteral("mnuSetting"), U("設定(&O)"));
+    AddAction(settings, QStringLiteral("mnuAlarm"), U("ｱﾗｰﾑ登録(&A)..."), &frmMain::mnuAlarm_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_A));
+    AddAction(settings, QStringLiteral("mnuHoliday"), U("休日設定(&H)..."),
+              &frmMain::mnuHoliday_Click, QKeySequence(Qt::CTRL | Qt::Key_H));
+    settings->addSeparator();
+    AddAction(settings, QStringLiteral("mnuOptions"), U("ｵﾌﾟｼｮﾝ(&O)..."),
+              &frmMain::mnuOptions_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    QMenu* help = addMenu(QStringLiteral("mnuHelp"), U("ﾍﾙﾌﾟ(&H)"));
+    // No help file exists: both entries stay disabled.
+    AddAction(help, QStringLiteral("mnuContents"), U("目次(&C)"), &frmMain::mnuContents_Click,
+              QKeySequence(Qt::Key_F1))
+        ->setEnabled(false);
+    AddAction(help, QStringLiteral("mnuSearchHelp"), U("ﾄﾋﾟｯｸの検索(&S)..."),
+              &frmMain::mnuSearchHelp_Click)
+        ->setEnabled(false);
+    help->addSeparator();
+    AddAction(help, QStringLiteral("mnuAbout"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &frmMain::mnuAbout_Click);
+
+    // The task-tray menu is never part of the menu bar; the tray icon shows it.
+    mnuTaskTray = new QMenu(U("ﾀｽｸﾄﾚｲﾒﾆｭｰ"), this);
+    mnuTaskTray->setObjectName(QStringLiteral("mnuTaskTray"));
+    m_menus[QStringLiteral("mnuTaskTray")] = mnuTaskTray;
+    const auto separator = [this](const char* name) {
+        QAction* s = mnuTaskTray->addSeparator();
+        s->setObjectName(U(name));
+        m_actions[U(name)] = s;
+    };
+    AddAction(mnuTaskTray, QStringLiteral("mnuCancel"), U("ﾒﾆｭｰのｷｬﾝｾﾙ(&E)"),
+              &frmMain::mnuCancel_Click);
+    separator("mnuTaskTrayBar4");
+    AddAction(mnuTaskTray, QStringLiteral("mnuRestore"), U("元のｻｲｽﾞに戻す(&R)"),
+              &frmMain::mnuRestore_Click);
+    separator("mnuTaskTrayBar2");
+    AddAction(mnuTaskTray, QStringLiteral("mnuAlarm2"), U("ｱﾗｰﾑ登録(&A)..."),
+              &frmMain::mnuAlarm2_Click);
+    separator("mnuTaskTrayBar3");
+    AddAction(mnuTaskTray, QStringLiteral("mnuStatistics2"), U("統計情報(&S)..."),
+              &frmMain::mnuStatistics2_Click);
+    AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
+              &frmMain::mnuWorkTimes_Click);
+    separator("mnuTaskTrayBar1");
+    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."),
+              &frmMain::mnuOption_Click);
+    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
+              &frmMain::mnuVersion_Click);
+    separator("mnuTaskTrayBar0");
+    AddAction(mnuTaskTray, QStringLiteral("mnuEnd"), U("常駐の終了(&X)"), &frmMain::mnuEnd_Click);
+}
+
+void frmMain::BuildToolBar() {
+    tbToolBar = new QToolBar(this);
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setMovable(false);
+    tbToolBar->setFloatable(false);
+    tbToolBar->setIconSize(QSize(16, 16));
+    // The view menu's check mark is the only switch for the toolbar.
+    tbToolBar->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    addToolBar(Qt::TopToolBarArea, tbToolBar);
+    for (const ToolButton& b : kToolButtons) {
+        if (!b.key) {
+            tbToolBar->addSeparator();
+            continue;
+        }
+        const QString key = U(b.key);
+        const QIcon fallback(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(b.image)));
+        QAction* a =
+            tbToolBar->addAction(QIcon::fromTheme(QLatin1String(b.themeIcon), fallback), key);
+        a->setToolTip(U(b.tip));
+        a->setObjectName(QStringLiteral("tb") + QLatin1String(b.image));
+        a->setProperty("key", key);
+        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        // Buttons never take the focus: the keys belong to the calendar.
+        if (QWidget* w = tbToolBar->widgetForAction(a))
+            w->setFocusPolicy(Qt::NoFocus);
+        m_actions[key] = a;
+    }
+}
+
+// ---------------------------------------------------------------- keyboard and mouse
+
+void frmMain::keyPressEvent(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool none = mods == Qt::NoModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    switch (e->key()) {
+    case Qt::Key_PageDown:
+        if (none || ctrl)
+            MoveDisplayedMonth(ctrl ? 12 : 1);
+        break;
+    case Qt::Key_PageUp:
+        if (none || ctrl)
+            MoveDisplayedMonth(ctrl ? -12 : -1);
+        break;
+    case Qt::Key_Home:
+        if (none)
+            S_DispCal(Today().year(), Today().month());
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (none)
+            MoveSelectionDays(e->key() == Qt::Key_Left ? -1 : 1);
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (none)
+            MoveSelectionDays(e->key() == Qt::Key_Up ? -7 : 7);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (none)
+            OpenScheduleEditor();
+        break;
+    default:
+        QMainWindow::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == picBack && type == QEvent::Resize) {
+        S_Resize();
+        return false;
+    }
+    const bool header = watched == lblYear || watched == lblMonth || watched == picBack;
+    if (header && type == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        mnuToday_Click();
+        return true;
+    }
+    if (header && type == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        QMenu* move = Menu(QStringLiteral("mnuMove"));
+        move->setDefaultAction(Action(QStringLiteral("mnuToday")));
+        move->exec(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        move->setDefaultAction(nullptr);
+        return true;
+    }
+    if (type == QEvent::MouseButtonDblClick && (watched == Panel(QStringLiteral("Alarm")) ||
+                                                watched == Panel(QStringLiteral("AlarmLabel")))) {
+        mnuAlarm_Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::Cell_Click(int index) {
+    G_datSelect = DateOfClickedCell(index, lblDay[size_t(index)]->text(), G_intYear, G_intMonth);
+    if (G_datSelect.year() == G_intYear && G_datSelect.month() == G_intMonth)
+        Redraw();
+    else
+        S_DispCal(G_datSelect.year(), G_datSelect.month());
+}
+
+void frmMain::Cell_DblClick(int) {
+    OpenScheduleEditor();
+}
+
+void frmMain::Cell_RightPress(int index) {
+    Cell_Click(index);
+    QMenu* edit = Menu(QStringLiteral("mnuEdit"));
+    edit->setDefaultAction(Action(QStringLiteral("mnuEditSchedule")));
+    edit->exec(QCursor::pos());
+    edit->setDefaultAction(nullptr);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void frmMain::MoveDisplayedMonth(int months) {
+    const QDate first = QDate(G_intYear, G_intMonth, 1).addMonths(months);
+    S_DispCal(first.year(), first.month());
+}
+
+void frmMain::MoveSelection(int months) {
+    G_datSelect = G_datSelect.addMonths(months);
+    S_DispCal(G_datSelect.year(), G_datSelect.month());
+}
+
+void frmMain::MoveSelectionDays(int days) {
+    G_datSelect = G_datSelect.addDays(days);
+    S_DispCal(G_datSelect.year(), G_datSelect.month());
+}
+
+void frmMain::mnuToday_Click() {
+    const QDate today = Today();
+    G_datSelect = CarrySelection(G_datSelect, today.year(), today.month());
+    S_DispCal(today.year(), today.month());
+}
+
+void frmMain::mnuNextMonth_Click() {
+    MoveSelection(1);
+}
+void frmMain::mnuLastMonth_Click() {
+    MoveSelection(-1);
+}
+void frmMain::mnuNextYear_Click() {
+    MoveSelection(12);
+}
+void frmMain::mnuLastYear_Click() {
+    MoveSelection(-12);
+}
+
+// ---------------------------------------------------------------- view
+
+void frmMain::mnuToolBar_Click() {
+    tbToolBar->setVisible(Action(QStringLiteral("mnuToolBar"))->isChecked());
+}
+
+void frmMain::mnuStatusBar_Click() {
+    sbStatusBar->setVisible(Action(QStringLiteral("mnuStatusBar"))->isChecked());
+}
+
+// ---------------------------------------------------------------- help
+
+void frmMain::mnuContents_Click() {
+    MsgBox(U("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"),
+           MsgButtons::OK, MsgIcon::Information, windowTitle());
+}
+
+void frmMain::mnuSearchHelp_Click() {
+    mnuContents_Click();
+}
+
+// ---------------------------------------------------------------- toolbar
+
+void frmMain::tbToolBar_ButtonClick(const QString& key) {
+    using Command = void (frmMain::*)();
+    static const std::map<QString, Command> commands = {
+        {U("終了"), &frmMain::mnuExit_Click},
+        {U("切り取り"), &frmMain::mnuCut_Click},
+        {U("ｺﾋﾟｰ"), &frmMain::mnuCopy_Click},
+        {U("貼り付け"), &frmMain::mnuPaste_Click},
+        {U("前の年"), &frmMain::mnuLastYear_Click},
+        {U("前の月"), &frmMain::mnuLastMonth_Click},
+        {U("当月"), &frmMain::mnuToday_Click},
+        {U("次の月"), &frmMain::mnuNextMonth_Click},
+        {U("次の年"), &frmMain::mnuNextYear_Click},
+        {U("ｽｹｼﾞｭｰﾙ"), &frmMain::mnuEditSchedule_Click},
+        {U("日記"), &frmMain::mnuEditDiary_Click},
+        {U("WhatDay"), &frmMain::mnuEditWhatDay_Click},
+        {U("ｽｹｼﾞｭｰﾙの削除"), &frmMain::mnuDelSchedule_Click},
+        {U("検索"), &frmMain::mnuFind_Click},
+        {U("ｵﾌﾟｼｮﾝ"), &frmMain::mnuOptions_Click},
+    };
+    // "印刷" and "ﾍﾙﾌﾟ" have no function.
+    const auto it = commands.find(key);
+    if (it != commands.end())
+        (this->*(it->second))();
+}
+
+// ---------------------------------------------------------------- commands of other windows
+
+void frmMain::mnuEditSchedule_Click() {
+    OpenScheduleEditor();
+}
+
+void frmMain::OpenScheduleEditor() {
+    QCoreApplication::processEvents();
+    Reload();
+}
+
+void frmMain::mnuBackUp_Click() {}
+void frmMain::mnuCut_Click() {}
+void frmMain::mnuCopy_Click() {}
+void frmMain::mnuPaste_Click() {}
+void frmMain::mnuEditDiary_Click() {}
+void frmMain::mnuEditWhatDay_Click() {}
+void frmMain::mnuDelSchedule_Click() {}
+void frmMain::mnuDelDiary_Click() {}
+void frmMain::mnuStatistics_Click() {}
+void frmMain::mnuWorkTime_Click() {}
+void frmMain::mnuFind_Click() {}
+void frmMain::mnuAlarm_Click() {}
+void frmMain::mnuHoliday_Click() {
+    Redraw();
+}
+void frmMain::mnuOptions_Click() {
+    Redraw();
+}
+void frmMain::mnuAbout_Click() {}
+
+void frmMain::mnuCancel_Click() {
+    QCoreApplication::processEvents();
+}
+void frmMain::mnuRestore_Click() {
+    showNormal();
+    activateWindow();
+    Action(QStringLiteral("mnuRestore"))->setVisible(false);
+    Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
+}
+void frmMain::mnuAlarm2_Click() {}
+void frmMain::mnuStatistics2_Click() {}
+void frmMain::mnuWorkTimes_Click() {}
+void frmMain::mnuOption_Click() {}
+void frmMain::mnuVersion_Click() {}
+
+void frmMain::Timer1_Timer() {}

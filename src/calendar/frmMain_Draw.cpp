@@ -1,0 +1,145 @@
+// Drawing and layout of the month grid.
+
+#include "DateFormat.h"
+#include "GridLayout.h"
+#include "MsgBox.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+#include "mdlVaskel.h"
+
+#include <QResizeEvent>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+void SetFormatted(QLabel* label, const QDate& d, const QString& pattern) {
+    // An unknown format option leaves the label as it was.
+    if (!pattern.isEmpty())
+        label->setText(FormatDate(d, pattern));
+}
+
+QRect NonNegative(const QRect& r) {
+    return QRect(r.x(), r.y(), std::max(0, r.width()), std::max(0, r.height()));
+}
+
+} // namespace
+
+void frmMain::S_DispCal(int year, int month) {
+    const bool changed = year != G_intYear || month != G_intMonth;
+    G_intYear = qint16(year);
+    G_intMonth = qint16(month);
+    G_datSelect = CarrySelection(G_datSelect, year, month);
+
+    SetFormatted(lblYear, G_datSelect, YearFormatPattern(G_opt.YearFormat));
+    lblYear->adjustSize();
+    SetFormatted(lblMonth, G_datSelect, MonthFormatPattern(G_opt.MonthFormat));
+    lblJpnMonth->setText(JapaneseMonthName(month));
+
+    const QDate start = GridStart(year, month);
+    const QDate today = Today();
+    const GridColors colors{G_opt.TodayColor, G_opt.SelectColor, G_opt.DiaryColor};
+    const QString weekPattern = WeekFormatPattern(G_opt.WeekFormat);
+    ApplyLook(lblWeek[0], {true, kHolidayRed});
+    ApplyLook(lblWeek[6], {true, kSaturdayBlue});
+
+    QLabel* info = Panel(QStringLiteral("Info"));
+    for (int i = 0; i < kGridCells; ++i) {
+        const QDate d = start.addDays(i);
+        GridCell& c = m_cells[size_t(i)];
+        if (changed) {
+            c.tag.clear();
+            lblSchedule[size_t(i)]->setTag(QString());
+        }
+        if (i < 7)
+            SetFormatted(lblWeek[size_t(i)], d, weekPattern);
+        if (d == G_datSelect) {
+            G_intSelIndex = qint16(i);
+            info->setText(FormatDate(d, QStringLiteral("yyyy/mm/dd:")));
+        }
+        c.scheduleLook = ScheduleLook(d, G_datSelect, today, month, c.tag, colors);
+        lblSchedule[size_t(i)]->setLook(c.scheduleLook);
+    }
+
+    if (changed && !F_ReadDat(year, month))
+        return;
+
+    // The holiday and anniversary texts of the selected day follow the colon.
+    const QString caption = lblDay[size_t(G_intSelIndex)]->text();
+    if (caption.size() > 2)
+        info->setText(info->text() + caption.mid(2));
+    picBack->update();
+}
+
+bool frmMain::F_ReadDat(int year, int month) {
+    if (!OpenDB())
+        return false;
+    const bool ok = LoadMonthCells(m_cells, year, month, G_opt.DiaryColor);
+    // Whatever was filled is shown, also when a query failed half-way.
+    ApplyCells();
+    if (!ok) {
+        const QString why = DbErrorText();
+        CloseDB();
+        MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        return false;
+    }
+    CloseDB();
+    return true;
+}
+
+void frmMain::ApplyCells() {
+    for (int i = 0; i < kGridCells; ++i) {
+        const GridCell& c = m_cells[size_t(i)];
+        CellLabel* day = lblDay[size_t(i)];
+        day->setCaption(c.dayCaption);
+        day->setLook(c.dayLook);
+        CellLabel* sched = lblSchedule[size_t(i)];
+        sched->setCaption(c.schedule);
+        sched->setTag(c.tag);
+        sched->setLook(c.scheduleLook);
+    }
+}
+
+void frmMain::Redraw() {
+    S_DispCal(G_intYear, G_intMonth);
+}
+
+void frmMain::Reload() {
+    const int year = G_intYear;
+    const int month = G_intMonth;
+    G_intYear = 0;
+    G_intMonth = 0;
+    S_DispCal(year, month);
+}
+
+// ---------------------------------------------------------------- layout
+
+void frmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    // The two lines under the toolbar run across the whole window.
+    const bool toolbar = tbToolBar && tbToolBar->isVisible();
+    const int y = toolbar ? tbToolBar->geometry().bottom() - 1 : 0;
+    for (int i = 0; i < 2; ++i) {
+        linUnderToolbar[size_t(i)]->setGeometry(0, y + i, width(), 1);
+        linUnderToolbar[size_t(i)]->setVisible(toolbar);
+        linUnderToolbar[size_t(i)]->raise();
+    }
+}
+
+void frmMain::S_Resize() {
+    const int w = picBack->width();
+    const int h = picBack->height();
+    imgBack->setGeometry(0, 0, w, h);
+    lblMonth->setGeometry(0, 10, w, 36);
+    lblJpnMonth->setGeometry(0, 26, w, 20);
+
+    picBack->setUpdatesEnabled(false);
+    const GridLayout g = ComputeGridLayout(w, h);
+    for (int c = 0; c < 7; ++c)
+        lblWeek[size_t(c)]->setGeometry(NonNegative(g.week[size_t(c)]));
+    for (int i = 0; i < kGridCells; ++i) {
+        lblDay[size_t(i)]->setGeometry(NonNegative(g.day[size_t(i)]));
+        lblSchedule[size_t(i)]->setGeometry(NonNegative(g.schedule[size_t(i)]));
+    }
+    picBack->setUpdatesEnabled(true);
+}

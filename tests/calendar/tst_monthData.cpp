@@ -1,0 +1,280 @@
+// Holiday rules and the month's data as they fill the 42 cells.
+
+#include "MonthData.h"
+#include "TestSupport.h"
+#include "mdlVaskel.h"
+
+#include <QtTest>
+
+namespace {
+
+// The cell of a date in the grid of year/month.
+int Cell(int year, int month, const QDate& d) {
+    return int(GridStart(year, month).daysTo(d));
+}
+
+} // namespace
+
+class tst_monthData : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void substituteMondayAfterASundayHoliday();
+    void substituteFromThePreviousMonthsSunday();
+    void fixedHolidayHasNoSubstitute();
+    void firstMatchingDateRuleWins();
+    void nthWeekdayCountsOnlyTheDisplayedMonth();
+    void nthWeekdayBeforeAnniversaryText();
+    void laterNthWeekdayRuleStandsFirst();
+    void nthWeekdayEdgeRules_data();
+    void nthWeekdayEdgeRules();
+    void weekendColours();
+    void monthStartingOnASunday();
+    void schedulesAndDiariesAlsoOnNeighbouringDays();
+    void diaryColourOnlyWhereTheBackgroundIsPlain();
+    void anniversariesInEntryOrder();
+    void failingQueryReportsAndKeepsCells();
+    void selectionCarriesAndClicksSelect();
+
+private:
+    bool load(int year, int month) {
+        cells = MonthCells();
+        if (!OpenDB())
+            return false;
+        const bool ok = LoadMonthCells(cells, year, month, 0xC0E0FF);
+        CloseDB();
+        return ok;
+    }
+    const GridCell& at(int year, int month, const QDate& d) const {
+        return cells[size_t(Cell(year, month, d))];
+    }
+    void rules(const QString& values) {
+        env->exec(QStringLiteral("DELETE FROM T_Holiday"));
+        QVERIFY(
+            env->exec(QStringLiteral("INSERT INTO T_Holiday (Kind, Month, Day, Week, Yobi, Name) "
+                                     "VALUES ") +
+                      values));
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    MonthCells cells;
+};
+
+void tst_monthData::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+}
+
+void tst_monthData::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_monthData::substituteMondayAfterASundayHoliday() {
+    // 3 May 2026 is a Sunday: Monday the 4th is a substitute and also a holiday of its own.
+    QVERIFY(load(2026, 5));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 3)).dayCaption, QStringLiteral(" 3［憲法記念日］"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 4)).dayCaption,
+             QStringLiteral(" 4[振替休日]［みどりの日］"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 4)).dayLook, (CellLook{true, kHolidayRed}));
+    // A substitute never moves on to Tuesday.
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 5)).dayCaption, QStringLiteral(" 5［こどもの日］"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 6)).dayCaption, QStringLiteral(" 6"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 6)).dayLook, (CellLook{false, kWhite}));
+}
+
+void tst_monthData::substituteFromThePreviousMonthsSunday() {
+    // The grid of May 2029 starts on Sunday 29 April, a holiday; the substitute is 30 April.
+    QCOMPARE(GridStart(2029, 5), QDate(2029, 4, 29));
+    QVERIFY(load(2029, 5));
+    QCOMPARE(cells[0].dayCaption, QStringLiteral("29［昭和の日］"));
+    QCOMPARE(cells[1].dayCaption, QStringLiteral("30[振替休日]"));
+    QCOMPARE(cells[1].dayLook, (CellLook{true, kHolidayRed}));
+}
+
+void tst_monthData::fixedHolidayHasNoSubstitute() {
+    rules(QStringLiteral("(1, 5, 3, NULL, NULL, '固定')"));
+    QVERIFY(load(2026, 5));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 3)).dayCaption, QStringLiteral(" 3［固定］"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 4)).dayCaption, QStringLiteral(" 4"));
+    QCOMPARE(at(2026, 5, QDate(2026, 5, 4)).dayLook, (CellLook{false, kWhite}));
+}
+
+void tst_monthData::firstMatchingDateRuleWins() {
+    rules(QStringLiteral("(0, 3, 20, NULL, NULL, '最初'), (0, 3, 20, NULL, NULL, '二番目'), "
+                         "(2, 3, NULL, 1, 0, 'ＨＭ'), (0, 3, NULL, NULL, NULL, '日なし')"));
+    QVERIFY(load(2026, 3));
+    QCOMPARE(at(2026, 3, QDate(2026, 3, 20)).dayCaption, QStringLiteral("20［最初］"));
+    // A rule with a Null day matches no date.
+    for (const GridCell& c : cells)
+        QVERIFY(!c.dayCaption.contains(QStringLiteral("日なし")));
+}
+
+void tst_monthData::nthWeekdayCountsOnlyTheDisplayedMonth() {
+    // 1 January 2019 is a Tuesday: the grid's first Monday is 31 December.
+    QVERIFY(load(2019, 1));
+    QCOMPARE(cells[1].dayCaption, QStringLiteral("31"));
+    QCOMPARE(at(2019, 1, QDate(2019, 1, 14)).dayCaption, QStringLiteral("14[成人の日]"));
+    QCOMPARE(at(2019, 1, QDate(2019, 1, 7)).dayCaption, QStringLiteral(" 7"));
+    QCOMPARE(at(2019, 1, QDate(2019, 1, 14)).dayLook, (CellLook{true, kHolidayRed}));
+    // Neighbouring months never get an nth-weekday holiday: February's grid shows no 成人の日.
+    QVERIFY(load(2018, 12));
+    for (const GridCell& c : cells)
+        QVERIFY(!c.dayCaption.contains(QStringLiteral("成人の日")));
+}
+
+void tst_monthData::nthWeekdayBeforeAnniversaryText() {
+    env->exec(
+        QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (1, 14, ' 記念日 ')"));
+    QVERIFY(load(2019, 1));
+    QCOMPARE(at(2019, 1, QDate(2019, 1, 14)).dayCaption, QStringLiteral("14[成人の日]［記念日］"));
+}
+
+void tst_monthData::laterNthWeekdayRuleStandsFirst() {
+    rules(QStringLiteral("(2, 6, NULL, 3, 0, '父の日'), (2, 6, NULL, 3, 0, '後の規則')"));
+    QVERIFY(load(2026, 6));
+    QCOMPARE(at(2026, 6, QDate(2026, 6, 21)).dayCaption, QStringLiteral("21[後の規則][父の日]"));
+}
+
+void tst_monthData::nthWeekdayEdgeRules_data() {
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<int>("markedCell"); // -1: nothing marked
+    // June 2026 starts on a Monday and has four Sundays; its grid starts on Sunday 31 May.
+    QTest::newRow("fifth Sunday that does not exist") << "(2, 6, NULL, 5, 0, 'x')" << -1;
+    QTest::newRow("fifth Monday") << "(2, 6, NULL, 5, 1, 'x')" << 29;
+    QTest::newRow("Null week") << "(2, 6, NULL, NULL, 1, 'x')" << -1;
+    QTest::newRow("Null weekday") << "(2, 6, NULL, 2, NULL, 'x')" << -1;
+    QTest::newRow("weekday out of range") << "(2, 6, NULL, 1, 9, 'x')" << -1;
+    QTest::newRow("week 0 takes the column's first cell") << "(2, 6, NULL, 0, 0, 'x')" << 0;
+    QTest::newRow("fourth Monday") << "(2, 6, NULL, 4, 1, 'x')" << 22;
+    QTest::newRow("other month") << "(2, 7, NULL, 1, 1, 'x')" << -1;
+}
+
+void tst_monthData::nthWeekdayEdgeRules() {
+    QFETCH(QString, rule);
+    QFETCH(int, markedCell);
+    rules(rule);
+    QVERIFY(load(2026, 6));
+    for (int i = 0; i < kGridCells; ++i)
+        QCOMPARE(cells[size_t(i)].dayCaption.contains(QStringLiteral("[x]")), i == markedCell);
+}
+
+void tst_monthData::weekendColours() {
+    rules(QStringLiteral("(1, 12, 31, NULL, NULL, 'y')"));
+    QVERIFY(load(2026, 12));
+    for (int i = 0; i < kGridCells; ++i) {
+        const CellLook want = i % 7 == 0   ? CellLook{true, kHolidayRed}
+                              : i % 7 == 6 ? CellLook{true, kSaturdayBlue}
+                              : i == 32    ? CellLook{true, kHolidayRed} // 31 December
+                                           : CellLook{false, kWhite};
+        QCOMPARE(cells[size_t(i)].dayLook, want);
+    }
+}
+
+void tst_monthData::monthStartingOnASunday() {
+    QVERIFY(load(2004, 2));
+    QCOMPARE(cells[0].dayCaption, QStringLiteral(" 1"));
+    QCOMPARE(cells[28].dayCaption, QStringLiteral("29"));
+    QCOMPARE(cells[29].dayCaption, QStringLiteral(" 1"));
+    QCOMPARE(cells[41].dayCaption, QStringLiteral("13"));
+    QCOMPARE(cells[10].dayCaption, QStringLiteral("11［建国記念の日］"));
+}
+
+void tst_monthData::schedulesAndDiariesAlsoOnNeighbouringDays() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-01-31', '  前月の予定\r\n'), "
+                             "('2004-03-13', '翌月'), ('2004-02-10', '会議'), "
+                             "('2004-03-14', '枠外')"));
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-13', 'd'), ('2004-02-10', 'd'), "
+                             "('2004-01-31', 'outside')"));
+    QVERIFY(load(2004, 2));
+    QCOMPARE(cells[9].schedule, QStringLiteral("会議"));
+    QCOMPARE(cells[9].tag, kDiaryMark);
+    QCOMPARE(cells[41].schedule, QStringLiteral("翌月"));
+    QCOMPARE(cells[41].tag, kDiaryMark);
+    // 31 January and 14 March lie outside the grid of February 2004.
+    for (int i = 0; i < kGridCells; ++i) {
+        QVERIFY(cells[size_t(i)].schedule != QStringLiteral("枠外"));
+        if (i != 9 && i != 41) {
+            QVERIFY(cells[size_t(i)].schedule.isEmpty());
+            QVERIFY(cells[size_t(i)].tag.isEmpty());
+        }
+    }
+    // Blanks and line breaks around a schedule are not shown.
+    QVERIFY(load(2004, 1));
+    QCOMPARE(at(2004, 1, QDate(2004, 1, 31)).schedule, QStringLiteral("前月の予定"));
+}
+
+void tst_monthData::diaryColourOnlyWhereTheBackgroundIsPlain() {
+    env->exec(
+        QStringLiteral("INSERT INTO T_Diary VALUES ('2004-02-10', 'a'), ('2004-02-11', 'b')"));
+    cells = MonthCells();
+    cells[10].scheduleLook = {true, 0xC0FFC0}; // drawn as the selected day
+    QVERIFY(OpenDB());
+    QVERIFY(LoadMonthCells(cells, 2004, 2, 0x123456));
+    QVERIFY(CloseDB());
+    QCOMPARE(cells[9].scheduleLook, (CellLook{true, 0x123456}));
+    QCOMPARE(cells[10].scheduleLook, (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(cells[10].tag, kDiaryMark);
+
+    // The drawing rules: selected, then today, then other month, then diary.
+    const GridColors colors;
+    const QDate sel(2004, 2, 10), today(2004, 2, 11);
+    QCOMPARE(ScheduleLook(sel, sel, today, 2, kDiaryMark, colors), (CellLook{true, colors.select}));
+    QCOMPARE(ScheduleLook(today, sel, today, 2, kDiaryMark, colors),
+             (CellLook{true, colors.today}));
+    QCOMPARE(ScheduleLook(QDate(2004, 3, 1), sel, today, 2, kDiaryMark, colors),
+             (CellLook{true, kOtherMonthGrey}));
+    QCOMPARE(ScheduleLook(QDate(2004, 3, 1), sel, QDate(2004, 3, 1), 2, QString(), colors),
+             (CellLook{true, colors.today}));
+    QCOMPARE(ScheduleLook(QDate(2004, 2, 20), sel, today, 2, kDiaryMark, colors),
+             (CellLook{true, colors.diary}));
+    QCOMPARE(ScheduleLook(QDate(2004, 2, 20), sel, today, 2, QString(), colors),
+             (CellLook{false, kWhite}));
+}
+
+void tst_monthData::anniversariesInEntryOrder() {
+    env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES "
+                             "(2, 14, 'ゆ'), (2, 14, 'あ'), (3, 1, '三月'), (1, 31, '一月')"));
+    QVERIFY(load(2004, 2));
+    QCOMPARE(cells[13].dayCaption, QStringLiteral("14［ゆ］［あ］"));
+    QCOMPARE(cells[29].dayCaption, QStringLiteral(" 1［三月］"));
+    // The same anniversaries show every year.
+    QVERIFY(load(1999, 2));
+    QCOMPARE(at(1999, 2, QDate(1999, 2, 14)).dayCaption, QStringLiteral("14［ゆ］［あ］"));
+    QCOMPARE(at(1999, 2, QDate(1999, 1, 31)).dayCaption, QStringLiteral("31［一月］"));
+}
+
+void tst_monthData::failingQueryReportsAndKeepsCells() {
+    QVERIFY(load(2004, 2));
+    const MonthCells before = cells;
+    env->exec(QStringLiteral("DROP TABLE T_WhatDay"));
+    QVERIFY(OpenDB());
+    QVERIFY(!LoadMonthCells(cells, 2004, 3, 0));
+    QVERIFY(DbErrorText().contains(QStringLiteral("T_WhatDay")));
+    DiscardDB();
+    for (int i = 0; i < kGridCells; ++i)
+        QCOMPARE(cells[size_t(i)].dayCaption, before[size_t(i)].dayCaption);
+}
+
+void tst_monthData::selectionCarriesAndClicksSelect() {
+    QCOMPARE(CarrySelection(QDate(2004, 1, 31), 2004, 2), QDate(2004, 3, 2));
+    QCOMPARE(CarrySelection(QDate(2004, 3, 31), 2004, 4), QDate(2004, 5, 1));
+    QCOMPARE(CarrySelection(QDate(2004, 3, 15), 2003, 12), QDate(2003, 12, 15));
+    // A "30" in the first row of January is December of the year before.
+    QCOMPARE(DateOfClickedCell(2, QStringLiteral("30"), 2004, 1), QDate(2003, 12, 30));
+    QCOMPARE(DateOfClickedCell(5, QStringLiteral("31［大晦日］"), 2004, 1), QDate(2003, 12, 31));
+    // Days 1-14 from the fifth row on are the next month.
+    QCOMPARE(DateOfClickedCell(28, QStringLiteral("29"), 2004, 2), QDate(2004, 2, 29));
+    QCOMPARE(DateOfClickedCell(35, QStringLiteral(" 7[振替休日]"), 2004, 12), QDate(2005, 1, 7));
+    QCOMPARE(DateOfClickedCell(29, QStringLiteral(" 1"), 2004, 2), QDate(2004, 3, 1));
+    QCOMPARE(DateOfClickedCell(30, QStringLiteral("30"), 2004, 12), QDate(2004, 12, 30));
+    QCOMPARE(DateOfClickedCell(3, QStringLiteral(" 1"), 2004, 12), QDate(2004, 12, 1));
+    QCOMPARE(JapaneseMonthName(1), QStringLiteral("　睦月"));
+    QCOMPARE(JapaneseMonthName(10), QStringLiteral("　神無月"));
+    QVERIFY(JapaneseMonthName(13).isEmpty());
+}
+
+QTEST_MAIN(tst_monthData)
+#include "tst_monthData.moc"
