@@ -1,0 +1,216 @@
+// The diary editor: the entry, the nine earlier years and the heading.
+
+#include "EntryTestHelpers.h"
+#include "TestSupport.h"
+#include "frmDiary.h"
+#include "mdlVaskel.h"
+
+#include <QTabBar>
+#include <QtTest>
+
+class tst_diary : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void showsTheNineEarlierYears();
+    void leapDayLooksUpOnlyYearsThatHaveIt();
+    void textsRoundTrip_data();
+    void textsRoundTrip();
+    void emptyEntryWarns();
+    void selectionBeyondTheDisplayedMonthSavesThatDay();
+    void failedReadStopsTheLoad();
+    void entryIsLimitedTo2000Characters();
+    void enterNeverSaves();
+
+private:
+    void addDiary(const QDate& d, const QString& text) {
+        QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, ?)"), {d, text}));
+    }
+    QStringList tabTexts(const frmDiary& f) const {
+        QStringList out;
+        for (int i = 0; i < f.tabOldDiary->count(); ++i)
+            out << f.tabOldDiary->tabText(i);
+        return out;
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    const QDate day{2004, 3, 20};
+};
+
+void tst_diary::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    SelectDay(day);
+}
+
+void tst_diary::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_diary::showsTheNineEarlierYears() {
+    addDiary(QDate(2003, 3, 20), QStringLiteral("last year"));
+    addDiary(QDate(1995, 3, 20), QStringLiteral("nine back"));
+    addDiary(QDate(1994, 3, 20), QStringLiteral("ten back"));
+    addDiary(QDate(2002, 3, 21), QStringLiteral("next day"));
+    addDiary(day, QStringLiteral("today's"));
+    frmDiary f(nullptr, QStringLiteral("20春分の日"), 0x7777FF);
+    QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
+    f.Form_Load();
+    QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
+    QCOMPARE(f.tabOldDiary->currentIndex(), 0);
+    QStringList old;
+    for (QPlainTextEdit* box : f.txtOldDiary) {
+        QVERIFY(box->isReadOnly());
+        old << box->toPlainText();
+    }
+    QCOMPARE(old, (QStringList{"last year", "", "", "", "", "", "", "", "nine back"}));
+    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("today's"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("03月20日（土）の日記"));
+    QCOMPARE(f.lblDate->text(), QStringLiteral(" 2004年 03月20日（土）春分の日"));
+    QCOMPARE(f.lblDate->palette().color(QPalette::Window), QColor(0xFF, 0x77, 0x77));
+    QVERIFY(f.lblDate->autoFillBackground());
+    QCOMPARE(f.lblDate->font().family(), QStringLiteral("Noto Sans CJK JP"));
+    QVERIFY(msgs->messages.empty());
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
+    SelectDay(QDate(2004, 2, 29));
+    addDiary(QDate(2000, 2, 29), QStringLiteral("leap 2000"));
+    addDiary(QDate(2003, 2, 28), QStringLiteral("not the same day"));
+    addDiary(QDate(2003, 3, 1), QStringLiteral("not the same day either"));
+    frmDiary f(nullptr, QStringLiteral("29"), kWhite);
+    f.Form_Load();
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(f.tabOldDiary->tabText(0), QStringLiteral("2003"));
+    QCOMPARE(f.txtOldDiary[0]->toPlainText(), QString());
+    QCOMPARE(f.txtOldDiary[3]->toPlainText(), QStringLiteral("leap 2000"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("02月29日（日）の日記"));
+}
+
+void tst_diary::textsRoundTrip_data() {
+    QTest::addColumn<QString>("text");
+    ENTRY_ROUND_TRIP_ROWS
+    QTest::newRow("blanks around") << QStringLiteral("  spaced  ");
+}
+
+void tst_diary::textsRoundTrip() {
+    QFETCH(QString, text);
+    const QStringList shown{QString(), QStringLiteral("draft"), text};
+    const QStringList typed{QStringLiteral("draft"), text};
+    for (int pass = 0; pass < 3; ++pass) {
+        frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+        f.Form_Load();
+        QCOMPARE(f.txtDiary->toPlainText(), shown[pass]);
+        if (pass == 2)
+            break;
+        f.txtDiary->setPlainText(typed[pass]);
+        f.OKButton_Click();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    // Inserted once, then updated.
+    QCOMPARE(env->column(QStringLiteral("SELECT Date || '|' || Diary FROM T_Diary")),
+             QStringList{QStringLiteral("2004-03-20|") + text});
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_diary::emptyEntryWarns() {
+    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    f.Form_Load();
+    ShowActive(f);
+    f.CancelButton->setFocus();
+    f.OKButton_Click();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("日記に何も書かれていません。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("03月20日（土）の日記"));
+    QVERIFY(f.txtDiary->hasFocus());
+    QVERIFY(f.isVisible());
+    QCOMPARE(env->count(QStringLiteral("T_Diary")), 0);
+}
+
+void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
+    // February displayed, 2 March selected (a day carried over from 31 January).
+    SelectDay(QDate(2004, 3, 2), 2004, 2);
+    addDiary(QDate(2004, 2, 2), QStringLiteral("february"));
+    addDiary(QDate(2004, 3, 2), QStringLiteral("march"));
+    addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
+    frmDiary f(nullptr, QStringLiteral(" 2"), kWhite);
+    f.Form_Load();
+    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("march"));
+    QCOMPARE(f.txtOldDiary[0]->toPlainText(), QStringLiteral("march last year"));
+    f.txtDiary->setPlainText(QStringLiteral("march, edited"));
+    f.OKButton_Click();
+    QCOMPARE(env->column(QStringLiteral("SELECT Diary FROM T_Diary WHERE Date LIKE '2004-%' "
+                                        "ORDER BY Date")),
+             (QStringList{"february", "march, edited"}));
+}
+
+void tst_diary::failedReadStopsTheLoad() {
+    addDiary(day, QStringLiteral("kept"));
+    env->exec(QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Old"));
+    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    f.Form_Load();
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QVERIFY(msgs->messages[0].text.contains(QStringLiteral("no such table: T_Diary")));
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("00月00日の日記"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
+    QVERIFY(f.txtDiary->toPlainText().isEmpty());
+    QVERIFY(!CurrentConnection());
+
+    // The read on OK fails the same way and the dialog stays open.
+    msgs->clear();
+    f.txtDiary->setPlainText(QStringLiteral("new"));
+    f.OKButton_Click();
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QVERIFY(msgs->messages[0].text.contains(QStringLiteral("T_Diary")));
+    QVERIFY(f.result() != QDialog::Accepted);
+    QCOMPARE(env->column(QStringLiteral("SELECT Diary FROM T_Old")), QStringList{"kept"});
+}
+
+void tst_diary::entryIsLimitedTo2000Characters() {
+    const QString longStored(2500, QLatin1Char('s'));
+    addDiary(day, longStored);
+    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    f.Form_Load();
+    // A stored entry is shown whole; what the user adds to it is refused.
+    QCOMPARE(f.txtDiary->toPlainText(), longStored);
+    ShowActive(f);
+    f.txtDiary->setFocus();
+    QTest::keyClicks(f.txtDiary, QStringLiteral("xy"));
+    QCOMPARE(f.txtDiary->toPlainText(), longStored);
+
+    f.txtDiary->setPlainText(QString(1998, QChar(0x3042)));
+    f.txtDiary->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(f.txtDiary, QStringLiteral("abcd"));
+    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("ab") + QString(1998, QChar(0x3042)));
+    // A pasted piece is cut to what still fits, never through a character.
+    f.txtDiary->setPlainText(QString(1999, QLatin1Char('a')));
+    f.txtDiary->moveCursor(QTextCursor::End);
+    f.txtDiary->insertPlainText(QStringLiteral("😀😀"));
+    QCOMPARE(f.txtDiary->toPlainText(), QString(1999, QLatin1Char('a')));
+}
+
+void tst_diary::enterNeverSaves() {
+    addDiary(QDate(2003, 3, 20), QStringLiteral("old"));
+    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    f.Form_Load();
+    ShowActive(f);
+    f.txtDiary->setPlainText(QStringLiteral("line"));
+    f.txtOldDiary[0]->setFocus();
+    QTest::keyClick(f.txtOldDiary[0], Qt::Key_Return);
+    f.tabOldDiary->tabBar()->setFocus();
+    QTest::keyClick(f.tabOldDiary->tabBar(), Qt::Key_Enter);
+    QVERIFY(f.isVisible());
+    QCOMPARE(env->count(QStringLiteral("T_Diary")), 1);
+    f.txtDiary->setFocus();
+    f.txtDiary->moveCursor(QTextCursor::End);
+    QTest::keyClick(f.txtDiary, Qt::Key_Return);
+    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("line\n"));
+    QVERIFY(f.isVisible());
+}
+
+QTEST_MAIN(tst_diary)
+#include "tst_diary.moc"

@@ -1,0 +1,262 @@
+// The schedule editor and today's schedule window.
+
+#include "EntryTestHelpers.h"
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmSchedule.h"
+#include "frmToday.h"
+#include "mdlVaskel.h"
+
+#include <QSettings>
+#include <QtTest>
+
+class tst_schedule : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void textsRoundTrip_data();
+    void textsRoundTrip();
+    void blanksAreTrimmedOnDisplayOnly();
+    void emptyTextWarnsAndWritesNothing();
+    void rowChangedWhileOpen_data();
+    void rowChangedWhileOpen();
+    void enterBreaksTheLineEscCancels();
+    void failuresKeepTheDialogOpen();
+    void todayReadsThroughTheOpenConnection();
+    void todayStoresTheStartUpFlag_data();
+    void todayStoresTheStartUpFlag();
+
+private:
+    QString stored(const QDate& d) const {
+        return env->scalar(QStringLiteral("SELECT Schedule FROM T_Schedule WHERE Date = ?"), {d});
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    const QDate day{2004, 3, 15};
+};
+
+void tst_schedule::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    G_opt = Options();
+    SelectDay(day);
+}
+
+void tst_schedule::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_schedule::textsRoundTrip_data() {
+    QTest::addColumn<QString>("text");
+    ENTRY_ROUND_TRIP_ROWS
+    QTest::newRow("very long") << QString(100000, QChar(0x3042));
+}
+
+void tst_schedule::textsRoundTrip() {
+    QFETCH(QString, text);
+    {
+        frmSchedule f;
+        f.Form_Load();
+        QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
+        QVERIFY(f.txtSchedule->toPlainText().isEmpty());
+        f.txtSchedule->setPlainText(text);
+        f.OKButton_Click();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
+    QCOMPARE(stored(day), text);
+    // Opened again, the stored row is updated in place.
+    frmSchedule g;
+    g.Form_Load();
+    QVERIFY(g.RowExisted());
+    QCOMPARE(g.txtSchedule->toPlainText(), text);
+    g.txtSchedule->appendPlainText(QStringLiteral("+"));
+    g.OKButton_Click();
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
+    QCOMPARE(stored(day), text + QStringLiteral("\n+"));
+    QVERIFY(msgs->messages.empty());
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "  word  "});
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
+    frmSchedule f;
+    f.Form_Load();
+    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("word"));
+    f.OKButton_Click();
+    QCOMPARE(stored(day), QStringLiteral("word"));
+
+    // Blanks only are a text: stored, and shown as nothing the next time.
+    SelectDay(day.addDays(1));
+    frmSchedule g;
+    g.Form_Load();
+    QVERIFY(g.RowExisted());
+    QCOMPARE(g.txtSchedule->toPlainText(), QString());
+    g.txtSchedule->setPlainText(QStringLiteral(" "));
+    g.OKButton_Click();
+    QCOMPARE(g.result(), int(QDialog::Accepted));
+    QCOMPARE(stored(day.addDays(1)), QStringLiteral(" "));
+}
+
+void tst_schedule::emptyTextWarnsAndWritesNothing() {
+    frmSchedule f;
+    f.Form_Load();
+    ShowActive(f);
+    f.OKButton->setFocus();
+    f.OKButton_Click();
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QCOMPARE(msgs->messages[0].text, QStringLiteral("予定を入力して下さい。"));
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(msgs->messages[0].title, f.windowTitle());
+    QVERIFY(f.txtSchedule->hasFocus());
+    QVERIFY(f.isVisible());
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+    f.CancelButton_Click();
+    QCOMPARE(f.result(), int(QDialog::Rejected));
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+}
+
+void tst_schedule::rowChangedWhileOpen_data() {
+    QTest::addColumn<bool>("rowAtLoad");
+    QTest::newRow("row deleted while open") << true;
+    QTest::newRow("row created while open") << false;
+}
+
+void tst_schedule::rowChangedWhileOpen() {
+    QFETCH(bool, rowAtLoad);
+    if (rowAtLoad)
+        env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'old')"), {day});
+    frmSchedule f;
+    f.Form_Load();
+    QCOMPARE(f.RowExisted(), rowAtLoad);
+    if (rowAtLoad)
+        env->exec(QStringLiteral("DELETE FROM T_Schedule"));
+    else
+        env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'other')"), {day});
+    f.txtSchedule->setPlainText(QStringLiteral("mine"));
+    f.OKButton_Click();
+    QCOMPARE(f.result(), int(QDialog::Accepted));
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(env->column(QStringLiteral("SELECT Schedule FROM T_Schedule")),
+             QStringList{QStringLiteral("mine")});
+}
+
+void tst_schedule::enterBreaksTheLineEscCancels() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'ab')"), {day});
+    frmSchedule f;
+    f.Form_Load();
+    ShowActive(f);
+    f.txtSchedule->setFocus();
+    f.txtSchedule->moveCursor(QTextCursor::End);
+    QTest::keyClick(f.txtSchedule, Qt::Key_Return);
+    QTest::keyClicks(f.txtSchedule, QStringLiteral("c"));
+    QVERIFY(f.isVisible());
+    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("ab\nc"));
+    // Enter on the focused OK button saves.
+    f.OKButton->setFocus();
+    QTest::keyClick(f.OKButton, Qt::Key_Return);
+    QCOMPARE(f.result(), int(QDialog::Accepted));
+    QCOMPARE(stored(day), QStringLiteral("ab\nc"));
+
+    frmSchedule g;
+    g.Form_Load();
+    ShowActive(g);
+    g.txtSchedule->setPlainText(QStringLiteral("changed"));
+    QTest::keyClick(g.txtSchedule, Qt::Key_Escape);
+    QVERIFY(!g.isVisible());
+    QCOMPARE(g.result(), int(QDialog::Rejected));
+    QCOMPARE(stored(day), QStringLiteral("ab\nc"));
+}
+
+void tst_schedule::failuresKeepTheDialogOpen() {
+    // The write fails: the text stays in the open dialog, nothing is stored.
+    env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Schedule BEGIN "
+                             "SELECT RAISE(ABORT, 'refused'); END"));
+    frmSchedule f;
+    f.Form_Load();
+    ShowActive(f);
+    f.txtSchedule->setPlainText(QStringLiteral("text"));
+    f.OKButton_Click();
+    QVERIFY(f.isVisible());
+    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("text"));
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+
+    // The read at load fails: the message, an empty dialog, no connection left behind.
+    msgs->clear();
+    env->exec(QStringLiteral("DROP TABLE T_Schedule"));
+    frmSchedule g;
+    g.Form_Load();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("予定の取得に失敗しました。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年03月15日（月）の予定"));
+    QVERIFY(!g.RowExisted());
+    QVERIFY(g.txtSchedule->toPlainText().isEmpty());
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_schedule::todayReadsThroughTheOpenConnection() {
+    ClockOverride clock(QDateTime(day, QTime(8, 0)));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
+    QVERIFY(OpenDB());
+    Connection* startup = CurrentConnection();
+    frmToday f;
+    f.Form_Load();
+    QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
+    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
+    QVERIFY(f.txtSchedule->isReadOnly());
+    QVERIFY(f.chkStartup->isChecked());
+    QVERIFY(f.cmdOK->isDefault());
+    QCOMPARE(CurrentConnection(), startup);
+    QVERIFY(CloseDB());
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_schedule::todayStoresTheStartUpFlag_data() {
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("howClosed"); // 0 OK button, 1 Enter, 2 Esc, 3 close box
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("kept, OK") << 0 << 0 << "1";
+    QTest::newRow("unticked, OK") << 1 << 0 << "0";
+    QTest::newRow("unticked, Enter") << 1 << 1 << "0";
+    QTest::newRow("unticked, Esc") << 1 << 2 << "0";
+    QTest::newRow("unticked, close box") << 1 << 3 << "0";
+    QTest::newRow("unticked and ticked again") << 2 << 2 << "1";
+}
+
+void tst_schedule::todayStoresTheStartUpFlag() {
+    QFETCH(int, clicks);
+    QFETCH(int, howClosed);
+    QFETCH(QString, expected);
+    G_opt.StartUp = 1;
+    frmToday f;
+    ShowActive(f);
+    for (int i = 0; i < clicks; ++i)
+        QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));
+    QCOMPARE(int(G_opt.StartUp), expected.toInt());
+    QVERIFY(!QFile::exists(env->settingsFile()));
+    switch (howClosed) {
+    case 0:
+        QTest::mouseClick(f.cmdOK, Qt::LeftButton);
+        break;
+    case 1:
+        QTest::keyClick(f.chkStartup, Qt::Key_Return);
+        break;
+    case 2:
+        QTest::keyClick(f.chkStartup, Qt::Key_Escape);
+        break;
+    default:
+        f.close();
+        break;
+    }
+    QVERIFY(!f.isVisible());
+    QSettings s(env->settingsFile(), QSettings::IniFormat);
+    QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), expected);
+}
+
+QTEST_MAIN(tst_schedule)
+#include "tst_schedule.moc"
