@@ -1,0 +1,200 @@
+// The search window: what it finds, how the result lines look, and its messages.
+
+#include "EntryTestHelpers.h"
+#include "TestSupport.h"
+#include "frmSearch.h"
+#include "mdlVaskel.h"
+
+#include <QtTest>
+
+class tst_search : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void findsAndSortsAllKinds();
+    void targets_data();
+    void targets();
+    void textMatchesLiterally_data();
+    void textMatchesLiterally();
+    void messagesAndFocus();
+    void failedReadKeepsEarlierLines();
+
+private:
+    static QStringList lines(const frmSearch& f) {
+        QStringList out;
+        for (int i = 0; i < f.lstSearch->count(); ++i)
+            out << f.lstSearch->item(i)->text().trimmed();
+        return out;
+    }
+    void add(const char* table, const QDate& d, const QString& text) {
+        QVERIFY(env->exec(QStringLiteral("INSERT INTO %1 VALUES (?, ?)").arg(QLatin1String(table)),
+                          {d, text}));
+    }
+    void addWhatDay(int m, int d, const QString& text) {
+        QVERIFY(env->exec(
+            QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
+            {m, d, text}));
+    }
+    void search(frmSearch& f, const QString& text) {
+        f.txtSearchString->setText(text);
+        f.cmdSearch_Click();
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+};
+
+void tst_search::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    add("T_Schedule", QDate(2004, 3, 15), QStringLiteral("会議の準備"));
+    add("T_Diary", QDate(2004, 3, 15), QStringLiteral("会議メモ"));
+    add("T_Schedule", QDate(2003, 1, 1), QStringLiteral("新年会議"));
+    add("T_Schedule", QDate(2003, 1, 2), QStringLiteral("休み"));
+    addWhatDay(12, 1, QStringLiteral("会議記念日"));
+    addWhatDay(5, 3, QStringLiteral("憲法会議"));
+}
+
+void tst_search::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_search::findsAndSortsAllKinds() {
+    frmSearch f;
+    QCOMPARE(f.windowTitle(), QStringLiteral("検索"));
+    QVERIFY(f.cmdSearch->isDefault());
+    QCOMPARE(f.lstSearch->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
+    search(f, QStringLiteral("会議"));
+    // Anniversaries first in month and day order, then the dated entries by date.
+    QCOMPARE(lines(f),
+             (QStringList{"05/03 | What Day | 憲法会議", "12/01 | What Day | 会議記念日",
+                          "2003/01/01 | 予定     | 新年会議", "2004/03/15 | 予定     | 会議の準備",
+                          "2004/03/15 | 日記     | 会議メモ"}));
+    QVERIFY(f.lstSearch->item(0)->text().startsWith(QStringLiteral("     05/03 | ")));
+    QVERIFY(msgs->messages.empty());
+    QVERIFY(!CurrentConnection());
+    QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
+    // Searching again replaces the results.
+    search(f, QStringLiteral("休み"));
+    QCOMPARE(lines(f), QStringList{"2003/01/02 | 予定     | 休み"});
+}
+
+void tst_search::targets_data() {
+    QTest::addColumn<bool>("schedule");
+    QTest::addColumn<bool>("diary");
+    QTest::addColumn<bool>("whatDay");
+    QTest::addColumn<int>("found");
+    QTest::newRow("schedules only") << true << false << false << 2;
+    QTest::newRow("diaries only") << false << true << false << 1;
+    QTest::newRow("anniversaries only") << false << false << true << 2;
+    QTest::newRow("schedules and anniversaries") << true << false << true << 4;
+}
+
+void tst_search::targets() {
+    QFETCH(bool, schedule);
+    QFETCH(bool, diary);
+    QFETCH(bool, whatDay);
+    QFETCH(int, found);
+    frmSearch f;
+    f.chkSchedule->setChecked(schedule);
+    f.chkDiary->setChecked(diary);
+    f.chkWhatDay->setChecked(whatDay);
+    search(f, QStringLiteral("会議"));
+    QCOMPARE(f.lstSearch->count(), found);
+    for (const QString& line : lines(f)) {
+        const bool isAnniversary = line.contains(QStringLiteral("What Day"));
+        const bool isDiary = line.contains(QStringLiteral("日記"));
+        QVERIFY(isAnniversary ? whatDay : isDiary ? diary : schedule);
+    }
+}
+
+void tst_search::textMatchesLiterally_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("percent") << "%" << QStringList{"100%", "a%b!"};
+    QTest::newRow("underscore") << "_" << QStringList{"a_b"};
+    QTest::newRow("backslash") << "\\" << QStringList{"C:\\dir"};
+    QTest::newRow("star") << "*" << QStringList{"*star"};
+    QTest::newRow("question mark") << "?" << QStringList{"why?"};
+    QTest::newRow("brackets") << "[a" << QStringList{"[a-z]"};
+    QTest::newRow("double quote") << "\"" << QStringList{"say \"hi\""};
+    QTest::newRow("single quote") << "'s" << QStringList{"it's"};
+    QTest::newRow("ascii case") << "SAY" << QStringList{"say \"hi\""};
+    QTest::newRow("a word that is a column") << "Schedule" << QStringList{"Schedule"};
+}
+
+void tst_search::textMatchesLiterally() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    const QStringList texts{"100%",       "a_b",  "C:\\dir",  "*star", "why?", "[a-z]",
+                            "say \"hi\"", "it's", "Schedule", "abc",   "a%b!"};
+    for (int i = 0; i < texts.size(); ++i)
+        add("T_Diary", QDate(2010, 1, 1).addDays(i), texts[i]);
+    frmSearch f;
+    f.chkSchedule->setChecked(false);
+    f.chkWhatDay->setChecked(false);
+    search(f, text);
+    QStringList got;
+    for (const QString& line : lines(f))
+        got << line.mid(line.lastIndexOf(QStringLiteral("| ")) + 2);
+    QCOMPARE(got, found);
+}
+
+void tst_search::messagesAndFocus() {
+    frmSearch f;
+    ShowActive(f);
+    search(f, QString());
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索する文字を入力して下さい。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("検索"));
+    QVERIFY(f.txtSearchString->hasFocus());
+
+    search(f, QStringLiteral("会議"));
+    QCOMPARE(f.lstSearch->count(), 5);
+    f.lstSearch->setFocus();
+    QVERIFY(f.cmdOK->isDefault());
+    f.lstSearch->setCurrentRow(1);
+    QTest::keyClick(f.lstSearch, Qt::Key_Return);
+    QVERIFY(f.isVisible());
+    QCOMPARE(f.lstSearch->count(), 5);
+
+    msgs->clear();
+    for (QCheckBox* c : {f.chkSchedule, f.chkDiary, f.chkWhatDay})
+        c->setChecked(false);
+    f.cmdSearch_Click();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索対象を選んで下さい。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QVERIFY(f.chkSchedule->hasFocus());
+    QCOMPARE(f.lstSearch->count(), 0);
+
+    msgs->clear();
+    f.chkDiary->setChecked(true);
+    search(f, QStringLiteral("none such"));
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索文字を含んだ情報はありません。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Information);
+    QVERIFY(f.txtSearchString->hasFocus());
+    QCOMPARE(f.txtSearchString->selectedText(), QStringLiteral("none such"));
+    QVERIFY(f.cmdSearch->isDefault());
+    // Enter in the text searches again.
+    msgs->clear();
+    QTest::keyClick(f.txtSearchString, Qt::Key_Return);
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QTest::keyClick(f.txtSearchString, Qt::Key_Escape);
+    QVERIFY(!f.isVisible());
+}
+
+void tst_search::failedReadKeepsEarlierLines() {
+    env->exec(QStringLiteral("DROP TABLE T_Diary"));
+    frmSearch f;
+    search(f, QStringLiteral("会議"));
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索に失敗しました。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(lines(f), (QStringList{"2003/01/01 | 予定     | 新年会議",
+                                    "2004/03/15 | 予定     | 会議の準備"}));
+    QVERIFY(!CurrentConnection());
+    QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
+}
+
+QTEST_MAIN(tst_search)
+#include "tst_search.moc"

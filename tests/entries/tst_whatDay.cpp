@@ -1,0 +1,299 @@
+// The anniversary register: lists, keys, input checks, adding and deleting.
+
+#include "EntryTestHelpers.h"
+#include "TestSupport.h"
+#include "frmWhatDay.h"
+#include "mdlVaskel.h"
+
+#include <QtTest>
+
+class tst_whatDay : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void loadsSortedListsAndTheSelectedDay();
+    void failedLoadLeavesTheListsEmpty();
+    void addChecksTheInput_data();
+    void addChecksTheInput();
+    void addsAndRefusesExactDuplicates();
+    void pickAndDelete_data();
+    void pickAndDelete();
+    void failedDeleteKeepsTheLine();
+    void keys();
+    void leavingTheDayBoxChecksIt();
+
+private:
+    void addRow(int m, int d, const QString& t) {
+        QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) "
+                                         "VALUES (?, ?, ?)"),
+                          {m, d, t}));
+    }
+    static QStringList lines(const QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+    QStringList stored() const {
+        return env->column(QStringLiteral("SELECT Month || '/' || Day || ':' || WhatDay FROM "
+                                          "T_WhatDay ORDER BY ID"));
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+};
+
+void tst_whatDay::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    SelectDay(QDate(2004, 3, 15));
+}
+
+void tst_whatDay::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
+    addRow(3, 15, QStringLiteral("記念日"));
+    addRow(3, 5, QStringLiteral("花見"));
+    addRow(12, 24, QStringLiteral("Eve"));
+    addRow(3, 15, QStringLiteral("Birthday"));
+    addRow(3, 1, QStringLiteral("ひな祭り前"));
+    addRow(3, 31, QStringLiteral("年度末"));
+    frmWhatDay f;
+    f.Form_Load();
+    QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
+    QCOMPARE(lines(f.lstWhatday[2]),
+             (QStringList{"  1日  ひな祭り前", "  5日  花見", " 15日  Birthday", " 15日  記念日",
+                          " 31日  年度末"}));
+    QCOMPARE(lines(f.lstWhatday[11]), QStringList{" 24日  Eve"});
+    QCOMPARE(f.lstWhatday[0]->count(), 0);
+    QCOMPARE(f.lstWhatday[0]->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
+    QCOMPARE(f.tabWhatDay->count(), 12);
+    QCOMPARE(f.tabWhatDay->tabText(11), QStringLiteral("12"));
+    QCOMPARE(f.tabWhatDay->currentIndex(), 2);
+    QCOMPARE(f.txtMonth->text(), QStringLiteral("3"));
+    QCOMPARE(f.txtDay->text(), QStringLiteral("15"));
+    QVERIFY(f.txtWhatDay->text().isEmpty());
+    QVERIFY(!f.cmdDel->isEnabled());
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_whatDay::failedLoadLeavesTheListsEmpty() {
+    // The read fails at its first May row, after the March lines have been listed.
+    addRow(3, 1, QStringLiteral("march"));
+    addRow(5, 1, QStringLiteral("may"));
+    env->exec(QStringLiteral("ALTER TABLE T_WhatDay RENAME TO W"));
+    env->exec(QStringLiteral("CREATE VIEW T_WhatDay AS SELECT ID, Month, Day, CASE WHEN Month = 5 "
+                             "THEN json('{') ELSE WhatDay END AS WhatDay FROM W"));
+    frmWhatDay f;
+    f.Form_Load();
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
+    for (const QListWidget* list : f.lstWhatday)
+        QCOMPARE(list->count(), 0);
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_whatDay::addChecksTheInput_data() {
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("no month") << ""
+                              << "1"
+                              << "x"
+                              << "月を入力して下さい。"
+                              << "txtMonth";
+    QTest::newRow("month 13") << "13"
+                              << "1"
+                              << "x"
+                              << "1～12の数値を入力して下さい。"
+                              << "txtMonth";
+    QTest::newRow("no day") << "2"
+                            << ""
+                            << "x"
+                            << "日を入力して下さい。"
+                            << "txtDay";
+    QTest::newRow("day 45") << "2"
+                            << "45"
+                            << "x"
+                            << "日を入力して下さい。"
+                            << "txtDay";
+    QTest::newRow("no text") << "2"
+                             << "3"
+                             << ""
+                             << "内容を入力して下さい。"
+                             << "txtWhatDay";
+}
+
+void tst_whatDay::addChecksTheInput() {
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    frmWhatDay f;
+    f.Form_Load();
+    ShowActive(f);
+    f.txtMonth->setText(month);
+    f.txtDay->setText(day);
+    f.txtWhatDay->setText(text);
+    f.cmdAdd->setFocus();
+    f.cmdAdd_Click();
+    QCOMPARE(msgs->texts(), QStringList{message});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 0);
+}
+
+void tst_whatDay::addsAndRefusesExactDuplicates() {
+    frmWhatDay f;
+    f.Form_Load();
+    ShowActive(f);
+    const QString text = QStringLiteral(" \"Quoted\" it's ");
+    f.txtWhatDay->setText(text);
+    f.cmdAdd_Click();
+    QCOMPARE(stored(), QStringList{QStringLiteral("3/15:") + text});
+    QCOMPARE(lines(f.lstWhatday[2]), QStringList{QStringLiteral(" 15日  ") + text});
+    QVERIFY(f.txtMonth->text().isEmpty() && f.txtDay->text().isEmpty() &&
+            f.txtWhatDay->text().isEmpty());
+    QVERIFY(f.txtMonth->hasFocus());
+
+    // Exactly the same again: refused, shown on its month, the boxes keep their contents.
+    f.tabWhatDay->setCurrentIndex(0);
+    f.txtMonth->setText(QStringLiteral("03"));
+    f.txtDay->setText(QStringLiteral("15"));
+    f.txtWhatDay->setText(text);
+    f.cmdAdd_Click();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("登録済みです。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(f.tabWhatDay->currentIndex(), 2);
+    QCOMPARE(f.txtWhatDay->text(), text);
+    QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 1);
+    QVERIFY(!CurrentConnection());
+
+    // The same text on another day, and one of 31 February (not checked against the month).
+    f.txtDay->setText(QStringLiteral("5"));
+    f.cmdAdd_Click();
+    f.txtMonth->setText(QStringLiteral("2"));
+    f.txtDay->setText(QStringLiteral("31"));
+    f.txtWhatDay->setText(QStringLiteral("Schedule"));
+    f.cmdAdd_Click();
+    QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 3);
+    QCOMPARE(lines(f.lstWhatday[2]),
+             (QStringList{QStringLiteral("  5日  ") + text, QStringLiteral(" 15日  ") + text}));
+    QCOMPARE(lines(f.lstWhatday[1]), QStringList{QStringLiteral(" 31日  Schedule")});
+    QCOMPARE(f.tabWhatDay->currentIndex(), 1);
+}
+
+void tst_whatDay::pickAndDelete_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("switchTab");
+    QTest::newRow("plain") << QStringLiteral("花見") << false;
+    QTest::newRow("quotes") << QStringLiteral("say \"hi\"") << false;
+    QTest::newRow("blanks around") << QStringLiteral("  padded  ") << false;
+    QTest::newRow("after switching the tab") << QStringLiteral("WhatDay") << true;
+}
+
+void tst_whatDay::pickAndDelete() {
+    QFETCH(QString, text);
+    QFETCH(bool, switchTab);
+    addRow(4, 8, text);
+    addRow(4, 8, QStringLiteral("neighbour"));
+    frmWhatDay f;
+    f.Form_Load();
+    ShowActive(f);
+    QListWidget* april = f.lstWhatday[3];
+    QListWidgetItem* item = april->findItems(QStringLiteral("  8日  ") + text, Qt::MatchExactly)[0];
+    QTest::mouseClick(april->viewport(), Qt::LeftButton, {}, april->visualItemRect(item).center());
+    QCOMPARE(f.tabWhatDay->currentIndex(), 3);
+    QCOMPARE(f.txtMonth->text(), QStringLiteral("4"));
+    QCOMPARE(f.txtDay->text(), QStringLiteral("8"));
+    QCOMPARE(f.txtWhatDay->text(), text.trimmed());
+    QCOMPARE(f.TagWhatDay(), text);
+    QVERIFY(f.cmdDel->isEnabled());
+    QVERIFY(f.txtMonth->hasFocus());
+    if (switchTab)
+        QTest::keyClick(f.txtWhatDay, Qt::Key_F9, Qt::ControlModifier);
+
+    f.cmdDel_Click();
+    QCOMPARE(stored(), QStringList{QStringLiteral("4/8:neighbour")});
+    QCOMPARE(lines(april), QStringList{QStringLiteral("  8日  neighbour")});
+    QVERIFY(!f.cmdDel->isEnabled());
+    QVERIFY(f.txtMonth->text().isEmpty() && f.txtWhatDay->text().isEmpty());
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_whatDay::failedDeleteKeepsTheLine() {
+    addRow(4, 8, QStringLiteral("keep"));
+    env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_WhatDay BEGIN "
+                             "SELECT RAISE(ABORT, 'refused'); END"));
+    frmWhatDay f;
+    f.Form_Load();
+    f.lstWhatday_Click(3, f.lstWhatday[3]->item(0));
+    f.cmdDel_Click();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
+    QCOMPARE(lines(f.lstWhatday[3]), QStringList{QStringLiteral("  8日  keep")});
+    QCOMPARE(stored(), QStringList{QStringLiteral("4/8:keep")});
+    QVERIFY(f.cmdDel->isEnabled());
+}
+
+void tst_whatDay::keys() {
+    frmWhatDay f;
+    f.Form_Load();
+    ShowActive(f);
+    // Only digits go into the month box; Backspace is refused too.
+    f.txtMonth->clear();
+    f.txtMonth->setFocus();
+    QTest::keyClicks(f.txtMonth, QStringLiteral("a1-x"));
+    QTest::keyClick(f.txtMonth, Qt::Key_Backspace);
+    QTest::keyClicks(f.txtMonth, QStringLiteral("1 9"));
+    QCOMPARE(f.txtMonth->text(), QStringLiteral("11"));
+    // Enter moves on and the next box's text is selected.
+    QTest::keyClick(f.txtMonth, Qt::Key_Return);
+    QVERIFY(f.txtDay->hasFocus());
+    QCOMPARE(f.txtDay->selectedText(), QStringLiteral("15"));
+    QTest::keyClick(f.txtDay, Qt::Key_Enter);
+    QVERIFY(f.txtWhatDay->hasFocus());
+    QVERIFY(f.isVisible());
+    // Ctrl+F1 ... Ctrl+F12 choose the month wherever the focus is; other modifiers do not.
+    QTest::keyClick(f.txtWhatDay, Qt::Key_F12, Qt::ControlModifier);
+    QCOMPARE(f.tabWhatDay->currentIndex(), 11);
+    QVERIFY(f.txtMonth->hasFocus());
+    f.cmdAdd->setFocus();
+    QTest::keyClick(f.cmdAdd, Qt::Key_F1, Qt::ControlModifier);
+    QCOMPARE(f.tabWhatDay->currentIndex(), 0);
+    QTest::keyClick(f.txtMonth, Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.tabWhatDay->currentIndex(), 0);
+    QTest::keyClick(f.txtMonth, Qt::Key_Escape);
+    QVERIFY(!f.isVisible());
+}
+
+void tst_whatDay::leavingTheDayBoxChecksIt() {
+    frmWhatDay f;
+    f.Form_Load();
+    ShowActive(f);
+    f.txtDay->setFocus();
+    f.txtDay->setText(QStringLiteral("32"));
+    QTest::keyClick(f.txtDay, Qt::Key_Tab);
+    QApplication::processEvents();
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("日を入力して下さい。")});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QVERIFY(f.txtDay->hasFocus());
+    // An empty day passes here.
+    msgs->clear();
+    f.txtDay->clear();
+    QTest::keyClick(f.txtDay, Qt::Key_Tab);
+    QApplication::processEvents();
+    QVERIFY(msgs->messages.empty());
+    QVERIFY(f.txtWhatDay->hasFocus());
+}
+
+QTEST_MAIN(tst_whatDay)
+#include "tst_whatDay.moc"
