@@ -20,18 +20,20 @@ frmDiary::frmDiary(QWidget* parent, const QString& dayCellCaption, quint32 dayCe
     lblDate->setObjectName(QStringLiteral("lblDate"));
     lblDate->setFont(ProportionalFont());
     lblDate->setAutoFillBackground(true);
-    lblDate->setFixedSize(480, 24);
+    lblDate->setFixedSize(560, 24);
 
     txtDiary = new QPlainTextEdit(this);
     txtDiary->setObjectName(QStringLiteral("txtDiary"));
     txtDiary->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDiary->setTabChangesFocus(true);
-    txtDiary->setFixedSize(480, 200);
+    txtDiary->setFixedSize(560, 200);
     LimitTextLength(txtDiary, kMaxChars);
 
     tabOldDiary = new QTabWidget(this);
     tabOldDiary->setObjectName(QStringLiteral("tabOldDiary"));
-    tabOldDiary->setFixedSize(480, 180);
+    tabOldDiary->setFixedSize(560, 180);
+    // All nine years in view at once.
+    tabOldDiary->setUsesScrollButtons(false);
     for (int i = 0; i < kEarlierYears; ++i) {
         auto* box = new QPlainTextEdit(tabOldDiary);
         box->setObjectName(QStringLiteral("txtOldDiary%1").arg(i));
