@@ -1,7 +1,10 @@
 #include "Alarm.h"
 
 #include "DateFormat.h"
+#include "RunningTime.h"
 #include "mdlVaskel.h"
+
+#include <cmath>
 
 bool LoadAlarm() {
     G_blnAlarm = false;
@@ -19,4 +22,119 @@ bool LoadAlarm() {
 bool AlarmDue(const QDateTime& t) {
     static const QString pattern = QStringLiteral("yyyy/mm/dd hh:nn");
     return G_blnAlarm && FormatDate(t, pattern) == FormatDate(G_datTimeOfAlarm, pattern);
+}
+
+bool Timer1Tick(const QDateTime& now) {
+    if (IsConnectionHeld()) {
+        // The start-up is waiting on its today's-schedule window with its connection open:
+        // work inside that transaction, and undo only this tick's part when it fails.
+        Connection* c = CurrentConnection();
+        if (!c->execScript("SAVEPOINT Timer1"))
+            return false;
+        const bool extended = ExtendRunningTime(now);
+        if (!extended)
+            c->execScript("ROLLBACK TO Timer1");
+        c->execScript("RELEASE Timer1");
+        return extended && AlarmDue(now);
+    }
+    if (!OpenDB())
+        return false;
+    if (!ExtendRunningTime(now)) {
+        CloseDB();
+        return false;
+    }
+    const bool due = AlarmDue(now);
+    CloseDB();
+    return due;
+}
+
+AlarmEvents& AlarmEvents::instance() {
+    static AlarmEvents events;
+    return events;
+}
+
+// ---------------------------------------------------------------- input
+
+namespace {
+
+// Full-width digits typed through an input method count as digits.
+QString Normalised(const QString& s) {
+    return s.normalized(QString::NormalizationForm_KC).trimmed();
+}
+
+bool InRange(const QString& text, double low, double high) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok && std::isfinite(v) && v >= low && v <= high;
+}
+
+// A whole number written with digits only.
+bool Digits(const QString& s, int maxLength, int& value) {
+    if (s.isEmpty() || s.size() > maxLength)
+        return false;
+    for (QChar c : s) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    value = s.toInt();
+    return true;
+}
+
+QDate ParseDate(const QString& y, const QString& m, const QString& d) {
+    int year = 0, month = 0, day = 0;
+    if (!Digits(y, 4, year) || !Digits(m, 2, month) || !Digits(d, 2, day))
+        return QDate();
+    // A one- or two-digit year is read in the 1930-2029 window; longer years as written.
+    if (y.size() <= 2)
+        year += year < 30 ? 2000 : 1900;
+    if (year < 100)
+        return QDate();
+    return QDate(year, month, day);
+}
+
+QTime ParseTime(const QString& h, const QString& n) {
+    int hour = 0, minute = 0;
+    if (!Digits(h, 2, hour) || !Digits(n, 2, minute))
+        return QTime();
+    return QTime(hour, minute);
+}
+
+AlarmInputCheck Fail(AlarmField f, const QString& message) {
+    AlarmInputCheck r;
+    r.field = f;
+    r.message = message;
+    return r;
+}
+
+} // namespace
+
+AlarmInputCheck CheckAlarmFields(const QString& year, const QString& month, const QString& day,
+                                 const QString& hour, const QString& minute,
+                                 const QString& detail) {
+    const QString y = Normalised(year);
+    const QString m = Normalised(month);
+    const QString d = Normalised(day);
+    const QString h = Normalised(hour);
+    const QString n = Normalised(minute);
+    if (!InRange(m, 1, 12))
+        return Fail(AlarmField::Month, QStringLiteral("月は 1～12 で入力して下さい。"));
+    if (!InRange(d, 1, 31))
+        return Fail(AlarmField::Day, QStringLiteral("日は 1～31 で入力して下さい。"));
+    if (!InRange(h, 0, 23))
+        return Fail(AlarmField::Hour, QStringLiteral("時は 0～23 で入力して下さい。"));
+    if (!InRange(n, 0, 59))
+        return Fail(AlarmField::Minute, QStringLiteral("分は 0～59 で入力して下さい。"));
+    const QDate date = ParseDate(y, m, d);
+    if (!date.isValid())
+        return Fail(AlarmField::Year, QStringLiteral("日付として認識できません。"));
+    const QTime time = ParseTime(h, n);
+    if (!time.isValid())
+        return Fail(AlarmField::Hour, QStringLiteral("時間が認識できません。"));
+    const QString text = TrimText(detail);
+    if (text.isEmpty())
+        return Fail(AlarmField::Detail, QStringLiteral("アラーム詳細内容を入力して下さい。"));
+    AlarmInputCheck r;
+    r.time = QDateTime(date, time);
+    r.detail = text;
+    return r;
 }

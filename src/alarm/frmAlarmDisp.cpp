@@ -1,0 +1,131 @@
+#include "frmAlarmDisp.h"
+
+#include "Alarm.h"
+#include "DateFormat.h"
+#include "MsgBox.h"
+#include "mdlVaskel.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+QPointer<frmAlarmDisp> g_instance;
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kLabelLeft = 150 / kTwipsPerPixel;
+constexpr int kLabelTop = 150 / kTwipsPerPixel;
+constexpr int kMinimumWidth = 1800;
+
+int Pixels(int twips) {
+    return int(double(twips) / kTwipsPerPixel + 0.5);
+}
+
+} // namespace
+
+AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
+    // Never narrower than a desktop lets a captioned window become, so that the centred button
+    // stays inside also for a short detail.
+    const int width = std::max(labelPixels.width() * kTwipsPerPixel + 300, kMinimumWidth);
+    const int height = labelPixels.height() * kTwipsPerPixel + 1100;
+    const int top = height - 800;
+    const int left = width / 2 - 640;
+    AlarmDispGeometry g;
+    g.window = QSize(Pixels(width), Pixels(height));
+    g.button = QRect(Pixels(left), Pixels(top), Pixels(1200), Pixels(380));
+    return g;
+}
+
+frmAlarmDisp::frmAlarmDisp(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmAlarmDisp"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(false);
+    if (!g_instance)
+        g_instance = this;
+
+    lblAlarmDetail = new QLabel(this);
+    lblAlarmDetail->setObjectName(QStringLiteral("lblAlarmDetail"));
+    lblAlarmDetail->setTextFormat(Qt::PlainText);
+    lblAlarmDetail->move(kLabelLeft, kLabelTop);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAlarmDisp::cmdOK_Click);
+}
+
+frmAlarmDisp::~frmAlarmDisp() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+frmAlarmDisp* frmAlarmDisp::Instance() {
+    return g_instance;
+}
+
+frmAlarmDisp* frmAlarmDisp::Notify(QWidget* owner) {
+    frmAlarmDisp* d = g_instance;
+    if (!d) {
+        d = new frmAlarmDisp(owner);
+        d->setAttribute(Qt::WA_DeleteOnClose);
+        d->Form_Load();
+    } else if (d->m_time != G_datTimeOfAlarm) {
+        // The alarm was replaced while its predecessor's notice stayed open.
+        d->Form_Load();
+    }
+    d->show();
+    d->raise();
+    d->activateWindow();
+    return d;
+}
+
+void frmAlarmDisp::Form_Load() {
+    m_time = G_datTimeOfAlarm;
+    setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
+    lblAlarmDetail->setWordWrap(false);
+    lblAlarmDetail->setText(G_strAlarmDetail);
+    lblAlarmDetail->adjustSize();
+    // A line wider than the screen is wrapped, so that the button stays within reach.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const int widest = screen->availableGeometry().width() * 4 / 5;
+        if (lblAlarmDetail->width() > widest) {
+            lblAlarmDetail->setWordWrap(true);
+            lblAlarmDetail->resize(widest, lblAlarmDetail->heightForWidth(widest));
+        }
+    }
+    const AlarmDispGeometry g = AlarmDispLayout(lblAlarmDetail->size());
+    setFixedSize(g.window);
+    cmdOK->setGeometry(g.button);
+}
+
+void frmAlarmDisp::cmdOK_Click() {
+    // An alarm cancelled or replaced while this notice stayed open is not this notice's to
+    // delete: the new one must not go with it.
+    if (!G_blnAlarm || G_datTimeOfAlarm != m_time) {
+        close();
+        return;
+    }
+    if (!OpenDB()) {
+        close();
+        return;
+    }
+    if (!ExecDirect(QStringLiteral("DELETE FROM T_Alarm"))) {
+        const QString why = DbErrorText();
+        DiscardDB();
+        MsgBox(QStringLiteral("アラームの削除に失敗しました。\r\n") + why, MsgButtons::OK,
+               MsgIcon::Critical, windowTitle());
+        close();
+        return;
+    }
+    if (CloseDB()) {
+        G_blnAlarm = false;
+        AlarmEvents::instance().notify(false);
+    }
+    close();
+}

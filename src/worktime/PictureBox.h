@@ -1,0 +1,41 @@
+// A framed drawing surface that keeps what was drawn on it, in chart units (1/1440 inch).
+#pragma once
+
+#include <QFrame>
+#include <QString>
+
+#include <vector>
+
+class PictureBox : public QFrame {
+    Q_OBJECT
+public:
+    struct Box {
+        int x1, y1, x2, y2; // chart units, both corners inclusive
+        quint32 color;      // 0x00BBGGRR
+    };
+
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // Clears the drawing; the background stays.
+    void Cls();
+    // A filled box between two corners, each inside the box, in chart units from the top left
+    // of the drawing area.
+    void FillBox(int x1, int y1, int x2, int y2);
+
+    void setBackColor(quint32 bgr);
+    quint32 BackColor() const { return m_back; }
+    void setForeColor(quint32 bgr) { m_fore = bgr; }
+    quint32 ForeColor() const { return m_fore; }
+    const std::vector<Box>& boxes() const { return m_boxes; }
+
+    // Free text kept with the box while drawing.
+    QString Tag;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    quint32 m_back = 0xFFFFFF;
+    quint32 m_fore = 0;
+    std::vector<Box> m_boxes;
+};
