@@ -3,7 +3,6 @@
 #include "frmMain.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -47,12 +46,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Vaskel"));
     // The program stays resident with its window hidden; it ends only by its own command.
     QApplication::setQuitOnLastWindowClosed(false);
-    // Japanese glyph shapes for every text, whatever the desktop's default font is.
-    QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
-    QApplication::setFont(font);
-    // Toolbar images come from the desktop's icon theme, else from Adwaita, else our own.
-    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    SetUpAppearance();
 
     frmMain w;
     EndOnSignals(w);

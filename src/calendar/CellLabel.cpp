@@ -3,6 +3,7 @@
 #include "mdlVaskel.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 void ApplyLook(QLabel* label, const CellLook& look) {
     label->setAutoFillBackground(look.opaque);
@@ -19,7 +20,17 @@ void CellLabel::setLook(const CellLook& look) {
     if (look == m_look)
         return;
     m_look = look;
-    ApplyLook(this, look);
+    update();
+}
+
+void CellLabel::paintEvent(QPaintEvent* e) {
+    // The background is painted here rather than through the palette: changing a palette is
+    // far dearer than a fill, and a month switch recolours many cells.
+    if (m_look.opaque) {
+        QPainter p(this);
+        p.fillRect(rect(), ColorFromBgr(m_look.color));
+    }
+    QLabel::paintEvent(e);
 }
 
 void CellLabel::setCaption(const QString& text) {

@@ -27,6 +27,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     int m_index;

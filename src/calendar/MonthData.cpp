@@ -26,14 +26,26 @@ bool ReadAnniversaries(const QDate& start, QHash<int, QStringList>& out) {
     return true;
 }
 
-// Advances a date-ordered result to the row of day d; true when that row is there.
-bool AtDay(Recordset& rs, const QDate& d) {
-    while (!rs.eof() && rs.date(0) < d) {
-        if (!rs.moveNext())
-            return false;
+// Walks a date-ordered result alongside the cells; each row is consumed by its own day.
+class DayCursor {
+public:
+    explicit DayCursor(Recordset& rs) : m_rs(rs) { read(); }
+    // True when the current row belongs to day d (rows of earlier days are skipped).
+    bool at(const QDate& d) {
+        while (!m_rs.eof() && m_date < d)
+            next();
+        return !m_rs.eof() && m_date == d;
     }
-    return !rs.eof() && rs.date(0) == d;
-}
+    void next() {
+        m_rs.moveNext();
+        read();
+    }
+
+private:
+    void read() { m_date = m_rs.eof() ? QDate() : m_rs.date(0); }
+    Recordset& m_rs;
+    QDate m_date;
+};
 
 } // namespace
 
@@ -58,6 +70,8 @@ bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor) 
     if (!ReadAnniversaries(start, anniversaries))
         return false;
 
+    DayCursor scheduleDays(schedules);
+    DayCursor diaryDays(diaries);
     bool substitute = false;
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
@@ -87,16 +101,16 @@ bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor) 
         }
 
         c.schedule.clear();
-        if (AtDay(schedules, d)) {
+        if (scheduleDays.at(d)) {
             c.schedule = schedules.text(1).trimmed();
-            schedules.moveNext();
+            scheduleDays.next();
         }
         c.tag.clear();
-        if (AtDay(diaries, d)) {
+        if (diaryDays.at(d)) {
             c.tag = kDiaryMark;
             if (!c.scheduleLook.opaque)
                 c.scheduleLook = {true, diaryColor};
-            diaries.moveNext();
+            diaryDays.next();
         }
     }
 

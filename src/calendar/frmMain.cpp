@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QToolBar>
@@ -36,6 +37,14 @@ int ToPixels(int twips) {
 }
 
 } // namespace
+
+void SetUpAppearance() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
+    QApplication::setFont(font);
+    // Toolbar images come from the desktop's icon theme, else from Adwaita, else our own.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));

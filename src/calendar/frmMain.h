@@ -17,6 +17,9 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 
+// The program's font (Japanese glyph shapes whatever the desktop's default) and icon theme.
+void SetUpAppearance();
+
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -131,6 +134,7 @@ private:
     void ApplyBackground();
     void UpdateClockPanels();
     void ApplyCells();
+    void PlaceToolbarLines();
     // Moves the displayed month by months/years, keeping the day of month (Page Up/Down).
     void MoveDisplayedMonth(int months);
     // Moves the selection by months/years, clamping the day (the move menu).

@@ -366,6 +366,7 @@ void frmMain::mnuLastYear_Click() {
 
 void frmMain::mnuToolBar_Click() {
     tbToolBar->setVisible(Action(QStringLiteral("mnuToolBar"))->isChecked());
+    PlaceToolbarLines();
 }
 
 void frmMain::mnuStatusBar_Click() {

@@ -116,6 +116,10 @@ void frmMain::Reload() {
 
 void frmMain::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    PlaceToolbarLines();
+}
+
+void frmMain::PlaceToolbarLines() {
     // The two lines under the toolbar run across the whole window.
     const bool toolbar = tbToolBar && tbToolBar->isVisible();
     const int y = toolbar ? tbToolBar->geometry().bottom() - 1 : 0;

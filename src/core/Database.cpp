@@ -360,15 +360,38 @@ QString SqlDateTime(const QDateTime& t) {
     return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+namespace {
+
+// Reads n digits at position i; -1 when one of them is not a digit.
+int Digits(const QString& s, int i, int n) {
+    int v = 0;
+    for (int k = i; k < i + n; ++k) {
+        const char16_t c = s.at(k).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+} // namespace
+
+// Stored dates are read on every month switch, so they are parsed by hand rather than through
+// the general date parser.
 QDate ParseSqlDate(const QString& s) {
-    return QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (s.size() < 10 || s.at(4) != QLatin1Char('-') || s.at(7) != QLatin1Char('-'))
+        return QDate();
+    return QDate(Digits(s, 0, 4), Digits(s, 5, 2), Digits(s, 8, 2));
 }
 
 QDateTime ParseSqlDateTime(const QString& s) {
-    if (s.size() <= 10)
-        return QDateTime(ParseSqlDate(s), QTime(0, 0));
-    QDateTime t = QDateTime::fromString(s.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!t.isValid())
-        t = QDateTime::fromString(s.left(16), QStringLiteral("yyyy-MM-dd HH:mm"));
-    return t;
+    const QDate d = ParseSqlDate(s);
+    if (!d.isValid())
+        return QDateTime();
+    if (s.size() < 16)
+        return QDateTime(d, QTime(0, 0));
+    const int h = Digits(s, 11, 2);
+    const int m = Digits(s, 14, 2);
+    const int sec = s.size() >= 19 ? Digits(s, 17, 2) : 0;
+    return QDateTime(d, QTime(h, m, sec));
 }

@@ -1,0 +1,425 @@
+// The main window as a user meets it: drawing, colours, navigation, menus and toolbar.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "mdlVaskel.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QColor Bg(QLabel* l) {
+    return l->palette().color(QPalette::Window);
+}
+
+// The colour the label really shows, away from its text and border.
+QColor Painted(QWidget* l) {
+    const QImage img = l->grab().toImage();
+    return img.pixelColor(img.width() - 3, img.height() - 3);
+}
+
+} // namespace
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void drawsTodaysMonth();
+    void scheduleColours();
+    void diaryColourWithoutReadingAgain();
+    void statusInfoShowsTheDaysTags();
+    void carriesTheDayIntoTheNextMonth();
+    void moveMenuClampsTheDay();
+    void homeAndTodayDiffer();
+    void keysAndModifiers_data();
+    void keysAndModifiers();
+    void clicksOnNeighbouringDays();
+    void yearFormats_data();
+    void yearFormats();
+    void weekAndMonthFormats();
+    void menusAndHiddenEntries();
+    void toolbarButtons();
+    void helpEntriesShowTheirMessage();
+    void hidingBarsGrowsTheGrid();
+    void tinyWindowLaysOutWithoutFailing();
+    void failedLoadKeepsTheOldMonth();
+
+private:
+    void start(const QDate& today = QDate(2004, 3, 15)) {
+        clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
+        w = std::make_unique<frmMain>();
+        QVERIFY(w->Form_Load());
+    }
+    QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
+    int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+    std::unique_ptr<frmMain> w;
+};
+
+void tst_frmMain::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    G_opt = Options();
+    // Keep the program from taking the whole screen's attention in these tests.
+    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+}
+
+void tst_frmMain::cleanup() {
+    w.reset();
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_frmMain::drawsTodaysMonth() {
+    start();
+    QCOMPARE(G_intYear, qint16(2004));
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->lblYear->text(), QStringLiteral("'04"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
+    QCOMPARE(w->lblJpnMonth->text(), QStringLiteral("　弥生"));
+    const QStringList week = {"日", "月", "火", "水", "木", "金", "土"};
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(w->lblWeek[size_t(i)]->text(), week.at(i));
+    QCOMPARE(Bg(w->lblWeek[0]), ColorFromBgr(kHolidayRed));
+    QCOMPARE(Bg(w->lblWeek[6]), ColorFromBgr(kSaturdayBlue));
+    // March 2004 starts on a Monday: the grid begins on Sunday 29 February.
+    QCOMPARE(w->lblDay[0]->text(), QStringLiteral("29"));
+    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
+    QCOMPARE(G_intSelIndex, qint16(15));
+    QCOMPARE(info(), QStringLiteral("2004/03/15:"));
+    QVERIFY(msgs->messages.empty());
+    // Texts typed by the user are never read as markup.
+    QCOMPARE(w->lblSchedule[3]->textFormat(), Qt::PlainText);
+    QCOMPARE(w->lblDay[3]->textFormat(), Qt::PlainText);
+}
+
+void tst_frmMain::scheduleColours() {
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-10', 'a'), ('2004-03-15', 'b'), "
+                             "('2004-04-01', 'c'), ('2004-03-20', 'd')"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-04-01', ' 四月 ')"));
+    start(QDate(2004, 3, 20));
+    G_datSelect = QDate(2004, 3, 15);
+    w->Redraw();
+    const auto look = [this](const QDate& d) { return w->lblSchedule[size_t(cellOf(d))]->look(); };
+    QCOMPARE(look(QDate(2004, 3, 15)), (CellLook{true, 0xC0FFC0}));       // selected, with a diary
+    QCOMPARE(look(QDate(2004, 3, 20)), (CellLook{true, 0x88FFFF}));       // today, with a diary
+    QCOMPARE(look(QDate(2004, 3, 10)), (CellLook{true, 0xC0E0FF}));       // diary
+    QCOMPARE(look(QDate(2004, 4, 1)), (CellLook{true, kOtherMonthGrey})); // other month, diary
+    QCOMPARE(look(QDate(2004, 3, 11)), (CellLook{false, kWhite}));
+    // The schedule and diary mark of a neighbouring month's day are shown too.
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->text(), QStringLiteral("四月"));
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->tag(),
+             QStringLiteral("日記記入日"));
+    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 10)))]), ColorFromBgr(0xC0E0FF));
+    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]),
+             ColorFromBgr(kOtherMonthGrey));
+    QCOMPARE(Painted(w->lblDay[0]), ColorFromBgr(kHolidayRed));
+}
+
+void tst_frmMain::diaryColourWithoutReadingAgain() {
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'b')"));
+    start(QDate(2004, 3, 20));
+    G_datSelect = QDate(2004, 3, 15);
+    w->Redraw();
+    const int cell = cellOf(QDate(2004, 3, 15));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
+    // Moving the selection inside the month uses the marks of the last load.
+    env->exec(QStringLiteral("DELETE FROM T_Diary"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 16));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0E0FF}));
+    // A reload reads again.
+    w->Reload();
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{false, kWhite}));
+}
+
+void tst_frmMain::statusInfoShowsTheDaysTags() {
+    env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (5, 4, '記念')"));
+    start(QDate(2026, 5, 4));
+    QCOMPARE(info(), QStringLiteral("2026/05/04:[振替休日]［みどりの日］［記念］"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(info(), QStringLiteral("2026/05/05:［こどもの日］"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(info(), QStringLiteral("2026/05/06:"));
+}
+
+void tst_frmMain::carriesTheDayIntoTheNextMonth() {
+    start(QDate(2004, 1, 31));
+    QTest::keyClick(w->picBack, Qt::Key_PageDown);
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 3, 2));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3")); // the month label follows the selection
+    const int cell = cellOf(QDate(2004, 3, 2));
+    QCOMPARE(cell, 30);
+    QCOMPARE(G_intSelIndex, qint16(30));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->lblDay[0]->text(), QStringLiteral(" 1"));
+}
+
+void tst_frmMain::moveMenuClampsTheDay() {
+    start(QDate(2004, 1, 31));
+    w->Action(QStringLiteral("mnuNextMonth"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
+    QCOMPARE(G_intMonth, qint16(2));
+    w->Action(QStringLiteral("mnuNextYear"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2005, 2, 28));
+    w->Action(QStringLiteral("mnuLastMonth"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2005, 1, 28));
+    w->Action(QStringLiteral("mnuLastYear"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 1, 28));
+    QCOMPARE(G_intYear, qint16(2004));
+}
+
+void tst_frmMain::homeAndTodayDiffer() {
+    // Today is in February; the selection is on the 31st of another month.
+    start(QDate(2004, 2, 10));
+    G_datSelect = QDate(2004, 1, 31);
+    w->S_DispCal(2004, 1);
+    QTest::keyClick(w->picBack, Qt::Key_Home);
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 3, 2)); // the 31st carries over
+
+    G_datSelect = QDate(2004, 1, 31);
+    w->S_DispCal(2004, 1);
+    w->Action(QStringLiteral("mnuToday"))->trigger();
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 2, 2)); // carried first, then kept in February
+
+    G_datSelect = QDate(2004, 6, 5);
+    w->S_DispCal(2004, 6);
+    w->tbToolBar_ButtonClick(QStringLiteral("当月"));
+    QCOMPARE(G_datSelect, QDate(2004, 2, 5));
+}
+
+void tst_frmMain::keysAndModifiers_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QDate>("selected");
+    QTest::addColumn<int>("month");
+    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0 << QDate(2004, 4, 15) << 4;
+    QTest::newRow("Ctrl+Page Down")
+        << int(Qt::Key_PageDown) << int(Qt::ControlModifier) << QDate(2005, 3, 15) << 3;
+    QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << QDate(2004, 2, 15) << 2;
+    QTest::newRow("Ctrl+Page Up") << int(Qt::Key_PageUp) << int(Qt::ControlModifier)
+                                  << QDate(2003, 3, 15) << 3;
+    QTest::newRow("Ctrl+Shift+Page Down does nothing")
+        << int(Qt::Key_PageDown) << int(Qt::ControlModifier | Qt::ShiftModifier)
+        << QDate(2004, 3, 15) << 3;
+    QTest::newRow("Alt+Page Up does nothing")
+        << int(Qt::Key_PageUp) << int(Qt::AltModifier) << QDate(2004, 3, 15) << 3;
+    QTest::newRow("Left") << int(Qt::Key_Left) << 0 << QDate(2004, 3, 14) << 3;
+    QTest::newRow("Up") << int(Qt::Key_Up) << 0 << QDate(2004, 3, 8) << 3;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 0 << QDate(2004, 3, 22) << 3;
+    QTest::newRow("Shift+Right does nothing")
+        << int(Qt::Key_Right) << int(Qt::ShiftModifier) << QDate(2004, 3, 15) << 3;
+}
+
+void tst_frmMain::keysAndModifiers() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QDate, selected);
+    QFETCH(int, month);
+    start();
+    QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(G_datSelect, selected);
+    QCOMPARE(int(G_intMonth), month);
+}
+
+void tst_frmMain::clicksOnNeighbouringDays() {
+    start(QDate(2004, 3, 15));
+    // The "29" in the first row is February's.
+    QTest::mouseClick(w->lblDay[0], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
+    QCOMPARE(G_intMonth, qint16(2));
+    // February's grid ends with 13 March; a click on its schedule area shows March.
+    QCOMPARE(w->lblDay[41]->text(), QStringLiteral("13"));
+    QTest::mouseClick(w->lblSchedule[41], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 13));
+    QCOMPARE(G_intMonth, qint16(3));
+    // A day of the displayed month only moves the selection.
+    QTest::mouseClick(w->lblSchedule[10], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 10));
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(info(), QStringLiteral("2004/03/10:"));
+}
+
+void tst_frmMain::yearFormats_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("'yy") << 0 << QDate(2004, 6, 15) << "'04";
+    QTest::newRow("yyyy") << 1 << QDate(2004, 6, 15) << "2004";
+    QTest::newRow("initial") << 2 << QDate(2004, 6, 15) << "H.16";
+    QTest::newRow("kanji") << 3 << QDate(2004, 6, 15) << "平 16";
+    QTest::newRow("last days of Showa") << 4 << QDate(1989, 1, 7) << "昭和 64年";
+    QTest::newRow("first day of Heisei") << 4 << QDate(1989, 1, 8) << "平成 1年";
+    QTest::newRow("first day of Reiwa") << 4 << QDate(2019, 5, 1) << "令和 1年";
+    QTest::newRow("unknown value keeps the label") << 9 << QDate(2019, 5, 1) << "";
+}
+
+void tst_frmMain::yearFormats() {
+    QFETCH(int, format);
+    QFETCH(QDate, today);
+    QFETCH(QString, label);
+    WriteSettingText(SettingKey::YearFormat, QString::number(format));
+    start(today);
+    QCOMPARE(w->lblYear->text(), label);
+}
+
+void tst_frmMain::weekAndMonthFormats() {
+    WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+    WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+    start();
+    QCOMPARE(w->lblWeek[0]->text(), QStringLiteral("Sunday"));
+    QCOMPARE(w->lblWeek[3]->text(), QStringLiteral("Wednesday"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("March"));
+    G_opt.WeekFormat = 1;
+    G_opt.MonthFormat = 1;
+    w->Redraw();
+    QCOMPARE(w->lblWeek[6]->text(), QStringLiteral("土曜日"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("Mar"));
+}
+
+void tst_frmMain::menusAndHiddenEntries() {
+    start();
+    QStringList titles;
+    for (QAction* a : w->menuBar()->actions())
+        titles << a->text();
+    QCOMPARE(titles, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "移動(&M)", "表示(&V)", "検索(&S)",
+                                  "設定(&O)", "ﾍﾙﾌﾟ(&H)"}));
+    QCOMPARE(w->Action(QStringLiteral("mnuEditDiary"))->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(w->Action(QStringLiteral("mnuDelDiary"))->shortcut(),
+             QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    QCOMPARE(w->Action(QStringLiteral("mnuDelSchedule"))->shortcut(), QKeySequence(Qt::Key_Delete));
+    for (const char* hidden :
+         {"mnuSaveAs", "mnuPageSetup", "mnuPrintPreview", "mnuPrint", "mnuSend", "mnuDelWhatDay"})
+        QVERIFY(!w->Action(QString::fromLatin1(hidden))->isVisible());
+    QVERIFY(w->Action(QStringLiteral("mnuToolBar"))->isChecked());
+    QVERIFY(w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    // The tray menu exists but is not part of the menu bar.
+    QStringList tray;
+    for (QAction* a : w->mnuTaskTray->actions())
+        tray << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(tray, (QStringList{"ﾒﾆｭｰのｷｬﾝｾﾙ(&E)", "-", "元のｻｲｽﾞに戻す(&R)", "-",
+                                "ｱﾗｰﾑ登録(&A)...", "-", "統計情報(&S)...", "稼働時間(&W)...", "-",
+                                "ｵﾌﾟｼｮﾝ(&O)...", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "-", "常駐の終了(&X)"}));
+    QVERIFY(!titles.contains(QStringLiteral("ﾀｽｸﾄﾚｲﾒﾆｭｰ")));
+    // Commands whose windows come later run without failing.
+    for (const char* name : {"mnuBackUp", "mnuStatistics", "mnuHoliday", "mnuOptions", "mnuAbout",
+                             "mnuStatistics2", "mnuOption", "mnuVersion", "mnuCancel"})
+        w->Action(QString::fromLatin1(name))->trigger();
+    QVERIFY(!w->HasEnded());
+}
+
+void tst_frmMain::toolbarButtons() {
+    start();
+    QStringList tips;
+    int separators = 0;
+    for (QAction* a : w->tbToolBar->actions()) {
+        if (a->isSeparator())
+            ++separators;
+        else
+            tips << a->toolTip();
+    }
+    QCOMPARE(tips.size(), 17);
+    QCOMPARE(separators, 8);
+    QCOMPARE(tips.first(), QStringLiteral("Vaskelの終了"));
+    QCOMPARE(tips.at(6), QStringLiteral("前月を表示"));
+    QCOMPARE(tips.last(), QStringLiteral("ﾍﾙﾌﾟ"));
+    for (QAction* a : w->tbToolBar->actions())
+        QVERIFY(a->isSeparator() || !a->icon().isNull());
+    w->Action(QStringLiteral("次の月"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 4, 15));
+    w->Action(QStringLiteral("前の年"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2003, 4, 15));
+    w->Action(QStringLiteral("印刷"))->trigger();
+    w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
+    QVERIFY(msgs->messages.empty());
+    w->Action(QStringLiteral("終了"))->trigger();
+    QVERIFY(w->HasEnded());
+}
+
+void tst_frmMain::helpEntriesShowTheirMessage() {
+    start();
+    QVERIFY(!w->Action(QStringLiteral("mnuContents"))->isEnabled());
+    QVERIFY(!w->Action(QStringLiteral("mnuSearchHelp"))->isEnabled());
+    w->mnuContents_Click();
+    w->mnuSearchHelp_Click();
+    QCOMPARE(msgs->messages.size(), size_t(2));
+    for (const MsgRecord& m : msgs->messages) {
+        QCOMPARE(m.text, QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられた"
+                                        "ﾍﾙﾌﾟが存在しません。"));
+        QCOMPARE(m.icon, MsgIcon::Information);
+    }
+}
+
+void tst_frmMain::hidingBarsGrowsTheGrid() {
+    start();
+    w->resize(500, 600);
+    w->show();
+    QCoreApplication::processEvents();
+    const int before = w->picBack->height();
+    const int rowTop = w->lblDay[35]->y();
+    const int statusHeight = w->sbStatusBar->height();
+    w->Action(QStringLiteral("mnuStatusBar"))->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(!w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    QVERIFY(!w->sbStatusBar->isVisible());
+    QCOMPARE(w->picBack->height(), before + statusHeight);
+    QVERIFY(w->lblDay[35]->y() > rowTop);
+    const int top = w->picBack->y();
+    w->Action(QStringLiteral("mnuToolBar"))->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(!w->tbToolBar->isVisible());
+    QVERIFY(w->picBack->y() < top);
+    QVERIFY(!w->linUnderToolbar[0]->isVisible());
+}
+
+void tst_frmMain::tinyWindowLaysOutWithoutFailing() {
+    start();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    // A drawing area lower than the header: the rows fold up, every schedule label keeps one
+    // pixel of height.
+    w->resize(400, w->minimumSizeHint().height() + 30);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->picBack->height(), 30);
+    for (CellLabel* s : w->lblSchedule)
+        QCOMPARE(s->height(), 1);
+    QVERIFY(w->lblDay[35]->y() < w->lblDay[7]->y());
+    w->resize(701, 700);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->picBack->width(), 701);
+    for (int c = 0; c < 7; ++c) {
+        QCOMPARE(w->lblDay[size_t(c)]->x(), 100 * c);
+        QCOMPARE(w->lblSchedule[size_t(c)]->width(), 101);
+    }
+}
+
+void tst_frmMain::failedLoadKeepsTheOldMonth() {
+    start();
+    const QString caption = w->lblDay[21]->text();
+    env->exec(QStringLiteral("DROP TABLE T_Diary"));
+    msgs->clear();
+    QTest::keyClick(w->picBack, Qt::Key_PageDown);
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
+    QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
+    QCOMPARE(w->lblDay[21]->text(), caption);
+    QVERIFY(!CurrentConnection());
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
