@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "Alarm.h"
+#include "EntryCommands.h"
 #include "MsgBox.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
@@ -393,6 +394,8 @@ void frmMain::Shutdown() {
 
 // ---------------------------------------------------------------- hooks of later subsystems
 
-void frmMain::ShowTodaySchedule() {}
+void frmMain::ShowTodaySchedule() {
+    OpenTodaySchedule(this);
+}
 void frmMain::AddTrayIcon() {}
 void frmMain::RemoveTrayIcon() {}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CellLabel.h"
+#include "EntryCommands.h"
 #include "MonthData.h"
 
 #include <QLabel>
@@ -154,6 +155,7 @@ private:
     void RemoveTrayIcon();
 
     MonthCells m_cells;
+    ScheduleClipboard m_clipboard;
     std::array<QLabel*, 5> m_panels{};
     std::map<QString, QAction*> m_actions;
     std::map<QString, QMenu*> m_menus;

@@ -1,5 +1,6 @@
 // Menus, toolbar, keyboard and mouse of the main window, and the commands they run.
 
+#include "EntryCommands.h"
 #include "MsgBox.h"
 #include "frmMain.h"
 #include "mdlVaskel.h"
@@ -418,21 +419,53 @@ void frmMain::mnuEditSchedule_Click() {
 }
 
 void frmMain::OpenScheduleEditor() {
+    ::OpenScheduleEditor(this);
     QCoreApplication::processEvents();
     Reload();
 }
 
+void frmMain::mnuCut_Click() {
+    m_clipboard.Cut();
+}
+void frmMain::mnuCopy_Click() {
+    m_clipboard.Copy();
+}
+
+void frmMain::mnuPaste_Click() {
+    if (m_clipboard.Paste())
+        Reload();
+}
+
+void frmMain::mnuEditDiary_Click() {
+    const CellLabel* cell = lblDay[size_t(G_intSelIndex)];
+    const CellLook look = cell->look();
+    OpenDiaryEditor(this, cell->text(), look.opaque ? look.color : kWhite);
+    QCoreApplication::processEvents();
+}
+
+void frmMain::mnuEditWhatDay_Click() {
+    OpenWhatDay(this);
+    QCoreApplication::processEvents();
+}
+
+void frmMain::mnuDelSchedule_Click() {
+    if (DeleteSchedule(windowTitle()))
+        F_ReadDat(G_intYear, G_intMonth);
+}
+
+void frmMain::mnuDelDiary_Click() {
+    if (DeleteDiary(windowTitle()))
+        F_ReadDat(G_intYear, G_intMonth);
+}
+
+void frmMain::mnuFind_Click() {
+    OpenSearch(this);
+    QCoreApplication::processEvents();
+}
+
 void frmMain::mnuBackUp_Click() {}
-void frmMain::mnuCut_Click() {}
-void frmMain::mnuCopy_Click() {}
-void frmMain::mnuPaste_Click() {}
-void frmMain::mnuEditDiary_Click() {}
-void frmMain::mnuEditWhatDay_Click() {}
-void frmMain::mnuDelSchedule_Click() {}
-void frmMain::mnuDelDiary_Click() {}
 void frmMain::mnuStatistics_Click() {}
 void frmMain::mnuWorkTime_Click() {}
-void frmMain::mnuFind_Click() {}
 void frmMain::mnuAlarm_Click() {}
 void frmMain::mnuHoliday_Click() {
     Redraw();

@@ -1,0 +1,187 @@
+// The main window's commands that open other windows or change entries, end to end:
+// what the user does in the grid and what the grid shows afterwards.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "frmSchedule.h"
+#include "frmToday.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSettings>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Runs f on the modal window of type T as soon as it is shown.
+template <class T> void WhenShown(std::function<void(T*)> f) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            f(w);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+class tst_mainCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void doubleClickEditsTheSchedule();
+    void cancelledEditorStillReloads();
+    void deleteKeysAskAndReload();
+    void cutAndPasteMovesASchedule();
+    void todaysScheduleGreetsAtStart();
+    void noGreetingWithoutASchedule();
+
+private:
+    void start() {
+        w = std::make_unique<frmMain>();
+        QVERIFY(w->Form_Load());
+    }
+    int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+    std::unique_ptr<frmMain> w;
+};
+
+void tst_mainCommands::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 0)));
+    G_opt = Options();
+    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+}
+
+void tst_mainCommands::cleanup() {
+    w.reset();
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_mainCommands::doubleClickEditsTheSchedule() {
+    start();
+    const int cell = cellOf(QDate(2004, 3, 18));
+    QString caption;
+    WhenShown<frmSchedule>([&caption](frmSchedule* f) {
+        caption = f->windowTitle();
+        f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
+        f->OKButton->click();
+    });
+    QTest::mouseClick(w->lblSchedule[size_t(cell)], Qt::LeftButton);
+    QTest::mouseDClick(w->lblSchedule[size_t(cell)], Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("2004年03月18日（木）の予定"));
+    QCOMPARE(
+        env->scalar(QStringLiteral("SELECT Schedule FROM T_Schedule WHERE Date = '2004-03-18'")),
+        QStringLiteral("  歯医者 \"15時\"  "));
+    // The grid was read again and shows the text without its blanks.
+    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QStringLiteral("歯医者 \"15時\""));
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_mainCommands::cancelledEditorStillReloads() {
+    start();
+    // Another program changed the day meanwhile; the reload after the editor shows it.
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
+    WhenShown<frmSchedule>([](frmSchedule* f) { f->CancelButton->click(); });
+    QTest::keyClick(w->picBack, Qt::Key_Return);
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 16)))]->text(), QStringLiteral("outside"));
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
+}
+
+void tst_mainCommands::deleteKeysAskAndReload() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'A')"));
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'D')"));
+    start();
+    const int cell = cellOf(QDate(2004, 3, 15));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QStringLiteral("A"));
+    // Cancel first: nothing changes.
+    msgs->answers = {MsgResult::Cancel};
+    w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
+    QCOMPARE(msgs->messages.back().text,
+             QStringLiteral("2004年03月15日（月）の予定を削除してよろしいですか？"));
+    QCOMPARE(msgs->messages.back().icon, MsgIcon::Question);
+    QCOMPARE(msgs->messages.back().buttons, MsgButtons::OKCancel);
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
+    msgs->answers = {MsgResult::OK};
+    w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QString());
+    QCOMPARE(w->lblSchedule[size_t(cell)]->tag(), QStringLiteral("日記記入日"));
+    msgs->answers = {MsgResult::OK};
+    w->Action(QStringLiteral("mnuDelDiary"))->trigger();
+    QCOMPARE(msgs->messages.back().text,
+             QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？"));
+    QCOMPARE(env->count(QStringLiteral("T_Diary")), 0);
+    QCOMPARE(w->lblSchedule[size_t(cell)]->tag(), QString());
+}
+
+void tst_mainCommands::cutAndPasteMovesASchedule() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', ' 移す '), "
+                             "('2004-03-20', '既存')"));
+    start();
+    w->Action(QStringLiteral("切り取り"))->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(" 移す "));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 20));
+    w->Action(QStringLiteral("貼り付け"))->trigger();
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 20)))]->text(),
+             QStringLiteral("既存移す"));
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 15)))]->text(), QString());
+    QCOMPARE(env->column(QStringLiteral("SELECT Date FROM T_Schedule")), QStringList{"2004-03-20"});
+}
+
+void tst_mainCommands::todaysScheduleGreetsAtStart() {
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '朝会')"));
+    QString shown;
+    WhenShown<frmToday>([&shown](frmToday* f) {
+        shown = f->txtSchedule->toPlainText();
+        // A timer tick while the window holds the start-up connection must not disturb it.
+        QVERIFY(IsConnectionHeld());
+        f->chkStartup->click();
+        f->cmdOK->click();
+    });
+    start();
+    QCOMPARE(shown, QStringLiteral("朝会"));
+    QVERIFY(!CurrentConnection());
+    QCOMPARE(G_opt.StartUp, qint16(0));
+    QSettings s(env->settingsFile(), QSettings::IniFormat);
+    QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("0"));
+    // The start-up still committed its running period.
+    QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
+}
+
+void tst_mainCommands::noGreetingWithoutASchedule() {
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '')"));
+    bool shown = false;
+    WhenShown<frmToday>([&shown](frmToday* f) {
+        shown = true;
+        f->cmdOK->click();
+    });
+    start();
+    QVERIFY(!shown);
+    QSettings s(env->settingsFile(), QSettings::IniFormat);
+    QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("1"));
+}
+
+QTEST_MAIN(tst_mainCommands)
+#include "tst_mainCommands.moc"
