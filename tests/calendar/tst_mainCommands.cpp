@@ -16,18 +16,19 @@
 
 namespace {
 
-// Runs f on the modal window of type T as soon as it is shown.
-template <class T> void WhenShown(std::function<void(T*)> f) {
-    auto* timer = new QTimer;
+// Runs f on the modal window of type T as soon as it is shown, while the watcher lives.
+template <class T> std::unique_ptr<QTimer> WhenShown(std::function<void(T*)> f) {
+    auto timer = std::make_unique<QTimer>();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+    QTimer* t = timer.get();
+    QObject::connect(t, &QTimer::timeout, [t, f] {
         if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
+            t->stop();
             f(w);
         }
     });
     timer->start();
+    return timer;
 }
 
 } // namespace
@@ -76,7 +77,7 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
     start();
     const int cell = cellOf(QDate(2004, 3, 18));
     QString caption;
-    WhenShown<frmSchedule>([&caption](frmSchedule* f) {
+    const auto watcher = WhenShown<frmSchedule>([&caption](frmSchedule* f) {
         caption = f->windowTitle();
         f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
         f->OKButton->click();
@@ -96,7 +97,7 @@ void tst_mainCommands::cancelledEditorStillReloads() {
     start();
     // Another program changed the day meanwhile; the reload after the editor shows it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
-    WhenShown<frmSchedule>([](frmSchedule* f) { f->CancelButton->click(); });
+    const auto watcher = WhenShown<frmSchedule>([](frmSchedule* f) { f->CancelButton->click(); });
     QTest::keyClick(w->picBack, Qt::Key_Return);
     QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 16)))]->text(), QStringLiteral("outside"));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
@@ -152,7 +153,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
     WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '朝会')"));
     QString shown;
-    WhenShown<frmToday>([&shown](frmToday* f) {
+    const auto watcher = WhenShown<frmToday>([&shown](frmToday* f) {
         shown = f->txtSchedule->toPlainText();
         // A timer tick while the window holds the start-up connection must not disturb it.
         QVERIFY(IsConnectionHeld());
@@ -173,7 +174,7 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
     WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '')"));
     bool shown = false;
-    WhenShown<frmToday>([&shown](frmToday* f) {
+    const auto watcher = WhenShown<frmToday>([&shown](frmToday* f) {
         shown = true;
         f->cmdOK->click();
     });
