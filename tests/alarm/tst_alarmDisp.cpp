@@ -1,0 +1,167 @@
+// The notification of a due alarm: one window at most, its caption and size, and
+// acknowledging it.
+
+#include "Alarm.h"
+#include "TestSupport.h"
+#include "frmAlarm.h"
+#include "frmAlarmDisp.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+const QDateTime kAlarm(QDate(2004, 9, 5), QTime(7, 3));
+}
+
+class tst_alarmDisp : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void layoutInTwips_data();
+    void layoutInTwips();
+    void captionAndSizeForThreeLines();
+    void oneNotificationAtATime();
+    void acknowledgingDeletesTheAlarm();
+    void failedDeleteKeepsTheAlarm();
+    void aReplacedAlarmIsNotDeleted();
+
+private:
+    void pend(const QDateTime& t, const QString& detail) {
+        QVERIFY(env->exec(QStringLiteral("DELETE FROM T_Alarm")));
+        QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES (?, ?)"), {t, detail}));
+        G_blnAlarm = true;
+        G_datTimeOfAlarm = t;
+        G_strAlarmDetail = detail;
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+    std::unique_ptr<QSignalSpy> changes;
+};
+
+void tst_alarmDisp::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    clock = std::make_unique<ClockOverride>(kAlarm.addSecs(20));
+    changes =
+        std::make_unique<QSignalSpy>(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged);
+    pend(kAlarm, QStringLiteral("会議"));
+}
+
+void tst_alarmDisp::cleanup() {
+    delete frmAlarmDisp::Instance();
+    delete frmAlarm::Instance();
+    QVERIFY(!CurrentConnection());
+    changes.reset();
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_alarmDisp::layoutInTwips_data() {
+    QTest::addColumn<QSize>("label");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QRect>("button");
+    // 120 x 54 px = 1800 x 810 twips: window 2100 x 1910, button at 1050 - 640 = 410, 1110.
+    QTest::newRow("three lines") << QSize(120, 54) << QSize(140, 127) << QRect(27, 74, 80, 25);
+    // 301 px = 4515 twips: 4815 wide, 4815 \ 2 = 2407, 2407 - 640 = 1767 twips.
+    QTest::newRow("odd twips") << QSize(301, 18) << QSize(321, 91) << QRect(118, 38, 80, 25);
+    // A short detail: the window keeps its least width and the button stays inside.
+    QTest::newRow("short detail") << QSize(20, 18) << QSize(120, 91) << QRect(17, 38, 80, 25);
+}
+
+void tst_alarmDisp::layoutInTwips() {
+    QFETCH(QSize, label);
+    QFETCH(QSize, window);
+    QFETCH(QRect, button);
+    const AlarmDispGeometry g = AlarmDispLayout(label);
+    QCOMPARE(g.window, window);
+    QCOMPARE(g.button, button);
+}
+
+void tst_alarmDisp::captionAndSizeForThreeLines() {
+    pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
+    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    QVERIFY(d->isVisible());
+    QVERIFY(!d->isModal());
+    QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
+    QCOMPARE(d->lblAlarmDetail->text(), QStringLiteral("一行目の予定\n二行目\n三行目"));
+    const QSize label = d->lblAlarmDetail->size();
+    const QFontMetrics fm(d->lblAlarmDetail->font());
+    QVERIFY(label.height() >= 3 * fm.height() && label.height() < 4 * fm.height());
+    QCOMPARE(d->size(), AlarmDispLayout(label).window);
+    // 1100 twips below the label's height; the button 800 twips above the bottom edge.
+    QCOMPARE(d->height(), label.height() + 73);
+    QCOMPARE(d->cmdOK->y(), d->height() - 53);
+    QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+}
+
+void tst_alarmDisp::oneNotificationAtATime() {
+    frmAlarmDisp* first = frmAlarmDisp::Notify(nullptr);
+    // A second tick in the same minute brings the same window forward.
+    QVERIFY(Timer1Tick(kAlarm.addSecs(50)));
+    QCOMPARE(frmAlarmDisp::Notify(nullptr), first);
+    int shown = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        shown += qobject_cast<frmAlarmDisp*>(w) && w->isVisible();
+    QCOMPARE(shown, 1);
+    // A replaced alarm that falls due shows itself in that window.
+    pend(kAlarm.addSecs(3600), QStringLiteral("次"));
+    QCOMPARE(frmAlarmDisp::Notify(nullptr), first);
+    QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
+    QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
+}
+
+void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
+    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    QPointer<frmAlarmDisp> guard(d);
+    d->cmdOK->click();
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
+    QVERIFY(!G_blnAlarm);
+    QCOMPARE(changes->count(), 1);
+    QCOMPARE(changes->at(0).at(0).toBool(), false);
+    QVERIFY(!guard || !guard->isVisible());
+    // The alarm dialog then offers the present minute.
+    OpenAlarmDialog(nullptr, false);
+    frmAlarm* a = frmAlarm::Instance();
+    QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
+    QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
+    QVERIFY(a->txtAlarmDetail->toPlainText().isEmpty());
+}
+
+void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
+    QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
+                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    QPointer<frmAlarmDisp> guard(d);
+    d->cmdOK->click();
+    QCOMPARE(msgs->texts(),
+             QStringList{QStringLiteral("アラームの削除に失敗しました。\r\nrefused")});
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年09月05日 07時03分です。"));
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(env->count(QStringLiteral("T_Alarm")), 1);
+    QVERIFY(G_blnAlarm);
+    QCOMPARE(changes->count(), 0);
+    QVERIFY(!guard || !guard->isVisible());
+}
+
+void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
+    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    // While the notice is open the user registers the next alarm.
+    pend(kAlarm.addDays(1), QStringLiteral("明日"));
+    d->cmdOK->click();
+    QCOMPARE(env->column(QStringLiteral("SELECT AlarmDetail FROM T_Alarm")), QStringList{"明日"});
+    QVERIFY(G_blnAlarm);
+    QCOMPARE(changes->count(), 0);
+}
+
+QTEST_MAIN(tst_alarmDisp)
+#include "tst_alarmDisp.moc"

@@ -1,0 +1,184 @@
+// The main window's timer tick: extending the running period, the alarm check, its failure
+// paths, and working inside the start-up's held connection.
+
+#include "Alarm.h"
+#include "RunningTime.h"
+#include "TestSupport.h"
+#include "mdlVaskel.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace {
+QDateTime At(int y, int mo, int d, int h, int mi, int s = 0) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+} // namespace
+
+class tst_timerTick : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void runAcrossMidnightIsOneRow();
+    void suspensionEndsThePeriod();
+    void alarmIsDueOnlyInItsMinute_data();
+    void alarmIsDueOnlyInItsMinute();
+    void failedUpdateIsSilentAndSkipsTheAlarm();
+    void unreachableDatabaseShowsTheConnectionMessage();
+    void worksInsideTheHeldStartupConnection_data();
+    void worksInsideTheHeldStartupConnection();
+    void loadsThePendingAlarm();
+
+private:
+    // The start of the program: the start-up step on its own connection.
+    void start(const QDateTime& t) {
+        QVERIFY(OpenDB());
+        QVERIFY(RecordRunningTimeAtStart(t));
+        QVERIFY(CloseDB());
+    }
+    QStringList rows() const {
+        return env->column(QStringLiteral(
+            "SELECT StartTime || ' ' || EndTime FROM T_WorkTime ORDER BY StartTime"));
+    }
+    void failUpdates() const {
+        QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoUpdate BEFORE UPDATE ON T_WorkTime "
+                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+};
+
+void tst_timerTick::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    G_blnAlarm = false;
+    SetConnectionHeld(false);
+}
+
+void tst_timerTick::cleanup() {
+    QVERIFY(!CurrentConnection());
+    SetConnectionHeld(false);
+    msgs.reset();
+    env.reset();
+}
+
+void tst_timerTick::runAcrossMidnightIsOneRow() {
+    QDateTime t = At(2004, 9, 5, 23, 58, 0);
+    start(t);
+    QDateTime last;
+    for (t = t.addSecs(50); t <= At(2004, 9, 6, 0, 5, 0); t = t.addSecs(50)) {
+        QVERIFY(!Timer1Tick(t));
+        last = t;
+    }
+    QCOMPARE(rows(), QStringList{QStringLiteral("2004-09-05 23:58:00 ") + SqlDateTime(last)});
+    QVERIFY(last.date() == QDate(2004, 9, 6));
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_timerTick::suspensionEndsThePeriod() {
+    const QDateTime t = At(2004, 9, 6, 9, 0, 0);
+    start(t);
+    QVERIFY(!Timer1Tick(t.addSecs(50)));
+    // Ten minutes asleep: the ticks after it find no open period and write nothing.
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(!Timer1Tick(t.addSecs(50 + 600 + 50 * i)));
+    QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:50"});
+    QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
+}
+
+void tst_timerTick::alarmIsDueOnlyInItsMinute_data() {
+    QTest::addColumn<QDateTime>("alarm");
+    QTest::addColumn<bool>("pending");
+    QTest::addColumn<QDateTime>("tick");
+    QTest::addColumn<bool>("due");
+    const QDateTime a = At(2004, 9, 5, 7, 3);
+    QTest::newRow("a second before") << a << true << At(2004, 9, 5, 7, 2, 59) << false;
+    QTest::newRow("the minute's first tick") << a << true << At(2004, 9, 5, 7, 3, 0) << true;
+    QTest::newRow("the minute's last second") << a << true << At(2004, 9, 5, 7, 3, 59) << true;
+    QTest::newRow("the next minute") << a << true << At(2004, 9, 5, 7, 4, 0) << false;
+    QTest::newRow("the same minute a day later") << a << true << At(2004, 9, 6, 7, 3, 10) << false;
+    QTest::newRow("cancelled") << a << false << At(2004, 9, 5, 7, 3, 10) << false;
+}
+
+void tst_timerTick::alarmIsDueOnlyInItsMinute() {
+    QFETCH(QDateTime, alarm);
+    QFETCH(bool, pending);
+    QFETCH(QDateTime, tick);
+    QFETCH(bool, due);
+    start(tick.addSecs(-50));
+    G_blnAlarm = pending;
+    G_datTimeOfAlarm = alarm;
+    QCOMPARE(Timer1Tick(tick), due);
+    // The tick extended the period in any case.
+    QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")), SqlDateTime(tick));
+}
+
+void tst_timerTick::failedUpdateIsSilentAndSkipsTheAlarm() {
+    const QDateTime t = At(2004, 9, 5, 7, 2, 30);
+    start(t);
+    failUpdates();
+    G_blnAlarm = true;
+    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
+    QVERIFY(!Timer1Tick(t.addSecs(50)));
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
+}
+
+void tst_timerTick::unreachableDatabaseShowsTheConnectionMessage() {
+    G_blnAlarm = true;
+    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
+    QVERIFY(QFile::remove(env->dbPath()));
+    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 3, 10)));
+    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 4, 0)));
+    // At every tick, and the file is not created.
+    QCOMPARE(msgs->texts(), QStringList(2, QStringLiteral("データベースへの接続に失敗しました。")));
+    QVERIFY(!QFile::exists(env->dbPath()));
+}
+
+void tst_timerTick::worksInsideTheHeldStartupConnection_data() {
+    QTest::addColumn<bool>("updateFails");
+    QTest::newRow("update succeeds") << false;
+    QTest::newRow("update fails") << true;
+}
+
+void tst_timerTick::worksInsideTheHeldStartupConnection() {
+    QFETCH(bool, updateFails);
+    if (updateFails)
+        failUpdates();
+    const QDateTime t = At(2004, 9, 5, 7, 2, 30);
+    // The start-up has written its period and waits on the today's-schedule window.
+    QVERIFY(OpenDB());
+    QVERIFY(RecordRunningTimeAtStart(t));
+    Connection* startup = CurrentConnection();
+    SetConnectionHeld(true);
+    G_blnAlarm = true;
+    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
+    QCOMPARE(Timer1Tick(t.addSecs(50)), !updateFails);
+    // The start-up's connection and transaction are still there, and nothing is committed yet.
+    QCOMPARE(CurrentConnection(), startup);
+    QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 0);
+    SetConnectionHeld(false);
+    QVERIFY(CloseDB());
+    QCOMPARE(rows(), QStringList{updateFails ? "2004-09-05 07:02:30 2004-09-05 07:02:30"
+                                             : "2004-09-05 07:02:30 2004-09-05 07:03:20"});
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_timerTick::loadsThePendingAlarm() {
+    QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', ?)"),
+                      {QStringLiteral("会議\r\n資料")}));
+    G_blnAlarm = false;
+    QVERIFY(OpenDB());
+    QVERIFY(LoadAlarm());
+    QVERIFY(CloseDB());
+    QVERIFY(G_blnAlarm);
+    QCOMPARE(G_datTimeOfAlarm, At(2004, 9, 5, 7, 3));
+    QCOMPARE(G_strAlarmDetail, QStringLiteral("会議\r\n資料"));
+    // An alarm whose minute has passed stays pending and never becomes due.
+    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5)));
+    QVERIFY(G_blnAlarm);
+}
+
+QTEST_GUILESS_MAIN(tst_timerTick)
+#include "tst_timerTick.moc"
