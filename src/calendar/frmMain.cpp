@@ -64,6 +64,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     Timer1->setInterval(kTimerInterval);
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
+
+    // Registering, cancelling and acknowledging an alarm all show in the status bar.
+    connect(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged, this,
+            &frmMain::SetAlarmPanel);
 }
 
 frmMain::~frmMain() = default;

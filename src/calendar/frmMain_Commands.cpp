@@ -1,8 +1,12 @@
 // Menus, toolbar, keyboard and mouse of the main window, and the commands they run.
 
+#include "Alarm.h"
 #include "EntryCommands.h"
 #include "MsgBox.h"
+#include "frmAlarm.h"
+#include "frmAlarmDisp.h"
 #include "frmMain.h"
+#include "frmWorkTime.h"
 #include "mdlVaskel.h"
 
 #include <QApplication>
@@ -465,8 +469,6 @@ void frmMain::mnuFind_Click() {
 
 void frmMain::mnuBackUp_Click() {}
 void frmMain::mnuStatistics_Click() {}
-void frmMain::mnuWorkTime_Click() {}
-void frmMain::mnuAlarm_Click() {}
 void frmMain::mnuHoliday_Click() {
     Redraw();
 }
@@ -484,10 +486,24 @@ void frmMain::mnuRestore_Click() {
     Action(QStringLiteral("mnuRestore"))->setVisible(false);
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
 }
-void frmMain::mnuAlarm2_Click() {}
 void frmMain::mnuStatistics2_Click() {}
-void frmMain::mnuWorkTimes_Click() {}
 void frmMain::mnuOption_Click() {}
 void frmMain::mnuVersion_Click() {}
 
-void frmMain::Timer1_Timer() {}
+void frmMain::mnuWorkTime_Click() {
+    OpenWorkTime(this, true);
+}
+void frmMain::mnuWorkTimes_Click() {
+    OpenWorkTime(this, false);
+}
+void frmMain::mnuAlarm_Click() {
+    OpenAlarmDialog(this, true);
+}
+void frmMain::mnuAlarm2_Click() {
+    OpenAlarmDialog(this, false);
+}
+
+void frmMain::Timer1_Timer() {
+    if (Timer1Tick(Now()))
+        frmAlarmDisp::Notify(this);
+}

@@ -3,6 +3,8 @@
 
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "frmAlarm.h"
+#include "frmAlarmDisp.h"
 #include "frmMain.h"
 #include "frmSchedule.h"
 #include "frmToday.h"
@@ -10,6 +12,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 #include <QtTest>
@@ -44,6 +50,8 @@ private slots:
     void cutAndPasteMovesASchedule();
     void todaysScheduleGreetsAtStart();
     void noGreetingWithoutASchedule();
+    void ticksExtendTheRunAndFireTheAlarm();
+    void alarmPanelOpensTheAlarmDialog();
 
 private:
     void start() {
@@ -182,6 +190,55 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
     QVERIFY(!shown);
     QSettings s(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("1"));
+}
+
+void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
+    env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-03-15 09:01:00', '会議の準備')"));
+    start();
+    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
+    const auto tick = [this](int secs) {
+        clock->advanceSecs(secs);
+        QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
+    };
+    tick(50); // 09:00:50
+    QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")),
+             QStringLiteral("2004-03-15 09:00:50"));
+    QVERIFY(!frmAlarmDisp::Instance());
+    tick(50); // 09:01:40: the alarm's minute
+    frmAlarmDisp* note = frmAlarmDisp::Instance();
+    QVERIFY(note);
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->windowTitle(), QStringLiteral("2004年03月15日 09時01分です。"));
+    // A second tick in the same minute brings the same window forward; there is only one.
+    clock->advanceSecs(-30);
+    QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
+    QCOMPARE(frmAlarmDisp::Instance(), note);
+    note->cmdOK->click();
+    QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
+    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
+    QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
+    QVERIFY(!CurrentConnection());
+}
+
+void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
+    start();
+    QString caption;
+    const auto watcher = WhenShown<frmAlarm>([&caption](frmAlarm* f) {
+        caption = f->windowTitle();
+        f->txtYear->setText(QStringLiteral("2004"));
+        f->txtMonth->setText(QStringLiteral("9"));
+        f->txtDay->setText(QStringLiteral("5"));
+        f->txtHour->setText(QStringLiteral("7"));
+        f->txtMinute->setText(QStringLiteral("3"));
+        f->txtAlarmDetail->setPlainText(QStringLiteral("起きる"));
+        f->cmdAlarmOn->click();
+    });
+    QTest::mouseDClick(w->Panel(QStringLiteral("Alarm")), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("ｱﾗｰﾑの設定"));
+    QCOMPARE(env->scalar(QStringLiteral("SELECT AlarmTime FROM T_Alarm")),
+             QStringLiteral("2004-09-05 07:03:00"));
+    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
+    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->frameShadow(), QFrame::Raised);
 }
 
 QTEST_MAIN(tst_mainCommands)
