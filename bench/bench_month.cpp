@@ -82,6 +82,7 @@ void Prepare(const QString& folder) {
 
 QString g_folder;
 
+// A month switch as the user sees it: load, labels, and the window painted.
 void BM_MonthSwitch(benchmark::State& state) {
     frmMain w;
     if (!w.Form_Load()) {
@@ -100,6 +101,7 @@ void BM_MonthSwitch(benchmark::State& state) {
 }
 BENCHMARK(BM_MonthSwitch)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 
+// Only the month's data: one connection and its queries.
 void BM_MonthLoadOnly(benchmark::State& state) {
     MonthCells cells;
     int i = 0;
@@ -113,7 +115,8 @@ void BM_MonthLoadOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_MonthLoadOnly)->Unit(benchmark::kMicrosecond);
 
-void BM_MonthDrawNoPaint(benchmark::State& state) {
+// The same switches up to the labels' new state, without letting the window paint.
+void BM_MonthSwitchNoPaint(benchmark::State& state) {
     frmMain w;
     w.Form_Load();
     int i = 0;
@@ -124,7 +127,7 @@ void BM_MonthDrawNoPaint(benchmark::State& state) {
     }
     w.close();
 }
-BENCHMARK(BM_MonthDrawNoPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonthSwitchNoPaint)->Unit(benchmark::kMicrosecond);
 
 int Startup(int argc, char** argv, const QString& folder) {
     QElapsedTimer t;

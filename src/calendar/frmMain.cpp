@@ -131,7 +131,6 @@ void frmMain::BuildCalendarArea() {
         d->setFont(cellFont);
         d->setTextFormat(Qt::PlainText);
         d->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        d->setFrameShape(QFrame::Box);
         d->setIndent(2);
         CellLabel* s = new CellLabel(i, picBack);
         s->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
@@ -139,7 +138,6 @@ void frmMain::BuildCalendarArea() {
         s->setTextFormat(Qt::PlainText);
         s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         s->setWordWrap(true);
-        s->setFrameShape(QFrame::Box);
         s->setMargin(1);
         for (CellLabel* c : {d, s}) {
             connect(c, &CellLabel::clicked, this, &frmMain::Cell_Click);

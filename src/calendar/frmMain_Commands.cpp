@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -218,6 +219,9 @@ void frmMain::BuildToolBar() {
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);
     tbToolBar->setIconSize(QSize(16, 16));
+    // Seventeen buttons must fit the design width of the window.
+    tbToolBar->layout()->setSpacing(0);
+    tbToolBar->layout()->setContentsMargins(1, 1, 1, 1);
     // The view menu's check mark is the only switch for the toolbar.
     tbToolBar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
