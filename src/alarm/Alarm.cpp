@@ -1,6 +1,7 @@
 #include "Alarm.h"
 
 #include "DateFormat.h"
+#include "MsgBox.h"
 #include "RunningTime.h"
 #include "mdlVaskel.h"
 
@@ -48,6 +49,16 @@ bool Timer1Tick(const QDateTime& now) {
     return due;
 }
 
+bool DeleteAlarmRow(const QString& failureText, const QString& title) {
+    if (ExecDirect(QStringLiteral("DELETE FROM T_Alarm")))
+        return true;
+    const QString why = DbErrorText();
+    // Nothing stays open while the message waits for the user.
+    DiscardDB();
+    MsgBox(failureText + QStringLiteral("\r\n") + why, MsgButtons::OK, MsgIcon::Critical, title);
+    return false;
+}
+
 AlarmEvents& AlarmEvents::instance() {
     static AlarmEvents events;
     return events;
@@ -68,21 +79,9 @@ bool InRange(const QString& text, double low, double high) {
     return ok && std::isfinite(v) && v >= low && v <= high;
 }
 
-// A whole number written with digits only.
-bool Digits(const QString& s, int maxLength, int& value) {
-    if (s.isEmpty() || s.size() > maxLength)
-        return false;
-    for (QChar c : s) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    value = s.toInt();
-    return true;
-}
-
 QDate ParseDate(const QString& y, const QString& m, const QString& d) {
     int year = 0, month = 0, day = 0;
-    if (!Digits(y, 4, year) || !Digits(m, 2, month) || !Digits(d, 2, day))
+    if (!ParseDigits(y, 4, year) || !ParseDigits(m, 2, month) || !ParseDigits(d, 2, day))
         return QDate();
     // A one- or two-digit year is read in the 1930-2029 window; longer years as written.
     if (y.size() <= 2)
@@ -94,7 +93,7 @@ QDate ParseDate(const QString& y, const QString& m, const QString& d) {
 
 QTime ParseTime(const QString& h, const QString& n) {
     int hour = 0, minute = 0;
-    if (!Digits(h, 2, hour) || !Digits(n, 2, minute))
+    if (!ParseDigits(h, 2, hour) || !ParseDigits(n, 2, minute))
         return QTime();
     return QTime(hour, minute);
 }
@@ -130,7 +129,7 @@ AlarmInputCheck CheckAlarmFields(const QString& year, const QString& month, cons
     const QTime time = ParseTime(h, n);
     if (!time.isValid())
         return Fail(AlarmField::Hour, QStringLiteral("時間が認識できません。"));
-    const QString text = TrimText(detail);
+    const QString text = detail.trimmed();
     if (text.isEmpty())
         return Fail(AlarmField::Detail, QStringLiteral("アラーム詳細内容を入力して下さい。"));
     AlarmInputCheck r;

@@ -20,6 +20,10 @@ bool AlarmDue(const QDateTime& t);
 // the alarm check.
 bool Timer1Tick(const QDateTime& now);
 
+// Deletes the alarm row on the open connection. On failure the work is discarded and
+// failureText, a line break and the engine's description are shown under title.
+bool DeleteAlarmRow(const QString& failureText, const QString& title);
+
 // Announces committed changes of the alarm state (registered, cancelled, acknowledged), so
 // that the main window's status panel can follow.
 class AlarmEvents : public QObject {

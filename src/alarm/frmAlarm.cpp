@@ -260,13 +260,8 @@ void frmAlarm::cmdAlarmOff_Click() {
         close();
         return;
     }
-    if (!ExecDirect(QStringLiteral("DELETE FROM T_Alarm"))) {
-        const QString why = DbErrorText();
-        DiscardDB();
-        MsgBox(QStringLiteral("アラームの解除に失敗しました。\r\n") + why, MsgButtons::OK,
-               MsgIcon::Critical, windowTitle());
+    if (!DeleteAlarmRow(QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
         return;
-    }
     if (CloseDB()) {
         G_blnAlarm = false;
         AlarmEvents::instance().notify(false);

@@ -115,11 +115,7 @@ void frmAlarmDisp::cmdOK_Click() {
         close();
         return;
     }
-    if (!ExecDirect(QStringLiteral("DELETE FROM T_Alarm"))) {
-        const QString why = DbErrorText();
-        DiscardDB();
-        MsgBox(QStringLiteral("アラームの削除に失敗しました。\r\n") + why, MsgButtons::OK,
-               MsgIcon::Critical, windowTitle());
+    if (!DeleteAlarmRow(QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
         close();
         return;
     }

@@ -122,7 +122,8 @@ void frmMain::BuildCalendarArea() {
         w->setFont(cellFont);
         w->setAlignment(Qt::AlignCenter);
         w->setFrameShape(QFrame::Box);
-        ApplyLook(w, {true, 0xEEEEEE});
+        // Sunday and Saturday keep their weekend colours for good.
+        ApplyLook(w, {true, i == 0 ? kHolidayRed : i == 6 ? kSaturdayBlue : 0xEEEEEE});
         lblWeek[size_t(i)] = w;
     }
     for (int i = 0; i < kGridCells; ++i) {

@@ -40,8 +40,6 @@ void frmMain::S_DispCal(int year, int month) {
     const QDate today = Today();
     const GridColors colors{G_opt.TodayColor, G_opt.SelectColor, G_opt.DiaryColor};
     const QString weekPattern = WeekFormatPattern(G_opt.WeekFormat);
-    ApplyLook(lblWeek[0], {true, kHolidayRed});
-    ApplyLook(lblWeek[6], {true, kSaturdayBlue});
 
     QLabel* info = Panel(QStringLiteral("Info"));
     for (int i = 0; i < kGridCells; ++i) {

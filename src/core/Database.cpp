@@ -242,20 +242,6 @@ QDate Recordset::date(int col) const {
     return ParseSqlDate(text(col));
 }
 
-QVariant Recordset::value(const char* name) const {
-    const int col = column(name);
-    if (isNull(col))
-        return QVariant();
-    switch (sqlite3_column_type(m_stmt, col)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(m_stmt, col)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, col));
-    default:
-        return QVariant(ColumnText(m_stmt, col));
-    }
-}
-
 bool Recordset::isNull(const char* name) const {
     return isNull(column(name));
 }

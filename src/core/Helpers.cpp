@@ -108,8 +108,15 @@ QString RTrimBlanks(const QString& s) {
     return s.left(end);
 }
 
-QString TrimText(const QString& s) {
-    return s.trimmed();
+bool ParseDigits(const QString& s, int maxLength, int& value) {
+    if (s.isEmpty() || s.size() > maxLength)
+        return false;
+    for (QChar c : s) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    value = s.toInt();
+    return true;
 }
 
 QString LeftA(const QVariant& value, qint32 n) {

@@ -88,7 +88,6 @@ public:
     bool moveFirst();
 
     int column(const char* name) const;
-    QVariant value(const char* name) const;
     bool isNull(const char* name) const;
     QString text(const char* name) const;
     qint64 integer(const char* name) const;
@@ -160,8 +159,8 @@ QString MidA(const QVariant& value, qint32 start, qint32 count);
 QString PadA(const QVariant& value, quint8 alignment, qint32 width);
 // Removes trailing blanks (ASCII spaces) only.
 QString RTrimBlanks(const QString& s);
-// Removes leading and trailing blanks and line breaks.
-QString TrimText(const QString& s);
+// A whole number written with ASCII digits only, at most maxLength of them.
+bool ParseDigits(const QString& s, int maxLength, int& value);
 
 QDate LastDayOfMonth(qint16 year, qint16 month);
 // The date of year/month/day where a day beyond the month's end carries into the next month.

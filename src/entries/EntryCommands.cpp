@@ -13,28 +13,29 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-void OpenScheduleEditor(QWidget* owner) {
-    frmSchedule f(owner);
+namespace {
+// Loads a window before it is shown, then waits for it to close.
+template <class Form, class... Args> void ShowLoaded(Args&&... args) {
+    Form f(std::forward<Args>(args)...);
     f.Form_Load();
     f.exec();
+}
+} // namespace
+
+void OpenScheduleEditor(QWidget* owner) {
+    ShowLoaded<frmSchedule>(owner);
 }
 
 void OpenTodaySchedule(QWidget* owner) {
-    frmToday f(owner);
-    f.Form_Load();
-    f.exec();
+    ShowLoaded<frmToday>(owner);
 }
 
 void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr) {
-    frmDiary f(owner, dayCellCaption, dayCellColorBgr);
-    f.Form_Load();
-    f.exec();
+    ShowLoaded<frmDiary>(owner, dayCellCaption, dayCellColorBgr);
 }
 
 void OpenWhatDay(QWidget* owner) {
-    frmWhatDay f(owner);
-    f.Form_Load();
-    f.exec();
+    ShowLoaded<frmWhatDay>(owner);
 }
 
 void OpenSearch(QWidget* owner) {

@@ -53,17 +53,19 @@ WhatDayLineParts ParseWhatDayLine(const QString& line) {
     return p;
 }
 
+bool WriteDayText(const QString& table, const QString& column, const QDate& day,
+                  const QString& text, bool rowExists) {
+    // Table and column are the program's own names; only the values are the user's.
+    if (rowExists)
+        return ExecSQL(QStringLiteral("UPDATE %1 SET %2 = ? WHERE [Date] = ?").arg(table, column),
+                       {text, day});
+    return ExecSQL(QStringLiteral("INSERT INTO %1 ([Date], %2) VALUES (?, ?)").arg(table, column),
+                   {day, text});
+}
+
 bool ParseWholeNumber(const QString& text, int& value) {
     // Full-width digits become ASCII ones; nothing else is converted.
-    const QString s = TrimBlanks(text.normalized(QString::NormalizationForm_KC));
-    if (s.isEmpty() || s.size() > 9)
-        return false;
-    for (QChar c : s) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    value = s.toInt();
-    return true;
+    return ParseDigits(TrimBlanks(text.normalized(QString::NormalizationForm_KC)), 9, value);
 }
 
 bool DayTextAcceptable(const QString& text) {

@@ -136,12 +136,8 @@ void frmDiary::OKButton_Click() {
     }
     const bool exists = !rs.eof();
     rs.close();
-    const bool done =
-        exists ? ExecSQL(QStringLiteral("UPDATE T_Diary SET Diary = ? WHERE [Date] = ?"),
-                         {text, G_datSelect})
-               : ExecSQL(QStringLiteral("INSERT INTO T_Diary ([Date], Diary) VALUES (?, ?)"),
-                         {G_datSelect, text});
-    if (!done)
+    if (!WriteDayText(QStringLiteral("T_Diary"), QStringLiteral("Diary"), G_datSelect, text,
+                      exists))
         return;
     if (CloseDB())
         accept();

@@ -90,13 +90,8 @@ void frmSchedule::OKButton_Click() {
     }
     m_blnExist = !rs.eof();
     rs.close();
-    const bool done =
-        m_blnExist
-            ? ExecSQL(QStringLiteral("UPDATE T_Schedule SET Schedule = ? WHERE [Date] = ?"),
-                      {text, G_datSelect})
-            : ExecSQL(QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
-                      {G_datSelect, text});
-    if (!done)
+    if (!WriteDayText(QStringLiteral("T_Schedule"), QStringLiteral("Schedule"), G_datSelect, text,
+                      m_blnExist))
         return;
     if (CloseDB())
         accept();
