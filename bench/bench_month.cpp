@@ -32,7 +32,7 @@ bool BuildDatabase(const QString& folder) {
     const QString path = QDir(folder).filePath(QStringLiteral("Vaskel.pdb"));
     if (QFile::exists(path))
         return true;
-    if (!CreateNewDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
+    if (!CreateTestDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
         return false;
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
@@ -107,9 +107,9 @@ void BM_MonthLoadOnly(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const int m = i++ % (kYears * 12);
-        OpenDB();
-        LoadMonthCells(cells, kFirstYear + m / 12, 1 + m % 12, 0xC0E0FF);
-        CloseDB();
+        Db db = OpenDB();
+        LoadMonthCells(*db, cells, kFirstYear + m / 12, 1 + m % 12, 0xC0E0FF);
+        CloseDB(*db);
         benchmark::DoNotOptimize(cells);
     }
 }

@@ -12,6 +12,7 @@
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "TimerTick.h"
 #include "frmWorkTime.h"
 #include "mdlVaskel.h"
 
@@ -76,7 +77,7 @@ bool BuildLog(Log& log, const QDate& first) {
                              : std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(base) +
                                                                QStringLiteral("/worktime-XXXXXX"));
     const QString path = QDir(log.dir->path()).filePath(QStringLiteral("Vaskel.pdb"));
-    if (!CreateNewDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
+    if (!CreateTestDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
         return false;
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
@@ -97,15 +98,15 @@ bool BuildLog(Log& log, const QDate& first) {
 bool Use(const Log& log) {
     SetAppPath(log.dir->path());
     g_now = kRunStart;
-    if (!OpenDB() || !RecordRunningTimeAtStart(g_now))
-        return false;
-    return CloseDB();
+    Db db = OpenDB();
+    return db && RecordRunningTimeAtStart(*db, g_now) && CloseDB(*db);
 }
 
 // Without the lookup indexes the tick reads the whole log; the comparison shows what they buy.
 bool DropIndexes() {
-    return OpenDB() && ExecDirect(QStringLiteral("DROP INDEX WorkTimeEnd")) &&
-           ExecDirect(QStringLiteral("DROP INDEX WorkTimeLength")) && CloseDB();
+    Db db = OpenDB();
+    return db && db->exec(QStringLiteral("DROP INDEX WorkTimeEnd")) &&
+           db->exec(QStringLiteral("DROP INDEX WorkTimeLength")) && CloseDB(*db);
 }
 
 void BM_Tick(benchmark::State& state) {
@@ -138,9 +139,9 @@ void BM_StartupStep(benchmark::State& state) {
     }
     for (auto _ : state) {
         g_now = g_now.addSecs(50);
-        OpenDB();
-        benchmark::DoNotOptimize(RecordRunningTimeAtStart(g_now));
-        CloseDB();
+        Db db = OpenDB();
+        benchmark::DoNotOptimize(RecordRunningTimeAtStart(*db, g_now));
+        CloseDB(*db);
     }
     state.counters["rows"] = double(log.rows);
 }
@@ -217,7 +218,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    DiscardDB();
     SetAppPath(QString());
     for (const MsgRecord& m : msgs.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));

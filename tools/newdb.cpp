@@ -1,6 +1,7 @@
 // Creates a new, empty Vaskel database: vaskel-newdb [path]. The default path is Vaskel.pdb
 // in the current folder. An existing file is never overwritten.
 
+#include "HolidayRules.h"
 #include "NewDatabase.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,8 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     const QString path = args.size() > 1 ? args.at(1) : QStringLiteral("Vaskel.pdb");
     QString error;
-    if (!CreateNewDatabase(path, &error)) {
+    const auto seed = [](Connection& db) { return InsertHolidayRules(db, DefaultHolidayRules()); };
+    if (!CreateNewDatabase(path, seed, &error)) {
         QTextStream(stderr) << "vaskel-newdb: " << error << '\n';
         return 1;
     }

@@ -2,15 +2,14 @@
 
 #include "DateFormat.h"
 #include "MsgBox.h"
-#include "RunningTime.h"
 #include "mdlVaskel.h"
 
 #include <cmath>
 
-bool LoadAlarm() {
+bool LoadAlarm(Connection& db) {
     G_blnAlarm = false;
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT * FROM T_Alarm")))
+    if (!rs.open(db, QStringLiteral("SELECT * FROM T_Alarm")))
         return false;
     if (!rs.eof()) {
         G_blnAlarm = true;
@@ -25,37 +24,13 @@ bool AlarmDue(const QDateTime& t) {
     return G_blnAlarm && FormatDate(t, pattern) == FormatDate(G_datTimeOfAlarm, pattern);
 }
 
-bool Timer1Tick(const QDateTime& now) {
-    if (IsConnectionHeld()) {
-        // The start-up is waiting on its today's-schedule window with its connection open:
-        // work inside that transaction, and undo only this tick's part when it fails.
-        Connection* c = CurrentConnection();
-        if (!c->execScript("SAVEPOINT Timer1"))
-            return false;
-        const bool extended = ExtendRunningTime(now);
-        if (!extended)
-            c->execScript("ROLLBACK TO Timer1");
-        c->execScript("RELEASE Timer1");
-        return extended && AlarmDue(now);
-    }
-    if (!OpenDB())
-        return false;
-    if (!ExtendRunningTime(now)) {
-        CloseDB();
-        return false;
-    }
-    const bool due = AlarmDue(now);
-    CloseDB();
-    return due;
-}
-
-bool DeleteAlarmRow(const QString& failureText, const QString& title) {
-    if (ExecDirect(QStringLiteral("DELETE FROM T_Alarm")))
+bool DeleteAlarmRow(Connection& db, const QString& failureText, const QString& title) {
+    if (db.exec(QStringLiteral("DELETE FROM T_Alarm")))
         return true;
-    const QString why = DbErrorText();
-    // Nothing stays open while the message waits for the user.
-    DiscardDB();
-    MsgBox(failureText + QStringLiteral("\r\n") + why, MsgButtons::OK, MsgIcon::Critical, title);
+    // The failed statement has rolled back and closed the connection: nothing stays open while
+    // the message waits for the user.
+    MsgBox(failureText + QStringLiteral("\r\n") + db.errorText(), MsgButtons::OK, MsgIcon::Critical,
+           title);
     return false;
 }
 

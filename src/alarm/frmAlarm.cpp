@@ -232,21 +232,20 @@ bool frmAlarm::CheckAlarmInput() {
 void frmAlarm::cmdAlarmOn_Click() {
     if (!CheckAlarmInput())
         return;
-    if (!OpenDB()) {
+    Db db = OpenDB();
+    if (!db) {
         close();
         return;
     }
-    if (!ExecDirect(QStringLiteral("DELETE FROM T_Alarm")) ||
-        !ExecDirect(QStringLiteral("INSERT INTO T_Alarm (AlarmTime, AlarmDetail) VALUES (?, ?)"),
-                    {m_checkedTime, m_checkedDetail})) {
-        const QString why = DbErrorText();
+    if (!db->exec(QStringLiteral("DELETE FROM T_Alarm")) ||
+        !db->exec(QStringLiteral("INSERT INTO T_Alarm (AlarmTime, AlarmDetail) VALUES (?, ?)"),
+                  {m_checkedTime, m_checkedDetail})) {
         // Undone as a whole: the earlier alarm stays.
-        DiscardDB();
-        MsgBox(QStringLiteral("アラームの設定に失敗しました。\r\n") + why, MsgButtons::OK,
-               MsgIcon::Critical, windowTitle());
+        MsgBox(QStringLiteral("アラームの設定に失敗しました。\r\n") + db->errorText(),
+               MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
     }
-    if (CloseDB()) {
+    if (CloseDB(*db)) {
         G_blnAlarm = true;
         G_datTimeOfAlarm = m_checkedTime;
         G_strAlarmDetail = m_checkedDetail;
@@ -256,13 +255,14 @@ void frmAlarm::cmdAlarmOn_Click() {
 }
 
 void frmAlarm::cmdAlarmOff_Click() {
-    if (!OpenDB()) {
+    Db db = OpenDB();
+    if (!db) {
         close();
         return;
     }
-    if (!DeleteAlarmRow(QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
+    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
         return;
-    if (CloseDB()) {
+    if (CloseDB(*db)) {
         G_blnAlarm = false;
         AlarmEvents::instance().notify(false);
     }

@@ -111,15 +111,16 @@ void frmAlarmDisp::cmdOK_Click() {
         close();
         return;
     }
-    if (!OpenDB()) {
+    Db db = OpenDB();
+    if (!db) {
         close();
         return;
     }
-    if (!DeleteAlarmRow(QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
+    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
         close();
         return;
     }
-    if (CloseDB()) {
+    if (CloseDB(*db)) {
         G_blnAlarm = false;
         AlarmEvents::instance().notify(false);
     }

@@ -9,12 +9,13 @@ namespace {
 constexpr CellLook kPlain{false, kWhite};
 
 // Anniversaries of the grid's months, each day's texts in the order they were entered.
-bool ReadAnniversaries(const QDate& start, QHash<int, QStringList>& out) {
+bool ReadAnniversaries(Connection& db, const QDate& start, QHash<int, QStringList>& out) {
     const int m0 = start.month();
     const int m1 = start.addDays(20).month();
     const int m2 = start.addDays(kGridCells - 1).month();
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT Month, Day, WhatDay FROM T_WhatDay "
+    if (!rs.open(db,
+                 QStringLiteral("SELECT Month, Day, WhatDay FROM T_WhatDay "
                                 "WHERE Month IN (?, ?, ?) ORDER BY ID"),
                  {m0, m1, m2}))
         return false;
@@ -49,56 +50,50 @@ private:
 
 } // namespace
 
-bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor) {
+bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quint32 diaryColor) {
     const QDate start = GridStart(year, month);
     const QDate end = start.addDays(kGridCells - 1);
 
     HolidayRules rules;
-    if (!ReadHolidayRules(rules))
+    if (!ReadHolidayRules(db, rules))
         return false;
     Recordset schedules;
-    if (!schedules.open(QStringLiteral("SELECT [Date], Schedule FROM T_Schedule "
+    if (!schedules.open(db,
+                        QStringLiteral("SELECT [Date], Schedule FROM T_Schedule "
                                        "WHERE [Date] BETWEEN ? AND ? ORDER BY [Date]"),
                         {start, end}))
         return false;
     Recordset diaries;
-    if (!diaries.open(QStringLiteral("SELECT [Date] FROM T_Diary "
+    if (!diaries.open(db,
+                      QStringLiteral("SELECT [Date] FROM T_Diary "
                                      "WHERE [Date] BETWEEN ? AND ? ORDER BY [Date]"),
                       {start, end}))
         return false;
     QHash<int, QStringList> anniversaries;
-    if (!ReadAnniversaries(start, anniversaries))
+    if (!ReadAnniversaries(db, start, anniversaries))
         return false;
 
     DayCursor scheduleDays(schedules);
     DayCursor diaryDays(diaries);
-    bool substitute = false;
+    const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
         const int weekday = d.dayOfWeek() % 7;
+        const HolidayMark& h = holidays[size_t(i)];
         GridCell& c = cells[size_t(i)];
 
-        c.dayLook = weekday == 0   ? CellLook{true, kHolidayRed}
-                    : weekday == 6 ? CellLook{true, kSaturdayBlue}
-                                   : kPlain;
-        c.dayCaption = QStringLiteral("%1").arg(d.day(), 2);
-
-        // The substitute comes first, so that its text stands right after the day number.
-        if (substitute) {
-            c.dayLook = {true, kHolidayRed};
-            c.dayCaption += SubstituteHolidayText();
-            substitute = false;
-        }
-        if (const HolidayRule* r = FindDateRule(rules, d)) {
-            c.dayLook = {true, kHolidayRed};
-            c.dayCaption += DateHolidayText(r->name);
-            substitute = r->kind == kHolidayNormal && weekday == 0;
-        }
+        c.dayLook = h.holiday || weekday == 0 ? CellLook{true, kHolidayRed}
+                    : weekday == 6            ? CellLook{true, kSaturdayBlue}
+                                              : kPlain;
+        c.dayCaption = QStringLiteral("%1").arg(d.day(), 2) + h.dateTexts;
         const auto a = anniversaries.constFind(d.month() * 32 + d.day());
         if (a != anniversaries.cend()) {
             for (const QString& text : *a)
                 c.dayCaption += QStringLiteral("［") + text + QStringLiteral("］");
         }
+        // The nth-weekday texts go right after the day number, before the other texts.
+        for (const QString& text : h.nthTexts)
+            c.dayCaption = InsertAfterDayNumber(c.dayCaption, text);
 
         c.schedule.clear();
         if (scheduleDays.at(d)) {
@@ -112,17 +107,6 @@ bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor) 
                 c.scheduleLook = {true, diaryColor};
             diaryDays.next();
         }
-    }
-
-    for (const HolidayRule& r : rules) {
-        if (r.kind != kHolidayNthWeekday || r.month != month)
-            continue;
-        const int cell = NthWeekdayCell(r, start, month);
-        if (cell < 0)
-            continue;
-        GridCell& c = cells[size_t(cell)];
-        c.dayLook = {true, kHolidayRed};
-        c.dayCaption = InsertAfterDayNumber(c.dayCaption, NthWeekdayText(r.name));
     }
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "HolidayRules.h"
 
+class Connection;
+
 #include <QDate>
 #include <QString>
 
@@ -35,11 +37,11 @@ struct GridColors {
     quint32 diary = 0xC0E0FF;
 };
 
-// Fills the cells of the month from the open connection: day numbers, weekend and holiday
+// Fills the cells of the month from the connection: day numbers, weekend and holiday
 // colours, holiday and anniversary texts, schedules and diary marks. The diary colour goes only
 // to cells whose schedule background is still transparent. False when a query failed
-// (DbErrorText() says why); the cells filled so far keep their new contents.
-bool LoadMonthCells(MonthCells& cells, int year, int month, quint32 diaryColor);
+// (db.errorText() says why); the cells keep what they showed.
+bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quint32 diaryColor);
 
 // The schedule background of a cell by the drawing rules: selected, today, other month,
 // diary, plain.
@@ -53,7 +55,6 @@ QString JapaneseMonthName(int month);
 // beyond the month's end carrying into the next month.
 QDate CarrySelection(const QDate& selected, int year, int month);
 
-// The date a click on cell i selects, read from the cell's day number as the original does:
-// a number above 20 in the first row is the previous month, one up to 14 from the fifth row on
-// the next month.
+// The date a click on cell i selects, read from the cell's day number: a number above 20 in the
+// first row is the previous month, one up to 14 from the fifth row on the next month.
 QDate DateOfClickedCell(int cell, const QString& dayCaption, int year, int month);

@@ -10,8 +10,7 @@
 
 namespace {
 
-std::unique_ptr<Connection> g_conn;
-bool g_connHeld = false;
+int g_openConnections = 0;
 // How long a statement waits for another process that holds the file before it fails.
 constexpr int kBusyTimeoutMs = 500;
 
@@ -77,22 +76,32 @@ QString ColumnText(sqlite3_stmt* st, int col) {
 
 // ---------------------------------------------------------------- Connection
 
-Connection::~Connection() {
-    if (m_db) {
-        if (!sqlite3_get_autocommit(m_db))
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close_v2(m_db);
-    }
+Connection::Connection(sqlite3* db) : m_db(db) {
+    ++g_openConnections;
 }
 
-std::unique_ptr<Connection> Connection::open(const QString& path) {
+Connection::~Connection() {
+    close(false);
+}
+
+int Connection::openCount() {
+    return g_openConnections;
+}
+
+std::unique_ptr<Connection> Connection::open(const QString& path, QString* why) {
+    const auto refuse = [why](sqlite3* db, const QString& text) {
+        if (why)
+            *why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : text;
+        return nullptr;
+    };
     // Never create the file: the engine would otherwise turn a missing or empty path into a
     // new empty database.
     if (!QFileInfo(path).isFile())
-        return nullptr;
+        return refuse(nullptr, QStringLiteral("no database file"));
     sqlite3* db = nullptr;
     const QByteArray p = QDir::toNativeSeparators(path).toUtf8();
     if (sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        refuse(db, QString());
         sqlite3_close(db);
         return nullptr;
     }
@@ -101,28 +110,83 @@ std::unique_ptr<Connection> Connection::open(const QString& path) {
     sqlite3_extended_result_codes(db, 1);
     // A file we may not write is opened read-only by the engine; that is no usable database.
     if (sqlite3_db_readonly(db, "main") != 0)
-        return nullptr;
+        return refuse(nullptr, QStringLiteral("the database file is read-only"));
+    if (!c->execScript("BEGIN"))
+        return refuse(nullptr, c->errorText());
     // One cheap read proves the file is a database; an empty file has no schema at all and is
     // not ours either (writing to it would turn it into one).
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &st, nullptr) != SQLITE_OK)
+    Recordset rs;
+    if (!rs.open(*c, QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return refuse(nullptr, c->errorText());
+    if (rs.eof() || rs.integer(0) == 0)
+        return refuse(nullptr, QStringLiteral("the file holds no database"));
+    return c;
+}
+
+std::unique_ptr<Connection> Connection::create(const QString& path, QString* why) {
+    sqlite3* db = nullptr;
+    const QByteArray p = QDir::toNativeSeparators(path).toUtf8();
+    if (sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        if (why)
+            *why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot create");
+        sqlite3_close(db);
         return nullptr;
-    const bool ok = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > 0;
-    sqlite3_finalize(st);
-    if (!ok)
+    }
+    std::unique_ptr<Connection> c(new Connection(db));
+    sqlite3_extended_result_codes(db, 1);
+    if (!c->execScript("BEGIN")) {
+        if (why)
+            *why = c->errorText();
         return nullptr;
+    }
     return c;
 }
 
 void Connection::noteError() {
-    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (m_db)
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+void Connection::fail() {
+    noteError();
+    close(false);
+}
+
+void Connection::close(bool commit) {
+    if (!m_db)
+        return;
+    // Results die with their connection; a pending statement would also hold the file.
+    for (Recordset* rs : m_recordsets)
+        rs->release();
+    m_recordsets.clear();
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, commit ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    if (commit && !sqlite3_get_autocommit(m_db)) {
+        // The commit failed and left the transaction open: undo it.
+        noteError();
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    --g_openConnections;
+}
+
+void Connection::attach(Recordset* rs) {
+    m_recordsets.push_back(rs);
+}
+
+void Connection::detach(Recordset* rs) {
+    std::erase(m_recordsets, rs);
 }
 
 bool Connection::exec(const QString& sql, const std::vector<QVariant>& params) {
+    if (!m_db)
+        return false;
     sqlite3_stmt* st = nullptr;
     const QByteArray s = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, s.constData(), int(s.size()), &st, nullptr) != SQLITE_OK) {
-        noteError();
+        fail();
         return false;
     }
     bool ok = Bind(st, params);
@@ -135,14 +199,48 @@ bool Connection::exec(const QString& sql, const std::vector<QVariant>& params) {
     if (!ok)
         noteError();
     sqlite3_finalize(st);
+    if (!ok)
+        close(false);
     return ok;
 }
 
 bool Connection::execScript(const char* sql) {
+    if (!m_db)
+        return false;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
         return true;
-    noteError();
+    fail();
     return false;
+}
+
+bool Connection::execOptional(const char* sql) {
+    if (!m_db || sqlite3_exec(m_db, "SAVEPOINT optional", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) {
+        sqlite3_exec(m_db, "RELEASE optional", nullptr, nullptr, nullptr);
+        return true;
+    }
+    noteError();
+    const QString why = m_lastError;
+    // Undo only this part; when the engine gave up the whole transaction, so do we.
+    if (sqlite3_exec(m_db, "ROLLBACK TO optional", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(m_db, "RELEASE optional", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_get_autocommit(m_db))
+        close(false);
+    m_lastError = why;
+    return false;
+}
+
+bool Connection::commit() {
+    if (!m_db)
+        return false;
+    m_lastError.clear();
+    close(true);
+    return m_lastError.isEmpty();
+}
+
+void Connection::rollback() {
+    close(false);
 }
 
 // ---------------------------------------------------------------- Recordset
@@ -151,25 +249,26 @@ Recordset::~Recordset() {
     close();
 }
 
-void Recordset::close() {
+void Recordset::release() {
     if (m_stmt)
         sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     m_eof = true;
+    m_conn = nullptr;
 }
 
-bool Recordset::open(const QString& sql, const std::vector<QVariant>& params) {
-    Connection* c = CurrentConnection();
-    if (!c) {
-        close();
-        return false;
-    }
-    return open(*c, sql, params);
+void Recordset::close() {
+    if (m_conn)
+        m_conn->detach(this);
+    release();
 }
 
 bool Recordset::open(Connection& conn, const QString& sql, const std::vector<QVariant>& params) {
     close();
+    if (!conn.isOpen())
+        return false;
     m_conn = &conn;
+    conn.attach(this);
     const QByteArray s = sql.toUtf8();
     if (sqlite3_prepare_v2(conn.handle(), s.constData(), int(s.size()), &m_stmt, nullptr) !=
             SQLITE_OK ||
@@ -179,9 +278,16 @@ bool Recordset::open(Connection& conn, const QString& sql, const std::vector<QVa
 }
 
 bool Recordset::fail() {
-    if (m_conn)
-        m_conn->noteError();
+    Connection* conn = m_conn;
+    if (conn)
+        conn->noteError();
     close();
+    if (conn) {
+        // A read that cost the transaction (an I/O error, say) must not leave the connection
+        // running in autocommit.
+        if (conn->isOpen() && sqlite3_get_autocommit(conn->handle()))
+            conn->close(false);
+    }
     return false;
 }
 
@@ -194,8 +300,7 @@ bool Recordset::step() {
     m_eof = true;
     if (rc == SQLITE_DONE)
         return true;
-    m_conn->noteError();
-    return false;
+    return fail();
 }
 
 bool Recordset::moveNext() {
@@ -223,7 +328,7 @@ int Recordset::column(const char* name) const {
 }
 
 bool Recordset::isNull(int col) const {
-    return col < 0 || m_eof || sqlite3_column_type(m_stmt, col) == SQLITE_NULL;
+    return col < 0 || m_eof || !m_stmt || sqlite3_column_type(m_stmt, col) == SQLITE_NULL;
 }
 
 QString Recordset::text(int col) const {
@@ -264,72 +369,36 @@ QDateTime Recordset::dateTime(const char* name) const {
 
 // ---------------------------------------------------------------- module procedures
 
-Connection* CurrentConnection() {
-    return g_conn.get();
-}
-
-QString DbErrorText() {
-    return g_conn ? g_conn->errorText() : QString();
-}
-
-bool IsConnectionHeld() {
-    return g_connHeld && g_conn;
-}
-void SetConnectionHeld(bool held) {
-    g_connHeld = held;
-}
-
-bool OpenDB() {
-    // A connection left behind by a failed operation is discarded (its transaction undone).
-    g_conn.reset();
-    g_conn = Connection::open(DatabasePath());
-    if (!g_conn) {
+Db OpenDB() {
+    Db db = Connection::open(DatabasePath());
+    if (!db)
         DbMessage(QStringLiteral("データベースへの接続に失敗しました。"));
-        return false;
-    }
-    if (!g_conn->execScript("BEGIN")) {
-        g_conn.reset();
-        DbMessage(QStringLiteral("データベースへの接続に失敗しました。"));
-        return false;
-    }
-    return true;
+    return db;
 }
 
-bool CloseDB() {
-    if (!g_conn) {
-        DbMessage(QStringLiteral("データベースの切断に失敗しました。"));
+bool CloseDB(Connection& db) {
+    // Closed by a failed statement: that failure has been reported, and nothing is left to
+    // commit.
+    if (!db.isOpen())
         return false;
-    }
-    // A commit that fails must not pass for a success: the work is undone and reported.
-    const bool committed = g_conn->execScript("COMMIT");
-    g_conn.reset();
-    if (!committed) {
-        DbMessage(QStringLiteral("データベースの切断に失敗しました。"));
-        return false;
-    }
-    return true;
-}
-
-void DiscardDB() {
-    g_conn.reset();
-}
-
-bool ExecSQL(const QString& sql, SqlParams params) {
-    if (g_conn && g_conn->exec(sql, std::vector<QVariant>(params)))
+    if (db.commit())
         return true;
-    DbMessage(QStringLiteral("データの更新に失敗しました。"));
-    if (g_conn && !sqlite3_get_autocommit(g_conn->handle()))
-        g_conn->execScript("ROLLBACK");
+    DbMessage(QStringLiteral("データベースの切断に失敗しました。"));
     return false;
 }
 
-bool ExecDirect(const QString& sql, SqlParams params) {
-    return g_conn && g_conn->exec(sql, std::vector<QVariant>(params));
+bool ExecSQL(Connection& db, const QString& sql, SqlParams params) {
+    if (db.exec(sql, std::vector<QVariant>(params)))
+        return true;
+    // The statement's failure has rolled back and closed the connection.
+    DbMessage(QStringLiteral("データの更新に失敗しました。"));
+    return false;
 }
 
-QString GetSchedule(const QDate& date) {
+QString GetSchedule(Connection& db, const QDate& date) {
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT Schedule FROM T_Schedule WHERE Date = ?"), {date})) {
+    if (!rs.open(db, QStringLiteral("SELECT Schedule FROM T_Schedule WHERE [Date] = ?"), {date})) {
+        db.rollback();
         DbMessage(QStringLiteral("スケジュールの取得に失敗しました。"));
         return QString();
     }

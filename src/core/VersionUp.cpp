@@ -32,19 +32,20 @@ double ProgramVersion() {
 }
 
 bool VersionUp() {
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return false;
 
     // A database from before the version table (or with an empty one) counts as version 1.
     double stored = 1.0;
     {
         Recordset rs;
-        if (rs.open(QStringLiteral("SELECT ver FROM T_Version")) && !rs.eof() && !rs.isNull(0))
+        if (rs.open(*db, QStringLiteral("SELECT ver FROM T_Version")) && !rs.eof() && !rs.isNull(0))
             stored = std::round(rs.real("ver") * 10000.0) / 10000.0;
     }
     const double program = ProgramVersion();
     if (Fixed(stored) >= Fixed(program)) {
-        CloseDB();
+        CloseDB(*db);
         return true;
     }
 
@@ -55,21 +56,21 @@ bool VersionUp() {
 
     bool ok = true;
     if (Fixed(stored) < Fixed(1.03)) {
-        ok = ExecDirect(QStringLiteral("CREATE TABLE T_Version (ver SINGLE)")) &&
-             ExecDirect(QStringLiteral("INSERT INTO T_Version (ver) VALUES (1.03)")) &&
-             ExecDirect(QStringLiteral("CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE)")) &&
-             ExecDirect(
+        ok = db->exec(QStringLiteral("CREATE TABLE T_Version (ver SINGLE)")) &&
+             db->exec(QStringLiteral("INSERT INTO T_Version (ver) VALUES (1.03)")) &&
+             db->exec(QStringLiteral("CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE)")) &&
+             db->exec(
                  QStringLiteral("CREATE INDEX StartEndTime ON T_WorkTime (StartTime, EndTime)"));
     }
     if (ok && Fixed(stored) < Fixed(1.06))
-        ok = ExecDirect(
-            QStringLiteral("CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT)"));
+        ok =
+            db->exec(QStringLiteral("CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT)"));
     if (ok)
-        ok = ExecDirect(QStringLiteral("UPDATE T_Version SET ver = ") + Format000(program));
+        ok = db->exec(QStringLiteral("UPDATE T_Version SET ver = ") + Format000(program));
 
     if (!ok) {
-        // Nothing of the upgrade may reach the file: it stays at its old version.
-        DiscardDB();
+        // Nothing of the upgrade may reach the file: it stays at its old version. The failed
+        // statement has rolled the transaction back and closed the connection already.
         notice.close();
         MsgBox(QStringLiteral("バージョンアップ処理に失敗しました。"), MsgButtons::OK,
                MsgIcon::Critical, QStringLiteral("バージョンアップ更新処理"));
@@ -77,5 +78,5 @@ bool VersionUp() {
     }
     notice.close();
     // Unlike a mere version read, an upgrade that could not be committed has not happened.
-    return CloseDB();
+    return CloseDB(*db);
 }

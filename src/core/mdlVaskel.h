@@ -39,37 +39,68 @@ inline constexpr int kVersionMinor = 6;
 // ---- Database ----
 
 using SqlParams = std::initializer_list<QVariant>;
+class Recordset;
 
-// One open SQLite connection with its pending transaction.
+// One connection to the database file and its one transaction. Opening begins the transaction;
+// only commit() makes the work permanent. A failed statement, rollback() or destruction undoes
+// all of it and closes the connection, so nothing can ever commit after a failure.
 class Connection {
 public:
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens an existing database file read-write, never creating it, and makes sure it really
-    // is a database we can write. Returns null on any failure.
-    static std::unique_ptr<Connection> open(const QString& path);
+    // Opens an existing database file read-write, never creating it, makes sure it really is a
+    // database we can write, and begins the transaction. Null on any failure; why (when given)
+    // then holds the engine's text.
+    static std::unique_ptr<Connection> open(const QString& path, QString* why = nullptr);
+    // Creates a new database file and begins its transaction (the new-database tool).
+    static std::unique_ptr<Connection> create(const QString& path, QString* why = nullptr);
+
+    bool isOpen() const { return m_db != nullptr; }
+    // The engine's description of the last failure on this connection (kept after closing).
+    QString errorText() const { return m_lastError; }
+
+    // Runs one statement with bound parameters. On failure the whole transaction is rolled
+    // back and the connection closed.
+    bool exec(const QString& sql, const std::vector<QVariant>& params = {});
+    // Runs a batch of parameterless statements, with the same failure rule.
+    bool execScript(const char* sql);
+    // Runs a batch inside a savepoint: its failure undoes only its own part and leaves the
+    // transaction usable (unless the engine gave up the whole transaction).
+    bool execOptional(const char* sql);
+    // Commits and closes. False (and everything undone) when the commit failed or the
+    // connection was already closed.
+    bool commit();
+    // Undoes everything and closes; nothing happens on a closed connection.
+    void rollback();
 
     sqlite3* handle() const { return m_db; }
-    // The engine's description of the last failure on this connection.
-    QString errorText() const { return m_lastError; }
-    // Keeps the engine's current error text; later successful calls would clear it.
-    void noteError();
 
-    // Runs one statement with bound parameters. Fails as a whole (the engine undoes a failed
-    // statement's partial effects).
-    bool exec(const QString& sql, const std::vector<QVariant>& params = {});
-    // Runs a batch of parameterless statements.
-    bool execScript(const char* sql);
+    // How many connections of this process are open now.
+    static int openCount();
 
 private:
-    explicit Connection(sqlite3* db) : m_db(db) {}
+    friend class Recordset;
+    explicit Connection(sqlite3* db);
+    // Keeps the engine's current error text; later successful calls would clear it.
+    void noteError();
+    // After a failed statement: the engine may already have abandoned the transaction, and a
+    // later statement would then commit on its own. Roll back and close in every case.
+    void fail();
+    void close(bool commit);
+    void attach(Recordset* rs);
+    void detach(Recordset* rs);
+
     sqlite3* m_db = nullptr;
     QString m_lastError;
+    std::vector<Recordset*> m_recordsets;
 };
 
-// A read-only, forward result of one query, read by column name.
+using Db = std::unique_ptr<Connection>;
+
+// A read-only, forward result of one query, read by column name. It belongs to its connection:
+// when the connection closes, the result closes with it.
 class Recordset {
 public:
     Recordset() = default;
@@ -77,9 +108,9 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    // Opens the query on the current connection. False when it cannot be prepared or its
-    // first row cannot be read; DbErrorText() then tells why.
-    bool open(const QString& sql, const std::vector<QVariant>& params = {});
+    // Opens the query. False when it cannot be prepared or its first row cannot be read; the
+    // connection's errorText() then tells why. A failed read leaves the transaction usable
+    // unless the engine abandoned it (then the connection is closed).
     bool open(Connection& conn, const QString& sql, const std::vector<QVariant>& params = {});
     void close();
 
@@ -102,41 +133,35 @@ public:
     QDate date(int col) const;
 
 private:
+    friend class Connection;
     bool step();
     bool fail();
+    void release();
     Connection* m_conn = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     bool m_eof = true;
 };
 
-// Opens the database beside the program and begins its transaction. Shows the connection
-// message and returns false on failure.
-bool OpenDB();
-// Commits the transaction and closes the connection.
-bool CloseDB();
-// Rolls back and closes the current connection, if any, without a message.
-void DiscardDB();
-// Executes one action statement on the open connection; on failure shows the update message
-// and rolls the whole transaction back.
-bool ExecSQL(const QString& sql, SqlParams params = {});
-// Executes one statement without a message or roll-back; the caller decides what to do.
-bool ExecDirect(const QString& sql, SqlParams params = {});
-// The schedule text of a date, or the empty text.
-QString GetSchedule(const QDate& date);
+// The connection pattern with the program's messages (title "Vaskel", error icon). Every
+// message is shown only after the failed transaction has been rolled back and closed, so no
+// lock is held while a message waits for the user.
+// Opens the database beside the program and begins its transaction; null (after the
+// connection message) on failure.
+Db OpenDB();
+// Commits and closes; the disconnection message on a failed commit. False without a message
+// when a failed statement has already closed the connection (its failure was reported).
+bool CloseDB(Connection& db);
+// Executes one action statement; on failure rolls the whole transaction back, closes the
+// connection and shows the update message.
+bool ExecSQL(Connection& db, const QString& sql, SqlParams params = {});
+// The schedule text of a date, or the empty text; on a failed read the connection is rolled
+// back and closed before the message.
+QString GetSchedule(Connection& db, const QDate& date);
 // Checks the stored schema version and upgrades an older database. False: the program ends.
 bool VersionUp();
 // The program's schema version (1.06) and the text of the upgrade notice.
 double ProgramVersion();
 QString VersionUpNoticeText(double stored, double program);
-
-// The open connection (null when none is open).
-Connection* CurrentConnection();
-// The engine's description of the last failure on the current connection.
-QString DbErrorText();
-// True while the start-up keeps its connection open for the today's-schedule window; a timer
-// tick then works inside that connection instead of replacing it.
-bool IsConnectionHeld();
-void SetConnectionHeld(bool held);
 
 // Date and date-time values as they are stored.
 QString SqlDate(const QDate& d);

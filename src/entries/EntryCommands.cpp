@@ -46,13 +46,14 @@ void OpenSearch(QWidget* owner) {
 // ---------------------------------------------------------------- clipboard
 
 void ScheduleClipboard::CopyOrCut(bool cut) {
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(GetSchedule(G_datSelect));
+    clipboard->setText(GetSchedule(*db, G_datSelect));
     m_datCut = cut ? G_datSelect : QDate();
-    CloseDB();
+    CloseDB(*db);
 }
 
 void ScheduleClipboard::Copy() {
@@ -70,13 +71,20 @@ bool ScheduleClipboard::Paste() {
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return false;
-    if (!OpenDB())
+    // A cut moved back onto its own day is no move at all: appending would double the text and
+    // deleting the source would delete it. The schedule stays as it is and the cut ends.
+    if (m_datCut.isValid() && m_datCut == G_datSelect) {
+        m_datCut = QDate();
+        return false;
+    }
+    Db db = OpenDB();
+    if (!db)
         return false;
     // Whether the day has a row decides between appending and inserting; a row with an
     // empty text is appended to as well, since a second row for the day cannot be stored.
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        DiscardDB();
+    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        db->rollback();
         MsgBox(QStringLiteral("スケジュールの取得に失敗しました。"), MsgButtons::OK,
                MsgIcon::Critical, QString::fromLatin1(kAppTitle));
         return false;
@@ -85,20 +93,20 @@ bool ScheduleClipboard::Paste() {
     rs.close();
     const QString pasted = TrimBlanks(text);
     const bool appended =
-        exists ? ExecSQL(QStringLiteral("UPDATE T_Schedule SET Schedule = ifnull(Schedule, '') || "
+        exists ? ExecSQL(*db,
+                         QStringLiteral("UPDATE T_Schedule SET Schedule = ifnull(Schedule, '') || "
                                         "? WHERE [Date] = ?"),
                          {pasted, G_datSelect})
-               : ExecSQL(QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
+               : ExecSQL(*db,
+                         QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
                          {G_datSelect, pasted});
     if (!appended)
         return false;
-    // A cut pasted back onto its own day is a plain paste: deleting the source would delete
-    // the text just pasted.
-    if (m_datCut.isValid() && m_datCut != G_datSelect) {
-        if (!ExecSQL(QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"), {m_datCut}))
+    if (m_datCut.isValid()) {
+        if (!ExecSQL(*db, QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"), {m_datCut}))
             return false; // the append is undone with it and the cut stays pending
     }
-    if (!CloseDB())
+    if (!CloseDB(*db))
         return false;
     m_datCut = QDate();
     return true;
@@ -111,11 +119,12 @@ namespace {
 bool DeleteDayRow(const QString& question, const QString& mainCaption, const QString& sql) {
     if (MsgBox(question, MsgButtons::OKCancel, MsgIcon::Question, mainCaption) == MsgResult::Cancel)
         return false;
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return false;
-    if (!ExecSQL(sql, {G_datSelect}))
+    if (!ExecSQL(*db, sql, {G_datSelect}))
         return false;
-    return CloseDB();
+    return CloseDB(*db);
 }
 
 } // namespace

@@ -10,7 +10,7 @@ class QWidget;
 // Each opens its window modally over owner and returns when it has closed.
 // The schedule editor: afterwards the main window reloads the month, whatever the answer.
 void OpenScheduleEditor(QWidget* owner);
-// Today's schedule at start: reads through the start-up's open connection.
+// Today's schedule at start, read in a short read of its own.
 void OpenTodaySchedule(QWidget* owner);
 // The diary editor; the heading shows the selected day cell's caption on its background
 // colour (0x00BBGGRR).

@@ -53,13 +53,15 @@ WhatDayLineParts ParseWhatDayLine(const QString& line) {
     return p;
 }
 
-bool WriteDayText(const QString& table, const QString& column, const QDate& day,
+bool WriteDayText(Connection& db, const QString& table, const QString& column, const QDate& day,
                   const QString& text, bool rowExists) {
     // Table and column are the program's own names; only the values are the user's.
     if (rowExists)
-        return ExecSQL(QStringLiteral("UPDATE %1 SET %2 = ? WHERE [Date] = ?").arg(table, column),
+        return ExecSQL(db,
+                       QStringLiteral("UPDATE %1 SET %2 = ? WHERE [Date] = ?").arg(table, column),
                        {text, day});
-    return ExecSQL(QStringLiteral("INSERT INTO %1 ([Date], %2) VALUES (?, ?)").arg(table, column),
+    return ExecSQL(db,
+                   QStringLiteral("INSERT INTO %1 ([Date], %2) VALUES (?, ?)").arg(table, column),
                    {day, text});
 }
 

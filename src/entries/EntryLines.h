@@ -35,9 +35,11 @@ struct WhatDayLineParts {
 // without surrounding blanks.
 WhatDayLineParts ParseWhatDayLine(const QString& line);
 
-// Stores the text of a day in T_Schedule or T_Diary on the open connection: an update when
-// the day has its row, else an insert. False when the statement failed (its message shown).
-bool WriteDayText(const QString& table, const QString& column, const QDate& day,
+class Connection;
+
+// Stores the text of a day in T_Schedule or T_Diary: an update when the day has its row, else
+// an insert. False when the statement failed (its message shown, the connection rolled back).
+bool WriteDayText(Connection& db, const QString& table, const QString& column, const QDate& day,
                   const QString& text, bool rowExists);
 
 // A whole number typed into a box: digits only (full-width digits count), blanks around

@@ -76,13 +76,16 @@ frmDiary::frmDiary(QWidget* parent, const QString& dayCellCaption, quint32 dayCe
     connect(CancelButton, &QPushButton::clicked, this, &frmDiary::CancelButton_Click);
 }
 
-void frmDiary::ReadFailed() {
-    MsgBox(DbErrorText(), MsgButtons::OK, MsgIcon::Critical, windowTitle());
-    CloseDB();
+void frmDiary::ReadFailed(Connection& db) {
+    // Closed before the message, so that nothing is held while it waits.
+    const QString why = db.errorText();
+    db.rollback();
+    MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
 }
 
 void frmDiary::Form_Load() {
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     // Everything is taken from the selected date itself, which may lie in the month after
     // the displayed one; the entry shown and the entry saved are then the same day's.
@@ -95,21 +98,21 @@ void frmDiary::Form_Load() {
         const QDate earlier = SameDayYearsBack(day, i + 1);
         if (!earlier.isValid())
             continue; // no 29 February that year: nothing to look up
-        if (!rs.open(QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {earlier})) {
-            ReadFailed();
+        if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {earlier})) {
+            ReadFailed(*db);
             return;
         }
         if (!rs.eof())
             SetProgramText(txtOldDiary[size_t(i)], rs.text("Diary"));
     }
-    if (!rs.open(QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {day})) {
-        ReadFailed();
+    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {day})) {
+        ReadFailed(*db);
         return;
     }
     if (!rs.eof())
         SetProgramText(txtDiary, rs.text("Diary"));
     rs.close();
-    if (!CloseDB())
+    if (!CloseDB(*db))
         return;
     setWindowTitle(DiaryCaption(day));
     lblDate->setText(DiaryHeading(day, m_dayCellCaption));
@@ -127,19 +130,20 @@ void frmDiary::OKButton_Click() {
         txtDiary->setFocus();
         return;
     }
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT 1 FROM T_Diary WHERE [Date] = ?"), {G_datSelect})) {
-        ReadFailed();
+    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Diary WHERE [Date] = ?"), {G_datSelect})) {
+        ReadFailed(*db);
         return;
     }
     const bool exists = !rs.eof();
     rs.close();
-    if (!WriteDayText(QStringLiteral("T_Diary"), QStringLiteral("Diary"), G_datSelect, text,
+    if (!WriteDayText(*db, QStringLiteral("T_Diary"), QStringLiteral("Diary"), G_datSelect, text,
                       exists))
         return;
-    if (CloseDB())
+    if (CloseDB(*db))
         accept();
 }
 

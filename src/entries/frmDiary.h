@@ -10,6 +10,8 @@
 
 #include <array>
 
+class Connection;
+
 class frmDiary : public QDialog {
     Q_OBJECT
 public:
@@ -39,7 +41,7 @@ protected:
     void reject() override;
 
 private:
-    void ReadFailed();
+    void ReadFailed(Connection& db);
 
     QString m_dayCellCaption;
     quint32 m_dayCellColor;

@@ -51,11 +51,12 @@ frmSchedule::frmSchedule(QWidget* parent) : QDialog(parent) {
 void frmSchedule::Form_Load() {
     m_blnExist = false;
     setWindowTitle(ScheduleCaption(G_datSelect));
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT * FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        DiscardDB();
+    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        db->rollback();
         MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
                windowTitle());
         return;
@@ -65,7 +66,7 @@ void frmSchedule::Form_Load() {
         txtSchedule->setPlainText(TrimBlanks(rs.text("Schedule")));
     }
     rs.close();
-    CloseDB();
+    CloseDB(*db);
 }
 
 void frmSchedule::OKButton_Click() {
@@ -76,24 +77,25 @@ void frmSchedule::OKButton_Click() {
         txtSchedule->setFocus();
         return;
     }
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     // The row may have been created or removed since the window opened; the choice between
     // update and insert is made on what is stored now, inside this transaction, so that the
     // text is neither lost to an update of no row nor refused by a second row for the day.
     Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        DiscardDB();
+    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        db->rollback();
         MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
                windowTitle());
         return;
     }
     m_blnExist = !rs.eof();
     rs.close();
-    if (!WriteDayText(QStringLiteral("T_Schedule"), QStringLiteral("Schedule"), G_datSelect, text,
-                      m_blnExist))
+    if (!WriteDayText(*db, QStringLiteral("T_Schedule"), QStringLiteral("Schedule"), G_datSelect,
+                      text, m_blnExist))
         return;
-    if (CloseDB())
+    if (CloseDB(*db))
         accept();
 }
 

@@ -103,9 +103,9 @@ bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool frmSearch::Collect(const QString& sql, const QString& pattern, int kind) {
+bool frmSearch::Collect(Connection& db, const QString& sql, const QString& pattern, int kind) {
     Recordset rs;
-    bool ok = rs.open(sql, {pattern});
+    bool ok = rs.open(db, sql, {pattern});
     while (ok && !rs.eof()) {
         switch (kind) {
         case Schedule:
@@ -124,8 +124,8 @@ bool frmSearch::Collect(const QString& sql, const QString& pattern, int kind) {
     return ok;
 }
 
-void frmSearch::SearchFailed() {
-    CloseDB();
+void frmSearch::SearchFailed(Connection& db) {
+    db.rollback();
     unsetCursor();
     MsgBox(QStringLiteral("検索に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
            windowTitle());
@@ -147,7 +147,8 @@ void frmSearch::cmdSearch_Click() {
         return;
     }
     setCursor(Qt::WaitCursor);
-    if (!OpenDB()) {
+    Db db = OpenDB();
+    if (!db) {
         unsetCursor();
         return;
     }
@@ -163,13 +164,13 @@ void frmSearch::cmdSearch_Click() {
         {chkWhatDay, "SELECT * FROM T_WhatDay WHERE WhatDay LIKE ? ESCAPE '\\'", WhatDay},
     };
     for (const auto& r : reads) {
-        if (r.box->isChecked() && !Collect(QString::fromLatin1(r.sql), pattern, r.kind)) {
-            SearchFailed();
+        if (r.box->isChecked() && !Collect(*db, QString::fromLatin1(r.sql), pattern, r.kind)) {
+            SearchFailed(*db);
             return;
         }
     }
     unsetCursor();
-    if (CloseDB() && lstSearch->count() == 0) {
+    if (CloseDB(*db) && lstSearch->count() == 0) {
         MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,
                MsgIcon::Information, windowTitle());
         txtSearchString->setFocus();

@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+class Connection;
+
 class frmSearch : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +39,6 @@ protected:
 
 private:
     // One read of the search; false when it failed.
-    bool Collect(const QString& sql, const QString& pattern, int kind);
-    void SearchFailed();
+    bool Collect(Connection& db, const QString& sql, const QString& pattern, int kind);
+    void SearchFailed(Connection& db);
 };

@@ -45,7 +45,12 @@ frmToday::frmToday(QWidget* parent) : QDialog(parent) {
 }
 
 void frmToday::Form_Load() {
-    txtSchedule->setPlainText(GetSchedule(Today()));
+    Db db = OpenDB();
+    if (!db)
+        return;
+    const QString text = GetSchedule(*db, Today());
+    CloseDB(*db);
+    txtSchedule->setPlainText(text);
 }
 
 void frmToday::chkStartup_Click() {

@@ -1,4 +1,4 @@
-// Today's schedule, shown once at start while the start-up's connection is open.
+// Today's schedule, shown once at start after the start-up has committed its work.
 #pragma once
 
 #include <QCheckBox>
@@ -11,7 +11,8 @@ class frmToday : public QDialog {
 public:
     explicit frmToday(QWidget* parent = nullptr);
 
-    // Reads today's schedule through the connection that is open now; opens none itself.
+    // Reads today's schedule in a short read of its own; no connection stays open while the
+    // window is shown.
     void Form_Load();
 
     QPlainTextEdit* txtSchedule;

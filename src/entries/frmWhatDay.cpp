@@ -111,10 +111,11 @@ void frmWhatDay::Warn(const QString& text) {
 void frmWhatDay::Form_Load() {
     for (QListWidget* list : lstWhatday)
         list->clear();
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     Recordset rs;
-    bool ok = rs.open(QStringLiteral("SELECT * FROM T_WhatDay ORDER BY Month, Day"));
+    bool ok = rs.open(*db, QStringLiteral("SELECT * FROM T_WhatDay ORDER BY Month, Day"));
     while (ok && !rs.eof()) {
         const qint64 month = rs.integer("Month");
         // A row of no month has no list to go to.
@@ -126,12 +127,13 @@ void frmWhatDay::Form_Load() {
         // Half-filled lists would hide stored entries: show none and say why.
         for (QListWidget* list : lstWhatday)
             list->clear();
-        MsgBox(DbErrorText(), MsgButtons::OK, MsgIcon::Critical, windowTitle());
-        DiscardDB();
+        const QString why = db->errorText();
+        db->rollback();
+        MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
     }
     rs.close();
-    if (!CloseDB())
+    if (!CloseDB(*db))
         return;
     tabWhatDay->setCurrentIndex(G_datSelect.month() - 1);
     txtMonth->setText(QString::number(G_datSelect.month()));
@@ -183,28 +185,31 @@ void frmWhatDay::cmdAdd_Click() {
     ParseWholeNumber(txtDay->text(), day);
     const QString text = txtWhatDay->text();
     [&] {
-        if (!OpenDB())
+        Db db = OpenDB();
+        if (!db)
             return;
         Recordset rs;
-        if (!rs.open(QStringLiteral("SELECT * FROM T_WhatDay WHERE Month = ? AND Day = ? AND "
+        if (!rs.open(*db,
+                     QStringLiteral("SELECT * FROM T_WhatDay WHERE Month = ? AND Day = ? AND "
                                     "WhatDay = ?"),
                      {month, day, text})) {
-            MsgBox(DbErrorText(), MsgButtons::OK, MsgIcon::Critical, windowTitle());
-            DiscardDB();
+            const QString why = db->errorText();
+            db->rollback();
+            MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
             return;
         }
         if (!rs.eof()) {
-            rs.close();
-            DiscardDB();
+            db->rollback();
             Warn(QStringLiteral("登録済みです。"));
             tabWhatDay->setCurrentIndex(month - 1);
             return;
         }
         rs.close();
-        if (!ExecSQL(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
+        if (!ExecSQL(*db,
+                     QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
                      {month, day, text}))
             return;
-        if (!CloseDB())
+        if (!CloseDB(*db))
             return;
         AddLine(month, day, text);
         ClearBoxes();
@@ -218,13 +223,15 @@ void frmWhatDay::cmdDel_Click() {
     if (!ParseWholeNumber(m_tagMonth, month) || month < 1 || month > 12 ||
         !ParseWholeNumber(m_tagDay, day))
         return; // nothing picked
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return;
     if (!ExecSQL(
+            *db,
             QStringLiteral("DELETE FROM T_WhatDay WHERE Month = ? AND Day = ? AND WhatDay = ?"),
             {month, day, m_tagWhatDay}))
         return;
-    if (!CloseDB())
+    if (!CloseDB(*db))
         return;
     // Only once the rows are gone do their lines go, so the list never hides a stored entry.
     QListWidget* list = lstWhatday[size_t(month - 1)];

@@ -111,37 +111,18 @@ bool MonthChart::inMonth(int cell) const {
 }
 
 void MonthChart::colour(const HolidayRules& rules) {
-    bool substitute = false;
+    const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int c = 0; c < 42; ++c) {
-        const bool grey = !inMonth(c);
         quint32& b = back[size_t(c)];
-        if (grey)
+        // Days of the neighbouring months never change colour.
+        if (!inMonth(c))
             b = kOtherMonthGrey;
-        else if (c % 7 == 0)
+        else if (holidays[size_t(c)].holiday || c % 7 == 0)
             b = kHolidayRed;
         else if (c % 7 == 6)
             b = kSaturdayBlue;
         else
             b = kWhite;
-        if (substitute) {
-            if (!grey)
-                b = kHolidayRed;
-            substitute = false;
-        }
-        if (const HolidayRule* r = FindDateRule(rules, date(c))) {
-            if (!grey)
-                b = kHolidayRed;
-            // A neighbouring month's Sunday can still give the next cell its substitute.
-            if (r->kind == kHolidayNormal && c % 7 == 0)
-                substitute = true;
-        }
-    }
-    for (const HolidayRule& r : rules) {
-        if (r.kind != kHolidayNthWeekday || r.month != month)
-            continue;
-        const int c = NthWeekdayCell(r, gridStart, month);
-        if (c >= 0 && inMonth(c))
-            back[size_t(c)] = kHolidayRed;
     }
 }
 

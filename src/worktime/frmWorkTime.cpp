@@ -446,15 +446,15 @@ bool frmWorkTime::DrawWeekChart() {
     }
     if (!w.isValid())
         return false;
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return false;
 
     // Every period that overlaps the week, also one that began before it and ends after it.
     WeekChart chart(w);
-    if (!ReadPeriods(w, e, [&chart](const QDateTime& s, const QDateTime& t) { chart.add(s, t); })) {
-        DiscardDB();
+    if (!ReadPeriods(*db, w, e,
+                     [&chart](const QDateTime& s, const QDateTime& t) { chart.add(s, t); }))
         return false;
-    }
 
     for (int i = 0; i < 7; ++i) {
         const WeekColumn& col = chart.columns[size_t(i)];
@@ -467,19 +467,18 @@ bool frmWorkTime::DrawWeekChart() {
             DayTotalText(col.total).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
     lblAverage->setText(AverageText(chart.average()));
-    return CloseDB();
+    return CloseDB(*db);
 }
 
 bool frmWorkTime::DrawMonthChart() {
     if (!QDate(G_intYear, G_intMonth, 1).isValid())
         return false;
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return false;
     HolidayRules rules;
-    if (!ReadHolidayRules(rules)) {
-        DiscardDB();
+    if (!ReadHolidayRules(*db, rules))
         return false;
-    }
     MonthChart chart(G_intYear, G_intMonth);
     chart.colour(rules);
     for (int c = 0; c < 42; ++c) {
@@ -490,11 +489,9 @@ bool frmWorkTime::DrawMonthChart() {
         lblDispDay[c]->setText(QString::number(chart.date(c).day()));
     }
 
-    if (!ReadPeriods(chart.first, chart.last,
-                     [&chart](const QDateTime& s, const QDateTime& e) { chart.add(s, e); })) {
-        DiscardDB();
+    if (!ReadPeriods(*db, chart.first, chart.last,
+                     [&chart](const QDateTime& s, const QDateTime& e) { chart.add(s, e); }))
         return false;
-    }
 
     for (int c = 0; c < 42; ++c) {
         PictureBox* p = picDay[c];
@@ -510,5 +507,5 @@ bool frmWorkTime::DrawMonthChart() {
         p->setAccessibleDescription(p->toolTip());
     }
     lblAverage->setText(AverageText(chart.average()));
-    return CloseDB();
+    return CloseDB(*db);
 }

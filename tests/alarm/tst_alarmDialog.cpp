@@ -90,7 +90,7 @@ void tst_alarmDialog::init() {
 
 void tst_alarmDialog::cleanup() {
     delete dlg;
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     changes.reset();
     clock.reset();
     msgs.reset();

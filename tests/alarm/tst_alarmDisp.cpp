@@ -58,7 +58,7 @@ void tst_alarmDisp::init() {
 void tst_alarmDisp::cleanup() {
     delete frmAlarmDisp::Instance();
     delete frmAlarm::Instance();
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     changes.reset();
     clock.reset();
     msgs.reset();
@@ -106,7 +106,7 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
 void tst_alarmDisp::oneNotificationAtATime() {
     frmAlarmDisp* first = frmAlarmDisp::Notify(nullptr);
     // A second tick in the same minute brings the same window forward.
-    QVERIFY(Timer1Tick(kAlarm.addSecs(50)));
+    QVERIFY(AlarmDue(kAlarm.addSecs(50)));
     QCOMPARE(frmAlarmDisp::Notify(nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())

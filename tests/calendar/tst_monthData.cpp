@@ -41,10 +41,11 @@ private slots:
 private:
     bool load(int year, int month) {
         cells = MonthCells();
-        if (!OpenDB())
+        Db db = OpenDB();
+        if (!db)
             return false;
-        const bool ok = LoadMonthCells(cells, year, month, 0xC0E0FF);
-        CloseDB();
+        const bool ok = LoadMonthCells(*db, cells, year, month, 0xC0E0FF);
+        CloseDB(*db);
         return ok;
     }
     const GridCell& at(int year, int month, const QDate& d) const {
@@ -147,7 +148,14 @@ void tst_monthData::nthWeekdayEdgeRules_data() {
     QTest::newRow("Null week") << "(2, 6, NULL, NULL, 1, 'x')" << -1;
     QTest::newRow("Null weekday") << "(2, 6, NULL, 2, NULL, 'x')" << -1;
     QTest::newRow("weekday out of range") << "(2, 6, NULL, 1, 9, 'x')" << -1;
-    QTest::newRow("week 0 takes the column's first cell") << "(2, 6, NULL, 0, 0, 'x')" << 0;
+    // Rules out of their ranges mark nothing.
+    QTest::newRow("week 0") << "(2, 6, NULL, 0, 0, 'x')" << -1;
+    QTest::newRow("week -1") << "(2, 6, NULL, -1, 1, 'x')" << -1;
+    QTest::newRow("week 6") << "(2, 6, NULL, 6, 1, 'x')" << -1;
+    QTest::newRow("month 0") << "(2, 0, NULL, 1, 1, 'x')" << -1;
+    QTest::newRow("kind 7 with a date") << "(7, 6, 1, NULL, NULL, 'x')" << -1;
+    QTest::newRow("day 0") << "(0, 6, 0, NULL, NULL, 'x')" << -1;
+    QTest::newRow("first Monday") << "(2, 6, NULL, 1, 1, 'x')" << 1;
     QTest::newRow("fourth Monday") << "(2, 6, NULL, 4, 1, 'x')" << 22;
     QTest::newRow("other month") << "(2, 7, NULL, 1, 1, 'x')" << -1;
 }
@@ -211,9 +219,9 @@ void tst_monthData::diaryColourOnlyWhereTheBackgroundIsPlain() {
         QStringLiteral("INSERT INTO T_Diary VALUES ('2004-02-10', 'a'), ('2004-02-11', 'b')"));
     cells = MonthCells();
     cells[10].scheduleLook = {true, 0xC0FFC0}; // drawn as the selected day
-    QVERIFY(OpenDB());
-    QVERIFY(LoadMonthCells(cells, 2004, 2, 0x123456));
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(LoadMonthCells(*db, cells, 2004, 2, 0x123456));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(cells[9].scheduleLook, (CellLook{true, 0x123456}));
     QCOMPARE(cells[10].scheduleLook, (CellLook{true, 0xC0FFC0}));
     QCOMPARE(cells[10].tag, kDiaryMark);
@@ -250,10 +258,9 @@ void tst_monthData::failingQueryReportsAndKeepsCells() {
     QVERIFY(load(2004, 2));
     const MonthCells before = cells;
     env->exec(QStringLiteral("DROP TABLE T_WhatDay"));
-    QVERIFY(OpenDB());
-    QVERIFY(!LoadMonthCells(cells, 2004, 3, 0));
-    QVERIFY(DbErrorText().contains(QStringLiteral("T_WhatDay")));
-    DiscardDB();
+    Db db = OpenDB();
+    QVERIFY(!LoadMonthCells(*db, cells, 2004, 3, 0));
+    QVERIFY(db->errorText().contains(QStringLiteral("T_WhatDay")));
     for (int i = 0; i < kGridCells; ++i)
         QCOMPARE(cells[size_t(i)].dayCaption, before[size_t(i)].dayCaption);
 }

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "HolidayRules.h"
 #include "NewDatabase.h"
 #include "SettingsStore.h"
 #include "mdlVaskel.h"
@@ -72,10 +73,9 @@ QStringList MsgRecorder::texts() const {
 TestEnv::TestEnv(Schema schema) {
     SetAppPath(m_dir.path());
     SetSettingsFolder(m_dir.path() + QStringLiteral("/config"));
-    DiscardDB();
     if (schema != Schema::None) {
         QString error;
-        if (!CreateNewDatabase(dbPath(), &error))
+        if (!CreateTestDatabase(dbPath(), &error))
             qFatal("cannot create the test database: %s", qPrintable(error));
         if (!MakeSchema(dbPath(), schema))
             qFatal("cannot upgrade the test database");
@@ -83,7 +83,6 @@ TestEnv::TestEnv(Schema schema) {
 }
 
 TestEnv::~TestEnv() {
-    DiscardDB();
     SetAppPath(QString());
 }
 
@@ -149,6 +148,11 @@ ClockOverride::ClockOverride(const QDateTime& t) : m_now(std::make_shared<QDateT
 
 ClockOverride::~ClockOverride() {
     SetNowOverride({});
+}
+
+bool CreateTestDatabase(const QString& path, QString* error) {
+    const auto seed = [](Connection& db) { return InsertHolidayRules(db, DefaultHolidayRules()); };
+    return CreateNewDatabase(path, seed, error);
 }
 
 bool MakeSchema(const QString& path, TestEnv::Schema schema) {

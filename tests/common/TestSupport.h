@@ -60,5 +60,7 @@ private:
     std::shared_ptr<QDateTime> m_now;
 };
 
+// A new database with the default holiday rules, as the new-database tool makes it.
+bool CreateTestDatabase(const QString& path, QString* error = nullptr);
 // Upgrades a base database to a later schema version by the statements of the upgrade.
 bool MakeSchema(const QString& path, TestEnv::Schema schema);

@@ -20,7 +20,9 @@ private slots:
     void openFailsWhileAnotherProgramLocksTheFile();
     void closeCommitsEveryStatement();
     void failedStatementRollsBackTheWholeConnection();
-    void connectionLeftOpenIsDiscardedByTheNextOpen();
+    void abandonedConnectionCommitsNothing();
+    void failedCommitIsReportedAndUndone();
+    void recordsetCannotOutliveItsConnection();
     void textsRoundTripUnchanged_data();
     void textsRoundTripUnchanged();
     void getSchedule();
@@ -80,7 +82,7 @@ void tst_database::openFailsOnUnusableFiles() {
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QCOMPARE(msgs->messages.front().icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 
     // Nothing was created or changed.
     if (content == "-") {
@@ -103,53 +105,118 @@ void tst_database::openFailsWhileAnotherProgramLocksTheFile() {
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     msgs->clear();
-    QVERIFY(OpenDB());
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(CloseDB(*db));
     QVERIFY(msgs->messages.empty());
 }
 
 void tst_database::closeCommitsEveryStatement() {
-    QVERIFY(OpenDB());
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 15), QStringLiteral("A")}));
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Diary ([Date], Diary) VALUES (?, ?)"),
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Diary ([Date], Diary) VALUES (?, ?)"),
                     {QDate(2004, 3, 15), QStringLiteral("B")}));
     // Not visible to another connection before the commit.
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QVERIFY(CloseDB());
-    QVERIFY(!CurrentConnection());
+    QVERIFY(CloseDB(*db));
+    QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 1);
     QVERIFY(msgs->messages.empty());
 }
 
 void tst_database::failedStatementRollsBackTheWholeConnection() {
-    QVERIFY(OpenDB());
-    QVERIFY(ExecSQL(QStringLiteral("CREATE TABLE T_Extra (x INTEGER)")));
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(ExecSQL(*db, QStringLiteral("CREATE TABLE T_Extra (x INTEGER)")));
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 15), QStringLiteral("A")}));
+    // The message is shown only once the transaction is gone: no lock waits on the user.
+    bool lockedDuringMessage = true;
+    SetMsgBoxHook([&](const MsgRecord& r) {
+        msgs->messages.push_back(r);
+        lockedDuringMessage = Connection::openCount() != 0;
+        return MsgResult::OK;
+    });
     // The second row for the same day breaks the one-row-per-day rule.
-    QVERIFY(!ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+    QVERIFY(!ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                      {QDate(2004, 3, 15), QStringLiteral("B")}));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
     QCOMPARE(msgs->messages.front().icon, MsgIcon::Critical);
-    QVERIFY(!DbErrorText().isEmpty());
-    DiscardDB();
+    QVERIFY(!lockedDuringMessage);
+    QVERIFY(db->errorText().contains(QStringLiteral("UNIQUE")));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QVERIFY(!env->tableExists(QStringLiteral("T_Extra")));
+
+    // Nothing more runs, let alone commits, on that connection; closing it says nothing more.
+    QVERIFY(!ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+                     {QDate(2004, 3, 16), QStringLiteral("C")}));
+    msgs->clear();
+    QVERIFY(!CloseDB(*db));
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
 }
 
-void tst_database::connectionLeftOpenIsDiscardedByTheNextOpen() {
-    QVERIFY(OpenDB());
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
-                    {QDate(2004, 3, 15), QStringLiteral("abandoned")}));
-    // An operation that stopped half-way never commits: the next one starts clean.
-    QVERIFY(OpenDB());
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+void tst_database::abandonedConnectionCommitsNothing() {
+    {
+        Db db = OpenDB();
+        QVERIFY(db);
+        QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+                        {QDate(2004, 3, 15), QStringLiteral("abandoned")}));
+        // An operation that stops half-way never commits.
+    }
+    QCOMPARE(Connection::openCount(), 0);
+    Db db = OpenDB();
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 16), QStringLiteral("kept")}));
-    QVERIFY(CloseDB());
+    QVERIFY(CloseDB(*db));
     QCOMPARE(env->column(QStringLiteral("SELECT Schedule FROM T_Schedule")),
              QStringList{QStringLiteral("kept")});
+}
+
+void tst_database::failedCommitIsReportedAndUndone() {
+    // Another program reads the file and holds its read lock past our wait for it.
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(env->dbPath().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(
+        sqlite3_exec(other, "BEGIN; SELECT count(*) FROM T_Holiday;", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
+                    {QDate(2004, 3, 15), QStringLiteral("A")}));
+    QVERIFY(!CloseDB(*db));
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースの切断に失敗しました。")});
+    QCOMPARE(Connection::openCount(), 0);
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    // The failed commit did not half-happen: the row is not there, and the file is usable.
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+    QVERIFY(!QFile::exists(env->dbPath() + QStringLiteral("-journal")));
+    db = OpenDB();
+    QVERIFY(CloseDB(*db));
+}
+
+void tst_database::recordsetCannotOutliveItsConnection() {
+    Recordset rs;
+    {
+        Db db = OpenDB();
+        QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_Holiday")));
+        QVERIFY(!rs.eof());
+        db->rollback();
+        // Closed with its connection.
+        QVERIFY(rs.eof());
+        QVERIFY(rs.text("Name").isNull());
+        QVERIFY(!rs.moveNext());
+        QVERIFY(!rs.moveFirst());
+    }
+    // Opened on a connection that is gone at once: closed with it.
+    QVERIFY(rs.open(*OpenDB(), QStringLiteral("SELECT 1")));
+    QCOMPARE(Connection::openCount(), 0);
+    QVERIFY(rs.eof());
+    QVERIFY(!rs.moveFirst());
 }
 
 void tst_database::textsRoundTripUnchanged_data() {
@@ -167,42 +234,43 @@ void tst_database::textsRoundTripUnchanged_data() {
 void tst_database::textsRoundTripUnchanged() {
     QFETCH(QString, text);
     const QDate d(2004, 3, 15);
-    QVERIFY(OpenDB());
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {d, text}));
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, ?)"),
+    Db db = OpenDB();
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {d, text}));
+    QVERIFY(ExecSQL(*db,
+                    QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, ?)"),
                     {text}));
-    QVERIFY(CloseDB());
-    QVERIFY(OpenDB());
-    QCOMPARE(GetSchedule(d), text);
+    QVERIFY(CloseDB(*db));
+    db = OpenDB();
+    QCOMPARE(GetSchedule(*db, d), text);
     Recordset rs;
-    QVERIFY(rs.open(QStringLiteral("SELECT * FROM T_WhatDay WHERE WhatDay = ?"), {text}));
+    QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_WhatDay WHERE WhatDay = ?"), {text}));
     QVERIFY(!rs.eof());
     QCOMPARE(rs.text("WhatDay"), text);
     rs.close();
-    QVERIFY(CloseDB());
+    QVERIFY(CloseDB(*db));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
 }
 
 void tst_database::getSchedule() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'Meeting')"));
-    QVERIFY(OpenDB());
-    QCOMPARE(GetSchedule(QDate(2004, 3, 15)), QStringLiteral("Meeting"));
-    QCOMPARE(GetSchedule(QDate(2004, 3, 16)), QString());
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 15)), QStringLiteral("Meeting"));
+    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 16)), QString());
+    QVERIFY(CloseDB(*db));
     QVERIFY(msgs->messages.empty());
 
     // Without its table the lookup reports and returns the empty text.
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    QVERIFY(OpenDB());
-    QCOMPARE(GetSchedule(QDate(2004, 3, 15)), QString());
+    db = OpenDB();
+    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 15)), QString());
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("スケジュールの取得に失敗しました。")});
-    DiscardDB();
+    QVERIFY(!db->isOpen());
 }
 
 void tst_database::recordsetReadsByNameAndRewinds() {
-    QVERIFY(OpenDB());
+    Db db = OpenDB();
     Recordset rs;
-    QVERIFY(rs.open(QStringLiteral("SELECT * FROM T_Holiday ORDER BY rowid")));
+    QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_Holiday ORDER BY rowid")));
     QVERIFY(!rs.eof());
     QCOMPARE(rs.text("Name"), QStringLiteral("元日"));
     QCOMPARE(rs.integer("kind"), 0); // names are matched without regard to case
@@ -218,9 +286,10 @@ void tst_database::recordsetReadsByNameAndRewinds() {
     QVERIFY(rs.moveFirst());
     QCOMPARE(rs.text("Name"), QStringLiteral("元日"));
     rs.close();
-    QVERIFY(!rs.open(QStringLiteral("SELECT * FROM T_Missing")));
-    QVERIFY(DbErrorText().contains(QStringLiteral("T_Missing")));
-    QVERIFY(CloseDB());
+    // A failed read leaves the transaction usable.
+    QVERIFY(!rs.open(*db, QStringLiteral("SELECT * FROM T_Missing")));
+    QVERIFY(db->errorText().contains(QStringLiteral("T_Missing")));
+    QVERIFY(CloseDB(*db));
 }
 
 QTEST_MAIN(tst_database)

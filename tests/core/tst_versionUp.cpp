@@ -54,7 +54,7 @@ void tst_versionUp::upgradesFrom100() {
         notice.texts,
         (QStringList{QStringLiteral("Vaskelの Ver.1.00 から、1.06 にバージョンアップ中です..."),
                      QStringLiteral("この処理には数分かかる場合があります。")}));
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
     QVERIFY(env.tableExists(QStringLiteral("T_WorkTime")));
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
@@ -102,7 +102,7 @@ void tst_versionUp::leavesCurrentAndNewerUntouched() {
     QVERIFY(notice.texts.isEmpty());
     QVERIFY(msgs.messages.empty());
     QCOMPARE(env.scalar(QStringLiteral("SELECT ver FROM T_Version")), before);
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 }
 
 void tst_versionUp::emptyVersionTableFailsAndCommitsNothing() {

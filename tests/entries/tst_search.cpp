@@ -73,7 +73,7 @@ void tst_search::findsAndSortsAllKinds() {
                           "2004/03/15 | 日記     | 会議メモ"}));
     QVERIFY(f.lstSearch->item(0)->text().startsWith(QStringLiteral("     05/03 | ")));
     QVERIFY(msgs->messages.empty());
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
     // Searching again replaces the results.
     search(f, QStringLiteral("休み"));
@@ -192,7 +192,7 @@ void tst_search::failedReadKeepsEarlierLines() {
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(lines(f), (QStringList{"2003/01/01 | 予定     | 新年会議",
                                     "2004/03/15 | 予定     | 会議の準備"}));
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
 }
 

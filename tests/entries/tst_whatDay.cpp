@@ -95,7 +95,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
     for (const QListWidget* list : f.lstWhatday)
         QCOMPARE(list->count(), 0);
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 }
 
 void tst_whatDay::addChecksTheInput_data() {
@@ -176,7 +176,7 @@ void tst_whatDay::addsAndRefusesExactDuplicates() {
     QCOMPARE(f.tabWhatDay->currentIndex(), 2);
     QCOMPARE(f.txtWhatDay->text(), text);
     QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 1);
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 
     // The same text on another day, and one of 31 February (not checked against the month).
     f.txtDay->setText(QStringLiteral("5"));

@@ -64,7 +64,7 @@ void tst_frmWorkTime::init() {
 }
 
 void tst_frmWorkTime::cleanup() {
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
     delete frmWorkTime::Instance();
     clock.reset();
@@ -305,9 +305,9 @@ void tst_frmWorkTime::failedQueryClosesItsConnectionAndCursor() {
     QVERIFY(tab == 0 ? !w.DrawWeekChart() : !w.DrawMonthChart());
     // Silent, and nothing left open: the next operation starts afresh.
     QVERIFY(msgs->messages.empty());
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     w.Form_Paint();
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
 }
 

@@ -50,10 +50,11 @@ void tst_runningTime::cleanup() {
 }
 
 void tst_runningTime::firstStartOnAnEmptyLog() {
-    QVERIFY(OpenDB());
+    Db db = OpenDB();
+    QVERIFY(db);
     // Milliseconds of the clock are not part of the stored time.
-    QVERIFY(RecordRunningTimeAtStart(kStart.addMSecs(700)));
-    QVERIFY(CloseDB());
+    QVERIFY(RecordRunningTimeAtStart(*db, kStart.addMSecs(700)));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:00"});
 }
 
@@ -76,9 +77,10 @@ void tst_runningTime::restartContinuesOnlyARecentPeriod() {
     QFETCH(int, gap);
     QFETCH(QStringList, expected);
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 09:00:00"));
-    QVERIFY(OpenDB());
-    QVERIFY(RecordRunningTimeAtStart(kStart.addSecs(gap)));
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(RecordRunningTimeAtStart(*db, kStart.addSecs(gap)));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(rows(), expected);
 }
 
@@ -97,9 +99,10 @@ void tst_runningTime::extendsEveryOpenPeriodAndNoOther() {
     addRow(QStringLiteral("2004-09-06 07:00:00"), end);
     // A second open period (the program never makes one) is extended as well.
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 08:59:30"));
-    QVERIFY(OpenDB());
-    QVERIFY(ExtendRunningTime(kStart));
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(ExtendRunningTime(*db, kStart));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(rows(), (QStringList{QStringLiteral("2004-09-06 07:00:00 ") +
                                       (extended ? QStringLiteral("2004-09-06 09:00:00") : end),
                                   "2004-09-06 08:00:00 2004-09-06 09:00:00"}));
@@ -108,22 +111,25 @@ void tst_runningTime::extendsEveryOpenPeriodAndNoOther() {
 void tst_runningTime::clockSetBackWritesNothing() {
     // The latest end lies after the present, but the period contains the last 2 minutes.
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 09:30:00"));
-    QVERIFY(OpenDB());
-    QVERIFY(RecordRunningTimeAtStart(kStart));
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(RecordRunningTimeAtStart(*db, kStart));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(rows(), QStringList{"2004-09-06 08:00:00 2004-09-06 09:30:00"});
 }
 
 void tst_runningTime::startupAddsTheLookupIndexes() {
-    QVERIFY(OpenDB());
-    QVERIFY(RecordRunningTimeAtStart(kStart));
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(RecordRunningTimeAtStart(*db, kStart));
+    QVERIFY(CloseDB(*db));
     QVERIFY(env->indexExists(QStringLiteral("WorkTimeEnd")));
     QVERIFY(env->indexExists(QStringLiteral("WorkTimeLength")));
     // A second start finds them in place.
-    QVERIFY(OpenDB());
-    QVERIFY(RecordRunningTimeAtStart(kStart.addSecs(60)));
-    QVERIFY(CloseDB());
+    db = OpenDB();
+    QVERIFY(db);
+    QVERIFY(RecordRunningTimeAtStart(*db, kStart.addSecs(60)));
+    QVERIFY(CloseDB(*db));
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:01:00"});
 }
 
@@ -148,17 +154,19 @@ void tst_runningTime::readsEveryOverlappingPeriod() {
     for (const QString& p : periods)
         addRow(p.left(19), p.mid(20));
     if (indexed) {
-        QVERIFY(OpenDB());
-        QVERIFY(EnsureRunningTimeIndexes());
-        QVERIFY(CloseDB());
+        Db db = OpenDB();
+        QVERIFY(db);
+        QVERIFY(EnsureRunningTimeIndexes(*db));
+        QVERIFY(CloseDB(*db));
     }
-    QVERIFY(OpenDB());
+    Db db = OpenDB();
+    QVERIFY(db);
     QStringList got;
-    QVERIFY(ReadPeriods(QDate(2004, 9, 5), QDate(2004, 9, 11),
+    QVERIFY(ReadPeriods(*db, QDate(2004, 9, 5), QDate(2004, 9, 11),
                         [&got](const QDateTime& s, const QDateTime& e) {
                             got << SqlDateTime(s) + QLatin1Char(' ') + SqlDateTime(e);
                         }));
-    QVERIFY(CloseDB());
+    QVERIFY(CloseDB(*db));
     QCOMPARE(got,
              (QStringList{periods[6], periods[1], periods[3], periods[2], periods[7], periods[4]}));
 }

@@ -267,10 +267,11 @@ void tst_workChart::monthColours_data() {
     QTest::newRow("second Monday, not the grid's first")
         << 2004 << 9 << HolidayRules{nth(9, 2, 1)} << QList<int>{15};
     QTest::newRow("third Monday") << 2004 << 9 << HolidayRules{nth(9, 3, 1)} << QList<int>{22};
-    QTest::newRow("week 0 takes the column's first cell in the month")
-        << 2004 << 9 << HolidayRules{nth(9, 0, 4)} << QList<int>{4};
-    QTest::newRow("week 0 on a neighbouring day stays grey")
-        << 2004 << 9 << HolidayRules{nth(9, 0, 1)} << QList<int>{};
+    // Rules out of their ranges are ignored here as in the month grid.
+    QTest::newRow("week 0") << 2004 << 9 << HolidayRules{nth(9, 0, 4)} << QList<int>{};
+    QTest::newRow("week -1") << 2004 << 9 << HolidayRules{nth(9, -1, 4)} << QList<int>{};
+    QTest::newRow("kind 7 with a date")
+        << 2004 << 9 << HolidayRules{date(7, 9, 23)} << QList<int>{};
     QTest::newRow("a fifth Monday that does not exist")
         << 2004 << 9 << HolidayRules{nth(9, 5, 1)} << QList<int>{};
     QTest::newRow("another month's nth rule")

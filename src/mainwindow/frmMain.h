@@ -30,7 +30,9 @@ public:
     // The start-up sequence. False: a step failed, its message has been shown and the
     // program has been ended.
     bool Form_Load();
-    bool InitMain();
+    // The settings, the background, the tray icon, the running time and the pending alarm, on
+    // the start-up's connection. False after its message (the connection rolled back).
+    bool InitMain(Connection& db);
 
     // Draws year/month, keeping the selected day of month; loads the month when it changed.
     void S_DispCal(int year, int month);
@@ -150,6 +152,7 @@ private:
     void Shutdown();
     int WindowStateCode() const;
     // Steps filled in by the entries and tray subsystems.
+    bool HasTodaySchedule();
     void ShowTodaySchedule();
     void AddTrayIcon();
     void RemoveTrayIcon();

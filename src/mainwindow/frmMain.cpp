@@ -5,6 +5,7 @@
 #include "MsgBox.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
+#include "TimerTick.h"
 #include "mdlVaskel.h"
 
 #include <QApplication>
@@ -221,26 +222,25 @@ void frmMain::UpdateClockPanels() {
 bool frmMain::Form_Load() {
     G_blnEnd = false;
     const auto fail = [this] {
-        DiscardDB();
         G_blnEnd = true;
         Shutdown();
         return false;
     };
     if (!VersionUp())
         return fail();
-    if (!OpenDB())
-        return fail();
-    if (!InitMain())
-        return fail();
-    if (G_opt.StartUp == 1 && !GetSchedule(Today()).isEmpty()) {
-        // The today's-schedule window reads through the start-up connection; a timer tick
-        // meanwhile works inside it instead of replacing it.
-        SetConnectionHeld(true);
-        ShowTodaySchedule();
-        SetConnectionHeld(false);
+    {
+        Db db = OpenDB();
+        if (!db)
+            return fail();
+        if (!InitMain(*db))
+            return fail();
+        // What the start-up wrote is committed before any window waits for the user: the
+        // running time since the start must survive a crash, and no lock may be held meanwhile.
+        if (!CloseDB(*db))
+            return fail();
     }
-    if (!CloseDB())
-        return fail();
+    if (G_opt.StartUp == 1 && HasTodaySchedule())
+        ShowTodaySchedule();
 
     G_intYear = 0;
     G_intMonth = 0;
@@ -258,7 +258,7 @@ bool frmMain::Form_Load() {
     return true;
 }
 
-bool frmMain::InitMain() {
+bool frmMain::InitMain(Connection& db) {
     setWindowTitle(QString::fromLatin1(kAppTitle));
     ReadStartupSettings(G_opt);
     if (G_opt.WindowSave == 1) {
@@ -278,14 +278,16 @@ bool frmMain::InitMain() {
     if (G_opt.Stationed)
         AddTrayIcon();
 
-    const auto failed = [this] {
-        MsgBox(QStringLiteral("初期処理に失敗しました。\r\n") + DbErrorText(), MsgButtons::OK,
+    const auto failed = [this, &db] {
+        const QString why = db.errorText();
+        db.rollback();
+        MsgBox(QStringLiteral("初期処理に失敗しました。\r\n") + why, MsgButtons::OK,
                MsgIcon::Critical, windowTitle());
         return false;
     };
-    if (!RecordRunningTimeAtStart(Now()))
+    if (!RecordRunningTimeAtStart(db, Now()))
         return failed();
-    if (!LoadAlarm())
+    if (!LoadAlarm(db))
         return failed();
     SetAlarmPanel(G_blnAlarm);
     return true;
@@ -396,6 +398,15 @@ void frmMain::Shutdown() {
 }
 
 // ---------------------------------------------------------------- hooks of later subsystems
+
+bool frmMain::HasTodaySchedule() {
+    Db db = OpenDB();
+    if (!db)
+        return false;
+    const QString text = GetSchedule(*db, Today());
+    CloseDB(*db);
+    return !text.isEmpty();
+}
 
 void frmMain::ShowTodaySchedule() {
     OpenTodaySchedule(this);

@@ -1,9 +1,10 @@
 // The main window's timer tick: extending the running period, the alarm check, its failure
-// paths, and working inside the start-up's held connection.
+// paths, and leaving alone a connection that an operation holds.
 
 #include "Alarm.h"
 #include "RunningTime.h"
 #include "TestSupport.h"
+#include "TimerTick.h"
 #include "mdlVaskel.h"
 
 #include <QFile>
@@ -26,16 +27,16 @@ private slots:
     void alarmIsDueOnlyInItsMinute();
     void failedUpdateIsSilentAndSkipsTheAlarm();
     void unreachableDatabaseShowsTheConnectionMessage();
-    void worksInsideTheHeldStartupConnection_data();
-    void worksInsideTheHeldStartupConnection();
+    void leavesAHeldConnectionAlone();
     void loadsThePendingAlarm();
 
 private:
     // The start of the program: the start-up step on its own connection.
     void start(const QDateTime& t) {
-        QVERIFY(OpenDB());
-        QVERIFY(RecordRunningTimeAtStart(t));
-        QVERIFY(CloseDB());
+        Db db = OpenDB();
+        QVERIFY(db);
+        QVERIFY(RecordRunningTimeAtStart(*db, t));
+        QVERIFY(CloseDB(*db));
     }
     QStringList rows() const {
         return env->column(QStringLiteral(
@@ -53,12 +54,10 @@ void tst_timerTick::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     G_blnAlarm = false;
-    SetConnectionHeld(false);
 }
 
 void tst_timerTick::cleanup() {
-    QVERIFY(!CurrentConnection());
-    SetConnectionHeld(false);
+    QCOMPARE(Connection::openCount(), 0);
     msgs.reset();
     env.reset();
 }
@@ -136,32 +135,24 @@ void tst_timerTick::unreachableDatabaseShowsTheConnectionMessage() {
     QVERIFY(!QFile::exists(env->dbPath()));
 }
 
-void tst_timerTick::worksInsideTheHeldStartupConnection_data() {
-    QTest::addColumn<bool>("updateFails");
-    QTest::newRow("update succeeds") << false;
-    QTest::newRow("update fails") << true;
-}
-
-void tst_timerTick::worksInsideTheHeldStartupConnection() {
-    QFETCH(bool, updateFails);
-    if (updateFails)
-        failUpdates();
+void tst_timerTick::leavesAHeldConnectionAlone() {
     const QDateTime t = At(2004, 9, 5, 7, 2, 30);
-    // The start-up has written its period and waits on the today's-schedule window.
-    QVERIFY(OpenDB());
-    QVERIFY(RecordRunningTimeAtStart(t));
-    Connection* startup = CurrentConnection();
-    SetConnectionHeld(true);
+    start(t);
     G_blnAlarm = true;
     G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
-    QCOMPARE(Timer1Tick(t.addSecs(50)), !updateFails);
-    // The start-up's connection and transaction are still there, and nothing is committed yet.
-    QCOMPARE(CurrentConnection(), startup);
-    QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 0);
-    SetConnectionHeld(false);
-    QVERIFY(CloseDB());
-    QCOMPARE(rows(), QStringList{updateFails ? "2004-09-05 07:02:30 2004-09-05 07:02:30"
-                                             : "2004-09-05 07:02:30 2004-09-05 07:03:20"});
+    // An operation holds its connection (a tick can come in any nested event loop of it).
+    Db db = OpenDB();
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-05', 'x')")));
+    // The alarm still falls due; the database is left alone.
+    QVERIFY(Timer1Tick(t.addSecs(50)));
+    QVERIFY(db->isOpen());
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+    QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
+    // The operation's outcome is its own, and the next tick extends the period.
+    db->rollback();
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
+    QVERIFY(!Timer1Tick(t.addSecs(100)));
+    QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:04:10"});
     QVERIFY(msgs->messages.empty());
 }
 
@@ -169,9 +160,9 @@ void tst_timerTick::loadsThePendingAlarm() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', ?)"),
                       {QStringLiteral("会議\r\n資料")}));
     G_blnAlarm = false;
-    QVERIFY(OpenDB());
-    QVERIFY(LoadAlarm());
-    QVERIFY(CloseDB());
+    Db db = OpenDB();
+    QVERIFY(LoadAlarm(*db));
+    QVERIFY(CloseDB(*db));
     QVERIFY(G_blnAlarm);
     QCOMPARE(G_datTimeOfAlarm, At(2004, 9, 5, 7, 3));
     QCOMPARE(G_strAlarmDetail, QStringLiteral("会議\r\n資料"));

@@ -3,6 +3,7 @@
 #include "Alarm.h"
 #include "EntryCommands.h"
 #include "MsgBox.h"
+#include "TimerTick.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
 #include "frmMain.h"

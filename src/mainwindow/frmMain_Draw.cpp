@@ -70,18 +70,18 @@ void frmMain::S_DispCal(int year, int month) {
 }
 
 bool frmMain::F_ReadDat(int year, int month) {
-    if (!OpenDB())
+    Db db = OpenDB();
+    if (!db)
         return false;
-    const bool ok = LoadMonthCells(m_cells, year, month, G_opt.DiaryColor);
-    // Whatever was filled is shown, also when a query failed half-way.
+    const bool ok = LoadMonthCells(*db, m_cells, year, month, G_opt.DiaryColor);
     ApplyCells();
     if (!ok) {
-        const QString why = DbErrorText();
-        CloseDB();
+        const QString why = db->errorText();
+        db->rollback();
         MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return false;
     }
-    CloseDB();
+    CloseDB(*db);
     return true;
 }
 

@@ -418,7 +418,7 @@ void tst_frmMain::failedLoadKeepsTheOldMonth() {
     QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
     QCOMPARE(w->lblDay[21]->text(), caption);
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 }
 
 QTEST_MAIN(tst_frmMain)

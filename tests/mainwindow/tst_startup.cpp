@@ -51,7 +51,7 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     QVERIFY(w.isVisible());
     QVERIFY(!w.HasEnded());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vaskel"));
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
@@ -109,7 +109,7 @@ void tst_startup::failingInitMainCommitsNothing() {
     QCOMPARE(msgs.messages.front().icon, MsgIcon::Critical);
     // The running period written before the failure was not committed.
     QCOMPARE(env.count(QStringLiteral("T_WorkTime")), 0);
-    QVERIFY(!CurrentConnection());
+    QCOMPARE(Connection::openCount(), 0);
 }
 
 void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {

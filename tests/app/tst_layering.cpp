@@ -1,0 +1,91 @@
+// The folders of src depend downwards only: no folder includes a header of a folder above it,
+// and folders of one level never include each other in a circle.
+
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <map>
+#include <set>
+
+namespace {
+
+// Level of each folder, lowest first.
+const std::map<QString, int> kLevels = {
+    {"core", 0},    {"settings", 1},   {"holidays", 2},   {"calendar", 3},
+    {"entries", 3}, {"worktime", 3},   {"statistics", 3}, {"alarm", 3},
+    {"shell", 4},   {"mainwindow", 5}, {"app", 6},
+};
+
+using Graph = std::map<QString, std::set<QString>>;
+
+bool ReachesBack(const Graph& g, const QString& from, const QString& target,
+                 std::set<QString>& seen) {
+    if (from == target)
+        return true;
+    if (!seen.insert(from).second)
+        return false;
+    const auto it = g.find(from);
+    if (it == g.end())
+        return false;
+    for (const QString& next : it->second) {
+        if (ReachesBack(g, next, target, seen))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class tst_layering : public QObject {
+    Q_OBJECT
+private slots:
+    void foldersDependDownwardsOnly();
+};
+
+void tst_layering::foldersDependDownwardsOnly() {
+    const QDir src(QStringLiteral(VASKEL_SOURCE_DIR "/src"));
+    QVERIFY(src.exists());
+    // Which folder owns each header.
+    std::map<QString, QString> owner;
+    QDirIterator files(src.path(), {"*.h", "*.cpp"}, QDir::Files, QDirIterator::Subdirectories);
+    std::vector<QString> paths;
+    while (files.hasNext()) {
+        const QString path = files.next();
+        paths.push_back(path);
+        const QString folder = src.relativeFilePath(path).section(QLatin1Char('/'), 0, 0);
+        QVERIFY2(kLevels.count(folder), qPrintable(QStringLiteral("unknown folder ") + folder));
+        if (path.endsWith(QLatin1String(".h")))
+            owner[QFileInfo(path).fileName()] = folder;
+    }
+    const QRegularExpression include(QStringLiteral("^#include \"([^\"]+)\""),
+                                     QRegularExpression::MultilineOption);
+    Graph graph;
+    QStringList problems;
+    for (const QString& path : paths) {
+        const QString folder = src.relativeFilePath(path).section(QLatin1Char('/'), 0, 0);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        for (auto m = include.globalMatch(text); m.hasNext();) {
+            const QString header = QFileInfo(m.next().captured(1)).fileName();
+            const auto it = owner.find(header);
+            if (it == owner.end() || it->second == folder)
+                continue;
+            graph[folder].insert(it->second);
+            if (kLevels.at(it->second) > kLevels.at(folder))
+                problems << src.relativeFilePath(path) + QStringLiteral(" includes ") + header;
+        }
+    }
+    for (const auto& [folder, targets] : graph) {
+        for (const QString& t : targets) {
+            std::set<QString> seen;
+            if (ReachesBack(graph, t, folder, seen))
+                problems << QStringLiteral("cycle through ") + folder + QStringLiteral(" and ") + t;
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+QTEST_GUILESS_MAIN(tst_layering)
+#include "tst_layering.moc"
