@@ -13,20 +13,6 @@ namespace {
 const char* const kProgramFill = "vaskelProgramFill";
 } // namespace
 
-QFont FixedPitchFont() {
-    QFont f(QStringLiteral("Noto Sans Mono CJK JP"));
-    f.setStyleHint(QFont::Monospace);
-    f.setPointSize(10);
-    return f;
-}
-
-QFont ProportionalFont() {
-    QFont f(QStringLiteral("Noto Sans CJK JP"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(10);
-    return f;
-}
-
 bool HandleEnterWithoutDefault(QDialog* dialog, QKeyEvent* e) {
     if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
         return false;

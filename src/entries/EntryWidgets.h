@@ -1,17 +1,13 @@
 // Small widget helpers shared by the day-entry windows.
 #pragma once
 
-#include <QFont>
+#include "Fonts.h"
+
 #include <QString>
 
 class QDialog;
 class QKeyEvent;
 class QPlainTextEdit;
-
-// The fixed-pitch face of the aligned lists (a half-width character one column, a full-width
-// one two) and the proportional face of headings.
-QFont FixedPitchFont();
-QFont ProportionalFont();
 
 // For windows without a default button: Enter presses the button that has the focus and
 // nothing else. True when the key was Enter and has been dealt with.
