@@ -75,25 +75,11 @@ bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quin
 
     DayCursor scheduleDays(schedules);
     DayCursor diaryDays(diaries);
-    const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
-        const int weekday = d.dayOfWeek() % 7;
-        const HolidayMark& h = holidays[size_t(i)];
         GridCell& c = cells[size_t(i)];
-
-        c.dayLook = h.holiday || weekday == 0 ? CellLook{true, kHolidayRed}
-                    : weekday == 6            ? CellLook{true, kSaturdayBlue}
-                                              : kPlain;
-        c.dayCaption = QStringLiteral("%1").arg(d.day(), 2) + h.dateTexts;
-        const auto a = anniversaries.constFind(d.month() * 32 + d.day());
-        if (a != anniversaries.cend()) {
-            for (const QString& text : *a)
-                c.dayCaption += QStringLiteral("［") + text + QStringLiteral("］");
-        }
-        // The nth-weekday texts go right after the day number, before the other texts.
-        for (const QString& text : h.nthTexts)
-            c.dayCaption = InsertAfterDayNumber(c.dayCaption, text);
+        c.date = d;
+        c.anniversaries = anniversaries.value(d.month() * 32 + d.day());
 
         c.schedule.clear();
         if (scheduleDays.at(d)) {
@@ -107,6 +93,31 @@ bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quin
                 c.scheduleLook = {true, diaryColor};
             diaryDays.next();
         }
+    }
+    ApplyHolidayMarks(cells, rules, year, month);
+    return true;
+}
+
+bool ApplyHolidayMarks(MonthCells& cells, const HolidayRules& rules, int year, int month) {
+    const QDate start = GridStart(year, month);
+    for (int i = 0; i < kGridCells; ++i) {
+        if (cells[size_t(i)].date != start.addDays(i))
+            return false;
+    }
+    const HolidayMarks holidays = MarkHolidays(rules, year, month);
+    for (int i = 0; i < kGridCells; ++i) {
+        GridCell& c = cells[size_t(i)];
+        const int weekday = c.date.dayOfWeek() % 7;
+        const HolidayMark& h = holidays[size_t(i)];
+        c.dayLook = h.holiday || weekday == 0 ? CellLook{true, kHolidayRed}
+                    : weekday == 6            ? CellLook{true, kSaturdayBlue}
+                                              : kPlain;
+        c.dayCaption = QStringLiteral("%1").arg(c.date.day(), 2) + h.dateTexts;
+        for (const QString& text : c.anniversaries)
+            c.dayCaption += QStringLiteral("［") + text + QStringLiteral("］");
+        // The nth-weekday texts go right after the day number, before the other texts.
+        for (const QString& text : h.nthTexts)
+            c.dayCaption = InsertAfterDayNumber(c.dayCaption, text);
     }
     return true;
 }

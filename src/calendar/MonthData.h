@@ -8,6 +8,7 @@ class Connection;
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -21,7 +22,9 @@ struct CellLook {
 };
 
 struct GridCell {
-    QString dayCaption; // lblDay: day number and holiday/anniversary texts
+    QDate date;
+    QStringList anniversaries; // the day's anniversary texts in entry order
+    QString dayCaption;        // lblDay: day number and holiday/anniversary texts
     CellLook dayLook;
     QString schedule; // lblSchedule caption
     QString tag;      // lblSchedule tag: the diary mark or empty
@@ -42,6 +45,11 @@ struct GridColors {
 // to cells whose schedule background is still transparent. False when a query failed
 // (db.errorText() says why); the cells keep what they showed.
 bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quint32 diaryColor);
+
+// Composes the day captions and colours of the cells of year/month's grid from the rules and
+// the cells' dates and anniversaries, without reading the database. False (cells unchanged)
+// when the cells do not hold that grid.
+bool ApplyHolidayMarks(MonthCells& cells, const HolidayRules& rules, int year, int month);
 
 // The schedule background of a cell by the drawing rules: selected, today, other month,
 // diary, plain.

@@ -37,6 +37,7 @@ private slots:
     void anniversariesInEntryOrder();
     void failingQueryReportsAndKeepsCells();
     void selectionCarriesAndClicksSelect();
+    void holidayMarksWithoutReading();
 
 private:
     bool load(int year, int month) {
@@ -281,6 +282,24 @@ void tst_monthData::selectionCarriesAndClicksSelect() {
     QCOMPARE(JapaneseMonthName(1), QStringLiteral("　睦月"));
     QCOMPARE(JapaneseMonthName(10), QStringLiteral("　神無月"));
     QVERIFY(JapaneseMonthName(13).isEmpty());
+}
+
+void tst_monthData::holidayMarksWithoutReading() {
+    env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (5, 18, 'A')"));
+    QVERIFY(load(2026, 5));
+    MonthCells marked = cells;
+    const HolidayRules newRules{{kHolidayNthWeekday, 5, {}, 3, 1, QStringLiteral("新")},
+                                {kHolidayNormal, 5, 3, {}, {}, QStringLiteral("日")}};
+    QVERIFY(!ApplyHolidayMarks(marked, newRules, 2026, 6)); // not the grid the cells hold
+    QVERIFY(ApplyHolidayMarks(marked, newRules, 2026, 5));
+    QCOMPARE(marked[22].dayCaption, QStringLiteral("18[新]［A］"));
+    // Exactly what a load of the same rules shows.
+    rules(QStringLiteral("(2, 5, NULL, 3, 1, '新'), (0, 5, 3, NULL, NULL, '日')"));
+    QVERIFY(load(2026, 5));
+    for (int i = 0; i < kGridCells; ++i) {
+        QCOMPARE(marked[size_t(i)].dayCaption, cells[size_t(i)].dayCaption);
+        QCOMPARE(marked[size_t(i)].dayLook, cells[size_t(i)].dayLook);
+    }
 }
 
 QTEST_MAIN(tst_monthData)
