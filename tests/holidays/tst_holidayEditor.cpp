@@ -1,0 +1,323 @@
+// The holiday table editor: list lines, input checks, list editing and writing the table.
+
+#include "HolidayLines.h"
+#include "TestSupport.h"
+#include "frmHoliday.h"
+#include "mdlVaskel.h"
+
+#include <QtTest>
+
+namespace {
+
+// Input from "kind|month|day or week|weekday|name" (-1: nothing chosen).
+HolidayInput Input(const QString& packed) {
+    const QStringList v = packed.split(QLatin1Char('|'));
+    const bool nth = v[0].toInt() == kHolidayNthWeekday;
+    return {v[0].toInt(), v[1], nth ? QString() : v[2], nth ? v[2] : QString(), v[3].toInt(), v[4]};
+}
+
+QStringList Lines(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void ShowActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QApplication::processEvents();
+}
+
+void Type(frmHoliday& f, const QString& packed) {
+    const HolidayInput in = Input(packed);
+    f.cboKind->setCurrentIndex(in.kind);
+    f.txtMonth->setText(in.month);
+    f.txtDay->setText(in.day);
+    f.txtWeek->setText(in.week);
+    f.cboYobi->setCurrentIndex(in.yobi);
+    f.txtHoliday->setText(in.name);
+}
+
+void Click(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+// A row of text columns.
+void Row(const char* name, std::initializer_list<QString> columns) {
+    QTestData& row = QTest::newRow(name);
+    for (const QString& c : columns)
+        row << c;
+}
+
+} // namespace
+
+class tst_holidayEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void lines_data();
+    void lines();
+    void inputChecks_data();
+    void inputChecks();
+    void opensSortedSwapsKindsAndPicks();
+    void editsStayInTheListUntilCancel_data();
+    void editsStayInTheListUntilCancel();
+    void okReplacesTheTable_data();
+    void okReplacesTheTable();
+    void failedReadDisablesOK_data();
+    void failedReadDisablesOK();
+
+private:
+    HolidayRules stored() const {
+        HolidayRules rules;
+        Db db = OpenDB();
+        if (db && ReadHolidayRules(*db, rules))
+            CloseDB(*db);
+        return rules;
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+};
+
+void tst_holidayEditor::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+}
+
+void tst_holidayEditor::cleanup() {
+    msgs.reset();
+    env.reset();
+}
+
+void tst_holidayEditor::lines_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("line");
+    const QString fifty = QString(25, QChar(u'祝')) + QString(25, QLatin1Char('x'));
+    Row("kind 0", {"0|2|11|-1|建国記念の日", "  2月 11日        通常  建国記念の日"});
+    Row("kind 1", {"1|1|1|-1|N", "  1月  1日        固定  N"});
+    Row("kind 2", {"2|1|2|1|N", "  1月 2週目 月曜  ＨＭ  N"});
+    Row("Saturday, quote", {"2|10|5|6|O'Brien's", " 10月 5週目 土曜  ＨＭ  O'Brien's"});
+    Row("katakana", {"0|12|31|-1| ｶﾀｶﾅ ﾃｽﾄ", " 12月 31日        通常   ｶﾀｶﾅ ﾃｽﾄ"});
+    Row("50 characters", {"1|5|05|-1|" + fifty, "  5月  5日        固定  " + fifty});
+}
+
+void tst_holidayEditor::lines() {
+    QFETCH(QString, input);
+    QFETCH(QString, line);
+    const HolidayRule rule = RuleFromInput(Input(input));
+    QCOMPARE(HolidayLine(rule), line);
+    // The tag always takes bytes 19-22 and the name starts at byte 25.
+    QCOMPARE(LenA(MidA(line, 1, 18)), 18);
+    QVERIFY(QStringList({"通常", "固定", "ＨＭ"}).contains(MidA(line, 19, 4)));
+    QCOMPARE(LenA(line), 24 + LenA(rule.name));
+    QCOMPARE(ParseHolidayLine(line), std::optional<HolidayRule>(rule));
+}
+
+void tst_holidayEditor::inputChecks_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::addColumn<QString>("result");  // the focused box, or the added line
+    Row("no kind", {"-1|2|11|-1|x", "種別を選択して下さい。", "cboKind"});
+    Row("no month", {"0||11|-1|x", "月を入力して下さい。", "txtMonth"});
+    Row("letters in month", {"0|1a|11|-1|x", "月を入力して下さい。", "txtMonth"});
+    Row("no day", {"1|2||-1|x", "日を入力して下さい。", "txtDay"});
+    Row("letters in day", {"1|2|x|-1|", "日を入力して下さい。", "txtDay"});
+    Row("no week", {"2|1||1|x", "週を入力して下さい。", "txtWeek"});
+    Row("week 6", {"2|1|6|1|x", "週を入力して下さい。", "txtWeek"});
+    Row("kind 2, month 13", {"2|13|1|1|x", "月を入力して下さい。", "txtMonth"});
+    Row("no weekday", {"2|1|2|-1|x", "曜日を選択して下さい。", "cboYobi"});
+    Row("no name", {"0|2|30|-1|", "休日名称を入力して下さい。", "txtHoliday"});
+    Row("blanks for a name", {"0|2|11|-1|  ", "休日名称を入力して下さい。", "txtHoliday"});
+    Row("30 February", {"0|2|30|-1|x", "日付が認識できません。", "txtMonth"});
+    Row("29 February", {"0|02|29|-1|x", "", "  2月 29日        通常  x"});
+    Row("kind 2, 05", {"2|05|05|0|y", "", "  5月 5週目 日曜  ＨＭ  y"});
+}
+
+void tst_holidayEditor::inputChecks() {
+    QFETCH(QString, input);
+    QFETCH(QString, message);
+    QFETCH(QString, result);
+    frmHoliday f;
+    f.Form_Load();
+    ShowActive(f);
+    Type(f, input);
+    f.cmdAdd->setFocus();
+    f.cmdAdd_Click();
+    if (message.isEmpty()) {
+        QVERIFY(msgs->messages.empty());
+        QVERIFY(Lines(f.lstHoliday).contains(result));
+        QVERIFY(f.txtMonth->hasFocus() && f.txtMonth->text().isEmpty());
+        QCOMPARE(f.cboKind->currentIndex(), -1);
+        return;
+    }
+    QCOMPARE(msgs->texts(), QStringList{message});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(msgs->messages[0].title, QStringLiteral("休日設定"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), result);
+    QCOMPARE(f.lstHoliday->count(), 16);
+}
+
+void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
+    frmHoliday f;
+    f.Form_Load();
+    ShowActive(f);
+    QCOMPARE(f.lstHoliday->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
+    // One-digit months, with their leading blank, before two-digit ones.
+    QStringList months;
+    for (const QString& line : Lines(f.lstHoliday))
+        months << MidA(line, 1, 3).trimmed();
+    QCOMPARE(months.join(','), QStringLiteral("1,1,2,2,3,4,5,5,5,7,8,9,9,10,11,11"));
+    QVERIFY(f.txtWeek->isHidden() && f.lblWeek->isHidden() && f.cboYobi->isHidden());
+    QVERIFY(!f.txtWeek->testAttribute(Qt::WA_InputMethodEnabled));
+    QVERIFY(f.txtHoliday->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(f.txtHoliday->maxLength(), 50);
+
+    f.cboKind->setCurrentIndex(2);
+    QVERIFY(f.txtDay->isHidden() && f.lblDay->isHidden());
+    QVERIFY(!f.txtWeek->isHidden() && !f.lblWeek->isHidden() && !f.cboYobi->isHidden());
+    // A full month box moves on to the week box, since the day box is hidden.
+    f.txtMonth->setFocus();
+    QTest::keyClicks(f.txtMonth, QStringLiteral("10"));
+    QVERIFY(f.txtWeek->hasFocus());
+
+    Click(f.lstHoliday, 1); // 成人の日, second Monday of January
+    QCOMPARE(f.PickedLine(), 1);
+    QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("012"));
+    QCOMPARE(f.cboYobi->currentText(), QStringLiteral("月曜日"));
+    QCOMPARE(f.txtHoliday->text(), QStringLiteral("成人の日"));
+
+    Click(f.lstHoliday, 2); // 建国記念の日, 11 February
+    QCOMPARE(f.cboKind->currentIndex(), 0);
+    QVERIFY(!f.txtDay->isHidden() && f.txtWeek->isHidden() && f.cboYobi->isHidden());
+    QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("0211"));
+    QCOMPARE(f.cboYobi->currentText(), QStringLiteral("日曜日"));
+    QVERIFY(f.txtMonth->hasFocus());
+    // Typing a full month and day moves on to the day box and then to the kind list.
+    QTest::keyClicks(f.txtMonth, QStringLiteral("12"));
+    QVERIFY(f.txtDay->hasFocus());
+    QTest::keyClicks(f.txtDay, QStringLiteral("24"));
+    QVERIFY(f.cboKind->hasFocus());
+}
+
+void tst_holidayEditor::editsStayInTheListUntilCancel_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("ｷｬﾝｾﾙ") << false;
+    QTest::newRow("Esc") << true;
+}
+
+void tst_holidayEditor::editsStayInTheListUntilCancel() {
+    QFETCH(bool, escape);
+    QFile file(env->dbPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    frmHoliday f;
+    f.Form_Load();
+    ShowActive(f);
+    // Update with no picked line adds and replaces nothing.
+    Type(f, "1|6|1|-1|added");
+    f.cmdUpdate_Click();
+    QCOMPARE(f.lstHoliday->count(), 17);
+    // The picked line survives the deletion of a line before it, and is the one replaced.
+    Click(f.lstHoliday, 13); // 敬老の日
+    f.lstHoliday->setCurrentRow(0);
+    f.cmdDelete_Click();
+    QCOMPARE(f.PickedLine(), 12);
+    f.txtHoliday->setText(QStringLiteral("renamed"));
+    f.cmdUpdate_Click();
+    QCOMPARE(f.lstHoliday->item(12)->text(), QStringLiteral("  9月 3週目 月曜  ＨＭ  renamed"));
+    QCOMPARE(f.lstHoliday->count(), 16);
+    // Deleting the picked line leaves nothing picked; nothing selected is refused.
+    Click(f.lstHoliday, 0);
+    f.cmdDelete_Click();
+    QCOMPARE(f.PickedLine(), -1);
+    f.cmdDelete_Click();
+    QCOMPARE(msgs->texts(), QStringList{"削除する休日を選択して下さい。"});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QCOMPARE(f.lstHoliday->count(), 15);
+
+    if (escape)
+        QTest::keyClick(f.lstHoliday, Qt::Key_Escape);
+    else
+        QTest::mouseClick(f.CancelButton, Qt::LeftButton);
+    QVERIFY(!f.isVisible() && !f.CommittedRules());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == before);
+}
+
+void tst_holidayEditor::okReplacesTheTable_data() {
+    QTest::addColumn<QString>("input"); // empty: every line deleted instead
+    QTest::newRow("single quote") << QStringLiteral("0|3|3|-1|'); DROP TABLE T_Holiday; --'");
+    QTest::newRow("half-width katakana") << QStringLiteral("2|6|3|0|ﾁﾁﾉﾋ");
+    QTest::newRow("50 characters") << QStringLiteral("1|12|25|-1|") + QString(50, QChar(u'聖'));
+    QTest::newRow("empty list") << QString();
+    QTest::newRow("refused insert") << QStringLiteral("0|7|7|-1|bad");
+}
+
+void tst_holidayEditor::okReplacesTheTable() {
+    QFETCH(QString, input);
+    QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Holiday WHEN "
+                                     "NEW.Name = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
+    frmHoliday f;
+    f.Form_Load();
+    f.show();
+    while (input.isEmpty() && f.lstHoliday->count()) {
+        f.lstHoliday->setCurrentRow(0);
+        f.cmdDelete_Click();
+    }
+    if (!input.isEmpty()) {
+        Type(f, input);
+        f.cmdAdd_Click();
+    }
+    const QStringList lines = Lines(f.lstHoliday);
+    QCOMPARE(lines.size(), input.isEmpty() ? 0 : 17);
+    f.OKButton_Click();
+    QCOMPARE(Connection::openCount(), 0);
+    if (input.endsWith(QLatin1String("|bad"))) {
+        // Everything rolled back; the window stays open with its list.
+        QCOMPARE(msgs->texts(), QStringList{"データの更新に失敗しました。"});
+        QVERIFY(f.isVisible() && !f.CommittedRules());
+        QCOMPARE(Lines(f.lstHoliday), lines);
+        QCOMPARE(stored(), DefaultHolidayRules());
+        return;
+    }
+    QVERIFY(msgs->messages.empty());
+    QCOMPARE(f.result(), int(QDialog::Accepted));
+    // One row per line in list order, the name unchanged, and what a later read gives back.
+    const HolidayRules rules = stored();
+    QCOMPARE(f.CommittedRules(), std::optional<HolidayRules>(rules));
+    QStringList written;
+    for (const HolidayRule& r : rules)
+        written << HolidayLine(r);
+    QCOMPARE(written, lines);
+    if (!input.isEmpty())
+        QCOMPARE(env->scalar(QStringLiteral("SELECT count(*) FROM T_Holiday WHERE Name = ?"),
+                             {input.section(QLatin1Char('|'), 4)}),
+                 QStringLiteral("1"));
+}
+
+void tst_holidayEditor::failedReadDisablesOK_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("message");
+    Row("no table", {"ALTER TABLE T_Holiday RENAME TO H", "no such table: T_Holiday"});
+    Row("no database", {"", "データベースへの接続に失敗しました。"});
+}
+
+void tst_holidayEditor::failedReadDisablesOK() {
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    QVERIFY(damage.isEmpty() ? QFile::remove(env->dbPath()) : env->exec(damage));
+    frmHoliday f;
+    f.Form_Load();
+    QCOMPARE(msgs->texts(), QStringList{message});
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(f.lstHoliday->count(), 0);
+    QVERIFY(!f.OKButton->isEnabled());
+    QCOMPARE(Connection::openCount(), 0);
+}
+
+QTEST_MAIN(tst_holidayEditor)
+#include "tst_holidayEditor.moc"
