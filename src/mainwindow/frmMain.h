@@ -137,6 +137,8 @@ private:
     void ApplyBackground();
     void UpdateClockPanels();
     void ApplyCells();
+    // Marks the displayed cells by the rules, without reading the month again.
+    void ShowHolidayRules(const HolidayRules& rules);
     void PlaceToolbarLines();
     // Moves the displayed month by months/years, keeping the day of month (Page Up/Down).
     void MoveDisplayedMonth(int months);

@@ -6,6 +6,7 @@
 #include "TimerTick.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
+#include "frmHoliday.h"
 #include "frmMain.h"
 #include "frmWorkTime.h"
 #include "mdlVaskel.h"
@@ -475,6 +476,9 @@ void frmMain::mnuFind_Click() {
 void frmMain::mnuBackUp_Click() {}
 void frmMain::mnuStatistics_Click() {}
 void frmMain::mnuHoliday_Click() {
+    // The month is redrawn, not read again; only its holiday marks follow the new rules.
+    if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
+        ShowHolidayRules(*rules);
     Redraw();
 }
 void frmMain::mnuOptions_Click() {

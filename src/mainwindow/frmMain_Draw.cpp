@@ -98,6 +98,11 @@ void frmMain::ApplyCells() {
     }
 }
 
+void frmMain::ShowHolidayRules(const HolidayRules& rules) {
+    if (ApplyHolidayMarks(m_cells, rules, G_intYear, G_intMonth))
+        ApplyCells();
+}
+
 void frmMain::Redraw() {
     S_DispCal(G_intYear, G_intMonth);
 }

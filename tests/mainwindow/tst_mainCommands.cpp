@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
+#include "frmHoliday.h"
 #include "frmMain.h"
 #include "frmSchedule.h"
 #include "frmToday.h"
@@ -52,6 +53,8 @@ private slots:
     void noGreetingWithoutASchedule();
     void ticksExtendTheRunAndFireTheAlarm();
     void alarmPanelOpensTheAlarmDialog();
+    void holidayEditorRedrawsWithoutReading_data();
+    void holidayEditorRedrawsWithoutReading();
 
 private:
     void start() {
@@ -247,6 +250,36 @@ void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
              QStringLiteral("2004-09-05 07:03:00"));
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->frameShadow(), QFrame::Raised);
+}
+
+void tst_mainCommands::holidayEditorRedrawsWithoutReading_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("OK") << true << QStringLiteral("22［新休日］");
+    QTest::newRow("ｷｬﾝｾﾙ") << false << QStringLiteral("22");
+}
+
+void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
+    QFETCH(bool, ok);
+    QFETCH(QString, caption);
+    start();
+    // Written after the month was drawn: only a reload would show it.
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-22', 'outside')"));
+    const auto watcher = WhenShown<frmHoliday>([ok](frmHoliday* f) {
+        f->cboKind->setCurrentIndex(1);
+        f->txtMonth->setText(QStringLiteral("3"));
+        f->txtDay->setText(QStringLiteral("22"));
+        f->txtHoliday->setText(QStringLiteral("新休日"));
+        f->cmdAdd->click();
+        (ok ? f->OKButton : f->CancelButton)->click();
+    });
+    QAction* menu = w->Action(QStringLiteral("mnuHoliday"));
+    QCOMPARE(menu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+    menu->trigger();
+    const int cell = cellOf(QDate(2004, 3, 22));
+    QCOMPARE(w->lblDay[size_t(cell)]->text(), caption);
+    QVERIFY(w->lblSchedule[size_t(cell)]->text().isEmpty());
+    QCOMPARE(env->count(QStringLiteral("T_Holiday")), ok ? 17 : 16);
 }
 
 QTEST_MAIN(tst_mainCommands)
