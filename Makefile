@@ -24,7 +24,7 @@ test: build
 # Into PREFIX: the program with a new database beside it (an existing one is kept), a command
 # link, a desktop entry and the icon. uninstall removes them, never the database.
 install: build
-	cmake --install $(BUILD) --prefix "$(PREFIX)"
+	cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
 
 uninstall:
 	./scripts/uninstall.sh "$(PREFIX)"
