@@ -1,5 +1,5 @@
-// The tray icon's tooltip, what the options' OK does to the icon, the tray menu's restore item
-// in both window states, and what each kind of click on the icon asks for.
+// The tray icon's tooltip, the tray menu's restore item in both window states, and what each
+// kind of click on the icon asks for.
 
 #include "SettingsStore.h"
 #include "TestSupport.h"
@@ -16,8 +16,6 @@ private slots:
     void tooltip_data();
     void tooltip();
     void iconTakesTheTooltipWhenAddedOrModified();
-    void trayAction_data();
-    void trayAction();
     void restoreItemOnlyWhileHidden();
     void clicks_data();
     void clicks();
@@ -78,23 +76,6 @@ void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     QVERIFY(!icon.IsAdded());
     QVERIFY(!icon.Icon()->isVisible());
     G_opt = Options();
-}
-
-void tst_tray::trayAction_data() {
-    QTest::addColumn<bool>("oldStationed");
-    QTest::addColumn<bool>("newStationed");
-    QTest::addColumn<int>("action");
-    QTest::newRow("turned on") << false << true << int(TrayAction::Add);
-    QTest::newRow("kept on") << true << true << int(TrayAction::Modify);
-    QTest::newRow("turned off") << true << false << int(TrayAction::Delete);
-    QTest::newRow("kept off") << false << false << int(TrayAction::None);
-}
-
-void tst_tray::trayAction() {
-    QFETCH(bool, oldStationed);
-    QFETCH(bool, newStationed);
-    QFETCH(int, action);
-    QCOMPARE(int(TrayActionFor(oldStationed, newStationed)), action);
 }
 
 void tst_tray::restoreItemOnlyWhileHidden() {
