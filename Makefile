@@ -1,8 +1,9 @@
 # The two commands of the README; each one installs what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all setup build run test bench format clean
+.PHONY: all setup build run test bench format clean install uninstall
 
 all: build
 
@@ -19,6 +20,14 @@ run: build
 test: build
 	cd $(BUILD) && env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j$(JOBS)
+
+# Into PREFIX: the program with a new database beside it (an existing one is kept), a command
+# link, a desktop entry and the icon. uninstall removes them, never the database.
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+uninstall:
+	./scripts/uninstall.sh "$(PREFIX)"
 
 bench: build
 	./scripts/bench.sh $(BUILD)

@@ -45,6 +45,9 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
     case MsgIcon::Question:
         box.setIcon(QMessageBox::Question);
         break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if (buttons == MsgButtons::OKCancel) {
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-enum class MsgIcon { Critical, Warning, Information, Question };
+enum class MsgIcon { Critical, Warning, Information, Question, None };
 enum class MsgButtons { OK, OKCancel }; // OKCancel has Cancel as its default button
 enum class MsgResult { OK, Cancel };
 

@@ -11,6 +11,8 @@ Options G_opt;
 
 namespace {
 
+SettingWriteHook g_writeHook;
+
 QSettings Store() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsApp),
                      QString::fromLatin1(kSettingsApp));
@@ -100,6 +102,12 @@ void WriteSettingText(SettingKey k, const QString& text) {
     s.beginGroup(QString::fromLatin1(kSettingsSection));
     s.setValue(QString::fromLatin1(SettingName(k)), text);
     s.sync();
+    if (g_writeHook)
+        g_writeHook(k, text);
+}
+
+void SetSettingWriteHook(SettingWriteHook hook) {
+    g_writeHook = std::move(hook);
 }
 
 void ReadStartupSettings(Options& o) {

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 // name, type of the in-memory value, default. The order is the order of reading at start.
 #define VASKEL_SETTINGS(X)                                                                         \
     X(WindowSave, qint16, 0)                                                                       \
@@ -61,6 +63,11 @@ void WriteOption(const Options& o, SettingKey k);
 void SaveWindowSettings(Options& o, int state, const QRect& geometryTwips);
 
 QString EncodeBool(bool v);
+
+// Called after every write with the key and the text written, so that the order of the writes
+// can be followed (tests); an empty function removes it.
+using SettingWriteHook = std::function<void(SettingKey, const QString&)>;
+void SetSettingWriteHook(SettingWriteHook hook);
 
 // Points the store at another folder (tests); an empty text restores the per-user default.
 void SetSettingsFolder(const QString& dir);

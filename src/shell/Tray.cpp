@@ -1,0 +1,156 @@
+#include "Tray.h"
+
+#include "SettingsStore.h"
+#include "mdlVaskel.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+
+namespace {
+
+std::optional<bool> g_trayUsable;
+
+QAction* FindAction(QMenu* menu, const char* name) {
+    for (QAction* a : menu->actions()) {
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool TrayUsable() {
+    if (g_trayUsable)
+        return *g_trayUsable;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SetTrayUsableOverride(std::optional<bool> usable) {
+    g_trayUsable = usable;
+}
+
+QString CutToBytesA(const QString& text, int maxBytes) {
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype len = 1;
+        char32_t c = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            len = 2;
+        }
+        bytes += CharWidthA(c);
+        if (bytes > maxBytes)
+            break;
+        i += len;
+    }
+    return text.left(i);
+}
+
+QString TrayTipText(int mode, const QString& freeText, const QDate& day) {
+    QString tip;
+    if (mode == 1)
+        tip = QStringLiteral("%1年%2月%3日").arg(day.year()).arg(day.month()).arg(day.day());
+    else if (mode == 9)
+        tip = freeText;
+    else
+        tip = QString::fromLatin1(kAppTitle);
+    return CutToBytesA(tip, kTrayTipBytes);
+}
+
+TrayAction TrayActionFor(bool oldStationed, bool newStationed) {
+    if (newStationed)
+        return oldStationed ? TrayAction::Modify : TrayAction::Add;
+    return oldStationed ? TrayAction::Delete : TrayAction::None;
+}
+
+void UpdateTrayMenu(QMenu* menu, bool windowHidden) {
+    QAction* restore = FindAction(menu, "mnuRestore");
+    if (QAction* bar = FindAction(menu, "mnuTaskTrayBar2"))
+        bar->setVisible(windowHidden);
+    if (restore)
+        restore->setVisible(windowHidden);
+    menu->setDefaultAction(windowHidden ? restore : nullptr);
+}
+
+void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos) {
+    QCoreApplication::processEvents();
+    UpdateTrayMenu(menu, windowHidden);
+    menu->exec(pos);
+    QCoreApplication::processEvents();
+}
+
+// ---------------------------------------------------------------- the icon
+
+TrayIcon::TrayIcon(std::function<bool()> windowHidden, const QIcon& icon, QObject* parent)
+    : QObject(parent), m_windowHidden(std::move(windowHidden)) {
+    m_icon = new QSystemTrayIcon(icon.isNull() ? QGuiApplication::windowIcon() : icon, this);
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::Activated);
+}
+
+TrayIcon::~TrayIcon() {
+    Remove();
+}
+
+void TrayIcon::SetTip() {
+    m_icon->setToolTip(TrayTipText(G_opt.TrayHint, G_opt.TrayHintText, Today()));
+}
+
+void TrayIcon::Add() {
+    SetTip();
+    m_added = true;
+    if (TrayUsable())
+        m_icon->show();
+}
+
+void TrayIcon::Modify() {
+    SetTip();
+    if (m_added && TrayUsable())
+        m_icon->show();
+}
+
+void TrayIcon::Remove() {
+    m_added = false;
+    m_icon->hide();
+}
+
+void TrayIcon::Apply(TrayAction action) {
+    switch (action) {
+    case TrayAction::Add:
+        Add();
+        break;
+    case TrayAction::Modify:
+        Modify();
+        break;
+    case TrayAction::Delete:
+        Remove();
+        break;
+    case TrayAction::None:
+        break;
+    }
+}
+
+QString TrayIcon::ToolTip() const {
+    return m_icon->toolTip();
+}
+
+void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        emit restoreRequested();
+        break;
+    case QSystemTrayIcon::Trigger:
+        if (m_windowHidden && m_windowHidden())
+            emit restoreRequested();
+        break;
+    case QSystemTrayIcon::Context:
+        emit menuRequested(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,89 @@
+// Residency in the desktop's notification area: whether there is one, the icon with its
+// tooltip, and the state of the tray menu.
+#pragma once
+
+#include <QDate>
+#include <QIcon>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QSystemTrayIcon>
+
+#include <functional>
+#include <optional>
+
+class QMenu;
+
+// The one place that decides between hiding the main window behind its tray icon (true) and
+// only minimising it (false, the desktop has no notification area).
+bool TrayUsable();
+// Replaces the desktop's answer (tests); nullopt restores it.
+void SetTrayUsableOverride(std::optional<bool> usable);
+
+// The tooltip's text for a "TrayHint" mode: 1 the date "YYYY年M月D日" of day, 9 the free text,
+// any other mode the program's title. Cut to what fits the 63 bytes of the tooltip field.
+QString TrayTipText(int mode, const QString& freeText, const QDate& day);
+// The longest head of text that takes at most maxBytes in the Japanese code page; a
+// double-byte character is never cut in half, and trailing blanks are kept.
+QString CutToBytesA(const QString& text, int maxBytes);
+inline constexpr int kTrayTipBytes = 63;
+
+// What the options dialog's OK does to the icon, from the residency before and after.
+enum class TrayAction { None, Add, Modify, Delete };
+TrayAction TrayActionFor(bool oldStationed, bool newStationed);
+
+// The tray menu's restore item "mnuRestore" and its separator "mnuTaskTrayBar2" (found by
+// object name) are shown only while the main window is hidden, and the restore item is then
+// the menu's bold default; while the window is shown the menu has no default item.
+void UpdateTrayMenu(QMenu* menu, bool windowHidden);
+// Shows the tray menu at pos as a pop-up, letting pending events run before it opens and
+// again after it has closed and its command has run.
+void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
+
+// The program's icon in the notification area. It is shown only where the desktop has a
+// notification area, but keeps its added or removed state either way.
+//
+// The main window owns one, made with a function that tells whether the main window is
+// hidden, and:
+//  - calls Add() at start when "Stationed" is True, Remove() at every end, and Apply() with
+//    the action that the options dialog requests (trayActionRequested);
+//  - connects restoreRequested to mnuRestore_Click;
+//  - connects menuRequested to PopUpTrayMenu(mnuTaskTray, window hidden, pos).
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    // icon: the main window's icon (default: the application's window icon).
+    explicit TrayIcon(std::function<bool()> windowHidden, const QIcon& icon = {},
+                      QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // Adds the icon with the tooltip of the settings in memory; the date tooltip is today's,
+    // as of this call.
+    void Add();
+    // Builds the tooltip again from the settings in memory (the date as of this call).
+    void Modify();
+    // Removes the icon; harmless when none was added.
+    void Remove();
+    void Apply(TrayAction action);
+
+    bool IsAdded() const { return m_added; }
+    QString ToolTip() const;
+    QSystemTrayIcon* Icon() const { return m_icon; }
+
+public slots:
+    // A double click restores the main window; so does a single click while the window is
+    // hidden (desktops that report a double click as two single ones). The context request
+    // asks for the tray menu.
+    void Activated(QSystemTrayIcon::ActivationReason reason);
+
+signals:
+    void restoreRequested();
+    void menuRequested(const QPoint& globalPos);
+
+private:
+    void SetTip();
+
+    QSystemTrayIcon* m_icon = nullptr;
+    std::function<bool()> m_windowHidden;
+    bool m_added = false;
+};

@@ -1,0 +1,258 @@
+// The backup: the default names of a day, the checks and questions before the copy, and a copy
+// that is the whole database as it was at one moment even while another connection writes.
+
+#include "TestSupport.h"
+#include "frmBackUp.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <thread>
+
+Q_DECLARE_METATYPE(MsgIcon)
+
+namespace {
+const QString kTitle = QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします");
+const QString kFailed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString IntegrityOf(const QString& path) {
+    Db db = Connection::open(path);
+    Recordset rs;
+    if (!db || !rs.open(*db, QStringLiteral("PRAGMA integrity_check")) || rs.eof())
+        return QStringLiteral("<cannot check>");
+    return rs.text(0);
+}
+} // namespace
+
+class tst_backup : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void defaultName_data();
+    void defaultName();
+    void backup_data();
+    void backup();
+    void browse();
+    void copyWhileAnotherConnectionWrites();
+
+private:
+    frmBackUp* open() {
+        dlg = new frmBackUp;
+        dlg->setAttribute(Qt::WA_DeleteOnClose);
+        dlg->show();
+        QApplication::setActiveWindow(dlg);
+        return dlg;
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+    QPointer<frmBackUp> dlg;
+};
+
+void tst_backup::initTestCase() {
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+}
+
+void tst_backup::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 29), QTime(10, 0)));
+}
+
+void tst_backup::cleanup() {
+    delete dlg;
+    SetFileChooserHook({});
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_backup::defaultName_data() {
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first of the day") << QStringList{} << "Vaskel20040929.dat";
+    QTest::newRow("second") << QStringList{"Vaskel20040929.dat"} << "Vaskel20040929_1.dat";
+    QTest::newRow("after _1 and _2")
+        << QStringList{"Vaskel20040929.dat", "Vaskel20040929_1.dat", "Vaskel20040929_2.dat"}
+        << "Vaskel20040929_3.dat";
+    QTest::newRow("a gap is filled")
+        << QStringList{"Vaskel20040929.dat", "Vaskel20040929_2.dat"} << "Vaskel20040929_1.dat";
+    QTest::newRow("other days do not count")
+        << QStringList{"Vaskel20040928.dat", "Vaskel20040929_1.dat"} << "Vaskel20040929.dat";
+}
+
+void tst_backup::defaultName() {
+    QFETCH(QStringList, existing);
+    QFETCH(QString, expected);
+    for (const QString& name : existing)
+        Write(QDir(env->dir()).filePath(name), "x");
+    open();
+    QCOMPARE(dlg->txtPath->text(), QDir(env->dir()).filePath(expected));
+    QCOMPARE(dlg->lblInfo->text(), QStringLiteral("Vaskelのデータバックアップを行います。"));
+    QCOMPARE(dlg->windowTitle(), kTitle);
+}
+
+void tst_backup::backup_data() {
+    QTest::addColumn<QString>("path"); // DIR: the program folder
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<MsgIcon>("icon"); // of the last message
+    QTest::addColumn<bool>("copied");
+    const QString ask = QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？");
+    const QString done = QStringLiteral("バックアップが正常に終了しました。");
+    const int ok = int(MsgResult::OK), cancel = int(MsgResult::Cancel);
+    QTest::newRow("new file") << "DIR/b.dat" << QByteArray() << false << ok << QStringList{done}
+                              << MsgIcon::Information << true;
+    QTest::newRow("blanks only") << "   " << QByteArray() << false << ok
+                                 << QStringList{"バックアップ出力先を指定して下さい。"}
+                                 << MsgIcon::Warning << false;
+    QTest::newRow("existing, Cancel") << "DIR/b.dat" << QByteArray("old") << false << cancel
+                                      << QStringList{ask} << MsgIcon::Question << false;
+    QTest::newRow("read-only existing, OK")
+        << "DIR/b.dat" << QByteArray("old") << true << ok << QStringList{ask, done}
+        << MsgIcon::Information << true;
+    QTest::newRow("missing folder") << "DIR/none/b.dat" << QByteArray() << false << ok
+                                    << QStringList{kFailed} << MsgIcon::Critical << false;
+    QTest::newRow("a folder") << "DIR" << QByteArray() << false << ok << QStringList{kFailed}
+                              << MsgIcon::Critical << false;
+    QTest::newRow("the database itself") << "DIR/Vaskel.pdb" << QByteArray() << false << ok
+                                         << QStringList{kFailed} << MsgIcon::Critical << false;
+}
+
+void tst_backup::backup() {
+    QFETCH(QString, path);
+    QFETCH(QByteArray, existing);
+    QFETCH(bool, readOnly);
+    QFETCH(int, answer);
+    QFETCH(QStringList, texts);
+    QFETCH(MsgIcon, icon);
+    QFETCH(bool, copied);
+    path.replace(QStringLiteral("DIR"), env->dir());
+    if (!existing.isEmpty()) {
+        Write(path, existing);
+        if (readOnly)
+            QFile::setPermissions(path, QFile::ReadOwner);
+    }
+    const QByteArray database = ReadAll(env->dbPath());
+    const QStringList before = QDir(env->dir()).entryList(QDir::Files);
+    msgs->answers.push_back(MsgResult(answer));
+    open();
+    dlg->txtPath->setText(path);
+    dlg->OKButton->click();
+
+    QCOMPARE(msgs->texts(), texts);
+    for (const MsgRecord& m : msgs->messages)
+        QCOMPARE(m.title, kTitle);
+    QCOMPARE(msgs->messages.back().icon, icon);
+    if (!existing.isEmpty())
+        QCOMPARE(msgs->messages.front().buttons, MsgButtons::OKCancel);
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(ReadAll(env->dbPath()), database);
+    if (copied) {
+        QCOMPARE(ReadAll(path), database);
+        QVERIFY(QFileInfo(path).isWritable());
+        QCOMPARE(dlg->focusWidget(), dlg->CancelButton);
+        return;
+    }
+    // Nothing written: no file changed, none left behind.
+    if (!existing.isEmpty())
+        QCOMPARE(ReadAll(path), existing);
+    QCOMPARE(QDir(env->dir()).entryList(QDir::Files), before);
+    if (texts.last() != kFailed)
+        QCOMPARE(dlg->focusWidget(), dlg->txtPath);
+}
+
+void tst_backup::browse() {
+    QStringList asked;
+    QString answer;
+    SetFileChooserHook([&](bool save, const QString& title, const QString& filter, QString& p) {
+        asked << QString::number(save) << title << filter << p;
+        p = answer;
+        return !answer.isEmpty();
+    });
+    open();
+    dlg->txtPath->clear();
+    dlg->cmdFileSave->click();
+    QCOMPARE(asked, (QStringList{"1", "Vaskel情報のﾊﾞｯｸｱｯﾌﾟ",
+                                 "バックアップファイル(*.dat);;全てのファイル(*)", "Vaskel.dat"}));
+    QCOMPARE(dlg->txtPath->text(), QString());
+    answer = QStringLiteral("/x/backup");
+    dlg->cmdFileSave->click();
+    QCOMPARE(dlg->txtPath->text(), QStringLiteral("/x/backup.dat"));
+    answer = QStringLiteral("/x/backup.bak");
+    dlg->cmdFileSave->click();
+    QCOMPARE(asked.last(), QStringLiteral("/x/backup.dat"));
+    QCOMPARE(dlg->txtPath->text(), QStringLiteral("/x/backup.bak"));
+}
+
+void tst_backup::copyWhileAnotherConnectionWrites() {
+    // Another connection writes as the timer tick does, one transaction after another.
+    std::atomic<bool> stop = false;
+    std::atomic<int> commits = 0;
+    std::thread writer([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(env->dbPath().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(db, 10000);
+        sqlite3_exec(db, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+        for (int i = 0; !stop; ++i) {
+            const QByteArray sql = "BEGIN IMMEDIATE; INSERT INTO T_Schedule VALUES ('" +
+                                   QDate(2000, 1, 1).addDays(i).toString(Qt::ISODate).toUtf8() +
+                                   "', hex(randomblob(300))); COMMIT;";
+            if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+                ++commits;
+            QThread::msleep(2);
+        }
+        sqlite3_close(db);
+    });
+    // A failed check returns early; the writer must end either way.
+    const auto join = qScopeGuard([&] {
+        stop = true;
+        writer.join();
+    });
+    for (int round = 0; round < 5; ++round) {
+        const int before = commits;
+        QTRY_VERIFY_WITH_TIMEOUT(commits >= before + 3, 10000);
+        const QString target = env->dir() + QStringLiteral("/copy%1.dat").arg(round);
+        QByteArray atThatMoment;
+        int whileCopying = -1;
+        const bool ok = CopyDatabase(env->dbPath(), target, [&] {
+            // Time for the writer to try; it must wait for the copy.
+            const int held = commits;
+            QThread::msleep(30);
+            whileCopying = commits - held;
+            atThatMoment = ReadAll(env->dbPath());
+        });
+        QVERIFY(ok);
+        QCOMPARE(whileCopying, 0);
+        QVERIFY(ReadAll(target) == atThatMoment);
+        QCOMPARE(IntegrityOf(target), QStringLiteral("ok"));
+    }
+    QCOMPARE(Connection::openCount(), 0);
+}
+
+QTEST_MAIN(tst_backup)
+#include "tst_backup.moc"

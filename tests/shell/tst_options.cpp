@@ -1,0 +1,339 @@
+// The options dialog: OK saves every key in its order and encoding and asks the main window to
+// apply them and to change the tray icon; the picture check; the enabling rules; Cancel.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmOptions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+const QString kTitle = QStringLiteral("ｵﾌﾟｼｮﾝ");
+const QString kNotFound = QStringLiteral("指定したファイルが見つかりません。");
+} // namespace
+
+class tst_options : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void okSavesEveryKeyInOrder_data();
+    void okSavesEveryKeyInOrder();
+    void residencyChangesTheIcon_data();
+    void residencyChangesTheIcon();
+    void pictureCheck_data();
+    void pictureCheck();
+    void enablingRules();
+    void choosersAndCancelChangeNothing();
+    void oneDialogAtATime();
+
+private:
+    frmOptions* open(QWidget* owner = nullptr) {
+        dlg = new frmOptions(owner);
+        dlg->setAttribute(Qt::WA_DeleteOnClose);
+        dlg->show();
+        QApplication::setActiveWindow(dlg);
+        return dlg;
+    }
+    QString picture() const {
+        const QString path = env->dir() + QStringLiteral("/back.png");
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        img.save(path);
+        return path;
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    QStringList writes;
+    QPointer<frmOptions> dlg;
+};
+
+void tst_options::initTestCase() {
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+}
+
+void tst_options::init() {
+    env = std::make_unique<TestEnv>(TestEnv::Schema::None);
+    msgs = std::make_unique<MsgRecorder>();
+    G_opt = Options();
+    writes.clear();
+    SetSettingWriteHook([this](SettingKey k, const QString& text) {
+        writes << QString::fromLatin1(SettingName(k)) + QLatin1Char('=') + text;
+    });
+}
+
+void tst_options::cleanup() {
+    delete dlg;
+    SetSettingWriteHook({});
+    SetColorChooserHook({});
+    SetFileChooserHook({});
+    SetTrayUsableOverride(std::nullopt);
+    msgs.reset();
+    env.reset();
+    G_opt = Options();
+}
+
+void tst_options::okSavesEveryKeyInOrder_data() {
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("defaults") << false << QStringList{"WindowSave=0",        "StartUp=1",
+                                                      "TodayColor=8978431",  "SelectColor=12648384",
+                                                      "DiaryColor=12640511", "BackColor=16777215",
+                                                      "BackPic=False",       "BackPicPath=",
+                                                      "YearFormat=0",        "MonthFormat=0",
+                                                      "WeekFormat=0",        "Stationed=True",
+                                                      "TaskTray=0",          "TrayHint=0"};
+    QTest::newRow("everything changed")
+        << true << QStringList{"WindowSave=1",      "StartUp=0",           "TodayColor=255",
+                               "SelectColor=65280", "DiaryColor=16711680", "BackColor=1",
+                               "BackPic=True",      "BackPicPath=PIC",     "YearFormat=4",
+                               "MonthFormat=2",     "WeekFormat=3",        "Stationed=False",
+                               "TaskTray=1",        "TrayHintText= 予定 ", "TrayHint=9"};
+}
+
+void tst_options::okSavesEveryKeyInOrder() {
+    QFETCH(bool, changed);
+    QFETCH(QStringList, expected);
+    const QString pic = picture();
+    open();
+    if (changed) {
+        dlg->chkWindowSave->setChecked(true);
+        dlg->chkStartup->setChecked(false);
+        std::deque<quint32> colors = {0x0000FF, 0x00FF00, 0xFF0000, 0x000001};
+        SetColorChooserHook([&colors](quint32& c) {
+            c = colors.front();
+            colors.pop_front();
+            return true;
+        });
+        for (QPushButton* b :
+             {dlg->cmdTodayColor, dlg->cmdSelectColor, dlg->cmdDiaryColor, dlg->cmdBackColor})
+            b->click();
+        dlg->optSetBack->click();
+        dlg->txtPicPath->setText(QStringLiteral("  ") + pic + QStringLiteral(" "));
+        dlg->cboFormatYear->setCurrentIndex(4);
+        dlg->cboFormatMonth->setCurrentIndex(2);
+        dlg->cboFormatWeek->setCurrentIndex(3);
+        dlg->chkTaskTray->setChecked(true);
+        dlg->optTrayHint9->click();
+        dlg->txtTrayHint->setText(QStringLiteral(" 予定 "));
+        dlg->chkStationed->click();
+        expected.replaceInStrings(QStringLiteral("PIC"), pic);
+    }
+    QSignalSpy display(dlg, &frmOptions::displayChanged);
+    dlg->cmdOK->click();
+    QCOMPARE(writes, expected);
+    QCOMPARE(display.count(), 1);
+    QVERIFY(msgs->messages.empty());
+    QVERIFY(!dlg || !dlg->isVisible());
+    // The values in memory are the ones written.
+    QCOMPARE(G_opt.BackPicPath, changed ? pic : QString());
+    QCOMPARE(G_opt.Stationed, !changed);
+}
+
+void tst_options::residencyChangesTheIcon_data() {
+    QTest::addColumn<bool>("oldStationed");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<bool>("ownerHidden");
+    QTest::addColumn<int>("action"); // -1: no request
+    QTest::addColumn<bool>("restores");
+    QTest::newRow("off while hidden") << true << false << true << int(TrayAction::Delete) << true;
+    QTest::newRow("off while shown") << true << false << false << int(TrayAction::Delete) << false;
+    QTest::newRow("on while hidden") << false << true << true << int(TrayAction::Add) << false;
+    QTest::newRow("kept on") << true << true << true << int(TrayAction::Modify) << false;
+    QTest::newRow("kept off") << false << false << true << -1 << false;
+}
+
+void tst_options::residencyChangesTheIcon() {
+    QFETCH(bool, oldStationed);
+    QFETCH(bool, ticked);
+    QFETCH(bool, ownerHidden);
+    QFETCH(int, action);
+    QFETCH(bool, restores);
+    G_opt.Stationed = oldStationed;
+    QWidget owner;
+    if (!ownerHidden)
+        owner.show();
+    open(&owner);
+    QSignalSpy tray(dlg, &frmOptions::trayActionRequested);
+    QStringList events;
+    connect(dlg, &frmOptions::trayActionRequested, [&events, this](TrayAction) {
+        // The icon is changed from the new settings, already in memory.
+        events << QStringLiteral("tray") + EncodeBool(G_opt.Stationed);
+    });
+    connect(dlg, &frmOptions::restoreRequested,
+            [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
+    if (dlg->chkStationed->isChecked() != ticked)
+        dlg->chkStationed->click();
+    dlg->cmdOK->click();
+    QStringList expected;
+    if (action >= 0) {
+        QCOMPARE(tray.count(), 1);
+        QCOMPARE(int(tray.at(0).at(0).value<TrayAction>()), action);
+        expected << QStringLiteral("tray") + EncodeBool(ticked);
+    }
+    if (restores)
+        expected << QStringLiteral("restore closed");
+    QCOMPARE(events, expected);
+}
+
+void tst_options::pictureCheck_data() {
+    QTest::addColumn<QString>("path"); // DIR: the program folder, PIC: a picture
+    QTest::addColumn<bool>("setBack");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("empty") << "" << true << true;
+    QTest::newRow("blanks only") << "   " << true << true;
+    QTest::newRow("picture") << "PIC" << true << true;
+    QTest::newRow("missing") << "DIR/none.png" << true << false;
+    QTest::newRow("missing, no picture chosen") << "DIR/none.png" << false << false;
+    QTest::newRow("folder") << "DIR" << true << false;
+    QTest::newRow("not a picture") << "DIR/text.png" << true << false;
+}
+
+void tst_options::pictureCheck() {
+    QFETCH(QString, path);
+    QFETCH(bool, setBack);
+    QFETCH(bool, passes);
+    QFile text(env->dir() + QStringLiteral("/text.png"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    path.replace(QStringLiteral("PIC"), picture()).replace(QStringLiteral("DIR"), env->dir());
+    G_opt.BackPic = setBack;
+    G_opt.BackPicPath = path;
+    open();
+    dlg->cmdOK->click();
+    QCOMPARE(writes.isEmpty(), !passes);
+    if (passes) {
+        QVERIFY(msgs->messages.empty());
+        return;
+    }
+    QCOMPARE(msgs->texts(), QStringList{kNotFound});
+    QCOMPARE(msgs->messages[0].title, kTitle);
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(dlg->tabOption->currentIndex(), 1);
+    QCOMPARE(dlg->focusWidget(), setBack ? static_cast<QWidget*>(dlg->txtPicPath)
+                                         : static_cast<QWidget*>(dlg->optSetBack));
+}
+
+void tst_options::enablingRules() {
+    SetTrayUsableOverride(false);
+    G_opt.Stationed = false;
+    G_opt.TrayHint = 9;
+    G_opt.BackPicPath = picture();
+    open();
+    const QList<QWidget*> dependents = {
+        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInfomation[0], dlg->lblInfomation[1],
+        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,     dlg->optTrayHint9};
+    const auto enabled = [&dependents](bool on) {
+        for (QWidget* w : dependents) {
+            if (w->isEnabled() != on)
+                return false;
+        }
+        return true;
+    };
+    QCOMPARE(dlg->tabOption->currentIndex(), 0);
+    // Without a notification area the tab says why it has no effect.
+    QVERIFY(!dlg->lblNoTray->isHidden() && dlg->lblNoTray->isEnabled());
+    QVERIFY(enabled(false));
+    QVERIFY(!dlg->txtTrayHint->isEnabled());
+    QVERIFY(!dlg->txtPicPath->isEnabled() && !dlg->cmdSetPic->isEnabled());
+    QVERIFY(dlg->imgBack->pixmap().isNull());
+
+    dlg->chkStationed->click();
+    QVERIFY(enabled(true));
+    QVERIFY(dlg->txtTrayHint->isEnabled());
+    dlg->optTrayHint1->click();
+    QVERIFY(!dlg->txtTrayHint->isEnabled());
+    dlg->optTrayHint9->click();
+    QVERIFY(dlg->txtTrayHint->isEnabled());
+    dlg->chkStationed->click();
+    QVERIFY(enabled(false));
+    QVERIFY(!dlg->txtTrayHint->isEnabled());
+
+    // The preview shows the saved picture, not the typed path.
+    dlg->txtPicPath->setText(QStringLiteral("elsewhere.png"));
+    dlg->optSetBack->click();
+    QVERIFY(dlg->txtPicPath->isEnabled() && dlg->cmdSetPic->isEnabled());
+    QVERIFY(!dlg->imgBack->pixmap().isNull());
+    dlg->optNonBack->click();
+    QVERIFY(!dlg->txtPicPath->isEnabled() && !dlg->cmdSetPic->isEnabled());
+    QVERIFY(dlg->imgBack->pixmap().isNull());
+}
+
+void tst_options::choosersAndCancelChangeNothing() {
+    G_opt.BackPic = true;
+    open();
+    SetColorChooserHook([](quint32& c) {
+        c = 0x123456;
+        return false;
+    });
+    dlg->cmdTodayColor->click();
+    QCOMPARE(ButtonColor(dlg->cmdTodayColor), 0x88FFFFu);
+
+    QStringList asked;
+    bool choose = false;
+    const QString pic = picture();
+    SetFileChooserHook([&](bool save, const QString& title, const QString& filter, QString& p) {
+        asked << QString::number(save) << title << filter << p;
+        p = pic;
+        return choose;
+    });
+    dlg->txtPicPath->setText(QStringLiteral("old.png"));
+    dlg->cmdSetPic->click();
+    QCOMPARE(asked, (QStringList{"0", "背景画像の選択",
+                                 "画像ファイル(*.bmp *.gif *.jpg *.jpeg *.dib *.png);;"
+                                 "全てのファイル(*)",
+                                 "old.png"}));
+    QCOMPARE(dlg->txtPicPath->text(), QStringLiteral("old.png"));
+    QCOMPARE(dlg->focusWidget(), dlg->txtPicPath);
+    choose = true;
+    dlg->cmdSetPic->click();
+    QCOMPARE(dlg->txtPicPath->text(), pic);
+    QVERIFY(!dlg->imgBack->pixmap().isNull());
+
+    SetColorChooserHook([](quint32& c) {
+        c = 0x123456;
+        return true;
+    });
+    dlg->cmdBackColor->click();
+    QCOMPARE(ButtonColor(dlg->cmdBackColor), 0x123456u);
+    QSignalSpy display(dlg, &frmOptions::displayChanged);
+    QTest::keyClick(dlg, Qt::Key_Escape);
+    QVERIFY(!dlg || !dlg->isVisible());
+    QVERIFY(writes.isEmpty());
+    QCOMPARE(display.count(), 0);
+    QCOMPARE(G_opt.BackColor, 0xFFFFFFu);
+    QVERIFY(!QFile::exists(SettingsFilePath()));
+}
+
+void tst_options::oneDialogAtATime() {
+    QWidget owner;
+    int setUps = 0;
+    const auto setUp = [&setUps](frmOptions& d) { setUps += d.isVisible() ? 100 : 1; };
+    frmOptions::Open(&owner, false, setUp);
+    frmOptions* first = frmOptions::Instance();
+    QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
+    frmOptions::Open(&owner, false, setUp);
+    QCOMPARE(owner.findChildren<frmOptions*>().size(), 1);
+    QCOMPARE(setUps, 1); // once, before the new dialog showed
+    QVERIFY(frmOptions::CloseOpen());
+    QVERIFY(!frmOptions::Instance());
+    QVERIFY(!frmOptions::CloseOpen());
+    QVERIFY(writes.isEmpty());
+}
+
+QTEST_MAIN(tst_options)
+#include "tst_options.moc"
