@@ -18,25 +18,15 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include <cmath>
-
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kTimerInterval = 50000;
 
 const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"};
 
 // The design size of the main window: 7000 x 10000 twips.
-constexpr int kDesignWidth = 7000 / kTwipsPerPixel;
-constexpr int kDesignHeight = 10000 / kTwipsPerPixel;
-
-int ToTwips(int px) {
-    return px * kTwipsPerPixel;
-}
-int ToPixels(int twips) {
-    return int(std::lround(double(twips) / kTwipsPerPixel));
-}
+constexpr int kDesignWidth = TwipsToPixels(7000);
+constexpr int kDesignHeight = TwipsToPixels(10000);
 
 } // namespace
 
@@ -267,8 +257,8 @@ bool frmMain::InitMain(Connection& db) {
         else if (G_opt.WindowState == 2)
             setWindowState(Qt::WindowMaximized);
         if (WindowStateCode() == 0) {
-            move(ToPixels(G_opt.WindowLeft), ToPixels(G_opt.WindowTop));
-            resize(ToPixels(G_opt.WindowWidth), ToPixels(G_opt.WindowHeight));
+            move(TwipsToPixels(G_opt.WindowLeft), TwipsToPixels(G_opt.WindowTop));
+            resize(TwipsToPixels(G_opt.WindowWidth), TwipsToPixels(G_opt.WindowHeight));
             // The stored size is the outer frame; the frame is known only once shown.
             m_geometryPending = true;
             m_pendingOuterSize = size();
@@ -377,8 +367,8 @@ void frmMain::Shutdown() {
     RemoveTrayIcon();
     const QRect outer = frameGeometry();
     SaveWindowSettings(G_opt, WindowStateCode(),
-                       QRect(ToTwips(outer.x()), ToTwips(outer.y()), ToTwips(outer.width()),
-                             ToTwips(outer.height())));
+                       QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
+                             PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
     // The store's file exists after every run, so that the user finds where options live.
     const QString ini = SettingsFilePath();
     if (m_started && !QFileInfo::exists(ini)) {
