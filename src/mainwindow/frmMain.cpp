@@ -6,6 +6,7 @@
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TimerTick.h"
+#include "WindowPlacement.h"
 #include "mdlVaskel.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -24,9 +26,18 @@ constexpr int kTimerInterval = 50000;
 
 const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"};
 
-// The design size of the main window: 7000 x 10000 twips.
-constexpr int kDesignWidth = TwipsToPixels(7000);
-constexpr int kDesignHeight = TwipsToPixels(10000);
+// The available areas of the screens, the primary one first.
+QList<QRect> ScreenAreas() {
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas << primary->availableGeometry();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s != primary)
+            areas << s->availableGeometry();
+    }
+    return areas;
+}
 
 } // namespace
 
@@ -42,7 +53,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
-    resize(kDesignWidth, kDesignHeight);
+    resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
 
     BuildCalendarArea();
     BuildMenus();
@@ -257,8 +268,12 @@ bool frmMain::InitMain(Connection& db) {
         else if (G_opt.WindowState == 2)
             setWindowState(Qt::WindowMaximized);
         if (WindowStateCode() == 0) {
-            move(TwipsToPixels(G_opt.WindowLeft), TwipsToPixels(G_opt.WindowTop));
-            resize(TwipsToPixels(G_opt.WindowWidth), TwipsToPixels(G_opt.WindowHeight));
+            // A frame nobody could reach gives way to the design size at a visible place.
+            const QRect frame = StartGeometry(
+                {G_opt.WindowLeft, G_opt.WindowTop, G_opt.WindowWidth, G_opt.WindowHeight},
+                ScreenAreas(), minimumSizeHint());
+            move(frame.topLeft());
+            resize(frame.size());
             // The stored size is the outer frame; the frame is known only once shown.
             m_geometryPending = true;
             m_pendingOuterSize = size();
