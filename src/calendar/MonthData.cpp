@@ -8,6 +8,18 @@ namespace {
 
 constexpr CellLook kPlain{false, kWhite};
 
+// The day label's background: holidays and Sundays red, Saturdays blue.
+CellLook DayLook(const QDate& d, bool holiday) {
+    const int weekday = d.dayOfWeek() % 7;
+    return holiday || weekday == 0 ? CellLook{true, kHolidayRed}
+           : weekday == 6          ? CellLook{true, kSaturdayBlue}
+                                   : kPlain;
+}
+
+QString DayNumber(const QDate& d) {
+    return QStringLiteral("%1").arg(d.day(), 2);
+}
+
 // Anniversaries of the grid's months, each day's texts in the order they were entered.
 bool ReadAnniversaries(Connection& db, const QDate& start, QHash<int, QStringList>& out) {
     const int m0 = start.month();
@@ -78,14 +90,11 @@ bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quin
     const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
-        const int weekday = d.dayOfWeek() % 7;
         const HolidayMark& h = holidays[size_t(i)];
         GridCell& c = cells[size_t(i)];
 
-        c.dayLook = h.holiday || weekday == 0 ? CellLook{true, kHolidayRed}
-                    : weekday == 6            ? CellLook{true, kSaturdayBlue}
-                                              : kPlain;
-        c.dayCaption = QStringLiteral("%1").arg(d.day(), 2) + h.dateTexts;
+        c.dayLook = DayLook(d, h.holiday);
+        c.dayCaption = DayNumber(d) + h.dateTexts;
         const auto a = anniversaries.constFind(d.month() * 32 + d.day());
         if (a != anniversaries.cend()) {
             for (const QString& text : *a)
@@ -109,6 +118,17 @@ bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quin
         }
     }
     return true;
+}
+
+MonthCells BareMonthCells(int year, int month) {
+    MonthCells cells;
+    const QDate start = GridStart(year, month);
+    for (int i = 0; i < kGridCells; ++i) {
+        const QDate d = start.addDays(i);
+        cells[size_t(i)].dayCaption = DayNumber(d);
+        cells[size_t(i)].dayLook = DayLook(d, false);
+    }
+    return cells;
 }
 
 CellLook ScheduleLook(const QDate& d, const QDate& selected, const QDate& today, int month,

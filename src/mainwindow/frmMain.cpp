@@ -2,6 +2,7 @@
 
 #include "Alarm.h"
 #include "EntryCommands.h"
+#include "InfoPanel.h"
 #include "MsgBox.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
@@ -174,8 +175,9 @@ void frmMain::BuildStatusBar() {
     sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
     sbStatusBar->setSizeGripEnabled(true);
     setStatusBar(sbStatusBar);
+    m_info = new InfoPanel(sbStatusBar);
     for (int i = 0; i < 5; ++i) {
-        auto* p = new QLabel(sbStatusBar);
+        QLabel* p = i == 0 ? m_info : new QLabel(sbStatusBar);
         p->setObjectName(QString::fromLatin1(kPanelKeys[i]));
         p->setFrameShape(QFrame::Panel);
         p->setFrameShadow(QFrame::Sunken);
@@ -213,7 +215,7 @@ void frmMain::SetAlarmPanel(bool on) {
 }
 
 void frmMain::UpdateClockPanels() {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Now();
     m_panels[3]->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
     m_panels[4]->setText(now.toString(QStringLiteral("HH:mm")));
 }
