@@ -17,27 +17,23 @@ namespace {
 
 QPointer<frmAlarmDisp> g_instance;
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int kLabelLeft = 150 / kTwipsPerPixel;
-constexpr int kLabelTop = 150 / kTwipsPerPixel;
+constexpr int kLabelLeft = TwipsToPixels(150);
+constexpr int kLabelTop = TwipsToPixels(150);
 constexpr int kMinimumWidth = 1800;
-
-int Pixels(int twips) {
-    return int(double(twips) / kTwipsPerPixel + 0.5);
-}
 
 } // namespace
 
 AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
     // Never narrower than a desktop lets a captioned window become, so that the centred button
     // stays inside also for a short detail.
-    const int width = std::max(labelPixels.width() * kTwipsPerPixel + 300, kMinimumWidth);
-    const int height = labelPixels.height() * kTwipsPerPixel + 1100;
+    const int width = std::max(PixelsToTwips(labelPixels.width()) + 300, kMinimumWidth);
+    const int height = PixelsToTwips(labelPixels.height()) + 1100;
     const int top = height - 800;
     const int left = width / 2 - 640;
     AlarmDispGeometry g;
-    g.window = QSize(Pixels(width), Pixels(height));
-    g.button = QRect(Pixels(left), Pixels(top), Pixels(1200), Pixels(380));
+    g.window = QSize(TwipsToPixels(width), TwipsToPixels(height));
+    g.button =
+        QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(1200), TwipsToPixels(380));
     return g;
 }
 

@@ -8,6 +8,18 @@ namespace {
 
 constexpr CellLook kPlain{false, kWhite};
 
+// The day label's background: holidays and Sundays red, Saturdays blue.
+CellLook DayLook(const QDate& d, bool holiday) {
+    const int weekday = d.dayOfWeek() % 7;
+    return holiday || weekday == 0 ? CellLook{true, kHolidayRed}
+           : weekday == 6          ? CellLook{true, kSaturdayBlue}
+                                   : kPlain;
+}
+
+QString DayNumber(const QDate& d) {
+    return QStringLiteral("%1").arg(d.day(), 2);
+}
+
 // Anniversaries of the grid's months, each day's texts in the order they were entered.
 bool ReadAnniversaries(Connection& db, const QDate& start, QHash<int, QStringList>& out) {
     const int m0 = start.month();
@@ -107,12 +119,9 @@ bool ApplyHolidayMarks(MonthCells& cells, const HolidayRules& rules, int year, i
     const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int i = 0; i < kGridCells; ++i) {
         GridCell& c = cells[size_t(i)];
-        const int weekday = c.date.dayOfWeek() % 7;
         const HolidayMark& h = holidays[size_t(i)];
-        c.dayLook = h.holiday || weekday == 0 ? CellLook{true, kHolidayRed}
-                    : weekday == 6            ? CellLook{true, kSaturdayBlue}
-                                              : kPlain;
-        c.dayCaption = QStringLiteral("%1").arg(c.date.day(), 2) + h.dateTexts;
+        c.dayLook = DayLook(c.date, h.holiday);
+        c.dayCaption = DayNumber(c.date) + h.dateTexts;
         for (const QString& text : c.anniversaries)
             c.dayCaption += QStringLiteral("［") + text + QStringLiteral("］");
         // The nth-weekday texts go right after the day number, before the other texts.
@@ -120,6 +129,18 @@ bool ApplyHolidayMarks(MonthCells& cells, const HolidayRules& rules, int year, i
             c.dayCaption = InsertAfterDayNumber(c.dayCaption, text);
     }
     return true;
+}
+
+MonthCells BareMonthCells(int year, int month) {
+    MonthCells cells;
+    const QDate start = GridStart(year, month);
+    for (int i = 0; i < kGridCells; ++i) {
+        const QDate d = start.addDays(i);
+        cells[size_t(i)].date = d;
+        cells[size_t(i)].dayCaption = DayNumber(d);
+        cells[size_t(i)].dayLook = DayLook(d, false);
+    }
+    return cells;
 }
 
 CellLook ScheduleLook(const QDate& d, const QDate& selected, const QDate& today, int month,

@@ -51,6 +51,10 @@ bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quin
 // when the cells do not hold that grid.
 bool ApplyHolidayMarks(MonthCells& cells, const HolidayRules& rules, int year, int month);
 
+// The month's days with nothing read: day numbers and weekend colours only, for a month that
+// could not be read while nothing was shown before it.
+MonthCells BareMonthCells(int year, int month);
+
 // The schedule background of a cell by the drawing rules: selected, today, other month,
 // diary, plain.
 CellLook ScheduleLook(const QDate& d, const QDate& selected, const QDate& today, int month,

@@ -2,10 +2,12 @@
 
 #include "Alarm.h"
 #include "EntryCommands.h"
+#include "InfoPanel.h"
 #include "MsgBox.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TimerTick.h"
+#include "WindowPlacement.h"
 #include "mdlVaskel.h"
 
 #include <QApplication>
@@ -15,27 +17,27 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
-#include <cmath>
-
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kTimerInterval = 50000;
 
 const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"};
 
-// The design size of the main window: 7000 x 10000 twips.
-constexpr int kDesignWidth = 7000 / kTwipsPerPixel;
-constexpr int kDesignHeight = 10000 / kTwipsPerPixel;
-
-int ToTwips(int px) {
-    return px * kTwipsPerPixel;
-}
-int ToPixels(int twips) {
-    return int(std::lround(double(twips) / kTwipsPerPixel));
+// The available areas of the screens, the primary one first.
+QList<QRect> ScreenAreas() {
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas << primary->availableGeometry();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s != primary)
+            areas << s->availableGeometry();
+    }
+    return areas;
 }
 
 } // namespace
@@ -52,7 +54,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
-    resize(kDesignWidth, kDesignHeight);
+    resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
 
     BuildCalendarArea();
     BuildMenus();
@@ -173,8 +175,9 @@ void frmMain::BuildStatusBar() {
     sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
     sbStatusBar->setSizeGripEnabled(true);
     setStatusBar(sbStatusBar);
+    m_info = new InfoPanel(sbStatusBar);
     for (int i = 0; i < 5; ++i) {
-        auto* p = new QLabel(sbStatusBar);
+        QLabel* p = i == 0 ? m_info : new QLabel(sbStatusBar);
         p->setObjectName(QString::fromLatin1(kPanelKeys[i]));
         p->setFrameShape(QFrame::Panel);
         p->setFrameShadow(QFrame::Sunken);
@@ -212,7 +215,7 @@ void frmMain::SetAlarmPanel(bool on) {
 }
 
 void frmMain::UpdateClockPanels() {
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = Now();
     m_panels[3]->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
     m_panels[4]->setText(now.toString(QStringLiteral("HH:mm")));
 }
@@ -267,8 +270,12 @@ bool frmMain::InitMain(Connection& db) {
         else if (G_opt.WindowState == 2)
             setWindowState(Qt::WindowMaximized);
         if (WindowStateCode() == 0) {
-            move(ToPixels(G_opt.WindowLeft), ToPixels(G_opt.WindowTop));
-            resize(ToPixels(G_opt.WindowWidth), ToPixels(G_opt.WindowHeight));
+            // A frame nobody could reach gives way to the design size at a visible place.
+            const QRect frame = StartGeometry(
+                {G_opt.WindowLeft, G_opt.WindowTop, G_opt.WindowWidth, G_opt.WindowHeight},
+                ScreenAreas(), minimumSizeHint());
+            move(frame.topLeft());
+            resize(frame.size());
             // The stored size is the outer frame; the frame is known only once shown.
             m_geometryPending = true;
             m_pendingOuterSize = size();
@@ -377,8 +384,8 @@ void frmMain::Shutdown() {
     RemoveTrayIcon();
     const QRect outer = frameGeometry();
     SaveWindowSettings(G_opt, WindowStateCode(),
-                       QRect(ToTwips(outer.x()), ToTwips(outer.y()), ToTwips(outer.width()),
-                             ToTwips(outer.height())));
+                       QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
+                             PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
     // The store's file exists after every run, so that the user finds where options live.
     const QString ini = SettingsFilePath();
     if (m_started && !QFileInfo::exists(ini)) {

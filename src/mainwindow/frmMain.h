@@ -12,6 +12,7 @@
 #include <array>
 #include <map>
 
+class InfoPanel;
 class QAction;
 class QFrame;
 class QMenu;
@@ -35,12 +36,15 @@ public:
     bool InitMain(Connection& db);
 
     // Draws year/month, keeping the selected day of month; loads the month when it changed.
+    // When the month cannot be read, the window keeps showing what it showed and no month
+    // counts as loaded (G_intYear and G_intMonth 0), so that the next draw reads again.
     void S_DispCal(int year, int month);
-    // Fills the cells from the database.
+    // Fills the cells from the database. On failure the cells keep what they showed and no
+    // month counts as loaded.
     bool F_ReadDat(int year, int month);
     // Lays the header and the cells out over the drawing area.
     void S_Resize();
-    // Draws the displayed month again without reading / after reading it again.
+    // Draws the shown month again without reading / after reading it again.
     void Redraw();
     void Reload();
 
@@ -71,7 +75,6 @@ public:
 
 public slots:
     // File
-    void mnuBackUp_Click();
     void mnuExit_Click();
     // Edit
     void mnuCut_Click();
@@ -89,7 +92,6 @@ public slots:
     void mnuNextYear_Click();
     void mnuLastYear_Click();
     // View
-    void mnuStatistics_Click();
     void mnuWorkTime_Click();
     void mnuToolBar_Click();
     void mnuStatusBar_Click();
@@ -97,21 +99,16 @@ public slots:
     void mnuFind_Click();
     void mnuAlarm_Click();
     void mnuHoliday_Click();
-    void mnuOptions_Click();
     // Help
     void mnuContents_Click();
     void mnuSearchHelp_Click();
-    void mnuAbout_Click();
     // Task-tray menu
     void mnuCancel_Click();
     void mnuRestore_Click();
     void mnuAlarm2_Click();
-    void mnuStatistics2_Click();
     void mnuWorkTimes_Click();
-    void mnuOption_Click();
-    void mnuVersion_Click();
     void mnuEnd_Click();
-    // Toolbar, dispatched on the button's key.
+    // Toolbar, dispatched on the button's key: it triggers the menu entry the button stands for.
     void tbToolBar_ButtonClick(const QString& key);
 
 protected:
@@ -134,6 +131,8 @@ private:
     void BuildCalendarArea();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        void (frmMain::*slot)(), const QKeySequence& key = {});
+    // The labels, colours and status text of year/month from the cells as they are.
+    void DrawMonth(int year, int month);
     void ApplyBackground();
     void UpdateClockPanels();
     void ApplyCells();
@@ -160,6 +159,12 @@ private:
     void RemoveTrayIcon();
 
     MonthCells m_cells;
+    // The month the window shows and its selection. Navigation and redraws start from these, as
+    // G_intYear and G_intMonth are 0 while the shown month is not loaded.
+    int m_shownYear = 0;
+    int m_shownMonth = 0;
+    QDate m_shownSelect;
+    InfoPanel* m_info = nullptr;
     ScheduleClipboard m_clipboard;
     std::array<QLabel*, 5> m_panels{};
     std::map<QString, QAction*> m_actions;

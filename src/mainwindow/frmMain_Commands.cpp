@@ -28,35 +28,36 @@ struct ToolButton {
     const char* tip;
     const char* image;
     const char* themeIcon; // freedesktop icon name
+    const char* entry;     // the menu entry the button stands for; none: no function
 };
 
 // Button key, tool tip, image; an empty key is a separator between groups.
 const ToolButton kToolButtons[] = {
-    {"終了", "Vaskelの終了", "Exit", "application-exit"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"印刷", "ｶﾚﾝﾀﾞの印刷", "Print", "document-print"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"切り取り", "ｽｹｼﾞｭｰﾙの切り取り", "Cut", "edit-cut"},
-    {"ｺﾋﾟｰ", "ｽｹｼﾞｭｰﾙのｺﾋﾟｰ", "Copy", "edit-copy"},
-    {"貼り付け", "ｽｹｼﾞｭｰﾙの貼り付け", "Paste", "edit-paste"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"前の年", "前年を表示", "LastYear", "go-first"},
-    {"前の月", "前月を表示", "LastMonth", "go-previous"},
-    {"当月", "当月を表示", "ThisMonth", "go-home"},
-    {"次の月", "翌月を表示", "NextMonth", "go-next"},
-    {"次の年", "翌年を表示", "NextYear", "go-last"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"ｽｹｼﾞｭｰﾙ", "ｽｹｼﾞｭｰﾙの編集", "Schedule", "appointment-new"},
-    {"日記", "日記の編集", "Diary", "accessories-text-editor"},
-    {"WhatDay", "WhatDayの編集", "WhatDay", "emblem-favorite"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"ｽｹｼﾞｭｰﾙの削除", "ｽｹｼﾞｭｰﾙの削除", "Del", "edit-delete"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"検索", "検索", "Find", "edit-find"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"ｵﾌﾟｼｮﾝ", "ｵﾌﾟｼｮﾝ", "Option", "preferences-system"},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"ﾍﾙﾌﾟ", "ﾍﾙﾌﾟ", "Help", "help-browser"},
+    {"終了", "Vaskelの終了", "Exit", "application-exit", "mnuExit"},
+    {},
+    {"印刷", "ｶﾚﾝﾀﾞの印刷", "Print", "document-print", nullptr},
+    {},
+    {"切り取り", "ｽｹｼﾞｭｰﾙの切り取り", "Cut", "edit-cut", "mnuCut"},
+    {"ｺﾋﾟｰ", "ｽｹｼﾞｭｰﾙのｺﾋﾟｰ", "Copy", "edit-copy", "mnuCopy"},
+    {"貼り付け", "ｽｹｼﾞｭｰﾙの貼り付け", "Paste", "edit-paste", "mnuPaste"},
+    {},
+    {"前の年", "前年を表示", "LastYear", "go-first", "mnuLastYear"},
+    {"前の月", "前月を表示", "LastMonth", "go-previous", "mnuLastMonth"},
+    {"当月", "当月を表示", "ThisMonth", "go-home", "mnuToday"},
+    {"次の月", "翌月を表示", "NextMonth", "go-next", "mnuNextMonth"},
+    {"次の年", "翌年を表示", "NextYear", "go-last", "mnuNextYear"},
+    {},
+    {"ｽｹｼﾞｭｰﾙ", "ｽｹｼﾞｭｰﾙの編集", "Schedule", "appointment-new", "mnuEditSchedule"},
+    {"日記", "日記の編集", "Diary", "accessories-text-editor", "mnuEditDiary"},
+    {"WhatDay", "WhatDayの編集", "WhatDay", "emblem-favorite", "mnuEditWhatDay"},
+    {},
+    {"ｽｹｼﾞｭｰﾙの削除", "ｽｹｼﾞｭｰﾙの削除", "Del", "edit-delete", "mnuDelSchedule"},
+    {},
+    {"検索", "検索", "Find", "edit-find", "mnuFind"},
+    {},
+    {"ｵﾌﾟｼｮﾝ", "ｵﾌﾟｼｮﾝ", "Option", "preferences-system", "mnuOptions"},
+    {},
+    {"ﾍﾙﾌﾟ", "ﾍﾙﾌﾟ", "Help", "help-browser", nullptr},
 };
 
 QString U(const char* s) {
@@ -102,10 +103,14 @@ void frmMain::BuildMenus() {
         // Kept for their place in the menu; they have no function.
         AddAction(m, U(name), U(caption), nullptr, key)->setVisible(false);
     };
+    const auto waiting = [this](QMenu* m, const char* name, const char* caption,
+                                const QKeySequence& key = {}) {
+        // Its window does not exist yet: the entry stays disabled until it is wired to one.
+        AddAction(m, U(name), U(caption), nullptr, key)->setEnabled(false);
+    };
 
     QMenu* file = addMenu(QStringLiteral("mnuFile"), U("ﾌｧｲﾙ(&F)"));
-    AddAction(file, QStringLiteral("mnuBackUp"), U("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), &frmMain::mnuBackUp_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_B));
+    waiting(file, "mnuBackUp", "ﾊﾞｯｸｱｯﾌﾟ(&B)...", QKeySequence(Qt::CTRL | Qt::Key_B));
     hidden(file, "mnuSaveAs", "名前を付けて保存(&A)...", QKeySequence(Qt::CTRL | Qt::Key_S));
     hidden(file, "mnuPageSetup", "ﾍﾟｰｼﾞ設定(&U)...");
     hidden(file, "mnuPrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
@@ -146,8 +151,7 @@ void frmMain::BuildMenus() {
     AddAction(move, QStringLiteral("mnuLastYear"), U("前の年(&A)"), &frmMain::mnuLastYear_Click);
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), U("表示(&V)"));
-    AddAction(view, QStringLiteral("mnuStatistics"), U("統計情報(&S)..."),
-              &frmMain::mnuStatistics_Click);
+    waiting(view, "mnuStatistics", "統計情報(&S)...");
     AddAction(view, QStringLiteral("mnuWorkTime"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTime_Click);
     view->addSeparator();
@@ -170,8 +174,7 @@ void frmMain::BuildMenus() {
     AddAction(settings, QStringLiteral("mnuHoliday"), U("休日設定(&H)..."),
               &frmMain::mnuHoliday_Click, QKeySequence(Qt::CTRL | Qt::Key_H));
     settings->addSeparator();
-    AddAction(settings, QStringLiteral("mnuOptions"), U("ｵﾌﾟｼｮﾝ(&O)..."),
-              &frmMain::mnuOptions_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
+    waiting(settings, "mnuOptions", "ｵﾌﾟｼｮﾝ(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), U("ﾍﾙﾌﾟ(&H)"));
     // No help file exists: both entries stay disabled.
@@ -182,7 +185,7 @@ void frmMain::BuildMenus() {
               &frmMain::mnuSearchHelp_Click)
         ->setEnabled(false);
     help->addSeparator();
-    AddAction(help, QStringLiteral("mnuAbout"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &frmMain::mnuAbout_Click);
+    waiting(help, "mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
 
     // The task-tray menu is never part of the menu bar; the tray icon shows it.
     mnuTaskTray = new QMenu(U("ﾀｽｸﾄﾚｲﾒﾆｭｰ"), this);
@@ -202,15 +205,12 @@ void frmMain::BuildMenus() {
     AddAction(mnuTaskTray, QStringLiteral("mnuAlarm2"), U("ｱﾗｰﾑ登録(&A)..."),
               &frmMain::mnuAlarm2_Click);
     separator("mnuTaskTrayBar3");
-    AddAction(mnuTaskTray, QStringLiteral("mnuStatistics2"), U("統計情報(&S)..."),
-              &frmMain::mnuStatistics2_Click);
+    waiting(mnuTaskTray, "mnuStatistics2", "統計情報(&S)...");
     AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTimes_Click);
     separator("mnuTaskTrayBar1");
-    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."),
-              &frmMain::mnuOption_Click);
-    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
-              &frmMain::mnuVersion_Click);
+    waiting(mnuTaskTray, "mnuOption", "ｵﾌﾟｼｮﾝ(&O)...");
+    waiting(mnuTaskTray, "mnuVersion", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
     separator("mnuTaskTrayBar0");
     AddAction(mnuTaskTray, QStringLiteral("mnuEnd"), U("常駐の終了(&X)"), &frmMain::mnuEnd_Click);
 }
@@ -241,6 +241,12 @@ void frmMain::BuildToolBar() {
         a->setObjectName(QStringLiteral("tb") + QLatin1String(b.image));
         a->setProperty("key", key);
         connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        // A button is usable exactly when its menu entry is.
+        if (b.entry) {
+            const QAction* entry = Action(U(b.entry));
+            a->setEnabled(entry->isEnabled());
+            connect(entry, &QAction::changed, a, [a, entry] { a->setEnabled(entry->isEnabled()); });
+        }
         // Buttons never take the focus: the keys belong to the calendar.
         if (QWidget* w = tbToolBar->widgetForAction(a))
             w->setFocusPolicy(Qt::NoFocus);
@@ -318,11 +324,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::Cell_Click(int index) {
-    G_datSelect = DateOfClickedCell(index, lblDay[size_t(index)]->text(), G_intYear, G_intMonth);
-    if (G_datSelect.year() == G_intYear && G_datSelect.month() == G_intMonth)
-        Redraw();
-    else
-        S_DispCal(G_datSelect.year(), G_datSelect.month());
+    // A day of the shown month only redraws; a neighbouring month's day shows its month.
+    G_datSelect =
+        DateOfClickedCell(index, lblDay[size_t(index)]->text(), m_shownYear, m_shownMonth);
+    S_DispCal(G_datSelect.year(), G_datSelect.month());
 }
 
 void frmMain::Cell_DblClick(int) {
@@ -340,7 +345,7 @@ void frmMain::Cell_RightPress(int index) {
 // ---------------------------------------------------------------- navigation
 
 void frmMain::MoveDisplayedMonth(int months) {
-    const QDate first = QDate(G_intYear, G_intMonth, 1).addMonths(months);
+    const QDate first = QDate(m_shownYear, m_shownMonth, 1).addMonths(months);
     S_DispCal(first.year(), first.month());
 }
 
@@ -398,28 +403,13 @@ void frmMain::mnuSearchHelp_Click() {
 // ---------------------------------------------------------------- toolbar
 
 void frmMain::tbToolBar_ButtonClick(const QString& key) {
-    using Command = void (frmMain::*)();
-    static const std::map<QString, Command> commands = {
-        {U("終了"), &frmMain::mnuExit_Click},
-        {U("切り取り"), &frmMain::mnuCut_Click},
-        {U("ｺﾋﾟｰ"), &frmMain::mnuCopy_Click},
-        {U("貼り付け"), &frmMain::mnuPaste_Click},
-        {U("前の年"), &frmMain::mnuLastYear_Click},
-        {U("前の月"), &frmMain::mnuLastMonth_Click},
-        {U("当月"), &frmMain::mnuToday_Click},
-        {U("次の月"), &frmMain::mnuNextMonth_Click},
-        {U("次の年"), &frmMain::mnuNextYear_Click},
-        {U("ｽｹｼﾞｭｰﾙ"), &frmMain::mnuEditSchedule_Click},
-        {U("日記"), &frmMain::mnuEditDiary_Click},
-        {U("WhatDay"), &frmMain::mnuEditWhatDay_Click},
-        {U("ｽｹｼﾞｭｰﾙの削除"), &frmMain::mnuDelSchedule_Click},
-        {U("検索"), &frmMain::mnuFind_Click},
-        {U("ｵﾌﾟｼｮﾝ"), &frmMain::mnuOptions_Click},
-    };
-    // "印刷" and "ﾍﾙﾌﾟ" have no function.
-    const auto it = commands.find(key);
-    if (it != commands.end())
-        (this->*(it->second))();
+    // "印刷" and "ﾍﾙﾌﾟ" stand for no entry and have no function.
+    for (const ToolButton& b : kToolButtons) {
+        if (b.key && b.entry && key == U(b.key)) {
+            Action(U(b.entry))->trigger();
+            return;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- commands of other windows
@@ -460,12 +450,12 @@ void frmMain::mnuEditWhatDay_Click() {
 
 void frmMain::mnuDelSchedule_Click() {
     if (DeleteSchedule(windowTitle()))
-        F_ReadDat(G_intYear, G_intMonth);
+        F_ReadDat(m_shownYear, m_shownMonth);
 }
 
 void frmMain::mnuDelDiary_Click() {
     if (DeleteDiary(windowTitle()))
-        F_ReadDat(G_intYear, G_intMonth);
+        F_ReadDat(m_shownYear, m_shownMonth);
 }
 
 void frmMain::mnuFind_Click() {
@@ -473,18 +463,12 @@ void frmMain::mnuFind_Click() {
     QCoreApplication::processEvents();
 }
 
-void frmMain::mnuBackUp_Click() {}
-void frmMain::mnuStatistics_Click() {}
 void frmMain::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
     if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
         ShowHolidayRules(*rules);
     Redraw();
 }
-void frmMain::mnuOptions_Click() {
-    Redraw();
-}
-void frmMain::mnuAbout_Click() {}
 
 void frmMain::mnuCancel_Click() {
     QCoreApplication::processEvents();
@@ -495,9 +479,6 @@ void frmMain::mnuRestore_Click() {
     Action(QStringLiteral("mnuRestore"))->setVisible(false);
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
 }
-void frmMain::mnuStatistics2_Click() {}
-void frmMain::mnuOption_Click() {}
-void frmMain::mnuVersion_Click() {}
 
 void frmMain::mnuWorkTime_Click() {
     OpenWorkTime(this, true);

@@ -2,6 +2,7 @@
 
 #include "DateFormat.h"
 #include "GridLayout.h"
+#include "InfoPanel.h"
 #include "MsgBox.h"
 #include "SettingsStore.h"
 #include "frmMain.h"
@@ -10,6 +11,8 @@
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,9 +29,27 @@ QRect NonNegative(const QRect& r) {
 } // namespace
 
 void frmMain::S_DispCal(int year, int month) {
-    const bool changed = year != G_intYear || month != G_intMonth;
-    G_intYear = qint16(year);
-    G_intMonth = qint16(month);
+    if (year != G_intYear || month != G_intMonth) {
+        // The month is read before anything of it is drawn, so that a failed read (its message
+        // already shown) leaves the window showing one month throughout.
+        if (!F_ReadDat(year, month)) {
+            if (m_shownYear != 0) {
+                G_datSelect = m_shownSelect;
+                return;
+            }
+            // Nothing was shown yet: the month's days without anything read.
+            m_cells = BareMonthCells(year, month);
+            ApplyCells();
+            DrawMonth(year, month);
+            return;
+        }
+        G_intYear = qint16(year);
+        G_intMonth = qint16(month);
+    }
+    DrawMonth(year, month);
+}
+
+void frmMain::DrawMonth(int year, int month) {
     G_datSelect = CarrySelection(G_datSelect, year, month);
 
     SetFormatted(lblYear, G_datSelect, YearFormatPattern(G_opt.YearFormat));
@@ -41,47 +62,47 @@ void frmMain::S_DispCal(int year, int month) {
     const GridColors colors{G_opt.TodayColor, G_opt.SelectColor, G_opt.DiaryColor};
     const QString weekPattern = WeekFormatPattern(G_opt.WeekFormat);
 
-    QLabel* info = Panel(QStringLiteral("Info"));
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
         GridCell& c = m_cells[size_t(i)];
-        if (changed) {
-            c.tag.clear();
-            lblSchedule[size_t(i)]->setTag(QString());
-        }
         if (i < 7)
             SetFormatted(lblWeek[size_t(i)], d, weekPattern);
-        if (d == G_datSelect) {
+        if (d == G_datSelect)
             G_intSelIndex = qint16(i);
-            info->setText(FormatDate(d, QStringLiteral("yyyy/mm/dd:")));
-        }
         c.scheduleLook = ScheduleLook(d, G_datSelect, today, month, c.tag, colors);
         lblSchedule[size_t(i)]->setLook(c.scheduleLook);
     }
 
-    if (changed && !F_ReadDat(year, month))
-        return;
-
     // The holiday and anniversary texts of the selected day follow the colon.
+    QString info = FormatDate(G_datSelect, QStringLiteral("yyyy/mm/dd:"));
     const QString caption = lblDay[size_t(G_intSelIndex)]->text();
     if (caption.size() > 2)
-        info->setText(info->text() + caption.mid(2));
+        info += caption.mid(2);
+    m_info->setInfo(info);
+
+    m_shownYear = year;
+    m_shownMonth = month;
+    m_shownSelect = G_datSelect;
     picBack->update();
 }
 
 bool frmMain::F_ReadDat(int year, int month) {
     Db db = OpenDB();
-    if (!db)
+    if (!db) {
+        G_intYear = 0;
+        G_intMonth = 0;
         return false;
-    const bool ok = LoadMonthCells(*db, m_cells, year, month, G_opt.DiaryColor);
-    ApplyCells();
-    if (!ok) {
+    }
+    if (!LoadMonthCells(*db, m_cells, year, month, G_opt.DiaryColor)) {
         const QString why = db->errorText();
         db->rollback();
+        G_intYear = 0;
+        G_intMonth = 0;
         MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return false;
     }
     CloseDB(*db);
+    ApplyCells();
     return true;
 }
 
@@ -104,15 +125,14 @@ void frmMain::ShowHolidayRules(const HolidayRules& rules) {
 }
 
 void frmMain::Redraw() {
-    S_DispCal(G_intYear, G_intMonth);
+    if (m_shownYear != 0)
+        S_DispCal(m_shownYear, m_shownMonth);
 }
 
 void frmMain::Reload() {
-    const int year = G_intYear;
-    const int month = G_intMonth;
     G_intYear = 0;
     G_intMonth = 0;
-    S_DispCal(year, month);
+    Redraw();
 }
 
 // ---------------------------------------------------------------- layout
@@ -137,7 +157,11 @@ void frmMain::S_Resize() {
     const int w = picBack->width();
     const int h = picBack->height();
     imgBack->setGeometry(0, 0, w, h);
-    lblMonth->setGeometry(0, 10, w, 36);
+    // As high as the font's line, so that no descender is cut off; a line taller than the room
+    // above the weekday header moves up so that the tails stay clear of it.
+    const int monthHeight = lblMonth->fontMetrics().height();
+    const int weekTop = kHeaderHeight - kWeekLabelHeight;
+    lblMonth->setGeometry(0, std::min(10, weekTop - monthHeight), w, monthHeight);
     lblJpnMonth->setGeometry(0, 26, w, 20);
 
     picBack->setUpdatesEnabled(false);

@@ -10,9 +10,9 @@
 
 namespace {
 // A corner's pixel: the pixel that contains the unit, so that a box one unit high still
-// covers one pixel.
+// covers one pixel. This places a point, it does not round a length (TwipsToPixels).
 int Pixel(int units) {
-    return int(std::floor(double(units) / kUnitsPerPixel));
+    return int(std::floor(double(units) / kTwipsPerPixel));
 }
 } // namespace
 

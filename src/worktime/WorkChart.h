@@ -4,6 +4,7 @@
 #pragma once
 
 #include "HolidayRules.h"
+#include "mdlVaskel.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -15,8 +16,7 @@
 inline constexpr int kMinutesPerDay = 1440;
 inline constexpr int kLastMinute = kMinutesPerDay - 1; // 23:59
 
-// Chart units are 1/1440 inch, 15 to a pixel at 96 dpi.
-inline constexpr int kUnitsPerPixel = 15;
+// Chart units are twips (kTwipsPerPixel to a pixel).
 // Week columns: 3 units per minute, so 24 hours take 4320 units.
 inline constexpr int kWeekUnitsPerMinute = 3;
 inline constexpr int kWeekBarRight = 825;

@@ -25,14 +25,14 @@ QPointer<frmWorkTime> g_instance;
 
 const QString kDayPattern = QStringLiteral("yyyy/MM/dd");
 
-// Layout in pixels; the chart units map 15 to a pixel.
-constexpr int kColumnOuterWidth = 795 / kUnitsPerPixel;   // 53
-constexpr int kColumnOuterHeight = 4380 / kUnitsPerPixel; // 292
+// Layout in pixels; the chart units are twips.
+constexpr int kColumnOuterWidth = TwipsToPixels(795);   // 53
+constexpr int kColumnOuterHeight = TwipsToPixels(4380); // 292
 constexpr int kColumnLeft = 58;
 constexpr int kColumnPitch = 60;
 constexpr int kColumnTop = 78;
 constexpr int kBorder = 2;
-constexpr int kCellSize = 800 / kUnitsPerPixel; // 53
+constexpr int kCellSize = TwipsToPixels(800); // 53
 constexpr int kCellPitch = 57;
 constexpr int kCellTop = 66;
 constexpr int kPageWidth = kColumnLeft + 6 * kColumnPitch + kColumnOuterWidth + 12;
@@ -184,7 +184,7 @@ void frmWorkTime::BuildWeekTab(QWidget* page) {
 
     // Hour scale: lines at 0, 6, 12, 18 and 24 o'clock across the columns.
     const int areaTop = kColumnTop + kBorder;
-    const int pixelsPerHour = 60 * kWeekUnitsPerMinute / kUnitsPerPixel; // 12
+    const int pixelsPerHour = TwipsToPixels(60 * kWeekUnitsPerMinute); // 12
     MakeLabel(page, QString(), QStringLiteral("時間"), QRect(8, 56, 44, 18),
               Qt::AlignRight | Qt::AlignVCenter);
     for (int h = 0; h <= 24; h += 6) {

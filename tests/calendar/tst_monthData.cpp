@@ -279,6 +279,10 @@ void tst_monthData::selectionCarriesAndClicksSelect() {
     QCOMPARE(DateOfClickedCell(29, QStringLiteral(" 1"), 2004, 2), QDate(2004, 3, 1));
     QCOMPARE(DateOfClickedCell(30, QStringLiteral("30"), 2004, 12), QDate(2004, 12, 30));
     QCOMPARE(DateOfClickedCell(3, QStringLiteral(" 1"), 2004, 12), QDate(2004, 12, 1));
+    // February 2015 starts on a Sunday and has 28 days: its last cell shows 14 March.
+    QCOMPARE(DateOfClickedCell(41, QStringLiteral("14"), 2015, 2), QDate(2015, 3, 14));
+    QCOMPARE(DateOfClickedCell(28, QStringLiteral(" 1"), 2015, 2), QDate(2015, 3, 1));
+    QCOMPARE(DateOfClickedCell(27, QStringLiteral("28"), 2015, 2), QDate(2015, 2, 28));
     QCOMPARE(JapaneseMonthName(1), QStringLiteral("　睦月"));
     QCOMPARE(JapaneseMonthName(10), QStringLiteral("　神無月"));
     QVERIFY(JapaneseMonthName(13).isEmpty());

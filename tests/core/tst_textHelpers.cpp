@@ -21,6 +21,8 @@ private slots:
     void dateSerialCarries();
     void gridStart();
     void colours();
+    void twipsAndPixels_data();
+    void twipsAndPixels();
     void selectAllText();
 };
 
@@ -166,6 +168,30 @@ void tst_textHelpers::colours() {
     QCOMPARE(c.green(), 0x77);
     QCOMPARE(c.blue(), 0x77);
     QCOMPARE(BgrFromColor(QColor(0x80, 0x80, 0xFF)), quint32(0xFF8080));
+}
+
+void tst_textHelpers::twipsAndPixels_data() {
+    QTest::addColumn<qint64>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("zero") << qint64(0) << 0;
+    QTest::newRow("just under half a pixel") << qint64(7) << 0;
+    QTest::newRow("just over half a pixel") << qint64(8) << 1;
+    QTest::newRow("design width") << qint64(7000) << 467;
+    QTest::newRow("design height") << qint64(10000) << 667;
+    QTest::newRow("negative, under half") << qint64(-7) << 0;
+    QTest::newRow("negative, over half") << qint64(-8) << -1;
+    QTest::newRow("far left") << qint64(-100000) << -6667;
+    QTest::newRow("largest 32-bit") << qint64(2147483647) << 143165576;
+    QTest::newRow("smallest 32-bit") << qint64(-2147483648LL) << -143165577;
+}
+
+void tst_textHelpers::twipsAndPixels() {
+    QFETCH(qint64, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(TwipsToPixels(twips), pixels);
+    // Pixels of real windows convert back to the same pixels.
+    if (qAbs(pixels) < 100000)
+        QCOMPARE(TwipsToPixels(PixelsToTwips(pixels)), pixels);
 }
 
 void tst_textHelpers::selectAllText() {

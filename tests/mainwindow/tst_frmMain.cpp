@@ -28,6 +28,8 @@ QColor Painted(QWidget* l) {
 class tst_frmMain : public QObject {
     Q_OBJECT
 private slots:
+    // The program's own font: its metrics decide what fits.
+    void initTestCase() { SetUpAppearance(); }
     void init();
     void cleanup();
 
@@ -50,6 +52,17 @@ private slots:
     void hidingBarsGrowsTheGrid();
     void tinyWindowLaysOutWithoutFailing();
     void failedLoadKeepsTheOldMonth();
+    void failedReadShowsOneMonthAndReadsAgain_data();
+    void failedReadShowsOneMonthAndReadsAgain();
+    void windowKeepsItsWidth_data();
+    void windowKeepsItsWidth();
+    void monthLabelKeepsItsDescenders_data();
+    void monthLabelKeepsItsDescenders();
+    void clockPanelsFollowThePresentTime();
+    void toolbarTriggersTheMenusEntries_data();
+    void toolbarTriggersTheMenusEntries();
+    void laterWindowsEntriesWaitDisabled_data();
+    void laterWindowsEntriesWaitDisabled();
 
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
@@ -419,6 +432,253 @@ void tst_frmMain::failedLoadKeepsTheOldMonth() {
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
     QCOMPARE(w->lblDay[21]->text(), caption);
     QCOMPARE(Connection::openCount(), 0);
+}
+
+void tst_frmMain::failedReadShowsOneMonthAndReadsAgain_data() {
+    QTest::addColumn<bool>("atStart"); // the first draw fails: nothing was shown before
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<int>("key"); // 0: a reload
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QDate>("target");
+    QTest::newRow("start-up") << true << QDate(2004, 3, 15) << 0 << 0 << QDate(2004, 3, 15);
+    QTest::newRow("reload") << false << QDate(2004, 3, 15) << 0 << 0 << QDate(2004, 3, 15);
+    QTest::newRow("Page Down") << false << QDate(2004, 3, 15) << int(Qt::Key_PageDown) << 0
+                               << QDate(2004, 4, 15);
+    QTest::newRow("Ctrl+Page Up") << false << QDate(2004, 3, 15) << int(Qt::Key_PageUp)
+                                  << int(Qt::ControlModifier) << QDate(2003, 3, 15);
+    QTest::newRow("Right into April")
+        << false << QDate(2004, 3, 31) << int(Qt::Key_Right) << 0 << QDate(2004, 4, 1);
+}
+
+void tst_frmMain::failedReadShowsOneMonthAndReadsAgain() {
+    QFETCH(bool, atStart);
+    QFETCH(QDate, today);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QDate, target);
+    const auto act = [&] {
+        if (key)
+            QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else
+            w->Reload();
+    };
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'M')"));
+    const QString breaks = QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Gone");
+    if (atStart)
+        env->exec(breaks);
+    start(today);
+    if (!atStart) {
+        env->exec(breaks);
+        act();
+    }
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    // One month throughout: March's header, days and selection; no month counts as loaded.
+    QCOMPARE(G_intYear, qint16(0));
+    QCOMPARE(G_intMonth, qint16(0));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
+    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->lblDay[0]->look(), (CellLook{true, kHolidayRed}));
+    QCOMPARE(G_datSelect, today);
+    QCOMPARE(info(), today.toString(QStringLiteral("yyyy/MM/dd:")));
+    QCOMPARE(w->lblSchedule[16]->text(), atStart ? QString() : QStringLiteral("M"));
+
+    // Once the database is whole again, a redraw reads March and the same step reads on.
+    env->exec(QStringLiteral("ALTER TABLE T_Gone RENAME TO T_Diary"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-17', 'N')"));
+    w->Redraw();
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->lblSchedule[17]->text(), QStringLiteral("N"));
+    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
+    act();
+    QCOMPARE(G_datSelect, target);
+    QCOMPARE(int(G_intMonth), target.month());
+    QCOMPARE(w->lblMonth->text(), QString::number(target.month()));
+    QCOMPARE(msgs->messages.size(), size_t(1));
+}
+
+void tst_frmMain::windowKeepsItsWidth_data() {
+    QTest::addColumn<QStringList>("anniversaries");
+    QTest::addColumn<bool>("longFormats"); // the widest formats and a long schedule
+    QTest::addColumn<int>("savedWidth");   // pixels; 0: the design size
+    QTest::addColumn<bool>("atStart");     // the day is today
+    const QString longText = QStringLiteral("とても長い記念日の名前").repeated(5);
+    QTest::newRow("敬老の日 and two anniversaries")
+        << QStringList{"父の誕生日", "結婚記念日"} << false << 0 << false;
+    QTest::newRow("long texts") << QStringList{longText, longText, longText} << false << 0 << false;
+    QTest::newRow("long texts at start, saved narrow window")
+        << QStringList{longText, longText} << false << 420 << true;
+    QTest::newRow("long formats and schedule") << QStringList() << true << 0 << false;
+}
+
+void tst_frmMain::windowKeepsItsWidth() {
+    QFETCH(QStringList, anniversaries);
+    QFETCH(bool, longFormats);
+    QFETCH(int, savedWidth);
+    QFETCH(bool, atStart);
+    const QDate day(2004, 9, 20); // 敬老の日
+    for (const QString& a : anniversaries)
+        env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (9, 20, ?)"),
+                  {a});
+    if (longFormats) {
+        WriteSettingText(SettingKey::YearFormat, QStringLiteral("4"));
+        WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+        WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+        env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-20', ?)"),
+                  {QStringLiteral("予定").repeated(100)});
+    }
+    if (savedWidth) {
+        WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+        WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
+        WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
+        WriteSettingText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
+        WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+    }
+    start(atStart ? day : QDate(2004, 9, 1));
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const int width = w->frameGeometry().width();
+    if (savedWidth)
+        QCOMPARE(width, savedWidth);
+    if (!atStart)
+        QTest::mouseClick(w->lblSchedule[size_t(cellOf(day))], Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(G_datSelect, day);
+    QCOMPARE(w->frameGeometry().width(), width);
+    QVERIFY(w->minimumSizeHint().width() <= width);
+    // The panel shows what fits; the whole text stays readable.
+    QLabel* panel = w->Panel(QStringLiteral("Info"));
+    const QString text = panel->text();
+    QVERIFY(text.startsWith(QStringLiteral("2004/09/20:")));
+    for (const QString& a : anniversaries)
+        QVERIFY(text.contains(a));
+    QCOMPARE(panel->toolTip(), text);
+    QCOMPARE(panel->accessibleName(), text);
+    QVERIFY(panel->geometry().right() < w->sbStatusBar->width());
+}
+
+void tst_frmMain::monthLabelKeepsItsDescenders_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QDate>("today");
+    QTest::newRow("September") << 2 << QDate(2004, 9, 15);
+    QTest::newRow("May") << 2 << QDate(2004, 5, 15);
+    QTest::newRow("July") << 2 << QDate(2004, 7, 15);
+    QTest::newRow("Aug") << 1 << QDate(2004, 8, 15);
+}
+
+void tst_frmMain::monthLabelKeepsItsDescenders() {
+    QFETCH(int, format);
+    QFETCH(QDate, today);
+    WriteSettingText(SettingKey::MonthFormat, QString::number(format));
+    start(today);
+    const QImage img = w->lblMonth->grab().toImage();
+    int lastInk = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            if (qAlpha(p) > 128 && qGray(p) < 128)
+                lastInk = y;
+        }
+    }
+    // The tails end inside the label, above its lower edge and the weekday header.
+    QVERIFY(lastInk > 0);
+    QVERIFY(lastInk < img.height() - 1);
+    QVERIFY(w->lblMonth->y() + lastInk < w->lblWeek[0]->y());
+}
+
+void tst_frmMain::clockPanelsFollowThePresentTime() {
+    start();
+    QCOMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/15"));
+    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("09:00"));
+    clock->set(QDateTime(QDate(2004, 3, 16), QTime(0, 1)));
+    QTRY_COMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/16"));
+    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("00:01"));
+}
+
+void tst_frmMain::toolbarTriggersTheMenusEntries_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("entry"); // empty: the button has no function
+    const char* const rows[][2] = {
+        {"終了", "mnuExit"},
+        {"印刷", ""},
+        {"切り取り", "mnuCut"},
+        {"ｺﾋﾟｰ", "mnuCopy"},
+        {"貼り付け", "mnuPaste"},
+        {"前の年", "mnuLastYear"},
+        {"前の月", "mnuLastMonth"},
+        {"当月", "mnuToday"},
+        {"次の月", "mnuNextMonth"},
+        {"次の年", "mnuNextYear"},
+        {"ｽｹｼﾞｭｰﾙ", "mnuEditSchedule"},
+        {"日記", "mnuEditDiary"},
+        {"WhatDay", "mnuEditWhatDay"},
+        {"ｽｹｼﾞｭｰﾙの削除", "mnuDelSchedule"},
+        {"検索", "mnuFind"},
+        {"ｵﾌﾟｼｮﾝ", "mnuOptions"},
+        {"ﾍﾙﾌﾟ", ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1]);
+}
+
+void tst_frmMain::toolbarTriggersTheMenusEntries() {
+    QFETCH(QString, key);
+    QFETCH(QString, entry);
+    start();
+    // Every menu entry only counts its triggers here, so that no window opens.
+    QStringList fired;
+    for (QAction* menu : w->menuBar()->actions()) {
+        for (QAction* a : menu->menu()->actions()) {
+            QObject::disconnect(a, &QAction::triggered, w.get(), nullptr);
+            a->setEnabled(true);
+            connect(a, &QAction::triggered, this, [&fired, a] { fired << a->objectName(); });
+        }
+    }
+    QAction* button = w->Action(key);
+    QVERIFY(button && w->tbToolBar->actions().contains(button));
+    button->trigger();
+    QCOMPARE(fired, entry.isEmpty() ? QStringList() : QStringList{entry});
+}
+
+void tst_frmMain::laterWindowsEntriesWaitDisabled_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::addColumn<QString>("button"); // the toolbar button that stands for it
+    const struct {
+        const char *name, *caption;
+        QKeySequence key;
+        const char* button;
+    } rows[] = {
+        {"mnuBackUp", "ﾊﾞｯｸｱｯﾌﾟ(&B)...", QKeySequence(Qt::CTRL | Qt::Key_B), ""},
+        {"mnuStatistics", "統計情報(&S)...", {}, ""},
+        {"mnuOptions", "ｵﾌﾟｼｮﾝ(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), "ｵﾌﾟｼｮﾝ"},
+        {"mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, ""},
+        {"mnuStatistics2", "統計情報(&S)...", {}, ""},
+        {"mnuOption", "ｵﾌﾟｼｮﾝ(&O)...", {}, ""},
+        {"mnuVersion", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << QString::fromUtf8(r.name) << QString::fromUtf8(r.caption) << r.key
+                              << QString::fromUtf8(r.button);
+}
+
+void tst_frmMain::laterWindowsEntriesWaitDisabled() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QKeySequence, shortcut);
+    QFETCH(QString, button);
+    start();
+    QAction* a = w->Action(name);
+    QCOMPARE(a->text(), caption);
+    QCOMPARE(a->shortcut(), shortcut);
+    QVERIFY(a->isVisible());
+    QVERIFY(!a->isEnabled());
+    if (button.isEmpty())
+        return;
+    // The button follows its entry, also once the entry's window exists.
+    QVERIFY(!w->Action(button)->isEnabled());
+    a->setEnabled(true);
+    QVERIFY(w->Action(button)->isEnabled());
 }
 
 QTEST_MAIN(tst_frmMain)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QSettings>
 #include <QtTest>
 
@@ -21,6 +22,8 @@ private slots:
     void failingInitMainCommitsNothing();
     void restoresAMaximisedWindowAndSavesOnlyItsState();
     void restoresSavedGeometry();
+    void unreachableSavedGeometryIsReplaced_data();
+    void unreachableSavedGeometryIsReplaced();
     void residentCloseKeepsTheWindowReachable();
     void endingSavesNothingWhenWindowSaveIsOff();
     void startsInTheTrayWhenAsked();
@@ -146,6 +149,35 @@ void tst_startup::restoresSavedGeometry() {
     QCOMPARE(iniValue(env, "WindowWidth"), QString::number(w.frameGeometry().width() * 15));
     QCOMPARE(iniValue(env, "WindowHeight"), QString::number(w.frameGeometry().height() * 15));
     QCOMPARE(iniValue(env, "WindowLeft"), QString::number(w.frameGeometry().x() * 15));
+}
+
+void tst_startup::unreachableSavedGeometryIsReplaced_data() {
+    QTest::addColumn<QStringList>("saved"); // left, top, width, height in twips, as stored
+    QTest::newRow("far left") << QStringList{"-100000", "750", "9000", "7500"};
+    QTest::newRow("title bar above the screen") << QStringList{"1500", "-1500", "9000", "7500"};
+    QTest::newRow("huge width") << QStringList{"1500", "750", "2147483647", "7500"};
+}
+
+void tst_startup::unreachableSavedGeometryIsReplaced() {
+    QFETCH(QStringList, saved);
+    TestEnv env;
+    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    const SettingKey keys[] = {SettingKey::WindowLeft, SettingKey::WindowTop,
+                               SettingKey::WindowWidth, SettingKey::WindowHeight};
+    for (int i = 0; i < 4; ++i)
+        WriteSettingText(keys[i], saved.at(i));
+    MsgRecorder msgs;
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    const QRect g = w.frameGeometry();
+    QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
+    QVERIFY(g.width() >= w.minimumSizeHint().width());
+    // The end saves what the user saw.
+    w.mnuEnd_Click();
+    QCOMPARE(iniValue(env, "WindowLeft"), QString::number(g.x() * 15));
+    QCOMPARE(iniValue(env, "WindowTop"), QString::number(g.y() * 15));
+    QCOMPARE(iniValue(env, "WindowWidth"), QString::number(g.width() * 15));
+    QCOMPARE(iniValue(env, "WindowHeight"), QString::number(g.height() * 15));
 }
 
 void tst_startup::residentCloseKeepsTheWindowReachable() {
