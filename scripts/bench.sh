@@ -4,7 +4,8 @@
 set -euo pipefail
 build=${1:-build}
 for b in "$build"/bench_*; do
-  [ -x "$b" ] || continue
+  # Programs only: the build folder also holds bench_*_autogen folders.
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   QT_QPA_PLATFORM=offscreen "$b" --benchmark_counters_tabular=true
 done

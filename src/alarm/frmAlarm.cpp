@@ -202,7 +202,6 @@ bool frmAlarm::CheckAlarmInput() {
         m_checkedDetail = r.detail;
         return true;
     }
-    MsgBox(r.message, MsgButtons::OK, MsgIcon::Warning, windowTitle());
     QWidget* focus = nullptr;
     switch (r.field) {
     case AlarmField::Year:
@@ -225,7 +224,7 @@ bool frmAlarm::CheckAlarmInput() {
         focus = txtAlarmDetail;
         break;
     }
-    focus->setFocus(Qt::OtherFocusReason);
+    WarnInput(focus, r.message, windowTitle());
     return false;
 }
 

@@ -5,13 +5,54 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
 MsgBoxHook g_msgHook;
 ColorChooserHook g_colorHook;
 FileChooserHook g_fileHook;
+
+const char* const kFocusGuardName = "vaskelFocusAfterMessage";
+
+void PlaceFocus(QWidget* field) {
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(field))
+        SelectAllText(line);
+}
+
+// Waits for the next activation of a window and then puts the focus into one of its fields.
+class FocusOnActivation : public QObject {
+public:
+    FocusOnActivation(QWidget* window, QWidget* field) : QObject(window), m_field(field) {
+        setObjectName(QLatin1String(kFocusGuardName));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        // The window is the active one by now; the toolkit restores the focus only after this
+        // event, and then finds it already in the field.
+        if (e->type() == QEvent::WindowActivate || e->type() == QEvent::Hide) {
+            if (e->type() == QEvent::WindowActivate && m_field && m_field->isVisible())
+                PlaceFocus(m_field);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_field;
+};
+
+// Asks for the window the box was shown over to become active again.
+void Reactivate(QWidget* window) {
+    if (window && window->isVisible() && !window->isActiveWindow())
+        window->activateWindow();
+}
 } // namespace
 
 void SetMsgBoxHook(MsgBoxHook hook) {
@@ -28,7 +69,8 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
     if (g_msgHook)
         return g_msgHook(MsgRecord{text, title, icon, buttons});
 
-    QMessageBox box(QApplication::activeWindow());
+    const QPointer<QWidget> owner = QApplication::activeWindow();
+    QMessageBox box(owner);
     box.setWindowTitle(title);
     // The texts carry Windows line ends; a label wants plain line feeds.
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -55,11 +97,36 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
         box.setDefaultButton(cancel);
         box.setEscapeButton(cancel);
         box.exec();
+        Reactivate(owner);
         return box.clickedButton() == cancel ? MsgResult::Cancel : MsgResult::OK;
     }
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
+    Reactivate(owner);
     return MsgResult::OK;
+}
+
+void FocusAfterMessage(QWidget* field) {
+    if (!field)
+        return;
+    QWidget* window = field->window();
+    if (!window->isVisible())
+        return;
+    // Only the latest message decides.
+    for (QObject* old :
+         window->findChildren<QObject*>(QLatin1String(kFocusGuardName), Qt::FindDirectChildrenOnly))
+        delete old;
+    // Also makes the field the window's focus child while another window is still active.
+    PlaceFocus(field);
+    if (window->isActiveWindow())
+        return;
+    new FocusOnActivation(window, field);
+    window->activateWindow();
+}
+
+void WarnInput(QWidget* field, const QString& text, const QString& title) {
+    MsgBox(text, MsgButtons::OK, MsgIcon::Warning, title);
+    FocusAfterMessage(field);
 }
 
 bool ChooseColor(QWidget* parent, quint32& bgr) {

@@ -19,8 +19,18 @@ struct MsgRecord {
     MsgButtons buttons;
 };
 
-// Shows a modal message box over the active window and returns the answer.
+// Shows a modal message box over the active window and returns the answer. That window is
+// asked to become the active one again when the box closes: not every window manager hands the
+// focus back to the window under a closed box, and without one nobody does.
 MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title);
+
+// After a message box: puts the focus into field, so that typing goes on there. The field's
+// window may not be active yet; the focus is placed again when its activation arrives, whatever
+// the toolkit's own focus restore or the window's activation handling did in between. A line
+// edit gets its whole text selected, as every line edit of the program does on entry.
+void FocusAfterMessage(QWidget* field);
+// An input warning (warning icon, OK, titled with title), then the focus into field.
+void WarnInput(QWidget* field, const QString& text, const QString& title);
 
 // Replaces the real message box (tests); an empty function restores it.
 using MsgBoxHook = std::function<MsgResult(const MsgRecord&)>;

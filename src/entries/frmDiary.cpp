@@ -125,9 +125,7 @@ void frmDiary::Form_Load() {
 void frmDiary::OKButton_Click() {
     const QString text = txtDiary->toPlainText();
     if (LenA(text) == 0) {
-        MsgBox(QStringLiteral("日記に何も書かれていません。"), MsgButtons::OK, MsgIcon::Warning,
-               windowTitle());
-        txtDiary->setFocus();
+        WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;
     }
     Db db = OpenDB();

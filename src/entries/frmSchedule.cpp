@@ -72,9 +72,7 @@ void frmSchedule::Form_Load() {
 void frmSchedule::OKButton_Click() {
     const QString text = txtSchedule->toPlainText();
     if (text.isEmpty()) {
-        MsgBox(QStringLiteral("予定を入力して下さい。"), MsgButtons::OK, MsgIcon::Warning,
-               windowTitle());
-        txtSchedule->setFocus();
+        WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
         return;
     }
     Db db = OpenDB();

@@ -135,15 +135,11 @@ void frmSearch::cmdSearch_Click() {
     lstSearch->clear();
     const QString text = txtSearchString->text();
     if (text.isEmpty()) {
-        MsgBox(QStringLiteral("検索する文字を入力して下さい。"), MsgButtons::OK, MsgIcon::Warning,
-               windowTitle());
-        txtSearchString->setFocus();
+        WarnInput(txtSearchString, QStringLiteral("検索する文字を入力して下さい。"), windowTitle());
         return;
     }
     if (!chkSchedule->isChecked() && !chkDiary->isChecked() && !chkWhatDay->isChecked()) {
-        MsgBox(QStringLiteral("検索対象を選んで下さい。"), MsgButtons::OK, MsgIcon::Warning,
-               windowTitle());
-        chkSchedule->setFocus();
+        WarnInput(chkSchedule, QStringLiteral("検索対象を選んで下さい。"), windowTitle());
         return;
     }
     setCursor(Qt::WaitCursor);
@@ -173,8 +169,7 @@ void frmSearch::cmdSearch_Click() {
     if (CloseDB(*db) && lstSearch->count() == 0) {
         MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,
                MsgIcon::Information, windowTitle());
-        txtSearchString->setFocus();
-        SelectAllText(txtSearchString);
+        FocusAfterMessage(txtSearchString);
         cmdSearch->setDefault(true);
     }
 }

@@ -161,18 +161,10 @@ bool frmWhatDay::CheckInput() {
     const InputProblem p = CheckWhatDayInput(txtMonth->text(), txtDay->text(), txtWhatDay->text());
     if (p.field == WhatDayField::None)
         return true;
-    Warn(p.message);
-    switch (p.field) {
-    case WhatDayField::Month:
-        txtMonth->setFocus();
-        break;
-    case WhatDayField::Day:
-        txtDay->setFocus();
-        break;
-    default:
-        txtWhatDay->setFocus();
-        break;
-    }
+    QWidget* field = p.field == WhatDayField::Month ? static_cast<QWidget*>(txtMonth)
+                     : p.field == WhatDayField::Day ? static_cast<QWidget*>(txtDay)
+                                                    : static_cast<QWidget*>(txtWhatDay);
+    WarnInput(field, p.message, windowTitle());
     return false;
 }
 
@@ -214,7 +206,8 @@ void frmWhatDay::cmdAdd_Click() {
         AddLine(month, day, text);
         ClearBoxes();
     }();
-    txtMonth->setFocus();
+    // Also after any of the messages above.
+    FocusAfterMessage(txtMonth);
 }
 
 void frmWhatDay::cmdDel_Click() {
@@ -276,8 +269,7 @@ bool frmWhatDay::txtDay_Validate() {
     if (DayTextAcceptable(txtDay->text()))
         return true;
     m_validating = true;
-    Warn(QStringLiteral("日を入力して下さい。"));
-    txtDay->setFocus();
+    WarnInput(txtDay, QStringLiteral("日を入力して下さい。"), windowTitle());
     m_validating = false;
     return false;
 }
