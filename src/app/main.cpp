@@ -1,8 +1,11 @@
 // Vaskel: the main window is the program; everything starts from its load.
 
+#include "SingleInstance.h"
 #include "frmMain.h"
+#include "mdlVaskel.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -44,12 +47,23 @@ void EndOnSignals(frmMain& w) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vaskel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
     // The program stays resident with its window hidden; it ends only by its own command.
     QApplication::setQuitOnLastWindowClosed(false);
-    SetUpAppearance();
 
+    // A second start only brings the running program to the front: two would log the running
+    // time twice and write one file at once.
+    SingleInstance guard(AppPath());
+    if (!guard.Claim())
+        return 0;
+
+    SetUpAppearance();
     frmMain w;
     EndOnSignals(w);
+    QObject::connect(&guard, &SingleInstance::activationRequested, &w, &frmMain::mnuRestore_Click);
+    // Logging off or shutting down ends a resident program cleanly instead of hiding it.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &w,
+                     [&w](QSessionManager&) { w.mnuEnd_Click(); });
     if (!w.Form_Load())
         return 1;
     return QApplication::exec();

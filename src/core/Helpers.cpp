@@ -108,6 +108,16 @@ QString RTrimBlanks(const QString& s) {
     return s.left(end);
 }
 
+QString TrimBlanks(const QString& s) {
+    qsizetype first = 0;
+    qsizetype end = s.size();
+    while (first < end && s.at(first) == QLatin1Char(' '))
+        ++first;
+    while (end > first && s.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return s.mid(first, end - first);
+}
+
 bool ParseDigits(const QString& s, int maxLength, int& value) {
     if (s.isEmpty() || s.size() > maxLength)
         return false;

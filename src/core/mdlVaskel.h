@@ -184,6 +184,8 @@ QString MidA(const QVariant& value, qint32 start, qint32 count);
 QString PadA(const QVariant& value, quint8 alignment, qint32 width);
 // Removes trailing blanks (ASCII spaces) only.
 QString RTrimBlanks(const QString& s);
+// Removes blanks (ASCII spaces) at both ends; line breaks and other characters stay.
+QString TrimBlanks(const QString& s);
 // A whole number written with ASCII digits only, at most maxLength of them.
 bool ParseDigits(const QString& s, int maxLength, int& value);
 

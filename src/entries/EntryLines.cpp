@@ -3,16 +3,6 @@
 #include "DateFormat.h"
 #include "mdlVaskel.h"
 
-QString TrimBlanks(const QString& s) {
-    qsizetype first = 0;
-    qsizetype end = s.size();
-    while (first < end && s.at(first) == QLatin1Char(' '))
-        ++first;
-    while (end > first && s.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return s.mid(first, end - first);
-}
-
 QString ScheduleCaption(const QDate& d) {
     return FormatDate(d, QStringLiteral("yyyy年mm月dd日（aaa）の予定"));
 }

@@ -5,9 +5,6 @@
 #include <QDate>
 #include <QString>
 
-// Removes blanks (ASCII spaces) at both ends; line breaks and other characters stay.
-QString TrimBlanks(const QString& s);
-
 // "2004年03月15日（月）の予定"
 QString ScheduleCaption(const QDate& d);
 // "03月15日（月）の日記"

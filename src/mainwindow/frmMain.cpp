@@ -7,6 +7,7 @@
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TimerTick.h"
+#include "Tray.h"
 #include "WindowPlacement.h"
 #include "mdlVaskel.h"
 
@@ -58,6 +59,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
     BuildCalendarArea();
     BuildMenus();
+    m_tray = new TrayIcon([this] { return isHidden(); }, windowIcon(), this);
+    connect(m_tray, &TrayIcon::restoreRequested, this, &frmMain::mnuRestore_Click);
+    connect(m_tray, &TrayIcon::menuRequested, this,
+            [this](const QPoint& pos) { PopUpTrayMenu(mnuTaskTray, isHidden(), pos); });
     BuildToolBar();
     BuildStatusBar();
 
@@ -283,7 +288,7 @@ bool frmMain::InitMain(Connection& db) {
     }
     ApplyBackground();
     if (G_opt.Stationed)
-        AddTrayIcon();
+        m_tray->Add();
 
     const auto failed = [this, &db] {
         const QString why = db.errorText();
@@ -324,12 +329,10 @@ void frmMain::showEvent(QShowEvent* e) {
 
 // ---------------------------------------------------------------- residency and shutdown
 
-bool frmMain::TrayUsable() const {
-    return false;
-}
-
 void frmMain::HideToTray() {
     if (TrayUsable()) {
+        Action(QStringLiteral("mnuRestore"))->setVisible(true);
+        Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(true);
         hide();
         return;
     }
@@ -381,7 +384,7 @@ void frmMain::Shutdown() {
         return;
     m_ended = true;
     Timer1->stop();
-    RemoveTrayIcon();
+    m_tray->Remove();
     const QRect outer = frameGeometry();
     SaveWindowSettings(G_opt, WindowStateCode(),
                        QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
@@ -418,5 +421,3 @@ bool frmMain::HasTodaySchedule() {
 void frmMain::ShowTodaySchedule() {
     OpenTodaySchedule(this);
 }
-void frmMain::AddTrayIcon() {}
-void frmMain::RemoveTrayIcon() {}

@@ -18,6 +18,7 @@ class QFrame;
 class QMenu;
 class QStatusBar;
 class QToolBar;
+class TrayIcon;
 
 // The program's font (Japanese glyph shapes whatever the desktop's default) and icon theme.
 void SetUpAppearance();
@@ -99,6 +100,11 @@ public slots:
     void mnuFind_Click();
     void mnuAlarm_Click();
     void mnuHoliday_Click();
+    void mnuBackUp_Click();
+    void mnuOptions_Click();
+    void mnuOption_Click();
+    void mnuAbout_Click();
+    void mnuVersion_Click();
     // Help
     void mnuContents_Click();
     void mnuSearchHelp_Click();
@@ -148,15 +154,14 @@ private:
     // Hides the window for a resident program. Where the desktop has no notification area the
     // window is minimised instead, so that it can always be reached again.
     void HideToTray();
-    bool TrayUsable() const;
+    // The options dialog, its changes reaching this window and the tray icon.
+    void OpenOptions(bool modal);
     // The real end: tray icon, window settings, other windows, quit.
     void Shutdown();
     int WindowStateCode() const;
     // Steps filled in by the entries and tray subsystems.
     bool HasTodaySchedule();
     void ShowTodaySchedule();
-    void AddTrayIcon();
-    void RemoveTrayIcon();
 
     MonthCells m_cells;
     // The month the window shows and its selection. Navigation and redraws start from these, as
@@ -173,6 +178,7 @@ private:
     bool m_ended = false;
     bool m_started = false;
     bool m_trayNoticeShown = false;
+    TrayIcon* m_tray = nullptr;
     bool m_geometryPending = false;
     QSize m_pendingOuterSize;
 };

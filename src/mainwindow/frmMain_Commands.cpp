@@ -4,10 +4,14 @@
 #include "EntryCommands.h"
 #include "MsgBox.h"
 #include "TimerTick.h"
+#include "Tray.h"
+#include "frmAbout.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
+#include "frmBackUp.h"
 #include "frmHoliday.h"
 #include "frmMain.h"
+#include "frmOptions.h"
 #include "frmWorkTime.h"
 #include "mdlVaskel.h"
 
@@ -110,7 +114,8 @@ void frmMain::BuildMenus() {
     };
 
     QMenu* file = addMenu(QStringLiteral("mnuFile"), U("ﾌｧｲﾙ(&F)"));
-    waiting(file, "mnuBackUp", "ﾊﾞｯｸｱｯﾌﾟ(&B)...", QKeySequence(Qt::CTRL | Qt::Key_B));
+    AddAction(file, QStringLiteral("mnuBackUp"), U("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), &frmMain::mnuBackUp_Click,
+              QKeySequence(Qt::CTRL | Qt::Key_B));
     hidden(file, "mnuSaveAs", "名前を付けて保存(&A)...", QKeySequence(Qt::CTRL | Qt::Key_S));
     hidden(file, "mnuPageSetup", "ﾍﾟｰｼﾞ設定(&U)...");
     hidden(file, "mnuPrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
@@ -174,7 +179,8 @@ void frmMain::BuildMenus() {
     AddAction(settings, QStringLiteral("mnuHoliday"), U("休日設定(&H)..."),
               &frmMain::mnuHoliday_Click, QKeySequence(Qt::CTRL | Qt::Key_H));
     settings->addSeparator();
-    waiting(settings, "mnuOptions", "ｵﾌﾟｼｮﾝ(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddAction(settings, QStringLiteral("mnuOptions"), U("ｵﾌﾟｼｮﾝ(&O)..."),
+              &frmMain::mnuOptions_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
 
     QMenu* help = addMenu(QStringLiteral("mnuHelp"), U("ﾍﾙﾌﾟ(&H)"));
     // No help file exists: both entries stay disabled.
@@ -185,7 +191,7 @@ void frmMain::BuildMenus() {
               &frmMain::mnuSearchHelp_Click)
         ->setEnabled(false);
     help->addSeparator();
-    waiting(help, "mnuAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    AddAction(help, QStringLiteral("mnuAbout"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &frmMain::mnuAbout_Click);
 
     // The task-tray menu is never part of the menu bar; the tray icon shows it.
     mnuTaskTray = new QMenu(U("ﾀｽｸﾄﾚｲﾒﾆｭｰ"), this);
@@ -209,8 +215,8 @@ void frmMain::BuildMenus() {
     AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTimes_Click);
     separator("mnuTaskTrayBar1");
-    waiting(mnuTaskTray, "mnuOption", "ｵﾌﾟｼｮﾝ(&O)...");
-    waiting(mnuTaskTray, "mnuVersion", "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."), &frmMain::mnuOption_Click);
+    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &frmMain::mnuVersion_Click);
     separator("mnuTaskTrayBar0");
     AddAction(mnuTaskTray, QStringLiteral("mnuEnd"), U("常駐の終了(&X)"), &frmMain::mnuEnd_Click);
 }
@@ -474,10 +480,51 @@ void frmMain::mnuCancel_Click() {
     QCoreApplication::processEvents();
 }
 void frmMain::mnuRestore_Click() {
-    showNormal();
+    // The windows the tray menu opened go first, in this order.
+    frmAbout::CloseOpen();
+    frmOptions::CloseOpen();
+    if (frmWorkTime* w = frmWorkTime::Instance())
+        w->close();
+    if (frmAlarm* a = frmAlarm::Instance())
+        a->close();
+    // Back in the state it had before it was hidden (or minimised for want of a tray).
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
     activateWindow();
     Action(QStringLiteral("mnuRestore"))->setVisible(false);
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
+}
+
+void frmMain::mnuBackUp_Click() {
+    frmBackUp::Open(this, true);
+}
+
+void frmMain::OpenOptions(bool modal) {
+    frmOptions::Open(this, modal, [this](frmOptions& f) {
+        connect(&f, &frmOptions::displayChanged, this, [this] {
+            ApplyBackground();
+            Redraw();
+        });
+        connect(&f, &frmOptions::trayActionRequested, m_tray, &TrayIcon::Apply);
+        connect(&f, &frmOptions::restoreRequested, this, &frmMain::mnuRestore_Click);
+    });
+}
+
+void frmMain::mnuOptions_Click() {
+    OpenOptions(true);
+    // Whatever closed it: the month is drawn again in the colours and formats now in force.
+    Redraw();
+}
+void frmMain::mnuOption_Click() {
+    OpenOptions(false);
+}
+
+void frmMain::mnuAbout_Click() {
+    frmAbout::Open(this, true);
+}
+void frmMain::mnuVersion_Click() {
+    frmAbout::Open(this, false);
 }
 
 void frmMain::mnuWorkTime_Click() {

@@ -25,12 +25,3 @@ QString QtFileFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-QString TrimBlanks(const QString& s) {
-    qsizetype first = 0;
-    qsizetype last = s.size();
-    while (first < last && s.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && s.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return s.mid(first, last - first);
-}

@@ -9,5 +9,3 @@
 // files without an extension are listed too.
 QString QtFileFilter(const QString& filter);
 
-// Leading and trailing blanks (ASCII spaces) removed; other white space is kept.
-QString TrimBlanks(const QString& s);
