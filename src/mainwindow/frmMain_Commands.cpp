@@ -7,6 +7,7 @@
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
 #include "frmMain.h"
+#include "frmStatistics.h"
 #include "frmWorkTime.h"
 #include "mdlVaskel.h"
 
@@ -473,7 +474,9 @@ void frmMain::mnuFind_Click() {
 }
 
 void frmMain::mnuBackUp_Click() {}
-void frmMain::mnuStatistics_Click() {}
+void frmMain::mnuStatistics_Click() {
+    OpenStatistics(this, true);
+}
 void frmMain::mnuHoliday_Click() {
     Redraw();
 }
@@ -491,7 +494,9 @@ void frmMain::mnuRestore_Click() {
     Action(QStringLiteral("mnuRestore"))->setVisible(false);
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
 }
-void frmMain::mnuStatistics2_Click() {}
+void frmMain::mnuStatistics2_Click() {
+    OpenStatistics(this, false);
+}
 void frmMain::mnuOption_Click() {}
 void frmMain::mnuVersion_Click() {}
 

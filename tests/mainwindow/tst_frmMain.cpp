@@ -3,11 +3,13 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "frmMain.h"
+#include "frmStatistics.h"
 #include "mdlVaskel.h"
 
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -317,10 +319,24 @@ void tst_frmMain::menusAndHiddenEntries() {
                                 "ｵﾌﾟｼｮﾝ(&O)...", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "-", "常駐の終了(&X)"}));
     QVERIFY(!titles.contains(QStringLiteral("ﾀｽｸﾄﾚｲﾒﾆｭｰ")));
     // Commands whose windows come later run without failing.
-    for (const char* name : {"mnuBackUp", "mnuStatistics", "mnuHoliday", "mnuOptions", "mnuAbout",
-                             "mnuStatistics2", "mnuOption", "mnuVersion", "mnuCancel"})
+    for (const char* name : {"mnuBackUp", "mnuHoliday", "mnuOptions", "mnuAbout", "mnuOption",
+                             "mnuVersion", "mnuCancel"})
         w->Action(QString::fromLatin1(name))->trigger();
     QVERIFY(!w->HasEnded());
+    // The statistics window: modal from the menu bar, modeless from the tray menu.
+    bool modal = false;
+    QTimer::singleShot(0, w.get(), [&modal] {
+        frmStatistics* s = frmStatistics::Instance();
+        modal = s && s->isModal();
+        if (s)
+            s->close();
+    });
+    w->Action(QStringLiteral("mnuStatistics"))->trigger();
+    QVERIFY(modal);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    w->Action(QStringLiteral("mnuStatistics2"))->trigger();
+    std::unique_ptr<frmStatistics> s(frmStatistics::Instance());
+    QVERIFY(s && s->isVisible() && !s->isModal() && s->parentWidget() == w.get());
 }
 
 void tst_frmMain::toolbarButtons() {
