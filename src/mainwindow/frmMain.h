@@ -100,6 +100,8 @@ public slots:
     void mnuFind_Click();
     void mnuAlarm_Click();
     void mnuHoliday_Click();
+    void mnuStatistics_Click();
+    void mnuStatistics2_Click();
     void mnuBackUp_Click();
     void mnuOptions_Click();
     void mnuOption_Click();

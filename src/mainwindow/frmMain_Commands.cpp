@@ -12,6 +12,7 @@
 #include "frmHoliday.h"
 #include "frmMain.h"
 #include "frmOptions.h"
+#include "frmStatistics.h"
 #include "frmWorkTime.h"
 #include "mdlVaskel.h"
 
@@ -107,11 +108,6 @@ void frmMain::BuildMenus() {
         // Kept for their place in the menu; they have no function.
         AddAction(m, U(name), U(caption), nullptr, key)->setVisible(false);
     };
-    const auto waiting = [this](QMenu* m, const char* name, const char* caption,
-                                const QKeySequence& key = {}) {
-        // Its window does not exist yet: the entry stays disabled until it is wired to one.
-        AddAction(m, U(name), U(caption), nullptr, key)->setEnabled(false);
-    };
 
     QMenu* file = addMenu(QStringLiteral("mnuFile"), U("ﾌｧｲﾙ(&F)"));
     AddAction(file, QStringLiteral("mnuBackUp"), U("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), &frmMain::mnuBackUp_Click,
@@ -156,7 +152,8 @@ void frmMain::BuildMenus() {
     AddAction(move, QStringLiteral("mnuLastYear"), U("前の年(&A)"), &frmMain::mnuLastYear_Click);
 
     QMenu* view = addMenu(QStringLiteral("mnuView"), U("表示(&V)"));
-    waiting(view, "mnuStatistics", "統計情報(&S)...");
+    AddAction(view, QStringLiteral("mnuStatistics"), U("統計情報(&S)..."),
+              &frmMain::mnuStatistics_Click);
     AddAction(view, QStringLiteral("mnuWorkTime"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTime_Click);
     view->addSeparator();
@@ -211,7 +208,8 @@ void frmMain::BuildMenus() {
     AddAction(mnuTaskTray, QStringLiteral("mnuAlarm2"), U("ｱﾗｰﾑ登録(&A)..."),
               &frmMain::mnuAlarm2_Click);
     separator("mnuTaskTrayBar3");
-    waiting(mnuTaskTray, "mnuStatistics2", "統計情報(&S)...");
+    AddAction(mnuTaskTray, QStringLiteral("mnuStatistics2"), U("統計情報(&S)..."),
+              &frmMain::mnuStatistics2_Click);
     AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTimes_Click);
     separator("mnuTaskTrayBar1");
@@ -469,6 +467,12 @@ void frmMain::mnuFind_Click() {
     QCoreApplication::processEvents();
 }
 
+void frmMain::mnuStatistics_Click() {
+    OpenStatistics(this, true);
+}
+void frmMain::mnuStatistics2_Click() {
+    OpenStatistics(this, false);
+}
 void frmMain::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
     if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
@@ -485,6 +489,8 @@ void frmMain::mnuRestore_Click() {
     frmOptions::CloseOpen();
     if (frmWorkTime* w = frmWorkTime::Instance())
         w->close();
+    if (frmStatistics* s = frmStatistics::Instance())
+        s->close();
     if (frmAlarm* a = frmAlarm::Instance())
         a->close();
     // Back in the state it had before it was hidden (or minimised for want of a tray).

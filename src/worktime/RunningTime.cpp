@@ -7,6 +7,27 @@ QDateTime Seconds(const QDateTime& t) {
     // Stored values carry whole seconds; compare with the same precision.
     return t.addMSecs(-t.time().msec());
 }
+
+// Two digits at i, or -1 (which makes the time invalid).
+int TwoDigits(const QString& s, int i) {
+    if (i + 2 > s.size() || !s.at(i).isDigit() || !s.at(i + 1).isDigit())
+        return -1;
+    return s.at(i).digitValue() * 10 + s.at(i + 1).digitValue();
+}
+
+// A stored date-time read as the wall-clock time it is. Held as UTC it needs no time-zone
+// lookup (reading the whole log makes tens of thousands of them) and compares as the wall
+// clock does; readers use only its date and time of day.
+QDateTime WallClock(const QString& s) {
+    const QDate d = ParseSqlDate(s);
+    if (!d.isValid())
+        return QDateTime();
+    if (s.size() < 16)
+        return QDateTime(d, QTime(0, 0), Qt::UTC);
+    return QDateTime(
+        d, QTime(TwoDigits(s, 11), TwoDigits(s, 14), s.size() >= 19 ? TwoDigits(s, 17) : 0),
+        Qt::UTC);
+}
 } // namespace
 
 bool EnsureRunningTimeIndexes(Connection& db) {
@@ -61,7 +82,7 @@ bool ReadPeriods(Connection& db, const QDate& first, const QDate& last, const Pe
     const int cs = rs.column("StartTime");
     const int ce = rs.column("EndTime");
     while (!rs.eof()) {
-        sink(ParseSqlDateTime(rs.text(cs)), ParseSqlDateTime(rs.text(ce)));
+        sink(WallClock(rs.text(cs)), WallClock(rs.text(ce)));
         if (!rs.moveNext())
             return false;
     }

@@ -147,6 +147,47 @@ frmWorkTime* frmWorkTime::Open(QWidget* owner, bool modal) {
     return w;
 }
 
+frmWorkTime* frmWorkTime::OpenOn(QWidget* owner, bool modal, View view, const QDate& d) {
+    frmWorkTime* w = g_instance;
+    if (w && (!modal || w->isModal())) {
+        w->ShowPeriod(view, d);
+        w->show();
+        w->raise();
+        w->activateWindow();
+        w->Form_Paint();
+        return w;
+    }
+    if (w) {
+        w->hide();
+        w->setParent(owner, w->windowFlags());
+    } else {
+        w = new frmWorkTime(owner);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    w->ShowPeriod(view, d);
+    if (modal) {
+        // A viewer shown before does not draw again on showing.
+        if (w->m_shownOnce)
+            w->Form_Paint();
+        w->exec();
+        return nullptr;
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return w;
+}
+
+void frmWorkTime::ShowPeriod(View view, const QDate& d) {
+    if (view == View::Week)
+        SetWeek(d);
+    else
+        SetMonth(d.year(), d.month());
+    // The caller draws once the period is set.
+    const QSignalBlocker quiet(tabWorkTime);
+    tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
+}
+
 void OpenWorkTime(QWidget* owner, bool modal) {
     frmWorkTime::Open(owner, modal);
 }

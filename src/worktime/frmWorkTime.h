@@ -28,6 +28,14 @@ public:
     // forward as it is. Modal opening returns when the viewer has closed.
     static frmWorkTime* Open(QWidget* owner, bool modal);
 
+    enum class View { Week, Month };
+    // Opens the viewer as Open does, on the week containing d (tab 0) or on d's month (tab 1),
+    // and draws it. A modal opening takes a loaded modeless viewer over: behind its modal owner
+    // it could not be used.
+    static frmWorkTime* OpenOn(QWidget* owner, bool modal, View view, const QDate& d);
+    // Puts the week containing d or d's month into the view and selects its tab (no drawing).
+    void ShowPeriod(View view, const QDate& d);
+
     // The shown month (the statistics window sets it from outside).
     qint16 G_intYear = 0;
     qint16 G_intMonth = 0;

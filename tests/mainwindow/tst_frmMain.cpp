@@ -3,11 +3,13 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "frmMain.h"
+#include "frmStatistics.h"
 #include "mdlVaskel.h"
 
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -61,8 +63,6 @@ private slots:
     void clockPanelsFollowThePresentTime();
     void toolbarTriggersTheMenusEntries_data();
     void toolbarTriggersTheMenusEntries();
-    void laterWindowsEntriesWaitDisabled_data();
-    void laterWindowsEntriesWaitDisabled();
 
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
@@ -634,43 +634,6 @@ void tst_frmMain::toolbarTriggersTheMenusEntries() {
     QVERIFY(button && w->tbToolBar->actions().contains(button));
     button->trigger();
     QCOMPARE(fired, entry.isEmpty() ? QStringList() : QStringList{entry});
-}
-
-void tst_frmMain::laterWindowsEntriesWaitDisabled_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::addColumn<QString>("button"); // the toolbar button that stands for it
-    const struct {
-        const char *name, *caption;
-        QKeySequence key;
-        const char* button;
-    } rows[] = {
-        {"mnuStatistics", "統計情報(&S)...", {}, ""},
-        {"mnuStatistics2", "統計情報(&S)...", {}, ""},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r.name) << QString::fromUtf8(r.name) << QString::fromUtf8(r.caption) << r.key
-                              << QString::fromUtf8(r.button);
-}
-
-void tst_frmMain::laterWindowsEntriesWaitDisabled() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QKeySequence, shortcut);
-    QFETCH(QString, button);
-    start();
-    QAction* a = w->Action(name);
-    QCOMPARE(a->text(), caption);
-    QCOMPARE(a->shortcut(), shortcut);
-    QVERIFY(a->isVisible());
-    QVERIFY(!a->isEnabled());
-    if (button.isEmpty())
-        return;
-    // The button follows its entry, also once the entry's window exists.
-    QVERIFY(!w->Action(button)->isEnabled());
-    a->setEnabled(true);
-    QVERIFY(w->Action(button)->isEnabled());
 }
 
 QTEST_MAIN(tst_frmMain)

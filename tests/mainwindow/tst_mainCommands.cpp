@@ -12,6 +12,7 @@
 #include "mdlVaskel.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,9 @@ private slots:
     void alarmPanelOpensTheAlarmDialog();
     void holidayEditorRedrawsWithoutReading_data();
     void holidayEditorRedrawsWithoutReading();
+    void windowEntriesOpenTheirWindows_data();
+    void windowEntriesOpenTheirWindows();
+    void restoreClosesTheTrayWindowsFirst();
 
 private:
     void start() {
@@ -280,6 +284,84 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
     QCOMPARE(w->lblDay[size_t(cell)]->text(), caption);
     QVERIFY(w->lblSchedule[size_t(cell)]->text().isEmpty());
     QCOMPARE(env->count(QStringLiteral("T_Holiday")), ok ? 17 : 16);
+}
+
+namespace {
+// The visible top-level windows of a name.
+QList<QWidget*> OpenWindows(const QString& name) {
+    QList<QWidget*> out;
+    for (QWidget* t : QApplication::topLevelWidgets()) {
+        if (t->objectName() == name && t->isVisible())
+            out << t;
+    }
+    return out;
+}
+} // namespace
+
+void tst_mainCommands::windowEntriesOpenTheirWindows_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("modal");
+    // The menu bar opens modally, the tray menu modeless; both owned by the main window.
+    const struct {
+        const char *entry, *window;
+        bool modal;
+    } rows[] = {
+        {"mnuBackUp", "frmBackUp", true},          {"mnuStatistics", "frmStatistics", true},
+        {"mnuWorkTime", "frmWorkTime", true},      {"mnuAlarm", "frmAlarm", true},
+        {"mnuHoliday", "frmHoliday", true},        {"mnuOptions", "frmOptions", true},
+        {"mnuAbout", "frmAbout", true},            {"mnuAlarm2", "frmAlarm", false},
+        {"mnuStatistics2", "frmStatistics", false}, {"mnuWorkTimes", "frmWorkTime", false},
+        {"mnuOption", "frmOptions", false},        {"mnuVersion", "frmAbout", false},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.entry) << QString::fromLatin1(r.entry) << QString::fromLatin1(r.window)
+                               << r.modal;
+}
+
+void tst_mainCommands::windowEntriesOpenTheirWindows() {
+    QFETCH(QString, entry);
+    QFETCH(QString, window);
+    QFETCH(bool, modal);
+    start();
+    QAction* a = w->Action(entry);
+    QVERIFY(a && a->isEnabled());
+    if (modal) {
+        QString seen;
+        QWidget* owner = nullptr;
+        const auto watcher = WhenShown<QDialog>([&](QDialog* d) {
+            seen = d->objectName();
+            owner = d->parentWidget();
+            d->close();
+        });
+        a->trigger();
+        QCOMPARE(seen, window);
+        QCOMPARE(owner, w.get());
+        return;
+    }
+    a->trigger();
+    // A second command brings the open window forward instead of opening another.
+    a->trigger();
+    const QList<QWidget*> open = OpenWindows(window);
+    QCOMPARE(open.size(), 1);
+    QVERIFY(!open.front()->isModal());
+    QCOMPARE(open.front()->parentWidget(), w.get());
+    open.front()->close();
+}
+
+void tst_mainCommands::restoreClosesTheTrayWindowsFirst() {
+    start();
+    for (const char* entry : {"mnuVersion", "mnuOption", "mnuWorkTimes", "mnuStatistics2",
+                              "mnuAlarm2"})
+        w->Action(QString::fromLatin1(entry))->trigger();
+    w->hide();
+    w->Action(QStringLiteral("mnuRestore"))->setVisible(true);
+    w->Action(QStringLiteral("mnuRestore"))->trigger();
+    for (const char* window : {"frmAbout", "frmOptions", "frmWorkTime", "frmStatistics", "frmAlarm"})
+        QVERIFY2(OpenWindows(QString::fromLatin1(window)).isEmpty(), window);
+    QVERIFY(w->isVisible());
+    QVERIFY(!w->Action(QStringLiteral("mnuRestore"))->isVisible());
+    QVERIFY(!w->Action(QStringLiteral("mnuTaskTrayBar2"))->isVisible());
 }
 
 QTEST_MAIN(tst_mainCommands)

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -39,6 +40,7 @@ private slots:
     void failedQueryClosesItsConnectionAndCursor();
     void unreachableDatabaseWaitsAndRecovers();
     void oneViewerAtATime();
+    void modalOpeningTakesTheLoadedViewerOver();
 
 private:
     void addRow(const char* s, const char* e) const {
@@ -348,6 +350,29 @@ void tst_frmWorkTime::oneViewerAtATime() {
     delete first;
     frmWorkTime* second = frmWorkTime::Open(nullptr, false);
     QCOMPARE(second->lblStartDay->text(), QStringLiteral("2004/09/12"));
+}
+
+void tst_frmWorkTime::modalOpeningTakesTheLoadedViewerOver() {
+    addRow("2004-08-03 09:00:00", "2004-08-03 09:59:00"); // a Tuesday; 1 August is a Sunday
+    QWidget owner;
+    owner.show();
+    frmWorkTime* before = frmWorkTime::Open(nullptr, false);
+    // Behind a modal owner a modeless viewer could not be used: the same viewer turns modal,
+    // owned by it, on the week asked for, and drawn.
+    QString seen;
+    QTimer::singleShot(0, this, [&] {
+        frmWorkTime* v = frmWorkTime::Instance();
+        seen = QStringLiteral("%1 %2 %3 %4 %5")
+                   .arg(v == before)
+                   .arg(v->isModal())
+                   .arg(v->parentWidget() == &owner)
+                   .arg(v->lblStartDay->text(), v->picWeekly[2]->toolTip());
+        v->close();
+    });
+    before->tabWorkTime->setCurrentIndex(1);
+    QVERIFY(!frmWorkTime::OpenOn(&owner, true, frmWorkTime::View::Week, QDate(2004, 8, 3)));
+    QCOMPARE(seen, QStringLiteral("1 1 1 2004/08/01 09:00～09:59"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(tst_frmWorkTime)
