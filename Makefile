@@ -1,8 +1,9 @@
 # The two commands of the README; each one installs what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build run test bench format clean
+.PHONY: all setup build run test bench fuzz format clean
 
 all: build
 
@@ -23,8 +24,12 @@ test: build
 bench: build
 	./scripts/bench.sh $(BUILD)
 
+# Every fuzz target for FUZZ_SECONDS seconds, in a clang build of its own (build-fuzz).
+fuzz: setup
+	./scripts/fuzz.sh $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
