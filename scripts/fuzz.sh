@@ -59,7 +59,6 @@ for ((i = 0; i < ${#targets[@]}; i += jobs)); do
       failed+=("$t")
       echo "== $t: FAILED (exit $rc) after $runs executions; log $build/$t.log"
       grep -vE "^#[0-9]+ " "$build/$t.log" | tail -40
-      ls "$build/artifacts/$t"
     else
       echo "== $t: $runs executions in ${seconds} s, no fault"
     fi
