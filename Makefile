@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build run test bench format clean install uninstall
+.PHONY: all setup build run test bench fuzz format clean install uninstall
 
 all: build
 
@@ -32,8 +33,12 @@ uninstall:
 bench: build
 	./scripts/bench.sh $(BUILD)
 
+# Every fuzz target for FUZZ_SECONDS seconds, in a clang build of its own (build-fuzz).
+fuzz: setup
+	./scripts/fuzz.sh $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and `make run` need, when missing.
+# Installs the Debian packages the build, the tests, the fuzzing (clang and its libFuzzer
+# runtime) and `make run` need, when missing.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev libsqlite3-dev
   libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick
   fonts-noto-cjk adwaita-icon-theme
 )

@@ -60,6 +60,9 @@ QString FormatDate(const QDate& d, const QString& pattern) {
 QString FormatDate(const QDateTime& t, const QString& pattern) {
     const QDate d = t.date();
     const QTime tm = t.time();
+    // An invalid date (an unreadable stored one) has no month or weekday to name: its names
+    // are empty, never read from outside the tables.
+    const bool named = d.isValid();
     const int wd = d.dayOfWeek() % 7; // 0 = Sunday
     QString out;
     out.reserve(pattern.size() * 2);
@@ -84,10 +87,8 @@ QString FormatDate(const QDateTime& t, const QString& pattern) {
                 out += QString::number(d.month());
             else if (used == 2)
                 out += Two(d.month());
-            else if (used == 3)
-                out += QLatin1String(kMonthShort[d.month() - 1]);
-            else
-                out += QLatin1String(kMonthLong[d.month() - 1]);
+            else if (named)
+                out += QLatin1String((used == 3 ? kMonthShort : kMonthLong)[d.month() - 1]);
             break;
         case 'd':
             used = qMin(run, 4);
@@ -95,18 +96,15 @@ QString FormatDate(const QDateTime& t, const QString& pattern) {
                 out += QString::number(d.day());
             else if (used == 2)
                 out += Two(d.day());
-            else if (used == 3)
-                out += QLatin1String(kWeekShort[wd]);
-            else
-                out += QLatin1String(kWeekLong[wd]);
+            else if (named)
+                out += QLatin1String((used == 3 ? kWeekShort : kWeekLong)[wd]);
             break;
         case 'a':
-            if (run >= 4) {
-                out += QString::fromUtf16(kWeekKanji[wd]) + QStringLiteral("曜日");
-                used = 4;
-            } else if (run == 3) {
-                out += QString::fromUtf16(kWeekKanji[wd]);
-                used = 3;
+            if (run >= 3) {
+                used = qMin(run, 4);
+                if (named)
+                    out += QString::fromUtf16(kWeekKanji[wd]) +
+                           (used == 4 ? QStringLiteral("曜日") : QString());
             }
             break;
         case 'g': {

@@ -50,10 +50,6 @@ template <class T> T Decode(const QString& text, T def) {
     return T(n);
 }
 
-template <class T> void Read(SettingKey k, T& field, const T& def) {
-    field = Decode(ReadSettingText(k), def);
-}
-
 bool IsWindowKey(SettingKey k) {
     return k == SettingKey::WindowState || k == SettingKey::WindowLeft ||
            k == SettingKey::WindowTop || k == SettingKey::WindowWidth ||
@@ -111,27 +107,34 @@ void SetSettingWriteHook(SettingWriteHook hook) {
 }
 
 void ReadStartupSettings(Options& o) {
+    DecodeStartupSettings(o, ReadSettingText);
+}
+
+void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText) {
     const Options defaults;
-    const bool windowSave =
-        Decode(ReadSettingText(SettingKey::WindowSave), defaults.WindowSave) == 1;
+    const bool windowSave = Decode(storedText(SettingKey::WindowSave), defaults.WindowSave) == 1;
 #define VASKEL_READ(name, type, def)                                                               \
     if (windowSave || !IsWindowKey(SettingKey::name))                                              \
-        Read<type>(SettingKey::name, o.name, defaults.name);
+        o.name = Decode(storedText(SettingKey::name), defaults.name);
     VASKEL_SETTINGS(VASKEL_READ)
 #undef VASKEL_READ
 }
 
-void WriteOption(const Options& o, SettingKey k) {
+QString OptionText(const Options& o, SettingKey k) {
     switch (k) {
-#define VASKEL_WRITE(name, type, def)                                                              \
+#define VASKEL_TEXT(name, type, def)                                                               \
     case SettingKey::name:                                                                         \
-        WriteSettingText(k, Encode(o.name));                                                       \
-        break;
-        VASKEL_SETTINGS(VASKEL_WRITE)
-#undef VASKEL_WRITE
+        return Encode(o.name);
+        VASKEL_SETTINGS(VASKEL_TEXT)
+#undef VASKEL_TEXT
     default:
-        break;
+        return QString();
     }
+}
+
+void WriteOption(const Options& o, SettingKey k) {
+    if (k != SettingKey::Count)
+        WriteSettingText(k, OptionText(o, k));
 }
 
 void SaveWindowSettings(Options& o, int state, const QRect& g) {

@@ -56,6 +56,11 @@ void WriteSettingText(SettingKey k, const QString& text);
 // Reads every key in the start-up order into o. The window state and geometry keys are read
 // only when "WindowSave" is 1. Values that do not convert to their type keep their default.
 void ReadStartupSettings(Options& o);
+// The same read over any source of stored texts: storedText gives a key's text, or its
+// default as text when the key is missing.
+void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText);
+// The text WriteOption stores for a key.
+QString OptionText(const Options& o, SettingKey k);
 // Writes the current in-memory value of one key.
 void WriteOption(const Options& o, SettingKey k);
 // At the real end of the program: the window state, and the geometry (twips) only for a

@@ -50,6 +50,10 @@ void tst_dateFormat::patterns_data() {
                                              << "[x] b#c!";
     QTest::newRow("single y copied") << d << "y"
                                      << "y";
+    // What an unreadable stored date becomes: numbers of zero, and no names.
+    QTest::newRow("invalid date") << QDateTime(QDate(), QTime(0, 0))
+                                  << "yyyy/mm/dd mmm|mmmm|ddd|dddd|aaa|aaaa|ggg"
+                                  << "0000/00/00 ||||||";
 }
 
 void tst_dateFormat::patterns() {

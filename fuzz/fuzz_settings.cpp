@@ -1,0 +1,96 @@
+// The settings read at start, over any settings file (through the real store) or any stored
+// texts (straight into the decoding): no crash, the window keys stay at their defaults unless
+// "WindowSave" is 1, and what the program would write back reads as the same options.
+//
+// An input that begins with '[' is a whole settings file; any other is UTF-8 texts, one per
+// line, for the keys in their start-up order (missing lines: missing keys), which runs a
+// hundred times faster than a file through the file system.
+
+#include "FuzzSupport.h"
+#include "SettingsStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdlib>
+
+namespace {
+
+QString g_root; // a private settings folder
+QString g_file; // its settings file
+
+bool SameOptions(const Options& a, const Options& b) {
+    bool same = true;
+#define VASKEL_SAME(name, type, def) same = same && a.name == b.name;
+    VASKEL_SETTINGS(VASKEL_SAME)
+#undef VASKEL_SAME
+    return same;
+}
+
+bool WindowKeysAtDefault(const Options& o) {
+    const Options d;
+    return o.WindowState == d.WindowState && o.WindowLeft == d.WindowLeft &&
+           o.WindowTop == d.WindowTop && o.WindowWidth == d.WindowWidth &&
+           o.WindowHeight == d.WindowHeight;
+}
+
+// Reads a settings file through the store. The store keeps what it has read of a file until
+// the file's size or modification time changes, so every file gets a time of its own.
+Options ReadFile(const std::string& bytes) {
+    static qint64 serial = 0;
+    QFile f(g_file);
+    FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes.data(), qint64(bytes.size()));
+    FUZZ_CHECK(f.setFileTime(QDateTime::fromSecsSinceEpoch(++serial), QFile::FileModificationTime));
+    f.close();
+    Options o;
+    ReadStartupSettings(o);
+    return o;
+}
+
+Options ReadTexts(const std::string& bytes) {
+    const QStringList texts = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    Options o;
+    DecodeStartupSettings(o, [&](SettingKey k) {
+        const int i = int(k);
+        return i < texts.size() ? texts.at(i) : OptionText(Options(), k);
+    });
+    return o;
+}
+
+} // namespace
+
+// Qt decodes a value stored as "@Variant(...)" before the reader sees any text, and a corrupt
+// one may declare a block of any size. Qt survives a refused allocation (the value reads as
+// empty, its default is kept), so here the allocator refuses a huge block instead of ending the
+// run, as the system's does for the program.
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1:max_allocation_size_mb=1024";
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Qt's warnings about malformed values would drown the fuzzer's own output.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QByteArray root = QDir::tempPath().toLocal8Bit() + "/vaskel-fuzz-settings-XXXXXX";
+    FUZZ_CHECK(mkdtemp(root.data()) != nullptr);
+    g_root = QString::fromLocal8Bit(root);
+    SetSettingsFolder(g_root);
+    g_file = SettingsFilePath();
+    FUZZ_CHECK(QDir().mkpath(QFileInfo(g_file).path()));
+    std::atexit([] { QDir(g_root).removeRecursively(); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const bool file = size > 0 && data[0] == '[';
+    const Options o = file ? ReadFile(bytes) : ReadTexts(bytes);
+
+    FUZZ_CHECK(o.WindowSave == 1 || WindowKeysAtDefault(o));
+    Options back;
+    DecodeStartupSettings(back, [&](SettingKey k) { return OptionText(o, k); });
+    FUZZ_CHECK(SameOptions(back, o));
+    return 0;
+}

@@ -1,0 +1,132 @@
+// The byte-width helpers and QuoteSQL against their definitions: a character counts one byte
+// (ASCII, half-width katakana) or two (everything else, a surrogate pair being one character),
+// a cut keeps only the characters wholly inside the bytes asked for, padding is exact, and
+// undoubling the quotes gives the text back.
+
+#include "FuzzSupport.h"
+#include "mdlVaskel.h"
+
+namespace {
+
+// The byte count before each character boundary of a text, with the boundary's index.
+struct Boundary {
+    qsizetype index;
+    qint64 bytes;
+};
+
+std::vector<Boundary> Boundaries(const QString& s) {
+    std::vector<Boundary> out{{0, 0}};
+    qint64 bytes = 0;
+    for (qsizetype i = 0; i < s.size();) {
+        const bool pair =
+            s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(s.at(i), s.at(i + 1)) : s.at(i).unicode();
+        i += pair ? 2 : 1;
+        bytes += (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
+        out.push_back({i, bytes});
+    }
+    return out;
+}
+
+// The characters lying wholly within the bytes first..last (1-based, inclusive).
+QString Within(const QString& s, const std::vector<Boundary>& b, qint64 first, qint64 last) {
+    qsizetype from = -1;
+    qsizetype to = -1;
+    for (size_t k = 0; k + 1 < b.size(); ++k) {
+        if (b[k].bytes + 1 >= first && b[k + 1].bytes <= last) {
+            if (from < 0)
+                from = b[k].index;
+            to = b[k + 1].index;
+        }
+    }
+    return from < 0 ? QString() : s.mid(from, to - from);
+}
+
+qint32 TakeCount(FuzzedDataProvider& in) {
+    return in.ConsumeBool() ? in.ConsumeIntegral<qint32>() : in.ConsumeIntegralInRange(-3, 120);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    const qint32 n = TakeCount(in);
+    const qint32 start = TakeCount(in);
+    const qint32 count = TakeCount(in);
+    // PadA builds the padding it is asked for; its callers pass small fixed widths.
+    const qint32 width = in.ConsumeIntegralInRange(-3, 400);
+    const quint8 alignment = in.ConsumeIntegral<quint8>();
+    const qint16 mode =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange<qint16>(0, 3) : in.ConsumeIntegral<qint16>();
+    const int kind = in.ConsumeIntegralInRange(0, 3);
+    const qint64 number = in.ConsumeIntegral<qint64>();
+    const size_t cutAt = in.ConsumeIntegral<size_t>();
+
+    // The helpers take any value: Null reads as the empty text, a number as its digits.
+    QString text = TakeText(in, 300);
+    QVariant value;
+    switch (kind) {
+    case 0:
+        text.clear();
+        break;
+    case 1:
+        text = QString::number(number);
+        value = number;
+        break;
+    default:
+        value = text;
+        break;
+    }
+    FUZZ_CHECK(Nz(QVariant(), value) == value);
+    FUZZ_CHECK(Nz(value, QStringLiteral("x")).toString() ==
+               (kind == 0 ? QStringLiteral("x") : text));
+
+    const std::vector<Boundary> b = Boundaries(text);
+    const qint64 total = b.back().bytes;
+    FUZZ_CHECK(LenA(value) == total);
+
+    // LeftA and RightA: at most n bytes, whole characters, trailing blanks dropped.
+    const QString left = LeftA(value, n);
+    FUZZ_CHECK(left == (n <= 0 ? QString() : WithoutTrailingBlanks(Within(text, b, 1, n))));
+    FUZZ_CHECK(LenA(left) <= qMax(n, 0));
+    FUZZ_CHECK(text.startsWith(left) && AtCharBoundary(text, left.size()));
+    const QString right = RightA(value, n);
+    FUZZ_CHECK(right ==
+               (n <= 0 ? QString() : WithoutTrailingBlanks(Within(text, b, total - n + 1, total))));
+    FUZZ_CHECK(LenA(right) <= qMax(n, 0));
+
+    // MidA: blanks stay; a start before the first byte counts from the first; a negative
+    // count runs to the end.
+    const QString mid = MidA(value, start, count);
+    const qint64 first = qMax(start, 1);
+    FUZZ_CHECK(mid == Within(text, b, first, count < 0 ? total : first + count - 1));
+    FUZZ_CHECK(count < 0 || LenA(mid) <= count);
+    // Cut at a character boundary, the two halves make the whole text.
+    const qint64 cut = b[cutAt % b.size()].bytes;
+    FUZZ_CHECK(MidA(value, 1, qint32(cut)) + MidA(value, qint32(cut + 1), -1) == text);
+
+    // PadA: exactly width bytes when the text fits, else LeftA.
+    const QString padded = PadA(value, alignment, width);
+    if (total <= width) {
+        const QString blanks(width - total, QLatin1Char(' '));
+        FUZZ_CHECK(LenA(padded) == width);
+        FUZZ_CHECK(padded == (alignment == 1 ? blanks + text : text + blanks));
+    } else {
+        FUZZ_CHECK(padded == LeftA(text, width));
+    }
+
+    // QuoteSQL: mode 1 doubles single quotes, mode 2 double quotes, any other copies.
+    const QString quoted = QuoteSQL(value, mode);
+    const char16_t quote = mode == 1 ? u'\'' : mode == 2 ? u'"' : 0;
+    QString undoubled;
+    bool paired = true;
+    for (qsizetype i = 0; i < quoted.size(); ++i) {
+        undoubled.append(quoted.at(i));
+        if (quote != 0 && quoted.at(i) == QChar(quote)) {
+            paired = paired && i + 1 < quoted.size() && quoted.at(i + 1) == QChar(quote);
+            ++i;
+        }
+    }
+    FUZZ_CHECK(paired && undoubled == text);
+    return 0;
+}
