@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libsqlite3-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick trayer
   fonts-noto-cjk adwaita-icon-theme
 )
 

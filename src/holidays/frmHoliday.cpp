@@ -166,10 +166,6 @@ frmHoliday::frmHoliday(QWidget* parent) : QDialog(parent) {
         box->installEventFilter(this);
 }
 
-void frmHoliday::Warn(const QString& text) {
-    MsgBox(text, MsgButtons::OK, MsgIcon::Warning, windowTitle());
-}
-
 void frmHoliday::Form_Load() {
     lstHoliday->clear();
     m_picked = nullptr;
@@ -219,9 +215,8 @@ bool frmHoliday::CheckInput() {
     const HolidayInputProblem p = CheckHolidayInput(Input());
     if (p.field == HolidayField::None)
         return true;
-    Warn(p.message);
     QWidget* const fields[] = {nullptr, cboKind, txtMonth, txtDay, txtWeek, cboYobi, txtHoliday};
-    fields[int(p.field)]->setFocus();
+    WarnInput(fields[int(p.field)], p.message, windowTitle());
     return false;
 }
 
@@ -251,8 +246,7 @@ void frmHoliday::cmdUpdate_Click() {
 void frmHoliday::cmdDelete_Click() {
     const QList<QListWidgetItem*> selected = lstHoliday->selectedItems();
     if (selected.isEmpty()) {
-        Warn(QStringLiteral("削除する休日を選択して下さい。"));
-        lstHoliday->setFocus();
+        WarnInput(lstHoliday, QStringLiteral("削除する休日を選択して下さい。"), windowTitle());
         return;
     }
     for (QListWidgetItem* item : selected) {

@@ -66,7 +66,6 @@ private:
     void AddInputLine();
     // Shows the week box and the weekday list instead of the day box, or the other way round.
     void ShowWeekBoxes(bool week);
-    void Warn(const QString& text);
 
     QListWidgetItem* m_picked = nullptr;
     std::optional<HolidayRules> m_committed;

@@ -187,23 +187,21 @@ void frmBackUp::cmdFileSave_Click() {
 void frmBackUp::OKButton_Click() {
     const QString path = txtPath->text();
     if (TrimBlanks(path).isEmpty()) {
-        MsgBox(QStringLiteral("バックアップ出力先を指定して下さい。"), MsgButtons::OK,
-               MsgIcon::Warning, windowTitle());
-        txtPath->setFocus();
+        WarnInput(txtPath, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
         return;
     }
     const QString failed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
     // Overwriting the database with itself would destroy it; no question is asked for that.
     if (SameFile(path, DatabasePath())) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
-        txtPath->setFocus();
+        FocusAfterMessage(txtPath);
         return;
     }
     const QFileInfo target(path);
     if (target.exists() && !target.isDir() &&
         MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
                MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) == MsgResult::Cancel) {
-        txtPath->setFocus();
+        FocusAfterMessage(txtPath);
         return;
     }
     if (!CopyDatabase(DatabasePath(), path)) {
@@ -213,6 +211,7 @@ void frmBackUp::OKButton_Click() {
     CancelButton->setFocus();
     MsgBox(QStringLiteral("バックアップが正常に終了しました。"), MsgButtons::OK,
            MsgIcon::Information, windowTitle());
+    FocusAfterMessage(CancelButton);
 }
 
 void frmBackUp::CancelButton_Click() {

@@ -395,15 +395,12 @@ bool frmOptions::CheckPicFile() {
         return true;
     if (QFileInfo(path).isFile() && QImageReader(path).canRead())
         return true;
-    MsgBox(QStringLiteral("指定したファイルが見つかりません。"), MsgButtons::OK, MsgIcon::Warning,
-           windowTitle());
     tabOption->setCurrentWidget(tabOption->widget(1));
     // With "背景画像なし" the path cannot take the focus; the option that lets it be
     // corrected does.
-    if (txtPicPath->isEnabled())
-        txtPicPath->setFocus();
-    else
-        optSetBack->setFocus();
+    WarnInput(txtPicPath->isEnabled() ? static_cast<QWidget*>(txtPicPath)
+                                      : static_cast<QWidget*>(optSetBack),
+              QStringLiteral("指定したファイルが見つかりません。"), windowTitle());
     return false;
 }
 

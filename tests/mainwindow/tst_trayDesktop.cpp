@@ -1,0 +1,87 @@
+// The tray icon on a desktop that has a notification area: it appears, its menu restores the
+// hidden window, and its end command ends the program. Runs on a virtual X display with a tray
+// (with_tray.sh); elsewhere it skips.
+
+#include "SettingsStore.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "mdlVaskel.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The icon's own window in the notification area.
+QWidget* IconWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (QLatin1String(w->metaObject()->className()) == QLatin1String("QSystemTrayIconSys"))
+            return w;
+    }
+    return nullptr;
+}
+
+// Right-presses the icon and, once the tray menu is up, notes its default entry and triggers
+// the entry named.
+QString ChooseFromTrayMenu(const QString& entry, frmMain& w) {
+    QString defaultEntry = QStringLiteral("(no menu)");
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu != w.mnuTaskTray)
+            return;
+        poll.stop();
+        defaultEntry = menu->defaultAction() ? menu->defaultAction()->objectName() : QString();
+        menu->close();
+        w.Action(entry)->trigger();
+    });
+    poll.start();
+    QTest::mousePress(IconWindow(), Qt::RightButton);
+    if (!QTest::qWaitFor([&poll] { return !poll.isActive(); }, 5000))
+        return QStringLiteral("(no menu)");
+    return defaultEntry;
+}
+
+} // namespace
+
+class tst_trayDesktop : public QObject {
+    Q_OBJECT
+private slots:
+    void iconRestoresAndEnds();
+};
+
+void tst_trayDesktop::iconRestoresAndEnds() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs a desktop with a notification area");
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    TestEnv env;
+    MsgRecorder msgs;
+    G_opt = Options();
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    auto* icon = w.findChild<QSystemTrayIcon*>();
+    QVERIFY(icon);
+    QTRY_VERIFY_WITH_TIMEOUT(icon->isVisible() && IconWindow() && IconWindow()->isVisible(), 10000);
+    QCOMPARE(icon->toolTip(), QStringLiteral("Vaskel"));
+
+    // Closing hides the resident window behind its icon.
+    w.close();
+    QVERIFY(w.isHidden());
+    QVERIFY(!w.HasEnded());
+    QCOMPARE(ChooseFromTrayMenu(QStringLiteral("mnuRestore"), w), QStringLiteral("mnuRestore"));
+    QTRY_VERIFY(w.isVisible());
+
+    // Shown again: the menu has no default entry; its end command ends the program.
+    QCOMPARE(ChooseFromTrayMenu(QStringLiteral("mnuEnd"), w), QString());
+    QVERIFY(w.HasEnded());
+    QVERIFY(!icon->isVisible());
+    QVERIFY(msgs.messages.empty());
+}
+
+QTEST_MAIN(tst_trayDesktop)
+#include "tst_trayDesktop.moc"
