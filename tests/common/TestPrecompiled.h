@@ -1,0 +1,8 @@
+// The headers every test program includes, compiled once per build.
+#pragma once
+
+#include "Precompiled.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
