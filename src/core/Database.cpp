@@ -160,11 +160,19 @@ void Connection::close(bool commit) {
     for (Recordset* rs : m_recordsets)
         rs->release();
     m_recordsets.clear();
-    if (!sqlite3_get_autocommit(m_db))
-        sqlite3_exec(m_db, commit ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
-    if (commit && !sqlite3_get_autocommit(m_db)) {
-        // The commit failed and left the transaction open: undo it.
-        noteError();
+    if (commit) {
+        // A commit that fails on the disk (full, an I/O error) usually ends the transaction by
+        // rolling it back, so only its result tells; a transaction already gone has committed
+        // nothing either.
+        if (sqlite3_get_autocommit(m_db)) {
+            m_lastError = QStringLiteral("no transaction to commit");
+        } else if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            noteError();
+            // When it left the transaction open instead: undo it.
+            if (!sqlite3_get_autocommit(m_db))
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    } else if (!sqlite3_get_autocommit(m_db)) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
     sqlite3_close_v2(m_db);

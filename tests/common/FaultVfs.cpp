@@ -113,6 +113,9 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* o
     std::memset(ff->real, 0, size_t(g_base->szOsFile));
     const int rc = g_base->xOpen(g_base, name, ff->real, flags, outFlags);
     if (rc != SQLITE_OK) {
+        // A failed open that set its methods still wants its close.
+        if (ff->real->pMethods)
+            ff->real->pMethods->xClose(ff->real);
         sqlite3_free(ff->real);
         ff->real = nullptr;
         return rc;
