@@ -1,27 +1,34 @@
-// Month switching and start-up of the main window on a large database.
+// Month switching and start-up of the main window on large databases.
 //
-//   bench_month                      month switches (load + draw), Google Benchmark
-//   bench_month --startup [folder]   one start-up to the first drawn month: time and peak memory
+//   bench_month                              month switches (load + draw), Google Benchmark
+//   bench_month --startup FOLDER [--load]    one start-up to the first drawn month
 //
-// The database: 30 years of daily schedules and diaries, 1,000 anniversaries, default holidays.
+// The databases (bench/BenchDatabase.h): argument load:0 is the standard one (30 years of
+// daily schedules and diaries, 1,000 anniversaries, a 20-year log), load:1 the load one (50
+// years, 10,000 anniversaries, 500,000 running periods). The entries end with this year, the
+// log yesterday.
+//
+// The start-up runs as main() does (single-instance guard, appearance, the main window's
+// load) and ends when the window has painted its month and the events that the painting
+// queued are done. Its figure counts from the launch when BENCH_LAUNCH_US (microseconds since
+// the epoch, taken just before the launch) is given, else from the first line of main().
 
-#include "NewDatabase.h"
+#include "BenchDatabase.h"
 #include "SettingsStore.h"
-#include "TestSupport.h"
+#include "SingleInstance.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -35,51 +42,17 @@ void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& context, cons
     g_nextHandler(type, context, msg);
 }
 
-constexpr int kFirstYear = 1997;
-constexpr int kYears = 30;
+const QDate kEnd(QDate::currentDate().year() + 1, 1, 1);
 
-bool BuildDatabase(const QString& folder) {
+int FirstYear(BenchSize size) {
+    return kEnd.year() - ShapeOf(size).entryYears;
+}
+
+bool BuildDatabase(const QString& folder, BenchSize size) {
     const QString path = QDir(folder).filePath(QStringLiteral("Vaskel.pdb"));
     if (QFile::exists(path))
         return true;
-    if (!CreateTestDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
-        return false;
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* sched = nullptr;
-    sqlite3_stmt* diary = nullptr;
-    sqlite3_stmt* what = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO T_Schedule VALUES (?, ?)", -1, &sched, nullptr);
-    sqlite3_prepare_v2(db, "INSERT INTO T_Diary VALUES (?, ?)", -1, &diary, nullptr);
-    sqlite3_prepare_v2(db, "INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)", -1,
-                       &what, nullptr);
-    const QByteArray text = QStringLiteral("会議 10:00 打ち合わせ\r\n資料の準備").toUtf8();
-    const QByteArray entry = QStringLiteral("今日は一日よく働いた。").repeated(8).toUtf8();
-    for (QDate d(kFirstYear, 1, 1); d < QDate(kFirstYear + kYears, 1, 1); d = d.addDays(1)) {
-        const QByteArray iso = SqlDate(d).toUtf8();
-        for (sqlite3_stmt* st : {sched, diary}) {
-            sqlite3_reset(st);
-            sqlite3_bind_text(st, 1, iso.constData(), -1, SQLITE_TRANSIENT);
-            const QByteArray& t = st == sched ? text : entry;
-            sqlite3_bind_text(st, 2, t.constData(), int(t.size()), SQLITE_STATIC);
-            sqlite3_step(st);
-        }
-    }
-    for (int i = 0; i < 1000; ++i) {
-        const QByteArray t = QStringLiteral("記念日 %1").arg(i).toUtf8();
-        sqlite3_reset(what);
-        sqlite3_bind_int(what, 1, 1 + i % 12);
-        sqlite3_bind_int(what, 2, 1 + (i * 7) % 28);
-        sqlite3_bind_text(what, 3, t.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(what);
-    }
-    sqlite3_finalize(sched);
-    sqlite3_finalize(diary);
-    sqlite3_finalize(what);
-    const bool ok = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
+    return BuildBenchDatabase(path, size, kEnd, QDate::currentDate());
 }
 
 void Prepare(const QString& folder) {
@@ -90,72 +63,113 @@ void Prepare(const QString& folder) {
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
 }
 
-QString g_folder;
+std::unique_ptr<QTemporaryDir> g_folders[2];
+
+BenchSize SizeArg(const benchmark::State& state) {
+    return state.range(0) ? BenchSize::Load : BenchSize::Standard;
+}
+
+void Use(BenchSize size) {
+    Prepare(g_folders[size == BenchSize::Load]->path());
+}
 
 // A month switch as the user sees it: load, labels, and the window painted.
 void BM_MonthSwitch(benchmark::State& state) {
+    const BenchSize size = SizeArg(state);
+    Use(size);
     frmMain w;
     if (!w.Form_Load()) {
         state.SkipWithError("start-up failed");
         return;
     }
+    const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
     for (auto _ : state) {
         // Every switch is to another month, so that every one reads the database.
-        const int m = i % (kYears * 12);
-        w.S_DispCal(kFirstYear + m / 12, 1 + m % 12);
+        const int m = i % months;
+        w.S_DispCal(FirstYear(size) + m / 12, 1 + m % 12);
         QCoreApplication::processEvents();
         ++i;
     }
     w.close();
 }
-BENCHMARK(BM_MonthSwitch)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_MonthSwitch)
+    ->ArgName("load")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // Only the month's data: one connection and its queries.
 void BM_MonthLoadOnly(benchmark::State& state) {
+    const BenchSize size = SizeArg(state);
+    Use(size);
+    const int months = ShapeOf(size).entryYears * 12;
     MonthCells cells;
     int i = 0;
     for (auto _ : state) {
-        const int m = i++ % (kYears * 12);
+        const int m = i++ % months;
         Db db = OpenDB();
-        LoadMonthCells(*db, cells, kFirstYear + m / 12, 1 + m % 12, 0xC0E0FF);
+        LoadMonthCells(*db, cells, FirstYear(size) + m / 12, 1 + m % 12, 0xC0E0FF);
         CloseDB(*db);
         benchmark::DoNotOptimize(cells);
     }
 }
-BENCHMARK(BM_MonthLoadOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonthLoadOnly)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The same switches up to the labels' new state, without letting the window paint.
 void BM_MonthSwitchNoPaint(benchmark::State& state) {
+    const BenchSize size = SizeArg(state);
+    Use(size);
     frmMain w;
     w.Form_Load();
+    const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
     for (auto _ : state) {
-        const int m = i % (kYears * 12);
-        w.S_DispCal(kFirstYear + m / 12, 1 + m % 12);
+        const int m = i % months;
+        w.S_DispCal(FirstYear(size) + m / 12, 1 + m % 12);
         ++i;
     }
     w.close();
 }
-BENCHMARK(BM_MonthSwitchNoPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonthSwitchNoPaint)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// Milliseconds since the launch the script noted, or -1.
+double SinceLaunchMs() {
+    const QByteArray launch = qgetenv("BENCH_LAUNCH_US");
+    bool ok = false;
+    const qint64 us = launch.toLongLong(&ok);
+    if (!ok)
+        return -1;
+    return double(QDateTime::currentMSecsSinceEpoch() * 1000 - us) / 1000.0;
+}
+
+// As main() runs, up to the first drawn month.
 int Startup(int argc, char** argv, const QString& folder) {
     QElapsedTimer t;
     t.start();
-    QApplication app(argc, argv);
-    SetUpAppearance();
     Prepare(folder);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vaskel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SingleInstance guard(AppPath());
+    if (!guard.Claim())
+        return 1;
+    SetUpAppearance();
     frmMain w;
     if (!w.Form_Load())
         return 1;
     // The month is drawn once the window has painted itself.
     w.repaint();
     QCoreApplication::processEvents();
-    const qint64 ms = t.elapsed();
+    const double fromMain = double(t.nsecsElapsed()) / 1e6;
+    const double fromLaunch = SinceLaunchMs();
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
-    std::printf("startup_to_first_draw_ms=%lld peak_rss_mb=%.1f platform=%s\n",
-                static_cast<long long>(ms), double(ru.ru_maxrss) / 1024.0,
+    std::printf("startup_ms=%.1f from_main_ms=%.1f peak_rss_mb=%.1f platform=%s\n",
+                fromLaunch >= 0 ? fromLaunch : fromMain, fromMain, double(ru.ru_maxrss) / 1024.0,
                 qPrintable(QGuiApplication::platformName()));
     w.close();
     return 0;
@@ -165,21 +179,26 @@ int Startup(int argc, char** argv, const QString& folder) {
 
 int main(int argc, char** argv) {
     g_nextHandler = qInstallMessageHandler(DropSizeHintWarning);
-    if (argc >= 2 && std::strcmp(argv[1], "--startup") == 0) {
-        const QString folder = argc >= 3 ? QString::fromLocal8Bit(argv[2])
-                                         : QDir::tempPath() + QStringLiteral("/vaskel-bench");
+    if (argc >= 3 && std::strcmp(argv[1], "--startup") == 0) {
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        const BenchSize size = argc >= 4 && std::strcmp(argv[3], "--load") == 0
+                                   ? BenchSize::Load
+                                   : BenchSize::Standard;
         QDir().mkpath(folder);
-        if (!BuildDatabase(folder))
+        if (!BuildDatabase(folder, size))
             return 1;
         return Startup(1, argv, folder);
     }
     QApplication app(argc, argv);
     SetUpAppearance();
-    QTemporaryDir dir;
-    g_folder = dir.path();
-    if (!BuildDatabase(g_folder))
-        return 1;
-    Prepare(g_folder);
+    for (BenchSize size : {BenchSize::Standard, BenchSize::Load}) {
+        auto& dir = g_folders[size == BenchSize::Load];
+        dir = std::make_unique<QTemporaryDir>();
+        if (!BuildDatabase(dir->path(), size)) {
+            std::fprintf(stderr, "cannot build the %s database\n", SizeName(size));
+            return 1;
+        }
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -3,25 +3,22 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_worktime [Google Benchmark options]
 //
-// The databases: 20 years of running periods (about 5 a day, one in four days with a period
-// across midnight), and for comparison a log of one week. Set BENCH_WORKTIME_DIR to put the
-// databases on another file system (for example /dev/shm, to leave the disk's flushes out).
+// The logs: one week, the standard database's 20 years (about 5 periods a day, one in four
+// days with a period across midnight) and the load database's 500,000 periods over 50 years
+// (bench/BenchDatabase.h). Set BENCH_WORKTIME_DIR to put the databases on another file system
+// (for example /dev/shm, to leave the disk's flushes out).
 
 #include "Alarm.h"
-#include "NewDatabase.h"
+#include "BenchDatabase.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
-#include "TestSupport.h"
 #include "TimerTick.h"
 #include "frmWorkTime.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
@@ -44,49 +41,22 @@ const QDateTime kRunStart(kLogEnd, QTime(9, 0, 0));
 struct Log {
     std::unique_ptr<QTemporaryDir> dir;
     qint64 rows = 0;
+    QDate first;
 };
-Log g_big;
-Log g_small;
+// One week, twenty years, the load database's log.
+Log g_logs[3];
 QDateTime g_now;
 
-// One working day's periods: morning, late morning, afternoon, evening, and on every fourth
-// day a night period that runs past midnight.
-int SeedDay(sqlite3_stmt* st, const QDate& d, quint32& seed) {
-    auto next = [&seed](int n) {
-        seed = seed * 1103515245u + 12345u;
-        return int((seed >> 16) % quint32(n));
-    };
-    const int starts[4] = {7 * 60, 10 * 60 + 30, 13 * 60, 18 * 60};
-    int count = 0;
-    auto add = [&](const QDateTime& s, const QDateTime& e) {
-        const QByteArray a = SqlDateTime(s).toUtf8();
-        const QByteArray b = SqlDateTime(e).toUtf8();
-        sqlite3_reset(st);
-        sqlite3_bind_text(st, 1, a.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, b.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(st);
-        ++count;
-    };
-    for (int m : starts) {
-        const QDateTime s(d, QTime(0, 0).addSecs((m + next(60)) * 60 + next(60)));
-        add(s, s.addSecs((60 + next(90)) * 60 + next(60)));
-    }
-    if (d.day() % 4 == 0) {
-        const QDateTime s(d, QTime(22, next(60), next(60)));
-        add(s, s.addSecs((150 + next(180)) * 60));
-    } else {
-        const QDateTime s(d, QTime(20, 30 + next(20), next(60)));
-        add(s, s.addSecs((30 + next(40)) * 60));
-    }
-    return count;
-}
-
-bool BuildLog(Log& log, const QDate& first) {
+QString NewFolder(Log& log) {
     const QByteArray base = qgetenv("BENCH_WORKTIME_DIR");
     log.dir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
                              : std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(base) +
                                                                QStringLiteral("/worktime-XXXXXX"));
-    const QString path = QDir(log.dir->path()).filePath(QStringLiteral("Vaskel.pdb"));
+    return QDir(log.dir->path()).filePath(QStringLiteral("Vaskel.pdb"));
+}
+
+bool BuildWeek(Log& log) {
+    const QString path = NewFolder(log);
     if (!CreateTestDatabase(path) || !MakeSchema(path, TestEnv::Schema::V106))
         return false;
     sqlite3* db = nullptr;
@@ -94,13 +64,23 @@ bool BuildLog(Log& log, const QDate& first) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO T_WorkTime VALUES (?, ?)", -1, &st, nullptr);
-    quint32 seed = 20040101;
-    for (QDate d = first; d < kLogEnd; d = d.addDays(1))
-        log.rows += SeedDay(st, d, seed);
+    bench_detail::Rng r;
+    log.first = kLogEnd.addDays(-7);
+    for (QDate d = log.first; d < kLogEnd; d = d.addDays(1))
+        bench_detail::SeedWorkDay(st, d, r, log.rows);
     sqlite3_finalize(st);
     const bool ok = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
+}
+
+bool BuildLog(Log& log, BenchSize size) {
+    BenchCounts counts;
+    if (!BuildBenchDatabase(NewFolder(log), size, kLogEnd, kLogEnd, &counts))
+        return false;
+    log.rows = counts.periods;
+    log.first = kLogEnd.addYears(-ShapeOf(size).logYears);
+    return true;
 }
 
 // Points the program at a log, and runs the start-up step once so that a period is open and
@@ -120,7 +100,7 @@ bool DropIndexes() {
 }
 
 void BM_Tick(benchmark::State& state) {
-    const Log& log = state.range(0) ? g_big : g_small;
+    const Log& log = g_logs[state.range(0)];
     const bool indexed = state.range(1) != 0;
     if (!Use(log) || (!indexed && !DropIndexes())) {
         state.SkipWithError("no database");
@@ -134,15 +114,17 @@ void BM_Tick(benchmark::State& state) {
     if (!indexed)
         Use(log); // puts the indexes back
 }
+// log: 0 one week, 1 twenty years, 2 the load database's.
 BENCHMARK(BM_Tick)
-    ->ArgNames({"twenty_years", "indexed"})
+    ->ArgNames({"log", "indexed"})
     ->Args({0, 1})
     ->Args({1, 1})
+    ->Args({2, 1})
     ->Args({1, 0})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_StartupStep(benchmark::State& state) {
-    const Log& log = state.range(0) ? g_big : g_small;
+    const Log& log = g_logs[state.range(0)];
     if (!Use(log)) {
         state.SkipWithError("no database");
         return;
@@ -155,27 +137,28 @@ void BM_StartupStep(benchmark::State& state) {
     }
     state.counters["rows"] = double(log.rows);
 }
-BENCHMARK(BM_StartupStep)->ArgName("twenty_years")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StartupStep)->ArgName("log")->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 // The week or month shown: 0 the present one, 1 ten years back, 2 the log's first.
-QDate ShownDay(int which) {
+QDate ShownDay(const Log& log, int which) {
     switch (which) {
     case 1:
         return QDate(2013, 12, 18);
     case 2:
-        return QDate(2004, 1, 14);
+        return log.first.addDays(13);
     default:
         return kLogEnd.addDays(-10);
     }
 }
 
 void BM_DrawWeekChart(benchmark::State& state) {
-    if (!Use(g_big)) {
+    const Log& log = g_logs[1 + state.range(0)];
+    if (!Use(log)) {
         state.SkipWithError("no database");
         return;
     }
     frmWorkTime w;
-    w.SetWeek(ShownDay(int(state.range(0))));
+    w.SetWeek(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
             state.SkipWithError("drawing failed");
@@ -184,19 +167,18 @@ void BM_DrawWeekChart(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawWeekChart)
-    ->ArgName("shown")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
+    ->ArgNames({"load", "shown"})
+    ->ArgsProduct({{0, 1}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_DrawMonthChart(benchmark::State& state) {
-    if (!Use(g_big)) {
+    const Log& log = g_logs[1 + state.range(0)];
+    if (!Use(log)) {
         state.SkipWithError("no database");
         return;
     }
     frmWorkTime w;
-    const QDate d = ShownDay(int(state.range(0)));
+    const QDate d = ShownDay(log, int(state.range(1)));
     w.SetMonth(d.year(), d.month());
     for (auto _ : state) {
         if (!w.DrawMonthChart()) {
@@ -206,10 +188,8 @@ void BM_DrawMonthChart(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawMonthChart)
-    ->ArgName("shown")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
+    ->ArgNames({"load", "shown"})
+    ->ArgsProduct({{0, 1}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace
@@ -222,7 +202,8 @@ int main(int argc, char** argv) {
     // A failure must be seen, not wait for a click.
     MsgRecorder msgs;
     SetNowOverride([] { return g_now; });
-    if (!BuildLog(g_big, QDate(2004, 1, 1)) || !BuildLog(g_small, kLogEnd.addDays(-7))) {
+    if (!BuildWeek(g_logs[0]) || !BuildLog(g_logs[1], BenchSize::Standard) ||
+        !BuildLog(g_logs[2], BenchSize::Load)) {
         std::fprintf(stderr, "cannot build the databases\n");
         return 1;
     }

@@ -196,7 +196,7 @@ void frmAlarm::keyPressEvent(QKeyEvent* e) {
 bool frmAlarm::CheckAlarmInput() {
     const AlarmInputCheck r =
         CheckAlarmFields(txtYear->text(), txtMonth->text(), txtDay->text(), txtHour->text(),
-                         txtMinute->text(), txtAlarmDetail->toPlainText());
+                         txtMinute->text(), TypedText(txtAlarmDetail));
     if (r.ok()) {
         m_checkedTime = r.time;
         m_checkedDetail = r.detail;

@@ -53,13 +53,11 @@ int EraYear(const QDate& d) {
     return e ? d.year() - e->start.year() + 1 : d.year();
 }
 
-QString FormatDate(const QDate& d, const QString& pattern) {
-    return FormatDate(QDateTime(d, QTime(0, 0)), pattern);
-}
+namespace {
 
-QString FormatDate(const QDateTime& t, const QString& pattern) {
-    const QDate d = t.date();
-    const QTime tm = t.time();
+// A date-time made of the date and 00:00 would cost a time-zone lookup per call (a search
+// formats tens of thousands of dates); the pattern needs only the date and the time of day.
+QString FormatParts(const QDate& d, const QTime& tm, const QString& pattern) {
     // An invalid date (an unreadable stored one) has no month or weekday to name: its names
     // are empty, never read from outside the tables.
     const bool named = d.isValid();
@@ -136,6 +134,16 @@ QString FormatDate(const QDateTime& t, const QString& pattern) {
         i += used;
     }
     return out;
+}
+
+} // namespace
+
+QString FormatDate(const QDate& d, const QString& pattern) {
+    return FormatParts(d, QTime(0, 0), pattern);
+}
+
+QString FormatDate(const QDateTime& t, const QString& pattern) {
+    return FormatParts(t.date(), t.time(), pattern);
 }
 
 QString YearFormatPattern(int option) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringView>
+#include <QTextDocument>
 
 qint16 G_intYear = 0;
 qint16 G_intMonth = 0;
@@ -193,6 +194,24 @@ void SelectAllText(QLineEdit* box) {
 
 void SelectAllText(QPlainTextEdit* box) {
     box->selectAll();
+}
+
+QString TypedText(const QPlainTextEdit* box) {
+    QString text = box->document()->toRawText();
+    // Only the document's own separators of paragraphs, lines and frames become line breaks.
+    for (QChar& c : text) {
+        switch (c.unicode()) {
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+        case 0xfdd0: // beginning of a frame
+        case 0xfdd1: // end of a frame
+            c = u'\n';
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
 }
 
 QString AppPath() {

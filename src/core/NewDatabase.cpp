@@ -1,7 +1,11 @@
 #include "NewDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,9 +35,27 @@ bool CreateNewDatabase(const QString& path, const DatabaseSeed& seed, QString* e
         return fail(QStringLiteral("%1 already exists; it is left unchanged.").arg(path));
 
     // Build the database under a temporary name and move it into place only when complete,
-    // so that an interrupted run never leaves a half-made file where the program looks.
-    const QString temp = path + QStringLiteral(".new");
-    QFile::remove(temp);
+    // so that an interrupted run never leaves a half-made file where the program looks. The
+    // name is new and made exclusively in the target folder: nothing there is removed or
+    // written through, and the final move stays within one file system.
+    const QFileInfo target(path);
+    QTemporaryFile file(
+        target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX.new")));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return fail(QStringLiteral("cannot create a file in %1: %2")
+                        .arg(target.absolutePath(), file.errorString()));
+    const QString temp = file.fileName();
+    file.close();
+    // The permissions the engine gives a file it creates itself.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(temp).constData(), 0644 & ~mask);
+    auto removeTemp = [&temp] {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+    };
+
     QString why;
     bool ok = false;
     if (Db db = Connection::create(temp, &why)) {
@@ -42,13 +64,12 @@ bool CreateNewDatabase(const QString& path, const DatabaseSeed& seed, QString* e
             why = db->errorText();
     }
     if (!ok) {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
+        removeTemp();
         return fail(why.isEmpty() ? QStringLiteral("cannot create %1").arg(temp) : why);
     }
-    // QFile::rename never replaces an existing file.
+    // QFile::rename never replaces an existing file, also one that appeared meanwhile.
     if (!QFile::rename(temp, path)) {
-        QFile::remove(temp);
+        removeTemp();
         return fail(QStringLiteral("cannot move the new database to %1").arg(path));
     }
     return true;

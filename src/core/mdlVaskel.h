@@ -218,6 +218,9 @@ constexpr int PixelsToTwips(int pixels) {
 
 void SelectAllText(QLineEdit* box);
 void SelectAllText(QPlainTextEdit* box);
+// The text of a box exactly as typed, with "\n" between its lines. toPlainText() would also
+// turn no-break spaces into plain ones.
+QString TypedText(const QPlainTextEdit* box);
 
 // ---- Seams ----
 

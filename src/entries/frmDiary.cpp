@@ -123,7 +123,7 @@ void frmDiary::Form_Load() {
 }
 
 void frmDiary::OKButton_Click() {
-    const QString text = txtDiary->toPlainText();
+    const QString text = TypedText(txtDiary);
     if (LenA(text) == 0) {
         WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;

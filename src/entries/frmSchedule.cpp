@@ -70,7 +70,7 @@ void frmSchedule::Form_Load() {
 }
 
 void frmSchedule::OKButton_Click() {
-    const QString text = txtSchedule->toPlainText();
+    const QString text = TypedText(txtSchedule);
     if (text.isEmpty()) {
         WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
         return;

@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 enum Kind { Schedule, Diary, WhatDay };
 }
@@ -44,6 +46,10 @@ frmSearch::frmSearch(QWidget* parent) : QDialog(parent) {
     lstSearch->setObjectName(QStringLiteral("lstSearch"));
     lstSearch->setFont(FixedPitchFont());
     lstSearch->setSortingEnabled(true);
+    // Every line has the same width in the fixed-pitch font (a fixed number of bytes, two to a
+    // full-width character) and one line's height: the list need not measure each of tens of
+    // thousands of lines to lay them out.
+    lstSearch->setUniformItemSizes(true);
     lstSearch->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lstSearch->setFixedSize(640, 260);
 
@@ -103,25 +109,47 @@ bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool frmSearch::Collect(Connection& db, const QString& sql, const QString& pattern, int kind) {
+bool frmSearch::Collect(Connection& db, const QString& sql, const QString& pattern, int kind,
+                        QStringList& lines) {
     Recordset rs;
     bool ok = rs.open(db, sql, {pattern});
-    while (ok && !rs.eof()) {
-        switch (kind) {
-        case Schedule:
-            lstSearch->addItem(ScheduleSearchLine(rs.date("Date"), rs.text("Schedule")));
-            break;
-        case Diary:
-            lstSearch->addItem(DiarySearchLine(rs.date("Date"), rs.text("Diary")));
-            break;
-        default:
-            lstSearch->addItem(WhatDaySearchLine(int(rs.integer("Month")), int(rs.integer("Day")),
-                                                 rs.text("WhatDay")));
-            break;
+    if (!ok)
+        return false;
+    switch (kind) {
+    case Schedule:
+    case Diary: {
+        const int date = rs.column("Date");
+        const int text = rs.column(kind == Schedule ? "Schedule" : "Diary");
+        while (ok && !rs.eof()) {
+            lines << (kind == Schedule ? ScheduleSearchLine(rs.date(date), rs.text(text))
+                                       : DiarySearchLine(rs.date(date), rs.text(text)));
+            ok = rs.moveNext();
         }
-        ok = rs.moveNext();
+        break;
+    }
+    default: {
+        const int month = rs.column("Month");
+        const int day = rs.column("Day");
+        const int text = rs.column("WhatDay");
+        while (ok && !rs.eof()) {
+            lines << WhatDaySearchLine(int(rs.integer(month)), int(rs.integer(day)), rs.text(text));
+            ok = rs.moveNext();
+        }
+        break;
+    }
     }
     return ok;
+}
+
+void frmSearch::ShowLines(QStringList& lines) {
+    // Tens of thousands of lines, each put into its sorted place one by one, would take
+    // seconds: the list takes them in one batch and sorts them once. Its sort compares the
+    // texts as std::sort does here.
+    std::sort(lines.begin(), lines.end());
+    lstSearch->setSortingEnabled(false);
+    lstSearch->addItems(lines);
+    lstSearch->setSortingEnabled(true);
+    lines.clear();
 }
 
 void frmSearch::SearchFailed(Connection& db) {
@@ -159,12 +187,17 @@ void frmSearch::cmdSearch_Click() {
         {chkDiary, "SELECT * FROM T_Diary WHERE Diary LIKE ? ESCAPE '\\'", Diary},
         {chkWhatDay, "SELECT * FROM T_WhatDay WHERE WhatDay LIKE ? ESCAPE '\\'", WhatDay},
     };
+    QStringList lines;
     for (const auto& r : reads) {
-        if (r.box->isChecked() && !Collect(*db, QString::fromLatin1(r.sql), pattern, r.kind)) {
+        if (r.box->isChecked() &&
+            !Collect(*db, QString::fromLatin1(r.sql), pattern, r.kind, lines)) {
+            // What was read before the failure is listed.
+            ShowLines(lines);
             SearchFailed(*db);
             return;
         }
     }
+    ShowLines(lines);
     unsetCursor();
     if (CloseDB(*db) && lstSearch->count() == 0) {
         MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,

@@ -157,13 +157,13 @@ void tst_alarmDialog::checksInOrder() {
 
 void tst_alarmDialog::registersTheFieldsAsTyped() {
     openDialog();
-    setFields({"2004", "9", "5", "7", "3", "  会議の \"準備\"\n"});
+    setFields({"2004", "9", "5", "7", "3", "  会議の\u00a0\"準備\"\n"});
     dlg->cmdAlarmOn->click();
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(stored(), QStringList{"2004-09-05 07:03:00|会議の \"準備\""});
+    QCOMPARE(stored(), QStringList{"2004-09-05 07:03:00|会議の\u00a0\"準備\""});
     QVERIFY(G_blnAlarm);
     QCOMPARE(G_datTimeOfAlarm, QDateTime(QDate(2004, 9, 5), QTime(7, 3)));
-    QCOMPARE(G_strAlarmDetail, QStringLiteral("会議の \"準備\""));
+    QCOMPARE(G_strAlarmDetail, QStringLiteral("会議の\u00a0\"準備\""));
     QCOMPARE(changes->count(), 1);
     QCOMPARE(changes->at(0).at(0).toBool(), true);
     QVERIFY(!dlg || !dlg->isVisible());

@@ -3,6 +3,7 @@
 #include "mdlVaskel.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 class tst_textHelpers : public QObject {
@@ -24,6 +25,8 @@ private slots:
     void twipsAndPixels_data();
     void twipsAndPixels();
     void selectAllText();
+    void typedText_data();
+    void typedText();
 };
 
 void tst_textHelpers::nz() {
@@ -200,6 +203,32 @@ void tst_textHelpers::selectAllText() {
     SelectAllText(&box);
     QCOMPARE(box.selectionStart(), 0);
     QCOMPARE(box.selectedText(), QStringLiteral("予定あり"));
+}
+
+void tst_textHelpers::typedText_data() {
+    QTest::addColumn<QString>("typed"); // U+2028 stands for Shift+Enter
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no-break spaces")
+        << QStringLiteral("\u00a0a\u00a0b\u00a0") << QStringLiteral("\u00a0a\u00a0b\u00a0");
+    QTest::newRow("other spaces") << QStringLiteral("\u3000\u2002\u2009\u202f\u200b\tx ")
+                                  << QStringLiteral("\u3000\u2002\u2009\u202f\u200b\tx ");
+    QTest::newRow("line breaks") << QStringLiteral("a\n\nb\n") << QStringLiteral("a\n\nb\n");
+    QTest::newRow("soft line break") << QStringLiteral("a\u2028b") << QStringLiteral("a\nb");
+}
+
+void tst_textHelpers::typedText() {
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QPlainTextEdit box;
+    for (const QChar c : typed) {
+        if (c == u'\n' || c == QChar::LineSeparator) {
+            QTest::keyClick(&box, Qt::Key_Return, c == u'\n' ? Qt::NoModifier : Qt::ShiftModifier);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&box, &press);
+        }
+    }
+    QCOMPARE(TypedText(&box), expected);
 }
 
 QTEST_MAIN(tst_textHelpers)

@@ -30,4 +30,6 @@ inline void SelectDay(const QDate& selected, int displayedYear = 0, int displaye
     QTest::newRow("other column") << QStringLiteral("Diary WhatDay Date");                         \
     QTest::newRow("sql") << QStringLiteral("'); DROP TABLE T_Schedule; --");                       \
     QTest::newRow("outside cp932") << QStringLiteral("한국어 😀 𠮷野家 €");                         \
-    QTest::newRow("kanji") << QStringLiteral("会議（第３回）ｶﾀｶﾅ");
+    QTest::newRow("kanji") << QStringLiteral("会議（第３回）ｶﾀｶﾅ");                                \
+    QTest::newRow("special spaces") << QStringLiteral("\u00a0a\u00a0b\u3000c\u2009d\u202fe"        \
+                                                      "\u00a0");

@@ -71,7 +71,7 @@ void tst_schedule::textsRoundTrip() {
     frmSchedule g;
     g.Form_Load();
     QVERIFY(g.RowExisted());
-    QCOMPARE(g.txtSchedule->toPlainText(), text);
+    QCOMPARE(TypedText(g.txtSchedule), text);
     g.txtSchedule->appendPlainText(QStringLiteral("+"));
     g.OKButton_Click();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);

@@ -1,0 +1,77 @@
+// The search for a word that every schedule and every diary entry contains: two result lines
+// a day, read, listed, sorted and the window painted.
+//
+//   QT_QPA_PLATFORM=offscreen bench_search [Google Benchmark options]
+//
+// The databases (bench/BenchDatabase.h): argument load:0 is the standard one (30 years of
+// daily schedules and diaries, 1,000 anniversaries), load:1 the load one (50 years, 10,000
+// anniversaries).
+
+#include "BenchDatabase.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+#include "frmSearch.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QtMessageHandler g_nextHandler = nullptr;
+void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
+    if (type == QtWarningMsg &&
+        msg == QLatin1String("This plugin does not support propagateSizeHints()"))
+        return;
+    g_nextHandler(type, context, msg);
+}
+
+const QDate kEnd(2024, 1, 1);
+std::unique_ptr<QTemporaryDir> g_folders[2];
+
+void BM_Search(benchmark::State& state) {
+    SetAppPath(g_folders[state.range(0) != 0]->path());
+    frmSearch w;
+    w.show();
+    QCoreApplication::processEvents();
+    w.txtSearchString->setText(kCommonWord);
+    for (auto _ : state) {
+        w.cmdSearch_Click();
+        // The list laid out and painted.
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = double(w.lstSearch->count());
+}
+BENCHMARK(BM_Search)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    g_nextHandler = qInstallMessageHandler(DropSizeHintWarning);
+    QApplication app(argc, argv);
+    SetUpAppearance();
+    QTemporaryDir config;
+    SetSettingsFolder(config.path());
+    // A failure must be seen, not wait for a click.
+    MsgRecorder msgs;
+    for (BenchSize size : {BenchSize::Standard, BenchSize::Load}) {
+        auto& dir = g_folders[size == BenchSize::Load];
+        dir = std::make_unique<QTemporaryDir>();
+        if (!BuildBenchDatabase(QDir(dir->path()).filePath(QStringLiteral("Vaskel.pdb")), size,
+                                kEnd, kEnd)) {
+            std::fprintf(stderr, "cannot build the %s database\n", SizeName(size));
+            return 1;
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    SetAppPath(QString());
+    for (const MsgRecord& m : msgs.messages)
+        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
+    return msgs.messages.empty() ? 0 : 1;
+}
