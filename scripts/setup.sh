@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the fuzzing (clang and its libFuzzer
-# runtime) and `make run` need, when missing.
+# runtime) and `make run` need, when missing. The end-to-end test drives the program by
+# keyboard (xdotool), fakes its clock (faketime), reads its windows through the accessibility
+# bus (dbus, at-spi2, Python bindings) and its database (sqlite3).
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth imagemagick trayer
   fonts-noto-cjk adwaita-icon-theme
+  xdotool faketime sqlite3 dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi
 )
 
 missing=()
