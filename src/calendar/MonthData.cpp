@@ -20,16 +20,17 @@ QString DayNumber(const QDate& d) {
     return QStringLiteral("%1").arg(d.day(), 2);
 }
 
-// Anniversaries of the grid's months, each day's texts in the order they were entered.
+// Anniversaries of the grid's days, each day's texts in the order they were entered. Only the
+// days shown are read: the grid holds the end of one month and the start of the next as well.
 bool ReadAnniversaries(Connection& db, const QDate& start, QHash<int, QStringList>& out) {
-    const int m0 = start.month();
-    const int m1 = start.addDays(20).month();
-    const int m2 = start.addDays(kGridCells - 1).month();
+    const QDate middle = start.addDays(20);
+    const QDate end = start.addDays(kGridCells - 1);
     Recordset rs;
     if (!rs.open(db,
                  QStringLiteral("SELECT Month, Day, WhatDay FROM T_WhatDay "
-                                "WHERE Month IN (?, ?, ?) ORDER BY ID"),
-                 {m0, m1, m2}))
+                                "WHERE (Month = ? AND Day >= ?) OR Month = ? OR "
+                                "(Month = ? AND Day <= ?) ORDER BY ID"),
+                 {start.month(), start.day(), middle.month(), end.month(), end.day()}))
         return false;
     while (!rs.eof()) {
         out[int(rs.integer(0)) * 32 + int(rs.integer(1))].append(rs.text(2).trimmed());

@@ -245,7 +245,8 @@ void tst_monthData::diaryColourOnlyWhereTheBackgroundIsPlain() {
 
 void tst_monthData::anniversariesInEntryOrder() {
     env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES "
-                             "(2, 14, 'ゆ'), (2, 14, 'あ'), (3, 1, '三月'), (1, 31, '一月')"));
+                             "(2, 14, 'ゆ'), (2, 14, 'あ'), (3, 1, '三月'), (1, 31, '一月'), "
+                             "(3, 14, '白'), (3, 15, '外')"));
     QVERIFY(load(2004, 2));
     QCOMPARE(cells[13].dayCaption, QStringLiteral("14［ゆ］［あ］"));
     QCOMPARE(cells[29].dayCaption, QStringLiteral(" 1［三月］"));
@@ -253,6 +254,10 @@ void tst_monthData::anniversariesInEntryOrder() {
     QVERIFY(load(1999, 2));
     QCOMPARE(at(1999, 2, QDate(1999, 2, 14)).dayCaption, QStringLiteral("14［ゆ］［あ］"));
     QCOMPARE(at(1999, 2, QDate(1999, 1, 31)).dayCaption, QStringLiteral("31［一月］"));
+    // Only the grid's days are read, up to its last cell.
+    QVERIFY(load(2015, 2));
+    QCOMPARE(cells[41].dayCaption, QStringLiteral("14［白］"));
+    QCOMPARE(cells[0].dayCaption, QStringLiteral(" 1"));
 }
 
 void tst_monthData::failingQueryReportsAndKeepsCells() {
