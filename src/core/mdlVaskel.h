@@ -129,6 +129,8 @@ public:
     // Faster access by column index for hot loops.
     bool isNull(int col) const;
     QString text(int col) const;
+    // The column's UTF-8 bytes without a conversion, valid until the next move; empty for NULL.
+    QByteArrayView utf8(int col) const;
     qint64 integer(int col) const;
     QDate date(int col) const;
 

@@ -252,14 +252,15 @@ WorkTimeStats::WorkTimeStats() : average(QString::fromUtf16(kNoRate)) {
 
 bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
     Recordset rs;
-    if (!rs.open(db, QStringLiteral("SELECT min(StartTime) AS FROM_DATE, max(EndTime) AS TO_DATE, "
-                                    "count(*) AS CNT FROM T_WorkTime")))
+    // Each bound on its own is one index lookup; counting the rows would read the whole log
+    // once more. An empty log has neither.
+    if (!rs.open(db, QStringLiteral("SELECT (SELECT min(StartTime) FROM T_WorkTime) AS FROM_DATE, "
+                                    "(SELECT max(EndTime) FROM T_WorkTime) AS TO_DATE")))
         return false;
     const QDate f = rs.dateTime("FROM_DATE").date();
     const QDate t = rs.dateTime("TO_DATE").date();
-    const qint64 n = rs.integer("CNT");
     rs.close();
-    if (n <= 0 || !f.isValid() || !t.isValid())
+    if (!f.isValid() || !t.isValid())
         return true;
     // The latest end is today while the program runs.
     out.betweenInfo = QStringLiteral("一番最初の稼動日 （") + f.toString(kSlashDate) +
