@@ -2,7 +2,8 @@
 # End to end: starts the built program in a folder of its own with a new database, on a
 # virtual display and a faked clock, and drives it by keyboard as a user would. It writes a
 # day's schedule, pages to the next month and back, writes the diary, searches for both texts,
-# sets an alarm and waits for it to fire, then ends the program. Each step is checked in what
+# sets an alarm and waits for it to fire, starts the program a second time (which must leave
+# the first one alone and write nothing), then ends the program. Each step is checked in what
 # the windows show (their titles and what they tell a screen reader) and in the database.
 #
 #   tests/e2e/e2e.sh BUILD_DIR      (BUILD_DIR holds Vaskel and vaskel-newdb)
@@ -257,14 +258,15 @@ asan=$(ldd "$work/prog/Vaskel" | awk '/libasan/ { print $3 }')
 
 # The accessibility bus comes up first, so that the program joins it as it starts.
 a11y >/dev/null
-(
+launch() {
   cd "$work"
   exec env -u QT_QPA_PLATFORMTHEME -u SESSION_MANAGER HOME="$work/home" \
     XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     LD_PRELOAD="$preload" FAKETIME="@$start_time x$speed" \
     "$work/prog/Vaskel"
-) >"$work/program.log" 2>&1 &
+}
+(launch) >"$work/program.log" 2>&1 &
 pid=$!
 
 wait_window Vaskel
@@ -413,6 +415,18 @@ wait_window "$notice" gone
 expect_windows Vaskel
 expect_sql "SELECT count(*) FROM T_Alarm" 0
 wait_panel 3 OFF
+
+# ---------------------------------------------------------------- one instance
+
+begin "start the program a second time"
+periods=$(sql "SELECT count(*) || '|' || min(StartTime) FROM T_WorkTime")
+rc=0
+timeout 20 bash -c "$(declare -f launch); work='$work' preload='$preload' \
+  start_time='$start_time' speed='$speed' launch" >"$work/second.log" 2>&1 || rc=$?
+[ "$rc" = 0 ] || fail "the second start ended with exit code $rc: $(cat "$work/second.log")"
+kill -0 "$pid" 2>/dev/null || fail "the first program ended"
+expect_windows Vaskel
+expect_sql "SELECT count(*) || '|' || min(StartTime) FROM T_WorkTime" "$periods"
 
 # ---------------------------------------------------------------- end
 
