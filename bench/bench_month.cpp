@@ -14,6 +14,7 @@
 // the epoch, taken just before the launch) is given, else from the first line of main().
 
 #include "BenchDatabase.h"
+#include "BenchMain.h"
 #include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "frmMain.h"
@@ -31,16 +32,6 @@
 #include <memory>
 
 namespace {
-
-// The offscreen platform warns about size hints for every window it shows; hundreds of copies
-// of that one line would bury the figures. Every other message passes on.
-QtMessageHandler g_nextHandler = nullptr;
-void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
-    if (type == QtWarningMsg &&
-        msg == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    g_nextHandler(type, context, msg);
-}
 
 const QDate kEnd(QDate::currentDate().year() + 1, 1, 1);
 
@@ -178,7 +169,7 @@ int Startup(int argc, char** argv, const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    g_nextHandler = qInstallMessageHandler(DropSizeHintWarning);
+    QuietSizeHintWarnings();
     if (argc >= 3 && std::strcmp(argv[1], "--startup") == 0) {
         const QString folder = QString::fromLocal8Bit(argv[2]);
         const BenchSize size = argc >= 4 && std::strcmp(argv[3], "--load") == 0

@@ -8,6 +8,7 @@
 // anniversaries).
 
 #include "BenchDatabase.h"
+#include "BenchMain.h"
 #include "SettingsStore.h"
 #include "frmMain.h"
 #include "frmSearch.h"
@@ -21,14 +22,6 @@
 #include <memory>
 
 namespace {
-
-QtMessageHandler g_nextHandler = nullptr;
-void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
-    if (type == QtWarningMsg &&
-        msg == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    g_nextHandler(type, context, msg);
-}
 
 const QDate kEnd(2024, 1, 1);
 std::unique_ptr<QTemporaryDir> g_folders[2];
@@ -51,7 +44,7 @@ BENCHMARK(BM_Search)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisec
 } // namespace
 
 int main(int argc, char** argv) {
-    g_nextHandler = qInstallMessageHandler(DropSizeHintWarning);
+    QuietSizeHintWarnings();
     QApplication app(argc, argv);
     SetUpAppearance();
     QTemporaryDir config;
@@ -67,11 +60,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    SetAppPath(QString());
-    for (const MsgRecord& m : msgs.messages)
-        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-    return msgs.messages.empty() ? 0 : 1;
+    return RunBenchmarks(argc, argv, msgs);
 }

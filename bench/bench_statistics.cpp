@@ -9,6 +9,7 @@
 // BENCH_STATISTICS_DIR to put them on another file system.
 
 #include "BenchDatabase.h"
+#include "BenchMain.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
@@ -107,19 +108,10 @@ BENCHMARK(BM_TabSelected)
     ->ArgsProduct({{0, 1}, {0, 1, 2}})
     ->Unit(benchmark::kMillisecond);
 
-QtMessageHandler g_previousHandler = nullptr;
-
-// The offscreen platform says this of every window shown; it says nothing about the program.
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    g_previousHandler(type, context, text);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    g_previousHandler = qInstallMessageHandler(QuietHandler);
+    QuietSizeHintWarnings();
     QApplication app(argc, argv);
     QTemporaryDir config;
     SetSettingsFolder(config.path());
@@ -132,11 +124,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    SetAppPath(QString());
-    for (const MsgRecord& m : msgs.messages)
-        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-    return msgs.messages.empty() ? 0 : 1;
+    return RunBenchmarks(argc, argv, msgs);
 }

@@ -10,6 +10,7 @@
 
 #include "Alarm.h"
 #include "BenchDatabase.h"
+#include "BenchMain.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TimerTick.h"
@@ -24,16 +25,6 @@
 #include <memory>
 
 namespace {
-
-// The offscreen platform warns about size hints for every window it shows; hundreds of copies
-// of that one line would bury the figures. Every other message passes on.
-QtMessageHandler g_nextHandler = nullptr;
-void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
-    if (type == QtWarningMsg &&
-        msg == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    g_nextHandler(type, context, msg);
-}
 
 const QDate kLogEnd(2024, 1, 1); // the logs end just before this day
 const QDateTime kRunStart(kLogEnd, QTime(9, 0, 0));
@@ -195,7 +186,7 @@ BENCHMARK(BM_DrawMonthChart)
 } // namespace
 
 int main(int argc, char** argv) {
-    g_nextHandler = qInstallMessageHandler(DropSizeHintWarning);
+    QuietSizeHintWarnings();
     QApplication app(argc, argv);
     QTemporaryDir config;
     SetSettingsFolder(config.path());
@@ -207,11 +198,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot build the databases\n");
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    SetAppPath(QString());
-    for (const MsgRecord& m : msgs.messages)
-        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-    return msgs.messages.empty() ? 0 : 1;
+    return RunBenchmarks(argc, argv, msgs);
 }
