@@ -4,6 +4,7 @@
 
 #include "MonthData.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
 
 class CellLabel : public QLabel {
@@ -34,6 +35,10 @@ private:
     QString m_tag;
     CellLook m_look{false, 0xFFFFFF};
 };
+
+// How much of a one-line text to lay out so that everything a label of this width shows is
+// drawn: the whole text, or a beginning that surely covers the width.
+qsizetype VisibleLength(const QString& text, const QFontMetricsF& fm, qreal width);
 
 // Gives a plain label the background of a look.
 void ApplyLook(QLabel* label, const CellLook& look);

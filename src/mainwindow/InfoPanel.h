@@ -17,4 +17,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+
+private:
+    int lineHeight() const;
 };

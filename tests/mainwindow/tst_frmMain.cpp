@@ -1,5 +1,7 @@
 // The main window as a user meets it: drawing, colours, navigation, menus and toolbar.
 
+#include "CellLabel.h"
+#include "InfoPanel.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "frmMain.h"
@@ -60,6 +62,8 @@ private slots:
     void windowKeepsItsWidth();
     void monthLabelKeepsItsDescenders_data();
     void monthLabelKeepsItsDescenders();
+    void longCaptionsLookAsDrawnWhole_data();
+    void longCaptionsLookAsDrawnWhole();
     void clockPanelsFollowThePresentTime();
     void toolbarTriggersTheMenusEntries_data();
     void toolbarTriggersTheMenusEntries();
@@ -638,3 +642,65 @@ void tst_frmMain::toolbarTriggersTheMenusEntries() {
 
 QTEST_MAIN(tst_frmMain)
 #include "tst_frmMain.moc"
+
+void tst_frmMain::longCaptionsLookAsDrawnWhole_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("cut");
+    const QString many = QStringLiteral("［記念日 123］").repeated(28);
+    QTest::newRow("anniversaries") << QStringLiteral("14") + many << 100 << true;
+    QTest::newRow("anniversaries, wide") << QStringLiteral("14") + many << 400 << true;
+    QTest::newRow("latin") << QStringLiteral("14[Birthday of someone]").repeated(20) << 100 << true;
+    QTest::newRow("combining marks")
+        << QStringLiteral("14") + QStringLiteral("e\u0301\u0323").repeated(80) << 100 << true;
+    QTest::newRow("zero-width characters first")
+        << QStringLiteral("14") + QStringLiteral("\u200b\u2060\ufe0f").repeated(60) +
+               QStringLiteral("見える文字")
+        << 100 << false;
+    QTest::newRow("emoji sequences")
+        << QStringLiteral("14") + QStringLiteral("👨‍👩‍👧").repeated(30) << 100 << false;
+    QTest::newRow("right to left")
+        << QStringLiteral("14［") + QStringLiteral("שלום ").repeated(20) << 100 << false;
+    QTest::newRow("short") << QStringLiteral("14［誕生日］") << 100 << false;
+}
+
+// A day label draws only the beginning of a long caption; the cell must look exactly as if the
+// whole caption were drawn by a plain label, and the label's text stays whole.
+void tst_frmMain::longCaptionsLookAsDrawnWhole() {
+    QFETCH(QString, caption);
+    QFETCH(int, width);
+    QFETCH(bool, cut);
+    CellLabel cell(0, nullptr);
+    QLabel plain;
+    for (QLabel* l : {static_cast<QLabel*>(&cell), &plain}) {
+        l->setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
+        l->setTextFormat(Qt::PlainText);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        l->setIndent(2);
+        l->setContentsMargins(1, 1, 1, 1);
+        l->setText(caption);
+        l->resize(width, 18);
+    }
+    const qsizetype n = VisibleLength(caption, QFontMetricsF(cell.font()), width - 4);
+    QCOMPARE(n < caption.size(), cut);
+    QCOMPARE(cell.text(), caption);
+    // The border is the cell's own; compare what lies inside it.
+    const QRect inside = QRect(0, 0, width, 18).adjusted(1, 1, -1, -1);
+    QCOMPARE(cell.grab().toImage().copy(inside), plain.grab().toImage().copy(inside));
+
+    // The status bar's panel elides the same caption as if it had measured all of it, and
+    // asks for the height a label of one line asks for.
+    InfoPanel info(nullptr);
+    info.setFont(cell.font());
+    info.setInfo(caption);
+    info.resize(width, 18);
+    plain.setContentsMargins(0, 0, 0, 0);
+    plain.setIndent(-1);
+    plain.setText(plain.fontMetrics().elidedText(caption, Qt::ElideRight, width));
+    // (A label aligns a right-to-left text to the right; the panel keeps it at the left.)
+    if (!caption.isRightToLeft())
+        QCOMPARE(info.grab().toImage(), plain.grab().toImage());
+    QCOMPARE(info.text(), caption);
+    plain.setText(QStringLiteral("2004/02/14:［誕生日］"));
+    QCOMPARE(info.sizeHint().height(), plain.sizeHint().height());
+}
