@@ -213,8 +213,10 @@ void frmMain::BuildMenus() {
     AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
               &frmMain::mnuWorkTimes_Click);
     separator("mnuTaskTrayBar1");
-    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."), &frmMain::mnuOption_Click);
-    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), &frmMain::mnuVersion_Click);
+    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."),
+              &frmMain::mnuOption_Click);
+    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
+              &frmMain::mnuVersion_Click);
     separator("mnuTaskTrayBar0");
     AddAction(mnuTaskTray, QStringLiteral("mnuEnd"), U("常駐の終了(&X)"), &frmMain::mnuEnd_Click);
 }

@@ -24,4 +24,3 @@ QString QtFileFilter(const QString& filter) {
     }
     return entries.join(QStringLiteral(";;"));
 }
-

@@ -8,4 +8,3 @@
 // "description (patterns)" with the patterns separated by blanks, and "*.*" as "*" so that
 // files without an extension are listed too.
 QString QtFileFilter(const QString& filter);
-

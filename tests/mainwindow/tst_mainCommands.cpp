@@ -12,10 +12,10 @@
 #include "mdlVaskel.h"
 
 #include <QApplication>
-#include <QMenu>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -307,12 +307,18 @@ void tst_mainCommands::windowEntriesOpenTheirWindows_data() {
         const char *entry, *window;
         bool modal;
     } rows[] = {
-        {"mnuBackUp", "frmBackUp", true},          {"mnuStatistics", "frmStatistics", true},
-        {"mnuWorkTime", "frmWorkTime", true},      {"mnuAlarm", "frmAlarm", true},
-        {"mnuHoliday", "frmHoliday", true},        {"mnuOptions", "frmOptions", true},
-        {"mnuAbout", "frmAbout", true},            {"mnuAlarm2", "frmAlarm", false},
-        {"mnuStatistics2", "frmStatistics", false}, {"mnuWorkTimes", "frmWorkTime", false},
-        {"mnuOption", "frmOptions", false},        {"mnuVersion", "frmAbout", false},
+        {"mnuBackUp", "frmBackUp", true},
+        {"mnuStatistics", "frmStatistics", true},
+        {"mnuWorkTime", "frmWorkTime", true},
+        {"mnuAlarm", "frmAlarm", true},
+        {"mnuHoliday", "frmHoliday", true},
+        {"mnuOptions", "frmOptions", true},
+        {"mnuAbout", "frmAbout", true},
+        {"mnuAlarm2", "frmAlarm", false},
+        {"mnuStatistics2", "frmStatistics", false},
+        {"mnuWorkTimes", "frmWorkTime", false},
+        {"mnuOption", "frmOptions", false},
+        {"mnuVersion", "frmAbout", false},
     };
     for (const auto& r : rows)
         QTest::newRow(r.entry) << QString::fromLatin1(r.entry) << QString::fromLatin1(r.window)
@@ -351,13 +357,14 @@ void tst_mainCommands::windowEntriesOpenTheirWindows() {
 
 void tst_mainCommands::restoreClosesTheTrayWindowsFirst() {
     start();
-    for (const char* entry : {"mnuVersion", "mnuOption", "mnuWorkTimes", "mnuStatistics2",
-                              "mnuAlarm2"})
+    for (const char* entry :
+         {"mnuVersion", "mnuOption", "mnuWorkTimes", "mnuStatistics2", "mnuAlarm2"})
         w->Action(QString::fromLatin1(entry))->trigger();
     w->hide();
     w->Action(QStringLiteral("mnuRestore"))->setVisible(true);
     w->Action(QStringLiteral("mnuRestore"))->trigger();
-    for (const char* window : {"frmAbout", "frmOptions", "frmWorkTime", "frmStatistics", "frmAlarm"})
+    for (const char* window :
+         {"frmAbout", "frmOptions", "frmWorkTime", "frmStatistics", "frmAlarm"})
         QVERIFY2(OpenWindows(QString::fromLatin1(window)).isEmpty(), window);
     QVERIFY(w->isVisible());
     QVERIFY(!w->Action(QStringLiteral("mnuRestore"))->isVisible());
