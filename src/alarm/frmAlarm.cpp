@@ -112,21 +112,10 @@ QLineEdit* frmAlarm::TimeField(int x, int width, int maxLength, const QString& n
 }
 
 void OpenAlarmDialog(QWidget* owner, bool modal) {
-    if (frmAlarm* d = frmAlarm::Instance()) {
-        d->show();
-        d->raise();
-        d->activateWindow();
-        return;
-    }
-    auto* d = new frmAlarm(owner);
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    if (modal) {
-        d->exec();
-        return;
-    }
-    d->show();
-    d->raise();
-    d->activateWindow();
+    if (frmAlarm* d = frmAlarm::Instance())
+        BringToFront(d);
+    else
+        ShowNewDialog(new frmAlarm(owner), modal);
 }
 
 // ---------------------------------------------------------------- filling

@@ -3,6 +3,7 @@
 #include "Alarm.h"
 #include "DateFormat.h"
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "mdlVaskel.h"
 
 #include <QGuiApplication>
@@ -74,9 +75,7 @@ frmAlarmDisp* frmAlarmDisp::Notify(QWidget* owner) {
         // The alarm was replaced while its predecessor's notice stayed open.
         d->Form_Load();
     }
-    d->show();
-    d->raise();
-    d->activateWindow();
+    BringToFront(d);
     return d;
 }
 

@@ -1,6 +1,7 @@
 #include "ProgramWindows.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QWindow>
 
@@ -24,4 +25,25 @@ bool IsOtherProgramWindow(QWindow* w, const QWidget* self) {
         return false;
     const Qt::WindowType type = top->windowType();
     return type == Qt::Window || type == Qt::Dialog;
+}
+
+void BringToFront(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void ShowNewDialog(QDialog* d, bool modal) {
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    if (modal)
+        d->exec();
+    else
+        BringToFront(d);
+}
+
+bool CancelDialog(QDialog* d) {
+    if (!d)
+        return false;
+    d->reject();
+    return true;
 }

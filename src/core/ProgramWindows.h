@@ -1,6 +1,7 @@
 // Which of the program's windows a desktop window is.
 #pragma once
 
+class QDialog;
 class QWidget;
 class QWindow;
 
@@ -11,3 +12,11 @@ bool IsMessageBoxWindow(QWindow* w);
 // True when the window is another window of the program that the user works in (not self,
 // not a message box, a menu or a tooltip).
 bool IsOtherProgramWindow(QWindow* w, const QWidget* self);
+
+// Shows the window in front of the others with the keyboard in it.
+void BringToFront(QWidget* w);
+// Shows a dialog just made, which deletes itself when it closes: modal (returns once it has
+// closed, and the dialog is gone) or modeless, in front.
+void ShowNewDialog(QDialog* d, bool modal);
+// Closes the dialog as Cancel would; false when there is none.
+bool CancelDialog(QDialog* d);

@@ -3,6 +3,7 @@
 #include "Alarm.h"
 #include "EntryCommands.h"
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "TimerTick.h"
 #include "Tray.h"
 #include "frmAbout.h"
@@ -497,9 +498,7 @@ void frmMain::mnuRestore_Click() {
         a->close();
     // Back in the state it had before it was hidden (or minimised for want of a tray).
     setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    BringToFront(this);
     Action(QStringLiteral("mnuRestore"))->setVisible(false);
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
 }

@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "mdlVaskel.h"
 
 #include <QApplication>
@@ -124,29 +125,14 @@ frmAbout* frmAbout::Instance() {
 }
 
 void frmAbout::Open(QWidget* owner, bool modal) {
-    if (frmAbout* d = Instance()) {
-        d->show();
-        d->raise();
-        d->activateWindow();
-        return;
-    }
-    auto* d = new frmAbout(owner);
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    if (modal) {
-        d->exec();
-        return;
-    }
-    d->show();
-    d->raise();
-    d->activateWindow();
+    if (frmAbout* d = Instance())
+        BringToFront(d);
+    else
+        ShowNewDialog(new frmAbout(owner), modal);
 }
 
 bool frmAbout::CloseOpen() {
-    frmAbout* d = Instance();
-    if (!d)
-        return false;
-    d->reject();
-    return true;
+    return CancelDialog(Instance());
 }
 
 void frmAbout::cmdOK_Click() {

@@ -1,6 +1,7 @@
 #include "frmBackUp.h"
 
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "ShellHelpers.h"
 #include "mdlVaskel.h"
 
@@ -148,29 +149,14 @@ frmBackUp* frmBackUp::Instance() {
 }
 
 void frmBackUp::Open(QWidget* owner, bool modal) {
-    if (frmBackUp* d = Instance()) {
-        d->show();
-        d->raise();
-        d->activateWindow();
-        return;
-    }
-    auto* d = new frmBackUp(owner);
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    if (modal) {
-        d->exec();
-        return;
-    }
-    d->show();
-    d->raise();
-    d->activateWindow();
+    if (frmBackUp* d = Instance())
+        BringToFront(d);
+    else
+        ShowNewDialog(new frmBackUp(owner), modal);
 }
 
 bool frmBackUp::CloseOpen() {
-    frmBackUp* d = Instance();
-    if (!d)
-        return false;
-    d->reject();
-    return true;
+    return CancelDialog(Instance());
 }
 
 void frmBackUp::cmdFileSave_Click() {

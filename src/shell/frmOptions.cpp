@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "SettingsStore.h"
 #include "ShellHelpers.h"
 #include "mdlVaskel.h"
@@ -270,30 +271,17 @@ frmOptions* frmOptions::Instance() {
 
 void frmOptions::Open(QWidget* owner, bool modal, const std::function<void(frmOptions&)>& setUp) {
     if (frmOptions* d = Instance()) {
-        d->show();
-        d->raise();
-        d->activateWindow();
+        BringToFront(d);
         return;
     }
     auto* d = new frmOptions(owner);
-    d->setAttribute(Qt::WA_DeleteOnClose);
     if (setUp)
         setUp(*d);
-    if (modal) {
-        d->exec();
-        return;
-    }
-    d->show();
-    d->raise();
-    d->activateWindow();
+    ShowNewDialog(d, modal);
 }
 
 bool frmOptions::CloseOpen() {
-    frmOptions* d = Instance();
-    if (!d)
-        return false;
-    d->reject();
-    return true;
+    return CancelDialog(Instance());
 }
 
 void frmOptions::Form_Load() {

@@ -1,6 +1,7 @@
 #include "frmStatistics.h"
 
 #include "MsgBox.h"
+#include "ProgramWindows.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
 #include "frmWorkTime.h"
@@ -262,21 +263,10 @@ frmStatistics* frmStatistics::Instance() {
 }
 
 void OpenStatistics(QWidget* owner, bool modal) {
-    if (frmStatistics* w = frmStatistics::Instance()) {
-        w->show();
-        w->raise();
-        w->activateWindow();
-        return;
-    }
-    auto* w = new frmStatistics(owner);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    if (modal) {
-        w->exec();
-        return;
-    }
-    w->show();
-    w->raise();
-    w->activateWindow();
+    if (frmStatistics* w = frmStatistics::Instance())
+        BringToFront(w);
+    else
+        ShowNewDialog(new frmStatistics(owner), modal);
 }
 
 void frmStatistics::BuildEntryTab(QWidget* page, bool diary) {

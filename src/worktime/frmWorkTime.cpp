@@ -129,31 +129,20 @@ frmWorkTime* frmWorkTime::Instance() {
 
 frmWorkTime* frmWorkTime::Open(QWidget* owner, bool modal) {
     if (frmWorkTime* w = g_instance) {
-        w->show();
-        w->raise();
-        w->activateWindow();
+        BringToFront(w);
         return w;
     }
     auto* w = new frmWorkTime(owner);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    if (modal) {
-        // The viewer is gone when exec returns.
-        w->exec();
-        return nullptr;
-    }
-    w->show();
-    w->raise();
-    w->activateWindow();
-    return w;
+    ShowNewDialog(w, modal);
+    // A modal viewer is gone once it has closed.
+    return modal ? nullptr : w;
 }
 
 frmWorkTime* frmWorkTime::OpenOn(QWidget* owner, bool modal, View view, const QDate& d) {
     frmWorkTime* w = g_instance;
     if (w && (!modal || w->isModal())) {
         w->ShowPeriod(view, d);
-        w->show();
-        w->raise();
-        w->activateWindow();
+        BringToFront(w);
         w->Form_Paint();
         return w;
     }
@@ -172,9 +161,7 @@ frmWorkTime* frmWorkTime::OpenOn(QWidget* owner, bool modal, View view, const QD
         w->exec();
         return nullptr;
     }
-    w->show();
-    w->raise();
-    w->activateWindow();
+    BringToFront(w);
     return w;
 }
 
