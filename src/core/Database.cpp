@@ -435,11 +435,18 @@ QString SqlDateTime(const QDateTime& t) {
 
 namespace {
 
+char16_t Code(QChar c) {
+    return c.unicode();
+}
+char16_t Code(char c) {
+    return char16_t(uchar(c));
+}
+
 // Reads n digits at position i; -1 when one of them is not a digit.
-int Digits(const QString& s, int i, int n) {
+template <class Text> int Digits(const Text& s, qsizetype i, int n) {
     int v = 0;
-    for (int k = i; k < i + n; ++k) {
-        const char16_t c = s.at(k).unicode();
+    for (qsizetype k = i; k < i + n; ++k) {
+        const char16_t c = Code(s[k]);
         if (c < u'0' || c > u'9')
             return -1;
         v = v * 10 + (c - u'0');
@@ -447,24 +454,36 @@ int Digits(const QString& s, int i, int n) {
     return v;
 }
 
+template <class Text> QDate DateOf(const Text& s) {
+    if (s.size() < 10 || Code(s[4]) != u'-' || Code(s[7]) != u'-')
+        return QDate();
+    return QDate(Digits(s, 0, 4), Digits(s, 5, 2), Digits(s, 8, 2));
+}
+
+template <class Text> QDateTime DateTimeOf(const Text& s, Qt::TimeSpec spec) {
+    const QDate d = DateOf(s);
+    if (!d.isValid())
+        return QDateTime();
+    if (s.size() < 16)
+        return QDateTime(d, QTime(0, 0), spec);
+    const int h = Digits(s, 11, 2);
+    const int m = Digits(s, 14, 2);
+    const int sec = s.size() >= 19 ? Digits(s, 17, 2) : 0;
+    return QDateTime(d, QTime(h, m, sec), spec);
+}
+
 } // namespace
 
 // Stored dates are read on every month switch, so they are parsed by hand rather than through
 // the general date parser.
 QDate ParseSqlDate(const QString& s) {
-    if (s.size() < 10 || s.at(4) != QLatin1Char('-') || s.at(7) != QLatin1Char('-'))
-        return QDate();
-    return QDate(Digits(s, 0, 4), Digits(s, 5, 2), Digits(s, 8, 2));
+    return DateOf(s);
 }
 
 QDateTime ParseSqlDateTime(const QString& s) {
-    const QDate d = ParseSqlDate(s);
-    if (!d.isValid())
-        return QDateTime();
-    if (s.size() < 16)
-        return QDateTime(d, QTime(0, 0));
-    const int h = Digits(s, 11, 2);
-    const int m = Digits(s, 14, 2);
-    const int sec = s.size() >= 19 ? Digits(s, 17, 2) : 0;
-    return QDateTime(d, QTime(h, m, sec));
+    return DateTimeOf(s, Qt::LocalTime);
+}
+
+QDateTime ParseSqlWallClock(QByteArrayView utf8) {
+    return DateTimeOf(utf8, Qt::UTC);
 }

@@ -170,6 +170,10 @@ QString SqlDate(const QDate& d);
 QString SqlDateTime(const QDateTime& t);
 QDate ParseSqlDate(const QString& s);
 QDateTime ParseSqlDateTime(const QString& s);
+// A stored date-time from the engine's bytes, held as UTC: the wall-clock time it is, with no
+// time-zone lookup (reading the whole running-time log makes hundreds of thousands of them).
+// Only its date and time of day are meant to be used.
+QDateTime ParseSqlWallClock(QByteArrayView utf8);
 
 // ---- Value and text helpers ----
 

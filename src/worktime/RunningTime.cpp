@@ -8,35 +8,6 @@ QDateTime Seconds(const QDateTime& t) {
     return t.addMSecs(-t.time().msec());
 }
 
-// n digits at i, or -1 (which makes the date or time invalid).
-int Digits(QByteArrayView s, qsizetype i, int n) {
-    if (i + n > s.size())
-        return -1;
-    int v = 0;
-    for (qsizetype k = i; k < i + n; ++k) {
-        if (s[k] < '0' || s[k] > '9')
-            return -1;
-        v = v * 10 + (s[k] - '0');
-    }
-    return v;
-}
-
-// A stored date-time read as the wall-clock time it is. Held as UTC it needs no time-zone
-// lookup (reading the whole log makes hundreds of thousands of them) and compares as the wall
-// clock does; readers use only its date and time of day. Read from the engine's bytes, so that
-// no text is converted on the way.
-QDateTime WallClock(QByteArrayView s) {
-    if (s.size() < 10 || s[4] != '-' || s[7] != '-')
-        return QDateTime();
-    const QDate d(Digits(s, 0, 4), Digits(s, 5, 2), Digits(s, 8, 2));
-    if (!d.isValid())
-        return QDateTime();
-    if (s.size() < 16)
-        return QDateTime(d, QTime(0, 0), Qt::UTC);
-    return QDateTime(
-        d, QTime(Digits(s, 11, 2), Digits(s, 14, 2), s.size() >= 19 ? Digits(s, 17, 2) : 0),
-        Qt::UTC);
-}
 } // namespace
 
 bool EnsureRunningTimeIndexes(Connection& db) {
@@ -91,7 +62,7 @@ bool ReadPeriods(Connection& db, const QDate& first, const QDate& last, const Pe
     const int cs = rs.column("StartTime");
     const int ce = rs.column("EndTime");
     while (!rs.eof()) {
-        sink(WallClock(rs.utf8(cs)), WallClock(rs.utf8(ce)));
+        sink(ParseSqlWallClock(rs.utf8(cs)), ParseSqlWallClock(rs.utf8(ce)));
         if (!rs.moveNext())
             return false;
     }
