@@ -1,10 +1,12 @@
 // What every benchmark program does around its benchmarks.
 #pragma once
 
+#include "SettingsStore.h"
 #include "TestSupport.h"
 #include "mdlVaskel.h"
 
 #include <QString>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -26,6 +28,14 @@ inline void DropSizeHintWarning(QtMsgType type, const QMessageLogContext& contex
 inline void QuietSizeHintWarnings() {
     bench_detail::g_nextHandler = qInstallMessageHandler(bench_detail::DropSizeHintWarning);
 }
+
+// The settings in a folder of their own, and every message box recorded: a failure must be
+// seen, not wait for a click.
+struct BenchSession {
+    QTemporaryDir config;
+    MsgRecorder msgs;
+    BenchSession() { SetSettingsFolder(config.path()); }
+};
 
 // Runs the registered benchmarks. A message box shown meanwhile (recorded, so that it does not
 // wait for a click) means a failed action: it is printed and the program fails.

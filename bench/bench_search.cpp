@@ -9,7 +9,6 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "SettingsStore.h"
 #include "frmMain.h"
 #include "frmSearch.h"
 
@@ -47,10 +46,7 @@ int main(int argc, char** argv) {
     QuietSizeHintWarnings();
     QApplication app(argc, argv);
     SetUpAppearance();
-    QTemporaryDir config;
-    SetSettingsFolder(config.path());
-    // A failure must be seen, not wait for a click.
-    MsgRecorder msgs;
+    BenchSession session;
     for (BenchSize size : {BenchSize::Standard, BenchSize::Load}) {
         auto& dir = g_folders[size == BenchSize::Load];
         dir = std::make_unique<QTemporaryDir>();
@@ -60,5 +56,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return RunBenchmarks(argc, argv, msgs);
+    return RunBenchmarks(argc, argv, session.msgs);
 }

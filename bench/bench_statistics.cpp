@@ -11,7 +11,6 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "RunningTime.h"
-#include "SettingsStore.h"
 #include "Statistics.h"
 #include "frmStatistics.h"
 
@@ -113,10 +112,7 @@ BENCHMARK(BM_TabSelected)
 int main(int argc, char** argv) {
     QuietSizeHintWarnings();
     QApplication app(argc, argv);
-    QTemporaryDir config;
-    SetSettingsFolder(config.path());
-    // A failure must be seen, not wait for a click.
-    MsgRecorder msgs;
+    BenchSession session;
     SetNowOverride([] { return kNow; });
     for (BenchSize size : {BenchSize::Standard, BenchSize::Load}) {
         if (!BuildDatabase(size)) {
@@ -124,5 +120,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return RunBenchmarks(argc, argv, msgs);
+    return RunBenchmarks(argc, argv, session.msgs);
 }

@@ -12,7 +12,6 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "RunningTime.h"
-#include "SettingsStore.h"
 #include "TimerTick.h"
 #include "frmWorkTime.h"
 
@@ -188,15 +187,12 @@ BENCHMARK(BM_DrawMonthChart)
 int main(int argc, char** argv) {
     QuietSizeHintWarnings();
     QApplication app(argc, argv);
-    QTemporaryDir config;
-    SetSettingsFolder(config.path());
-    // A failure must be seen, not wait for a click.
-    MsgRecorder msgs;
+    BenchSession session;
     SetNowOverride([] { return g_now; });
     if (!BuildWeek(g_logs[0]) || !BuildLog(g_logs[1], BenchSize::Standard) ||
         !BuildLog(g_logs[2], BenchSize::Load)) {
         std::fprintf(stderr, "cannot build the databases\n");
         return 1;
     }
-    return RunBenchmarks(argc, argv, msgs);
+    return RunBenchmarks(argc, argv, session.msgs);
 }
