@@ -1,6 +1,6 @@
 #include "SettingsStore.h"
+#include "SettingsFile.h"
 
-#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -12,10 +12,10 @@ Options G_opt;
 namespace {
 
 SettingWriteHook g_writeHook;
+QString g_folder; // empty: the per-user default
 
 QSettings Store() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(kSettingsApp),
-                     QString::fromLatin1(kSettingsApp));
+    return QSettings(SettingsFilePath(), TextIniFormat());
 }
 
 QString Encode(bool v) {
@@ -155,12 +155,13 @@ void SaveWindowSettings(Options& o, int state, const QRect& g) {
 }
 
 void SetSettingsFolder(const QString& dir) {
-    const QString path =
-        dir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                      : dir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+    g_folder = dir;
 }
 
 QString SettingsFilePath() {
-    return Store().fileName();
+    const QString folder =
+        g_folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                           : g_folder;
+    const QString app = QString::fromLatin1(kSettingsApp);
+    return folder + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
 }

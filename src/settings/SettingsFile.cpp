@@ -1,0 +1,429 @@
+#include "SettingsFile.h"
+
+#include <QIODevice>
+#include <QStringDecoder>
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsLineSpace(char c) {
+    return IsBlank(c) || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool IsHexDigit(char16_t c) {
+    return c < 0x80 && HexValue(char(c)) >= 0;
+}
+
+QByteArrayView Trimmed(QByteArrayView v) {
+    while (!v.isEmpty() && IsLineSpace(v.front()))
+        v = v.sliced(1);
+    while (!v.isEmpty() && IsLineSpace(v.back()))
+        v.chop(1);
+    return v;
+}
+
+// Plain bytes of a key or value. A U+FEFF there is text, not a byte order mark to drop.
+QString DecodeUtf8(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
+}
+
+// A code point from an escape; anything that is not one becomes the replacement character.
+void AppendCodePoint(QString& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
+    const char32_t one[] = {cp};
+    out += QString::fromUcs4(one, 1);
+}
+
+// "@Name(" at the start of a value: Qt's mark of a serialized object.
+bool IsObjectValue(const QString& v) {
+    if (!v.startsWith(QLatin1Char('@')))
+        return false;
+    qsizetype i = 1;
+    while (i < v.size() && v.at(i).isLetter() && v.at(i).unicode() < 0x80)
+        ++i;
+    return i > 1 && i < v.size() && v.at(i) == QLatin1Char('(');
+}
+
+bool ReadDevice(QIODevice& device, QSettings::SettingsMap& map) {
+    map = ReadIniText(device.readAll());
+    return true;
+}
+
+bool WriteDevice(QIODevice& device, const QSettings::SettingsMap& map) {
+    const QByteArray text = WriteIniText(map);
+    return device.write(text) == text.size();
+}
+
+} // namespace
+
+QSettings::Format TextIniFormat() {
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("ini"), ReadDevice, WriteDevice, Qt::CaseSensitive);
+    return format;
+}
+
+QString IniUnescapeValue(QByteArrayView raw, bool* object) {
+    QString out;
+    QByteArray run; // plain bytes not yet decoded
+    const auto flush = [&] {
+        out += DecodeUtf8(run);
+        run.clear();
+    };
+    qsizetype keep = 0; // trailing blanks before this length were escaped and stay
+    bool quoted = false;
+    bool inQuotes = false;
+    qsizetype i = 0;
+    const qsizetype n = raw.size();
+    while (i < n && IsBlank(raw[i]))
+        ++i;
+    while (i < n) {
+        const char c = raw[i];
+        if (c == '"') {
+            flush();
+            quoted = true;
+            inQuotes = !inQuotes;
+            ++i;
+            if (!inQuotes)
+                while (i < n && IsBlank(raw[i]))
+                    ++i;
+            continue;
+        }
+        if (c != '\\') {
+            run += c;
+            ++i;
+            continue;
+        }
+        flush();
+        if (++i >= n)
+            break;
+        const char e = raw[i++];
+        switch (e) {
+        case 'a':
+            out += QLatin1Char('\a');
+            break;
+        case 'b':
+            out += QLatin1Char('\b');
+            break;
+        case 'f':
+            out += QLatin1Char('\f');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'v':
+            out += QLatin1Char('\v');
+            break;
+        case '"':
+        case '?':
+        case '\'':
+        case '\\':
+            out += QLatin1Char(e);
+            break;
+        case 'x':
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
+            // As many digits as follow; a value too large for a character is replaced.
+            const bool hex = e == 'x';
+            char32_t cp = hex ? 0 : char32_t(e - '0');
+            bool any = !hex;
+            while (i < n) {
+                const int d =
+                    hex ? HexValue(raw[i]) : (raw[i] >= '0' && raw[i] <= '7' ? raw[i] - '0' : -1);
+                if (d < 0)
+                    break;
+                cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 8) + char32_t(d);
+                any = true;
+                ++i;
+            }
+            if (any)
+                AppendCodePoint(out, cp);
+            break;
+        }
+        case '\n':
+        case '\r':
+            // An escaped line end continues the value on the next line.
+            if (i < n && (raw[i] == '\n' || raw[i] == '\r') && raw[i] != e)
+                ++i;
+            break;
+        default:
+            break; // an unknown escape is dropped, as Qt drops it
+        }
+        keep = out.size();
+    }
+    flush();
+    if (!quoted) {
+        qsizetype end = out.size();
+        while (end > keep &&
+               (out.at(end - 1) == QLatin1Char(' ') || out.at(end - 1) == QLatin1Char('\t')))
+            --end;
+        out.truncate(end);
+    }
+    const bool isObject = IsObjectValue(out);
+    if (object)
+        *object = isObject;
+    if (out.startsWith(QLatin1String("@@")))
+        out.remove(0, 1);
+    return out;
+}
+
+QByteArray IniEscapeValue(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size() + 2);
+    bool quotes =
+        !text.isEmpty() && (text.front() == QLatin1Char(' ') || text.back() == QLatin1Char(' '));
+    if (text.startsWith(QLatin1Char('@')))
+        out += '@';
+    // After a \x escape a following hex digit is escaped too, or it would join the number.
+    bool escapeHexDigit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (escapeHexDigit && IsHexDigit(c)) {
+            out += "\\x" + QByteArray::number(int(c), 16);
+            continue;
+        }
+        escapeHexDigit = false;
+        switch (c) {
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case ';':
+        case ',':
+        case '=':
+            quotes = true;
+            out += char(c);
+            break;
+        default:
+            if (c < 0x20) {
+                out += "\\x" + QByteArray::number(int(c), 16);
+                escapeHexDigit = true;
+            } else if (c < 0x80) {
+                out += char(c);
+            } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                       text.at(i + 1).isLowSurrogate()) {
+                out += text.sliced(i, 2).toUtf8();
+                ++i;
+            } else {
+                out += text.sliced(i, 1).toUtf8();
+            }
+        }
+    }
+    return quotes ? '"' + out + '"' : out;
+}
+
+QByteArray IniEscapeKey(QStringView key) {
+    QByteArray out;
+    for (const QChar qc : key) {
+        const char16_t c = qc.unicode();
+        if (c == '/')
+            out += '\\';
+        else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '_' || c == '-' || c == '.')
+            out += char(c);
+        else if (c <= 0xFF)
+            out += '%' + QByteArray::number(int(c), 16).toUpper().rightJustified(2, '0');
+        else
+            out += "%U" + QByteArray::number(int(c), 16).toUpper().rightJustified(4, '0');
+    }
+    return out;
+}
+
+QString IniUnescapeKey(QByteArrayView raw) {
+    QString out;
+    QByteArray run;
+    const auto flush = [&] {
+        out += DecodeUtf8(run);
+        run.clear();
+    };
+    const auto hexAt = [&](qsizetype from, int digits) {
+        int v = 0;
+        for (int k = 0; k < digits; ++k) {
+            const int d = from + k < raw.size() ? HexValue(raw[from + k]) : -1;
+            if (d < 0)
+                return -1;
+            v = v * 16 + d;
+        }
+        return v;
+    };
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '\\') {
+            run += '/';
+            continue;
+        }
+        if (c == '%') {
+            const int wide = i + 1 < raw.size() && raw[i + 1] == 'U' ? hexAt(i + 2, 4) : -1;
+            const int narrow = wide < 0 ? hexAt(i + 1, 2) : -1;
+            if (wide >= 0 || narrow >= 0) {
+                flush();
+                out += QChar(char16_t(wide >= 0 ? wide : narrow));
+                i += wide >= 0 ? 5 : 2;
+                continue;
+            }
+        }
+        run += c;
+    }
+    flush();
+    return out;
+}
+
+QSettings::SettingsMap ReadIniText(QByteArrayView data) {
+    QSettings::SettingsMap map;
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data = data.sliced(3);
+    QString section; // with its trailing '/', empty for the top level
+    const qsizetype n = data.size();
+    qsizetype pos = 0;
+    while (pos < n) {
+        while (pos < n && IsLineSpace(data[pos]))
+            ++pos;
+        if (pos >= n)
+            break;
+        if (data[pos] == ';') { // a comment to the end of the line
+            while (pos < n && data[pos] != '\n' && data[pos] != '\r')
+                ++pos;
+            continue;
+        }
+        // One logical line: a quoted part or an escaped line end may span lines, and an
+        // unquoted ';' starts a comment.
+        const qsizetype start = pos;
+        qsizetype equals = -1;
+        bool inQuotes = false;
+        while (pos < n) {
+            const char c = data[pos];
+            if (c == '\\') { // the next character is taken as it stands
+                if (pos + 1 >= n) {
+                    pos = n;
+                    break;
+                }
+                const char e = data[pos + 1];
+                pos += 2;
+                if ((e == '\n' || e == '\r') && pos < n &&
+                    (data[pos] == '\n' || data[pos] == '\r') && data[pos] != e)
+                    ++pos;
+                continue;
+            }
+            if (c == '"')
+                inQuotes = !inQuotes;
+            else if (!inQuotes && (c == '\n' || c == '\r' || c == ';'))
+                break;
+            else if (c == '=' && !inQuotes && equals < 0)
+                equals = pos;
+            ++pos;
+        }
+        const QByteArrayView line = data.sliced(start, pos - start);
+        if (line.front() == '[') {
+            qsizetype close = line.indexOf(']');
+            if (close < 0)
+                close = line.size();
+            const QByteArrayView name = Trimmed(line.sliced(1, close - 1));
+            if (name.compare("general", Qt::CaseInsensitive) == 0)
+                section.clear();
+            else if (name.compare("%general", Qt::CaseInsensitive) == 0)
+                section = IniUnescapeKey(name.sliced(1)) + QLatin1Char('/');
+            else
+                section = IniUnescapeKey(name) + QLatin1Char('/');
+            continue;
+        }
+        if (equals < 0)
+            continue;
+        const QByteArrayView key = Trimmed(line.first(equals - start));
+        if (key.isEmpty())
+            continue;
+        // A key QSettings could never ask for (empty part) and a serialized object are left out.
+        const QString name = section + IniUnescapeKey(key);
+        if (name.startsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('/')) ||
+            name.contains(QLatin1String("//")))
+            continue;
+        bool object = false;
+        const QString value = IniUnescapeValue(line.sliced(equals - start + 1), &object);
+        if (!object)
+            map.insert(name, value);
+    }
+    return map;
+}
+
+QByteArray WriteIniText(const QSettings::SettingsMap& map) {
+    QByteArray top;
+    QByteArray sections;
+    QString current;
+    bool any = false;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const QString& key = it.key();
+        const qsizetype slash = key.indexOf(QLatin1Char('/'));
+        const QByteArray line =
+            IniEscapeKey(slash < 0 ? QStringView(key) : QStringView(key).sliced(slash + 1)) + '=' +
+            IniEscapeValue(it.value().toString()) + '\n';
+        if (slash < 0) {
+            top += line;
+            continue;
+        }
+        const QString name = key.first(slash);
+        if (!any || name != current) {
+            if (any)
+                sections += '\n';
+            sections += '[';
+            sections += name.compare(QLatin1String("general"), Qt::CaseInsensitive) == 0
+                            ? '%' + IniEscapeKey(name)
+                            : IniEscapeKey(name);
+            sections += "]\n";
+            current = name;
+            any = true;
+        }
+        sections += line;
+    }
+    if (top.isEmpty())
+        return sections;
+    return "[General]\n" + top + (sections.isEmpty() ? QByteArray() : '\n' + sections);
+}
