@@ -142,9 +142,7 @@ int Startup(int argc, char** argv, const QString& folder) {
     t.start();
     Prepare(folder);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vaskel"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpApplication();
     SingleInstance guard(AppPath());
     if (!guard.Claim())
         return 1;

@@ -46,10 +46,7 @@ void EndOnSignals(frmMain& w) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vaskel"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
-    // The program stays resident with its window hidden; it ends only by its own command.
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpApplication();
 
     // A second start only brings the running program to the front: two would log the running
     // time twice and write one file at once.

@@ -460,16 +460,16 @@ template <class Text> QDate DateOf(const Text& s) {
     return QDate(Digits(s, 0, 4), Digits(s, 5, 2), Digits(s, 8, 2));
 }
 
-template <class Text> QDateTime DateTimeOf(const Text& s, Qt::TimeSpec spec) {
+template <class Text> QDateTime DateTimeOf(const Text& s, Qt::TimeSpec timeSpec) {
     const QDate d = DateOf(s);
     if (!d.isValid())
         return QDateTime();
     if (s.size() < 16)
-        return QDateTime(d, QTime(0, 0), spec);
+        return QDateTime(d, QTime(0, 0), timeSpec);
     const int h = Digits(s, 11, 2);
     const int m = Digits(s, 14, 2);
     const int sec = s.size() >= 19 ? Digits(s, 17, 2) : 0;
-    return QDateTime(d, QTime(h, m, sec), spec);
+    return QDateTime(d, QTime(h, m, sec), timeSpec);
 }
 
 } // namespace

@@ -43,6 +43,12 @@ QList<QRect> ScreenAreas() {
 
 } // namespace
 
+void SetUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("Vaskel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
 void SetUpAppearance() {
     QFont font = QApplication::font();
     font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});

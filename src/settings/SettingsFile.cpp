@@ -13,6 +13,30 @@ bool IsLineSpace(char c) {
     return IsBlank(c) || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// The escapes by letter. The first ones are written; '?' and '\'' are only read.
+constexpr struct {
+    char letter;
+    char value;
+} kLetterEscapes[] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'},  {'n', '\n'}, {'r', '\r'}, {'t', '\t'},
+                      {'v', '\v'}, {'"', '"'},  {'\\', '\\'}, {'?', '?'},  {'\'', '\''}};
+constexpr int kWrittenLetterEscapes = 9;
+
+// The character an escape letter stands for, or -1.
+int UnescapedLetter(char letter) {
+    for (const auto& e : kLetterEscapes)
+        if (e.letter == letter)
+            return e.value;
+    return -1;
+}
+
+// The letter that escapes a character, or 0 when it is written otherwise.
+char EscapeLetter(char16_t c) {
+    for (int k = 0; k < kWrittenLetterEscapes; ++k)
+        if (char16_t(kLetterEscapes[k].value) == c)
+            return kLetterEscapes[k].letter;
+    return 0;
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -25,14 +49,6 @@ int HexValue(char c) {
 
 bool IsHexDigit(char16_t c) {
     return c < 0x80 && HexValue(char(c)) >= 0;
-}
-
-QByteArrayView Trimmed(QByteArrayView v) {
-    while (!v.isEmpty() && IsLineSpace(v.front()))
-        v = v.sliced(1);
-    while (!v.isEmpty() && IsLineSpace(v.back()))
-        v.chop(1);
-    return v;
 }
 
 // Plain bytes of a key or value. A U+FEFF there is text, not a byte order mark to drop.
@@ -113,43 +129,9 @@ QString IniUnescapeValue(QByteArrayView raw, bool* object) {
         if (++i >= n)
             break;
         const char e = raw[i++];
-        switch (e) {
-        case 'a':
-            out += QLatin1Char('\a');
-            break;
-        case 'b':
-            out += QLatin1Char('\b');
-            break;
-        case 'f':
-            out += QLatin1Char('\f');
-            break;
-        case 'n':
-            out += QLatin1Char('\n');
-            break;
-        case 'r':
-            out += QLatin1Char('\r');
-            break;
-        case 't':
-            out += QLatin1Char('\t');
-            break;
-        case 'v':
-            out += QLatin1Char('\v');
-            break;
-        case '"':
-        case '?':
-        case '\'':
-        case '\\':
-            out += QLatin1Char(e);
-            break;
-        case 'x':
-        case '0':
-        case '1':
-        case '2':
-        case '3':
-        case '4':
-        case '5':
-        case '6':
-        case '7': {
+        if (const int v = UnescapedLetter(e); v >= 0) {
+            out += QLatin1Char(char(v));
+        } else if (e == 'x' || (e >= '0' && e <= '7')) {
             // As many digits as follow; a value too large for a character is replaced.
             const bool hex = e == 'x';
             char32_t cp = hex ? 0 : char32_t(e - '0');
@@ -165,17 +147,11 @@ QString IniUnescapeValue(QByteArrayView raw, bool* object) {
             }
             if (any)
                 AppendCodePoint(out, cp);
-            break;
-        }
-        case '\n':
-        case '\r':
+        } else if (e == '\n' || e == '\r') {
             // An escaped line end continues the value on the next line.
             if (i < n && (raw[i] == '\n' || raw[i] == '\r') && raw[i] != e)
                 ++i;
-            break;
-        default:
-            break; // an unknown escape is dropped, as Qt drops it
-        }
+        } // any other escape is dropped, as Qt drops it
         keep = out.size();
     }
     flush();
@@ -210,53 +186,24 @@ QByteArray IniEscapeValue(const QString& text) {
             continue;
         }
         escapeHexDigit = false;
-        switch (c) {
-        case '\a':
-            out += "\\a";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\v':
-            out += "\\v";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case ';':
-        case ',':
-        case '=':
+        if (const char letter = EscapeLetter(c)) {
+            out += '\\';
+            out += letter;
+        } else if (c == ';' || c == ',' || c == '=') {
             quotes = true;
             out += char(c);
-            break;
-        default:
-            if (c < 0x20) {
-                out += "\\x" + QByteArray::number(int(c), 16);
-                escapeHexDigit = true;
-            } else if (c < 0x80) {
-                out += char(c);
-            } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-                       text.at(i + 1).isLowSurrogate()) {
-                out += text.sliced(i, 2).toUtf8();
-                ++i;
-            } else {
-                out += text.sliced(i, 1).toUtf8();
-            }
+        } else if (c < 0x20) {
+            out += "\\x" + QByteArray::number(int(c), 16);
+            escapeHexDigit = true;
+        } else if (c < 0x80) {
+            out += char(c);
+        } else {
+            const qsizetype len =
+                QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+                    ? 2
+                    : 1;
+            out += text.sliced(i, len).toUtf8();
+            i += len - 1;
         }
     }
     return quotes ? '"' + out + '"' : out;
@@ -367,7 +314,7 @@ QSettings::SettingsMap ReadIniText(QByteArrayView data) {
             qsizetype close = line.indexOf(']');
             if (close < 0)
                 close = line.size();
-            const QByteArrayView name = Trimmed(line.sliced(1, close - 1));
+            const QByteArrayView name = line.sliced(1, close - 1).trimmed();
             if (name.compare("general", Qt::CaseInsensitive) == 0)
                 section.clear();
             else if (name.compare("%general", Qt::CaseInsensitive) == 0)
@@ -378,7 +325,7 @@ QSettings::SettingsMap ReadIniText(QByteArrayView data) {
         }
         if (equals < 0)
             continue;
-        const QByteArrayView key = Trimmed(line.first(equals - start));
+        const QByteArrayView key = line.first(equals - start).trimmed();
         if (key.isEmpty())
             continue;
         // A key QSettings could never ask for (empty part) and a serialized object are left out.

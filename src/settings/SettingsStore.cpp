@@ -13,6 +13,7 @@ namespace {
 
 SettingWriteHook g_writeHook;
 QString g_folder; // empty: the per-user default
+QString g_file;   // worked out from it on first use, since every read and write opens the store
 
 QSettings Store() {
     return QSettings(SettingsFilePath(), TextIniFormat());
@@ -156,12 +157,17 @@ void SaveWindowSettings(Options& o, int state, const QRect& g) {
 
 void SetSettingsFolder(const QString& dir) {
     g_folder = dir;
+    g_file.clear();
 }
 
 QString SettingsFilePath() {
-    const QString folder =
-        g_folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                           : g_folder;
-    const QString app = QString::fromLatin1(kSettingsApp);
-    return folder + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
+    if (g_file.isEmpty()) {
+        const QString folder =
+            g_folder.isEmpty()
+                ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                : g_folder;
+        const QString app = QString::fromLatin1(kSettingsApp);
+        g_file = folder + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
+    }
+    return g_file;
 }
