@@ -15,14 +15,18 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +36,17 @@ const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|�
 
 std::filesystem::path FsPath(const QString& p) {
     return std::filesystem::path(QFile::encodeName(p).toStdString());
+}
+
+// Flushes a file's contents to the disk, so that the rename never publishes a copy that a
+// power cut could still empty.
+bool SyncFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -50,43 +65,87 @@ bool SameFile(const QString& a, const QString& b) {
     return std::filesystem::equivalent(FsPath(a), FsPath(b), ec);
 }
 
+bool IsDatabaseSideFile(const QString& database, const QString& path) {
+    const QFileInfo db(database);
+    const QFileInfo target(path);
+    const QString folder = target.absoluteDir().canonicalPath();
+    if (folder.isEmpty() || folder != db.absoluteDir().canonicalPath())
+        return false;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if (target.fileName() == db.fileName() + QLatin1String(suffix))
+            return true;
+    }
+    return false;
+}
+
 bool CopyDatabase(const QString& database, const QString& target,
                   const std::function<void()>& whileLocked) {
-    if (SameFile(database, target))
+    if (SameFile(database, target) || IsDatabaseSideFile(database, target))
         return false;
-    // Opening reads the file in a transaction: the read lock is held until the rollback.
+    struct stat dbStat {};
+    if (::stat(QFile::encodeName(database).constData(), &dbStat) != 0)
+        return false;
+    // The copy is as private as the database (the diary is in it), and the user can always
+    // write it; never wider than the database's own permissions for anyone else.
+    const mode_t mode = (dbStat.st_mode & 0777) | S_IRUSR | S_IWUSR;
+
+    // Opening reads the file in a transaction: the read lock is held until the rollback, and
+    // the engine sees every committed page, also those still in another tool's write-ahead log.
     Db db = Connection::open(database);
     if (!db)
         return false;
-    // The bytes are read through the engine's own handle of the file: a second handle of
-    // ours would, once closed, drop the engine's lock with it.
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(db->handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-        !file || !file->pMethods)
-        return false;
-    sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray buffer(64 * 1024, Qt::Uninitialized);
-    for (sqlite3_int64 offset = 0; offset < size;) {
-        const int n = int(std::min<sqlite3_int64>(buffer.size(), size - offset));
-        if (file->pMethods->xRead(file, buffer.data(), n, offset) != SQLITE_OK)
+
+    // A fresh, exclusively created file beside the target takes its name only when complete.
+    const QFileInfo targetInfo(target);
+    QByteArray temp;
+    for (int attempt = 0; attempt < 100 && temp.isEmpty(); ++attempt) {
+        const QByteArray name = QFile::encodeName(
+            targetInfo.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
+                                                  .arg(targetInfo.fileName())
+                                                  .arg(QRandomGenerator::global()->generate())));
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
             return false;
-        if (out.write(buffer.constData(), n) != n)
+        }
+        // The umask may have narrowed the mode; the copy gets exactly the database's.
+        const bool ok = ::fchmod(fd, mode) == 0;
+        ::close(fd);
+        if (!ok) {
+            ::unlink(name.constData());
             return false;
-        offset += n;
+        }
+        temp = name;
     }
+    if (temp.isEmpty())
+        return false;
+    const auto removeTemp = qScopeGuard([&temp] {
+        if (!temp.isEmpty())
+            ::unlink(temp.constData());
+    });
+
+    sqlite3* out = nullptr;
+    bool ok = sqlite3_open_v2(temp.constData(), &out, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_backup* backup = sqlite3_backup_init(out, "main", db->handle(), "main");
+        ok = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+        ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
+        // A copy of a database in write-ahead-log mode would be one too; the copy is a single
+        // self-contained file.
+        ok = ok && sqlite3_exec(out, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr) ==
+                       SQLITE_OK;
+    }
+    if (sqlite3_close(out) != SQLITE_OK)
+        ok = false;
     if (whileLocked)
         whileLocked();
     db->rollback();
-    if (!out.commit())
+    if (!ok || !SyncFile(temp))
         return false;
-    // An existing target's permissions carry over to the copy; it must end up writable.
-    QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner |
-                                      QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    temp.clear();
     return true;
 }
 
@@ -177,8 +236,9 @@ void frmBackUp::OKButton_Click() {
         return;
     }
     const QString failed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
-    // Overwriting the database with itself would destroy it; no question is asked for that.
-    if (SameFile(path, DatabasePath())) {
+    // Overwriting the database with itself would destroy it, and a copy named like one of the
+    // engine's side files would be taken for a journal and deleted; no question is asked.
+    if (SameFile(path, DatabasePath()) || IsDatabaseSideFile(DatabasePath(), path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         FocusAfterMessage(txtPath);
         return;

@@ -18,12 +18,16 @@ QString DefaultBackupPath(const QString& folder, const QDate& day);
 // True when both paths name one existing file (through links too).
 bool SameFile(const QString& a, const QString& b);
 
-// Copies the database file byte for byte to target. The copy is read while a read
-// transaction holds the file, so no writer can change it midway, and it is written to a
-// temporary file beside target that takes target's name only when complete. The copy is an
-// ordinary writable file. Refuses to copy onto the database itself. whileLocked runs when the
-// copy has been read, while the file is still held (tests). False on any failure, with
-// target untouched.
+// True when path names one of the engine's side files of the database (its "-journal",
+// "-wal" or "-shm" beside it), which the engine would take for its own and delete.
+bool IsDatabaseSideFile(const QString& database, const QString& path);
+
+// Copies the database to target with the engine's online backup, which sees every committed
+// page (also those in another tool's write-ahead log) while a read transaction keeps writers
+// out. The copy is written to a new temporary file beside target that takes target's name only
+// when complete, and gets the database's own permissions (never wider; the owner can always
+// write it). Refuses the database itself and its side files. whileLocked runs when the copy is
+// complete, while the file is still held (tests). False on any failure, with target untouched.
 bool CopyDatabase(const QString& database, const QString& target,
                   const std::function<void()>& whileLocked = {});
 

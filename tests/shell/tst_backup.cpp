@@ -18,6 +18,8 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(MsgIcon)
 
 namespace {
@@ -33,6 +35,39 @@ void Write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Every row of every table and the schema, in a stable order: what a copy must hold,
+// whatever its bytes. Read through a plain connection of the engine, in any journal mode.
+QStringList ContentOf(const QString& path) {
+    QStringList rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return {QStringLiteral("<unreadable>")};
+    }
+    const auto query = [&](const QString& sql) {
+        QStringList out;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
+            return QStringList{QStringLiteral("<unreadable>")};
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+            out << row.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(st);
+        return out;
+    };
+    const QStringList tables =
+        query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    rows << query(QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY name"));
+    for (const QString& t : tables)
+        rows << query(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(t));
+    sqlite3_close(db);
+    return rows;
 }
 
 QString IntegrityOf(const QString& path) {
@@ -56,6 +91,9 @@ private slots:
     void backup();
     void browse();
     void copyWhileAnotherConnectionWrites();
+    void copyOfAWalDatabaseHeldOpen();
+    void copyHasTheDatabasesPermissions_data();
+    void copyHasTheDatabasesPermissions();
 
 private:
     frmBackUp* open() {
@@ -141,6 +179,14 @@ void tst_backup::backup_data() {
                               << MsgIcon::Critical << false;
     QTest::newRow("the database itself") << "DIR/Vaskel.pdb" << QByteArray() << false << ok
                                          << QStringList{kFailed} << MsgIcon::Critical << false;
+    // The engine would take these for its own side files and delete them.
+    for (const char* side : {"journal", "wal", "shm"})
+        QTest::addRow("the database's -%s", side)
+            << QStringLiteral("DIR/Vaskel.pdb-") + QLatin1String(side) << QByteArray() << false
+            << ok << QStringList{kFailed} << MsgIcon::Critical << false;
+    QTest::newRow("a side file's name in another folder")
+        << "DIR/sub/Vaskel.pdb-journal" << QByteArray() << false << ok << QStringList{done}
+        << MsgIcon::Information << true;
 }
 
 void tst_backup::backup() {
@@ -152,6 +198,7 @@ void tst_backup::backup() {
     QFETCH(MsgIcon, icon);
     QFETCH(bool, copied);
     path.replace(QStringLiteral("DIR"), env->dir());
+    QDir(env->dir()).mkdir(QStringLiteral("sub"));
     if (!existing.isEmpty()) {
         Write(path, existing);
         if (readOnly)
@@ -173,7 +220,8 @@ void tst_backup::backup() {
     QVERIFY(dlg->isVisible());
     QCOMPARE(ReadAll(env->dbPath()), database);
     if (copied) {
-        QCOMPARE(ReadAll(path), database);
+        QCOMPARE(ContentOf(path), ContentOf(env->dbPath()));
+        QCOMPARE(IntegrityOf(path), QStringLiteral("ok"));
         QVERIFY(QFileInfo(path).isWritable());
         QCOMPARE(dlg->focusWidget(), dlg->CancelButton);
         return;
@@ -237,21 +285,88 @@ void tst_backup::copyWhileAnotherConnectionWrites() {
         const int before = commits;
         QTRY_VERIFY_WITH_TIMEOUT(commits >= before + 3, 10000);
         const QString target = env->dir() + QStringLiteral("/copy%1.dat").arg(round);
-        QByteArray atThatMoment;
+        const QString snapshot = env->dir() + QStringLiteral("/snapshot%1").arg(round);
         int whileCopying = -1;
         const bool ok = CopyDatabase(env->dbPath(), target, [&] {
             // Time for the writer to try; it must wait for the copy.
             const int held = commits;
             QThread::msleep(30);
             whileCopying = commits - held;
-            atThatMoment = ReadAll(env->dbPath());
+            // No writer can commit now: the file's bytes are the database of this moment.
+            Write(snapshot, ReadAll(env->dbPath()));
         });
         QVERIFY(ok);
         QCOMPARE(whileCopying, 0);
-        QVERIFY(ReadAll(target) == atThatMoment);
+        QCOMPARE(ContentOf(target), ContentOf(snapshot));
         QCOMPARE(IntegrityOf(target), QStringLiteral("ok"));
     }
     QCOMPARE(Connection::openCount(), 0);
+}
+
+void tst_backup::copyOfAWalDatabaseHeldOpen() {
+    // Another tool switches the file to a write-ahead log and keeps it open: its commits sit
+    // in the log, not in the main file, until a checkpoint that never comes.
+    sqlite3* other = nullptr;
+    QCOMPARE(
+        sqlite3_open_v2(env->dbPath().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
+        SQLITE_OK);
+    const auto closeOther = qScopeGuard([other] { sqlite3_close(other); });
+    QCOMPARE(sqlite3_exec(other,
+                          "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                          "CREATE TABLE T_A (x); CREATE TABLE T_B (x); CREATE TABLE T_C (x);"
+                          "INSERT INTO T_Schedule VALUES ('2004-09-29', '予定');"
+                          "INSERT INTO T_A VALUES (1), (2);",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    QVERIFY(QFileInfo(env->dbPath() + QStringLiteral("-wal")).size() > 0);
+
+    const QString target = env->dir() + QStringLiteral("/copy.dat");
+    QVERIFY(CopyDatabase(env->dbPath(), target));
+    const QStringList content = ContentOf(target);
+    QCOMPARE(content, ContentOf(env->dbPath()));
+    for (const char* row : {"2004-09-29|予定", "1", "2"})
+        QVERIFY2(content.contains(QString::fromUtf8(row)), row);
+    QCOMPARE(IntegrityOf(target), QStringLiteral("ok"));
+    // The copy is one self-contained file in the rollback-journal format.
+    QCOMPARE(ReadAll(target).mid(18, 2), QByteArray("\x01\x01", 2));
+    QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
+    QCOMPARE(Connection::openCount(), 0);
+}
+
+void tst_backup::copyHasTheDatabasesPermissions_data() {
+    QTest::addColumn<int>("database");
+    QTest::addColumn<int>("existing"); // the target's mode before, 0 for none
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("copy");
+    QTest::newRow("private database") << 0600 << 0 << 022 << 0600;
+    QTest::newRow("private database over a readable copy") << 0600 << 0644 << 022 << 0600;
+    QTest::newRow("group-readable database") << 0640 << 0 << 022 << 0640;
+    QTest::newRow("the umask narrows nothing") << 0644 << 0 << 077 << 0644;
+    QTest::newRow("group-writable, the umask aside") << 0660 << 0 << 022 << 0660;
+}
+
+void tst_backup::copyHasTheDatabasesPermissions() {
+    QFETCH(int, database);
+    QFETCH(int, existing);
+    QFETCH(int, umask);
+    QFETCH(int, copy);
+    QCOMPARE(::chmod(env->dbPath().toUtf8().constData(), mode_t(database)), 0);
+    const QString target = env->dir() + QStringLiteral("/copy.dat");
+    if (existing) {
+        Write(target, "old");
+        QCOMPARE(::chmod(target.toUtf8().constData(), mode_t(existing)), 0);
+    }
+    const mode_t old = ::umask(mode_t(umask));
+    const bool ok = CopyDatabase(env->dbPath(), target);
+    ::umask(old);
+    QVERIFY(ok);
+    struct stat st {};
+    QCOMPARE(::stat(target.toUtf8().constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), copy);
+    QCOMPARE(ContentOf(target), ContentOf(env->dbPath()));
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(env->dir()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{"Vaskel.pdb", "copy.dat"}));
 }
 
 QTEST_MAIN(tst_backup)
