@@ -2,6 +2,7 @@
 
 #include "EntryLines.h"
 #include "EntryWidgets.h"
+#include "LineOrder.h"
 #include "MsgBox.h"
 #include "mdlVaskel.h"
 
@@ -143,11 +144,12 @@ bool frmSearch::Collect(Connection& db, const QString& sql, const QString& patte
 
 void frmSearch::ShowLines(QStringList& lines) {
     // Tens of thousands of lines, each put into its sorted place one by one, would take
-    // seconds: the list takes them in one batch and sorts them once. Its sort compares the
-    // texts as std::sort does here.
-    std::sort(lines.begin(), lines.end());
+    // seconds: the list takes them in one batch, already in the list's own order, so that
+    // turning its sorting back on finds them sorted.
+    SortLines(lines);
     lstSearch->setSortingEnabled(false);
-    lstSearch->addItems(lines);
+    for (const QString& line : lines)
+        lstSearch->addItem(new SortedLineItem(line));
     lstSearch->setSortingEnabled(true);
     lines.clear();
 }

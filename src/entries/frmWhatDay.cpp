@@ -2,6 +2,7 @@
 
 #include "EntryLines.h"
 #include "EntryWidgets.h"
+#include "LineOrder.h"
 #include "MsgBox.h"
 #include "mdlVaskel.h"
 
@@ -141,7 +142,7 @@ void frmWhatDay::Form_Load() {
 }
 
 void frmWhatDay::AddLine(int month, int day, const QString& text) {
-    auto* item = new QListWidgetItem(WhatDayLine(day, text));
+    auto* item = new SortedLineItem(WhatDayLine(day, text));
     item->setData(kDayRole, day);
     item->setData(kTextRole, text);
     lstWhatday[size_t(month - 1)]->addItem(item);

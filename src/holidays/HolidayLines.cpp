@@ -95,11 +95,6 @@ std::optional<HolidayRule> ParseHolidayLine(const QString& line) {
     return r;
 }
 
-bool HolidayLineLess(const QString& a, const QString& b) {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
 HolidayInputProblem CheckHolidayInput(const HolidayInput& in) {
     int month = 0;
     int day = 0;

@@ -28,10 +28,6 @@ QString HolidayLine(const HolidayRule& r);
 // Reads a line back; the name loses its trailing blanks. Nothing for a line of no known tag.
 std::optional<HolidayRule> ParseHolidayLine(const QString& line);
 
-// The order of the sorted list: by line text, letter case aside, so that one-digit months
-// (with their leading blank) come before two-digit ones.
-bool HolidayLineLess(const QString& a, const QString& b);
-
 // The editor's boxes as typed; -1 for a list with nothing chosen.
 struct HolidayInput {
     int kind = -1;

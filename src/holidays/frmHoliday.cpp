@@ -2,6 +2,7 @@
 
 #include "Fonts.h"
 #include "HolidayLines.h"
+#include "LineOrder.h"
 #include "MsgBox.h"
 #include "mdlVaskel.h"
 
@@ -13,15 +14,6 @@
 #include <iterator>
 
 namespace {
-
-// A list line that sorts as the lines compare, whatever the desktop's collation.
-class HolidayLineItem : public QListWidgetItem {
-public:
-    explicit HolidayLineItem(const QString& line) : QListWidgetItem(line, nullptr, UserType) {}
-    bool operator<(const QListWidgetItem& other) const override {
-        return HolidayLineLess(text(), other.text());
-    }
-};
 
 QLineEdit* NumberBox(QWidget* parent, const char* name, const char* accessible) {
     auto* box = new QLineEdit(parent);
@@ -195,7 +187,7 @@ int frmHoliday::PickedLine() const {
 }
 
 void frmHoliday::AddLine(const HolidayRule& rule) {
-    lstHoliday->addItem(new HolidayLineItem(HolidayLine(rule)));
+    lstHoliday->addItem(new SortedLineItem(HolidayLine(rule)));
 }
 
 void frmHoliday::ShowWeekBoxes(bool week) {

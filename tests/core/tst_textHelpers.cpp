@@ -1,8 +1,10 @@
 // Value helpers and the byte-width helpers that lay out the lists.
 
+#include "LineOrder.h"
 #include "mdlVaskel.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QtTest>
 
@@ -27,6 +29,8 @@ private slots:
     void selectAllText();
     void typedText_data();
     void typedText();
+    void lineOrder_data();
+    void lineOrder();
 };
 
 void tst_textHelpers::nz() {
@@ -229,6 +233,41 @@ void tst_textHelpers::typedText() {
         }
     }
     QCOMPARE(TypedText(&box), expected);
+}
+
+void tst_textHelpers::lineOrder_data() {
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("kanji by reading") << QStringList{"日記", "予定", "腕", "鬱"};
+    QTest::newRow("lines of one date")
+        << QStringList{"2004/03/15 | 日記     | b", "2004/03/15 | 予定     | a"};
+    QTest::newRow("hiragana, then katakana") << QStringList{"あ", "か", "ア"};
+    QTest::newRow("ASCII first, letter case aside, blanks before digits")
+        << QStringList{"  5日  a", "  5日  B", " 10日  x", "ABC", "abd", "ー", "Ａ"};
+    QTest::newRow("half-width katakana between the two kanji levels")
+        << QStringList{"鬱", "｡", "ｰ", "ｱ", "ﾟ", "漾"};
+    QTest::newRow("outside the code page last, by code point") << QStringList{"予定", "😀", "𠮷"};
+    QTest::newRow("equal but for case: upper first") << QStringList{"Ab", "ab"};
+}
+
+void tst_textHelpers::lineOrder() {
+    QFETCH(QStringList, sorted);
+    QStringList reversed(sorted.rbegin(), sorted.rend());
+    QStringList batch = reversed;
+    SortLines(batch);
+    QCOMPARE(batch, sorted);
+    for (qsizetype i = 1; i < sorted.size(); ++i) {
+        QVERIFY(LineLess(sorted[i - 1], sorted[i]));
+        QVERIFY(!LineLess(sorted[i], sorted[i - 1]));
+    }
+    // A list sorting its items one by one agrees with the batch.
+    QListWidget list;
+    list.setSortingEnabled(true);
+    for (const QString& line : reversed)
+        list.addItem(new SortedLineItem(line));
+    QStringList shown;
+    for (int i = 0; i < list.count(); ++i)
+        shown << list.item(i)->text();
+    QCOMPARE(shown, sorted);
 }
 
 QTEST_MAIN(tst_textHelpers)

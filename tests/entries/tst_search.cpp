@@ -66,11 +66,12 @@ void tst_search::findsAndSortsAllKinds() {
     QVERIFY(f.cmdSearch->isDefault());
     QCOMPARE(f.lstSearch->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
     search(f, QStringLiteral("会議"));
-    // Anniversaries first in month and day order, then the dated entries by date.
+    // Anniversaries first in month and day order, then the dated entries by date; of one
+    // date, the diary (日記) before the schedule (予定), in the code page's order.
     QCOMPARE(lines(f),
              (QStringList{"05/03 | What Day | 憲法会議", "12/01 | What Day | 会議記念日",
-                          "2003/01/01 | 予定     | 新年会議", "2004/03/15 | 予定     | 会議の準備",
-                          "2004/03/15 | 日記     | 会議メモ"}));
+                          "2003/01/01 | 予定     | 新年会議", "2004/03/15 | 日記     | 会議メモ",
+                          "2004/03/15 | 予定     | 会議の準備"}));
     QVERIFY(f.lstSearch->item(0)->text().startsWith(QStringLiteral("     05/03 | ")));
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
