@@ -1,11 +1,18 @@
 #include "SettingsStore.h"
 #include "SettingsFile.h"
 
-#include <QSettings>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <limits>
 #include <type_traits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Options G_opt;
 
@@ -13,10 +20,118 @@ namespace {
 
 SettingWriteHook g_writeHook;
 QString g_folder; // empty: the per-user default
-QString g_file;   // worked out from it on first use, since every read and write opens the store
+QString g_file;   // worked out from it on first use
 
-QSettings Store() {
-    return QSettings(SettingsFilePath(), TextIniFormat());
+// What identifies one version of the file: another program's write changes at least one.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+// The file's contents as last read or written. The file is parsed again only when it has
+// changed since, so that a start reads it once and an exit writes it once, whatever its size.
+struct StoreCache {
+    bool valid = false;
+    FileStamp stamp;
+    QSettings::SettingsMap map;
+    SettingsFileStats stats;
+};
+StoreCache g_cache;
+
+// Only a regular file is ever read or written: anything else (a FIFO would block the start
+// for good, a device never ends) reads as an empty store and is left alone.
+enum class FileKind { Missing, Regular, Other };
+
+FileKind KindOf(const struct stat& st) {
+    return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+FileKind Inspect(const QByteArray& path, FileStamp& stamp) {
+    struct stat st {};
+    stamp = FileStamp();
+    if (::stat(path.constData(), &st) != 0)
+        return FileKind::Missing;
+    if (KindOf(st) != FileKind::Regular)
+        return FileKind::Other;
+    stamp = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    return FileKind::Regular;
+}
+
+// Reads the whole file when it is a regular one; opened without blocking, so that a file
+// swapped for a FIFO after the check cannot hang the read either.
+bool ReadRegularFile(const QByteArray& path, QByteArray& data, FileStamp& stamp) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || KindOf(st) != FileKind::Regular) {
+        ::close(fd);
+        return false;
+    }
+    stamp = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    data = f.readAll();
+    return true;
+}
+
+// The store as the file holds it now.
+const QSettings::SettingsMap& Store() {
+    const QByteArray path = QFile::encodeName(SettingsFilePath());
+    FileStamp now;
+    const FileKind kind = Inspect(path, now);
+    if (g_cache.valid && now == g_cache.stamp)
+        return g_cache.map;
+    g_cache.map.clear();
+    g_cache.stamp = now;
+    g_cache.valid = true;
+    QByteArray data;
+    if (kind == FileKind::Regular && ReadRegularFile(path, data, g_cache.stamp)) {
+        g_cache.map = ReadIniText(data);
+        ++g_cache.stats.reads;
+    }
+    return g_cache.map;
+}
+
+QString KeyPath(SettingKey k) {
+    return QString::fromLatin1(kSettingsSection) + QLatin1Char('/') +
+           QString::fromLatin1(SettingName(k));
+}
+
+// Writes the changed keys with the rest of the file in one write: to a temporary file that
+// replaces the old one only when complete.
+void WriteKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
+    QSettings::SettingsMap map = Store();
+    for (const auto& [k, text] : changes)
+        map.insert(KeyPath(k), text);
+    g_cache.map = map;
+    const QString file = SettingsFilePath();
+    const QByteArray path = QFile::encodeName(file);
+    FileStamp stamp;
+    if (Inspect(path, stamp) != FileKind::Other) {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(WriteIniText(map));
+            if (out.commit())
+                ++g_cache.stats.writes;
+        }
+        Inspect(path, g_cache.stamp);
+    }
+    if (g_writeHook) {
+        for (const auto& [k, text] : changes)
+            g_writeHook(k, text);
+    }
 }
 
 QString Encode(bool v) {
@@ -88,19 +203,13 @@ const char* SettingName(SettingKey k) {
 }
 
 QString ReadSettingText(SettingKey k) {
-    QSettings s = Store();
-    s.beginGroup(QString::fromLatin1(kSettingsSection));
-    const QVariant v = s.value(QString::fromLatin1(SettingName(k)));
-    return v.isValid() ? v.toString() : DefaultText(k);
+    const QSettings::SettingsMap& map = Store();
+    const auto it = map.constFind(KeyPath(k));
+    return it != map.cend() ? it->toString() : DefaultText(k);
 }
 
 void WriteSettingText(SettingKey k, const QString& text) {
-    QSettings s = Store();
-    s.beginGroup(QString::fromLatin1(kSettingsSection));
-    s.setValue(QString::fromLatin1(SettingName(k)), text);
-    s.sync();
-    if (g_writeHook)
-        g_writeHook(k, text);
+    WriteKeys({{k, text}});
 }
 
 void SetSettingWriteHook(SettingWriteHook hook) {
@@ -134,30 +243,43 @@ QString OptionText(const Options& o, SettingKey k) {
 }
 
 void WriteOption(const Options& o, SettingKey k) {
-    if (k != SettingKey::Count)
-        WriteSettingText(k, OptionText(o, k));
+    WriteOptions(o, {k});
+}
+
+void WriteOptions(const Options& o, const std::vector<SettingKey>& keys) {
+    std::vector<std::pair<SettingKey, QString>> changes;
+    for (SettingKey k : keys) {
+        if (k != SettingKey::Count)
+            changes.emplace_back(k, OptionText(o, k));
+    }
+    if (!changes.empty())
+        WriteKeys(changes);
 }
 
 void SaveWindowSettings(Options& o, int state, const QRect& g) {
     if (o.WindowSave != 1)
         return;
     o.WindowState = qint16(state);
-    WriteOption(o, SettingKey::WindowState);
-    if (state == 1 || state == 2)
+    if (state == 1 || state == 2) {
+        WriteOption(o, SettingKey::WindowState);
         return;
+    }
     o.WindowLeft = g.x();
     o.WindowTop = g.y();
     o.WindowWidth = g.width();
     o.WindowHeight = g.height();
-    WriteOption(o, SettingKey::WindowLeft);
-    WriteOption(o, SettingKey::WindowTop);
-    WriteOption(o, SettingKey::WindowWidth);
-    WriteOption(o, SettingKey::WindowHeight);
+    WriteOptions(o, {SettingKey::WindowState, SettingKey::WindowLeft, SettingKey::WindowTop,
+                     SettingKey::WindowWidth, SettingKey::WindowHeight});
 }
 
 void SetSettingsFolder(const QString& dir) {
     g_folder = dir;
     g_file.clear();
+    g_cache = StoreCache();
+}
+
+SettingsFileStats SettingsFileCounts() {
+    return g_cache.stats;
 }
 
 QString SettingsFilePath() {

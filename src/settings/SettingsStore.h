@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // name, type of the in-memory value, default. The order is the order of reading at start.
 #define VASKEL_SETTINGS(X)                                                                         \
@@ -61,8 +62,9 @@ void ReadStartupSettings(Options& o);
 void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText);
 // The text WriteOption stores for a key.
 QString OptionText(const Options& o, SettingKey k);
-// Writes the current in-memory value of one key.
+// Writes the current in-memory value of one key; of several keys, in one write of the file.
 void WriteOption(const Options& o, SettingKey k);
+void WriteOptions(const Options& o, const std::vector<SettingKey>& keys);
 // At the real end of the program: the window state, and the geometry (twips) only for a
 // window that is neither minimised (1) nor maximised (2). Does nothing unless "WindowSave" is 1.
 void SaveWindowSettings(Options& o, int state, const QRect& geometryTwips);
@@ -77,3 +79,12 @@ void SetSettingWriteHook(SettingWriteHook hook);
 // Points the store at another folder (tests); an empty text restores the per-user default.
 void SetSettingsFolder(const QString& dir);
 QString SettingsFilePath();
+
+// The file is read only when it has changed since it was last read or written, and only when
+// it is a regular file: anything else reads as an empty store and is never written. How often
+// it has been parsed and written since the store was pointed at its folder (tests).
+struct SettingsFileStats {
+    int reads = 0;
+    int writes = 0;
+};
+SettingsFileStats SettingsFileCounts();

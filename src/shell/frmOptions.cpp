@@ -395,43 +395,36 @@ bool frmOptions::CheckPicFile() {
 void frmOptions::cmdOK_Click() {
     if (!CheckPicFile())
         return;
-    const auto save = [](SettingKey k) { WriteOption(G_opt, k); };
+    // Each group of keys goes to the file in one write.
     G_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
-    save(SettingKey::WindowSave);
     G_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
-    save(SettingKey::StartUp);
     G_opt.TodayColor = ButtonColor(cmdTodayColor);
-    save(SettingKey::TodayColor);
     G_opt.SelectColor = ButtonColor(cmdSelectColor);
-    save(SettingKey::SelectColor);
     G_opt.DiaryColor = ButtonColor(cmdDiaryColor);
-    save(SettingKey::DiaryColor);
     G_opt.BackColor = ButtonColor(cmdBackColor);
-    save(SettingKey::BackColor);
     G_opt.BackPic = optSetBack->isChecked();
-    save(SettingKey::BackPic);
     G_opt.BackPicPath = TrimBlanks(txtPicPath->text());
-    save(SettingKey::BackPicPath);
     G_opt.YearFormat = qint16(cboFormatYear->currentIndex());
-    save(SettingKey::YearFormat);
     G_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
-    save(SettingKey::MonthFormat);
     G_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
-    save(SettingKey::WeekFormat);
+    WriteOptions(G_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
+                         SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
+                         SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
+                         SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
     const TrayAction action = TrayActionFor(G_opt.Stationed, chkStationed->isChecked());
     G_opt.Stationed = chkStationed->isChecked();
-    save(SettingKey::Stationed);
     G_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
-    save(SettingKey::TaskTray);
     const int mode = SelectedTrayHint();
+    std::vector<SettingKey> tray{SettingKey::Stationed, SettingKey::TaskTray};
     if (mode == 9) {
         G_opt.TrayHintText = txtTrayHint->text();
-        save(SettingKey::TrayHintText);
+        tray.push_back(SettingKey::TrayHintText);
     }
     G_opt.TrayHint = qint16(mode);
-    save(SettingKey::TrayHint);
+    tray.push_back(SettingKey::TrayHint);
+    WriteOptions(G_opt, tray);
     if (action != TrayAction::None)
         emit trayActionRequested(action);
 

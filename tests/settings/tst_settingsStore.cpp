@@ -3,9 +3,17 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QtTest>
+
+#include <chrono>
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class tst_settingsStore : public QObject {
     Q_OBJECT
@@ -18,6 +26,9 @@ private slots:
     void unreadableValuesKeepTheirDefault();
     void savingTheWindowAtExit_data();
     void savingTheWindowAtExit();
+    void largeFileIsParsedOnceAndWrittenOnce();
+    void onlyARegularFileIsReadOrWritten_data();
+    void onlyARegularFileIsReadOrWritten();
 
 private:
     std::unique_ptr<TestEnv> env;
@@ -166,6 +177,79 @@ void tst_settingsStore::savingTheWindowAtExit() {
     } else {
         QVERIFY(value("WindowWidth").isEmpty());
     }
+}
+
+void tst_settingsStore::largeFileIsParsedOnceAndWrittenOnce() {
+    // Another program's section of 200,000 keys beside ours.
+    QByteArray text = "[Calender]\nWindowSave=1\nWindowLeft=1500\n\n[Other]\n";
+    for (int i = 0; i < 200000; ++i)
+        text += "key" + QByteArray::number(i) + "=value " + QByteArray::number(i) + '\n';
+    QDir().mkpath(QFileInfo(env->settingsFile()).absolutePath());
+    {
+        QFile f(env->settingsFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    const SettingsFileStats before = SettingsFileCounts();
+    // A start: every key read; an exit: the window saved.
+    Options o;
+    ReadStartupSettings(o);
+    QCOMPARE(o.WindowLeft, 1500);
+    QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
+    SaveWindowSettings(o, 0, QRect(150, 30, 7005, 9990));
+    QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
+    QCOMPARE(SettingsFileCounts().writes - before.writes, 1);
+    QCOMPARE(value("WindowLeft"), QStringLiteral("150"));
+    QSettings other(env->settingsFile(), QSettings::IniFormat);
+    QCOMPARE(other.value(QStringLiteral("Other/key199999")).toString(),
+             QStringLiteral("value 199999"));
+    // Changed by someone else meanwhile: read again, and that change is kept.
+    QSettings(env->settingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Calender/WindowTop"), QStringLiteral("77"));
+    QCOMPARE(ReadSettingText(SettingKey::WindowTop), QStringLiteral("77"));
+    QCOMPARE(SettingsFileCounts().reads - before.reads, 2);
+}
+
+void tst_settingsStore::onlyARegularFileIsReadOrWritten_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a folder") << "folder";
+}
+
+void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
+    QFETCH(QString, kind);
+    const QString file = env->settingsFile();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(file));
+    // Nobody ever writes into the FIFO: a read that opened it would wait for good.
+    auto start = std::async(std::launch::async, [] {
+        Options o;
+        o.StartUp = 7;
+        ReadStartupSettings(o);
+        return o;
+    });
+    if (start.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the blocked read end before failing.
+        const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        start.wait();
+        QFAIL("the start waited on the settings file");
+    }
+    const Options o = start.get();
+    QCOMPARE(o.StartUp, qint16(1));
+    QCOMPARE(o.Stationed, true);
+    // The exit keeps its values in memory and leaves the file as it is.
+    Options exit = o;
+    exit.WindowSave = 1;
+    SaveWindowSettings(exit, 0, QRect(150, 30, 7005, 9990));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+    QVERIFY(kind == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+    QCOMPARE(ReadSettingText(SettingKey::WindowLeft), QStringLiteral("150"));
 }
 
 QTEST_MAIN(tst_settingsStore)
