@@ -27,6 +27,7 @@ private slots:
     void textsRoundTripUnchanged();
     void getSchedule();
     void recordsetReadsByNameAndRewinds();
+    void failedReadThatCostTheTransactionClosesTheConnection();
 
 private:
     std::unique_ptr<TestEnv> env;
@@ -290,6 +291,23 @@ void tst_database::recordsetReadsByNameAndRewinds() {
     QVERIFY(!rs.open(*db, QStringLiteral("SELECT * FROM T_Missing")));
     QVERIFY(db->errorText().contains(QStringLiteral("T_Missing")));
     QVERIFY(CloseDB(*db));
+}
+
+void tst_database::failedReadThatCostTheTransactionClosesTheConnection() {
+    Db db = OpenDB();
+    QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'x')")));
+    // The engine runs out of memory in a read of a table and gives up the whole transaction.
+    const sqlite3_int64 limit = sqlite3_hard_heap_limit64(-1);
+    sqlite3_hard_heap_limit64(sqlite3_memory_used() + (1 << 20));
+    Recordset rs;
+    const bool read = rs.open(*db, QStringLiteral("SELECT randomblob(100000000) FROM T_Schedule"));
+    sqlite3_hard_heap_limit64(limit);
+    QVERIFY(!read);
+    // Not left running in autocommit, where each later statement would commit on its own.
+    QVERIFY(!db->isOpen());
+    QVERIFY(!db->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'y')")));
+    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
 }
 
 QTEST_MAIN(tst_database)

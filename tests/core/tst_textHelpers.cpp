@@ -78,6 +78,11 @@ void tst_textHelpers::lenA_data() {
     QTest::newRow("full-width blank") << QStringLiteral("　") << 2;
     QTest::newRow("emoji counts as one double-byte character") << QStringLiteral("😀") << 2;
     QTest::newRow("empty") << QString() << 0;
+    // The half-width katakana block is exactly U+FF61-U+FF9F.
+    QTest::newRow("U+FF60, before the block") << QStringLiteral("\uFF60") << 2;
+    QTest::newRow("U+FF61, its first") << QStringLiteral("\uFF61") << 1;
+    QTest::newRow("U+FF9F, its last") << QStringLiteral("\uFF9F") << 1;
+    QTest::newRow("U+FFA0, after it") << QStringLiteral("\uFFA0") << 2;
 }
 
 void tst_textHelpers::lenA() {

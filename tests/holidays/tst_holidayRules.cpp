@@ -60,6 +60,7 @@ void tst_holidayRules::marks_data() {
         << "2,5,-,2,1,H" << 2026 << 5 << QStringList{"15:|[H]"};
     QTest::newRow("two nth rules on one day, in table order")
         << "2,5,-,2,1,H;2,5,-,2,1,I" << 2026 << 5 << QStringList{"15:|[H][I]"};
+    QTest::newRow("a fifth Friday") << "2,5,-,5,5,H" << 2026 << 5 << QStringList{"33:|[H]"};
     QTest::newRow("a fifth Monday that does not exist")
         << "2,5,-,5,1,H" << 2026 << 5 << QStringList{};
     QTest::newRow("another month's nth rule") << "2,6,-,1,1,H" << 2026 << 5 << QStringList{};
