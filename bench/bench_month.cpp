@@ -144,7 +144,7 @@ int Startup(int argc, char** argv, const QString& folder) {
     QApplication app(argc, argv);
     SetUpApplication();
     SingleInstance guard(AppPath());
-    if (!guard.Claim())
+    if (guard.Claim() != SingleInstance::ClaimResult::Claimed)
         return 1;
     SetUpAppearance();
     frmMain w;

@@ -8,7 +8,7 @@ dir="$prefix/lib/vaskel"
 if [ -L "$prefix/bin/vaskel" ]; then
   rm -f "$prefix/bin/vaskel"
 fi
-rm -f "$dir/Vaskel" \
+rm -f "$dir/Vaskel" "$dir/Vaskel.lock" \
   "$prefix/share/applications/vaskel.desktop" \
   "$prefix/share/icons/hicolor/64x64/apps/vaskel.png"
 # The folder goes only when nothing is left in it.

@@ -1,5 +1,6 @@
 // Vaskel: the main window is the program; everything starts from its load.
 
+#include "MsgBox.h"
 #include "SingleInstance.h"
 #include "frmMain.h"
 #include "mdlVaskel.h"
@@ -51,8 +52,22 @@ int main(int argc, char** argv) {
     // A second start only brings the running program to the front: two would log the running
     // time twice and write one file at once.
     SingleInstance guard(AppPath());
-    if (!guard.Claim())
+    switch (guard.Claim()) {
+    case SingleInstance::ClaimResult::Claimed:
+        break;
+    case SingleInstance::ClaimResult::Activated:
         return 0;
+    case SingleInstance::ClaimResult::RunningUnreachable:
+        // Running in another session, whose window this one cannot bring forward.
+        MsgBox(QStringLiteral("Vaskelは既に起動しています。"), MsgButtons::OK, MsgIcon::Information,
+               QString::fromLatin1(kAppTitle));
+        return 0;
+    case SingleInstance::ClaimResult::Failed:
+        MsgBox(QStringLiteral("Vaskelの二重起動を確認できないため、起動できません。\r\n") +
+                   guard.errorText(),
+               MsgButtons::OK, MsgIcon::Critical, QString::fromLatin1(kAppTitle));
+        return 1;
+    }
 
     SetUpAppearance();
     frmMain w;
