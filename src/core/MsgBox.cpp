@@ -65,12 +65,9 @@ void SetFileChooserHook(FileChooserHook hook) {
     g_fileHook = std::move(hook);
 }
 
-MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
-    if (g_msgHook)
-        return g_msgHook(MsgRecord{text, title, icon, buttons});
+namespace {
 
-    const QPointer<QWidget> owner = QApplication::activeWindow();
-    QMessageBox box(owner);
+void SetUpBox(QMessageBox& box, const QString& text, MsgIcon icon, const QString& title) {
     box.setWindowTitle(title);
     // The texts carry Windows line ends; a label wants plain line feeds.
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -91,6 +88,31 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
+}
+
+} // namespace
+
+QWidget* OpenMsgBox(QWidget* owner, const QString& text, MsgIcon icon, const QString& title) {
+    if (g_msgHook) {
+        g_msgHook(MsgRecord{text, title, icon, MsgButtons::OK, false});
+        return nullptr;
+    }
+    auto* box = new QMessageBox(owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    SetUpBox(*box, text, icon, title);
+    box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->show();
+    return box;
+}
+
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
+    if (g_msgHook)
+        return g_msgHook(MsgRecord{text, title, icon, buttons});
+
+    const QPointer<QWidget> owner = QApplication::activeWindow();
+    QMessageBox box(owner);
+    SetUpBox(box, text, icon, title);
     if (buttons == MsgButtons::OKCancel) {
         box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         QPushButton* cancel = box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole);

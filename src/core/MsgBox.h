@@ -17,12 +17,19 @@ struct MsgRecord {
     QString title;
     MsgIcon icon;
     MsgButtons buttons;
+    bool waits = true; // false: shown without waiting for the answer (OpenMsgBox)
 };
 
 // Shows a modal message box over the active window and returns the answer. That window is
 // asked to become the active one again when the box closes: not every window manager hands the
 // focus back to the window under a closed box, and without one nobody does.
 MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title);
+
+// Shows a message box (OK only) without waiting for it: the caller goes on at once, and the
+// box deletes itself when the user closes it. For reports that must not hold up the work that
+// made them (the timer tick). Owned by owner, modeless, so it shows also while the owner is
+// hidden in the tray. The box, or null when none is on screen (the hook).
+QWidget* OpenMsgBox(QWidget* owner, const QString& text, MsgIcon icon, const QString& title);
 
 // After a message box: puts the focus into field, so that typing goes on there. The field's
 // window may not be active yet; the focus is placed again when its activation arrives, whatever

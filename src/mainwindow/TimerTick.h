@@ -1,13 +1,40 @@
-// The main window's timer tick: the running period first, then the alarm.
+// The main window's timer tick: the running period and the alarm.
 #pragma once
 
 #include <QDateTime>
+#include <QPointer>
+#include <QString>
 
-// Extends the running period on a connection of its own and checks the alarm. True when the
-// alarm is due, so that the caller shows (or brings forward) its notification. An unreachable
-// database shows the connection message and skips the check; a failed update is silent and
-// skips it too. While another operation of the program holds a connection (the tick then runs
-// inside that operation's nested event loop), the tick leaves the database alone, so that the
-// operation's work is exactly what it would be without the tick; the next tick extends the
-// period, and the alarm is checked all the same.
-bool Timer1Tick(const QDateTime& now);
+class QWidget;
+
+struct TickOutcome {
+    // The pending alarm's minute has come: the caller shows (or brings forward) its
+    // notification. Decided from the alarm held in memory, whatever the database did.
+    bool alarmDue = false;
+    // The running period was extended and committed (or left alone for an operation that
+    // holds a connection): the database is reachable.
+    bool recorded = false;
+    // The message for a failure the user is told of (the connection could not be opened or
+    // the commit failed); empty for a failed update, which is silent.
+    QString failure;
+};
+
+// Extends the running period on a connection of its own and checks the alarm. Never shows
+// anything and never waits on the user: the caller reports a failure without blocking, so that
+// the ticks go on. While another operation of the program holds a connection (the tick then
+// runs inside that operation's nested event loop), the tick leaves the database alone, so that
+// the operation's work is exactly what it would be without the tick; the next tick extends the
+// period.
+TickOutcome Timer1Tick(const QDateTime& now);
+
+// How the ticks' failures reach the user: one message per outage (not again while it is on
+// screen, nor before a tick has succeeded), shown without waiting for the user, so that the
+// next ticks come on time to record the running time and to show the alarm.
+class TickReport {
+public:
+    void take(QWidget* owner, const TickOutcome& tick);
+
+private:
+    QPointer<QWidget> m_message;
+    bool m_reported = false;
+};

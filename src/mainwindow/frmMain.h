@@ -4,6 +4,7 @@
 #include "CellLabel.h"
 #include "EntryCommands.h"
 #include "MonthData.h"
+#include "TimerTick.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -183,6 +184,7 @@ private:
     bool m_ended = false;
     bool m_started = false;
     bool m_trayNoticeShown = false;
+    TickReport m_tickReport;
     TrayIcon* m_tray = nullptr;
     bool m_geometryPending = false;
     QSize m_pendingOuterSize;

@@ -548,6 +548,8 @@ void frmMain::mnuAlarm2_Click() {
 }
 
 void frmMain::Timer1_Timer() {
-    if (Timer1Tick(Now()))
+    const TickOutcome tick = Timer1Tick(Now());
+    m_tickReport.take(this, tick);
+    if (tick.alarmDue)
         frmAlarmDisp::Notify(this);
 }

@@ -1,14 +1,23 @@
 // The main window's timer tick: extending the running period, the alarm check, its failure
-// paths, and leaving alone a connection that an operation holds.
+// paths, leaving alone a connection that an operation holds, and a lock held by another
+// program across ticks.
 
 #include "Alarm.h"
 #include "RunningTime.h"
+#include "SettingsStore.h"
 #include "TestSupport.h"
 #include "TimerTick.h"
+#include "frmAlarmDisp.h"
+#include "frmMain.h"
 #include "mdlVaskel.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 namespace {
 QDateTime At(int y, int mo, int d, int h, int mi, int s = 0) {
@@ -25,10 +34,12 @@ private slots:
     void suspensionEndsThePeriod();
     void alarmIsDueOnlyInItsMinute_data();
     void alarmIsDueOnlyInItsMinute();
-    void failedUpdateIsSilentAndSkipsTheAlarm();
-    void unreachableDatabaseShowsTheConnectionMessage();
+    void failedUpdateIsSilentAndTheAlarmStillShows();
+    void unreachableDatabaseIsReportedNotShown();
     void leavesAHeldConnectionAlone();
     void loadsThePendingAlarm();
+    void lockAcrossTicks_data();
+    void lockAcrossTicks();
 
 private:
     // The start of the program: the start-up step on its own connection.
@@ -67,7 +78,7 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
     start(t);
     QDateTime last;
     for (t = t.addSecs(50); t <= At(2004, 9, 6, 0, 5, 0); t = t.addSecs(50)) {
-        QVERIFY(!Timer1Tick(t));
+        QVERIFY(!Timer1Tick(t).alarmDue);
         last = t;
     }
     QCOMPARE(rows(), QStringList{QStringLiteral("2004-09-05 23:58:00 ") + SqlDateTime(last)});
@@ -78,10 +89,10 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
 void tst_timerTick::suspensionEndsThePeriod() {
     const QDateTime t = At(2004, 9, 6, 9, 0, 0);
     start(t);
-    QVERIFY(!Timer1Tick(t.addSecs(50)));
+    QVERIFY(Timer1Tick(t.addSecs(50)).recorded);
     // Ten minutes asleep: the ticks after it find no open period and write nothing.
     for (int i = 0; i < 5; ++i)
-        QVERIFY(!Timer1Tick(t.addSecs(50 + 600 + 50 * i)));
+        QVERIFY(Timer1Tick(t.addSecs(50 + 600 + 50 * i)).recorded);
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:50"});
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
 }
@@ -108,30 +119,35 @@ void tst_timerTick::alarmIsDueOnlyInItsMinute() {
     start(tick.addSecs(-50));
     G_blnAlarm = pending;
     G_datTimeOfAlarm = alarm;
-    QCOMPARE(Timer1Tick(tick), due);
+    QCOMPARE(Timer1Tick(tick).alarmDue, due);
     // The tick extended the period in any case.
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")), SqlDateTime(tick));
 }
 
-void tst_timerTick::failedUpdateIsSilentAndSkipsTheAlarm() {
+void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
     const QDateTime t = At(2004, 9, 5, 7, 2, 30);
     start(t);
     failUpdates();
     G_blnAlarm = true;
     G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
-    QVERIFY(!Timer1Tick(t.addSecs(50)));
+    const TickOutcome tick = Timer1Tick(t.addSecs(50));
+    QVERIFY(tick.alarmDue);
+    QVERIFY(!tick.recorded);
+    QVERIFY(tick.failure.isEmpty());
     QVERIFY(msgs->messages.empty());
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
 }
 
-void tst_timerTick::unreachableDatabaseShowsTheConnectionMessage() {
+void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
     G_blnAlarm = true;
     G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
     QVERIFY(QFile::remove(env->dbPath()));
-    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 3, 10)));
-    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 4, 0)));
-    // At every tick, and the file is not created.
-    QCOMPARE(msgs->texts(), QStringList(2, QStringLiteral("データベースへの接続に失敗しました。")));
+    const TickOutcome tick = Timer1Tick(At(2004, 9, 5, 7, 3, 10));
+    QVERIFY(tick.alarmDue);
+    QVERIFY(!tick.recorded);
+    QCOMPARE(tick.failure, QStringLiteral("データベースへの接続に失敗しました。"));
+    // The tick itself shows nothing, and the file is not created.
+    QVERIFY(msgs->messages.empty());
     QVERIFY(!QFile::exists(env->dbPath()));
 }
 
@@ -144,14 +160,14 @@ void tst_timerTick::leavesAHeldConnectionAlone() {
     Db db = OpenDB();
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-05', 'x')")));
     // The alarm still falls due; the database is left alone.
-    QVERIFY(Timer1Tick(t.addSecs(50)));
+    QVERIFY(Timer1Tick(t.addSecs(50)).alarmDue);
     QVERIFY(db->isOpen());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
     // The operation's outcome is its own, and the next tick extends the period.
     db->rollback();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QVERIFY(!Timer1Tick(t.addSecs(100)));
+    QVERIFY(!Timer1Tick(t.addSecs(100)).alarmDue);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:04:10"});
     QVERIFY(msgs->messages.empty());
 }
@@ -167,9 +183,82 @@ void tst_timerTick::loadsThePendingAlarm() {
     QCOMPARE(G_datTimeOfAlarm, At(2004, 9, 5, 7, 3));
     QCOMPARE(G_strAlarmDetail, QStringLiteral("会議\r\n資料"));
     // An alarm whose minute has passed stays pending and never becomes due.
-    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5)));
+    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5)).alarmDue);
     QVERIFY(G_blnAlarm);
 }
 
-QTEST_GUILESS_MAIN(tst_timerTick)
+void tst_timerTick::lockAcrossTicks_data() {
+    QTest::addColumn<QByteArray>("lock"); // what another program holds on the file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a write lock") << QByteArray("BEGIN EXCLUSIVE")
+                                  << QStringLiteral("データベースへの接続に失敗しました。");
+    QTest::newRow("a read transaction") << QByteArray("BEGIN; SELECT count(*) FROM T_WorkTime")
+                                        << QStringLiteral("データベースの切断に失敗しました。");
+}
+
+void tst_timerTick::lockAcrossTicks() {
+    QFETCH(QByteArray, lock);
+    QFETCH(QString, message);
+    // The real message box: a tick that waited for its answer would never return here.
+    msgs.reset();
+    QVERIFY(
+        env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', '会議')")));
+    G_opt = Options();
+    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
+    frmMain w;
+    QVERIFY(w.Form_Load());
+    const auto end = qScopeGuard([&w] { w.mnuEnd_Click(); });
+    const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };
+
+    sqlite3* other = nullptr;
+    QCOMPARE(
+        sqlite3_open_v2(env->dbPath().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
+        SQLITE_OK);
+    const auto closeOther = qScopeGuard([other] { sqlite3_close(other); });
+    QCOMPARE(sqlite3_exec(other, lock.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    // A tick that waited on a modal box would stop the clock; this one answers it, and says so.
+    bool waited = false;
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, [&waited] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            waited = true;
+            modal->close();
+        }
+    });
+    watchdog.start(100);
+    // Two ticks under the lock, the second in the alarm's minute.
+    for (int i = 0; i < 2; ++i) {
+        clock.advanceSecs(25);
+        QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+    }
+    QVERIFY(!waited);
+    QVERIFY(w.Timer1->isActive());
+    QCOMPARE(boxes().size(), 1);
+    QMessageBox* box = boxes().first();
+    QCOMPARE(box->text(), message);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Vaskel"));
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY(!box->isModal());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QTRY_VERIFY(frmAlarmDisp::Instance() && frmAlarmDisp::Instance()->isVisible());
+
+    // Released, with the message still unanswered: the next tick records again, 70 s after the
+    // last one that did, so the period goes on.
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    clock.advanceSecs(20);
+    QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+    QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:03:40"});
+    QCOMPARE(boxes().size(), 1);
+    // A later outage, once this message is gone, has a message of its own.
+    box->close();
+    QTRY_COMPARE(boxes().size(), 0);
+    QCOMPARE(sqlite3_exec(other, lock.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    clock.advanceSecs(50);
+    QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+    QCOMPARE(boxes().size(), 1);
+    QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+QTEST_MAIN(tst_timerTick)
 #include "tst_timerTick.moc"
