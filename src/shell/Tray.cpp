@@ -3,7 +3,6 @@
 #include "SettingsStore.h"
 #include "mdlVaskel.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -78,10 +77,10 @@ void UpdateTrayMenu(QMenu* menu, bool windowHidden) {
 }
 
 void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos) {
-    QCoreApplication::processEvents();
     UpdateTrayMenu(menu, windowHidden);
-    menu->exec(pos);
-    QCoreApplication::processEvents();
+    // Not exec(): the chosen command runs from the main loop, never inside an event handler
+    // of the icon, which the end command destroys.
+    menu->popup(pos);
 }
 
 // ---------------------------------------------------------------- the icon
@@ -89,7 +88,9 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos) {
 TrayIcon::TrayIcon(std::function<bool()> windowHidden, const QIcon& icon, QObject* parent)
     : QObject(parent), m_windowHidden(std::move(windowHidden)) {
     m_icon = new QSystemTrayIcon(icon.isNull() ? QGuiApplication::windowIcon() : icon, this);
-    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::Activated);
+    // Queued: the icon's window may be gone when the command asked for has run (the end
+    // command removes the icon), so nothing may run inside the icon's own event handler.
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::Activated, Qt::QueuedConnection);
 }
 
 TrayIcon::~TrayIcon() {

@@ -36,8 +36,8 @@ TrayAction TrayActionFor(bool oldStationed, bool newStationed);
 // object name) are shown only while the main window is hidden, and the restore item is then
 // the menu's bold default; while the window is shown the menu has no default item.
 void UpdateTrayMenu(QMenu* menu, bool windowHidden);
-// Shows the tray menu at pos as a pop-up, letting pending events run before it opens and
-// again after it has closed and its command has run.
+// Shows the tray menu at pos as a pop-up and returns at once; the chosen command runs from the
+// main loop.
 void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
 
 // The program's icon in the notification area. It is shown only where the desktop has a
