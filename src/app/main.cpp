@@ -77,6 +77,6 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &w,
                      [&w](QSessionManager&) { w.mnuEnd_Click(); });
     if (!w.Form_Load())
-        return 1;
+        return w.StartFailed() ? 1 : 0;
     return QApplication::exec();
 }

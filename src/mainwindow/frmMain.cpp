@@ -236,25 +236,32 @@ void frmMain::UpdateClockPanels() {
 bool frmMain::Form_Load() {
     G_blnEnd = false;
     const auto fail = [this] {
+        m_startFailed = true;
         G_blnEnd = true;
         Shutdown();
         return false;
     };
+    // Every step that may show a window waits for the user in a nested loop, where an end
+    // request can arrive and run the shutdown: the start-up then stops where it is.
     if (!VersionUp())
-        return fail();
+        return m_ended ? false : fail();
+    if (m_ended)
+        return false;
     {
         Db db = OpenDB();
         if (!db)
-            return fail();
+            return m_ended ? false : fail();
         if (!InitMain(*db))
-            return fail();
+            return m_ended ? false : fail();
         // What the start-up wrote is committed before any window waits for the user: the
         // running time since the start must survive a crash, and no lock may be held meanwhile.
         if (!CloseDB(*db))
-            return fail();
+            return m_ended ? false : fail();
     }
     if (G_opt.StartUp == 1 && HasTodaySchedule())
         ShowTodaySchedule();
+    if (m_ended)
+        return false;
 
     G_intYear = 0;
     G_intMonth = 0;
@@ -263,13 +270,15 @@ bool frmMain::Form_Load() {
     lblMonth->move(0, 10);
     S_Resize();
     S_DispCal(G_datSelect.year(), G_datSelect.month());
+    if (m_ended)
+        return false;
 
     m_started = true;
     if (G_opt.Stationed && G_opt.TaskTray == 1)
         HideToTray();
     else
         show();
-    return true;
+    return !m_ended;
 }
 
 bool frmMain::InitMain(Connection& db) {
@@ -348,6 +357,9 @@ void frmMain::HideToTray() {
         MsgBox(QStringLiteral("この環境にはタスクトレイがないため、Vaskelは最小化して常駐します。"
                               "\r\nVaskelを終了するには「ﾌｧｲﾙ」メニューの「終了」を選んで下さい。"),
                MsgButtons::OK, MsgIcon::Information, windowTitle());
+        // Ended while the notice waited.
+        if (m_ended)
+            return;
     }
     showMinimized();
 }

@@ -33,9 +33,11 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The start-up sequence. False: a step failed, its message has been shown and the
-    // program has been ended.
+    // The start-up sequence. False: the program has been ended, either because a step failed
+    // (StartFailed(); its message has been shown) or because an end was requested while a
+    // start-up window waited for the user (a signal, the session's end).
     bool Form_Load();
+    bool StartFailed() const { return m_startFailed; }
     // The settings, the background, the tray icon, the running time and the pending alarm, on
     // the start-up's connection. False after its message (the connection rolled back).
     bool InitMain(Connection& db);
@@ -183,6 +185,7 @@ private:
     QTimer* m_clock = nullptr;
     bool m_ended = false;
     bool m_started = false;
+    bool m_startFailed = false;
     bool m_trayNoticeShown = false;
     TickReport m_tickReport;
     TrayIcon* m_tray = nullptr;
