@@ -86,6 +86,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QSettings::SettingsMap map =
             ReadIniText(QByteArrayView(bytes.data(), qsizetype(size)));
         FUZZ_CHECK(ReadIniText(WriteIniText(map)) == map);
+        // Our section written anew with what it held: it reads the same, and so does every
+        // key outside it.
+        const QByteArrayView in(bytes.data(), qsizetype(size));
+        const QString ours = QString::fromLatin1(kSettingsSection);
+        const IniSection section = ReadIniSection(in, ours);
+        const QByteArray out = ReplaceIniSection(in, ours, section.keys);
+        FUZZ_CHECK(ReadIniSection(out, ours).keys == section.keys);
+        const auto others = [&ours](QSettings::SettingsMap m) {
+            m.removeIf([&ours](QSettings::SettingsMap::iterator it) {
+                return it.key().startsWith(ours + u'/');
+            });
+            return m;
+        };
+        FUZZ_CHECK(others(ReadIniText(out)) == others(map));
     }
 
     FUZZ_CHECK(o.WindowSave == 1 || WindowKeysAtDefault(o));

@@ -265,13 +265,24 @@ QString IniUnescapeKey(QByteArrayView raw) {
     return out;
 }
 
-QSettings::SettingsMap ReadIniText(QByteArrayView data) {
-    QSettings::SettingsMap map;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data = data.sliced(3);
-    QString section; // with its trailing '/', empty for the top level
+namespace {
+
+// One logical line of an INI text: a section header (name unescaped, with its trailing '/',
+// empty for the top level) or a key line, with where it lies in the text.
+struct IniLine {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    bool header = false;
+    QString section;
+    QByteArrayView key;   // raw, trimmed; key lines only
+    QByteArrayView value; // raw; key lines only
+};
+
+// Walks the text's logical lines in order: a quoted part or an escaped line end may span
+// lines, an unquoted ';' starts a comment, lines without '=' are skipped.
+template <class F> void ScanIni(QByteArrayView data, F&& onLine) {
     const qsizetype n = data.size();
-    qsizetype pos = 0;
+    qsizetype pos = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < n) {
         while (pos < n && IsLineSpace(data[pos]))
             ++pos;
@@ -282,8 +293,6 @@ QSettings::SettingsMap ReadIniText(QByteArrayView data) {
                 ++pos;
             continue;
         }
-        // One logical line: a quoted part or an escaped line end may span lines, and an
-        // unquoted ';' starts a comment.
         const qsizetype start = pos;
         qsizetype equals = -1;
         bool inQuotes = false;
@@ -310,35 +319,107 @@ QSettings::SettingsMap ReadIniText(QByteArrayView data) {
             ++pos;
         }
         const QByteArrayView line = data.sliced(start, pos - start);
+        IniLine l;
+        l.start = start;
+        l.end = pos;
         if (line.front() == '[') {
             qsizetype close = line.indexOf(']');
             if (close < 0)
                 close = line.size();
             const QByteArrayView name = line.sliced(1, close - 1).trimmed();
+            l.header = true;
             if (name.compare("general", Qt::CaseInsensitive) == 0)
-                section.clear();
+                l.section.clear();
             else if (name.compare("%general", Qt::CaseInsensitive) == 0)
-                section = IniUnescapeKey(name.sliced(1)) + QLatin1Char('/');
+                l.section = IniUnescapeKey(name.sliced(1)) + QLatin1Char('/');
             else
-                section = IniUnescapeKey(name) + QLatin1Char('/');
+                l.section = IniUnescapeKey(name) + QLatin1Char('/');
+            onLine(l);
             continue;
         }
         if (equals < 0)
             continue;
-        const QByteArrayView key = line.first(equals - start).trimmed();
-        if (key.isEmpty())
+        l.key = line.first(equals - start).trimmed();
+        if (l.key.isEmpty())
             continue;
-        // A key QSettings could never ask for (empty part) and a serialized object are left out.
-        const QString name = section + IniUnescapeKey(key);
-        if (name.startsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('/')) ||
-            name.contains(QLatin1String("//")))
-            continue;
-        bool object = false;
-        const QString value = IniUnescapeValue(line.sliced(equals - start + 1), &object);
-        if (!object)
-            map.insert(name, value);
+        l.value = line.sliced(equals - start + 1);
+        onLine(l);
     }
+}
+
+// Adds a key line to map under its section; a key QSettings could never ask for (empty
+// part) and a serialized object are left out.
+void AddKey(QSettings::SettingsMap& map, const QString& section, const IniLine& l) {
+    const QString name = section + IniUnescapeKey(l.key);
+    if (name.startsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('/')) ||
+        name.contains(QLatin1String("//")))
+        return;
+    bool object = false;
+    const QString value = IniUnescapeValue(l.value, &object);
+    if (!object)
+        map.insert(name, value);
+}
+
+} // namespace
+
+QSettings::SettingsMap ReadIniText(QByteArrayView data) {
+    QSettings::SettingsMap map;
+    QString section;
+    ScanIni(data, [&](const IniLine& l) {
+        if (l.header)
+            section = l.section;
+        else
+            AddKey(map, section, l);
+    });
     return map;
+}
+
+IniSection ReadIniSection(QByteArrayView data, const QString& name) {
+    IniSection out;
+    const QString wanted = name + QLatin1Char('/');
+    bool inside = false;
+    ScanIni(data, [&](const IniLine& l) {
+        if (l.header) {
+            if (inside)
+                out.spans.back().second = l.start;
+            inside = l.section == wanted;
+            if (inside)
+                out.spans.emplace_back(l.start, data.size());
+        } else if (inside) {
+            AddKey(out.keys, wanted, l);
+        }
+    });
+    return out;
+}
+
+QByteArray ReplaceIniSection(QByteArrayView data, const QString& name,
+                             const QSettings::SettingsMap& keys) {
+    const IniSection old = ReadIniSection(data, name);
+    const QByteArray text = WriteIniText(keys);
+    QByteArray out;
+    out.reserve(data.size() + text.size() + 2);
+    if (old.spans.empty()) {
+        out = data.toByteArray();
+        if (!out.isEmpty() && !out.endsWith('\n'))
+            out += '\n';
+        if (!out.isEmpty() && !out.endsWith("\n\n"))
+            out += '\n';
+        return out + text;
+    }
+    qsizetype from = 0;
+    for (size_t i = 0; i < old.spans.size(); ++i) {
+        const auto [start, end] = old.spans[i];
+        out += data.sliced(from, start - from);
+        if (i == 0) {
+            out += text;
+            // A blank line before the section that follows, as the file had it.
+            if (end < data.size())
+                out += '\n';
+        }
+        from = end;
+    }
+    out += data.sliced(from);
+    return out;
 }
 
 QByteArray WriteIniText(const QSettings::SettingsMap& map) {

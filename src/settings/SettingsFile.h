@@ -12,11 +12,27 @@
 #include <QSettings>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 // The format to give QSettings; registered on first use.
 QSettings::Format TextIniFormat();
 
 QSettings::SettingsMap ReadIniText(QByteArrayView data);
 QByteArray WriteIniText(const QSettings::SettingsMap& map);
+
+// One section of a text, read without decoding the rest: its keys ("name/key") and the byte
+// spans of its every occurrence (a header and its lines, up to the next header).
+struct IniSection {
+    QSettings::SettingsMap keys;
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+};
+IniSection ReadIniSection(QByteArrayView data, const QString& name);
+// The text with that section's keys written anew (keys: "name/key" entries only) where it
+// first stood, its other occurrences removed and every other byte as it was; a section the
+// text lacks is added at its end.
+QByteArray ReplaceIniSection(QByteArrayView data, const QString& name,
+                             const QSettings::SettingsMap& keys);
 
 // One value. IniUnescapeValue sets *object (when given) for a value that stands for a
 // serialized object ("@Type(...)"); its text is then meaningless.

@@ -35,11 +35,13 @@ struct FileStamp {
     }
 };
 
-// The file's contents as last read or written. The file is parsed again only when it has
-// changed since, so that a start reads it once and an exit writes it once, whatever its size.
+// The file as last read or written: its bytes, and our section's keys. Only our section is
+// decoded, and the file is read again only when it has changed since, so that a start reads
+// it once and an exit writes it once, whatever else it holds.
 struct StoreCache {
     bool valid = false;
     FileStamp stamp;
+    QByteArray text;
     QSettings::SettingsMap map;
     SettingsFileStats stats;
 };
@@ -93,11 +95,11 @@ const QSettings::SettingsMap& Store() {
     if (g_cache.valid && now == g_cache.stamp)
         return g_cache.map;
     g_cache.map.clear();
+    g_cache.text.clear();
     g_cache.stamp = now;
     g_cache.valid = true;
-    QByteArray data;
-    if (kind == FileKind::Regular && ReadRegularFile(path, data, g_cache.stamp)) {
-        g_cache.map = ReadIniText(data);
+    if (kind == FileKind::Regular && ReadRegularFile(path, g_cache.text, g_cache.stamp)) {
+        g_cache.map = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection)).keys;
         ++g_cache.stats.reads;
     }
     return g_cache.map;
@@ -108,23 +110,26 @@ QString KeyPath(SettingKey k) {
            QString::fromLatin1(SettingName(k));
 }
 
-// Writes the changed keys with the rest of the file in one write: to a temporary file that
-// replaces the old one only when complete.
+// Writes the changed keys, our section anew and every other byte of the file as it was, in
+// one write: to a temporary file that replaces the old one only when complete.
 void WriteKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
-    QSettings::SettingsMap map = Store();
+    Store();
     for (const auto& [k, text] : changes)
-        map.insert(KeyPath(k), text);
-    g_cache.map = map;
+        g_cache.map.insert(KeyPath(k), text);
     const QString file = SettingsFilePath();
     const QByteArray path = QFile::encodeName(file);
     FileStamp stamp;
     if (Inspect(path, stamp) != FileKind::Other) {
+        QByteArray text =
+            ReplaceIniSection(g_cache.text, QString::fromLatin1(kSettingsSection), g_cache.map);
         QDir().mkpath(QFileInfo(file).absolutePath());
         QSaveFile out(file);
         if (out.open(QIODevice::WriteOnly)) {
-            out.write(WriteIniText(map));
-            if (out.commit())
+            out.write(text);
+            if (out.commit()) {
                 ++g_cache.stats.writes;
+                g_cache.text = std::move(text);
+            }
         }
         Inspect(path, g_cache.stamp);
     }

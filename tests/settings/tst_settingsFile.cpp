@@ -15,6 +15,8 @@ private slots:
     void readsHandWrittenLines_data();
     void readsHandWrittenLines();
     void storeSurvivesAForeignObject();
+    void replacesOnlyItsSection_data();
+    void replacesOnlyItsSection();
 };
 
 namespace {
@@ -173,6 +175,37 @@ void tst_settingsFile::storeSurvivesAForeignObject() {
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("120"));
     QCOMPARE(FileBytes(env.settingsFile()),
              QByteArray("[Calender]\nStationed=False\nWindowLeft=120\nWindowSave=1\n"));
+}
+
+void tst_settingsFile::replacesOnlyItsSection_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("written"); // with the section's keys A=1, B=x y
+    const QByteArray ours = "[Calender]\nA=1\nB=x y\n";
+    QTest::newRow("no file") << QByteArray() << ours;
+    QTest::newRow("no section: added at the end")
+        << QByteArray("; mine\n[Other]\nk = \"v\"") << "; mine\n[Other]\nk = \"v\"\n\n" + ours;
+    QTest::newRow("between others, which keep every byte")
+        << QByteArray("\xEF\xBB\xBFtop=1\r\n[A]\r\nz=1\r\n\r\n[Calender]\r\nA=0\r\nOld=2\r\n\r\n"
+                      "[Z]\r\n;c\r\nk=1\r\n")
+        << "\xEF\xBB\xBFtop=1\r\n[A]\r\nz=1\r\n\r\n" + ours + "\n[Z]\r\n;c\r\nk=1\r\n";
+    QTest::newRow("twice: one, where it first stood")
+        << QByteArray("[Calender]\nA=0\n[X]\nx=1\n[Calender]\nB=0\n") << ours + "\n[X]\nx=1\n";
+    QTest::newRow("a quoted line break is no header")
+        << QByteArray("[Other]\nk=\"a\n[Calender]\"\n")
+        << "[Other]\nk=\"a\n[Calender]\"\n\n" + ours;
+}
+
+void tst_settingsFile::replacesOnlyItsSection() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, written);
+    QSettings::SettingsMap keys;
+    keys.insert(QStringLiteral("Calender/A"), QStringLiteral("1"));
+    keys.insert(QStringLiteral("Calender/B"), QStringLiteral("x y"));
+    const QByteArray out = ReplaceIniSection(file, QStringLiteral("Calender"), keys);
+    QCOMPARE(out, written);
+    // Read back, the section holds exactly those keys, and so does Qt's view of the file.
+    QCOMPARE(ReadIniSection(out, QStringLiteral("Calender")).keys, keys);
+    QCOMPARE(ReadIniText(out).value(QStringLiteral("Calender/B")), QVariant(QStringLiteral("x y")));
 }
 
 QTEST_MAIN(tst_settingsFile)
