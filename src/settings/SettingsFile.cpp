@@ -279,8 +279,10 @@ struct IniLine {
 };
 
 // Walks the text's logical lines in order: a quoted part or an escaped line end may span
-// lines, an unquoted ';' starts a comment, lines without '=' are skipped.
-template <class F> void ScanIni(QByteArrayView data, F&& onLine) {
+// lines, an unquoted ';' starts a comment, lines without '=' are skipped. True when the text
+// ends inside a line that anything appended would continue (an open quote, an escape).
+template <class F> bool ScanIni(QByteArrayView data, F&& onLine) {
+    bool openTail = false;
     const qsizetype n = data.size();
     qsizetype pos = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < n) {
@@ -301,6 +303,7 @@ template <class F> void ScanIni(QByteArrayView data, F&& onLine) {
             if (c == '\\') { // the next character is taken as it stands
                 if (pos + 1 >= n) {
                     pos = n;
+                    openTail = true;
                     break;
                 }
                 const char e = data[pos + 1];
@@ -318,6 +321,8 @@ template <class F> void ScanIni(QByteArrayView data, F&& onLine) {
                 equals = pos;
             ++pos;
         }
+        if (pos >= n && inQuotes)
+            openTail = true;
         const QByteArrayView line = data.sliced(start, pos - start);
         IniLine l;
         l.start = start;
@@ -345,6 +350,7 @@ template <class F> void ScanIni(QByteArrayView data, F&& onLine) {
         l.value = line.sliced(equals - start + 1);
         onLine(l);
     }
+    return openTail;
 }
 
 // Adds a key line to map under its section; a key QSettings could never ask for (empty
@@ -397,14 +403,39 @@ QByteArray ReplaceIniSection(QByteArrayView data, const QString& name,
     const IniSection old = ReadIniSection(data, name);
     const QByteArray text = WriteIniText(keys);
     QByteArray out;
-    out.reserve(data.size() + text.size() + 2);
+    out.reserve(data.size() + text.size() + 16);
     if (old.spans.empty()) {
-        out = data.toByteArray();
-        if (!out.isEmpty() && !out.endsWith('\n'))
-            out += '\n';
-        if (!out.isEmpty() && !out.endsWith("\n\n"))
-            out += '\n';
-        return out + text;
+        if (text.isEmpty())
+            return data.toByteArray();
+        qsizetype firstHeader = -1;
+        bool topLevel = false;
+        const bool openTail = ScanIni(data, [&](const IniLine& l) {
+            if (l.header && firstHeader < 0)
+                firstHeader = l.start;
+            else if (!l.header && firstHeader < 0)
+                topLevel = true;
+        });
+        if (!openTail) {
+            out = data.toByteArray();
+            if (!out.isEmpty() && !out.endsWith('\n'))
+                out += '\n';
+            if (!out.isEmpty() && !out.endsWith("\n\n"))
+                out += '\n';
+            return out + text;
+        }
+        // Appended, the section would continue the file's unfinished last line: it goes in
+        // before the first section, or before everything, the top-level keys then going on
+        // under their own header.
+        const qsizetype at = firstHeader >= 0                  ? firstHeader
+                             : data.startsWith("\xEF\xBB\xBF") ? 3
+                                                               : 0;
+        out += data.first(at);
+        out += text;
+        out += '\n';
+        if (firstHeader < 0 && topLevel)
+            out += "[General]\n";
+        out += data.sliced(at);
+        return out;
     }
     qsizetype from = 0;
     for (size_t i = 0; i < old.spans.size(); ++i) {

@@ -190,6 +190,10 @@ void tst_settingsFile::replacesOnlyItsSection_data() {
         << "\xEF\xBB\xBFtop=1\r\n[A]\r\nz=1\r\n\r\n" + ours + "\n[Z]\r\n;c\r\nk=1\r\n";
     QTest::newRow("twice: one, where it first stood")
         << QByteArray("[Calender]\nA=0\n[X]\nx=1\n[Calender]\nB=0\n") << ours + "\n[X]\nx=1\n";
+    QTest::newRow("an unfinished last line: before the first section")
+        << QByteArray("[X]\nk=\"open") << ours + "\n[X]\nk=\"open";
+    QTest::newRow("an unfinished last line and no section: top-level keys keep their place")
+        << QByteArray("t=1\nk=open\\") << ours + "\n[General]\nt=1\nk=open\\";
     QTest::newRow("a quoted line break is no header")
         << QByteArray("[Other]\nk=\"a\n[Calender]\"\n")
         << "[Other]\nk=\"a\n[Calender]\"\n\n" + ours;
