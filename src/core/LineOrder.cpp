@@ -1,7 +1,8 @@
 #include "LineOrder.h"
 
+#include <QSysInfo>
+
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include <iconv.h>
@@ -11,7 +12,10 @@ namespace {
 // The conversion has no state between calls; one descriptor serves every key of the thread.
 class Cp932Encoder {
 public:
-    Cp932Encoder() : m_cd(iconv_open("CP932", "UTF-8")) {}
+    // The text's own UTF-16, in the byte order of this machine.
+    Cp932Encoder()
+        : m_cd(iconv_open("CP932", QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE"
+                                                                                 : "UTF-16BE")) {}
     ~Cp932Encoder() {
         if (m_cd != iconv_t(-1))
             iconv_close(m_cd);
@@ -19,48 +23,62 @@ public:
     Cp932Encoder(const Cp932Encoder&) = delete;
     Cp932Encoder& operator=(const Cp932Encoder&) = delete;
 
-    QByteArray encode(const QByteArray& utf8) const {
-        QByteArray out(utf8.size() * 2 + 8, Qt::Uninitialized);
-        char* in = const_cast<char*>(utf8.constData());
-        size_t inLeft = size_t(utf8.size());
-        char* dst = out.data();
-        size_t outLeft = size_t(out.size());
-        while (inLeft > 0) {
-            if (m_cd != iconv_t(-1) && iconv(m_cd, &in, &inLeft, &dst, &outLeft) != size_t(-1))
-                break;
-            if (m_cd != iconv_t(-1) && errno == E2BIG) {
-                const qsizetype at = dst - out.data();
-                out.resize(out.size() * 2);
-                dst = out.data() + at;
-                outLeft = size_t(out.size() - at);
+    // The key of a line: ASCII as it stands (letters in lower case), everything else through
+    // the converter, a run at a time.
+    QByteArray key(QStringView line) const {
+        QByteArray out;
+        out.reserve(line.size() * 2);
+        qsizetype i = 0;
+        while (i < line.size()) {
+            const char16_t c = line[i].unicode();
+            if (c < 0x80) {
+                out += char(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
+                ++i;
                 continue;
             }
-            // A character the code page lacks (or no converter at all): after every character
-            // of the code page (whose lead bytes end at 0xFC), by code point.
-            const int len = SequenceLength(uchar(*in));
-            const char32_t c =
-                QString::fromUtf8(in, qsizetype(std::min<size_t>(size_t(len), inLeft)))
-                    .toUcs4()
-                    .value(0);
-            const uchar fallback[4] = {0xFD, uchar(c >> 16), uchar(c >> 8), uchar(c)};
-            const qsizetype at = dst - out.data();
-            out.resize(out.size() + 4);
-            dst = out.data() + at;
-            std::copy(fallback, fallback + 4, dst);
-            dst += 4;
-            outLeft = size_t(out.size() - (dst - out.data()));
-            const size_t skip = std::min<size_t>(size_t(len), inLeft);
-            in += skip;
-            inLeft -= skip;
+            qsizetype j = i + 1;
+            while (j < line.size() && line[j].unicode() >= 0x80)
+                ++j;
+            convert(line.sliced(i, j - i), out);
+            i = j;
         }
-        out.truncate(dst - out.data());
         return out;
     }
 
 private:
-    static int SequenceLength(uchar lead) {
-        return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    void convert(QStringView run, QByteArray& out) const {
+        // Converted bytes never outnumber the UTF-16 bytes of the run.
+        const qsizetype at = out.size();
+        out.resize(at + run.size() * 2 + 8);
+        char* in = reinterpret_cast<char*>(const_cast<QChar*>(run.data()));
+        size_t inLeft = size_t(run.size()) * 2;
+        char* dst = out.data() + at;
+        size_t outLeft = size_t(out.size() - at);
+        while (inLeft > 0) {
+            if (m_cd != iconv_t(-1) && iconv(m_cd, &in, &inLeft, &dst, &outLeft) != size_t(-1))
+                break;
+            // A character the code page lacks (or no converter at all): after every character
+            // of the code page (whose lead bytes end at 0xFC), by code point.
+            const QStringView rest(reinterpret_cast<const QChar*>(in), qsizetype(inLeft / 2));
+            const bool pair =
+                rest.size() > 1 && rest[0].isHighSurrogate() && rest[1].isLowSurrogate();
+            const char32_t c =
+                pair ? QChar::surrogateToUcs4(rest[0], rest[1]) : char32_t(rest[0].unicode());
+            const qsizetype written = dst - out.data();
+            out.resize(out.size() + 4);
+            dst = out.data() + written;
+            *dst++ = char(0xFD);
+            *dst++ = char(c >> 16);
+            *dst++ = char(c >> 8);
+            *dst++ = char(c);
+            outLeft = size_t(out.size() - (dst - out.data()));
+            const size_t skip = pair ? 4 : 2;
+            in += skip;
+            inLeft -= skip;
+        }
+        out.truncate(dst - out.data());
     }
+
     iconv_t m_cd;
 };
 
@@ -77,12 +95,7 @@ bool KeyLess(const QByteArray& ka, const QString& a, const QByteArray& kb, const
 } // namespace
 
 QByteArray LineSortKey(const QString& line) {
-    QString folded = line;
-    for (QChar& ch : folded) {
-        if (ch >= u'A' && ch <= u'Z')
-            ch = QChar(ch.unicode() + (u'a' - u'A'));
-    }
-    return Encoder().encode(folded.toUtf8());
+    return Encoder().key(line);
 }
 
 bool LineLess(const QString& a, const QString& b) {

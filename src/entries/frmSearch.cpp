@@ -46,7 +46,8 @@ frmSearch::frmSearch(QWidget* parent) : QDialog(parent) {
     lstSearch = new QListWidget(this);
     lstSearch->setObjectName(QStringLiteral("lstSearch"));
     lstSearch->setFont(FixedPitchFont());
-    lstSearch->setSortingEnabled(true);
+    // Sorted by its line text: every search fills it in one batch in that order (the list's
+    // own sorting would compare code points, not the code page's order).
     // Every line has the same width in the fixed-pitch font (a fixed number of bytes, two to a
     // full-width character) and one line's height: the list need not measure each of tens of
     // thousands of lines to lay them out.
@@ -144,13 +145,9 @@ bool frmSearch::Collect(Connection& db, const QString& sql, const QString& patte
 
 void frmSearch::ShowLines(QStringList& lines) {
     // Tens of thousands of lines, each put into its sorted place one by one, would take
-    // seconds: the list takes them in one batch, already in the list's own order, so that
-    // turning its sorting back on finds them sorted.
+    // seconds: they are sorted once and the list takes them in one batch.
     SortLines(lines);
-    lstSearch->setSortingEnabled(false);
-    for (const QString& line : lines)
-        lstSearch->addItem(new SortedLineItem(line));
-    lstSearch->setSortingEnabled(true);
+    lstSearch->addItems(lines);
     lines.clear();
 }
 
