@@ -15,7 +15,7 @@ export LC_ALL=C.UTF-8 TZ=UTC
 
 if [ "${VASKEL_E2E_INSIDE:-}" != 1 ]; then
   export VASKEL_E2E_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- bash "$0" "$@"
+  exec "$(dirname "$0")/../common/xvfb.sh" dbus-run-session -- bash "$0" "$@"
 fi
 
 build=$(cd "${1:?usage: e2e.sh BUILD_DIR}" && pwd)

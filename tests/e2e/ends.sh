@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The ways the built program ends, and the starts that must not run a second program, each on
-# a virtual display of its own (with a notification area where the row asks for one):
+# The ways the built program ends, and the starts that must not run a second program, on one
+# virtual display (with a notification area for the rows that ask for one):
 #   - 常駐の終了 from the tray menu, the window shown and hidden: exit status 0;
 #   - SIGTERM while a start-up window waits for the user (today's schedule, the notice that
 #     there is no notification area): the program ends within a second with status 0 instead
@@ -12,10 +12,15 @@
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
-build=$(cd "${1:?usage: ends.sh BUILD_DIR}" && pwd)
-for tool in xvfb-run xdotool sqlite3 trayer; do
+for tool in Xvfb xdotool sqlite3 trayer; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
+# One X server for every row.
+if [ "${VASKEL_ENDS_INSIDE:-}" != 1 ]; then
+  export VASKEL_ENDS_INSIDE=1
+  exec "$(dirname "$0")/../common/xvfb.sh" bash "$0" "$@"
+fi
+build=$(cd "${1:?usage: ends.sh BUILD_DIR}" && pwd)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,8 +31,7 @@ failures=0
 row() { # name function
   local name=$1 rc=0
   echo "--- $name"
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$(declare -f helpers "$2"); helpers; $2" \
-    >"$work/row.log" 2>&1 || rc=$?
+  bash -c "$(declare -f helpers "$2"); helpers; $2" >"$work/row.log" 2>&1 || rc=$?
   if [ "$rc" != 0 ]; then
     echo "FAIL: $name"
     cat "$work/row.log"
@@ -53,11 +57,16 @@ helpers() {
   db=$dir/prog/Vaskel.pdb
   sql() { sqlite3 -cmd '.timeout 5000' "$db" "$1"; }
   settings() { printf '[Calender]\n%s\n' "$*" >"$dir/config/Vaskel/Vaskel.ini"; }
+  # A notification area for this row only: it goes, and every program of the row with it,
+  # when the row ends.
   with_tray() {
     trayer --edge top --align right --widthtype pixel --width 160 --heighttype pixel \
       --height 28 --transparent false >/dev/null 2>&1 &
+    tray=$!
     sleep 1
   }
+  tray=""
+  trap 'for p in $(jobs -p) $tray; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
   # Starts the program in the background (pid in $pid); runtime folder as given.
   start() {
     (cd "$dir" && exec env -u QT_QPA_PLATFORMTHEME -u SESSION_MANAGER \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a test program on a virtual X display whose desktop has a notification area (trayer).
 set -euo pipefail
-exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+exec "$(dirname "$0")/../common/xvfb.sh" bash -c '
   trayer --edge top --align right --widthtype pixel --width 160 \
          --heighttype pixel --height 28 --transparent false >/dev/null 2>&1 &
   tray=$!
