@@ -1,9 +1,9 @@
 // What every benchmark program does around its benchmarks.
 #pragma once
 
+#include "Program.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
-#include "mdlVaskel.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -10,6 +10,7 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
+#include "Clock.h"
 #include "RunningTime.h"
 #include "Statistics.h"
 #include "frmStatistics.h"

@@ -11,6 +11,7 @@
 #include "Alarm.h"
 #include "BenchDatabase.h"
 #include "BenchMain.h"
+#include "Clock.h"
 #include "RunningTime.h"
 #include "TimerTick.h"
 #include "frmWorkTime.h"

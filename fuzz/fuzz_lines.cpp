@@ -15,10 +15,10 @@
 //  - search: dates of years 1-9999 (what a stored date can be), anniversaries on month 1-12
 //    and day 1-31, any text.
 
+#include "CodePageText.h"
 #include "EntryLines.h"
 #include "FuzzSupport.h"
 #include "HolidayLines.h"
-#include "mdlVaskel.h"
 
 #include "DateFormat.h"
 

@@ -1,8 +1,10 @@
 #include "Alarm.h"
 
+#include "CodePageText.h"
+#include "Database.h"
 #include "DateFormat.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "ViewState.h"
 
 #include <cmath>
 

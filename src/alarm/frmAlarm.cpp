@@ -1,9 +1,12 @@
 #include "frmAlarm.h"
 
 #include "Alarm.h"
+#include "Clock.h"
+#include "Database.h"
 #include "MsgBox.h"
 #include "ProgramWindows.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
+#include "ViewState.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,10 +1,12 @@
 #include "frmAlarmDisp.h"
 
 #include "Alarm.h"
+#include "Database.h"
 #include "DateFormat.h"
 #include "MsgBox.h"
 #include "ProgramWindows.h"
-#include "mdlVaskel.h"
+#include "Twips.h"
+#include "ViewState.h"
 
 #include <QGuiApplication>
 #include <QLabel>

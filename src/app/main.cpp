@@ -1,9 +1,9 @@
 // Vaskel: the main window is the program; everything starts from its load.
 
 #include "MsgBox.h"
+#include "Program.h"
 #include "SingleInstance.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QSessionManager>

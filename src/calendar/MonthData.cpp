@@ -1,6 +1,9 @@
 #include "MonthData.h"
 
-#include "mdlVaskel.h"
+#include "CodePageText.h"
+#include "Colors.h"
+#include "Database.h"
+#include "Dates.h"
 
 #include <QHash>
 

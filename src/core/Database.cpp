@@ -1,7 +1,8 @@
 // The connection pattern: one connection per operation, one transaction per connection.
 
+#include "Database.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "Program.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "MsgBox.h"
 
-#include "mdlVaskel.h"
+#include "Colors.h"
+#include "TextBoxes.h"
 
 #include <QApplication>
 #include <QColorDialog>

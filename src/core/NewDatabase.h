@@ -1,7 +1,7 @@
 // Creation of a new, empty database file.
 #pragma once
 
-#include "mdlVaskel.h"
+#include "Database.h"
 
 #include <QString>
 

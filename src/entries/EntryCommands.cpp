@@ -1,13 +1,16 @@
 #include "EntryCommands.h"
 
+#include "CodePageText.h"
+#include "Database.h"
 #include "EntryLines.h"
 #include "MsgBox.h"
+#include "Program.h"
+#include "ViewState.h"
 #include "frmDiary.h"
 #include "frmSchedule.h"
 #include "frmSearch.h"
 #include "frmToday.h"
 #include "frmWhatDay.h"
-#include "mdlVaskel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,8 @@
 #include "EntryLines.h"
 
+#include "CodePageText.h"
+#include "Database.h"
 #include "DateFormat.h"
-#include "mdlVaskel.h"
 
 QString ScheduleCaption(const QDate& d) {
     return FormatDate(d, QStringLiteral("yyyy年mm月dd日（aaa）の予定"));

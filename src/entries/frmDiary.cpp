@@ -1,9 +1,13 @@
 #include "frmDiary.h"
 
+#include "CodePageText.h"
+#include "Colors.h"
+#include "Database.h"
 #include "EntryLines.h"
 #include "EntryWidgets.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
+#include "ViewState.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,9 +1,12 @@
 #include "frmSchedule.h"
 
+#include "CodePageText.h"
+#include "Database.h"
 #include "EntryLines.h"
 #include "EntryWidgets.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
+#include "ViewState.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

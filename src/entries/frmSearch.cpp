@@ -1,10 +1,11 @@
 #include "frmSearch.h"
 
+#include "Database.h"
 #include "EntryLines.h"
 #include "EntryWidgets.h"
 #include "LineOrder.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

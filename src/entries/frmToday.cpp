@@ -1,7 +1,8 @@
 #include "frmToday.h"
 
+#include "Clock.h"
+#include "Database.h"
 #include "SettingsStore.h"
-#include "mdlVaskel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

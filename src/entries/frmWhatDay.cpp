@@ -1,10 +1,12 @@
 #include "frmWhatDay.h"
 
+#include "Database.h"
 #include "EntryLines.h"
 #include "EntryWidgets.h"
 #include "LineOrder.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
+#include "ViewState.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

@@ -1,6 +1,7 @@
 #include "HolidayLines.h"
 
-#include "mdlVaskel.h"
+#include "CodePageText.h"
+#include "Database.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include "HolidayRules.h"
 
-#include "mdlVaskel.h"
+#include "CodePageText.h"
+#include "Database.h"
+#include "Dates.h"
 
 namespace {
 

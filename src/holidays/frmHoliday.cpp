@@ -1,10 +1,11 @@
 #include "frmHoliday.h"
 
+#include "Database.h"
 #include "Fonts.h"
 #include "HolidayLines.h"
 #include "LineOrder.h"
 #include "MsgBox.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "CellLabel.h"
 
-#include "mdlVaskel.h"
+#include "Colors.h"
 
 #include <QMouseEvent>
 #include <QPainter>

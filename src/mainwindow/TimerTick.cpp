@@ -1,9 +1,10 @@
 #include "TimerTick.h"
 
 #include "Alarm.h"
+#include "Database.h"
 #include "MsgBox.h"
+#include "Program.h"
 #include "RunningTime.h"
-#include "mdlVaskel.h"
 
 TickOutcome Timer1Tick(const QDateTime& now) {
     TickOutcome out;

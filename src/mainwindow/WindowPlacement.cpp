@@ -1,6 +1,6 @@
 #include "WindowPlacement.h"
 
-#include "mdlVaskel.h"
+#include "Twips.h"
 
 #include <algorithm>
 

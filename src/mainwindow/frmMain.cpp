@@ -1,15 +1,21 @@
 #include "frmMain.h"
 
 #include "Alarm.h"
+#include "Clock.h"
+#include "Colors.h"
+#include "Database.h"
 #include "EntryCommands.h"
 #include "InfoPanel.h"
 #include "MsgBox.h"
+#include "Program.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TimerTick.h"
 #include "Tray.h"
+#include "Twips.h"
+#include "VersionUp.h"
+#include "ViewState.h"
 #include "WindowPlacement.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QCloseEvent>

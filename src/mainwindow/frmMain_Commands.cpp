@@ -1,11 +1,14 @@
 // Menus, toolbar, keyboard and mouse of the main window, and the commands they run.
 
 #include "Alarm.h"
+#include "Clock.h"
+#include "Colors.h"
 #include "EntryCommands.h"
 #include "MsgBox.h"
 #include "ProgramWindows.h"
 #include "TimerTick.h"
 #include "Tray.h"
+#include "ViewState.h"
 #include "frmAbout.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
@@ -15,7 +18,6 @@
 #include "frmOptions.h"
 #include "frmStatistics.h"
 #include "frmWorkTime.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,12 +1,15 @@
 // Drawing and layout of the month grid.
 
+#include "Clock.h"
+#include "Database.h"
 #include "DateFormat.h"
+#include "Dates.h"
 #include "GridLayout.h"
 #include "InfoPanel.h"
 #include "MsgBox.h"
 #include "SettingsStore.h"
+#include "ViewState.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QResizeEvent>
 #include <QStatusBar>

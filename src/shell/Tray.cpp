@@ -1,7 +1,9 @@
 #include "Tray.h"
 
+#include "Clock.h"
+#include "CodePageText.h"
+#include "Program.h"
 #include "SettingsStore.h"
-#include "mdlVaskel.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "frmAbout.h"
 
 #include "MsgBox.h"
+#include "Program.h"
 #include "ProgramWindows.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,9 +1,12 @@
 #include "frmBackUp.h"
 
+#include "Clock.h"
+#include "CodePageText.h"
+#include "Database.h"
 #include "MsgBox.h"
+#include "Program.h"
 #include "ProgramWindows.h"
 #include "ShellHelpers.h"
-#include "mdlVaskel.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,11 @@
 #include "frmOptions.h"
 
+#include "CodePageText.h"
+#include "Colors.h"
 #include "MsgBox.h"
 #include "ProgramWindows.h"
 #include "SettingsStore.h"
 #include "ShellHelpers.h"
-#include "mdlVaskel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "Statistics.h"
 
+#include "Database.h"
 #include "DateFormat.h"
 #include "RunningTime.h"
 #include "WorkChart.h"
-#include "mdlVaskel.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,11 +1,12 @@
 #include "frmStatistics.h"
 
+#include "Clock.h"
+#include "Colors.h"
 #include "MsgBox.h"
 #include "ProgramWindows.h"
 #include "SettingsStore.h"
 #include "Statistics.h"
 #include "frmWorkTime.h"
-#include "mdlVaskel.h"
 
 #include <QAction>
 #include <QGridLayout>

@@ -1,7 +1,8 @@
 #include "PictureBox.h"
 
+#include "Colors.h"
+#include "Twips.h"
 #include "WorkChart.h"
-#include "mdlVaskel.h"
 
 #include <QPainter>
 

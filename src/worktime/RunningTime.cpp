@@ -1,6 +1,6 @@
 #include "RunningTime.h"
 
-#include "mdlVaskel.h"
+#include "Database.h"
 
 namespace {
 QDateTime Seconds(const QDateTime& t) {

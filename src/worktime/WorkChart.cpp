@@ -1,6 +1,7 @@
 #include "WorkChart.h"
 
-#include "mdlVaskel.h"
+#include "Colors.h"
+#include "Dates.h"
 
 #include <algorithm>
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "HolidayRules.h"
-#include "mdlVaskel.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,13 +1,17 @@
 #include "frmWorkTime.h"
 
+#include "Clock.h"
+#include "Colors.h"
+#include "Database.h"
 #include "DateFormat.h"
 #include "HolidayRules.h"
 #include "PictureBox.h"
 #include "ProgramWindows.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
+#include "Twips.h"
+#include "ViewState.h"
 #include "WorkChart.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -2,9 +2,10 @@
 // fields it offers, and its keys.
 
 #include "Alarm.h"
+#include "Database.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QLineEdit>

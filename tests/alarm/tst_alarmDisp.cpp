@@ -2,10 +2,11 @@
 // acknowledging it.
 
 #include "Alarm.h"
+#include "Database.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,10 @@
 // Holiday rules and the month's data as they fill the 42 cells.
 
+#include "Colors.h"
+#include "Database.h"
+#include "Dates.h"
 #include "MonthData.h"
 #include "TestSupport.h"
-#include "mdlVaskel.h"
 
 #include <QtTest>
 

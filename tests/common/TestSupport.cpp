@@ -1,9 +1,11 @@
 #include "TestSupport.h"
 
+#include "Clock.h"
+#include "Database.h"
 #include "HolidayRules.h"
 #include "NewDatabase.h"
+#include "Program.h"
 #include "SettingsStore.h"
-#include "mdlVaskel.h"
 
 #include <QDir>
 #include <QtTest>

@@ -1,7 +1,11 @@
 // Value helpers and the byte-width helpers that lay out the lists.
 
+#include "CodePageText.h"
+#include "Colors.h"
+#include "Dates.h"
 #include "LineOrder.h"
-#include "mdlVaskel.h"
+#include "TextBoxes.h"
+#include "Twips.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,8 +1,9 @@
 // The schema check at start and the upgrade of older database files.
 
+#include "Database.h"
 #include "TestSupport.h"
+#include "VersionUp.h"
 #include "frmVersionUp.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QtTest>

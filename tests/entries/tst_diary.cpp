@@ -1,9 +1,11 @@
 // The diary editor: the entry, the nine earlier years and the heading.
 
+#include "Colors.h"
+#include "Database.h"
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
+#include "TextBoxes.h"
 #include "frmDiary.h"
-#include "mdlVaskel.h"
 
 #include <QTabBar>
 #include <QtTest>

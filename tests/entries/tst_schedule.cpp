@@ -1,11 +1,12 @@
 // The schedule editor and today's schedule window.
 
+#include "Database.h"
 #include "EntryTestHelpers.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "TextBoxes.h"
 #include "frmSchedule.h"
 #include "frmToday.h"
-#include "mdlVaskel.h"
 
 #include <QSettings>
 #include <QtTest>

@@ -4,17 +4,20 @@
 // commit or of the one after it, nothing committed lost.
 
 #include "../entries/EntryTestHelpers.h"
+#include "Colors.h"
+#include "Database.h"
 #include "EntryCommands.h"
 #include "HolidayLines.h"
 #include "MsgBox.h"
+#include "Program.h"
 #include "TestSupport.h"
 #include "TimerTick.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmDiary.h"
 #include "frmHoliday.h"
 #include "frmSchedule.h"
 #include "frmWhatDay.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,16 +4,19 @@
 
 #include "../entries/EntryTestHelpers.h"
 #include "Alarm.h"
+#include "Colors.h"
+#include "Database.h"
 #include "EntryCommands.h"
 #include "FaultVfs.h"
 #include "TestSupport.h"
 #include "TimerTick.h"
+#include "VersionUp.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmDiary.h"
 #include "frmHoliday.h"
 #include "frmSchedule.h"
 #include "frmWhatDay.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QFile>

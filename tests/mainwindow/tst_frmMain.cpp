@@ -1,12 +1,15 @@
 // The main window as a user meets it: drawing, colours, navigation, menus and toolbar.
 
 #include "CellLabel.h"
+#include "Colors.h"
+#include "Database.h"
+#include "Dates.h"
 #include "InfoPanel.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmMain.h"
 #include "frmStatistics.h"
-#include "mdlVaskel.h"
 
 #include <QMenu>
 #include <QMenuBar>

@@ -1,15 +1,17 @@
 // The main window's commands that open other windows or change entries, end to end:
 // what the user does in the grid and what the grid shows afterwards.
 
+#include "Database.h"
+#include "Dates.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmAlarmDisp.h"
 #include "frmHoliday.h"
 #include "frmMain.h"
 #include "frmSchedule.h"
 #include "frmToday.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QClipboard>

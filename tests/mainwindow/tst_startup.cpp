@@ -1,9 +1,10 @@
 // Start-up and shutdown of the main window.
 
+#include "Database.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QDir>
 #include <QFile>

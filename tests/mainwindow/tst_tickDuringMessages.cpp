@@ -2,14 +2,16 @@
 // doing, no connection is open then, the tick's extension of the running period is committed,
 // and the action's own outcome in the file is exactly what it is without the tick.
 
+#include "Clock.h"
+#include "Database.h"
 #include "EntryCommands.h"
 #include "RunningTime.h"
 #include "TestSupport.h"
 #include "TimerTick.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmSchedule.h"
 #include "frmWhatDay.h"
-#include "mdlVaskel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

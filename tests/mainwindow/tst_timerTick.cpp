@@ -3,13 +3,14 @@
 // program across ticks.
 
 #include "Alarm.h"
+#include "Database.h"
 #include "RunningTime.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "TimerTick.h"
+#include "ViewState.h"
 #include "frmAlarmDisp.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QFile>

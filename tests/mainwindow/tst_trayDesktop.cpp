@@ -5,7 +5,6 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "frmMain.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QMenu>

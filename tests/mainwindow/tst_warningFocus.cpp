@@ -2,13 +2,14 @@
 // in the field the warning names and a typed key lands there: twice in a row, with the real
 // message box answered by Enter. Runs offscreen and on an X server (see CMakeLists.txt).
 
+#include "Colors.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "frmAlarm.h"
 #include "frmDiary.h"
 #include "frmSchedule.h"
 #include "frmSearch.h"
 #include "frmWhatDay.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -3,7 +3,6 @@
 
 #include "TestSupport.h"
 #include "frmAbout.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QDir>

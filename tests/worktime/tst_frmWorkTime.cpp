@@ -1,12 +1,14 @@
 // The work-time viewer: the period it opens on, what its two charts show from the log, its
 // navigation and keys, and its failures.
 
+#include "Colors.h"
+#include "Database.h"
 #include "PictureBox.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "ViewState.h"
 #include "WorkChart.h"
 #include "frmWorkTime.h"
-#include "mdlVaskel.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,29 +1,12 @@
-// Value, text-width, date and seam helpers of the shared module.
+// Text widths and cuts in bytes of the Japanese code page, and the small text helpers.
 
-#include "mdlVaskel.h"
+#include "CodePageText.h"
 
-#include <QColor>
-#include <QCoreApplication>
-#include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStringView>
-#include <QTextDocument>
 
-qint16 G_intYear = 0;
-qint16 G_intMonth = 0;
-QDate G_datSelect;
-qint16 G_intSelIndex = 0;
-bool G_blnEnd = false;
-
-bool G_blnAlarm = false;
-QDateTime G_datTimeOfAlarm;
-QString G_strAlarmDetail;
+#include <vector>
 
 namespace {
-
-QString g_appPath;
-std::function<QDateTime()> g_now;
 
 QString AsText(const QVariant& value) {
     return Nz(value, QString()).toString();
@@ -161,81 +144,4 @@ QString PadA(const QVariant& value, quint8 alignment, qint32 width) {
         return LeftA(s, width);
     const QString blanks(width - len, QLatin1Char(' '));
     return alignment == 1 ? blanks + s : s + blanks;
-}
-
-QDate DateSerial(int year, int month, int day) {
-    // Months outside 1-12 roll into the neighbouring years, as do days outside the month.
-    int m0 = month - 1;
-    year += m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
-    m0 = ((m0 % 12) + 12) % 12;
-    return QDate(year, m0 + 1, 1).addDays(day - 1);
-}
-
-QDate LastDayOfMonth(qint16 year, qint16 month) {
-    return DateSerial(year, month, 1).addMonths(1).addDays(-1);
-}
-
-QDate GridStart(int year, int month) {
-    const QDate first(year, month, 1);
-    return first.addDays(-(first.dayOfWeek() % 7));
-}
-
-QColor ColorFromBgr(quint32 bgr) {
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-quint32 BgrFromColor(const QColor& c) {
-    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
-}
-
-void SelectAllText(QLineEdit* box) {
-    box->setSelection(0, int(box->text().size()));
-}
-
-void SelectAllText(QPlainTextEdit* box) {
-    box->selectAll();
-}
-
-QString TypedText(const QPlainTextEdit* box) {
-    QString text = box->document()->toRawText();
-    // Only the document's own separators of paragraphs, lines and frames become line breaks.
-    for (QChar& c : text) {
-        switch (c.unicode()) {
-        case QChar::ParagraphSeparator:
-        case QChar::LineSeparator:
-        case 0xfdd0: // beginning of a frame
-        case 0xfdd1: // end of a frame
-            c = u'\n';
-            break;
-        default:
-            break;
-        }
-    }
-    return text;
-}
-
-QString AppPath() {
-    if (!g_appPath.isEmpty())
-        return g_appPath;
-    return QCoreApplication::applicationDirPath();
-}
-
-void SetAppPath(const QString& dir) {
-    g_appPath = dir;
-}
-
-QString DatabasePath() {
-    return QDir(AppPath()).filePath(QString::fromLatin1(kDatabaseFileName));
-}
-
-QDateTime Now() {
-    return g_now ? g_now() : QDateTime::currentDateTime();
-}
-
-QDate Today() {
-    return Now().date();
-}
-
-void SetNowOverride(std::function<QDateTime()> now) {
-    g_now = std::move(now);
 }
