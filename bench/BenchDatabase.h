@@ -11,9 +11,9 @@
 // lists two lines a day. Built in one transaction with prepared statements.
 #pragma once
 
-#include "Database.h"
-#include "NewDatabase.h"
 #include "TestSupport.h"
+#include "core/Database.h"
+#include "core/NewDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // What every benchmark program does around its benchmarks.
 #pragma once
 
-#include "Program.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
+#include "core/Program.h"
+#include "settings/SettingsStore.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -15,9 +15,9 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "SettingsStore.h"
-#include "SingleInstance.h"
-#include "frmMain.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
+#include "shell/SingleInstance.h"
 
 #include <QApplication>
 #include <QDateTime>

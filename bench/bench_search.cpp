@@ -9,8 +9,8 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "frmMain.h"
-#include "frmSearch.h"
+#include "entries/frmSearch.h"
+#include "mainwindow/frmMain.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -10,10 +10,10 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "Clock.h"
-#include "RunningTime.h"
-#include "Statistics.h"
-#include "frmStatistics.h"
+#include "core/Clock.h"
+#include "statistics/Statistics.h"
+#include "statistics/frmStatistics.h"
+#include "worktime/RunningTime.h"
 
 #include <QApplication>
 #include <QTabWidget>

@@ -8,13 +8,13 @@
 // (bench/BenchDatabase.h). Set BENCH_WORKTIME_DIR to put the databases on another file system
 // (for example /dev/shm, to leave the disk's flushes out).
 
-#include "Alarm.h"
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "Clock.h"
-#include "RunningTime.h"
-#include "TimerTick.h"
-#include "frmWorkTime.h"
+#include "alarm/Alarm.h"
+#include "core/Clock.h"
+#include "mainwindow/TimerTick.h"
+#include "worktime/RunningTime.h"
+#include "worktime/frmWorkTime.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // included: no crash, a token never reaches across a character that is none, the letter case
 // of a token does not matter, and a stored date renders back to itself.
 
-#include "DateFormat.h"
 #include "FuzzSupport.h"
+#include "core/DateFormat.h"
 
 namespace {
 

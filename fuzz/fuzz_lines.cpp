@@ -15,12 +15,12 @@
 //  - search: dates of years 1-9999 (what a stored date can be), anniversaries on month 1-12
 //    and day 1-31, any text.
 
-#include "CodePageText.h"
-#include "EntryLines.h"
 #include "FuzzSupport.h"
-#include "HolidayLines.h"
+#include "core/CodePageText.h"
+#include "entries/EntryLines.h"
+#include "holidays/HolidayLines.h"
 
-#include "DateFormat.h"
+#include "core/DateFormat.h"
 
 #include <sqlite3.h>
 

@@ -8,8 +8,8 @@
 // hundred times faster than a file through the file system.
 
 #include "FuzzSupport.h"
-#include "SettingsFile.h"
-#include "SettingsStore.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>

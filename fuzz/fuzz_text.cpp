@@ -3,8 +3,8 @@
 // a cut keeps only the characters wholly inside the bytes asked for, padding is exact, and
 // undoubling the quotes gives the text back.
 
-#include "CodePageText.h"
 #include "FuzzSupport.h"
+#include "core/CodePageText.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Creates a new, empty Vaskel database: vaskel-newdb [path]. The default path is Vaskel.pdb
 // in the current folder. An existing file is never overwritten.
 
-#include "HolidayRules.h"
-#include "NewDatabase.h"
+#include "core/NewDatabase.h"
+#include "holidays/HolidayRules.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

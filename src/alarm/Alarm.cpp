@@ -1,10 +1,10 @@
-#include "Alarm.h"
+#include "alarm/Alarm.h"
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "DateFormat.h"
-#include "MsgBox.h"
-#include "ViewState.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "core/MsgBox.h"
+#include "core/ViewState.h"
 
 #include <cmath>
 

@@ -1,12 +1,12 @@
-#include "frmAlarm.h"
+#include "alarm/frmAlarm.h"
 
-#include "Alarm.h"
-#include "Clock.h"
-#include "Database.h"
-#include "MsgBox.h"
-#include "ProgramWindows.h"
-#include "TextBoxes.h"
-#include "ViewState.h"
+#include "alarm/Alarm.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

@@ -1,12 +1,12 @@
-#include "frmAlarmDisp.h"
+#include "alarm/frmAlarmDisp.h"
 
-#include "Alarm.h"
-#include "Database.h"
-#include "DateFormat.h"
-#include "MsgBox.h"
-#include "ProgramWindows.h"
-#include "Twips.h"
-#include "ViewState.h"
+#include "alarm/Alarm.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "core/Twips.h"
+#include "core/ViewState.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // Vaskel: the main window is the program; everything starts from its load.
 
-#include "MsgBox.h"
-#include "Program.h"
-#include "SingleInstance.h"
-#include "frmMain.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "mainwindow/frmMain.h"
+#include "shell/SingleInstance.h"
 
 #include <QApplication>
 #include <QSessionManager>

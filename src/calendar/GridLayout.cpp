@@ -1,4 +1,4 @@
-#include "GridLayout.h"
+#include "calendar/GridLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "MonthData.h"
+#include "calendar/MonthData.h"
 
-#include "CodePageText.h"
-#include "Colors.h"
-#include "Database.h"
-#include "Dates.h"
+#include "core/CodePageText.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/Dates.h"
 
 #include <QHash>
 

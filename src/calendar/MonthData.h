@@ -2,7 +2,7 @@
 // how a draw colours it. The main window only copies this state onto its labels.
 #pragma once
 
-#include "HolidayRules.h"
+#include "holidays/HolidayRules.h"
 
 class Connection;
 

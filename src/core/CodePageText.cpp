@@ -1,6 +1,6 @@
 // Text widths and cuts in bytes of the Japanese code page, and the small text helpers.
 
-#include "CodePageText.h"
+#include "core/CodePageText.h"
 
 #include <QStringView>
 

@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "core/Colors.h"
 
 #include <QColor>
 

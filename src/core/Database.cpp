@@ -1,8 +1,8 @@
 // The connection pattern: one connection per operation, one transaction per connection.
 
-#include "Database.h"
-#include "MsgBox.h"
-#include "Program.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
 
 #include <QDir>
 #include <QFileInfo>

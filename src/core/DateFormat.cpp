@@ -1,4 +1,4 @@
-#include "DateFormat.h"
+#include "core/DateFormat.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "Dates.h"
+#include "core/Dates.h"
 
 QDate DateSerial(int year, int month, int day) {
     // Months outside 1-12 roll into the neighbouring years, as do days outside the month.

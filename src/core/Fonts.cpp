@@ -1,4 +1,4 @@
-#include "Fonts.h"
+#include "core/Fonts.h"
 
 QFont FixedPitchFont() {
     QFont f(QStringLiteral("Noto Sans Mono CJK JP"));

@@ -1,4 +1,4 @@
-#include "LineOrder.h"
+#include "core/LineOrder.h"
 
 #include <QSysInfo>
 

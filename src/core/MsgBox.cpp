@@ -1,7 +1,7 @@
-#include "MsgBox.h"
+#include "core/MsgBox.h"
 
-#include "Colors.h"
-#include "TextBoxes.h"
+#include "core/Colors.h"
+#include "core/TextBoxes.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 // Creation of a new, empty database file.
 #pragma once
 
-#include "Database.h"
+#include "core/Database.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ProgramWindows.h"
+#include "core/ProgramWindows.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "TextBoxes.h"
+#include "core/TextBoxes.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

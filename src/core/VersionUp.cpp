@@ -1,10 +1,10 @@
 // The schema check that runs first at every start, and the upgrade of older databases.
 
-#include "VersionUp.h"
-#include "Database.h"
-#include "MsgBox.h"
-#include "Program.h"
-#include "frmVersionUp.h"
+#include "core/VersionUp.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/frmVersionUp.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "ViewState.h"
+#include "core/ViewState.h"
 
 qint16 G_intYear = 0;
 qint16 G_intMonth = 0;

@@ -1,4 +1,4 @@
-#include "frmVersionUp.h"
+#include "core/frmVersionUp.h"
 
 #include <QVBoxLayout>
 

@@ -1,16 +1,16 @@
-#include "EntryCommands.h"
+#include "entries/EntryCommands.h"
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "EntryLines.h"
-#include "MsgBox.h"
-#include "Program.h"
-#include "ViewState.h"
-#include "frmDiary.h"
-#include "frmSchedule.h"
-#include "frmSearch.h"
-#include "frmToday.h"
-#include "frmWhatDay.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/frmDiary.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmSearch.h"
+#include "entries/frmToday.h"
+#include "entries/frmWhatDay.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "EntryLines.h"
+#include "entries/EntryLines.h"
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "DateFormat.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
 
 QString ScheduleCaption(const QDate& d) {
     return FormatDate(d, QStringLiteral("yyyy年mm月dd日（aaa）の予定"));

@@ -1,4 +1,4 @@
-#include "EntryWidgets.h"
+#include "entries/EntryWidgets.h"
 
 #include <QDialog>
 #include <QKeyEvent>

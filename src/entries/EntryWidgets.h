@@ -1,7 +1,7 @@
 // Small widget helpers shared by the day-entry windows.
 #pragma once
 
-#include "Fonts.h"
+#include "core/Fonts.h"
 
 #include <QString>
 

@@ -1,13 +1,13 @@
-#include "frmDiary.h"
+#include "entries/frmDiary.h"
 
-#include "CodePageText.h"
-#include "Colors.h"
-#include "Database.h"
-#include "EntryLines.h"
-#include "EntryWidgets.h"
-#include "MsgBox.h"
-#include "TextBoxes.h"
-#include "ViewState.h"
+#include "core/CodePageText.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,12 +1,12 @@
-#include "frmSchedule.h"
+#include "entries/frmSchedule.h"
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "EntryLines.h"
-#include "EntryWidgets.h"
-#include "MsgBox.h"
-#include "TextBoxes.h"
-#include "ViewState.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
-#include "frmSearch.h"
+#include "entries/frmSearch.h"
 
-#include "Database.h"
-#include "EntryLines.h"
-#include "EntryWidgets.h"
-#include "LineOrder.h"
-#include "MsgBox.h"
-#include "TextBoxes.h"
+#include "core/Database.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
-#include "frmToday.h"
+#include "entries/frmToday.h"
 
-#include "Clock.h"
-#include "Database.h"
-#include "SettingsStore.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "settings/SettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

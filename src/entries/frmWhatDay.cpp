@@ -1,12 +1,12 @@
-#include "frmWhatDay.h"
+#include "entries/frmWhatDay.h"
 
-#include "Database.h"
-#include "EntryLines.h"
-#include "EntryWidgets.h"
-#include "LineOrder.h"
-#include "MsgBox.h"
-#include "TextBoxes.h"
-#include "ViewState.h"
+#include "core/Database.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

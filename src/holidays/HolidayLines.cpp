@@ -1,7 +1,7 @@
-#include "HolidayLines.h"
+#include "holidays/HolidayLines.h"
 
-#include "CodePageText.h"
-#include "Database.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // back, the order of the lines, the checks of the typed input, and the writing of the table.
 #pragma once
 
-#include "HolidayRules.h"
+#include "holidays/HolidayRules.h"
 
 #include <QString>
 #include <QStringList>

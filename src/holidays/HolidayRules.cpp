@@ -1,8 +1,8 @@
-#include "HolidayRules.h"
+#include "holidays/HolidayRules.h"
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "Dates.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/Dates.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "frmHoliday.h"
+#include "holidays/frmHoliday.h"
 
-#include "Database.h"
-#include "Fonts.h"
-#include "HolidayLines.h"
-#include "LineOrder.h"
-#include "MsgBox.h"
-#include "TextBoxes.h"
+#include "core/Database.h"
+#include "core/Fonts.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "holidays/HolidayLines.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

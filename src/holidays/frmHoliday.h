@@ -2,8 +2,8 @@
 // whole on OK.
 #pragma once
 
-#include "HolidayLines.h"
-#include "HolidayRules.h"
+#include "holidays/HolidayLines.h"
+#include "holidays/HolidayRules.h"
 
 #include <QComboBox>
 #include <QDialog>

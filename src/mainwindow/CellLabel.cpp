@@ -1,6 +1,6 @@
-#include "CellLabel.h"
+#include "mainwindow/CellLabel.h"
 
-#include "Colors.h"
+#include "core/Colors.h"
 
 #include <QMouseEvent>
 #include <QPainter>

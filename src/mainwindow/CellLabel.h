@@ -2,7 +2,7 @@
 // colour state and mouse events the grid needs.
 #pragma once
 
-#include "MonthData.h"
+#include "calendar/MonthData.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "InfoPanel.h"
+#include "mainwindow/InfoPanel.h"
 
-#include "CellLabel.h"
+#include "mainwindow/CellLabel.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,10 +1,10 @@
-#include "TimerTick.h"
+#include "mainwindow/TimerTick.h"
 
-#include "Alarm.h"
-#include "Database.h"
-#include "MsgBox.h"
-#include "Program.h"
-#include "RunningTime.h"
+#include "alarm/Alarm.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "worktime/RunningTime.h"
 
 TickOutcome Timer1Tick(const QDateTime& now) {
     TickOutcome out;

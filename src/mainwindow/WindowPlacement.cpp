@@ -1,6 +1,6 @@
-#include "WindowPlacement.h"
+#include "mainwindow/WindowPlacement.h"
 
-#include "Twips.h"
+#include "core/Twips.h"
 
 #include <algorithm>
 

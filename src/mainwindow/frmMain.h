@@ -1,10 +1,10 @@
 // The main window: it is the program. Its load runs the start-up, its unload the shutdown.
 #pragma once
 
-#include "CellLabel.h"
-#include "EntryCommands.h"
-#include "MonthData.h"
-#include "TimerTick.h"
+#include "calendar/MonthData.h"
+#include "entries/EntryCommands.h"
+#include "mainwindow/CellLabel.h"
+#include "mainwindow/TimerTick.h"
 
 #include <QLabel>
 #include <QMainWindow>

@@ -1,15 +1,15 @@
 // Drawing and layout of the month grid.
 
-#include "Clock.h"
-#include "Database.h"
-#include "DateFormat.h"
-#include "Dates.h"
-#include "GridLayout.h"
-#include "InfoPanel.h"
-#include "MsgBox.h"
-#include "SettingsStore.h"
-#include "ViewState.h"
-#include "frmMain.h"
+#include "calendar/GridLayout.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "core/Dates.h"
+#include "core/MsgBox.h"
+#include "core/ViewState.h"
+#include "mainwindow/InfoPanel.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
 
 #include <QResizeEvent>
 #include <QStatusBar>

@@ -1,5 +1,5 @@
-#include "SettingsStore.h"
-#include "SettingsFile.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ShellHelpers.h"
+#include "shell/ShellHelpers.h"
 
 #include <QStringList>
 

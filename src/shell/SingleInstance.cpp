@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "shell/SingleInstance.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

@@ -1,9 +1,9 @@
-#include "Tray.h"
+#include "shell/Tray.h"
 
-#include "Clock.h"
-#include "CodePageText.h"
-#include "Program.h"
-#include "SettingsStore.h"
+#include "core/Clock.h"
+#include "core/CodePageText.h"
+#include "core/Program.h"
+#include "settings/SettingsStore.h"
 
 #include <QCursor>
 #include <QGuiApplication>

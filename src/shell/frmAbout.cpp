@@ -1,8 +1,8 @@
-#include "frmAbout.h"
+#include "shell/frmAbout.h"
 
-#include "MsgBox.h"
-#include "Program.h"
-#include "ProgramWindows.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/ProgramWindows.h"
 
 #include <QApplication>
 #include <QEvent>

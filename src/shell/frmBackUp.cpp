@@ -1,12 +1,12 @@
-#include "frmBackUp.h"
+#include "shell/frmBackUp.h"
 
-#include "Clock.h"
-#include "CodePageText.h"
-#include "Database.h"
-#include "MsgBox.h"
-#include "Program.h"
-#include "ProgramWindows.h"
-#include "ShellHelpers.h"
+#include "core/Clock.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/ProgramWindows.h"
+#include "shell/ShellHelpers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "frmOptions.h"
+#include "shell/frmOptions.h"
 
-#include "CodePageText.h"
-#include "Colors.h"
-#include "MsgBox.h"
-#include "ProgramWindows.h"
-#include "SettingsStore.h"
-#include "ShellHelpers.h"
+#include "core/CodePageText.h"
+#include "core/Colors.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "settings/SettingsStore.h"
+#include "shell/ShellHelpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

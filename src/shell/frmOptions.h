@@ -2,7 +2,7 @@
 // formats and the resident mode. OK saves every value and asks the main window to apply them.
 #pragma once
 
-#include "Tray.h"
+#include "shell/Tray.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
-#include "Statistics.h"
+#include "statistics/Statistics.h"
 
-#include "Database.h"
-#include "DateFormat.h"
-#include "RunningTime.h"
-#include "WorkChart.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "worktime/RunningTime.h"
+#include "worktime/WorkChart.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
-#include "frmStatistics.h"
+#include "statistics/frmStatistics.h"
 
-#include "Clock.h"
-#include "Colors.h"
-#include "MsgBox.h"
-#include "ProgramWindows.h"
-#include "SettingsStore.h"
-#include "Statistics.h"
-#include "frmWorkTime.h"
+#include "core/Clock.h"
+#include "core/Colors.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "settings/SettingsStore.h"
+#include "statistics/Statistics.h"
+#include "worktime/frmWorkTime.h"
 
 #include <QAction>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
-#include "PictureBox.h"
+#include "worktime/PictureBox.h"
 
-#include "Colors.h"
-#include "Twips.h"
-#include "WorkChart.h"
+#include "core/Colors.h"
+#include "core/Twips.h"
+#include "worktime/WorkChart.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "RunningTime.h"
+#include "worktime/RunningTime.h"
 
-#include "Database.h"
+#include "core/Database.h"
 
 namespace {
 QDateTime Seconds(const QDateTime& t) {

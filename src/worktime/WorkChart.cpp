@@ -1,7 +1,7 @@
-#include "WorkChart.h"
+#include "worktime/WorkChart.h"
 
-#include "Colors.h"
-#include "Dates.h"
+#include "core/Colors.h"
+#include "core/Dates.h"
 
 #include <algorithm>
 

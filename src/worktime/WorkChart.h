@@ -3,7 +3,7 @@
 // the texts of totals and tooltips.
 #pragma once
 
-#include "HolidayRules.h"
+#include "holidays/HolidayRules.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,11 +1,11 @@
 // The alarm dialog: its input checks, registering and cancelling in one transaction each, the
 // fields it offers, and its keys.
 
-#include "Alarm.h"
-#include "Database.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
+#include "alarm/Alarm.h"
+#include "alarm/frmAlarm.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
 
 #include <QApplication>
 #include <QLineEdit>

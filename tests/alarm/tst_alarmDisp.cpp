@@ -1,12 +1,12 @@
 // The notification of a due alarm: one window at most, its caption and size, and
 // acknowledging it.
 
-#include "Alarm.h"
-#include "Database.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmAlarmDisp.h"
+#include "alarm/Alarm.h"
+#include "alarm/frmAlarm.h"
+#include "alarm/frmAlarmDisp.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
 
 #include <QApplication>
 #include <QLabel>

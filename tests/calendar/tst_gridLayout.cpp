@@ -1,6 +1,6 @@
 // The pixel arithmetic of the month grid.
 
-#include "GridLayout.h"
+#include "calendar/GridLayout.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
 // Holiday rules and the month's data as they fill the 42 cells.
 
-#include "Colors.h"
-#include "Database.h"
-#include "Dates.h"
-#include "MonthData.h"
 #include "TestSupport.h"
+#include "calendar/MonthData.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/Dates.h"
 
 #include <QtTest>
 

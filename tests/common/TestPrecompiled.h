@@ -1,7 +1,7 @@
 // The headers every test program includes, compiled once per build.
 #pragma once
 
-#include "Precompiled.h"
+#include "core/Precompiled.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

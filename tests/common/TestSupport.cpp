@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
-#include "Clock.h"
-#include "Database.h"
-#include "HolidayRules.h"
-#include "NewDatabase.h"
-#include "Program.h"
-#include "SettingsStore.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "core/NewDatabase.h"
+#include "core/Program.h"
+#include "holidays/HolidayRules.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QtTest>

@@ -2,7 +2,7 @@
 // private settings store, a settable clock and a recorder of message boxes.
 #pragma once
 
-#include "MsgBox.h"
+#include "core/MsgBox.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // The connection pattern: opening only real, writable databases, one transaction per
 // connection, and texts stored exactly as given.
 
-#include "Database.h"
 #include "TestSupport.h"
+#include "core/Database.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // Date patterns and the Japanese eras.
 
-#include "DateFormat.h"
+#include "core/DateFormat.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The new database is built under a fresh name of its own and moved into place only when
 // complete; nothing that already exists in the folder is removed or replaced.
 
-#include "NewDatabase.h"
+#include "core/NewDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Value helpers and the byte-width helpers that lay out the lists.
 
-#include "CodePageText.h"
-#include "Colors.h"
-#include "Dates.h"
-#include "LineOrder.h"
-#include "TextBoxes.h"
-#include "Twips.h"
+#include "core/CodePageText.h"
+#include "core/Colors.h"
+#include "core/Dates.h"
+#include "core/LineOrder.h"
+#include "core/TextBoxes.h"
+#include "core/Twips.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,9 +1,9 @@
 // The schema check at start and the upgrade of older database files.
 
-#include "Database.h"
 #include "TestSupport.h"
-#include "VersionUp.h"
-#include "frmVersionUp.h"
+#include "core/Database.h"
+#include "core/VersionUp.h"
+#include "core/frmVersionUp.h"
 
 #include <QApplication>
 #include <QtTest>

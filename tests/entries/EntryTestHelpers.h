@@ -1,7 +1,7 @@
 // Helpers shared by the day-entry tests.
 #pragma once
 
-#include "ViewState.h"
+#include "core/ViewState.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,9 +1,9 @@
 // Copy, cut and paste of schedules through the clipboard, and deleting a day's entries.
 
-#include "Database.h"
-#include "EntryCommands.h"
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
+#include "core/Database.h"
+#include "entries/EntryCommands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 // The diary editor: the entry, the nine earlier years and the heading.
 
-#include "Colors.h"
-#include "Database.h"
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
-#include "TextBoxes.h"
-#include "frmDiary.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/TextBoxes.h"
+#include "entries/frmDiary.h"
 
 #include <QTabBar>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The plain functions behind the day-entry windows: captions, list lines, input checks and
 // search lines.
 
-#include "CodePageText.h"
-#include "EntryLines.h"
+#include "core/CodePageText.h"
+#include "entries/EntryLines.h"
 
 #include <QtTest>
 

@@ -1,12 +1,12 @@
 // The schedule editor and today's schedule window.
 
-#include "Database.h"
 #include "EntryTestHelpers.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "TextBoxes.h"
-#include "frmSchedule.h"
-#include "frmToday.h"
+#include "core/Database.h"
+#include "core/TextBoxes.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmToday.h"
+#include "settings/SettingsStore.h"
 
 #include <QSettings>
 #include <QtTest>

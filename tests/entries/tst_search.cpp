@@ -1,9 +1,9 @@
 // The search window: what it finds, how the result lines look, and its messages.
 
-#include "Database.h"
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
-#include "frmSearch.h"
+#include "core/Database.h"
+#include "entries/frmSearch.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The anniversary register: lists, keys, input checks, adding and deleting.
 
-#include "Database.h"
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
-#include "frmWhatDay.h"
+#include "core/Database.h"
+#include "entries/frmWhatDay.h"
 
 #include <QtTest>
 

@@ -4,20 +4,20 @@
 // commit or of the one after it, nothing committed lost.
 
 #include "../entries/EntryTestHelpers.h"
-#include "Colors.h"
-#include "Database.h"
-#include "EntryCommands.h"
-#include "HolidayLines.h"
-#include "MsgBox.h"
-#include "Program.h"
 #include "TestSupport.h"
-#include "TimerTick.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmDiary.h"
-#include "frmHoliday.h"
-#include "frmSchedule.h"
-#include "frmWhatDay.h"
+#include "alarm/frmAlarm.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/ViewState.h"
+#include "entries/EntryCommands.h"
+#include "entries/frmDiary.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmWhatDay.h"
+#include "holidays/HolidayLines.h"
+#include "holidays/frmHoliday.h"
+#include "mainwindow/TimerTick.h"
 
 #include <QApplication>
 #include <QDir>

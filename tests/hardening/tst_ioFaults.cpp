@@ -3,20 +3,20 @@
 // the user must get the action's own message, and the window must stay as that message says.
 
 #include "../entries/EntryTestHelpers.h"
-#include "Alarm.h"
-#include "Colors.h"
-#include "Database.h"
-#include "EntryCommands.h"
 #include "FaultVfs.h"
 #include "TestSupport.h"
-#include "TimerTick.h"
-#include "VersionUp.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmDiary.h"
-#include "frmHoliday.h"
-#include "frmSchedule.h"
-#include "frmWhatDay.h"
+#include "alarm/Alarm.h"
+#include "alarm/frmAlarm.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/VersionUp.h"
+#include "core/ViewState.h"
+#include "entries/EntryCommands.h"
+#include "entries/frmDiary.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmWhatDay.h"
+#include "holidays/frmHoliday.h"
+#include "mainwindow/TimerTick.h"
 
 #include <QApplication>
 #include <QFile>

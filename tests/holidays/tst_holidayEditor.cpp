@@ -1,10 +1,10 @@
 // The holiday table editor: list lines, input checks, list editing and writing the table.
 
-#include "CodePageText.h"
-#include "Database.h"
-#include "HolidayLines.h"
 #include "TestSupport.h"
-#include "frmHoliday.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "holidays/HolidayLines.h"
+#include "holidays/frmHoliday.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The rule table as stored and read back, and the marks the rules give the days of a grid.
 
-#include "Database.h"
-#include "HolidayRules.h"
 #include "TestSupport.h"
+#include "core/Database.h"
+#include "holidays/HolidayRules.h"
 
 #include <QtTest>
 

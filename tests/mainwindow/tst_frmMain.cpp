@@ -1,15 +1,15 @@
 // The main window as a user meets it: drawing, colours, navigation, menus and toolbar.
 
-#include "CellLabel.h"
-#include "Colors.h"
-#include "Database.h"
-#include "Dates.h"
-#include "InfoPanel.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmMain.h"
-#include "frmStatistics.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/Dates.h"
+#include "core/ViewState.h"
+#include "mainwindow/CellLabel.h"
+#include "mainwindow/InfoPanel.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
+#include "statistics/frmStatistics.h"
 
 #include <QMenu>
 #include <QMenuBar>

@@ -1,17 +1,17 @@
 // The main window's commands that open other windows or change entries, end to end:
 // what the user does in the grid and what the grid shows afterwards.
 
-#include "Database.h"
-#include "Dates.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmAlarmDisp.h"
-#include "frmHoliday.h"
-#include "frmMain.h"
-#include "frmSchedule.h"
-#include "frmToday.h"
+#include "alarm/frmAlarm.h"
+#include "alarm/frmAlarmDisp.h"
+#include "core/Database.h"
+#include "core/Dates.h"
+#include "core/ViewState.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmToday.h"
+#include "holidays/frmHoliday.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // Start-up and shutdown of the main window.
 
-#include "Database.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmMain.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,16 +2,16 @@
 // doing, no connection is open then, the tick's extension of the running period is committed,
 // and the action's own outcome in the file is exactly what it is without the tick.
 
-#include "Clock.h"
-#include "Database.h"
-#include "EntryCommands.h"
-#include "RunningTime.h"
 #include "TestSupport.h"
-#include "TimerTick.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmSchedule.h"
-#include "frmWhatDay.h"
+#include "alarm/frmAlarm.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "entries/EntryCommands.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmWhatDay.h"
+#include "mainwindow/TimerTick.h"
+#include "worktime/RunningTime.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

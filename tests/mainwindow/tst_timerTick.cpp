@@ -2,15 +2,15 @@
 // paths, leaving alone a connection that an operation holds, and a lock held by another
 // program across ticks.
 
-#include "Alarm.h"
-#include "Database.h"
-#include "RunningTime.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "TimerTick.h"
-#include "ViewState.h"
-#include "frmAlarmDisp.h"
-#include "frmMain.h"
+#include "alarm/Alarm.h"
+#include "alarm/frmAlarmDisp.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "mainwindow/TimerTick.h"
+#include "mainwindow/frmMain.h"
+#include "settings/SettingsStore.h"
+#include "worktime/RunningTime.h"
 
 #include <QApplication>
 #include <QFile>

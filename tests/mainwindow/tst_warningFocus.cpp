@@ -2,14 +2,14 @@
 // in the field the warning names and a typed key lands there: twice in a row, with the real
 // message box answered by Enter. Runs offscreen and on an X server (see CMakeLists.txt).
 
-#include "Colors.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmAlarm.h"
-#include "frmDiary.h"
-#include "frmSchedule.h"
-#include "frmSearch.h"
-#include "frmWhatDay.h"
+#include "alarm/frmAlarm.h"
+#include "core/Colors.h"
+#include "core/ViewState.h"
+#include "entries/frmDiary.h"
+#include "entries/frmSchedule.h"
+#include "entries/frmSearch.h"
+#include "entries/frmWhatDay.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 // Where the main window opens from its saved geometry.
 
-#include "WindowPlacement.h"
+#include "mainwindow/WindowPlacement.h"
 
 #include <QtTest>
 

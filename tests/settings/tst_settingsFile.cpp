@@ -1,9 +1,9 @@
 // The settings file format: the same bytes as Qt's INI writer, the same texts as its reader,
 // and serialized objects left out instead of decoded.
 
-#include "SettingsFile.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The settings store: defaults, encodings, the start-up read and the save at exit.
 
-#include "SettingsStore.h"
 #include "TestSupport.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // system-information tool started when the desktop has one.
 
 #include "TestSupport.h"
-#include "frmAbout.h"
+#include "shell/frmAbout.h"
 
 #include <QApplication>
 #include <QDir>

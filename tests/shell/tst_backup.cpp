@@ -1,9 +1,9 @@
 // The backup: the default names of a day, the checks and questions before the copy, and a copy
 // that is the whole database as it was at one moment even while another connection writes.
 
-#include "Database.h"
 #include "TestSupport.h"
-#include "frmBackUp.h"
+#include "core/Database.h"
+#include "shell/frmBackUp.h"
 
 #include <QApplication>
 #include <QDir>

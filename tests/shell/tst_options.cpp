@@ -1,9 +1,9 @@
 // The options dialog: OK saves every key in its order and encoding and asks the main window to
 // apply them and to change the tray icon; the picture check; the enabling rules; Cancel.
 
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "frmOptions.h"
+#include "settings/SettingsStore.h"
+#include "shell/frmOptions.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // another folder is another program; a lock left by a program that died never blocks; the
 // runtime folder of a start does not decide, and a guard that cannot be taken says why.
 
-#include "SingleInstance.h"
+#include "shell/SingleInstance.h"
 
 #include <QFile>
 #include <QLockFile>

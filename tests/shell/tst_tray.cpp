@@ -1,10 +1,10 @@
 // The tray icon's tooltip, the tray menu's restore item in both window states, and what each
 // kind of click on the icon asks for.
 
-#include "CodePageText.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "Tray.h"
+#include "core/CodePageText.h"
+#include "settings/SettingsStore.h"
+#include "shell/Tray.h"
 
 #include <QMenu>
 #include <QSignalSpy>

@@ -1,12 +1,12 @@
 // The statistics window: the tabs computed on every selection, the running-time ranking's
 // colours and highlight, the rows that open the work-time viewer, closing, and failures.
 
-#include "Database.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "frmStatistics.h"
-#include "frmWorkTime.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "settings/SettingsStore.h"
+#include "statistics/frmStatistics.h"
+#include "worktime/frmWorkTime.h"
 
 #include <QAction>
 #include <QApplication>

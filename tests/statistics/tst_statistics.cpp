@@ -1,9 +1,9 @@
 // The statistics computed from the database: entry rates of schedules and diaries, running
 // time per weekday and the best days, and what a failed query leaves.
 
-#include "Database.h"
-#include "Statistics.h"
 #include "TestSupport.h"
+#include "core/Database.h"
+#include "statistics/Statistics.h"
 
 #include <QGuiApplication>
 #include <QtTest>

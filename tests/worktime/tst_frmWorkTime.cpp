@@ -1,14 +1,14 @@
 // The work-time viewer: the period it opens on, what its two charts show from the log, its
 // navigation and keys, and its failures.
 
-#include "Colors.h"
-#include "Database.h"
-#include "PictureBox.h"
-#include "SettingsStore.h"
 #include "TestSupport.h"
-#include "ViewState.h"
-#include "WorkChart.h"
-#include "frmWorkTime.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "settings/SettingsStore.h"
+#include "worktime/PictureBox.h"
+#include "worktime/WorkChart.h"
+#include "worktime/frmWorkTime.h"
 
 #include <QApplication>
 #include <QFile>

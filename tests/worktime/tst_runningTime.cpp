@@ -1,9 +1,9 @@
 // The running-time log: the start-up's new or continued period, the extension of open periods,
 // and which periods a week or month view reads.
 
-#include "Database.h"
-#include "RunningTime.h"
 #include "TestSupport.h"
+#include "core/Database.h"
+#include "worktime/RunningTime.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // Splitting running periods into days, the week and month totals, the averages and texts, and
 // the month cells' holiday colours.
 
-#include "Colors.h"
-#include "HolidayRules.h"
-#include "WorkChart.h"
+#include "core/Colors.h"
+#include "holidays/HolidayRules.h"
+#include "worktime/WorkChart.h"
 
 #include <QtTest>
 
