@@ -15,7 +15,7 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/SingleInstance.h"
 
@@ -68,7 +68,7 @@ void Use(BenchSize size) {
 void BM_MonthSwitch(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
     Use(size);
-    frmMain w;
+    MainWindow w;
     if (!w.Form_Load()) {
         state.SkipWithError("start-up failed");
         return;
@@ -113,7 +113,7 @@ BENCHMARK(BM_MonthLoadOnly)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kM
 void BM_MonthSwitchNoPaint(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
     Use(size);
-    frmMain w;
+    MainWindow w;
     w.Form_Load();
     const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
@@ -147,7 +147,7 @@ int Startup(int argc, char** argv, const QString& folder) {
     if (guard.Claim() != SingleInstance::ClaimResult::Claimed)
         return 1;
     SetUpAppearance();
-    frmMain w;
+    MainWindow w;
     if (!w.Form_Load())
         return 1;
     // The month is drawn once the window has painted itself.

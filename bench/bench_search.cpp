@@ -9,8 +9,8 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "entries/frmSearch.h"
-#include "mainwindow/frmMain.h"
+#include "entries/SearchDialog.h"
+#include "mainwindow/MainWindow.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -27,7 +27,7 @@ std::unique_ptr<QTemporaryDir> g_folders[2];
 
 void BM_Search(benchmark::State& state) {
     SetAppPath(g_folders[state.range(0) != 0]->path());
-    frmSearch w;
+    SearchDialog w;
     w.show();
     QCoreApplication::processEvents();
     w.txtSearchString->setText(kCommonWord);

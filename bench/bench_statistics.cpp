@@ -12,7 +12,7 @@
 #include "BenchMain.h"
 #include "core/Clock.h"
 #include "statistics/Statistics.h"
-#include "statistics/frmStatistics.h"
+#include "statistics/StatisticsWindow.h"
 #include "worktime/RunningTime.h"
 
 #include <QApplication>
@@ -94,7 +94,7 @@ BENCHMARK(BM_CalcWorkTimeStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark
 // A selection of the tab: computed, written into the labels and the whole window rendered.
 void BM_TabSelected(benchmark::State& state) {
     Use(state);
-    frmStatistics w;
+    StatisticsWindow w;
     w.show();
     w.tabStatistics->setCurrentIndex(int(state.range(1)));
     QCoreApplication::processEvents();

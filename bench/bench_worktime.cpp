@@ -14,7 +14,7 @@
 #include "core/Clock.h"
 #include "mainwindow/TimerTick.h"
 #include "worktime/RunningTime.h"
-#include "worktime/frmWorkTime.h"
+#include "worktime/WorkTimeWindow.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -148,7 +148,7 @@ void BM_DrawWeekChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    frmWorkTime w;
+    WorkTimeWindow w;
     w.SetWeek(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
@@ -168,7 +168,7 @@ void BM_DrawMonthChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    frmWorkTime w;
+    WorkTimeWindow w;
     const QDate d = ShownDay(log, int(state.range(1)));
     w.SetMonth(d.year(), d.month());
     for (auto _ : state) {

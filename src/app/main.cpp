@@ -2,7 +2,7 @@
 
 #include "core/MsgBox.h"
 #include "core/Program.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/MainWindow.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ void OnSignal(int) {
 
 // A termination request (log-off, shutdown, kill) ends the program as its own end command
 // does: the tray icon goes, the window settings are saved.
-void EndOnSignals(frmMain& w) {
+void EndOnSignals(MainWindow& w) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &w);
@@ -70,9 +70,10 @@ int main(int argc, char** argv) {
     }
 
     SetUpAppearance();
-    frmMain w;
+    MainWindow w;
     EndOnSignals(w);
-    QObject::connect(&guard, &SingleInstance::activationRequested, &w, &frmMain::mnuRestore_Click);
+    QObject::connect(&guard, &SingleInstance::activationRequested, &w,
+                     &MainWindow::mnuRestore_Click);
     // Logging off or shutting down ends a resident program cleanly instead of hiding it.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &w,
                      [&w](QSessionManager&) { w.mnuEnd_Click(); });

@@ -4,7 +4,7 @@
 #include "core/Database.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
-#include "core/frmVersionUp.h"
+#include "core/VersionUpNotice.h"
 
 #include <QCoreApplication>
 
@@ -51,7 +51,7 @@ bool VersionUp() {
         return true;
     }
 
-    frmVersionUp notice;
+    VersionUpNotice notice;
     notice.lblVersion->setText(VersionUpNoticeText(stored, program));
     notice.show();
     QCoreApplication::processEvents();

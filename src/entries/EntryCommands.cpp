@@ -5,12 +5,12 @@
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/ViewState.h"
+#include "entries/AnniversaryDialog.h"
+#include "entries/DiaryDialog.h"
 #include "entries/EntryLines.h"
-#include "entries/frmDiary.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmSearch.h"
-#include "entries/frmToday.h"
-#include "entries/frmWhatDay.h"
+#include "entries/ScheduleDialog.h"
+#include "entries/SearchDialog.h"
+#include "entries/TodayDialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -26,23 +26,23 @@ template <class Form, class... Args> void ShowLoaded(Args&&... args) {
 } // namespace
 
 void OpenScheduleEditor(QWidget* owner) {
-    ShowLoaded<frmSchedule>(owner);
+    ShowLoaded<ScheduleDialog>(owner);
 }
 
 void OpenTodaySchedule(QWidget* owner) {
-    ShowLoaded<frmToday>(owner);
+    ShowLoaded<TodayDialog>(owner);
 }
 
 void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr) {
-    ShowLoaded<frmDiary>(owner, dayCellCaption, dayCellColorBgr);
+    ShowLoaded<DiaryDialog>(owner, dayCellCaption, dayCellColorBgr);
 }
 
 void OpenWhatDay(QWidget* owner) {
-    ShowLoaded<frmWhatDay>(owner);
+    ShowLoaded<AnniversaryDialog>(owner);
 }
 
 void OpenSearch(QWidget* owner) {
-    frmSearch f(owner);
+    SearchDialog f(owner);
     f.exec();
 }
 

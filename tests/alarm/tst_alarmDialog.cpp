@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 #include "alarm/Alarm.h"
-#include "alarm/frmAlarm.h"
+#include "alarm/AlarmDialog.h"
 #include "core/Database.h"
 #include "core/ViewState.h"
 
@@ -42,8 +42,8 @@ private slots:
     void oneDialogAtATime();
 
 private:
-    frmAlarm* openDialog() {
-        dlg = new frmAlarm;
+    AlarmDialog* openDialog() {
+        dlg = new AlarmDialog;
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -71,7 +71,7 @@ private:
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
     std::unique_ptr<QSignalSpy> changes;
-    QPointer<frmAlarm> dlg;
+    QPointer<AlarmDialog> dlg;
 };
 
 void tst_alarmDialog::initTestCase() {
@@ -330,10 +330,10 @@ void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
 
 void tst_alarmDialog::oneDialogAtATime() {
     OpenAlarmDialog(nullptr, false);
-    frmAlarm* first = frmAlarm::Instance();
+    AlarmDialog* first = AlarmDialog::Instance();
     QVERIFY(first && first->isVisible());
     OpenAlarmDialog(nullptr, false);
-    QCOMPARE(frmAlarm::Instance(), first);
+    QCOMPARE(AlarmDialog::Instance(), first);
     dlg = first;
 }
 

@@ -3,8 +3,8 @@
 
 #include "TestSupport.h"
 #include "alarm/Alarm.h"
-#include "alarm/frmAlarm.h"
-#include "alarm/frmAlarmDisp.h"
+#include "alarm/AlarmDialog.h"
+#include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/ViewState.h"
 
@@ -57,8 +57,8 @@ void tst_alarmDisp::init() {
 }
 
 void tst_alarmDisp::cleanup() {
-    delete frmAlarmDisp::Instance();
-    delete frmAlarm::Instance();
+    delete AlarmNotice::Instance();
+    delete AlarmDialog::Instance();
     QCOMPARE(Connection::openCount(), 0);
     changes.reset();
     clock.reset();
@@ -89,7 +89,7 @@ void tst_alarmDisp::layoutInTwips() {
 
 void tst_alarmDisp::captionAndSizeForThreeLines() {
     pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
-    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(nullptr);
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
@@ -105,24 +105,24 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
-    frmAlarmDisp* first = frmAlarmDisp::Notify(nullptr);
+    AlarmNotice* first = AlarmNotice::Notify(nullptr);
     // A second tick in the same minute brings the same window forward.
     QVERIFY(AlarmDue(kAlarm.addSecs(50)));
-    QCOMPARE(frmAlarmDisp::Notify(nullptr), first);
+    QCOMPARE(AlarmNotice::Notify(nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        shown += qobject_cast<frmAlarmDisp*>(w) && w->isVisible();
+        shown += qobject_cast<AlarmNotice*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
     // A replaced alarm that falls due shows itself in that window.
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
-    QCOMPARE(frmAlarmDisp::Notify(nullptr), first);
+    QCOMPARE(AlarmNotice::Notify(nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
     QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
-    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
-    QPointer<frmAlarmDisp> guard(d);
+    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
@@ -132,7 +132,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     QVERIFY(!guard || !guard->isVisible());
     // The alarm dialog then offers the present minute.
     OpenAlarmDialog(nullptr, false);
-    frmAlarm* a = frmAlarm::Instance();
+    AlarmDialog* a = AlarmDialog::Instance();
     QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
     QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
     QVERIFY(a->txtAlarmDetail->toPlainText().isEmpty());
@@ -141,8 +141,8 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
-    QPointer<frmAlarmDisp> guard(d);
+    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QCOMPARE(msgs->texts(),
              QStringList{QStringLiteral("アラームの削除に失敗しました。\r\nrefused")});
@@ -155,7 +155,7 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
 }
 
 void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
-    frmAlarmDisp* d = frmAlarmDisp::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
     d->cmdOK->click();

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "core/Database.h"
 #include "core/VersionUp.h"
-#include "core/frmVersionUp.h"
+#include "core/VersionUpNotice.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -21,7 +21,7 @@ public:
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::Show) {
-            if (auto* f = qobject_cast<frmVersionUp*>(o)) {
+            if (auto* f = qobject_cast<VersionUpNotice*>(o)) {
                 texts << f->lblVersion->text() << f->Label1->text();
                 caption = f->windowTitle();
             }
@@ -118,7 +118,7 @@ void tst_versionUp::emptyVersionTableFailsAndCommitsNothing() {
     QCOMPARE(env.count(QStringLiteral("T_Version")), 0);
     // The notice has gone.
     for (QWidget* w : QApplication::topLevelWidgets())
-        QVERIFY(!(qobject_cast<frmVersionUp*>(w) && w->isVisible()));
+        QVERIFY(!(qobject_cast<VersionUpNotice*>(w) && w->isVisible()));
 }
 
 void tst_versionUp::missingDatabaseFails() {

@@ -5,7 +5,7 @@
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/TextBoxes.h"
-#include "entries/frmDiary.h"
+#include "entries/DiaryDialog.h"
 
 #include <QTabBar>
 #include <QtTest>
@@ -29,7 +29,7 @@ private:
     void addDiary(const QDate& d, const QString& text) {
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, ?)"), {d, text}));
     }
-    QStringList tabTexts(const frmDiary& f) const {
+    QStringList tabTexts(const DiaryDialog& f) const {
         QStringList out;
         for (int i = 0; i < f.tabOldDiary->count(); ++i)
             out << f.tabOldDiary->tabText(i);
@@ -57,7 +57,7 @@ void tst_diary::showsTheNineEarlierYears() {
     addDiary(QDate(1994, 3, 20), QStringLiteral("ten back"));
     addDiary(QDate(2002, 3, 21), QStringLiteral("next day"));
     addDiary(day, QStringLiteral("today's"));
-    frmDiary f(nullptr, QStringLiteral("20春分の日"), 0x7777FF);
+    DiaryDialog f(nullptr, QStringLiteral("20春分の日"), 0x7777FF);
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     f.Form_Load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
@@ -83,7 +83,7 @@ void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
     addDiary(QDate(2000, 2, 29), QStringLiteral("leap 2000"));
     addDiary(QDate(2003, 2, 28), QStringLiteral("not the same day"));
     addDiary(QDate(2003, 3, 1), QStringLiteral("not the same day either"));
-    frmDiary f(nullptr, QStringLiteral("29"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral("29"), kWhite);
     f.Form_Load();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(f.tabOldDiary->tabText(0), QStringLiteral("2003"));
@@ -103,7 +103,7 @@ void tst_diary::textsRoundTrip() {
     const QStringList shown{QString(), QStringLiteral("draft"), text};
     const QStringList typed{QStringLiteral("draft"), text};
     for (int pass = 0; pass < 3; ++pass) {
-        frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+        DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
         f.Form_Load();
         QCOMPARE(TypedText(f.txtDiary), shown[pass]);
         if (pass == 2)
@@ -119,7 +119,7 @@ void tst_diary::textsRoundTrip() {
 }
 
 void tst_diary::emptyEntryWarns() {
-    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
     f.Form_Load();
     ShowActive(f);
     f.CancelButton->setFocus();
@@ -138,7 +138,7 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
     addDiary(QDate(2004, 2, 2), QStringLiteral("february"));
     addDiary(QDate(2004, 3, 2), QStringLiteral("march"));
     addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
-    frmDiary f(nullptr, QStringLiteral(" 2"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral(" 2"), kWhite);
     f.Form_Load();
     QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("march"));
     QCOMPARE(f.txtOldDiary[0]->toPlainText(), QStringLiteral("march last year"));
@@ -152,7 +152,7 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
 void tst_diary::failedReadStopsTheLoad() {
     addDiary(day, QStringLiteral("kept"));
     env->exec(QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Old"));
-    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
     f.Form_Load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("no such table: T_Diary")));
@@ -175,7 +175,7 @@ void tst_diary::failedReadStopsTheLoad() {
 void tst_diary::entryIsLimitedTo2000Characters() {
     const QString longStored(2500, QLatin1Char('s'));
     addDiary(day, longStored);
-    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
     f.Form_Load();
     // A stored entry is shown whole; what the user adds to it is refused.
     QCOMPARE(f.txtDiary->toPlainText(), longStored);
@@ -197,7 +197,7 @@ void tst_diary::entryIsLimitedTo2000Characters() {
 
 void tst_diary::enterNeverSaves() {
     addDiary(QDate(2003, 3, 20), QStringLiteral("old"));
-    frmDiary f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
     f.Form_Load();
     ShowActive(f);
     f.txtDiary->setPlainText(QStringLiteral("line"));

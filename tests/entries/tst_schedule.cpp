@@ -4,8 +4,8 @@
 #include "TestSupport.h"
 #include "core/Database.h"
 #include "core/TextBoxes.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmToday.h"
+#include "entries/ScheduleDialog.h"
+#include "entries/TodayDialog.h"
 #include "settings/SettingsStore.h"
 
 #include <QSettings>
@@ -58,7 +58,7 @@ void tst_schedule::textsRoundTrip_data() {
 void tst_schedule::textsRoundTrip() {
     QFETCH(QString, text);
     {
-        frmSchedule f;
+        ScheduleDialog f;
         f.Form_Load();
         QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
         QVERIFY(f.txtSchedule->toPlainText().isEmpty());
@@ -69,7 +69,7 @@ void tst_schedule::textsRoundTrip() {
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text);
     // Opened again, the stored row is updated in place.
-    frmSchedule g;
+    ScheduleDialog g;
     g.Form_Load();
     QVERIFY(g.RowExisted());
     QCOMPARE(TypedText(g.txtSchedule), text);
@@ -84,7 +84,7 @@ void tst_schedule::textsRoundTrip() {
 void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "  word  "});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("word"));
     f.OKButton_Click();
@@ -92,7 +92,7 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
 
     // Blanks only are a text: stored, and shown as nothing the next time.
     SelectDay(day.addDays(1));
-    frmSchedule g;
+    ScheduleDialog g;
     g.Form_Load();
     QVERIFY(g.RowExisted());
     QCOMPARE(g.txtSchedule->toPlainText(), QString());
@@ -103,7 +103,7 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
 }
 
 void tst_schedule::emptyTextWarnsAndWritesNothing() {
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     ShowActive(f);
     f.OKButton->setFocus();
@@ -130,7 +130,7 @@ void tst_schedule::rowChangedWhileOpen() {
     QFETCH(bool, rowAtLoad);
     if (rowAtLoad)
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'old')"), {day});
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     QCOMPARE(f.RowExisted(), rowAtLoad);
     if (rowAtLoad)
@@ -147,7 +147,7 @@ void tst_schedule::rowChangedWhileOpen() {
 
 void tst_schedule::enterBreaksTheLineEscCancels() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'ab')"), {day});
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     ShowActive(f);
     f.txtSchedule->setFocus();
@@ -162,7 +162,7 @@ void tst_schedule::enterBreaksTheLineEscCancels() {
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
 
-    frmSchedule g;
+    ScheduleDialog g;
     g.Form_Load();
     ShowActive(g);
     g.txtSchedule->setPlainText(QStringLiteral("changed"));
@@ -176,7 +176,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The write fails: the text stays in the open dialog, nothing is stored.
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     ShowActive(f);
     f.txtSchedule->setPlainText(QStringLiteral("text"));
@@ -189,7 +189,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The read at load fails: the message, an empty dialog, no connection left behind.
     msgs->clear();
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    frmSchedule g;
+    ScheduleDialog g;
     g.Form_Load();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("予定の取得に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
@@ -203,7 +203,7 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     ClockOverride clock(QDateTime(day, QTime(8, 0)));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
-    frmToday f;
+    TodayDialog f;
     f.Form_Load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
@@ -232,7 +232,7 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QFETCH(int, howClosed);
     QFETCH(QString, expected);
     G_opt.StartUp = 1;
-    frmToday f;
+    TodayDialog f;
     ShowActive(f);
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));

@@ -3,7 +3,7 @@
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
 #include "core/Database.h"
-#include "entries/frmSearch.h"
+#include "entries/SearchDialog.h"
 
 #include <QtTest>
 
@@ -21,7 +21,7 @@ private slots:
     void failedReadKeepsEarlierLines();
 
 private:
-    static QStringList lines(const frmSearch& f) {
+    static QStringList lines(const SearchDialog& f) {
         QStringList out;
         for (int i = 0; i < f.lstSearch->count(); ++i)
             out << f.lstSearch->item(i)->text().trimmed();
@@ -36,7 +36,7 @@ private:
             QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
             {m, d, text}));
     }
-    void search(frmSearch& f, const QString& text) {
+    void search(SearchDialog& f, const QString& text) {
         f.txtSearchString->setText(text);
         f.cmdSearch_Click();
     }
@@ -61,7 +61,7 @@ void tst_search::cleanup() {
 }
 
 void tst_search::findsAndSortsAllKinds() {
-    frmSearch f;
+    SearchDialog f;
     QCOMPARE(f.windowTitle(), QStringLiteral("検索"));
     QVERIFY(f.cmdSearch->isDefault());
     QCOMPARE(f.lstSearch->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
@@ -97,7 +97,7 @@ void tst_search::targets() {
     QFETCH(bool, diary);
     QFETCH(bool, whatDay);
     QFETCH(int, found);
-    frmSearch f;
+    SearchDialog f;
     f.chkSchedule->setChecked(schedule);
     f.chkDiary->setChecked(diary);
     f.chkWhatDay->setChecked(whatDay);
@@ -132,7 +132,7 @@ void tst_search::textMatchesLiterally() {
                             "say \"hi\"", "it's", "Schedule", "abc",   "a%b!"};
     for (int i = 0; i < texts.size(); ++i)
         add("T_Diary", QDate(2010, 1, 1).addDays(i), texts[i]);
-    frmSearch f;
+    SearchDialog f;
     f.chkSchedule->setChecked(false);
     f.chkWhatDay->setChecked(false);
     search(f, text);
@@ -143,7 +143,7 @@ void tst_search::textMatchesLiterally() {
 }
 
 void tst_search::messagesAndFocus() {
-    frmSearch f;
+    SearchDialog f;
     ShowActive(f);
     search(f, QString());
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索する文字を入力して下さい。")});
@@ -187,7 +187,7 @@ void tst_search::messagesAndFocus() {
 
 void tst_search::failedReadKeepsEarlierLines() {
     env->exec(QStringLiteral("DROP TABLE T_Diary"));
-    frmSearch f;
+    SearchDialog f;
     search(f, QStringLiteral("会議"));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);

@@ -3,7 +3,7 @@
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
 #include "core/Database.h"
-#include "entries/frmWhatDay.h"
+#include "entries/AnniversaryDialog.h"
 
 #include <QtTest>
 
@@ -61,7 +61,7 @@ void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
     addRow(3, 15, QStringLiteral("Birthday"));
     addRow(3, 1, QStringLiteral("ひな祭り前"));
     addRow(3, 31, QStringLiteral("年度末"));
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
     QCOMPARE(lines(f.lstWhatday[2]),
@@ -87,7 +87,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     env->exec(QStringLiteral("ALTER TABLE T_WhatDay RENAME TO W"));
     env->exec(QStringLiteral("CREATE VIEW T_WhatDay AS SELECT ID, Month, Day, CASE WHEN Month = 5 "
                              "THEN json('{') ELSE WhatDay END AS WhatDay FROM W"));
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
@@ -137,7 +137,7 @@ void tst_whatDay::addChecksTheInput() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     ShowActive(f);
     f.txtMonth->setText(month);
@@ -153,7 +153,7 @@ void tst_whatDay::addChecksTheInput() {
 }
 
 void tst_whatDay::addsAndRefusesExactDuplicates() {
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     ShowActive(f);
     const QString text = QStringLiteral(" \"Quoted\" it's ");
@@ -206,7 +206,7 @@ void tst_whatDay::pickAndDelete() {
     QFETCH(bool, switchTab);
     addRow(4, 8, text);
     addRow(4, 8, QStringLiteral("neighbour"));
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     ShowActive(f);
     QListWidget* april = f.lstWhatday[3];
@@ -234,7 +234,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
     addRow(4, 8, QStringLiteral("keep"));
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_WhatDay BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     f.lstWhatday_Click(3, f.lstWhatday[3]->item(0));
     f.cmdDel_Click();
@@ -245,7 +245,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
 }
 
 void tst_whatDay::keys() {
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     ShowActive(f);
     // Only digits go into the month box; Backspace is refused too.
@@ -276,7 +276,7 @@ void tst_whatDay::keys() {
 }
 
 void tst_whatDay::leavingTheDayBoxChecksIt() {
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     ShowActive(f);
     f.txtDay->setFocus();

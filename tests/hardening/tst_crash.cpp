@@ -5,18 +5,18 @@
 
 #include "../entries/EntryTestHelpers.h"
 #include "TestSupport.h"
-#include "alarm/frmAlarm.h"
+#include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/ViewState.h"
+#include "entries/AnniversaryDialog.h"
+#include "entries/DiaryDialog.h"
 #include "entries/EntryCommands.h"
-#include "entries/frmDiary.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmWhatDay.h"
+#include "entries/ScheduleDialog.h"
+#include "holidays/HolidayEditor.h"
 #include "holidays/HolidayLines.h"
-#include "holidays/frmHoliday.h"
 #include "mainwindow/TimerTick.h"
 
 #include <QApplication>
@@ -183,7 +183,7 @@ void RunCommit(int c) {
     case Source: {
         const bool source = c % kActions == Source;
         SelectDay(QDate(2004, 1, source ? 3 : 1));
-        frmSchedule f;
+        ScheduleDialog f;
         f.Form_Load();
         f.txtSchedule->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c)
                                            : ScheduleText(c));
@@ -193,7 +193,7 @@ void RunCommit(int c) {
     }
     case Diary: {
         SelectDay(QDate(2004, 1, 2));
-        frmDiary f(nullptr, QStringLiteral(" 2"), kWhite);
+        DiaryDialog f(nullptr, QStringLiteral(" 2"), kWhite);
         f.Form_Load();
         f.txtDiary->setPlainText(DiaryText(c));
         f.OKButton_Click();
@@ -204,17 +204,17 @@ void RunCommit(int c) {
     case AddSecond:
     case Delete: {
         SelectDay(QDate(2004, 1, 1));
-        frmWhatDay f;
+        AnniversaryDialog f;
         f.Form_Load();
         if (c % kActions == Delete) {
             QListWidget* january = f.lstWhatday[0];
             QListWidgetItem* oldest = nullptr;
             for (int i = 0; i < january->count(); ++i) {
                 QListWidgetItem* item = january->item(i);
-                const QString text = item->data(frmWhatDay::kTextRole).toString();
+                const QString text = item->data(AnniversaryDialog::kTextRole).toString();
                 if (!oldest ||
                     AnniversaryNumber(text) <
-                        AnniversaryNumber(oldest->data(frmWhatDay::kTextRole).toString()))
+                        AnniversaryNumber(oldest->data(AnniversaryDialog::kTextRole).toString()))
                     oldest = item;
             }
             Expect(oldest, c, "no anniversary to delete");
@@ -228,7 +228,7 @@ void RunCommit(int c) {
         break;
     }
     case Alarm: {
-        frmAlarm d;
+        AlarmDialog d;
         d.show();
         const QDateTime t = AlarmTime(c);
         d.txtYear->setText(QString::number(t.date().year()));
@@ -242,7 +242,7 @@ void RunCommit(int c) {
         break;
     }
     case Holidays: {
-        frmHoliday f;
+        HolidayEditor f;
         f.Form_Load();
         QListWidgetItem* ours = nullptr;
         for (int i = 0; i < f.lstHoliday->count(); ++i) {

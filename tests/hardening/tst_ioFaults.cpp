@@ -6,16 +6,16 @@
 #include "FaultVfs.h"
 #include "TestSupport.h"
 #include "alarm/Alarm.h"
-#include "alarm/frmAlarm.h"
+#include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/VersionUp.h"
 #include "core/ViewState.h"
+#include "entries/AnniversaryDialog.h"
+#include "entries/DiaryDialog.h"
 #include "entries/EntryCommands.h"
-#include "entries/frmDiary.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmWhatDay.h"
-#include "holidays/frmHoliday.h"
+#include "entries/ScheduleDialog.h"
+#include "holidays/HolidayEditor.h"
 #include "mainwindow/TimerTick.h"
 
 #include <QApplication>
@@ -105,7 +105,7 @@ const std::vector<Action>& Actions() {
              TestEnv::Schema::V106,
              {},
              [] {
-                 frmHoliday f;
+                 HolidayEditor f;
                  f.Form_Load();
                  f.lstHoliday->setCurrentRow(0);
                  f.cmdDelete_Click();
@@ -159,7 +159,7 @@ const std::vector<Action>& Actions() {
                  G_datTimeOfAlarm = old;
                  G_strAlarmDetail = QStringLiteral("old");
                  QSignalSpy announced(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged);
-                 auto* d = new frmAlarm;
+                 auto* d = new AlarmDialog;
                  d->show();
                  d->txtYear->setText(QStringLiteral("2004"));
                  d->txtMonth->setText(QStringLiteral("9"));
@@ -191,7 +191,7 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_Schedule VALUES ('2004-03-15', 'old')"},
                      [longText] {
                          SelectDay(QDate(2004, 3, 15));
-                         frmSchedule f;
+                         ScheduleDialog f;
                          f.Form_Load();
                          f.txtSchedule->setPlainText(longText);
                          Arm();
@@ -213,7 +213,7 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_Diary VALUES ('2003-03-15', 'last year')"},
                      [diary] {
                          SelectDay(QDate(2004, 3, 15));
-                         frmDiary f(nullptr, QStringLiteral("15"), kWhite);
+                         DiaryDialog f(nullptr, QStringLiteral("15"), kWhite);
                          f.Form_Load();
                          f.txtDiary->setPlainText(diary);
                          Arm();
@@ -229,7 +229,7 @@ const std::vector<Action>& Actions() {
                      "SELECT Date || '=' || Diary FROM T_Diary ORDER BY Date",
                      "2003-03-15=last year|" + day + "=" + diary});
 
-        const auto whatDayState = [](const frmWhatDay& f) {
+        const auto whatDayState = [](const AnniversaryDialog& f) {
             return Lines(f.lstWhatday[2]) + " | " + f.txtMonth->text() + "," + f.txtDay->text() +
                    "," + f.txtWhatDay->text() + (f.cmdDel->isEnabled() ? " | del on" : "");
         };
@@ -238,7 +238,7 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')"},
                      [whatDayState] {
                          SelectDay(QDate(2004, 3, 15));
-                         frmWhatDay f;
+                         AnniversaryDialog f;
                          f.Form_Load();
                          f.txtWhatDay->setText(QStringLiteral("新 😀"));
                          Arm();
@@ -256,7 +256,7 @@ const std::vector<Action>& Actions() {
                       "INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'keep')"},
                      [whatDayState] {
                          SelectDay(QDate(2004, 3, 15));
-                         frmWhatDay f;
+                         AnniversaryDialog f;
                          f.Form_Load();
                          QListWidget* march = f.lstWhatday[2];
                          f.lstWhatday_Click(

@@ -3,8 +3,8 @@
 #include "TestSupport.h"
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "holidays/HolidayEditor.h"
 #include "holidays/HolidayLines.h"
-#include "holidays/frmHoliday.h"
 
 #include <QtTest>
 
@@ -30,7 +30,7 @@ void ShowActive(QWidget& w) {
     QApplication::processEvents();
 }
 
-void Type(frmHoliday& f, const QString& packed) {
+void Type(HolidayEditor& f, const QString& packed) {
     const HolidayInput in = Input(packed);
     f.cboKind->setCurrentIndex(in.kind);
     f.txtMonth->setText(in.month);
@@ -141,7 +141,7 @@ void tst_holidayEditor::inputChecks() {
     QFETCH(QString, input);
     QFETCH(QString, message);
     QFETCH(QString, result);
-    frmHoliday f;
+    HolidayEditor f;
     f.Form_Load();
     ShowActive(f);
     Type(f, input);
@@ -162,7 +162,7 @@ void tst_holidayEditor::inputChecks() {
 }
 
 void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
-    frmHoliday f;
+    HolidayEditor f;
     f.Form_Load();
     ShowActive(f);
     QCOMPARE(f.lstHoliday->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
@@ -215,7 +215,7 @@ void tst_holidayEditor::editsStayInTheListUntilCancel() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
-    frmHoliday f;
+    HolidayEditor f;
     f.Form_Load();
     ShowActive(f);
     // Update with no picked line adds and replaces nothing.
@@ -262,7 +262,7 @@ void tst_holidayEditor::okReplacesTheTable() {
     QFETCH(QString, input);
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Holiday WHEN "
                                      "NEW.Name = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
-    frmHoliday f;
+    HolidayEditor f;
     f.Form_Load();
     f.show();
     while (input.isEmpty() && f.lstHoliday->count()) {
@@ -311,7 +311,7 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QFETCH(QString, damage);
     QFETCH(QString, message);
     QVERIFY(damage.isEmpty() ? QFile::remove(env->dbPath()) : env->exec(damage));
-    frmHoliday f;
+    HolidayEditor f;
     f.Form_Load();
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);

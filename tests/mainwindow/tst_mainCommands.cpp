@@ -2,15 +2,15 @@
 // what the user does in the grid and what the grid shows afterwards.
 
 #include "TestSupport.h"
-#include "alarm/frmAlarm.h"
-#include "alarm/frmAlarmDisp.h"
+#include "alarm/AlarmDialog.h"
+#include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/Dates.h"
 #include "core/ViewState.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmToday.h"
-#include "holidays/frmHoliday.h"
-#include "mainwindow/frmMain.h"
+#include "entries/ScheduleDialog.h"
+#include "entries/TodayDialog.h"
+#include "holidays/HolidayEditor.h"
+#include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -64,14 +64,14 @@ private slots:
 
 private:
     void start() {
-        w = std::make_unique<frmMain>();
+        w = std::make_unique<MainWindow>();
         QVERIFY(w->Form_Load());
     }
     int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
-    std::unique_ptr<frmMain> w;
+    std::unique_ptr<MainWindow> w;
 };
 
 void tst_mainCommands::init() {
@@ -94,7 +94,7 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
     start();
     const int cell = cellOf(QDate(2004, 3, 18));
     QString caption;
-    const auto watcher = WhenShown<frmSchedule>([&caption](frmSchedule* f) {
+    const auto watcher = WhenShown<ScheduleDialog>([&caption](ScheduleDialog* f) {
         caption = f->windowTitle();
         f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
         f->OKButton->click();
@@ -114,7 +114,8 @@ void tst_mainCommands::cancelledEditorStillReloads() {
     start();
     // Another program changed the day meanwhile; the reload after the editor shows it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
-    const auto watcher = WhenShown<frmSchedule>([](frmSchedule* f) { f->CancelButton->click(); });
+    const auto watcher =
+        WhenShown<ScheduleDialog>([](ScheduleDialog* f) { f->CancelButton->click(); });
     QTest::keyClick(w->picBack, Qt::Key_Return);
     QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 16)))]->text(), QStringLiteral("outside"));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
@@ -171,7 +172,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '朝会')"));
     QString shown;
     int workTimeRowsMeanwhile = -1;
-    const auto watcher = WhenShown<frmToday>([&](frmToday* f) {
+    const auto watcher = WhenShown<TodayDialog>([&](TodayDialog* f) {
         shown = f->txtSchedule->toPlainText();
         // The start-up has committed before the window waits, and holds nothing meanwhile: its
         // running period is in the file, and a tick now commits as usual.
@@ -199,7 +200,7 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
     WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '')"));
     bool shown = false;
-    const auto watcher = WhenShown<frmToday>([&shown](frmToday* f) {
+    const auto watcher = WhenShown<TodayDialog>([&shown](TodayDialog* f) {
         shown = true;
         f->cmdOK->click();
     });
@@ -220,16 +221,16 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     tick(50); // 09:00:50
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")),
              QStringLiteral("2004-03-15 09:00:50"));
-    QVERIFY(!frmAlarmDisp::Instance());
+    QVERIFY(!AlarmNotice::Instance());
     tick(50); // 09:01:40: the alarm's minute
-    frmAlarmDisp* note = frmAlarmDisp::Instance();
+    AlarmNotice* note = AlarmNotice::Instance();
     QVERIFY(note);
     QVERIFY(note->isVisible());
     QCOMPARE(note->windowTitle(), QStringLiteral("2004年03月15日 09時01分です。"));
     // A second tick in the same minute brings the same window forward; there is only one.
     clock->advanceSecs(-30);
     QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
-    QCOMPARE(frmAlarmDisp::Instance(), note);
+    QCOMPARE(AlarmNotice::Instance(), note);
     note->cmdOK->click();
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
@@ -240,7 +241,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
 void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
     start();
     QString caption;
-    const auto watcher = WhenShown<frmAlarm>([&caption](frmAlarm* f) {
+    const auto watcher = WhenShown<AlarmDialog>([&caption](AlarmDialog* f) {
         caption = f->windowTitle();
         f->txtYear->setText(QStringLiteral("2004"));
         f->txtMonth->setText(QStringLiteral("9"));
@@ -271,7 +272,7 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
     start();
     // Written after the month was drawn: only a reload would show it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-22', 'outside')"));
-    const auto watcher = WhenShown<frmHoliday>([ok](frmHoliday* f) {
+    const auto watcher = WhenShown<HolidayEditor>([ok](HolidayEditor* f) {
         f->cboKind->setCurrentIndex(1);
         f->txtMonth->setText(QStringLiteral("3"));
         f->txtDay->setText(QStringLiteral("22"));

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "core/Database.h"
 #include "core/ViewState.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -50,7 +50,7 @@ void tst_startup::cleanup() {
 void tst_startup::upgradesAnOldDatabaseAndRuns() {
     TestEnv env(TestEnv::Schema::V100);
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     QVERIFY(w.isVisible());
     QVERIFY(!w.HasEnded());
@@ -92,7 +92,7 @@ void tst_startup::failsWithoutAUsableDatabase() {
     }
     const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(!w.Form_Load());
     QVERIFY(w.HasEnded());
     QVERIFY(!w.isVisible());
@@ -104,7 +104,7 @@ void tst_startup::failingInitMainCommitsNothing() {
     TestEnv env;
     env.exec(QStringLiteral("DROP TABLE T_Alarm"));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(!w.Form_Load());
     QCOMPARE(msgs.messages.size(), size_t(1));
     QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
@@ -123,7 +123,7 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     QVERIFY(w.windowState() & Qt::WindowMaximized);
     w.mnuEnd_Click();
@@ -141,7 +141,7 @@ void tst_startup::restoresSavedGeometry() {
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
     WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
     w.resize(700, 520);
@@ -168,7 +168,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
     for (int i = 0; i < 4; ++i)
         WriteSettingText(keys[i], saved.at(i));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     const QRect g = w.frameGeometry();
     QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
@@ -184,7 +184,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
 void tst_startup::residentCloseKeepsTheWindowReachable() {
     TestEnv env;
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     // Closing twice: the program keeps running, minimised, and says why only once.
     QVERIFY(!w.close());
@@ -202,7 +202,7 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     TestEnv env;
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     // Not resident: closing ends the program.
     QVERIFY(w.close());
@@ -216,7 +216,7 @@ void tst_startup::startsInTheTrayWhenAsked() {
     TestEnv env;
     WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     QVERIFY(!w.HasEnded());
     // Without a notification area it starts minimised rather than invisible.
@@ -229,7 +229,7 @@ void tst_startup::missingBackgroundPictureIsIgnored() {
     WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
     WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     QVERIFY(msgs.messages.empty());
     QVERIFY(w.imgBack->pixmap().isNull());

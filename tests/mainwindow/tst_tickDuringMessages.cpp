@@ -3,13 +3,13 @@
 // and the action's own outcome in the file is exactly what it is without the tick.
 
 #include "TestSupport.h"
-#include "alarm/frmAlarm.h"
+#include "alarm/AlarmDialog.h"
 #include "core/Clock.h"
 #include "core/Database.h"
 #include "core/ViewState.h"
+#include "entries/AnniversaryDialog.h"
 #include "entries/EntryCommands.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmWhatDay.h"
+#include "entries/ScheduleDialog.h"
 #include "mainwindow/TimerTick.h"
 #include "worktime/RunningTime.h"
 
@@ -39,7 +39,7 @@ QString Refuse(const char* when, const char* table) {
 
 void SaveSchedule(const QString& text) {
     G_datSelect = QDate(2004, 3, 15);
-    frmSchedule f;
+    ScheduleDialog f;
     f.Form_Load();
     f.txtSchedule->setPlainText(text);
     f.OKButton_Click();
@@ -56,7 +56,7 @@ void Paste(bool cut) {
 
 void AddWhatDay(const char* month, const char* text) {
     G_datSelect = QDate(2004, 3, 15);
-    frmWhatDay f;
+    AnniversaryDialog f;
     f.Form_Load();
     f.txtMonth->setText(QString::fromLatin1(month));
     f.txtWhatDay->setText(QString::fromUtf8(text));
@@ -64,7 +64,7 @@ void AddWhatDay(const char* month, const char* text) {
 }
 
 void RegisterAlarm(const char* month) {
-    frmAlarm f;
+    AlarmDialog f;
     f.txtYear->setText(QStringLiteral("2004"));
     f.txtMonth->setText(QString::fromLatin1(month));
     f.txtDay->setText(QStringLiteral("20"));

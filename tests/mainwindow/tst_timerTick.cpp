@@ -4,11 +4,11 @@
 
 #include "TestSupport.h"
 #include "alarm/Alarm.h"
-#include "alarm/frmAlarmDisp.h"
+#include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/ViewState.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/TimerTick.h"
-#include "mainwindow/frmMain.h"
 #include "settings/SettingsStore.h"
 #include "worktime/RunningTime.h"
 
@@ -207,7 +207,7 @@ void tst_timerTick::lockAcrossTicks() {
     G_opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
     ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     const auto end = qScopeGuard([&w] { w.mnuEnd_Click(); });
     const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };
@@ -242,7 +242,7 @@ void tst_timerTick::lockAcrossTicks() {
     QTRY_VERIFY(box->isVisible());
     QVERIFY(!box->isModal());
     QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QTRY_VERIFY(frmAlarmDisp::Instance() && frmAlarmDisp::Instance()->isVisible());
+    QTRY_VERIFY(AlarmNotice::Instance() && AlarmNotice::Instance()->isVisible());
 
     // Released, with the message still unanswered: the next tick records again, 70 s after the
     // last one that did, so the period goes on.

@@ -3,7 +3,7 @@
 // (with_tray.sh); elsewhere it skips.
 
 #include "TestSupport.h"
-#include "mainwindow/frmMain.h"
+#include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ QWidget* IconWindow() {
 // the entry named. Qt closes every open pop-up when the icon's window is shown again, which it
 // is when the notification area announces itself once more (late, on a busy virtual display):
 // then the icon is pressed again, as a user would.
-QString ChooseFromTrayMenu(const QString& entry, frmMain& w) {
+QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
     QString defaultEntry = QStringLiteral("(no menu)");
     QTimer poll;
     poll.setInterval(20);
@@ -65,7 +65,7 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     MsgRecorder msgs;
     G_opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    frmMain w;
+    MainWindow w;
     QVERIFY(w.Form_Load());
     auto* icon = w.findChild<QSystemTrayIcon*>();
     QVERIFY(icon);

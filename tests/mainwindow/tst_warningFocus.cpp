@@ -3,13 +3,13 @@
 // message box answered by Enter. Runs offscreen and on an X server (see CMakeLists.txt).
 
 #include "TestSupport.h"
-#include "alarm/frmAlarm.h"
+#include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
 #include "core/ViewState.h"
-#include "entries/frmDiary.h"
-#include "entries/frmSchedule.h"
-#include "entries/frmSearch.h"
-#include "entries/frmWhatDay.h"
+#include "entries/AnniversaryDialog.h"
+#include "entries/DiaryDialog.h"
+#include "entries/ScheduleDialog.h"
+#include "entries/SearchDialog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -142,21 +142,21 @@ void tst_warningFocus::focusIsInTheNamedField() {
     QFETCH(QString, field);
     std::unique_ptr<QDialog> dlg;
     if (dialog == QLatin1String("frmAlarm")) {
-        dlg = std::make_unique<frmAlarm>();
+        dlg = std::make_unique<AlarmDialog>();
     } else if (dialog == QLatin1String("frmWhatDay")) {
-        auto* f = new frmWhatDay;
+        auto* f = new AnniversaryDialog;
         dlg.reset(f);
         f->Form_Load();
     } else if (dialog == QLatin1String("frmSchedule")) {
-        auto* f = new frmSchedule;
+        auto* f = new ScheduleDialog;
         dlg.reset(f);
         f->Form_Load();
     } else if (dialog == QLatin1String("frmDiary")) {
-        auto* f = new frmDiary(nullptr, QStringLiteral("15"), kWhite);
+        auto* f = new DiaryDialog(nullptr, QStringLiteral("15"), kWhite);
         dlg.reset(f);
         f->Form_Load();
     } else {
-        dlg = std::make_unique<frmSearch>();
+        dlg = std::make_unique<SearchDialog>();
     }
     dlg->show();
     dlg->activateWindow();

@@ -2,7 +2,7 @@
 // system-information tool started when the desktop has one.
 
 #include "TestSupport.h"
-#include "shell/frmAbout.h"
+#include "shell/AboutDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,11 +54,11 @@ void tst_about::versionText() {
 void tst_about::showsTheProgram() {
     MsgRecorder msgs;
     QWidget owner;
-    frmAbout::Open(&owner, false);
-    frmAbout* box = frmAbout::Instance();
+    AboutDialog::Open(&owner, false);
+    AboutDialog* box = AboutDialog::Instance();
     QVERIFY(box);
-    frmAbout::Open(&owner, false);
-    QCOMPARE(owner.findChildren<frmAbout*>().size(), 1);
+    AboutDialog::Open(&owner, false);
+    QCOMPARE(owner.findChildren<AboutDialog*>().size(), 1);
     QCOMPARE(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QCOMPARE(box->lblTitle->text(), QStringLiteral("Vaskel"));
     QCOMPARE(box->lblVersion->text(), QStringLiteral("ver.1.06"));
@@ -73,8 +73,8 @@ void tst_about::showsTheProgram() {
 
     QApplication::setActiveWindow(box);
     QTest::keyClick(box, Qt::Key_Escape);
-    QVERIFY(!frmAbout::Instance());
-    QVERIFY(!frmAbout::CloseOpen());
+    QVERIFY(!AboutDialog::Instance());
+    QVERIFY(!AboutDialog::CloseOpen());
 }
 
 void tst_about::systemInformation_data() {
@@ -106,7 +106,7 @@ void tst_about::systemInformation() {
         return starts;
     });
     MsgRecorder msgs;
-    frmAbout box;
+    AboutDialog box;
     box.cmdSysInfo->click();
     if (!started.isEmpty()) {
         QCOMPARE(runs, QStringList{QDir(bin.path()).filePath(started)});

@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
-#include "shell/frmBackUp.h"
+#include "shell/BackupDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,8 +96,8 @@ private slots:
     void copyHasTheDatabasesPermissions();
 
 private:
-    frmBackUp* open() {
-        dlg = new frmBackUp;
+    BackupDialog* open() {
+        dlg = new BackupDialog;
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -106,7 +106,7 @@ private:
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
-    QPointer<frmBackUp> dlg;
+    QPointer<BackupDialog> dlg;
 };
 
 void tst_backup::initTestCase() {

@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 #include "settings/SettingsStore.h"
-#include "shell/frmOptions.h"
+#include "shell/OptionsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,8 +40,8 @@ private slots:
     void oneDialogAtATime();
 
 private:
-    frmOptions* open(QWidget* owner = nullptr) {
-        dlg = new frmOptions(owner);
+    OptionsDialog* open(QWidget* owner = nullptr) {
+        dlg = new OptionsDialog(owner);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -57,7 +57,7 @@ private:
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     QStringList writes;
-    QPointer<frmOptions> dlg;
+    QPointer<OptionsDialog> dlg;
 };
 
 void tst_options::initTestCase() {
@@ -131,7 +131,7 @@ void tst_options::okSavesEveryKeyInOrder() {
         dlg->chkStationed->click();
         expected.replaceInStrings(QStringLiteral("PIC"), pic);
     }
-    QSignalSpy display(dlg, &frmOptions::displayChanged);
+    QSignalSpy display(dlg, &OptionsDialog::displayChanged);
     dlg->cmdOK->click();
     QCOMPARE(writes, expected);
     QCOMPARE(display.count(), 1);
@@ -166,13 +166,13 @@ void tst_options::residencyChangesTheIcon() {
     if (!ownerHidden)
         owner.show();
     open(&owner);
-    QSignalSpy tray(dlg, &frmOptions::trayActionRequested);
+    QSignalSpy tray(dlg, &OptionsDialog::trayActionRequested);
     QStringList events;
-    connect(dlg, &frmOptions::trayActionRequested, [&events, this](TrayAction) {
+    connect(dlg, &OptionsDialog::trayActionRequested, [&events, this](TrayAction) {
         // The icon is changed from the new settings, already in memory.
         events << QStringLiteral("tray") + EncodeBool(G_opt.Stationed);
     });
-    connect(dlg, &frmOptions::restoreRequested,
+    connect(dlg, &OptionsDialog::restoreRequested,
             [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
     if (dlg->chkStationed->isChecked() != ticked)
         dlg->chkStationed->click();
@@ -310,7 +310,7 @@ void tst_options::choosersAndCancelChangeNothing() {
     });
     dlg->cmdBackColor->click();
     QCOMPARE(ButtonColor(dlg->cmdBackColor), 0x123456u);
-    QSignalSpy display(dlg, &frmOptions::displayChanged);
+    QSignalSpy display(dlg, &OptionsDialog::displayChanged);
     QTest::keyClick(dlg, Qt::Key_Escape);
     QVERIFY(!dlg || !dlg->isVisible());
     QVERIFY(writes.isEmpty());
@@ -322,16 +322,16 @@ void tst_options::choosersAndCancelChangeNothing() {
 void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
-    const auto setUp = [&setUps](frmOptions& d) { setUps += d.isVisible() ? 100 : 1; };
-    frmOptions::Open(&owner, false, setUp);
-    frmOptions* first = frmOptions::Instance();
+    const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
+    OptionsDialog::Open(&owner, false, setUp);
+    OptionsDialog* first = OptionsDialog::Instance();
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    frmOptions::Open(&owner, false, setUp);
-    QCOMPARE(owner.findChildren<frmOptions*>().size(), 1);
+    OptionsDialog::Open(&owner, false, setUp);
+    QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
-    QVERIFY(frmOptions::CloseOpen());
-    QVERIFY(!frmOptions::Instance());
-    QVERIFY(!frmOptions::CloseOpen());
+    QVERIFY(OptionsDialog::CloseOpen());
+    QVERIFY(!OptionsDialog::Instance());
+    QVERIFY(!OptionsDialog::CloseOpen());
     QVERIFY(writes.isEmpty());
 }
 

@@ -1,0 +1,261 @@
+#include "alarm/AlarmDialog.h"
+
+#include "alarm/Alarm.h"
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+QPointer<AlarmDialog> g_instance;
+
+constexpr int kFieldTop = 34;
+constexpr int kFieldHeight = 24;
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& r) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(r);
+    return l;
+}
+
+} // namespace
+
+AlarmDialog::AlarmDialog(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmAlarm"));
+    setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    if (!g_instance)
+        g_instance = this;
+
+    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
+                       QRect(12, 10, 120, 20));
+    txtYear = TimeField(12, 52, 4, QStringLiteral("txtYear"));
+    Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
+                       QRect(66, kFieldTop, 18, kFieldHeight));
+    txtMonth = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
+    Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
+                       QRect(122, kFieldTop, 18, kFieldHeight));
+    txtDay = TimeField(142, 34, 2, QStringLiteral("txtDay"));
+    Label3 = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
+                       QRect(178, kFieldTop, 18, kFieldHeight));
+    txtHour = TimeField(204, 34, 2, QStringLiteral("txtHour"));
+    Label4 = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
+                       QRect(240, kFieldTop, 18, kFieldHeight));
+    txtMinute = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
+    Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
+                       QRect(296, kFieldTop, 18, kFieldHeight));
+
+    txtAlarmDetail = new QPlainTextEdit(this);
+    txtAlarmDetail->setObjectName(QStringLiteral("txtAlarmDetail"));
+    txtAlarmDetail->setAccessibleName(QStringLiteral("アラーム詳細内容"));
+    txtAlarmDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtAlarmDetail->setTabChangesFocus(true);
+    txtAlarmDetail->setGeometry(12, 68, 306, 110);
+
+    cmdAlarmOn = new QPushButton(QStringLiteral("設定"), this);
+    cmdAlarmOn->setObjectName(QStringLiteral("cmdAlarmOn"));
+    cmdAlarmOn->setGeometry(142, 190, 84, 28);
+    cmdAlarmOff = new QPushButton(QStringLiteral("解除"), this);
+    cmdAlarmOff->setObjectName(QStringLiteral("cmdAlarmOff"));
+    cmdAlarmOff->setGeometry(234, 190, 84, 28);
+    // Enter in a field moves on; it must not press a button.
+    for (QPushButton* b : {cmdAlarmOn, cmdAlarmOff}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOn_Click);
+    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOff_Click);
+
+    setTabOrder(txtYear, txtMonth);
+    setTabOrder(txtMonth, txtDay);
+    setTabOrder(txtDay, txtHour);
+    setTabOrder(txtHour, txtMinute);
+    setTabOrder(txtMinute, txtAlarmDetail);
+    setTabOrder(txtAlarmDetail, cmdAlarmOn);
+    setTabOrder(cmdAlarmOn, cmdAlarmOff);
+    setFixedSize(330, 230);
+
+    // Esc anywhere in the dialog cancels the alarm, whichever control has the focus.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &AlarmDialog::FocusWindowChanged);
+    txtYear->setFocus();
+}
+
+AlarmDialog::~AlarmDialog() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+AlarmDialog* AlarmDialog::Instance() {
+    return g_instance;
+}
+
+QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString& name) {
+    auto* t = new QLineEdit(this);
+    t->setObjectName(name);
+    t->setMaxLength(maxLength);
+    t->setGeometry(x, kFieldTop, width, kFieldHeight);
+    t->setAlignment(Qt::AlignRight);
+    return t;
+}
+
+void OpenAlarmDialog(QWidget* owner, bool modal) {
+    if (AlarmDialog* d = AlarmDialog::Instance())
+        BringToFront(d);
+    else
+        ShowNewDialog(new AlarmDialog(owner), modal);
+}
+
+// ---------------------------------------------------------------- filling
+
+void AlarmDialog::Form_Activate() {
+    const QDateTime t = G_blnAlarm ? G_datTimeOfAlarm : Now();
+    txtYear->setText(QString::number(t.date().year()));
+    txtMonth->setText(QString::number(t.date().month()));
+    txtDay->setText(QString::number(t.date().day()));
+    txtHour->setText(QString::number(t.time().hour()));
+    txtMinute->setText(QString::number(t.time().minute()));
+    txtAlarmDetail->setPlainText(G_blnAlarm ? G_strAlarmDetail : QString());
+    if (QLineEdit* f = qobject_cast<QLineEdit*>(focusWidget()))
+        SelectAllText(f);
+}
+
+void AlarmDialog::FocusWindowChanged(QWindow* w) {
+    if (IsOtherProgramWindow(w, this))
+        m_refill = true;
+}
+
+bool AlarmDialog::event(QEvent* e) {
+    // The fields are filled each time the dialog becomes the program's active window, not
+    // when it comes back from its own message box or from another application.
+    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && m_refill) {
+        m_refill = false;
+        Form_Activate();
+    }
+    return QDialog::event(e);
+}
+
+bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Escape) {
+            cmdAlarmOff_Click();
+            return true;
+        }
+        if (field && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+            QWidget* next = field == txtYear    ? static_cast<QWidget*>(txtMonth)
+                            : field == txtMonth ? static_cast<QWidget*>(txtDay)
+                            : field == txtDay   ? static_cast<QWidget*>(txtHour)
+                            : field == txtHour  ? static_cast<QWidget*>(txtMinute)
+                                                : static_cast<QWidget*>(txtAlarmDetail);
+            next->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusIn && field) {
+        SelectAllText(field);
+        // A click places the cursor after the focus has come; select again once it has.
+        QTimer::singleShot(0, field, [field] { SelectAllText(field); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AlarmDialog::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        cmdAlarmOff_Click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+// ---------------------------------------------------------------- commands
+
+bool AlarmDialog::CheckAlarmInput() {
+    const AlarmInputCheck r =
+        CheckAlarmFields(txtYear->text(), txtMonth->text(), txtDay->text(), txtHour->text(),
+                         txtMinute->text(), TypedText(txtAlarmDetail));
+    if (r.ok()) {
+        m_checkedTime = r.time;
+        m_checkedDetail = r.detail;
+        return true;
+    }
+    QWidget* focus = nullptr;
+    switch (r.field) {
+    case AlarmField::Year:
+        focus = txtYear;
+        break;
+    case AlarmField::Month:
+        focus = txtMonth;
+        break;
+    case AlarmField::Day:
+        focus = txtDay;
+        break;
+    case AlarmField::Hour:
+        focus = txtHour;
+        break;
+    case AlarmField::Minute:
+        focus = txtMinute;
+        break;
+    case AlarmField::Detail:
+    case AlarmField::None:
+        focus = txtAlarmDetail;
+        break;
+    }
+    WarnInput(focus, r.message, windowTitle());
+    return false;
+}
+
+void AlarmDialog::cmdAlarmOn_Click() {
+    if (!CheckAlarmInput())
+        return;
+    Db db = OpenDB();
+    if (!db) {
+        close();
+        return;
+    }
+    if (!db->exec(QStringLiteral("DELETE FROM T_Alarm")) ||
+        !db->exec(QStringLiteral("INSERT INTO T_Alarm (AlarmTime, AlarmDetail) VALUES (?, ?)"),
+                  {m_checkedTime, m_checkedDetail})) {
+        // Undone as a whole: the earlier alarm stays.
+        MsgBox(QStringLiteral("アラームの設定に失敗しました。\r\n") + db->errorText(),
+               MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        return;
+    }
+    if (CloseDB(*db)) {
+        G_blnAlarm = true;
+        G_datTimeOfAlarm = m_checkedTime;
+        G_strAlarmDetail = m_checkedDetail;
+        AlarmEvents::instance().notify(true);
+    }
+    close();
+}
+
+void AlarmDialog::cmdAlarmOff_Click() {
+    Db db = OpenDB();
+    if (!db) {
+        close();
+        return;
+    }
+    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
+        return;
+    if (CloseDB(*db)) {
+        G_blnAlarm = false;
+        AlarmEvents::instance().notify(false);
+    }
+    close();
+}

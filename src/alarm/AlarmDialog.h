@@ -1,0 +1,65 @@
+// The alarm dialog: registers the one pending alarm, replacing any earlier one, or cancels it.
+#pragma once
+
+#include <QDateTime>
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QWindow;
+
+class AlarmDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AlarmDialog(QWidget* owner = nullptr);
+    ~AlarmDialog() override;
+
+    // The one open alarm dialog, or null.
+    static AlarmDialog* Instance();
+
+    // Refills the fields from the pending alarm, or with the present minute and no detail.
+    void Form_Activate();
+    // Checks the fields in order; on the first problem shows its warning, puts the focus in
+    // the offending field and returns false.
+    bool CheckAlarmInput();
+
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtYear = nullptr;
+    QLineEdit* txtMonth = nullptr;
+    QLineEdit* txtDay = nullptr;
+    QLineEdit* txtHour = nullptr;
+    QLineEdit* txtMinute = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPlainTextEdit* txtAlarmDetail = nullptr;
+    QPushButton* cmdAlarmOn = nullptr;
+    QPushButton* cmdAlarmOff = nullptr;
+
+public slots:
+    void cmdAlarmOn_Click();
+    void cmdAlarmOff_Click();
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QLineEdit* TimeField(int x, int width, int maxLength, const QString& name);
+    void FocusWindowChanged(QWindow* w);
+
+    // Set when another window of the program was active since this one last was; a message
+    // box of our own or another application does not count.
+    bool m_refill = true;
+    QDateTime m_checkedTime;
+    QString m_checkedDetail;
+};
+
+// Opens the alarm dialog owned by the main window: modal from its menu and status bar,
+// modeless from the tray menu. An open dialog is brought forward instead.
+void OpenAlarmDialog(QWidget* owner, bool modal);

@@ -1,0 +1,125 @@
+#include "alarm/AlarmNotice.h"
+
+#include "alarm/Alarm.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "core/Twips.h"
+#include "core/ViewState.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+QPointer<AlarmNotice> g_instance;
+
+constexpr int kLabelLeft = TwipsToPixels(150);
+constexpr int kLabelTop = TwipsToPixels(150);
+constexpr int kMinimumWidth = 1800;
+
+} // namespace
+
+AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
+    // Never narrower than a desktop lets a captioned window become, so that the centred button
+    // stays inside also for a short detail.
+    const int width = std::max(PixelsToTwips(labelPixels.width()) + 300, kMinimumWidth);
+    const int height = PixelsToTwips(labelPixels.height()) + 1100;
+    const int top = height - 800;
+    const int left = width / 2 - 640;
+    AlarmDispGeometry g;
+    g.window = QSize(TwipsToPixels(width), TwipsToPixels(height));
+    g.button =
+        QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(1200), TwipsToPixels(380));
+    return g;
+}
+
+AlarmNotice::AlarmNotice(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmAlarmDisp"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(false);
+    if (!g_instance)
+        g_instance = this;
+
+    lblAlarmDetail = new QLabel(this);
+    lblAlarmDetail->setObjectName(QStringLiteral("lblAlarmDetail"));
+    lblAlarmDetail->setTextFormat(Qt::PlainText);
+    lblAlarmDetail->move(kLabelLeft, kLabelTop);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::cmdOK_Click);
+}
+
+AlarmNotice::~AlarmNotice() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+AlarmNotice* AlarmNotice::Instance() {
+    return g_instance;
+}
+
+AlarmNotice* AlarmNotice::Notify(QWidget* owner) {
+    AlarmNotice* d = g_instance;
+    if (!d) {
+        d = new AlarmNotice(owner);
+        d->setAttribute(Qt::WA_DeleteOnClose);
+        d->Form_Load();
+    } else if (d->m_time != G_datTimeOfAlarm) {
+        // The alarm was replaced while its predecessor's notice stayed open.
+        d->Form_Load();
+    }
+    BringToFront(d);
+    return d;
+}
+
+void AlarmNotice::Form_Load() {
+    m_time = G_datTimeOfAlarm;
+    setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
+    lblAlarmDetail->setWordWrap(false);
+    lblAlarmDetail->setText(G_strAlarmDetail);
+    lblAlarmDetail->adjustSize();
+    // A line wider than the screen is wrapped, so that the button stays within reach.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const int widest = screen->availableGeometry().width() * 4 / 5;
+        if (lblAlarmDetail->width() > widest) {
+            lblAlarmDetail->setWordWrap(true);
+            lblAlarmDetail->resize(widest, lblAlarmDetail->heightForWidth(widest));
+        }
+    }
+    const AlarmDispGeometry g = AlarmDispLayout(lblAlarmDetail->size());
+    setFixedSize(g.window);
+    cmdOK->setGeometry(g.button);
+}
+
+void AlarmNotice::cmdOK_Click() {
+    // An alarm cancelled or replaced while this notice stayed open is not this notice's to
+    // delete: the new one must not go with it.
+    if (!G_blnAlarm || G_datTimeOfAlarm != m_time) {
+        close();
+        return;
+    }
+    Db db = OpenDB();
+    if (!db) {
+        close();
+        return;
+    }
+    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
+        close();
+        return;
+    }
+    if (CloseDB(*db)) {
+        G_blnAlarm = false;
+        AlarmEvents::instance().notify(false);
+    }
+    close();
+}

@@ -1,0 +1,48 @@
+// The notification of a due alarm: its minute as the caption, its detail, and OK to
+// acknowledge it. There is never more than one.
+#pragma once
+
+#include <QDateTime>
+#include <QDialog>
+#include <QRect>
+#include <QSize>
+
+class QLabel;
+class QPushButton;
+
+// The notification's geometry for a label of the given size, in pixels, worked out in twips
+// (15 to a pixel) as the window was designed: the window 300 twips wider and 1100 twips
+// higher than the label, the 1200 x 380 twip button 800 twips above the window's bottom and
+// centred by whole twips. The window is at least 1800 twips wide.
+struct AlarmDispGeometry {
+    QSize window;
+    QRect button;
+};
+AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels);
+
+class AlarmNotice : public QDialog {
+    Q_OBJECT
+public:
+    explicit AlarmNotice(QWidget* owner = nullptr);
+    ~AlarmNotice() override;
+
+    // Shows the notification of the pending alarm, modeless and owned by the owner, or brings
+    // the one already open forward (showing the pending alarm, should it have been replaced).
+    static AlarmNotice* Notify(QWidget* owner);
+    static AlarmNotice* Instance();
+
+    // Caption, detail and size from the pending alarm.
+    void Form_Load();
+
+    QLabel* lblAlarmDetail = nullptr;
+    QPushButton* cmdOK = nullptr;
+
+    // The alarm minute this notification shows.
+    QDateTime AlarmTime() const { return m_time; }
+
+public slots:
+    void cmdOK_Click();
+
+private:
+    QDateTime m_time;
+};

@@ -1,0 +1,326 @@
+#include "entries/AnniversaryDialog.h"
+
+#include "core/Database.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
+
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+AnniversaryDialog::AnniversaryDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmWhatDay"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("What Day"));
+
+    tabWhatDay = new QTabWidget(this);
+    tabWhatDay->setObjectName(QStringLiteral("tabWhatDay"));
+    tabWhatDay->setFixedSize(420, 260);
+    tabWhatDay->setUsesScrollButtons(false);
+    tabWhatDay->tabBar()->setExpanding(true);
+    for (int i = 0; i < 12; ++i) {
+        auto* list = new QListWidget(tabWhatDay);
+        list->setObjectName(QStringLiteral("lstWhatday%1").arg(i));
+        list->setFont(FixedPitchFont());
+        list->setSortingEnabled(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        lstWhatday[size_t(i)] = list;
+        tabWhatDay->addTab(list, QString::number(i + 1));
+        connect(list, &QListWidget::itemClicked, this,
+                [this, i](QListWidgetItem* item) { lstWhatday_Click(i, item); });
+        // Enter on a line picks it as a click does.
+        connect(list, &QListWidget::itemActivated, this,
+                [this, i](QListWidgetItem* item) { lstWhatday_Click(i, item); });
+    }
+
+    txtMonth = new QLineEdit(this);
+    txtMonth->setObjectName(QStringLiteral("txtMonth"));
+    txtMonth->setAlignment(Qt::AlignRight);
+    txtMonth->setMaxLength(2);
+    txtMonth->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtMonth->setFixedWidth(40);
+    lblMonth = new QLabel(QStringLiteral("月"), this);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    txtDay = new QLineEdit(this);
+    txtDay->setObjectName(QStringLiteral("txtDay"));
+    txtDay->setAlignment(Qt::AlignRight);
+    txtDay->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtDay->setFixedWidth(40);
+    lblDay = new QLabel(QStringLiteral("日"), this);
+    lblDay->setObjectName(QStringLiteral("lblDay"));
+    txtWhatDay = new QLineEdit(this);
+    txtWhatDay->setObjectName(QStringLiteral("txtWhatDay"));
+    txtWhatDay->setMaxLength(50);
+
+    cmdAdd = new QPushButton(QStringLiteral("追加"), this);
+    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
+    cmdDel = new QPushButton(QStringLiteral("削除"), this);
+    cmdDel->setObjectName(QStringLiteral("cmdDel"));
+    cmdDel->setEnabled(false);
+    OKButton = new QPushButton(QStringLiteral("閉じる"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    for (QPushButton* b : {cmdAdd, cmdDel, OKButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setFixedWidth(88);
+    }
+
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(txtMonth);
+    boxes->addWidget(lblMonth);
+    boxes->addWidget(txtDay);
+    boxes->addWidget(lblDay);
+    boxes->addWidget(txtWhatDay, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdAdd);
+    buttons->addWidget(cmdDel);
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabWhatDay);
+    layout->addLayout(boxes);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtMonth, txtDay);
+    setTabOrder(txtDay, txtWhatDay);
+    setTabOrder(txtWhatDay, cmdAdd);
+    setTabOrder(cmdAdd, cmdDel);
+    setTabOrder(cmdDel, OKButton);
+    setTabOrder(OKButton, tabWhatDay);
+    txtMonth->setFocus();
+
+    connect(cmdAdd, &QPushButton::clicked, this, &AnniversaryDialog::cmdAdd_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &AnniversaryDialog::cmdDel_Click);
+    connect(OKButton, &QPushButton::clicked, this, &AnniversaryDialog::OKButton_Click);
+    connect(tabWhatDay, &QTabWidget::currentChanged, this, &AnniversaryDialog::tabWhatDay_Click);
+
+    // The window sees the keys before its controls (Ctrl+F1 ... Ctrl+F12 wherever the focus is).
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+}
+
+void AnniversaryDialog::Warn(const QString& text) {
+    MsgBox(text, MsgButtons::OK, MsgIcon::Warning, windowTitle());
+}
+
+void AnniversaryDialog::Form_Load() {
+    for (QListWidget* list : lstWhatday)
+        list->clear();
+    Db db = OpenDB();
+    if (!db)
+        return;
+    Recordset rs;
+    bool ok = rs.open(*db, QStringLiteral("SELECT * FROM T_WhatDay ORDER BY Month, Day"));
+    while (ok && !rs.eof()) {
+        const qint64 month = rs.integer("Month");
+        // A row of no month has no list to go to.
+        if (month >= 1 && month <= 12)
+            AddLine(int(month), int(rs.integer("Day")), rs.text("WhatDay"));
+        ok = rs.moveNext();
+    }
+    if (!ok) {
+        // Half-filled lists would hide stored entries: show none and say why.
+        for (QListWidget* list : lstWhatday)
+            list->clear();
+        const QString why = db->errorText();
+        db->rollback();
+        MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        return;
+    }
+    rs.close();
+    if (!CloseDB(*db))
+        return;
+    tabWhatDay->setCurrentIndex(G_datSelect.month() - 1);
+    txtMonth->setText(QString::number(G_datSelect.month()));
+    txtDay->setText(QString::number(G_datSelect.day()));
+}
+
+void AnniversaryDialog::AddLine(int month, int day, const QString& text) {
+    auto* item = new SortedLineItem(WhatDayLine(day, text));
+    item->setData(kDayRole, day);
+    item->setData(kTextRole, text);
+    lstWhatday[size_t(month - 1)]->addItem(item);
+    tabWhatDay->setCurrentIndex(month - 1);
+}
+
+void AnniversaryDialog::ClearBoxes() {
+    for (QLineEdit* box : {txtMonth, txtDay, txtWhatDay})
+        box->clear();
+    m_tagMonth.clear();
+    m_tagDay.clear();
+    m_tagWhatDay.clear();
+    cmdDel->setEnabled(false);
+}
+
+bool AnniversaryDialog::CheckInput() {
+    const InputProblem p = CheckWhatDayInput(txtMonth->text(), txtDay->text(), txtWhatDay->text());
+    if (p.field == WhatDayField::None)
+        return true;
+    QWidget* field = p.field == WhatDayField::Month ? static_cast<QWidget*>(txtMonth)
+                     : p.field == WhatDayField::Day ? static_cast<QWidget*>(txtDay)
+                                                    : static_cast<QWidget*>(txtWhatDay);
+    WarnInput(field, p.message, windowTitle());
+    return false;
+}
+
+void AnniversaryDialog::cmdAdd_Click() {
+    if (!CheckInput())
+        return;
+    int month = 0;
+    int day = 0;
+    ParseWholeNumber(txtMonth->text(), month);
+    ParseWholeNumber(txtDay->text(), day);
+    const QString text = txtWhatDay->text();
+    [&] {
+        Db db = OpenDB();
+        if (!db)
+            return;
+        Recordset rs;
+        if (!rs.open(*db,
+                     QStringLiteral("SELECT * FROM T_WhatDay WHERE Month = ? AND Day = ? AND "
+                                    "WhatDay = ?"),
+                     {month, day, text})) {
+            const QString why = db->errorText();
+            db->rollback();
+            MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+            return;
+        }
+        if (!rs.eof()) {
+            db->rollback();
+            Warn(QStringLiteral("登録済みです。"));
+            tabWhatDay->setCurrentIndex(month - 1);
+            return;
+        }
+        rs.close();
+        if (!ExecSQL(*db,
+                     QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
+                     {month, day, text}))
+            return;
+        if (!CloseDB(*db))
+            return;
+        AddLine(month, day, text);
+        ClearBoxes();
+    }();
+    // Also after any of the messages above.
+    FocusAfterMessage(txtMonth);
+}
+
+void AnniversaryDialog::cmdDel_Click() {
+    int month = 0;
+    int day = 0;
+    if (!ParseWholeNumber(m_tagMonth, month) || month < 1 || month > 12 ||
+        !ParseWholeNumber(m_tagDay, day))
+        return; // nothing picked
+    Db db = OpenDB();
+    if (!db)
+        return;
+    if (!ExecSQL(
+            *db,
+            QStringLiteral("DELETE FROM T_WhatDay WHERE Month = ? AND Day = ? AND WhatDay = ?"),
+            {month, day, m_tagWhatDay}))
+        return;
+    if (!CloseDB(*db))
+        return;
+    // Only once the rows are gone do their lines go, so the list never hides a stored entry.
+    QListWidget* list = lstWhatday[size_t(month - 1)];
+    for (int row = list->count() - 1; row >= 0; --row) {
+        const QListWidgetItem* item = list->item(row);
+        if (item->data(kDayRole).toInt() == day && item->data(kTextRole).toString() == m_tagWhatDay)
+            delete list->takeItem(row);
+    }
+    ClearBoxes();
+}
+
+void AnniversaryDialog::OKButton_Click() {
+    QDialog::reject();
+}
+
+void AnniversaryDialog::reject() {
+    OKButton_Click();
+}
+
+void AnniversaryDialog::lstWhatday_Click(int index, QListWidgetItem* item) {
+    if (!item)
+        return;
+    tabWhatDay->setCurrentIndex(index);
+    const WhatDayLineParts parts = ParseWhatDayLine(item->text());
+    txtMonth->setText(QString::number(index + 1));
+    txtDay->setText(QString::number(parts.day));
+    txtWhatDay->setText(parts.text);
+    m_tagMonth = txtMonth->text();
+    m_tagDay = txtDay->text();
+    // The deletion goes by the text as stored, blanks at its ends included.
+    m_tagWhatDay = item->data(kTextRole).toString();
+    cmdDel->setEnabled(true);
+    txtMonth->setFocus();
+}
+
+void AnniversaryDialog::tabWhatDay_Click(int) {
+    if (isActiveWindow())
+        txtMonth->setFocus();
+}
+
+bool AnniversaryDialog::txtDay_Validate() {
+    if (DayTextAcceptable(txtDay->text()))
+        return true;
+    m_validating = true;
+    WarnInput(txtDay, QStringLiteral("日を入力して下さい。"), windowTitle());
+    m_validating = false;
+    return false;
+}
+
+bool AnniversaryDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* e = static_cast<QKeyEvent*>(event);
+        const int key = e->key();
+        if ((e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier && key >= Qt::Key_F1 &&
+            key <= Qt::Key_F12) {
+            tabWhatDay->setCurrentIndex(key - Qt::Key_F1);
+            return true;
+        }
+        const bool box = watched == txtMonth || watched == txtDay || watched == txtWhatDay;
+        if (box && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            focusNextChild();
+            return true;
+        }
+        if (watched == txtMonth) {
+            // Only digits can be typed into the month; Backspace is refused too.
+            const QString t = e->text();
+            if (key == Qt::Key_Backspace)
+                return true;
+            if (!t.isEmpty() && t.at(0).isPrint() &&
+                !(t.size() == 1 && t.at(0) >= QLatin1Char('0') && t.at(0) <= QLatin1Char('9')))
+                return true;
+        }
+    } else if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched))
+            SelectAllText(box);
+    } else if (event->type() == QEvent::FocusOut && watched == txtDay && !m_validating) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            // Checked once the focus has arrived where it was going, so that the message does
+            // not interrupt the click that moved it.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (isVisible() && !txtDay->hasFocus())
+                        txtDay_Validate();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AnniversaryDialog::keyPressEvent(QKeyEvent* e) {
+    if (!HandleEnterWithoutDefault(this, e))
+        QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,67 @@
+// The anniversary register: the yearly entries on twelve month lists, with adding and
+// deleting.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <array>
+
+class AnniversaryDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AnniversaryDialog(QWidget* parent = nullptr);
+
+    // Fills the lists and the selected day's month and day; run once before showing.
+    void Form_Load();
+
+    // Item data of a list line: the day and the text exactly as stored.
+    static constexpr int kDayRole = Qt::UserRole;
+    static constexpr int kTextRole = Qt::UserRole + 1;
+
+    QTabWidget* tabWhatDay;
+    std::array<QListWidget*, 12> lstWhatday{};
+    QLineEdit* txtMonth;
+    QLabel* lblMonth;
+    QLineEdit* txtDay;
+    QLabel* lblDay;
+    QLineEdit* txtWhatDay;
+    QPushButton* cmdAdd;
+    QPushButton* cmdDel;
+    QPushButton* OKButton;
+
+    // The picked entry, the values a deletion goes by.
+    QString TagMonth() const { return m_tagMonth; }
+    QString TagDay() const { return m_tagDay; }
+    QString TagWhatDay() const { return m_tagWhatDay; }
+
+public slots:
+    void cmdAdd_Click();
+    void cmdDel_Click();
+    void OKButton_Click();
+    void lstWhatday_Click(int index, QListWidgetItem* item);
+    void tabWhatDay_Click(int index);
+    // The check when the focus leaves the day box. False: the message has been shown and
+    // the focus is back in the box.
+    bool txtDay_Validate();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void reject() override;
+
+private:
+    bool CheckInput();
+    void ClearBoxes();
+    void AddLine(int month, int day, const QString& text);
+    void Warn(const QString& text);
+
+    QString m_tagMonth;
+    QString m_tagDay;
+    QString m_tagWhatDay;
+    bool m_validating = false;
+};

@@ -1,0 +1,163 @@
+#include "entries/DiaryDialog.h"
+
+#include "core/CodePageText.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+DiaryDialog::DiaryDialog(QWidget* parent, const QString& dayCellCaption, quint32 dayCellColorBgr)
+    : QDialog(parent), m_dayCellCaption(dayCellCaption), m_dayCellColor(dayCellColorBgr) {
+    setObjectName(QStringLiteral("frmDiary"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("00月00日の日記"));
+
+    lblDate = new QLabel(this);
+    lblDate->setObjectName(QStringLiteral("lblDate"));
+    lblDate->setFont(ProportionalFont());
+    lblDate->setAutoFillBackground(true);
+    lblDate->setFixedSize(560, 24);
+
+    txtDiary = new QPlainTextEdit(this);
+    txtDiary->setObjectName(QStringLiteral("txtDiary"));
+    txtDiary->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtDiary->setTabChangesFocus(true);
+    txtDiary->setFixedSize(560, 200);
+    LimitTextLength(txtDiary, kMaxChars);
+
+    tabOldDiary = new QTabWidget(this);
+    tabOldDiary->setObjectName(QStringLiteral("tabOldDiary"));
+    tabOldDiary->setFixedSize(560, 180);
+    // All nine years in view at once.
+    tabOldDiary->setUsesScrollButtons(false);
+    for (int i = 0; i < kEarlierYears; ++i) {
+        auto* box = new QPlainTextEdit(tabOldDiary);
+        box->setObjectName(QStringLiteral("txtOldDiary%1").arg(i));
+        box->setReadOnly(true);
+        box->setTabChangesFocus(true);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        txtOldDiary[size_t(i)] = box;
+        tabOldDiary->addTab(box, QStringLiteral("Tab %1").arg(i));
+    }
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // No default button: Enter belongs to the entry.
+    for (QPushButton* b : {OKButton, CancelButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setFixedWidth(88);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblDate);
+    layout->addWidget(txtDiary);
+    layout->addWidget(tabOldDiary);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtDiary, OKButton);
+    setTabOrder(OKButton, CancelButton);
+    setTabOrder(CancelButton, tabOldDiary);
+    txtDiary->setFocus();
+
+    connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &DiaryDialog::CancelButton_Click);
+}
+
+void DiaryDialog::ReadFailed(Connection& db) {
+    // Closed before the message, so that nothing is held while it waits.
+    const QString why = db.errorText();
+    db.rollback();
+    MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+}
+
+void DiaryDialog::Form_Load() {
+    Db db = OpenDB();
+    if (!db)
+        return;
+    // Everything is taken from the selected date itself, which may lie in the month after
+    // the displayed one; the entry shown and the entry saved are then the same day's.
+    const QDate day = G_datSelect;
+    tabOldDiary->setCurrentIndex(0);
+    Recordset rs;
+    for (int i = kEarlierYears - 1; i >= 0; --i) {
+        tabOldDiary->setCurrentIndex(i);
+        tabOldDiary->setTabText(i, QString::number(day.year() - i - 1));
+        const QDate earlier = SameDayYearsBack(day, i + 1);
+        if (!earlier.isValid())
+            continue; // no 29 February that year: nothing to look up
+        if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {earlier})) {
+            ReadFailed(*db);
+            return;
+        }
+        if (!rs.eof())
+            SetProgramText(txtOldDiary[size_t(i)], rs.text("Diary"));
+    }
+    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {day})) {
+        ReadFailed(*db);
+        return;
+    }
+    if (!rs.eof())
+        SetProgramText(txtDiary, rs.text("Diary"));
+    rs.close();
+    if (!CloseDB(*db))
+        return;
+    setWindowTitle(DiaryCaption(day));
+    lblDate->setText(DiaryHeading(day, m_dayCellCaption));
+    QPalette p = lblDate->palette();
+    p.setColor(QPalette::Window, ColorFromBgr(m_dayCellColor));
+    p.setColor(QPalette::WindowText, Qt::black);
+    lblDate->setPalette(p);
+}
+
+void DiaryDialog::OKButton_Click() {
+    const QString text = TypedText(txtDiary);
+    if (LenA(text) == 0) {
+        WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
+        return;
+    }
+    Db db = OpenDB();
+    if (!db)
+        return;
+    Recordset rs;
+    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Diary WHERE [Date] = ?"), {G_datSelect})) {
+        ReadFailed(*db);
+        return;
+    }
+    const bool exists = !rs.eof();
+    rs.close();
+    if (!WriteDayText(*db, QStringLiteral("T_Diary"), QStringLiteral("Diary"), G_datSelect, text,
+                      exists))
+        return;
+    if (CloseDB(*db))
+        accept();
+}
+
+void DiaryDialog::CancelButton_Click() {
+    QDialog::reject();
+}
+
+void DiaryDialog::reject() {
+    CancelButton_Click();
+}
+
+void DiaryDialog::keyPressEvent(QKeyEvent* e) {
+    if (!HandleEnterWithoutDefault(this, e))
+        QDialog::keyPressEvent(e);
+}

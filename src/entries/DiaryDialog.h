@@ -1,0 +1,48 @@
+// The diary editor: the selected day's entry, with the same day of the nine earlier years
+// beside it for reading.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <array>
+
+class Connection;
+
+class DiaryDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The caption and background colour (0x00BBGGRR) of the main window's selected day cell
+    // make the heading.
+    DiaryDialog(QWidget* parent, const QString& dayCellCaption, quint32 dayCellColorBgr);
+
+    // Reads the entries; run once before the window is shown.
+    void Form_Load();
+
+    static constexpr int kMaxChars = 2000;
+    static constexpr int kEarlierYears = 9;
+
+    QLabel* lblDate;
+    QPlainTextEdit* txtDiary;
+    QTabWidget* tabOldDiary;
+    std::array<QPlainTextEdit*, kEarlierYears> txtOldDiary{};
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+public slots:
+    void OKButton_Click();
+    void CancelButton_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void reject() override;
+
+private:
+    void ReadFailed(Connection& db);
+
+    QString m_dayCellCaption;
+    quint32 m_dayCellColor;
+};

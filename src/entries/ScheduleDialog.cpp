@@ -1,0 +1,114 @@
+#include "entries/ScheduleDialog.h"
+
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "core/ViewState.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+ScheduleDialog::ScheduleDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSchedule"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    txtSchedule = new QPlainTextEdit(this);
+    txtSchedule->setObjectName(QStringLiteral("txtSchedule"));
+    txtSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSchedule->setTabChangesFocus(true);
+    txtSchedule->setFixedSize(400, 160);
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // No default button: Enter belongs to the text.
+    for (QPushButton* b : {OKButton, CancelButton}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setFixedWidth(88);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtSchedule);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtSchedule, OKButton);
+    setTabOrder(OKButton, CancelButton);
+    txtSchedule->setFocus();
+
+    connect(OKButton, &QPushButton::clicked, this, &ScheduleDialog::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &ScheduleDialog::CancelButton_Click);
+}
+
+void ScheduleDialog::Form_Load() {
+    m_blnExist = false;
+    setWindowTitle(ScheduleCaption(G_datSelect));
+    Db db = OpenDB();
+    if (!db)
+        return;
+    Recordset rs;
+    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        db->rollback();
+        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+               windowTitle());
+        return;
+    }
+    if (!rs.eof()) {
+        m_blnExist = true;
+        txtSchedule->setPlainText(TrimBlanks(rs.text("Schedule")));
+    }
+    rs.close();
+    CloseDB(*db);
+}
+
+void ScheduleDialog::OKButton_Click() {
+    const QString text = TypedText(txtSchedule);
+    if (text.isEmpty()) {
+        WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
+        return;
+    }
+    Db db = OpenDB();
+    if (!db)
+        return;
+    // The row may have been created or removed since the window opened; the choice between
+    // update and insert is made on what is stored now, inside this transaction, so that the
+    // text is neither lost to an update of no row nor refused by a second row for the day.
+    Recordset rs;
+    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
+        db->rollback();
+        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+               windowTitle());
+        return;
+    }
+    m_blnExist = !rs.eof();
+    rs.close();
+    if (!WriteDayText(*db, QStringLiteral("T_Schedule"), QStringLiteral("Schedule"), G_datSelect,
+                      text, m_blnExist))
+        return;
+    if (CloseDB(*db))
+        accept();
+}
+
+void ScheduleDialog::CancelButton_Click() {
+    QDialog::reject();
+}
+
+void ScheduleDialog::reject() {
+    CancelButton_Click();
+}
+
+void ScheduleDialog::keyPressEvent(QKeyEvent* e) {
+    if (!HandleEnterWithoutDefault(this, e))
+        QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,33 @@
+// The schedule editor: the schedule text of the selected day.
+#pragma once
+
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+class ScheduleDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ScheduleDialog(QWidget* parent = nullptr);
+
+    // Reads the selected day's schedule; run once before the window is shown.
+    void Form_Load();
+
+    QPlainTextEdit* txtSchedule;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+    // Whether the day had a row when the window opened.
+    bool RowExisted() const { return m_blnExist; }
+
+public slots:
+    void OKButton_Click();
+    void CancelButton_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void reject() override;
+
+private:
+    bool m_blnExist = false;
+};

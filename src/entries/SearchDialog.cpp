@@ -1,0 +1,220 @@
+#include "entries/SearchDialog.h"
+
+#include "core/Database.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "entries/EntryLines.h"
+#include "entries/EntryWidgets.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+enum Kind { Schedule, Diary, WhatDay };
+}
+
+SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSearch"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("検索"));
+
+    lblSearchString = new QLabel(QStringLiteral("検索したい文字を入力して下さい。"), this);
+    lblSearchString->setObjectName(QStringLiteral("lblSearchString"));
+    txtSearchString = new QLineEdit(this);
+    txtSearchString->setObjectName(QStringLiteral("txtSearchString"));
+    cmdSearch = new QPushButton(QStringLiteral("検索"), this);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdSearch->setDefault(true);
+
+    fmOption = new QGroupBox(QStringLiteral("検索対象"), this);
+    fmOption->setObjectName(QStringLiteral("fmOption"));
+    chkSchedule = new QCheckBox(QStringLiteral("予定（&S）"), fmOption);
+    chkSchedule->setObjectName(QStringLiteral("chkSchedule"));
+    chkDiary = new QCheckBox(QStringLiteral("日記（&D）"), fmOption);
+    chkDiary->setObjectName(QStringLiteral("chkDiary"));
+    chkWhatDay = new QCheckBox(QStringLiteral("What Day（&W）"), fmOption);
+    chkWhatDay->setObjectName(QStringLiteral("chkWhatDay"));
+    for (QCheckBox* c : {chkSchedule, chkDiary, chkWhatDay})
+        c->setChecked(true);
+
+    lblSearch = new QLabel(QStringLiteral("【検索結果】"), this);
+    lblSearch->setObjectName(QStringLiteral("lblSearch"));
+    lstSearch = new QListWidget(this);
+    lstSearch->setObjectName(QStringLiteral("lstSearch"));
+    lstSearch->setFont(FixedPitchFont());
+    // Sorted by its line text: every search fills it in one batch in that order (the list's
+    // own sorting would compare code points, not the code page's order).
+    // Every line has the same width in the fixed-pitch font (a fixed number of bytes, two to a
+    // full-width character) and one line's height: the list need not measure each of tens of
+    // thousands of lines to lay them out.
+    lstSearch->setUniformItemSizes(true);
+    lstSearch->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lstSearch->setFixedSize(640, 260);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    for (QPushButton* b : {cmdSearch, cmdOK, cmdCancel})
+        b->setFixedWidth(88);
+
+    auto* options = new QHBoxLayout(fmOption);
+    options->addWidget(chkSchedule);
+    options->addWidget(chkDiary);
+    options->addWidget(chkWhatDay);
+    options->addStretch();
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(txtSearchString, 1);
+    searchRow->addWidget(cmdSearch);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblSearchString);
+    layout->addLayout(searchRow);
+    layout->addWidget(fmOption);
+    layout->addWidget(lblSearch);
+    layout->addWidget(lstSearch);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtSearchString, cmdSearch);
+    setTabOrder(cmdSearch, chkSchedule);
+    setTabOrder(chkSchedule, chkDiary);
+    setTabOrder(chkDiary, chkWhatDay);
+    setTabOrder(chkWhatDay, lstSearch);
+    setTabOrder(lstSearch, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    txtSearchString->setFocus();
+
+    txtSearchString->installEventFilter(this);
+    lstSearch->installEventFilter(this);
+    connect(cmdSearch, &QPushButton::clicked, this, &SearchDialog::cmdSearch_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &SearchDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &SearchDialog::cmdCancel_Click);
+}
+
+bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == txtSearchString) {
+            SelectAllText(txtSearchString);
+            cmdSearch->setDefault(true);
+        } else if (watched == lstSearch) {
+            cmdOK->setDefault(true);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool SearchDialog::Collect(Connection& db, const QString& sql, const QString& pattern, int kind,
+                           QStringList& lines) {
+    Recordset rs;
+    bool ok = rs.open(db, sql, {pattern});
+    if (!ok)
+        return false;
+    switch (kind) {
+    case Schedule:
+    case Diary: {
+        const int date = rs.column("Date");
+        const int text = rs.column(kind == Schedule ? "Schedule" : "Diary");
+        while (ok && !rs.eof()) {
+            lines << (kind == Schedule ? ScheduleSearchLine(rs.date(date), rs.text(text))
+                                       : DiarySearchLine(rs.date(date), rs.text(text)));
+            ok = rs.moveNext();
+        }
+        break;
+    }
+    default: {
+        const int month = rs.column("Month");
+        const int day = rs.column("Day");
+        const int text = rs.column("WhatDay");
+        while (ok && !rs.eof()) {
+            lines << WhatDaySearchLine(int(rs.integer(month)), int(rs.integer(day)), rs.text(text));
+            ok = rs.moveNext();
+        }
+        break;
+    }
+    }
+    return ok;
+}
+
+void SearchDialog::ShowLines(QStringList& lines) {
+    // Tens of thousands of lines, each put into its sorted place one by one, would take
+    // seconds: they are sorted once and the list takes them in one batch.
+    SortLines(lines);
+    lstSearch->addItems(lines);
+    lines.clear();
+}
+
+void SearchDialog::SearchFailed(Connection& db) {
+    db.rollback();
+    unsetCursor();
+    MsgBox(QStringLiteral("検索に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+           windowTitle());
+}
+
+void SearchDialog::cmdSearch_Click() {
+    lstSearch->clear();
+    const QString text = txtSearchString->text();
+    if (text.isEmpty()) {
+        WarnInput(txtSearchString, QStringLiteral("検索する文字を入力して下さい。"), windowTitle());
+        return;
+    }
+    if (!chkSchedule->isChecked() && !chkDiary->isChecked() && !chkWhatDay->isChecked()) {
+        WarnInput(chkSchedule, QStringLiteral("検索対象を選んで下さい。"), windowTitle());
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    Db db = OpenDB();
+    if (!db) {
+        unsetCursor();
+        return;
+    }
+    // The text is matched literally: the pattern characters a user may type are escaped.
+    const QString pattern = ContainsPattern(text);
+    const struct {
+        QCheckBox* box;
+        const char* sql;
+        int kind;
+    } reads[] = {
+        {chkSchedule, "SELECT * FROM T_Schedule WHERE Schedule LIKE ? ESCAPE '\\'", Schedule},
+        {chkDiary, "SELECT * FROM T_Diary WHERE Diary LIKE ? ESCAPE '\\'", Diary},
+        {chkWhatDay, "SELECT * FROM T_WhatDay WHERE WhatDay LIKE ? ESCAPE '\\'", WhatDay},
+    };
+    QStringList lines;
+    for (const auto& r : reads) {
+        if (r.box->isChecked() &&
+            !Collect(*db, QString::fromLatin1(r.sql), pattern, r.kind, lines)) {
+            // What was read before the failure is listed.
+            ShowLines(lines);
+            SearchFailed(*db);
+            return;
+        }
+    }
+    ShowLines(lines);
+    unsetCursor();
+    if (CloseDB(*db) && lstSearch->count() == 0) {
+        MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,
+               MsgIcon::Information, windowTitle());
+        FocusAfterMessage(txtSearchString);
+        cmdSearch->setDefault(true);
+    }
+}
+
+void SearchDialog::cmdOK_Click() {
+    // The results are for reading only.
+}
+
+void SearchDialog::cmdCancel_Click() {
+    QDialog::reject();
+}
+
+void SearchDialog::reject() {
+    cmdCancel_Click();
+}

@@ -1,0 +1,47 @@
+// The search: schedules, diary entries and anniversaries that contain a text.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+class Connection;
+
+class SearchDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SearchDialog(QWidget* parent = nullptr);
+
+    QLabel* lblSearchString;
+    QLineEdit* txtSearchString;
+    QPushButton* cmdSearch;
+    QGroupBox* fmOption;
+    QCheckBox* chkSchedule;
+    QCheckBox* chkDiary;
+    QCheckBox* chkWhatDay;
+    QLabel* lblSearch;
+    QListWidget* lstSearch;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+public slots:
+    void cmdSearch_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    // One read of the search, its lines added to lines; false when it failed.
+    bool Collect(Connection& db, const QString& sql, const QString& pattern, int kind,
+                 QStringList& lines);
+    // Lists the lines in the list's order and empties lines.
+    void ShowLines(QStringList& lines);
+    void SearchFailed(Connection& db);
+};

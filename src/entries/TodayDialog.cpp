@@ -1,0 +1,72 @@
+#include "entries/TodayDialog.h"
+
+#include "core/Clock.h"
+#include "core/Database.h"
+#include "settings/SettingsStore.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+TodayDialog::TodayDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmToday"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("今日の予定"));
+
+    txtSchedule = new QPlainTextEdit(this);
+    txtSchedule->setObjectName(QStringLiteral("txtSchedule"));
+    txtSchedule->setReadOnly(true);
+    txtSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSchedule->setTabChangesFocus(true);
+    txtSchedule->setFixedSize(400, 160);
+
+    chkStartup = new QCheckBox(QStringLiteral("起動時に当日の予定を表示する(&S)"), this);
+    chkStartup->setObjectName(QStringLiteral("chkStartup"));
+    chkStartup->setChecked(true);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdOK->setFixedWidth(88);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(chkStartup);
+    bottom->addStretch();
+    bottom->addWidget(cmdOK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtSchedule);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(txtSchedule, chkStartup);
+    setTabOrder(chkStartup, cmdOK);
+
+    connect(chkStartup, &QCheckBox::toggled, this, &TodayDialog::chkStartup_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &TodayDialog::cmdOK_Click);
+}
+
+void TodayDialog::Form_Load() {
+    Db db = OpenDB();
+    if (!db)
+        return;
+    const QString text = GetSchedule(*db, Today());
+    CloseDB(*db);
+    txtSchedule->setPlainText(text);
+}
+
+void TodayDialog::chkStartup_Click() {
+    G_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
+}
+
+void TodayDialog::cmdOK_Click() {
+    accept();
+}
+
+void TodayDialog::done(int result) {
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void TodayDialog::Form_Unload() {
+    WriteOption(G_opt, SettingKey::StartUp);
+}

@@ -1,0 +1,32 @@
+// Today's schedule, shown once at start after the start-up has committed its work.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+class TodayDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TodayDialog(QWidget* parent = nullptr);
+
+    // Reads today's schedule in a short read of its own; no connection stays open while the
+    // window is shown.
+    void Form_Load();
+
+    QPlainTextEdit* txtSchedule;
+    QCheckBox* chkStartup;
+    QPushButton* cmdOK;
+
+public slots:
+    void chkStartup_Click();
+    void cmdOK_Click();
+
+protected:
+    // Every way of closing ends here; the start-up setting is written once.
+    void done(int result) override;
+
+private:
+    void Form_Unload();
+};

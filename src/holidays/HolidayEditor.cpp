@@ -1,0 +1,343 @@
+#include "holidays/HolidayEditor.h"
+
+#include "core/Database.h"
+#include "core/Fonts.h"
+#include "core/LineOrder.h"
+#include "core/MsgBox.h"
+#include "core/TextBoxes.h"
+#include "holidays/HolidayLines.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+namespace {
+
+QLineEdit* NumberBox(QWidget* parent, const char* name, const char* accessible) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(QString::fromUtf8(accessible));
+    box->setMaxLength(2);
+    box->setAlignment(Qt::AlignRight);
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    box->setFixedWidth(36);
+    return box;
+}
+
+QLabel* BoxLabel(QWidget* parent, const char* name, const char* caption, QWidget* buddy) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+QComboBox* DropDownList(QWidget* parent, const char* name, const char* accessible,
+                        const QStringList& items) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setAccessibleName(QString::fromUtf8(accessible));
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    b->setFixedWidth(88);
+    return b;
+}
+
+// The day box and the week boxes take turns in one place; it keeps the size of the larger
+// group so that the kind list does not move when they swap.
+void KeepPlace(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
+} // namespace
+
+HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmHoliday"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    setWindowTitle(QStringLiteral("休日設定"));
+
+    lstHoliday = new QListWidget(this);
+    lstHoliday->setObjectName(QStringLiteral("lstHoliday"));
+    lstHoliday->setAccessibleName(QStringLiteral("休日"));
+    lstHoliday->setFont(FixedPitchFont());
+    lstHoliday->setSortingEnabled(true);
+    lstHoliday->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstHoliday->setMinimumSize(440, 400);
+
+    txtMonth = NumberBox(this, "txtMonth", "月");
+    Label1 = BoxLabel(this, "Label1", "月", txtMonth);
+    txtDay = NumberBox(this, "txtDay", "日");
+    lblDay = BoxLabel(this, "lblDay", "日", txtDay);
+    txtWeek = NumberBox(this, "txtWeek", "週");
+    lblWeek = BoxLabel(this, "lblWeek", "週", txtWeek);
+    cboYobi = DropDownList(this, "cboYobi", "曜日", WeekdayItems());
+    cboKind = DropDownList(this, "cboKind", "種別", HolidayKindItems());
+    txtHoliday = new QLineEdit(this);
+    txtHoliday->setObjectName(QStringLiteral("txtHoliday"));
+    txtHoliday->setAccessibleName(QStringLiteral("休日名称"));
+    txtHoliday->setMaxLength(50);
+    txtHoliday->setAttribute(Qt::WA_InputMethodEnabled, true);
+    txtHoliday->setMinimumWidth(160);
+
+    cmdAdd = Button(this, "cmdAdd", "追加");
+    cmdUpdate = Button(this, "cmdUpdate", "更新");
+    cmdDelete = Button(this, "cmdDelete", "削除");
+    OKButton = Button(this, "OKButton", "OK");
+    CancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
+
+    auto* dayGroup = new QHBoxLayout;
+    dayGroup->addWidget(txtDay);
+    dayGroup->addWidget(lblDay);
+    dayGroup->addStretch();
+    auto* weekGroup = new QHBoxLayout;
+    weekGroup->addWidget(txtWeek);
+    weekGroup->addWidget(lblWeek);
+    weekGroup->addWidget(cboYobi);
+    auto* dayOrWeek = new QGridLayout;
+    dayOrWeek->setContentsMargins(0, 0, 0, 0);
+    dayOrWeek->addLayout(dayGroup, 0, 0);
+    dayOrWeek->addLayout(weekGroup, 0, 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{txtDay, lblDay, txtWeek, lblWeek, cboYobi})
+        KeepPlace(w);
+
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(txtMonth);
+    boxes->addWidget(Label1);
+    boxes->addLayout(dayOrWeek);
+    boxes->addWidget(cboKind);
+    boxes->addWidget(txtHoliday, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdAdd);
+    buttons->addWidget(cmdUpdate);
+    buttons->addWidget(cmdDelete);
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(lstHoliday, 0, 0);
+    layout->addLayout(buttons, 0, 1);
+    layout->addLayout(boxes, 1, 0, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    ShowWeekBoxes(false);
+
+    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboYobi,  cboKind,
+                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton, CancelButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    txtMonth->setFocus();
+
+    connect(cmdAdd, &QPushButton::clicked, this, &HolidayEditor::cmdAdd_Click);
+    connect(cmdUpdate, &QPushButton::clicked, this, &HolidayEditor::cmdUpdate_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::cmdDelete_Click);
+    connect(OKButton, &QPushButton::clicked, this, &HolidayEditor::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &HolidayEditor::CancelButton_Click);
+    connect(lstHoliday, &QListWidget::itemClicked, this, &HolidayEditor::lstHoliday_Click);
+    // Enter on a line picks it as a click does.
+    connect(lstHoliday, &QListWidget::itemActivated, this, &HolidayEditor::lstHoliday_Click);
+    connect(cboKind, &QComboBox::currentIndexChanged, this, &HolidayEditor::cboKind_Click);
+    // Also when the program fills the boxes.
+    connect(txtMonth, &QLineEdit::textChanged, this, &HolidayEditor::txtMonth_Change);
+    connect(txtDay, &QLineEdit::textChanged, this, &HolidayEditor::txtDay_Change);
+
+    for (QLineEdit* box : {txtMonth, txtDay, txtWeek, txtHoliday})
+        box->installEventFilter(this);
+}
+
+void HolidayEditor::Form_Load() {
+    lstHoliday->clear();
+    m_picked = nullptr;
+    // Until the rules have been read, an empty list must not replace them.
+    OKButton->setEnabled(false);
+    Db db = OpenDB();
+    if (!db)
+        return;
+    HolidayRules rules;
+    if (!ReadHolidayRules(*db, rules)) {
+        const QString why = db->errorText();
+        db->rollback();
+        MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        return;
+    }
+    CloseDB(*db);
+    // A row no line can hold (an unknown kind, a missing day or week) marks no day anywhere.
+    for (const HolidayRule& r : rules) {
+        if (CanListRule(r))
+            AddLine(r);
+    }
+    OKButton->setEnabled(true);
+}
+
+int HolidayEditor::PickedLine() const {
+    return m_picked ? lstHoliday->row(m_picked) : -1;
+}
+
+void HolidayEditor::AddLine(const HolidayRule& rule) {
+    lstHoliday->addItem(new SortedLineItem(HolidayLine(rule)));
+}
+
+void HolidayEditor::ShowWeekBoxes(bool week) {
+    txtDay->setHidden(week);
+    lblDay->setHidden(week);
+    lblWeek->setVisible(week);
+    txtWeek->setVisible(week);
+    cboYobi->setVisible(week);
+}
+
+HolidayInput HolidayEditor::Input() const {
+    return {cboKind->currentIndex(), txtMonth->text(),        txtDay->text(),
+            txtWeek->text(),         cboYobi->currentIndex(), txtHoliday->text()};
+}
+
+bool HolidayEditor::CheckInput() {
+    const HolidayInputProblem p = CheckHolidayInput(Input());
+    if (p.field == HolidayField::None)
+        return true;
+    QWidget* const fields[] = {nullptr, cboKind, txtMonth, txtDay, txtWeek, cboYobi, txtHoliday};
+    WarnInput(fields[int(p.field)], p.message, windowTitle());
+    return false;
+}
+
+void HolidayEditor::AddInputLine() {
+    AddLine(RuleFromInput(Input()));
+    m_picked = nullptr;
+    txtMonth->clear();
+    txtDay->clear();
+    txtHoliday->clear();
+    cboKind->setCurrentIndex(-1);
+    txtMonth->setFocus();
+}
+
+void HolidayEditor::cmdAdd_Click() {
+    if (CheckInput())
+        AddInputLine();
+}
+
+void HolidayEditor::cmdUpdate_Click() {
+    if (!CheckInput())
+        return;
+    // With no line picked there is nothing to replace, and the line is added.
+    delete m_picked;
+    AddInputLine();
+}
+
+void HolidayEditor::cmdDelete_Click() {
+    const QList<QListWidgetItem*> selected = lstHoliday->selectedItems();
+    if (selected.isEmpty()) {
+        WarnInput(lstHoliday, QStringLiteral("削除する休日を選択して下さい。"), windowTitle());
+        return;
+    }
+    for (QListWidgetItem* item : selected) {
+        if (item == m_picked)
+            m_picked = nullptr;
+        delete item;
+    }
+    // The next line is not selected in its place: a second press must not delete it too.
+    lstHoliday->setCurrentItem(nullptr);
+    lstHoliday->clearSelection();
+}
+
+void HolidayEditor::OKButton_Click() {
+    HolidayRules rules;
+    for (int i = 0; i < lstHoliday->count(); ++i) {
+        if (const std::optional<HolidayRule> r = ParseHolidayLine(lstHoliday->item(i)->text()))
+            rules.push_back(*r);
+    }
+    Db db = OpenDB();
+    if (!db)
+        return;
+    if (!WriteHolidayTable(*db, rules))
+        return;
+    if (!CloseDB(*db))
+        return;
+    m_committed = std::move(rules);
+    accept();
+}
+
+void HolidayEditor::CancelButton_Click() {
+    reject();
+}
+
+void HolidayEditor::lstHoliday_Click(QListWidgetItem* item) {
+    const std::optional<HolidayRule> r = item ? ParseHolidayLine(item->text()) : std::nullopt;
+    if (!r)
+        return;
+    m_picked = item;
+    cboKind->setCurrentIndex(r->kind);
+    txtMonth->setText(QStringLiteral("%1").arg(r->month, 2, 10, QLatin1Char('0')));
+    const bool nth = r->kind == kHolidayNthWeekday;
+    ShowWeekBoxes(nth);
+    if (nth) {
+        txtDay->clear();
+        txtWeek->setText(QString::number(r->week.value_or(0)));
+        cboYobi->setCurrentIndex(r->yobi.value_or(0));
+    } else {
+        txtDay->setText(QStringLiteral("%1").arg(r->day.value_or(0), 2, 10, QLatin1Char('0')));
+        txtWeek->clear();
+        cboYobi->setCurrentIndex(0);
+    }
+    txtHoliday->setText(r->name);
+    txtMonth->setFocus();
+}
+
+void HolidayEditor::cboKind_Click() {
+    ShowWeekBoxes(cboKind->currentIndex() == kHolidayNthWeekday);
+}
+
+void HolidayEditor::txtMonth_Change() {
+    if (txtMonth->text().size() < 2)
+        return;
+    if (!txtDay->isHidden())
+        txtDay->setFocus();
+    else if (!txtWeek->isHidden())
+        txtWeek->setFocus();
+}
+
+void HolidayEditor::txtDay_Change() {
+    if (txtDay->text().size() >= 2)
+        cboKind->setFocus();
+}
+
+bool HolidayEditor::eventFilter(QObject* watched, QEvent* event) {
+    // A box reached by the focus has its text selected, so that typing replaces it.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched))
+            SelectAllText(box);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void HolidayEditor::keyPressEvent(QKeyEvent* e) {
+    // No button is the default: Enter presses the button that has the focus and nothing else.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            if (button->isEnabled())
+                button->click();
+        }
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner) {
+    HolidayEditor f(owner);
+    f.Form_Load();
+    f.exec();
+    return f.CommittedRules();
+}

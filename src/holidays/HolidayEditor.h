@@ -1,0 +1,75 @@
+// The holiday table editor: every rule on one sorted list, edited there, and written back as a
+// whole on OK.
+#pragma once
+
+#include "holidays/HolidayLines.h"
+#include "holidays/HolidayRules.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <optional>
+
+class HolidayEditor : public QDialog {
+    Q_OBJECT
+public:
+    explicit HolidayEditor(QWidget* parent = nullptr);
+
+    // Lists the rules of the table; run once before showing.
+    void Form_Load();
+
+    // The list position of the line last picked, or -1.
+    int PickedLine() const;
+    // The rules OK wrote, in table order; nothing unless OK committed them.
+    const std::optional<HolidayRules>& CommittedRules() const { return m_committed; }
+
+    QListWidget* lstHoliday;
+    QLineEdit* txtMonth;
+    QLabel* Label1;
+    QLineEdit* txtDay;
+    QLabel* lblDay;
+    QLineEdit* txtWeek;
+    QLabel* lblWeek;
+    QComboBox* cboYobi;
+    QComboBox* cboKind;
+    QLineEdit* txtHoliday;
+    QPushButton* cmdAdd;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdDelete;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+public slots:
+    void cmdAdd_Click();
+    void cmdUpdate_Click();
+    void cmdDelete_Click();
+    void OKButton_Click();
+    void CancelButton_Click();
+    void lstHoliday_Click(QListWidgetItem* item);
+    void cboKind_Click();
+    void txtMonth_Change();
+    void txtDay_Change();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    HolidayInput Input() const;
+    bool CheckInput();
+    void AddLine(const HolidayRule& rule);
+    // Adds the line of the boxes and empties them; the week and the weekday stay.
+    void AddInputLine();
+    // Shows the week box and the weekday list instead of the day box, or the other way round.
+    void ShowWeekBoxes(bool week);
+
+    QListWidgetItem* m_picked = nullptr;
+    std::optional<HolidayRules> m_committed;
+};
+
+// Opens the editor modally over its owner. The rules it committed, if OK committed any.
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner);

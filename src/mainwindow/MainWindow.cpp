@@ -1,0 +1,447 @@
+#include "mainwindow/MainWindow.h"
+
+#include "alarm/Alarm.h"
+#include "core/Clock.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/Twips.h"
+#include "core/VersionUp.h"
+#include "core/ViewState.h"
+#include "entries/EntryCommands.h"
+#include "mainwindow/InfoPanel.h"
+#include "mainwindow/TimerTick.h"
+#include "mainwindow/WindowPlacement.h"
+#include "settings/SettingsStore.h"
+#include "shell/Tray.h"
+#include "worktime/RunningTime.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+constexpr int kTimerInterval = 50000;
+
+const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"};
+
+// The available areas of the screens, the primary one first.
+QList<QRect> ScreenAreas() {
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas << primary->availableGeometry();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s != primary)
+            areas << s->availableGeometry();
+    }
+    return areas;
+}
+
+} // namespace
+
+void SetUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("Vaskel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void SetUpAppearance() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Noto Sans CJK JP"), font.family()});
+    QApplication::setFont(font);
+    // Toolbar images come from the desktop's icon theme, else from Adwaita, else our own.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
+    resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
+
+    BuildCalendarArea();
+    BuildMenus();
+    m_tray = new TrayIcon([this] { return isHidden(); }, windowIcon(), this);
+    connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::mnuRestore_Click);
+    connect(m_tray, &TrayIcon::menuRequested, this,
+            [this](const QPoint& pos) { PopUpTrayMenu(mnuTaskTray, isHidden(), pos); });
+    BuildToolBar();
+    BuildStatusBar();
+
+    // The timer counts from the moment the window exists; nothing stops it.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    Timer1->start();
+
+    // Registering, cancelling and acknowledging an alarm all show in the status bar.
+    connect(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged, this,
+            &MainWindow::SetAlarmPanel);
+}
+
+MainWindow::~MainWindow() = default;
+
+namespace {
+
+QFont PixelFont(int px, bool bold = false) {
+    QFont f = QApplication::font();
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+void MainWindow::BuildCalendarArea() {
+    picBack = new QWidget(this);
+    picBack->setObjectName(QStringLiteral("picBack"));
+    picBack->setAutoFillBackground(true);
+    picBack->setFocusPolicy(Qt::StrongFocus);
+    picBack->installEventFilter(this);
+    setCentralWidget(picBack);
+
+    imgBack = new QLabel(picBack);
+    imgBack->setObjectName(QStringLiteral("imgBack"));
+    imgBack->setScaledContents(true);
+    imgBack->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    lblYear = new QLabel(picBack);
+    lblYear->setObjectName(QStringLiteral("lblYear"));
+    lblYear->setFont(PixelFont(16, true));
+    lblYear->installEventFilter(this);
+
+    lblMonth = new QLabel(picBack);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    lblMonth->setFont(PixelFont(30, true));
+    lblMonth->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblMonth->installEventFilter(this);
+
+    // The old month name stands at the right; clicks go through it to the background.
+    lblJpnMonth = new QLabel(picBack);
+    lblJpnMonth->setObjectName(QStringLiteral("lblJpnMonth"));
+    lblJpnMonth->setFont(PixelFont(15));
+    lblJpnMonth->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblJpnMonth->setIndent(10);
+    lblJpnMonth->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    const QFont cellFont = PixelFont(11);
+    for (int i = 0; i < 7; ++i) {
+        QLabel* w = new QLabel(picBack);
+        w->setObjectName(QStringLiteral("lblWeek%1").arg(i));
+        w->setFont(cellFont);
+        w->setAlignment(Qt::AlignCenter);
+        w->setFrameShape(QFrame::Box);
+        // Sunday and Saturday keep their weekend colours for good.
+        ApplyLook(w, {true, i == 0 ? kHolidayRed : i == 6 ? kSaturdayBlue : 0xEEEEEE});
+        lblWeek[size_t(i)] = w;
+    }
+    for (int i = 0; i < kGridCells; ++i) {
+        CellLabel* d = new CellLabel(i, picBack);
+        d->setObjectName(QStringLiteral("lblDay%1").arg(i));
+        d->setFont(cellFont);
+        d->setTextFormat(Qt::PlainText);
+        d->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        d->setIndent(2);
+        CellLabel* s = new CellLabel(i, picBack);
+        s->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
+        s->setFont(cellFont);
+        s->setTextFormat(Qt::PlainText);
+        s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        s->setWordWrap(true);
+        s->setMargin(1);
+        for (CellLabel* c : {d, s}) {
+            connect(c, &CellLabel::clicked, this, &MainWindow::Cell_Click);
+            connect(c, &CellLabel::doubleClicked, this, &MainWindow::Cell_DblClick);
+            connect(c, &CellLabel::rightPressed, this, &MainWindow::Cell_RightPress);
+        }
+        lblDay[size_t(i)] = d;
+        lblSchedule[size_t(i)] = s;
+    }
+    // The schedule labels lie under the day labels, which overlap them by one pixel.
+    for (CellLabel* d : lblDay)
+        d->raise();
+    lblYear->raise();
+    imgBack->lower();
+
+    for (int i = 0; i < 2; ++i) {
+        auto* line = new QFrame(this);
+        line->setObjectName(QStringLiteral("linUnderToolbar%1").arg(i));
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(i == 0 ? QFrame::Sunken : QFrame::Plain);
+        line->setFixedHeight(1);
+        QPalette p = line->palette();
+        p.setColor(QPalette::WindowText, i == 0 ? QColor(0x80, 0x80, 0x80) : Qt::white);
+        line->setPalette(p);
+        linUnderToolbar[size_t(i)] = line;
+    }
+}
+
+void MainWindow::BuildStatusBar() {
+    sbStatusBar = new QStatusBar(this);
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbStatusBar->setSizeGripEnabled(true);
+    setStatusBar(sbStatusBar);
+    m_info = new InfoPanel(sbStatusBar);
+    for (int i = 0; i < 5; ++i) {
+        QLabel* p = i == 0 ? m_info : new QLabel(sbStatusBar);
+        p->setObjectName(QString::fromLatin1(kPanelKeys[i]));
+        p->setFrameShape(QFrame::Panel);
+        p->setFrameShadow(QFrame::Sunken);
+        p->setContentsMargins(4, 0, 4, 0);
+        p->installEventFilter(this);
+        m_panels[i] = p;
+        if (i == 0)
+            sbStatusBar->addWidget(p, 1);
+        else
+            sbStatusBar->addPermanentWidget(p);
+    }
+    m_panels[1]->setText(QStringLiteral("ｱﾗｰﾑ"));
+    SetAlarmPanel(false);
+
+    // The date and time panels keep themselves up to date.
+    m_clock = new QTimer(this);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::UpdateClockPanels);
+    m_clock->start();
+    UpdateClockPanels();
+}
+
+QLabel* MainWindow::Panel(const QString& key) const {
+    for (int i = 0; i < 5; ++i) {
+        if (key == QLatin1String(kPanelKeys[i]))
+            return m_panels[i];
+    }
+    return nullptr;
+}
+
+void MainWindow::SetAlarmPanel(bool on) {
+    QLabel* p = m_panels[2];
+    p->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    p->setFrameShadow(on ? QFrame::Raised : QFrame::Sunken);
+}
+
+void MainWindow::UpdateClockPanels() {
+    const QDateTime now = Now();
+    m_panels[3]->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
+    m_panels[4]->setText(now.toString(QStringLiteral("HH:mm")));
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool MainWindow::Form_Load() {
+    G_blnEnd = false;
+    const auto fail = [this] {
+        m_startFailed = true;
+        G_blnEnd = true;
+        Shutdown();
+        return false;
+    };
+    // Every step that may show a window waits for the user in a nested loop, where an end
+    // request can arrive and run the shutdown: the start-up then stops where it is.
+    if (!VersionUp())
+        return m_ended ? false : fail();
+    if (m_ended)
+        return false;
+    {
+        Db db = OpenDB();
+        if (!db)
+            return m_ended ? false : fail();
+        if (!InitMain(*db))
+            return m_ended ? false : fail();
+        // What the start-up wrote is committed before any window waits for the user: the
+        // running time since the start must survive a crash, and no lock may be held meanwhile.
+        if (!CloseDB(*db))
+            return m_ended ? false : fail();
+    }
+    if (G_opt.StartUp == 1 && HasTodaySchedule())
+        ShowTodaySchedule();
+    if (m_ended)
+        return false;
+
+    G_intYear = 0;
+    G_intMonth = 0;
+    G_datSelect = Today();
+    lblYear->move(10, 5);
+    lblMonth->move(0, 10);
+    S_Resize();
+    S_DispCal(G_datSelect.year(), G_datSelect.month());
+    if (m_ended)
+        return false;
+
+    m_started = true;
+    if (G_opt.Stationed && G_opt.TaskTray == 1)
+        HideToTray();
+    else
+        show();
+    return !m_ended;
+}
+
+bool MainWindow::InitMain(Connection& db) {
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    ReadStartupSettings(G_opt);
+    if (G_opt.WindowSave == 1) {
+        if (G_opt.WindowState == 1)
+            setWindowState(Qt::WindowMinimized);
+        else if (G_opt.WindowState == 2)
+            setWindowState(Qt::WindowMaximized);
+        if (WindowStateCode() == 0) {
+            // A frame nobody could reach gives way to the design size at a visible place.
+            const QRect frame = StartGeometry(
+                {G_opt.WindowLeft, G_opt.WindowTop, G_opt.WindowWidth, G_opt.WindowHeight},
+                ScreenAreas(), minimumSizeHint());
+            move(frame.topLeft());
+            resize(frame.size());
+            // The stored size is the outer frame; the frame is known only once shown.
+            m_geometryPending = true;
+            m_pendingOuterSize = size();
+        }
+    }
+    ApplyBackground();
+    if (G_opt.Stationed)
+        m_tray->Add();
+
+    const auto failed = [this, &db] {
+        const QString why = db.errorText();
+        db.rollback();
+        MsgBox(QStringLiteral("初期処理に失敗しました。\r\n") + why, MsgButtons::OK,
+               MsgIcon::Critical, windowTitle());
+        return false;
+    };
+    if (!RecordRunningTimeAtStart(db, Now()))
+        return failed();
+    if (!LoadAlarm(db))
+        return failed();
+    SetAlarmPanel(G_blnAlarm);
+    return true;
+}
+
+void MainWindow::ApplyBackground() {
+    QPalette pal = picBack->palette();
+    pal.setColor(QPalette::Window, ColorFromBgr(G_opt.BackColor));
+    picBack->setPalette(pal);
+    // A picture that has gone missing since it was chosen leaves the background plain.
+    QPixmap pic;
+    if (G_opt.BackPic && !G_opt.BackPicPath.isEmpty() && QFileInfo(G_opt.BackPicPath).isFile())
+        pic.load(G_opt.BackPicPath);
+    imgBack->setPixmap(pic);
+    imgBack->setVisible(!pic.isNull());
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_geometryPending) {
+        m_geometryPending = false;
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (!frame.isEmpty())
+            resize(m_pendingOuterSize - frame);
+    }
+}
+
+// ---------------------------------------------------------------- residency and shutdown
+
+void MainWindow::HideToTray() {
+    if (TrayUsable()) {
+        Action(QStringLiteral("mnuRestore"))->setVisible(true);
+        Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(true);
+        hide();
+        return;
+    }
+    // No notification area: the window must stay reachable, so it is only minimised.
+    if (!m_trayNoticeShown) {
+        m_trayNoticeShown = true;
+        MsgBox(QStringLiteral("この環境にはタスクトレイがないため、Vaskelは最小化して常駐します。"
+                              "\r\nVaskelを終了するには「ﾌｧｲﾙ」メニューの「終了」を選んで下さい。"),
+               MsgButtons::OK, MsgIcon::Information, windowTitle());
+        // Ended while the notice waited.
+        if (m_ended)
+            return;
+    }
+    showMinimized();
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    if (!m_ended && !G_blnEnd && G_opt.Stationed) {
+        e->ignore();
+        HideToTray();
+        return;
+    }
+    Shutdown();
+    e->accept();
+}
+
+void MainWindow::mnuExit_Click() {
+    // Without a notification area the tray's end command cannot be reached; this one stands in.
+    if (G_opt.Stationed && TrayUsable()) {
+        close();
+        return;
+    }
+    mnuEnd_Click();
+}
+
+void MainWindow::mnuEnd_Click() {
+    G_blnEnd = true;
+    close();
+}
+
+int MainWindow::WindowStateCode() const {
+    const Qt::WindowStates s = windowState();
+    if (s & Qt::WindowMinimized)
+        return 1;
+    if (s & Qt::WindowMaximized)
+        return 2;
+    return 0;
+}
+
+void MainWindow::Shutdown() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    Timer1->stop();
+    m_tray->Remove();
+    const QRect outer = frameGeometry();
+    SaveWindowSettings(G_opt, WindowStateCode(),
+                       QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
+                             PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
+    // The store's file exists after every run, so that the user finds where options live.
+    const QString ini = SettingsFilePath();
+    if (m_started && !QFileInfo::exists(ini)) {
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        QFile f(ini);
+        if (f.open(QIODevice::WriteOnly))
+            f.close();
+    }
+    // Unload every other window, the most recent first.
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        if (*it != this && (*it)->isVisible())
+            (*it)->close();
+    }
+    hide();
+    QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------- hooks of later subsystems
+
+bool MainWindow::HasTodaySchedule() {
+    Db db = OpenDB();
+    if (!db)
+        return false;
+    const QString text = GetSchedule(*db, Today());
+    CloseDB(*db);
+    return !text.isEmpty();
+}
+
+void MainWindow::ShowTodaySchedule() {
+    OpenTodaySchedule(this);
+}

@@ -1,0 +1,194 @@
+// The main window: it is the program. Its load runs the start-up, its unload the shutdown.
+#pragma once
+
+#include "calendar/MonthData.h"
+#include "entries/EntryCommands.h"
+#include "mainwindow/CellLabel.h"
+#include "mainwindow/TimerTick.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <map>
+
+class InfoPanel;
+class QAction;
+class QFrame;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class TrayIcon;
+
+// The application's name, its desktop entry, and residency: closing the last window does not end
+// the program, which ends only by its own command.
+void SetUpApplication();
+// The program's font (Japanese glyph shapes whatever the desktop's default) and icon theme.
+void SetUpAppearance();
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence. False: the program has been ended, either because a step failed
+    // (StartFailed(); its message has been shown) or because an end was requested while a
+    // start-up window waited for the user (a signal, the session's end).
+    bool Form_Load();
+    bool StartFailed() const { return m_startFailed; }
+    // The settings, the background, the tray icon, the running time and the pending alarm, on
+    // the start-up's connection. False after its message (the connection rolled back).
+    bool InitMain(Connection& db);
+
+    // Draws year/month, keeping the selected day of month; loads the month when it changed.
+    // When the month cannot be read, the window keeps showing what it showed and no month
+    // counts as loaded (G_intYear and G_intMonth 0), so that the next draw reads again.
+    void S_DispCal(int year, int month);
+    // Fills the cells from the database. On failure the cells keep what they showed and no
+    // month counts as loaded.
+    bool F_ReadDat(int year, int month);
+    // Lays the header and the cells out over the drawing area.
+    void S_Resize();
+    // Draws the shown month again without reading / after reading it again.
+    void Redraw();
+    void Reload();
+
+    // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
+    QLabel* Panel(const QString& key) const;
+    // The "Alarm" panel: "ON" raised, or "OFF" inset.
+    void SetAlarmPanel(bool on);
+
+    // True once the shutdown has run.
+    bool HasEnded() const { return m_ended; }
+    // The menu action or toolbar button of a name ("mnuToday", or a toolbar key "次の月").
+    QAction* Action(const QString& name) const;
+    QMenu* Menu(const QString& name) const;
+
+    QWidget* picBack = nullptr;
+    QLabel* imgBack = nullptr;
+    QLabel* lblYear = nullptr;
+    QLabel* lblMonth = nullptr;
+    QLabel* lblJpnMonth = nullptr;
+    std::array<QLabel*, 7> lblWeek{};
+    std::array<CellLabel*, 42> lblDay{};
+    std::array<CellLabel*, 42> lblSchedule{};
+    std::array<QFrame*, 2> linUnderToolbar{};
+    QToolBar* tbToolBar = nullptr;
+    QStatusBar* sbStatusBar = nullptr;
+    QTimer* Timer1 = nullptr;
+    QMenu* mnuTaskTray = nullptr;
+
+public slots:
+    // File
+    void mnuExit_Click();
+    // Edit
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuEditSchedule_Click();
+    void mnuEditDiary_Click();
+    void mnuEditWhatDay_Click();
+    void mnuDelSchedule_Click();
+    void mnuDelDiary_Click();
+    // Move
+    void mnuToday_Click();
+    void mnuNextMonth_Click();
+    void mnuLastMonth_Click();
+    void mnuNextYear_Click();
+    void mnuLastYear_Click();
+    // View
+    void mnuWorkTime_Click();
+    void mnuToolBar_Click();
+    void mnuStatusBar_Click();
+    // Search and settings
+    void mnuFind_Click();
+    void mnuAlarm_Click();
+    void mnuHoliday_Click();
+    void mnuStatistics_Click();
+    void mnuStatistics2_Click();
+    void mnuBackUp_Click();
+    void mnuOptions_Click();
+    void mnuOption_Click();
+    void mnuAbout_Click();
+    void mnuVersion_Click();
+    // Help
+    void mnuContents_Click();
+    void mnuSearchHelp_Click();
+    // Task-tray menu
+    void mnuCancel_Click();
+    void mnuRestore_Click();
+    void mnuAlarm2_Click();
+    void mnuWorkTimes_Click();
+    void mnuEnd_Click();
+    // Toolbar, dispatched on the button's key: it triggers the menu entry the button stands for.
+    void tbToolBar_ButtonClick(const QString& key);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Timer1_Timer();
+    void Cell_Click(int index);
+    void Cell_DblClick(int index);
+    void Cell_RightPress(int index);
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildCalendarArea();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       void (MainWindow::*slot)(), const QKeySequence& key = {});
+    // The labels, colours and status text of year/month from the cells as they are.
+    void DrawMonth(int year, int month);
+    void ApplyBackground();
+    void UpdateClockPanels();
+    void ApplyCells();
+    // Marks the displayed cells by the rules, without reading the month again.
+    void ShowHolidayRules(const HolidayRules& rules);
+    void PlaceToolbarLines();
+    // Moves the displayed month by months/years, keeping the day of month (Page Up/Down).
+    void MoveDisplayedMonth(int months);
+    // Moves the selection by months/years, clamping the day (the move menu).
+    void MoveSelection(int months);
+    void MoveSelectionDays(int days);
+    void OpenScheduleEditor();
+    // Hides the window for a resident program. Where the desktop has no notification area the
+    // window is minimised instead, so that it can always be reached again.
+    void HideToTray();
+    // The options dialog, its changes reaching this window and the tray icon.
+    void OpenOptions(bool modal);
+    // The real end: tray icon, window settings, other windows, quit.
+    void Shutdown();
+    int WindowStateCode() const;
+    // Steps filled in by the entries and tray subsystems.
+    bool HasTodaySchedule();
+    void ShowTodaySchedule();
+
+    MonthCells m_cells;
+    // The month the window shows and its selection. Navigation and redraws start from these, as
+    // G_intYear and G_intMonth are 0 while the shown month is not loaded.
+    int m_shownYear = 0;
+    int m_shownMonth = 0;
+    QDate m_shownSelect;
+    InfoPanel* m_info = nullptr;
+    ScheduleClipboard m_clipboard;
+    std::array<QLabel*, 5> m_panels{};
+    std::map<QString, QAction*> m_actions;
+    std::map<QString, QMenu*> m_menus;
+    QTimer* m_clock = nullptr;
+    bool m_ended = false;
+    bool m_started = false;
+    bool m_startFailed = false;
+    bool m_trayNoticeShown = false;
+    TickReport m_tickReport;
+    TrayIcon* m_tray = nullptr;
+    bool m_geometryPending = false;
+    QSize m_pendingOuterSize;
+};

@@ -1,0 +1,53 @@
+// The about box: title, version and descriptions, and the desktop's system-information tool.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+// "ver." + major + "." + minor as two digits: ver.1.06.
+QString VersionText(int major, int minor);
+
+// The desktop's system-information program found on the PATH, or empty.
+QString FindSysInfoTool();
+// Starts a program detached, without waiting; false when it cannot be started. Replaceable so
+// that tests start nothing; an empty function restores the real start.
+using ProgramStarter = std::function<bool(const QString& program)>;
+void SetProgramStarter(ProgramStarter starter);
+
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutDialog(QWidget* owner = nullptr);
+    ~AboutDialog() override;
+
+    // The one open about box, or null.
+    static AboutDialog* Instance();
+    // Opens the box owned by the main window: modal from its menu, modeless from the tray
+    // menu. An open box is brought to the front instead.
+    static void Open(QWidget* owner, bool modal);
+    // Closes the open box (the main window's restore). False: none open.
+    static bool CloseOpen();
+
+    // Starts the system-information tool, or says that there is none.
+    void StartSysInfo();
+
+    QLabel* picIcon = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblComments = nullptr;
+    QLabel* lblDescription = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdSysInfo = nullptr;
+
+public slots:
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+    void picIcon_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};

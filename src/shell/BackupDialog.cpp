@@ -1,0 +1,268 @@
+#include "shell/BackupDialog.h"
+
+#include "core/Clock.h"
+#include "core/CodePageText.h"
+#include "core/Database.h"
+#include "core/MsgBox.h"
+#include "core/Program.h"
+#include "core/ProgramWindows.h"
+#include "shell/ShellHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QPointer<BackupDialog> g_instance;
+
+const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|全てのファイル(*.*)|*.*";
+
+std::filesystem::path FsPath(const QString& p) {
+    return std::filesystem::path(QFile::encodeName(p).toStdString());
+}
+
+// Flushes a file's contents to the disk, so that the rename never publishes a copy that a
+// power cut could still empty.
+bool SyncFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+QString DefaultBackupPath(const QString& folder, const QDate& day) {
+    const QDir dir(folder);
+    const QString stem = QStringLiteral("Vaskel") + day.toString(QStringLiteral("yyyyMMdd"));
+    QString path = dir.filePath(stem + QStringLiteral(".dat"));
+    for (int n = 1; QFileInfo::exists(path); ++n)
+        path = dir.filePath(stem + QLatin1Char('_') + QString::number(n) + QStringLiteral(".dat"));
+    return path;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(FsPath(a), FsPath(b), ec);
+}
+
+bool IsDatabaseSideFile(const QString& database, const QString& path) {
+    const QFileInfo db(database);
+    const QFileInfo target(path);
+    const QString folder = target.absoluteDir().canonicalPath();
+    if (folder.isEmpty() || folder != db.absoluteDir().canonicalPath())
+        return false;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if (target.fileName() == db.fileName() + QLatin1String(suffix))
+            return true;
+    }
+    return false;
+}
+
+bool CopyDatabase(const QString& database, const QString& target,
+                  const std::function<void()>& whileLocked) {
+    if (SameFile(database, target) || IsDatabaseSideFile(database, target))
+        return false;
+    struct stat dbStat {};
+    if (::stat(QFile::encodeName(database).constData(), &dbStat) != 0)
+        return false;
+    // The copy is as private as the database (the diary is in it), and the user can always
+    // write it; never wider than the database's own permissions for anyone else.
+    const mode_t mode = (dbStat.st_mode & 0777) | S_IRUSR | S_IWUSR;
+
+    // Opening reads the file in a transaction: the read lock is held until the rollback, and
+    // the engine sees every committed page, also those still in another tool's write-ahead log.
+    Db db = Connection::open(database);
+    if (!db)
+        return false;
+
+    // A fresh, exclusively created file beside the target takes its name only when complete.
+    const QFileInfo targetInfo(target);
+    QByteArray temp;
+    for (int attempt = 0; attempt < 100 && temp.isEmpty(); ++attempt) {
+        const QByteArray name = QFile::encodeName(
+            targetInfo.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
+                                                  .arg(targetInfo.fileName())
+                                                  .arg(QRandomGenerator::global()->generate())));
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        // The umask may have narrowed the mode; the copy gets exactly the database's.
+        const bool ok = ::fchmod(fd, mode) == 0;
+        ::close(fd);
+        if (!ok) {
+            ::unlink(name.constData());
+            return false;
+        }
+        temp = name;
+    }
+    if (temp.isEmpty())
+        return false;
+    const auto removeTemp = qScopeGuard([&temp] {
+        if (!temp.isEmpty())
+            ::unlink(temp.constData());
+    });
+
+    sqlite3* out = nullptr;
+    bool ok = sqlite3_open_v2(temp.constData(), &out, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_backup* backup = sqlite3_backup_init(out, "main", db->handle(), "main");
+        ok = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+        ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
+        // A copy of a database in write-ahead-log mode would be one too; the copy is a single
+        // self-contained file.
+        ok = ok && sqlite3_exec(out, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr) ==
+                       SQLITE_OK;
+    }
+    if (sqlite3_close(out) != SQLITE_OK)
+        ok = false;
+    if (whileLocked)
+        whileLocked();
+    db->rollback();
+    if (!ok || !SyncFile(temp))
+        return false;
+    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    temp.clear();
+    return true;
+}
+
+// ---------------------------------------------------------------- the dialog
+
+BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmBackUp"));
+    setWindowTitle(QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    if (!g_instance)
+        g_instance = this;
+
+    lblInfo = new QLabel(this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    txtPath = new QLineEdit(Frame1);
+    txtPath->setObjectName(QStringLiteral("txtPath"));
+    txtPath->setAccessibleName(QStringLiteral("バックアップ出力先"));
+    txtPath->setMinimumWidth(340);
+    cmdFileSave = new QPushButton(Frame1);
+    cmdFileSave->setObjectName(QStringLiteral("cmdFileSave"));
+    cmdFileSave->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"),
+                                          style()->standardIcon(QStyle::SP_DialogSaveButton)));
+    cmdFileSave->setAccessibleName(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
+    cmdFileSave->setToolTip(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    cmdFileSave->setAutoDefault(false);
+    CancelButton->setAutoDefault(false);
+    OKButton->setDefault(true);
+    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::cmdFileSave_Click);
+    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
+
+    auto* frame = new QHBoxLayout(Frame1);
+    frame->addWidget(txtPath, 1);
+    frame->addWidget(cmdFileSave);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(lblInfo);
+    main->addWidget(Frame1);
+    main->addLayout(buttons);
+
+    // Opening: the message and the first free default name of today.
+    lblInfo->setText(QString::fromLatin1(kAppTitle) +
+                     QStringLiteral("のデータバックアップを行います。"));
+    txtPath->setText(QDir::toNativeSeparators(DefaultBackupPath(AppPath(), Today())));
+}
+
+BackupDialog::~BackupDialog() = default;
+
+BackupDialog* BackupDialog::Instance() {
+    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
+}
+
+void BackupDialog::Open(QWidget* owner, bool modal) {
+    if (BackupDialog* d = Instance())
+        BringToFront(d);
+    else
+        ShowNewDialog(new BackupDialog(owner), modal);
+}
+
+bool BackupDialog::CloseOpen() {
+    return CancelDialog(Instance());
+}
+
+void BackupDialog::cmdFileSave_Click() {
+    QString path = txtPath->text().isEmpty() ? QStringLiteral("Vaskel.dat") : txtPath->text();
+    if (!ChooseFile(this, true, QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"),
+                    QtFileFilter(QString::fromUtf8(kBackupFilter)), path))
+        return;
+    // The chooser's default extension.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".dat");
+    txtPath->setText(path);
+}
+
+void BackupDialog::OKButton_Click() {
+    const QString path = txtPath->text();
+    if (TrimBlanks(path).isEmpty()) {
+        WarnInput(txtPath, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
+        return;
+    }
+    const QString failed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
+    // Overwriting the database with itself would destroy it, and a copy named like one of the
+    // engine's side files would be taken for a journal and deleted; no question is asked.
+    if (SameFile(path, DatabasePath()) || IsDatabaseSideFile(DatabasePath(), path)) {
+        MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        FocusAfterMessage(txtPath);
+        return;
+    }
+    const QFileInfo target(path);
+    if (target.exists() && !target.isDir() &&
+        MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
+               MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) == MsgResult::Cancel) {
+        FocusAfterMessage(txtPath);
+        return;
+    }
+    if (!CopyDatabase(DatabasePath(), path)) {
+        MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        return;
+    }
+    CancelButton->setFocus();
+    MsgBox(QStringLiteral("バックアップが正常に終了しました。"), MsgButtons::OK,
+           MsgIcon::Information, windowTitle());
+    FocusAfterMessage(CancelButton);
+}
+
+void BackupDialog::CancelButton_Click() {
+    reject();
+}

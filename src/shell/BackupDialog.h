@@ -1,0 +1,58 @@
+// The backup dialog: copies the database file to a file the user names.
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "Vaskel" + day as YYYYMMDD + ".dat" in folder, or with "_1", "_2", ... before ".dat": the
+// first name that is not taken.
+QString DefaultBackupPath(const QString& folder, const QDate& day);
+
+// True when both paths name one existing file (through links too).
+bool SameFile(const QString& a, const QString& b);
+
+// True when path names one of the engine's side files of the database (its "-journal",
+// "-wal" or "-shm" beside it), which the engine would take for its own and delete.
+bool IsDatabaseSideFile(const QString& database, const QString& path);
+
+// Copies the database to target with the engine's online backup, which sees every committed
+// page (also those in another tool's write-ahead log) while a read transaction keeps writers
+// out. The copy is written to a new temporary file beside target that takes target's name only
+// when complete, and gets the database's own permissions (never wider; the owner can always
+// write it). Refuses the database itself and its side files. whileLocked runs when the copy is
+// complete, while the file is still held (tests). False on any failure, with target untouched.
+bool CopyDatabase(const QString& database, const QString& target,
+                  const std::function<void()>& whileLocked = {});
+
+class BackupDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit BackupDialog(QWidget* owner = nullptr);
+    ~BackupDialog() override;
+
+    // The one open backup dialog, or null.
+    static BackupDialog* Instance();
+    // Opens the dialog owned by the main window (modal from its menu); an open one is brought
+    // to the front instead.
+    static void Open(QWidget* owner, bool modal);
+    static bool CloseOpen();
+
+    QLabel* lblInfo = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QPushButton* cmdFileSave = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+public slots:
+    void cmdFileSave_Click();
+    void OKButton_Click();
+    void CancelButton_Click();
+};

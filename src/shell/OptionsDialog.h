@@ -1,0 +1,125 @@
+// The options dialog: start options, colours and background of the month view, the display
+// formats and the resident mode. OK saves every value and asks the main window to apply them.
+#pragma once
+
+#include "shell/Tray.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+// The texts of the three format lists; the index is the stored value.
+QStringList YearFormatTexts();
+QStringList MonthFormatTexts();
+QStringList WeekFormatTexts();
+
+// The colour a colour button shows and the dialog saves (0x00BBGGRR).
+quint32 ButtonColor(const QPushButton* button);
+void SetButtonColor(QPushButton* button, quint32 bgr);
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit OptionsDialog(QWidget* owner = nullptr);
+    ~OptionsDialog() override;
+
+    // The one open options dialog, or null.
+    static OptionsDialog* Instance();
+    // Opens the dialog owned by the main window: modal from its menu (returns when closed),
+    // modeless from the tray menu. An open dialog is brought to the front instead. setUp runs
+    // on a new dialog before it shows; connect its signals there.
+    static void Open(QWidget* owner, bool modal,
+                     const std::function<void(OptionsDialog&)>& setUp = {});
+    // Closes the open dialog without saving (the main window's restore). False: none open.
+    static bool CloseOpen();
+
+    // The picture path must name a readable picture, or be empty. Otherwise the warning, the
+    // focus in the path and false.
+    bool CheckPicFile();
+
+    QTabWidget* tabOption = nullptr;
+    // 全般
+    QCheckBox* chkWindowSave = nullptr;
+    QCheckBox* chkStartup = nullptr;
+    // ﾚｲｱｳﾄ
+    QGroupBox* fmColorSetting = nullptr;
+    QPushButton* cmdBackColor = nullptr;
+    QPushButton* cmdTodayColor = nullptr;
+    QPushButton* cmdSelectColor = nullptr;
+    QPushButton* cmdDiaryColor = nullptr;
+    QLabel* lblLayoutBack = nullptr;
+    QLabel* lblLayoutToday = nullptr;
+    QLabel* lblLayoutSelect = nullptr;
+    QLabel* lblLayoutDiary = nullptr;
+    QGroupBox* fmBackSetting = nullptr;
+    QRadioButton* optSetBack = nullptr;
+    QRadioButton* optNonBack = nullptr;
+    QLineEdit* txtPicPath = nullptr;
+    QPushButton* cmdSetPic = nullptr;
+    QLabel* imgBack = nullptr;
+    // ﾌｫｰﾏｯﾄ
+    QLabel* lblFormatYear = nullptr;
+    QLabel* lblFormatMonth = nullptr;
+    QLabel* lblFormatWeek = nullptr;
+    QComboBox* cboFormatYear = nullptr;
+    QComboBox* cboFormatMonth = nullptr;
+    QComboBox* cboFormatWeek = nullptr;
+    // 常駐
+    QCheckBox* chkStationed = nullptr;
+    QGroupBox* fmStationed = nullptr;
+    QCheckBox* chkTaskTray = nullptr;
+    std::array<QLabel*, 2> lblInfomation{};
+    QGroupBox* fmTrayHint = nullptr;
+    QRadioButton* optTrayHint0 = nullptr; // "Vaskel"
+    QRadioButton* optTrayHint1 = nullptr; // "当日日付"
+    QRadioButton* optTrayHint9 = nullptr; // "任意"
+    QLineEdit* txtTrayHint = nullptr;
+    // Shown only where the desktop has no notification area: why the tab has no effect there.
+    QLabel* lblNoTray = nullptr;
+
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    // The tooltip mode of the selected option button: 0, 1 or 9.
+    int SelectedTrayHint() const;
+
+public slots:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void chkStationed_Click();
+    void optTrayHint_Click(int index);
+    void optSetBack_Click();
+    void optNonBack_Click();
+    void cmdSetPic_Click();
+    void cmdColor_Click(QPushButton* button);
+
+signals:
+    // OK has saved the display settings: apply G_opt's background (colour and picture) to the
+    // calendar area and draw the month again with the new colours and formats, now.
+    void displayChanged();
+    // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::Apply),
+    // its tooltip built from the new settings. Not emitted for TrayAction::None.
+    void trayActionRequested(TrayAction action);
+    // OK has removed the tray icon while the main window was hidden: nothing is left to bring
+    // it back, so show it again (mnuRestore_Click). Emitted after the dialog has closed.
+    void restoreRequested();
+
+private:
+    void Form_Load();
+    void BuildGeneralTab(QWidget* page);
+    void BuildLayoutTab(QWidget* page);
+    void BuildFormatTab(QWidget* page);
+    void BuildResidentTab(QWidget* page);
+    void EnableResident(bool on, bool hintTextToo);
+    void ShowPreview(const QString& path);
+};

@@ -1,0 +1,510 @@
+#include "statistics/StatisticsWindow.h"
+
+#include "core/Clock.h"
+#include "core/Colors.h"
+#include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
+#include "settings/SettingsStore.h"
+#include "statistics/Statistics.h"
+#include "worktime/WorkTimeWindow.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<StatisticsWindow> g_instance;
+
+const char* const kBestRow = "bestRow";
+const char16_t* const kWidestRate = u"100.0 %";
+const char16_t* const kWeekdays[7] = {u"日曜日", u"月曜日", u"火曜日", u"水曜日",
+                                      u"木曜日", u"金曜日", u"土曜日"};
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text,
+                  Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    l->setAlignment(align);
+    return l;
+}
+
+QString Indexed(const char* name, int i) {
+    return QString::fromLatin1(name) + QString::number(i);
+}
+
+QColor WeekdayCaptionColor(int i) {
+    if (i == 0)
+        return ColorFromBgr(kHolidayRed).darker(140);
+    if (i == 6)
+        return ColorFromBgr(kSaturdayBlue).darker(140);
+    return QColor(Qt::black);
+}
+
+void SetTextColor(QLabel* l, const QColor& c) {
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);
+    l->setPalette(pal);
+}
+
+// The controls of one tab, whatever the tab calls them.
+struct TabControls {
+    QLabel*& average;
+    QPlainTextEdit*& betweenInfo;
+    QLabel*& between;
+    QGroupBox*& fraYobi;
+    std::array<QLabel*, 7>& yobi;
+    std::array<QLabel*, 7>& yobiValue; // count or running time
+    std::array<QLabel*, 7>& yobiAverage;
+    QGroupBox*& fraBest;
+    std::array<QLabel*, 10>& rank;
+    std::array<QLabel*, 10>& best; // month or day
+    std::array<QLabel*, 10>& bestValue;
+    std::array<QLabel*, 10>& bestAverage;
+};
+
+// The names and fixed texts of one tab.
+struct TabNames {
+    const char* fraYobi;
+    const char* fraBest;
+    const char* average;
+    const char* betweenInfo;
+    const char* between;
+    const char* yobi;
+    const char* yobiValue;
+    const char* yobiAverage;
+    const char* rank;
+    const char* best;
+    const char* bestValue;
+    const char* bestAverage;
+    const char16_t* averageCaption;
+    const char16_t* yobiFrame;
+    const char16_t* yobiValueReset;
+    const char16_t* bestReset;
+    const char16_t* bestValueReset;
+    // The widest texts of the value columns, so that the window keeps its size whatever
+    // they show.
+    const char16_t* yobiValueWidest;
+    const char16_t* bestWidest;
+    const char16_t* bestValueWidest;
+};
+
+void ReserveWidth(QLabel* l, const char16_t* widest) {
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString::fromUtf16(widest)) + 4);
+}
+
+void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
+    QLabel* caption =
+        MakeLabel(page, QString(), QString::fromUtf16(n.averageCaption), Qt::AlignCenter);
+    c.average = MakeLabel(page, QString::fromLatin1(n.average), QString::fromUtf16(kNoRate));
+    c.average->setFrameShape(QFrame::Panel);
+    c.average->setFrameShadow(QFrame::Sunken);
+    QFont big = c.average->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    c.average->setFont(big);
+    ReserveWidth(c.average, kWidestRate);
+    caption->setFont(big);
+
+    c.betweenInfo = new QPlainTextEdit(page);
+    c.betweenInfo->setObjectName(QString::fromLatin1(n.betweenInfo));
+    c.betweenInfo->setReadOnly(true);
+    c.betweenInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    c.betweenInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.betweenInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.betweenInfo->setFixedHeight(c.betweenInfo->fontMetrics().lineSpacing() * 2 + 14);
+    c.between = MakeLabel(page, QString::fromLatin1(n.between), QString());
+
+    c.fraYobi = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
+    c.fraYobi->setObjectName(QString::fromLatin1(n.fraYobi));
+    auto* yobiGrid = new QGridLayout(c.fraYobi);
+    yobiGrid->setHorizontalSpacing(14);
+    for (int i = 0; i < 7; ++i) {
+        c.yobi[size_t(i)] = MakeLabel(c.fraYobi, Indexed(n.yobi, i),
+                                      QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
+        SetTextColor(c.yobi[size_t(i)], WeekdayCaptionColor(i));
+        c.yobiValue[size_t(i)] =
+            MakeLabel(c.fraYobi, Indexed(n.yobiValue, i), QString::fromUtf16(n.yobiValueReset));
+        c.yobiAverage[size_t(i)] =
+            MakeLabel(c.fraYobi, Indexed(n.yobiAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.yobiValue[size_t(i)], n.yobiValueWidest);
+        ReserveWidth(c.yobiAverage[size_t(i)], kWidestRate);
+        yobiGrid->addWidget(c.yobi[size_t(i)], i, 0);
+        yobiGrid->addWidget(c.yobiValue[size_t(i)], i, 1);
+        yobiGrid->addWidget(c.yobiAverage[size_t(i)], i, 2);
+    }
+    yobiGrid->setRowStretch(7, 1);
+
+    c.fraBest = new QGroupBox(QStringLiteral("Best 10"), page);
+    c.fraBest->setObjectName(QString::fromLatin1(n.fraBest));
+    auto* bestGrid = new QGridLayout(c.fraBest);
+    bestGrid->setHorizontalSpacing(14);
+    bestGrid->setVerticalSpacing(2);
+    for (int i = 0; i < 10; ++i) {
+        c.rank[size_t(i)] =
+            MakeLabel(c.fraBest, Indexed(n.rank, i), QString::number(i + 1), Qt::AlignCenter);
+        c.rank[size_t(i)]->setMinimumWidth(26);
+        c.best[size_t(i)] = MakeLabel(c.fraBest, Indexed(n.best, i),
+                                      QString::fromUtf16(n.bestReset), Qt::AlignCenter);
+        c.bestValue[size_t(i)] =
+            MakeLabel(c.fraBest, Indexed(n.bestValue, i), QString::fromUtf16(n.bestValueReset));
+        c.bestAverage[size_t(i)] =
+            MakeLabel(c.fraBest, Indexed(n.bestAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.best[size_t(i)], n.bestWidest);
+        ReserveWidth(c.bestValue[size_t(i)], n.bestValueWidest);
+        ReserveWidth(c.bestAverage[size_t(i)], kWidestRate);
+        bestGrid->addWidget(c.rank[size_t(i)], i, 0);
+        bestGrid->addWidget(c.best[size_t(i)], i, 1);
+        bestGrid->addWidget(c.bestValue[size_t(i)], i, 2);
+        bestGrid->addWidget(c.bestAverage[size_t(i)], i, 3);
+    }
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(caption);
+    top->addWidget(c.average);
+    top->addStretch(1);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(c.fraYobi, 0, Qt::AlignTop);
+    frames->addWidget(c.fraBest, 1, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(top);
+    layout->addWidget(c.betweenInfo);
+    layout->addWidget(c.between);
+    layout->addLayout(frames);
+    layout->addStretch(1);
+}
+
+} // namespace
+
+StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmStatistics"));
+    setWindowTitle(QStringLiteral("統計情報"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    if (!g_instance)
+        g_instance = this;
+
+    tabStatistics = new QTabWidget(this);
+    tabStatistics->setObjectName(QStringLiteral("tabStatistics"));
+    auto* schedule = new QWidget;
+    auto* diary = new QWidget;
+    auto* work = new QWidget;
+    BuildEntryTab(schedule, false);
+    BuildEntryTab(diary, true);
+    BuildWorkTab(work);
+    tabStatistics->addTab(schedule, QStringLiteral("スケジュール"));
+    tabStatistics->addTab(diary, QStringLiteral("日記"));
+    tabStatistics->addTab(work, QStringLiteral("稼働時間"));
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    OKButton->setMinimumWidth(90);
+    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::OKButton_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabStatistics);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    mnuBest10Right = new QMenu(QStringLiteral("Best10右ｸﾘｯｸﾒﾆｭｰ"), this);
+    mnuBest10Right->setObjectName(QStringLiteral("mnuBest10Right"));
+    mnuBest10Right->setAccessibleName(mnuBest10Right->title());
+    mnuWorkTimeWeek = mnuBest10Right->addAction(QStringLiteral("稼働時間（週表示）"));
+    mnuWorkTimeWeek->setObjectName(QStringLiteral("mnuWorkTimeWeek"));
+    mnuWrokTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
+    mnuWrokTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
+    // The default entry shows bold whatever the style does with default actions.
+    mnuBest10Right->setDefaultAction(mnuWorkTimeWeek);
+    QFont bold = mnuWorkTimeWeek->font();
+    bold.setBold(true);
+    mnuWorkTimeWeek->setFont(bold);
+    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::mnuWorkTimeWeek_Click);
+    connect(mnuWrokTimeMonth, &QAction::triggered, this, &StatisticsWindow::mnuWrokTimeMonth_Click);
+
+    // The window sees keys before its controls.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+
+    ShowEntryStats(EntryStats(EntryTable::Schedule), false);
+    ShowEntryStats(EntryStats(EntryTable::Diary), true);
+    ShowWorkTimeStats(WorkTimeStats());
+    // Load: the schedule tab, computed.
+    tabStatistics->setCurrentIndex(0);
+    tabStatistics_Click();
+    // Every selection computes the tab again, also a click on the tab already selected.
+    connect(tabStatistics, &QTabWidget::currentChanged, this,
+            &StatisticsWindow::tabStatistics_Click);
+    connect(tabStatistics, &QTabWidget::tabBarClicked, this, [this](int index) {
+        if (index == tabStatistics->currentIndex())
+            tabStatistics_Click();
+    });
+}
+
+StatisticsWindow::~StatisticsWindow() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+StatisticsWindow* StatisticsWindow::Instance() {
+    return g_instance;
+}
+
+void OpenStatistics(QWidget* owner, bool modal) {
+    if (StatisticsWindow* w = StatisticsWindow::Instance())
+        BringToFront(w);
+    else
+        ShowNewDialog(new StatisticsWindow(owner), modal);
+}
+
+void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
+    if (!diary) {
+        BuildTab(page,
+                 {lblAverage, txtBetweenInfo, lblBetween, fraYobi, lblYobi, lblYobiCnt,
+                  lblYobiAverage, fraBest, lblRank, lblBestYM, lblBestCnt, lblBestAverage},
+                 {"fraYobi",
+                  "fraBest",
+                  "lblAverage",
+                  "txtBetweenInfo",
+                  "lblBetween",
+                  "lblYobi",
+                  "lblYobiCnt",
+                  "lblYobiAverage",
+                  "lblRank",
+                  "lblBestYM",
+                  "lblBestCnt",
+                  "lblBestAverage",
+                  u"スケジュール記入率",
+                  u"曜日別記入率",
+                  kNoCount,
+                  kNoMonth,
+                  kNoCount,
+                  u"0000 回",
+                  u"0000年00月",
+                  u"00 回"});
+        return;
+    }
+    BuildTab(page,
+             {lblAverageDiary, txtBetweenInfoDiary, lblBetweenDiary, fraYobiDiary, lblYobiDiary,
+              lblYobiCntDiary, lblYobiAverageDiary, fraBestDiary, lblRankDiary, lblBestYMDiary,
+              lblBestCntDiary, lblBestAverageDiary},
+             {"fraYobiDiary",    "fraBestDiary",   "lblAverageDiary", "txtBetweenInfoDiary",
+              "lblBetweenDiary", "lblYobiDiary",   "lblYobiCntDiary", "lblYobiAverageDiary",
+              "lblRankDiary",    "lblBestYMDiary", "lblBestCntDiary", "lblBestAverageDiary",
+              u"日記記入率",     u"曜日別記入率",  kNoCount,          kNoMonth,
+              kNoCount,          u"0000 回",       u"0000年00月",     u"00 回"});
+}
+
+void StatisticsWindow::BuildWorkTab(QWidget* page) {
+    BuildTab(page,
+             {lblAverageWork, txtBetweenInfoWork, lblBetweenWork, fraYobiWork, lblYobiWork,
+              lblYobiWorkTime, lblYobiAverageWork, fraBestWork, lblRankWork, lblBestYMDWork,
+              lblBestWorkTime, lblBestAverageWork},
+             {"fraYobiWork",
+              "fraBestWork",
+              "lblAverageWork",
+              "txtBetweenInfoWork",
+              "lblBetweenWork",
+              "lblYobiWork",
+              "lblYobiWorkTime",
+              "lblYobiAverageWork",
+              "lblRankWork",
+              "lblBestYMDWork",
+              "lblBestWorkTime",
+              "lblBestAverageWork",
+              u"通算稼働率",
+              u"曜日別稼動率",
+              kNoTime,
+              kNoDay,
+              kNoTime,
+              u"00時間00分",
+              u"0000年00月00日（水）",
+              u"00時間00分"});
+    // The rows of the ranking open the viewer on their day.
+    for (int i = 0; i < 10; ++i) {
+        for (QLabel* l : {lblRankWork[size_t(i)], lblBestYMDWork[size_t(i)],
+                          lblBestWorkTime[size_t(i)], lblBestAverageWork[size_t(i)]}) {
+            l->setProperty(kBestRow, i);
+            l->setContextMenuPolicy(Qt::PreventContextMenu);
+        }
+        lblRankWork[size_t(i)]->setLineWidth(1);
+        lblRankWork[size_t(i)]->setFrameShadow(QFrame::Plain);
+    }
+}
+
+// ---------------------------------------------------------------- computing the tabs
+
+void StatisticsWindow::tabStatistics_Click() {
+    switch (tabStatistics->currentIndex()) {
+    case 0:
+    case 1: {
+        const bool diary = tabStatistics->currentIndex() == 1;
+        const EntryStats s = diary ? CalcDiaryStats() : CalcScheduleStats();
+        if (s.status == StatsStatus::NotOpened)
+            return;
+        ShowEntryStats(s, diary);
+        if (s.status == StatsStatus::Failed)
+            Failed(s.error);
+        break;
+    }
+    case 2: {
+        const WorkTimeStats s = CalcWorkTimeStats();
+        if (s.status == StatsStatus::NotOpened)
+            return;
+        ShowWorkTimeStats(s);
+        if (s.status == StatsStatus::Failed)
+            Failed(s.error);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void StatisticsWindow::Failed(const QString& error) {
+    MsgBox(error, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+}
+
+void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
+    (diary ? lblAverageDiary : lblAverage)->setText(s.average);
+    // The period's two lines are joined by CR LF; the box breaks lines at LF.
+    (diary ? txtBetweenInfoDiary : txtBetweenInfo)
+        ->setPlainText(
+            QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    (diary ? lblBetweenDiary : lblBetween)->setText(s.between);
+    for (size_t i = 0; i < 7; ++i) {
+        (diary ? lblYobiCntDiary : lblYobiCnt)[i]->setText(s.yobiCnt[i]);
+        (diary ? lblYobiAverageDiary : lblYobiAverage)[i]->setText(s.yobiAverage[i]);
+    }
+    for (size_t i = 0; i < 10; ++i) {
+        (diary ? lblBestYMDiary : lblBestYM)[i]->setText(s.bestYM[i]);
+        (diary ? lblBestCntDiary : lblBestCnt)[i]->setText(s.bestCnt[i]);
+        (diary ? lblBestAverageDiary : lblBestAverage)[i]->setText(s.bestAverage[i]);
+    }
+}
+
+void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
+    lblAverageWork->setText(s.average);
+    txtBetweenInfoWork->setPlainText(
+        QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    lblBetweenWork->setText(s.between);
+    for (size_t i = 0; i < 7; ++i) {
+        lblYobiWorkTime[i]->setText(s.yobiWorkTime[i]);
+        lblYobiAverageWork[i]->setText(s.yobiAverage[i]);
+    }
+    const QDate today = Today();
+    for (size_t i = 0; i < 10; ++i) {
+        const QDate d = s.best[i].day;
+        QLabel* day = lblBestYMDWork[i];
+        QLabel* rank = lblRankWork[i];
+        // A row left empty by this calculation loses the colours of an earlier one.
+        day->setPalette(QPalette());
+        if (d.isValid() && d.dayOfWeek() == 7)
+            SetTextColor(day, QColor(255, 0, 0));
+        else if (d.isValid() && d.dayOfWeek() == 6)
+            SetTextColor(day, QColor(0, 0, 255));
+        else if (d.isValid())
+            SetTextColor(day, QColor(0, 0, 0));
+        const bool isToday = d.isValid() && d == today;
+        rank->setPalette(QPalette());
+        rank->setAutoFillBackground(isToday);
+        rank->setFrameShape(isToday ? QFrame::Box : QFrame::NoFrame);
+        if (isToday) {
+            QPalette pal = rank->palette();
+            pal.setColor(QPalette::Window, ColorFromBgr(G_opt.TodayColor));
+            rank->setPalette(pal);
+        }
+        day->setText(s.bestYMD[i]);
+        lblBestWorkTime[i]->setText(s.bestWorkTime[i]);
+        lblBestAverageWork[i]->setText(s.bestAverage[i]);
+    }
+}
+
+// ---------------------------------------------------------------- the ranking's rows
+
+QDate StatisticsWindow::BestRowDay(int row) const {
+    if (row < 0 || row >= 10)
+        return QDate();
+    // The empty row's placeholder is not a date.
+    return QDate::fromString(lblBestYMDWork[size_t(row)]->text().left(11),
+                             QStringLiteral("yyyy年MM月dd日"));
+}
+
+void StatisticsWindow::BestRow_DblClick(int row) {
+    if (!BestRowDay(row).isValid())
+        return;
+    M_intBestRow = qint16(row);
+    mnuWorkTimeWeek_Click();
+}
+
+void StatisticsWindow::BestRow_MouseDown(int row, const QPoint& globalPos) {
+    if (!BestRowDay(row).isValid())
+        return;
+    M_intBestRow = qint16(row);
+    mnuBest10Right->popup(globalPos, mnuWorkTimeWeek);
+}
+
+void StatisticsWindow::mnuWorkTimeWeek_Click() {
+    OpenWorkTimeOnRow(false);
+}
+
+void StatisticsWindow::mnuWrokTimeMonth_Click() {
+    OpenWorkTimeOnRow(true);
+}
+
+void StatisticsWindow::OpenWorkTimeOnRow(bool month) {
+    const QDate d = BestRowDay(M_intBestRow);
+    if (!d.isValid())
+        return;
+    // From a modal statistics window a modeless viewer could not be used: it is modal then.
+    WorkTimeWindow::OpenOn(this, isModal(),
+                           month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
+}
+
+void StatisticsWindow::OKButton_Click() {
+    close();
+}
+
+bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            close();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonPress: {
+        const QVariant row = watched->property(kBestRow);
+        if (!row.isValid())
+            break;
+        auto* m = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
+            BestRow_DblClick(row.toInt());
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::RightButton) {
+            BestRow_MouseDown(row.toInt(), m->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,109 @@
+// The statistics window: how regularly schedules and diary entries are written, and how long
+// the program has been running, on three tabs; the days of the running-time ranking open the
+// work-time viewer on their week or month.
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+#include <array>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+struct EntryStats;
+struct WorkTimeStats;
+
+class StatisticsWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit StatisticsWindow(QWidget* owner = nullptr);
+    ~StatisticsWindow() override;
+
+    // The one loaded window, or null.
+    static StatisticsWindow* Instance();
+
+    QTabWidget* tabStatistics = nullptr;
+
+    // Tab 0: schedules
+    QLabel* lblAverage = nullptr;
+    QPlainTextEdit* txtBetweenInfo = nullptr;
+    QLabel* lblBetween = nullptr;
+    QGroupBox* fraYobi = nullptr;
+    std::array<QLabel*, 7> lblYobi{};
+    std::array<QLabel*, 7> lblYobiCnt{};
+    std::array<QLabel*, 7> lblYobiAverage{};
+    QGroupBox* fraBest = nullptr;
+    std::array<QLabel*, 10> lblRank{};
+    std::array<QLabel*, 10> lblBestYM{};
+    std::array<QLabel*, 10> lblBestCnt{};
+    std::array<QLabel*, 10> lblBestAverage{};
+
+    // Tab 1: diary
+    QLabel* lblAverageDiary = nullptr;
+    QPlainTextEdit* txtBetweenInfoDiary = nullptr;
+    QLabel* lblBetweenDiary = nullptr;
+    QGroupBox* fraYobiDiary = nullptr;
+    std::array<QLabel*, 7> lblYobiDiary{};
+    std::array<QLabel*, 7> lblYobiCntDiary{};
+    std::array<QLabel*, 7> lblYobiAverageDiary{};
+    QGroupBox* fraBestDiary = nullptr;
+    std::array<QLabel*, 10> lblRankDiary{};
+    std::array<QLabel*, 10> lblBestYMDiary{};
+    std::array<QLabel*, 10> lblBestCntDiary{};
+    std::array<QLabel*, 10> lblBestAverageDiary{};
+
+    // Tab 2: running time
+    QLabel* lblAverageWork = nullptr;
+    QPlainTextEdit* txtBetweenInfoWork = nullptr;
+    QLabel* lblBetweenWork = nullptr;
+    QGroupBox* fraYobiWork = nullptr;
+    std::array<QLabel*, 7> lblYobiWork{};
+    std::array<QLabel*, 7> lblYobiWorkTime{};
+    std::array<QLabel*, 7> lblYobiAverageWork{};
+    QGroupBox* fraBestWork = nullptr;
+    std::array<QLabel*, 10> lblRankWork{};
+    std::array<QLabel*, 10> lblBestYMDWork{};
+    std::array<QLabel*, 10> lblBestWorkTime{};
+    std::array<QLabel*, 10> lblBestAverageWork{};
+
+    QPushButton* OKButton = nullptr;
+
+    // The ranking's pop-up menu.
+    QMenu* mnuBest10Right = nullptr;
+    QAction* mnuWorkTimeWeek = nullptr;
+    QAction* mnuWrokTimeMonth = nullptr;
+
+    // The ranking row last double-clicked or right-clicked.
+    qint16 M_intBestRow = 0;
+
+    // The day of ranking row i; invalid for an empty row.
+    QDate BestRowDay(int row) const;
+
+public slots:
+    void tabStatistics_Click();
+    void mnuWorkTimeWeek_Click();
+    void mnuWrokTimeMonth_Click();
+    void OKButton_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildEntryTab(QWidget* page, bool diary);
+    void BuildWorkTab(QWidget* page);
+    void ShowEntryStats(const EntryStats& s, bool diary);
+    void ShowWorkTimeStats(const WorkTimeStats& s);
+    void Failed(const QString& error);
+    void BestRow_MouseDown(int row, const QPoint& globalPos);
+    void BestRow_DblClick(int row);
+    void OpenWorkTimeOnRow(bool month);
+};
+
+// Opens the window from the main window's menu (modal) or the tray menu (modeless); a loaded
+// window is brought to the front.
+void OpenStatistics(QWidget* owner, bool modal);

@@ -1,0 +1,545 @@
+#include "worktime/WorkTimeWindow.h"
+
+#include "core/Clock.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/DateFormat.h"
+#include "core/ProgramWindows.h"
+#include "core/Twips.h"
+#include "core/ViewState.h"
+#include "holidays/HolidayRules.h"
+#include "settings/SettingsStore.h"
+#include "worktime/PictureBox.h"
+#include "worktime/RunningTime.h"
+#include "worktime/WorkChart.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QWindow>
+
+namespace {
+
+QPointer<WorkTimeWindow> g_instance;
+
+const QString kDayPattern = QStringLiteral("yyyy/MM/dd");
+
+// Layout in pixels; the chart units are twips.
+constexpr int kColumnOuterWidth = TwipsToPixels(795);   // 53
+constexpr int kColumnOuterHeight = TwipsToPixels(4380); // 292
+constexpr int kColumnLeft = 58;
+constexpr int kColumnPitch = 60;
+constexpr int kColumnTop = 78;
+constexpr int kBorder = 2;
+constexpr int kCellSize = TwipsToPixels(800); // 53
+constexpr int kCellPitch = 57;
+constexpr int kCellTop = 66;
+constexpr int kPageWidth = kColumnLeft + 6 * kColumnPitch + kColumnOuterWidth + 12;
+constexpr int kCellLeft = (kPageWidth - (6 * kCellPitch + kCellSize)) / 2;
+constexpr int kNavLeft = 352;
+
+const char16_t* const kWeekNames[7] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& r,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* l = new QLabel(text, parent);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    return l;
+}
+
+QColor WeekNameColor(int i) {
+    if (i == 0)
+        return ColorFromBgr(kHolidayRed).darker(140);
+    if (i == 6)
+        return ColorFromBgr(kSaturdayBlue).darker(140);
+    return QColor(Qt::black);
+}
+
+// The week columns read with a vertical time scale; its lines show between the columns.
+void AddScaleLine(QWidget* page, int y) {
+    auto* line = new QFrame(page);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setStyleSheet(QStringLiteral("color: #808080"));
+    line->setGeometry(kColumnLeft - 6, y, 6 * kColumnPitch + kColumnOuterWidth + 10, 1);
+}
+
+} // namespace
+
+WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmWorkTime"));
+    setWindowTitle(QStringLiteral("稼働時間"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    if (!g_instance)
+        g_instance = this;
+
+    tabWorkTime = new QTabWidget(this);
+    tabWorkTime->setObjectName(QStringLiteral("tabWorkTime"));
+    auto* week = new QWidget;
+    auto* month = new QWidget;
+    BuildWeekTab(week);
+    BuildMonthTab(month);
+    tabWorkTime->addTab(week, QStringLiteral("週間稼動率"));
+    tabWorkTime->addTab(month, QStringLiteral("月間稼働率"));
+    tabWorkTime->setGeometry(8, 8, kPageWidth + 8, 468);
+
+    lblAverage = MakeLabel(this, QStringLiteral("lblAverage"),
+                           QStringLiteral("平均稼働時間　99時間 99分"), QRect(20, 486, 300, 24));
+    QFont f = lblAverage->font();
+    f.setPointSizeF(f.pointSizeF() * 1.15);
+    lblAverage->setFont(f);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAutoDefault(false);
+    cmdOK->setGeometry(kPageWidth + 16 - 90, 484, 90, 28);
+    connect(cmdOK, &QPushButton::clicked, this, &WorkTimeWindow::cmdOK_Click);
+
+    setFixedSize(kPageWidth + 24, 522);
+
+    for (int i = 0; i < 2; ++i) {
+        connect(cmdBeforeWeek[i], &QToolButton::clicked, this,
+                [this, i] { cmdBeforeWeek_Click(i); });
+        connect(cmdAfterWeek[i], &QToolButton::clicked, this, [this, i] { cmdAfterWeek_Click(i); });
+        connect(cmdThisWeek[i], &QToolButton::clicked, this, [this, i] { cmdThisWeek_Click(i); });
+    }
+
+    // The window sees keys before its controls.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
+            &WorkTimeWindow::FocusWindowChanged);
+
+    Form_Load();
+    connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::tabWorkTime_Click);
+}
+
+WorkTimeWindow::~WorkTimeWindow() {
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+WorkTimeWindow* WorkTimeWindow::Instance() {
+    return g_instance;
+}
+
+WorkTimeWindow* WorkTimeWindow::Open(QWidget* owner, bool modal) {
+    if (WorkTimeWindow* w = g_instance) {
+        BringToFront(w);
+        return w;
+    }
+    auto* w = new WorkTimeWindow(owner);
+    ShowNewDialog(w, modal);
+    // A modal viewer is gone once it has closed.
+    return modal ? nullptr : w;
+}
+
+WorkTimeWindow* WorkTimeWindow::OpenOn(QWidget* owner, bool modal, View view, const QDate& d) {
+    WorkTimeWindow* w = g_instance;
+    if (w && (!modal || w->isModal())) {
+        w->ShowPeriod(view, d);
+        BringToFront(w);
+        w->Form_Paint();
+        return w;
+    }
+    if (w) {
+        w->hide();
+        w->setParent(owner, w->windowFlags());
+    } else {
+        w = new WorkTimeWindow(owner);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    w->ShowPeriod(view, d);
+    if (modal) {
+        // A viewer shown before does not draw again on showing.
+        if (w->m_shownOnce)
+            w->Form_Paint();
+        w->exec();
+        return nullptr;
+    }
+    BringToFront(w);
+    return w;
+}
+
+void WorkTimeWindow::ShowPeriod(View view, const QDate& d) {
+    if (view == View::Week)
+        SetWeek(d);
+    else
+        SetMonth(d.year(), d.month());
+    // The caller draws once the period is set.
+    const QSignalBlocker quiet(tabWorkTime);
+    tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
+}
+
+void OpenWorkTime(QWidget* owner, bool modal) {
+    WorkTimeWindow::Open(owner, modal);
+}
+
+QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
+                                       const QString& text) {
+    auto* b = new QToolButton(page);
+    b->setGeometry(x, 8, text.isEmpty() ? 30 : 44, 26);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->setFocusPolicy(Qt::TabFocus);
+    if (!text.isEmpty())
+        b->setText(text);
+    return b;
+}
+
+void WorkTimeWindow::BuildWeekTab(QWidget* page) {
+    Label1 = MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"),
+                       QRect(10, 10, 64, 22));
+    lblStartDay = MakeLabel(page, QStringLiteral("lblStartDay"), QString(), QRect(78, 10, 92, 22),
+                            Qt::AlignCenter);
+    Label2 = MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"), QRect(172, 10, 20, 22),
+                       Qt::AlignCenter);
+    lblEndDay = MakeLabel(page, QStringLiteral("lblEndDay"), QString(), QRect(194, 10, 92, 22),
+                          Qt::AlignCenter);
+    for (QLabel* l : {lblStartDay, lblEndDay}) {
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+    }
+
+    cmdBeforeWeek[0] = NavButton(page, kNavLeft, QStringLiteral("前週"), QString());
+    cmdBeforeWeek[0]->setArrowType(Qt::LeftArrow);
+    cmdThisWeek[0] = NavButton(page, kNavLeft + 32, QStringLiteral("今週"), QStringLiteral("今週"));
+    cmdAfterWeek[0] = NavButton(page, kNavLeft + 78, QStringLiteral("次週"), QString());
+    cmdAfterWeek[0]->setArrowType(Qt::RightArrow);
+
+    // Hour scale: lines at 0, 6, 12, 18 and 24 o'clock across the columns.
+    const int areaTop = kColumnTop + kBorder;
+    const int pixelsPerHour = TwipsToPixels(60 * kWeekUnitsPerMinute); // 12
+    MakeLabel(page, QString(), QStringLiteral("時間"), QRect(8, 56, 44, 18),
+              Qt::AlignRight | Qt::AlignVCenter);
+    for (int h = 0; h <= 24; h += 6) {
+        const int y = areaTop + h * pixelsPerHour;
+        AddScaleLine(page, y);
+        MakeLabel(page, QString(), QString::number(h) + QStringLiteral("時"),
+                  QRect(4, y - 9, 44, 18), Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    for (int i = 0; i < 7; ++i) {
+        const int x = kColumnLeft + i * kColumnPitch;
+        QLabel* name = MakeLabel(page, QString(), QString::fromUtf16(kWeekNames[i]),
+                                 QRect(x, 38, kColumnOuterWidth, 18), Qt::AlignCenter);
+        QPalette pal = name->palette();
+        pal.setColor(QPalette::WindowText, WeekNameColor(i));
+        name->setPalette(pal);
+
+        lblDay[i] = MakeLabel(page, QStringLiteral("lblDay%1").arg(i), QString(),
+                              QRect(x, 56, kColumnOuterWidth, 18), Qt::AlignCenter);
+
+        picWeekly[i] = new PictureBox(page);
+        picWeekly[i]->setObjectName(QStringLiteral("picWeekly%1").arg(i));
+        picWeekly[i]->setGeometry(x, kColumnTop, kColumnOuterWidth, kColumnOuterHeight);
+        picWeekly[i]->setForeColor(kWeekBarColor);
+
+        txtWorkTime[i] = new QPlainTextEdit(page);
+        txtWorkTime[i]->setObjectName(QStringLiteral("txtWorkTime%1").arg(i));
+        txtWorkTime[i]->setReadOnly(true);
+        txtWorkTime[i]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        txtWorkTime[i]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        txtWorkTime[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
+        txtWorkTime[i]->document()->setDocumentMargin(2);
+        txtWorkTime[i]->setGeometry(x - 4, kColumnTop + kColumnOuterHeight + 6,
+                                    kColumnOuterWidth + 8, 44);
+        txtWorkTime[i]->setPlainText(QStringLiteral("--時間\n--分"));
+    }
+}
+
+void WorkTimeWindow::BuildMonthTab(QWidget* page) {
+    lblYear = MakeLabel(page, QStringLiteral("lblYear"), QString(), QRect(12, 8, 110, 28),
+                        Qt::AlignRight | Qt::AlignVCenter);
+    lblMonth = MakeLabel(page, QStringLiteral("lblMonth"), QString(), QRect(128, 4, 140, 34));
+    QFont big = lblMonth->font();
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    big.setBold(true);
+    lblMonth->setFont(big);
+    QFont mid = lblYear->font();
+    mid.setPointSizeF(mid.pointSizeF() * 1.2);
+    lblYear->setFont(mid);
+
+    cmdBeforeWeek[1] = NavButton(page, kNavLeft, QStringLiteral("前月"), QString());
+    cmdBeforeWeek[1]->setArrowType(Qt::LeftArrow);
+    cmdThisWeek[1] = NavButton(page, kNavLeft + 32, QStringLiteral("今月"), QStringLiteral("今月"));
+    cmdAfterWeek[1] = NavButton(page, kNavLeft + 78, QStringLiteral("次月"), QString());
+    cmdAfterWeek[1]->setArrowType(Qt::RightArrow);
+
+    for (int i = 0; i < 7; ++i) {
+        QLabel* name =
+            MakeLabel(page, QString(), QString::fromUtf16(kWeekNames[i]),
+                      QRect(kCellLeft + i * kCellPitch, 44, kCellSize, 18), Qt::AlignCenter);
+        QPalette pal = name->palette();
+        pal.setColor(QPalette::WindowText, WeekNameColor(i));
+        name->setPalette(pal);
+    }
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    for (int c = 0; c < 42; ++c) {
+        picDay[c] = new PictureBox(page);
+        picDay[c]->setObjectName(QStringLiteral("picDay%1").arg(c));
+        picDay[c]->setGeometry(kCellLeft + (c % 7) * kCellPitch, kCellTop + (c / 7) * kCellPitch,
+                               kCellSize, kCellSize);
+        picDay[c]->setForeColor(kMonthBarColor);
+        lblDispDay[c] = MakeLabel(picDay[c], QStringLiteral("lblDispDay%1").arg(c), QString(),
+                                  QRect(kBorder + 2, kBorder, 24, 16));
+        lblDispDay[c]->setFont(small);
+        lblDispDay[c]->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+}
+
+// ---------------------------------------------------------------- state
+
+void WorkTimeWindow::Form_Load() {
+    tabWorkTime->setCurrentIndex(0);
+    const QDate today = Today();
+    SetWeek(today);
+    SetMonth(today.year(), today.month());
+}
+
+void WorkTimeWindow::SetWeek(const QDate& d) {
+    const QDate sunday = d.addDays(-(d.dayOfWeek() % 7));
+    lblStartDay->setText(sunday.toString(kDayPattern));
+    lblEndDay->setText(sunday.addDays(6).toString(kDayPattern));
+}
+
+QDate WorkTimeWindow::ShownWeekStart() const {
+    return QDate::fromString(lblStartDay->text(), kDayPattern);
+}
+
+void WorkTimeWindow::SetMonth(int year, int month) {
+    G_intYear = qint16(year);
+    G_intMonth = qint16(month);
+    SetMonthLabels();
+}
+
+void WorkTimeWindow::SetMonthLabels() {
+    const QDate first(G_intYear, G_intMonth, 1);
+    if (!first.isValid())
+        return;
+    // An option value outside the table leaves the label as it is.
+    const QString yp = YearFormatPattern(G_opt.YearFormat);
+    if (!yp.isEmpty())
+        lblYear->setText(FormatDate(first, yp));
+    const QString mp = MonthFormatPattern(G_opt.MonthFormat);
+    if (!mp.isEmpty())
+        lblMonth->setText(FormatDate(first, mp));
+}
+
+void WorkTimeWindow::MoveWeek(int days) {
+    const QDate w = ShownWeekStart();
+    if (!w.isValid())
+        return;
+    lblStartDay->setText(w.addDays(days).toString(kDayPattern));
+    lblEndDay->setText(w.addDays(days + 6).toString(kDayPattern));
+}
+
+void WorkTimeWindow::MoveMonth(int months) {
+    const QDate first = QDate(G_intYear, G_intMonth, 1).addMonths(months);
+    if (first.isValid())
+        SetMonth(first.year(), first.month());
+}
+
+// ---------------------------------------------------------------- commands
+
+void WorkTimeWindow::cmdBeforeWeek_Click(int) {
+    if (tabWorkTime->currentIndex() == 0)
+        MoveWeek(-7);
+    else
+        MoveMonth(-1);
+    Form_Paint();
+}
+
+void WorkTimeWindow::cmdAfterWeek_Click(int) {
+    if (tabWorkTime->currentIndex() == 0)
+        MoveWeek(7);
+    else
+        MoveMonth(1);
+    Form_Paint();
+}
+
+void WorkTimeWindow::cmdThisWeek_Click(int index) {
+    const QDate today = Today();
+    if (index == 0)
+        SetWeek(today);
+    else
+        SetMonth(today.year(), today.month());
+    Form_Paint();
+}
+
+void WorkTimeWindow::tabWorkTime_Click() {
+    Form_Paint();
+}
+
+void WorkTimeWindow::cmdOK_Click() {
+    close();
+}
+
+bool WorkTimeWindow::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    // Ctrl alone; Ctrl with Shift or Alt counts as another combination.
+    const bool ctrlOnly = (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier;
+    const int tab = tabWorkTime->currentIndex();
+    const int tabs = tabWorkTime->count();
+    switch (key) {
+    case Qt::Key_Escape:
+        close();
+        return true;
+    case Qt::Key_Home:
+        cmdThisWeek_Click(tab);
+        return true;
+    case Qt::Key_PageUp:
+        if (ctrlOnly)
+            tabWorkTime->setCurrentIndex((tab + tabs - 1) % tabs); // repaints
+        else
+            cmdBeforeWeek_Click(tab);
+        return true;
+    case Qt::Key_PageDown:
+        if (ctrlOnly)
+            tabWorkTime->setCurrentIndex((tab + 1) % tabs);
+        else
+            cmdAfterWeek_Click(tab);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WorkTimeWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (Form_KeyDown(k->key(), k->modifiers()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- repaint cycle
+
+void WorkTimeWindow::FocusWindowChanged(QWindow* w) {
+    // Coming back from another application or window redraws; coming back from our own
+    // message box does not, or a failing database would ask again and again.
+    if (w && w != windowHandle())
+        m_backFromMessage = IsMessageBoxWindow(w);
+}
+
+bool WorkTimeWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        const bool skip = m_backFromMessage;
+        m_backFromMessage = false;
+        if (!skip && m_shownOnce)
+            Form_Paint();
+    }
+    return QDialog::event(e);
+}
+
+void WorkTimeWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous() && !m_shownOnce) {
+        m_shownOnce = true;
+        Form_Paint();
+    }
+}
+
+void WorkTimeWindow::Form_Paint() {
+    // A message box of the database layer runs its own event loop; no second drawing meanwhile.
+    if (m_painting)
+        return;
+    m_painting = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (tabWorkTime->currentIndex() == 0)
+        DrawWeekChart();
+    else
+        DrawMonthChart();
+    // The normal pointer comes back also after a failed drawing: the failure has been reported
+    // (or the view simply stays as far as it got), and a pointer left busy would be misleading.
+    QApplication::restoreOverrideCursor();
+    m_painting = false;
+}
+
+bool WorkTimeWindow::DrawWeekChart() {
+    const QDate w = ShownWeekStart();
+    QDate e = QDate::fromString(lblEndDay->text(), kDayPattern);
+    if (!e.isValid() && w.isValid())
+        e = w.addDays(6);
+    for (int i = 0; i < 7; ++i) {
+        picWeekly[i]->setToolTip(QString());
+        lblDay[i]->setText(w.isValid() ? QString::number(w.addDays(i).day()) + QStringLiteral("日")
+                                       : QString());
+        picWeekly[i]->Cls();
+        picWeekly[i]->setForeColor(kWeekBarColor);
+    }
+    if (!w.isValid())
+        return false;
+    Db db = OpenDB();
+    if (!db)
+        return false;
+
+    // Every period that overlaps the week, also one that began before it and ends after it.
+    WeekChart chart(w);
+    if (!ReadPeriods(*db, w, e,
+                     [&chart](const QDateTime& s, const QDateTime& t) { chart.add(s, t); }))
+        return false;
+
+    for (int i = 0; i < 7; ++i) {
+        const WeekColumn& col = chart.columns[size_t(i)];
+        for (const DayShare& s : col.bars)
+            picWeekly[i]->FillBox(0, kWeekUnitsPerMinute * s.begin, kWeekBarRight,
+                                  kWeekUnitsPerMinute * s.end);
+        picWeekly[i]->setToolTip(col.tip);
+        picWeekly[i]->setAccessibleDescription(col.tip);
+        txtWorkTime[i]->setPlainText(
+            DayTotalText(col.total).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    lblAverage->setText(AverageText(chart.average()));
+    return CloseDB(*db);
+}
+
+bool WorkTimeWindow::DrawMonthChart() {
+    if (!QDate(G_intYear, G_intMonth, 1).isValid())
+        return false;
+    Db db = OpenDB();
+    if (!db)
+        return false;
+    HolidayRules rules;
+    if (!ReadHolidayRules(*db, rules))
+        return false;
+    MonthChart chart(G_intYear, G_intMonth);
+    chart.colour(rules);
+    for (int c = 0; c < 42; ++c) {
+        PictureBox* p = picDay[c];
+        p->Cls();
+        p->Tag = QStringLiteral("0");
+        p->setBackColor(chart.back[size_t(c)]);
+        lblDispDay[c]->setText(QString::number(chart.date(c).day()));
+    }
+
+    if (!ReadPeriods(*db, chart.first, chart.last,
+                     [&chart](const QDateTime& s, const QDateTime& e) { chart.add(s, e); }))
+        return false;
+
+    for (int c = 0; c < 42; ++c) {
+        PictureBox* p = picDay[c];
+        const int m = chart.minutes[size_t(c)];
+        p->Tag = QString::number(m);
+        if (m > 0) {
+            // 1440 minutes fill the cell's 720 units; the bar stands on its bottom line.
+            p->FillBox(0, qRound(kMonthBarBottom - m / 2.0), kMonthBarRight, kMonthBarBottom);
+            p->setToolTip(MonthTipText(m));
+        } else {
+            p->setToolTip(QString());
+        }
+        p->setAccessibleDescription(p->toolTip());
+    }
+    lblAverage->setText(AverageText(chart.average()));
+    return CloseDB(*db);
+}

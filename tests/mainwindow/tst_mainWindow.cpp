@@ -1,0 +1,709 @@
+// The main window as a user meets it: drawing, colours, navigation, menus and toolbar.
+
+#include "TestSupport.h"
+#include "core/Colors.h"
+#include "core/Database.h"
+#include "core/Dates.h"
+#include "core/ViewState.h"
+#include "mainwindow/CellLabel.h"
+#include "mainwindow/InfoPanel.h"
+#include "mainwindow/MainWindow.h"
+#include "settings/SettingsStore.h"
+#include "statistics/StatisticsWindow.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QColor Bg(QLabel* l) {
+    return l->palette().color(QPalette::Window);
+}
+
+// The colour the label really shows, away from its text and border.
+QColor Painted(QWidget* l) {
+    const QImage img = l->grab().toImage();
+    return img.pixelColor(img.width() - 3, img.height() - 3);
+}
+
+} // namespace
+
+class tst_mainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    // The program's own font: its metrics decide what fits.
+    void initTestCase() { SetUpAppearance(); }
+    void init();
+    void cleanup();
+
+    void drawsTodaysMonth();
+    void scheduleColours();
+    void diaryColourWithoutReadingAgain();
+    void statusInfoShowsTheDaysTags();
+    void carriesTheDayIntoTheNextMonth();
+    void moveMenuClampsTheDay();
+    void homeAndTodayDiffer();
+    void keysAndModifiers_data();
+    void keysAndModifiers();
+    void clicksOnNeighbouringDays();
+    void yearFormats_data();
+    void yearFormats();
+    void weekAndMonthFormats();
+    void menusAndHiddenEntries();
+    void toolbarButtons();
+    void helpEntriesShowTheirMessage();
+    void hidingBarsGrowsTheGrid();
+    void tinyWindowLaysOutWithoutFailing();
+    void failedLoadKeepsTheOldMonth();
+    void failedReadShowsOneMonthAndReadsAgain_data();
+    void failedReadShowsOneMonthAndReadsAgain();
+    void windowKeepsItsWidth_data();
+    void windowKeepsItsWidth();
+    void monthLabelKeepsItsDescenders_data();
+    void monthLabelKeepsItsDescenders();
+    void longCaptionsLookAsDrawnWhole_data();
+    void longCaptionsLookAsDrawnWhole();
+    void clockPanelsFollowThePresentTime();
+    void toolbarTriggersTheMenusEntries_data();
+    void toolbarTriggersTheMenusEntries();
+
+private:
+    void start(const QDate& today = QDate(2004, 3, 15)) {
+        clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
+        w = std::make_unique<MainWindow>();
+        QVERIFY(w->Form_Load());
+    }
+    QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
+    int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+    std::unique_ptr<MainWindow> w;
+};
+
+void tst_mainWindow::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    G_opt = Options();
+    // Keep the program from taking the whole screen's attention in these tests.
+    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+}
+
+void tst_mainWindow::cleanup() {
+    w.reset();
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_mainWindow::drawsTodaysMonth() {
+    start();
+    QCOMPARE(G_intYear, qint16(2004));
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->lblYear->text(), QStringLiteral("'04"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
+    QCOMPARE(w->lblJpnMonth->text(), QStringLiteral("　弥生"));
+    const QStringList week = {"日", "月", "火", "水", "木", "金", "土"};
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(w->lblWeek[size_t(i)]->text(), week.at(i));
+    QCOMPARE(Bg(w->lblWeek[0]), ColorFromBgr(kHolidayRed));
+    QCOMPARE(Bg(w->lblWeek[6]), ColorFromBgr(kSaturdayBlue));
+    // March 2004 starts on a Monday: the grid begins on Sunday 29 February.
+    QCOMPARE(w->lblDay[0]->text(), QStringLiteral("29"));
+    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
+    QCOMPARE(G_intSelIndex, qint16(15));
+    QCOMPARE(info(), QStringLiteral("2004/03/15:"));
+    QVERIFY(msgs->messages.empty());
+    // Texts typed by the user are never read as markup.
+    QCOMPARE(w->lblSchedule[3]->textFormat(), Qt::PlainText);
+    QCOMPARE(w->lblDay[3]->textFormat(), Qt::PlainText);
+}
+
+void tst_mainWindow::scheduleColours() {
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-10', 'a'), ('2004-03-15', 'b'), "
+                             "('2004-04-01', 'c'), ('2004-03-20', 'd')"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-04-01', ' 四月 ')"));
+    start(QDate(2004, 3, 20));
+    G_datSelect = QDate(2004, 3, 15);
+    w->Redraw();
+    const auto look = [this](const QDate& d) { return w->lblSchedule[size_t(cellOf(d))]->look(); };
+    QCOMPARE(look(QDate(2004, 3, 15)), (CellLook{true, 0xC0FFC0}));       // selected, with a diary
+    QCOMPARE(look(QDate(2004, 3, 20)), (CellLook{true, 0x88FFFF}));       // today, with a diary
+    QCOMPARE(look(QDate(2004, 3, 10)), (CellLook{true, 0xC0E0FF}));       // diary
+    QCOMPARE(look(QDate(2004, 4, 1)), (CellLook{true, kOtherMonthGrey})); // other month, diary
+    QCOMPARE(look(QDate(2004, 3, 11)), (CellLook{false, kWhite}));
+    // The schedule and diary mark of a neighbouring month's day are shown too.
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->text(), QStringLiteral("四月"));
+    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->tag(),
+             QStringLiteral("日記記入日"));
+    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 10)))]), ColorFromBgr(0xC0E0FF));
+    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]),
+             ColorFromBgr(kOtherMonthGrey));
+    QCOMPARE(Painted(w->lblDay[0]), ColorFromBgr(kHolidayRed));
+}
+
+void tst_mainWindow::diaryColourWithoutReadingAgain() {
+    env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'b')"));
+    start(QDate(2004, 3, 20));
+    G_datSelect = QDate(2004, 3, 15);
+    w->Redraw();
+    const int cell = cellOf(QDate(2004, 3, 15));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
+    // Moving the selection inside the month uses the marks of the last load.
+    env->exec(QStringLiteral("DELETE FROM T_Diary"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 16));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0E0FF}));
+    // A reload reads again.
+    w->Reload();
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{false, kWhite}));
+}
+
+void tst_mainWindow::statusInfoShowsTheDaysTags() {
+    env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (5, 4, '記念')"));
+    start(QDate(2026, 5, 4));
+    QCOMPARE(info(), QStringLiteral("2026/05/04:[振替休日]［みどりの日］［記念］"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(info(), QStringLiteral("2026/05/05:［こどもの日］"));
+    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QCOMPARE(info(), QStringLiteral("2026/05/06:"));
+}
+
+void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
+    start(QDate(2004, 1, 31));
+    QTest::keyClick(w->picBack, Qt::Key_PageDown);
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 3, 2));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3")); // the month label follows the selection
+    const int cell = cellOf(QDate(2004, 3, 2));
+    QCOMPARE(cell, 30);
+    QCOMPARE(G_intSelIndex, qint16(30));
+    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->lblDay[0]->text(), QStringLiteral(" 1"));
+}
+
+void tst_mainWindow::moveMenuClampsTheDay() {
+    start(QDate(2004, 1, 31));
+    w->Action(QStringLiteral("mnuNextMonth"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
+    QCOMPARE(G_intMonth, qint16(2));
+    w->Action(QStringLiteral("mnuNextYear"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2005, 2, 28));
+    w->Action(QStringLiteral("mnuLastMonth"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2005, 1, 28));
+    w->Action(QStringLiteral("mnuLastYear"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 1, 28));
+    QCOMPARE(G_intYear, qint16(2004));
+}
+
+void tst_mainWindow::homeAndTodayDiffer() {
+    // Today is in February; the selection is on the 31st of another month.
+    start(QDate(2004, 2, 10));
+    G_datSelect = QDate(2004, 1, 31);
+    w->S_DispCal(2004, 1);
+    QTest::keyClick(w->picBack, Qt::Key_Home);
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 3, 2)); // the 31st carries over
+
+    G_datSelect = QDate(2004, 1, 31);
+    w->S_DispCal(2004, 1);
+    w->Action(QStringLiteral("mnuToday"))->trigger();
+    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(G_datSelect, QDate(2004, 2, 2)); // carried first, then kept in February
+
+    G_datSelect = QDate(2004, 6, 5);
+    w->S_DispCal(2004, 6);
+    w->tbToolBar_ButtonClick(QStringLiteral("当月"));
+    QCOMPARE(G_datSelect, QDate(2004, 2, 5));
+}
+
+void tst_mainWindow::keysAndModifiers_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QDate>("selected");
+    QTest::addColumn<int>("month");
+    QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0 << QDate(2004, 4, 15) << 4;
+    QTest::newRow("Ctrl+Page Down")
+        << int(Qt::Key_PageDown) << int(Qt::ControlModifier) << QDate(2005, 3, 15) << 3;
+    QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << QDate(2004, 2, 15) << 2;
+    QTest::newRow("Ctrl+Page Up") << int(Qt::Key_PageUp) << int(Qt::ControlModifier)
+                                  << QDate(2003, 3, 15) << 3;
+    QTest::newRow("Ctrl+Shift+Page Down does nothing")
+        << int(Qt::Key_PageDown) << int(Qt::ControlModifier | Qt::ShiftModifier)
+        << QDate(2004, 3, 15) << 3;
+    QTest::newRow("Alt+Page Up does nothing")
+        << int(Qt::Key_PageUp) << int(Qt::AltModifier) << QDate(2004, 3, 15) << 3;
+    QTest::newRow("Left") << int(Qt::Key_Left) << 0 << QDate(2004, 3, 14) << 3;
+    QTest::newRow("Up") << int(Qt::Key_Up) << 0 << QDate(2004, 3, 8) << 3;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 0 << QDate(2004, 3, 22) << 3;
+    QTest::newRow("Shift+Right does nothing")
+        << int(Qt::Key_Right) << int(Qt::ShiftModifier) << QDate(2004, 3, 15) << 3;
+}
+
+void tst_mainWindow::keysAndModifiers() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QDate, selected);
+    QFETCH(int, month);
+    start();
+    QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(G_datSelect, selected);
+    QCOMPARE(int(G_intMonth), month);
+}
+
+void tst_mainWindow::clicksOnNeighbouringDays() {
+    start(QDate(2004, 3, 15));
+    // The "29" in the first row is February's.
+    QTest::mouseClick(w->lblDay[0], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
+    QCOMPARE(G_intMonth, qint16(2));
+    // February's grid ends with 13 March; a click on its schedule area shows March.
+    QCOMPARE(w->lblDay[41]->text(), QStringLiteral("13"));
+    QTest::mouseClick(w->lblSchedule[41], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 13));
+    QCOMPARE(G_intMonth, qint16(3));
+    // A day of the displayed month only moves the selection.
+    QTest::mouseClick(w->lblSchedule[10], Qt::LeftButton);
+    QCOMPARE(G_datSelect, QDate(2004, 3, 10));
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(info(), QStringLiteral("2004/03/10:"));
+}
+
+void tst_mainWindow::yearFormats_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("'yy") << 0 << QDate(2004, 6, 15) << "'04";
+    QTest::newRow("yyyy") << 1 << QDate(2004, 6, 15) << "2004";
+    QTest::newRow("initial") << 2 << QDate(2004, 6, 15) << "H.16";
+    QTest::newRow("kanji") << 3 << QDate(2004, 6, 15) << "平 16";
+    QTest::newRow("last days of Showa") << 4 << QDate(1989, 1, 7) << "昭和 64年";
+    QTest::newRow("first day of Heisei") << 4 << QDate(1989, 1, 8) << "平成 1年";
+    QTest::newRow("first day of Reiwa") << 4 << QDate(2019, 5, 1) << "令和 1年";
+    QTest::newRow("unknown value keeps the label") << 9 << QDate(2019, 5, 1) << "";
+}
+
+void tst_mainWindow::yearFormats() {
+    QFETCH(int, format);
+    QFETCH(QDate, today);
+    QFETCH(QString, label);
+    WriteSettingText(SettingKey::YearFormat, QString::number(format));
+    start(today);
+    QCOMPARE(w->lblYear->text(), label);
+}
+
+void tst_mainWindow::weekAndMonthFormats() {
+    WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+    WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+    start();
+    QCOMPARE(w->lblWeek[0]->text(), QStringLiteral("Sunday"));
+    QCOMPARE(w->lblWeek[3]->text(), QStringLiteral("Wednesday"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("March"));
+    G_opt.WeekFormat = 1;
+    G_opt.MonthFormat = 1;
+    w->Redraw();
+    QCOMPARE(w->lblWeek[6]->text(), QStringLiteral("土曜日"));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("Mar"));
+}
+
+void tst_mainWindow::menusAndHiddenEntries() {
+    start();
+    QStringList titles;
+    for (QAction* a : w->menuBar()->actions())
+        titles << a->text();
+    QCOMPARE(titles, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "移動(&M)", "表示(&V)", "検索(&S)",
+                                  "設定(&O)", "ﾍﾙﾌﾟ(&H)"}));
+    QCOMPARE(w->Action(QStringLiteral("mnuEditDiary"))->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(w->Action(QStringLiteral("mnuDelDiary"))->shortcut(),
+             QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    QCOMPARE(w->Action(QStringLiteral("mnuDelSchedule"))->shortcut(), QKeySequence(Qt::Key_Delete));
+    for (const char* hidden :
+         {"mnuSaveAs", "mnuPageSetup", "mnuPrintPreview", "mnuPrint", "mnuSend", "mnuDelWhatDay"})
+        QVERIFY(!w->Action(QString::fromLatin1(hidden))->isVisible());
+    QVERIFY(w->Action(QStringLiteral("mnuToolBar"))->isChecked());
+    QVERIFY(w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    // The tray menu exists but is not part of the menu bar.
+    QStringList tray;
+    for (QAction* a : w->mnuTaskTray->actions())
+        tray << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(tray, (QStringList{"ﾒﾆｭｰのｷｬﾝｾﾙ(&E)", "-", "元のｻｲｽﾞに戻す(&R)", "-",
+                                "ｱﾗｰﾑ登録(&A)...", "-", "統計情報(&S)...", "稼働時間(&W)...", "-",
+                                "ｵﾌﾟｼｮﾝ(&O)...", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "-", "常駐の終了(&X)"}));
+    QVERIFY(!titles.contains(QStringLiteral("ﾀｽｸﾄﾚｲﾒﾆｭｰ")));
+    w->Action(QStringLiteral("mnuCancel"))->trigger();
+    QVERIFY(!w->HasEnded());
+}
+
+void tst_mainWindow::toolbarButtons() {
+    start();
+    QStringList tips;
+    int separators = 0;
+    for (QAction* a : w->tbToolBar->actions()) {
+        if (a->isSeparator())
+            ++separators;
+        else
+            tips << a->toolTip();
+    }
+    QCOMPARE(tips.size(), 17);
+    QCOMPARE(separators, 8);
+    QCOMPARE(tips.first(), QStringLiteral("Vaskelの終了"));
+    QCOMPARE(tips.at(6), QStringLiteral("前月を表示"));
+    QCOMPARE(tips.last(), QStringLiteral("ﾍﾙﾌﾟ"));
+    for (QAction* a : w->tbToolBar->actions())
+        QVERIFY(a->isSeparator() || !a->icon().isNull());
+    w->Action(QStringLiteral("次の月"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2004, 4, 15));
+    w->Action(QStringLiteral("前の年"))->trigger();
+    QCOMPARE(G_datSelect, QDate(2003, 4, 15));
+    w->Action(QStringLiteral("印刷"))->trigger();
+    w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
+    QVERIFY(msgs->messages.empty());
+    w->Action(QStringLiteral("終了"))->trigger();
+    QVERIFY(w->HasEnded());
+}
+
+void tst_mainWindow::helpEntriesShowTheirMessage() {
+    start();
+    QVERIFY(!w->Action(QStringLiteral("mnuContents"))->isEnabled());
+    QVERIFY(!w->Action(QStringLiteral("mnuSearchHelp"))->isEnabled());
+    w->mnuContents_Click();
+    w->mnuSearchHelp_Click();
+    QCOMPARE(msgs->messages.size(), size_t(2));
+    for (const MsgRecord& m : msgs->messages) {
+        QCOMPARE(m.text, QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられた"
+                                        "ﾍﾙﾌﾟが存在しません。"));
+        QCOMPARE(m.icon, MsgIcon::Information);
+    }
+}
+
+void tst_mainWindow::hidingBarsGrowsTheGrid() {
+    start();
+    w->resize(500, 600);
+    w->show();
+    QCoreApplication::processEvents();
+    const int before = w->picBack->height();
+    const int rowTop = w->lblDay[35]->y();
+    const int statusHeight = w->sbStatusBar->height();
+    w->Action(QStringLiteral("mnuStatusBar"))->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(!w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    QVERIFY(!w->sbStatusBar->isVisible());
+    QCOMPARE(w->picBack->height(), before + statusHeight);
+    QVERIFY(w->lblDay[35]->y() > rowTop);
+    const int top = w->picBack->y();
+    w->Action(QStringLiteral("mnuToolBar"))->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(!w->tbToolBar->isVisible());
+    QVERIFY(w->picBack->y() < top);
+    QVERIFY(!w->linUnderToolbar[0]->isVisible());
+}
+
+void tst_mainWindow::tinyWindowLaysOutWithoutFailing() {
+    start();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    // A drawing area lower than the header: the rows fold up, every schedule label keeps one
+    // pixel of height.
+    w->resize(400, w->minimumSizeHint().height() + 30);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->picBack->height(), 30);
+    for (CellLabel* s : w->lblSchedule)
+        QCOMPARE(s->height(), 1);
+    QVERIFY(w->lblDay[35]->y() < w->lblDay[7]->y());
+    w->resize(701, 700);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->picBack->width(), 701);
+    for (int c = 0; c < 7; ++c) {
+        QCOMPARE(w->lblDay[size_t(c)]->x(), 100 * c);
+        QCOMPARE(w->lblSchedule[size_t(c)]->width(), 101);
+    }
+}
+
+void tst_mainWindow::failedLoadKeepsTheOldMonth() {
+    start();
+    const QString caption = w->lblDay[21]->text();
+    env->exec(QStringLiteral("DROP TABLE T_Diary"));
+    msgs->clear();
+    QTest::keyClick(w->picBack, Qt::Key_PageDown);
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
+    QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
+    QCOMPARE(w->lblDay[21]->text(), caption);
+    QCOMPARE(Connection::openCount(), 0);
+}
+
+void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain_data() {
+    QTest::addColumn<bool>("atStart"); // the first draw fails: nothing was shown before
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<int>("key"); // 0: a reload
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QDate>("target");
+    QTest::newRow("start-up") << true << QDate(2004, 3, 15) << 0 << 0 << QDate(2004, 3, 15);
+    QTest::newRow("reload") << false << QDate(2004, 3, 15) << 0 << 0 << QDate(2004, 3, 15);
+    QTest::newRow("Page Down") << false << QDate(2004, 3, 15) << int(Qt::Key_PageDown) << 0
+                               << QDate(2004, 4, 15);
+    QTest::newRow("Ctrl+Page Up") << false << QDate(2004, 3, 15) << int(Qt::Key_PageUp)
+                                  << int(Qt::ControlModifier) << QDate(2003, 3, 15);
+    QTest::newRow("Right into April")
+        << false << QDate(2004, 3, 31) << int(Qt::Key_Right) << 0 << QDate(2004, 4, 1);
+}
+
+void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain() {
+    QFETCH(bool, atStart);
+    QFETCH(QDate, today);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QDate, target);
+    const auto act = [&] {
+        if (key)
+            QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else
+            w->Reload();
+    };
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'M')"));
+    const QString breaks = QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Gone");
+    if (atStart)
+        env->exec(breaks);
+    start(today);
+    if (!atStart) {
+        env->exec(breaks);
+        act();
+    }
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    // One month throughout: March's header, days and selection; no month counts as loaded.
+    QCOMPARE(G_intYear, qint16(0));
+    QCOMPARE(G_intMonth, qint16(0));
+    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
+    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->lblDay[0]->look(), (CellLook{true, kHolidayRed}));
+    QCOMPARE(G_datSelect, today);
+    QCOMPARE(info(), today.toString(QStringLiteral("yyyy/MM/dd:")));
+    QCOMPARE(w->lblSchedule[16]->text(), atStart ? QString() : QStringLiteral("M"));
+
+    // Once the database is whole again, a redraw reads March and the same step reads on.
+    env->exec(QStringLiteral("ALTER TABLE T_Gone RENAME TO T_Diary"));
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-17', 'N')"));
+    w->Redraw();
+    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->lblSchedule[17]->text(), QStringLiteral("N"));
+    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
+    act();
+    QCOMPARE(G_datSelect, target);
+    QCOMPARE(int(G_intMonth), target.month());
+    QCOMPARE(w->lblMonth->text(), QString::number(target.month()));
+    QCOMPARE(msgs->messages.size(), size_t(1));
+}
+
+void tst_mainWindow::windowKeepsItsWidth_data() {
+    QTest::addColumn<QStringList>("anniversaries");
+    QTest::addColumn<bool>("longFormats"); // the widest formats and a long schedule
+    QTest::addColumn<int>("savedWidth");   // pixels; 0: the design size
+    QTest::addColumn<bool>("atStart");     // the day is today
+    const QString longText = QStringLiteral("とても長い記念日の名前").repeated(5);
+    QTest::newRow("敬老の日 and two anniversaries")
+        << QStringList{"父の誕生日", "結婚記念日"} << false << 0 << false;
+    QTest::newRow("long texts") << QStringList{longText, longText, longText} << false << 0 << false;
+    QTest::newRow("long texts at start, saved narrow window")
+        << QStringList{longText, longText} << false << 420 << true;
+    QTest::newRow("long formats and schedule") << QStringList() << true << 0 << false;
+}
+
+void tst_mainWindow::windowKeepsItsWidth() {
+    QFETCH(QStringList, anniversaries);
+    QFETCH(bool, longFormats);
+    QFETCH(int, savedWidth);
+    QFETCH(bool, atStart);
+    const QDate day(2004, 9, 20); // 敬老の日
+    for (const QString& a : anniversaries)
+        env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (9, 20, ?)"),
+                  {a});
+    if (longFormats) {
+        WriteSettingText(SettingKey::YearFormat, QStringLiteral("4"));
+        WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+        WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+        env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-20', ?)"),
+                  {QStringLiteral("予定").repeated(100)});
+    }
+    if (savedWidth) {
+        WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+        WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
+        WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
+        WriteSettingText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
+        WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+    }
+    start(atStart ? day : QDate(2004, 9, 1));
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const int width = w->frameGeometry().width();
+    if (savedWidth)
+        QCOMPARE(width, savedWidth);
+    if (!atStart)
+        QTest::mouseClick(w->lblSchedule[size_t(cellOf(day))], Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(G_datSelect, day);
+    QCOMPARE(w->frameGeometry().width(), width);
+    QVERIFY(w->minimumSizeHint().width() <= width);
+    // The panel shows what fits; the whole text stays readable.
+    QLabel* panel = w->Panel(QStringLiteral("Info"));
+    const QString text = panel->text();
+    QVERIFY(text.startsWith(QStringLiteral("2004/09/20:")));
+    for (const QString& a : anniversaries)
+        QVERIFY(text.contains(a));
+    QCOMPARE(panel->toolTip(), text);
+    QCOMPARE(panel->accessibleName(), text);
+    QVERIFY(panel->geometry().right() < w->sbStatusBar->width());
+}
+
+void tst_mainWindow::monthLabelKeepsItsDescenders_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QDate>("today");
+    QTest::newRow("September") << 2 << QDate(2004, 9, 15);
+    QTest::newRow("May") << 2 << QDate(2004, 5, 15);
+    QTest::newRow("July") << 2 << QDate(2004, 7, 15);
+    QTest::newRow("Aug") << 1 << QDate(2004, 8, 15);
+}
+
+void tst_mainWindow::monthLabelKeepsItsDescenders() {
+    QFETCH(int, format);
+    QFETCH(QDate, today);
+    WriteSettingText(SettingKey::MonthFormat, QString::number(format));
+    start(today);
+    const QImage img = w->lblMonth->grab().toImage();
+    int lastInk = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            if (qAlpha(p) > 128 && qGray(p) < 128)
+                lastInk = y;
+        }
+    }
+    // The tails end inside the label, above its lower edge and the weekday header.
+    QVERIFY(lastInk > 0);
+    QVERIFY(lastInk < img.height() - 1);
+    QVERIFY(w->lblMonth->y() + lastInk < w->lblWeek[0]->y());
+}
+
+void tst_mainWindow::clockPanelsFollowThePresentTime() {
+    start();
+    QCOMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/15"));
+    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("09:00"));
+    clock->set(QDateTime(QDate(2004, 3, 16), QTime(0, 1)));
+    QTRY_COMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/16"));
+    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("00:01"));
+}
+
+void tst_mainWindow::toolbarTriggersTheMenusEntries_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("entry"); // empty: the button has no function
+    const char* const rows[][2] = {
+        {"終了", "mnuExit"},
+        {"印刷", ""},
+        {"切り取り", "mnuCut"},
+        {"ｺﾋﾟｰ", "mnuCopy"},
+        {"貼り付け", "mnuPaste"},
+        {"前の年", "mnuLastYear"},
+        {"前の月", "mnuLastMonth"},
+        {"当月", "mnuToday"},
+        {"次の月", "mnuNextMonth"},
+        {"次の年", "mnuNextYear"},
+        {"ｽｹｼﾞｭｰﾙ", "mnuEditSchedule"},
+        {"日記", "mnuEditDiary"},
+        {"WhatDay", "mnuEditWhatDay"},
+        {"ｽｹｼﾞｭｰﾙの削除", "mnuDelSchedule"},
+        {"検索", "mnuFind"},
+        {"ｵﾌﾟｼｮﾝ", "mnuOptions"},
+        {"ﾍﾙﾌﾟ", ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1]);
+}
+
+void tst_mainWindow::toolbarTriggersTheMenusEntries() {
+    QFETCH(QString, key);
+    QFETCH(QString, entry);
+    start();
+    // Every menu entry only counts its triggers here, so that no window opens.
+    QStringList fired;
+    for (QAction* menu : w->menuBar()->actions()) {
+        for (QAction* a : menu->menu()->actions()) {
+            QObject::disconnect(a, &QAction::triggered, w.get(), nullptr);
+            a->setEnabled(true);
+            connect(a, &QAction::triggered, this, [&fired, a] { fired << a->objectName(); });
+        }
+    }
+    QAction* button = w->Action(key);
+    QVERIFY(button && w->tbToolBar->actions().contains(button));
+    button->trigger();
+    QCOMPARE(fired, entry.isEmpty() ? QStringList() : QStringList{entry});
+}
+
+QTEST_MAIN(tst_mainWindow)
+#include "tst_mainWindow.moc"
+
+void tst_mainWindow::longCaptionsLookAsDrawnWhole_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("cut");
+    const QString many = QStringLiteral("［記念日 123］").repeated(28);
+    QTest::newRow("anniversaries") << QStringLiteral("14") + many << 100 << true;
+    QTest::newRow("anniversaries, wide") << QStringLiteral("14") + many << 400 << true;
+    QTest::newRow("latin") << QStringLiteral("14[Birthday of someone]").repeated(20) << 100 << true;
+    QTest::newRow("combining marks")
+        << QStringLiteral("14") + QStringLiteral("e\u0301\u0323").repeated(80) << 100 << true;
+    QTest::newRow("zero-width characters first")
+        << QStringLiteral("14") + QStringLiteral("\u200b\u2060\ufe0f").repeated(60) +
+               QStringLiteral("見える文字")
+        << 100 << false;
+    QTest::newRow("emoji sequences")
+        << QStringLiteral("14") + QStringLiteral("👨‍👩‍👧").repeated(30) << 100 << false;
+    QTest::newRow("right to left")
+        << QStringLiteral("14［") + QStringLiteral("שלום ").repeated(20) << 100 << false;
+    QTest::newRow("short") << QStringLiteral("14［誕生日］") << 100 << false;
+}
+
+// A day label draws only the beginning of a long caption; the cell must look exactly as if the
+// whole caption were drawn by a plain label, and the label's text stays whole.
+void tst_mainWindow::longCaptionsLookAsDrawnWhole() {
+    QFETCH(QString, caption);
+    QFETCH(int, width);
+    QFETCH(bool, cut);
+    CellLabel cell(0, nullptr);
+    QLabel plain;
+    for (QLabel* l : {static_cast<QLabel*>(&cell), &plain}) {
+        l->setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
+        l->setTextFormat(Qt::PlainText);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        l->setIndent(2);
+        l->setContentsMargins(1, 1, 1, 1);
+        l->setText(caption);
+        l->resize(width, 18);
+    }
+    const qsizetype n = VisibleLength(caption, QFontMetricsF(cell.font()), width - 4);
+    QCOMPARE(n < caption.size(), cut);
+    QCOMPARE(cell.text(), caption);
+    // The border is the cell's own; compare what lies inside it.
+    const QRect inside = QRect(0, 0, width, 18).adjusted(1, 1, -1, -1);
+    QCOMPARE(cell.grab().toImage().copy(inside), plain.grab().toImage().copy(inside));
+
+    // The status bar's panel elides the same caption as if it had measured all of it, and
+    // asks for the height a label of one line asks for.
+    InfoPanel info(nullptr);
+    info.setFont(cell.font());
+    info.setInfo(caption);
+    info.resize(width, 18);
+    plain.setContentsMargins(0, 0, 0, 0);
+    plain.setIndent(-1);
+    plain.setText(plain.fontMetrics().elidedText(caption, Qt::ElideRight, width));
+    // (A label aligns a right-to-left text to the right; the panel keeps it at the left.)
+    if (!caption.isRightToLeft())
+        QCOMPARE(info.grab().toImage(), plain.grab().toImage());
+    QCOMPARE(info.text(), caption);
+    plain.setText(QStringLiteral("2004/02/14:［誕生日］"));
+    QCOMPARE(info.sizeHint().height(), plain.sizeHint().height());
+}

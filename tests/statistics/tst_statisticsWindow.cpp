@@ -1,0 +1,279 @@
+// The statistics window: the tabs computed on every selection, the running-time ranking's
+// colours and highlight, the rows that open the work-time viewer, closing, and failures.
+
+#include "TestSupport.h"
+#include "core/Database.h"
+#include "core/ViewState.h"
+#include "settings/SettingsStore.h"
+#include "statistics/StatisticsWindow.h"
+#include "worktime/WorkTimeWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+QColor TextColor(const QLabel* l) {
+    return l->palette().color(QPalette::WindowText);
+}
+} // namespace
+
+class tst_statisticsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void tabsAreComputedOnEverySelection();
+    void workTimeRanking();
+    void rankingRowOpensTheViewer_data();
+    void rankingRowOpensTheViewer();
+    void modalWindowShowsTheViewerModally();
+    void oneWindowClosedByEscAndOK();
+    void failedQueryIsReported();
+
+private:
+    // Wednesday 15th 8:30 (today), Sunday 12th 4:00, Saturday 11th 2:00, Monday 13th 1:00,
+    // Tuesday 31 August 0:30.
+    void addPeriods() const {
+        for (const char* p :
+             {"2004-09-15 09:00:00|2004-09-15 17:29:00", "2004-09-12 10:00:00|2004-09-12 13:59:00",
+              "2004-09-11 10:00:00|2004-09-11 11:59:00", "2004-09-13 10:00:00|2004-09-13 10:59:00",
+              "2004-08-31 10:00:00|2004-08-31 10:29:00"}) {
+            const QString s = QString::fromLatin1(p);
+            QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WorkTime VALUES (?, ?)"),
+                              {s.left(19), s.mid(20)}));
+        }
+    }
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<MsgRecorder> msgs;
+    std::unique_ptr<ClockOverride> clock;
+};
+
+void tst_statisticsWindow::init() {
+    env = std::make_unique<TestEnv>();
+    msgs = std::make_unique<MsgRecorder>();
+    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
+    G_opt = Options();
+}
+
+void tst_statisticsWindow::cleanup() {
+    delete WorkTimeWindow::Instance();
+    delete StatisticsWindow::Instance();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(Connection::openCount(), 0);
+    QVERIFY(!QApplication::overrideCursor());
+    clock.reset();
+    msgs.reset();
+    env.reset();
+}
+
+void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
+    QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
+    QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
+    StatisticsWindow w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
+    QCOMPARE(w.fraYobiWork->title() + w.fraBestDiary->title(),
+             QStringLiteral("曜日別稼動率Best 10"));
+    QCOMPARE(w.lblYobi[0]->text() + w.lblRankWork[9]->text(), QStringLiteral("日曜日10"));
+
+    // Opening computes the schedule tab only.
+    QCOMPARE(w.tabStatistics->currentIndex(), 0);
+    QCOMPARE(w.lblAverage->text(), QStringLiteral("100.0 %"));
+    QCOMPARE(w.txtBetweenInfo->toPlainText(),
+             QStringLiteral("一番過去 （2004/08/10） のスケジュールから\n"
+                            "一番未来 （2004/08/10） のスケジュールの間で算出しています。"));
+    QCOMPARE(w.lblYobiCnt[2]->text() + w.lblYobiAverage[2]->text(), QStringLiteral("1 回100.0 %"));
+    QCOMPARE(w.lblBestYM[0]->text() + w.lblBestCnt[0]->text() + w.lblBestAverage[0]->text(),
+             QStringLiteral("2004年08月1 回3.2 %"));
+    w.tabStatistics->setCurrentIndex(1);
+    QCOMPARE(w.lblBestYMDiary[0]->text(), QStringLiteral("2004年01月"));
+
+    // Back on the schedule tab it is read again, and so on a click on the tab shown.
+    QVERIFY(env->exec(QStringLiteral("DELETE FROM T_Schedule")));
+    w.tabStatistics->setCurrentIndex(0);
+    QCOMPARE(w.txtBetweenInfo->toPlainText(),
+             QStringLiteral("統計対象となるスケジュールが一件も登録されていません。"));
+    QCOMPARE(w.lblYobiCnt[2]->text() + w.lblBestYM[0]->text(), QStringLiteral("0 回----年--月"));
+    QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-12', 'S')")));
+    w.show();
+    QTabBar* bar = w.tabStatistics->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    QCOMPARE(w.lblYobiCnt[4]->text() + w.lblBestYM[0]->text(), QStringLiteral("1 回2004年08月"));
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_statisticsWindow::workTimeRanking() {
+    G_opt.TodayColor = 0x00FF00;
+    addPeriods();
+    StatisticsWindow w;
+    w.tabStatistics->setCurrentIndex(2);
+    QCOMPARE(w.lblBestYMDWork[1]->text() + w.lblBestWorkTime[1]->text() +
+                 w.lblBestAverageWork[1]->text(),
+             QStringLiteral("2004年09月12日（日）4時間00分16.7 %"));
+    // Sunday red, Saturday blue, other days black; today's rank on the today colour, framed.
+    QCOMPARE(TextColor(w.lblBestYMDWork[1]), QColor(255, 0, 0));
+    QCOMPARE(TextColor(w.lblBestYMDWork[2]), QColor(0, 0, 255));
+    QCOMPARE(TextColor(w.lblBestYMDWork[3]), QColor(0, 0, 0));
+    QVERIFY(w.lblRankWork[0]->autoFillBackground());
+    QCOMPARE(w.lblRankWork[0]->palette().color(QPalette::Window), QColor(0, 255, 0));
+    QCOMPARE(w.lblRankWork[0]->frameShape(), QFrame::Box);
+    QCOMPARE(w.lblRankWork[1]->frameShape(), QFrame::NoFrame);
+
+    // The next day, with fewer days: rows left empty get their reset look back.
+    QVERIFY(env->exec(QStringLiteral("DELETE FROM T_WorkTime WHERE StartTime < '2004-09-13'")));
+    clock->set(QDateTime(QDate(2004, 9, 16), QTime(8, 0)));
+    w.tabStatistics->setCurrentIndex(0);
+    w.tabStatistics->setCurrentIndex(2);
+    QVERIFY(!w.lblRankWork[0]->autoFillBackground());
+    QCOMPARE(w.lblRankWork[0]->frameShape(), QFrame::NoFrame);
+    QCOMPARE(w.lblBestYMDWork[2]->text() + w.lblBestAverageWork[2]->text(),
+             QStringLiteral("----年--月--日（－）---.- %"));
+    QCOMPARE(TextColor(w.lblBestYMDWork[2]), TextColor(w.lblBestWorkTime[2]));
+}
+
+void tst_statisticsWindow::rankingRowOpensTheViewer_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("label"); // 0 rank, 1 day, 2 running time, 3 rate
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<QString>("shown"); // tab 0: the week; tab 1: the month and its labels
+    QTest::newRow("double-click the rank 3") << 2 << 0 << "double"
+                                             << "0 2004/09/05-2004/09/11";
+    QTest::newRow("a Sunday opens its own week") << 1 << 1 << "double"
+                                                 << "0 2004/09/12-2004/09/18";
+    QTest::newRow("right-click, week") << 3 << 3 << "week"
+                                       << "0 2004/09/12-2004/09/18";
+    QTest::newRow("right-click the time, month") << 0 << 2 << "month"
+                                                 << "1 2004/9 平成 16年 September";
+    QTest::newRow("month before") << 4 << 1 << "month"
+                                  << "1 2004/8 平成 16年 August";
+    QTest::newRow("empty row, double-click") << 5 << 0 << "double"
+                                             << "";
+    QTest::newRow("empty row, right-click") << 6 << 2 << "week"
+                                            << "";
+}
+
+void tst_statisticsWindow::rankingRowOpensTheViewer() {
+    QFETCH(int, row);
+    QFETCH(int, label);
+    QFETCH(QString, gesture);
+    QFETCH(QString, shown);
+    G_opt.YearFormat = 4;  // "ggg e年"
+    G_opt.MonthFormat = 2; // "mmmm"
+    addPeriods();
+    StatisticsWindow w;
+    w.show();
+    w.tabStatistics->setCurrentIndex(2);
+    QLabel* target = std::array<QLabel*, 4>{
+        w.lblRankWork[size_t(row)], w.lblBestYMDWork[size_t(row)], w.lblBestWorkTime[size_t(row)],
+        w.lblBestAverageWork[size_t(row)]}[size_t(label)];
+    if (gesture == QLatin1String("double")) {
+        QTest::mouseDClick(target, Qt::LeftButton);
+    } else {
+        QTest::mousePress(target, Qt::RightButton);
+        QCoreApplication::processEvents();
+        if (shown.isEmpty()) {
+            QVERIFY(!w.mnuBest10Right->isVisible());
+            return;
+        }
+        QVERIFY(w.mnuBest10Right->isVisible());
+        QCOMPARE(w.mnuBest10Right->defaultAction(), w.mnuWorkTimeWeek);
+        QVERIFY(w.mnuWorkTimeWeek->font().bold());
+        w.mnuBest10Right->hide();
+        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWrokTimeMonth)->trigger();
+    }
+    WorkTimeWindow* v = WorkTimeWindow::Instance();
+    if (shown.isEmpty()) {
+        QVERIFY(!v);
+        return;
+    }
+    QCOMPARE(int(w.M_intBestRow), row);
+    // Modeless beside a modeless statistics window, and owned by it; drawn on its period.
+    QVERIFY(v && v->isVisible() && !v->isModal());
+    QCOMPARE(v->parentWidget(), &w);
+    QCOMPARE(v->tabWorkTime->currentIndex() == 0
+                 ? QStringLiteral("0 %1-%2").arg(v->lblStartDay->text(), v->lblEndDay->text())
+                 : QStringLiteral("1 %1/%2 %3 %4")
+                       .arg(v->G_intYear)
+                       .arg(v->G_intMonth)
+                       .arg(v->lblYear->text(), v->lblMonth->text()),
+             shown);
+    QVERIFY(v->lblAverage->text() != QStringLiteral("平均稼働時間　99時間 99分"));
+    QVERIFY(msgs->messages.empty());
+}
+
+void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
+    addPeriods();
+    bool sawViewer = false;
+    QTimer::singleShot(0, this, [&] {
+        StatisticsWindow* w = StatisticsWindow::Instance();
+        QVERIFY(w && w->isModal());
+        w->tabStatistics->setCurrentIndex(2);
+        QTimer::singleShot(0, this, [&, w] {
+            WorkTimeWindow* v = WorkTimeWindow::Instance();
+            sawViewer = v && v->isModal() && v->parentWidget() == w &&
+                        v->lblStartDay->text() == QStringLiteral("2004/09/12");
+            v->cmdOK->click();
+        });
+        QTest::mouseDClick(w->lblBestYMDWork[1], Qt::LeftButton);
+        w->OKButton->click();
+    });
+    OpenStatistics(nullptr, true);
+    QVERIFY(sawViewer);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!StatisticsWindow::Instance());
+}
+
+void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
+    OpenStatistics(nullptr, false);
+    StatisticsWindow* first = StatisticsWindow::Instance();
+    QVERIFY(first && first->isVisible() && !first->isModal());
+    first->tabStatistics->setCurrentIndex(1);
+    // A second command brings the open window forward as it is.
+    OpenStatistics(nullptr, false);
+    QCOMPARE(StatisticsWindow::Instance(), first);
+    QCOMPARE(first->tabStatistics->currentIndex(), 1);
+    // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
+    QTest::keyClick(first->lblAverageDiary, Qt::Key_Escape);
+    QVERIFY(!first->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    OpenStatistics(nullptr, false);
+    QCOMPARE(StatisticsWindow::Instance()->tabStatistics->currentIndex(), 0);
+    StatisticsWindow::Instance()->OKButton->click();
+    QVERIFY(!StatisticsWindow::Instance()->isVisible());
+}
+
+void tst_statisticsWindow::failedQueryIsReported() {
+    addPeriods();
+    StatisticsWindow w;
+    w.tabStatistics->setCurrentIndex(2);
+    QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
+    QList<bool> busy;
+    SetMsgBoxHook([&busy, this](const MsgRecord& r) {
+        busy << (QApplication::overrideCursor() || Connection::openCount() != 0);
+        msgs->messages.push_back(r);
+        return MsgResult::OK;
+    });
+    w.tabStatistics->setCurrentIndex(0);
+    w.tabStatistics->setCurrentIndex(2);
+    SetMsgBoxHook({});
+    // Closed and the normal pointer back before the message; nothing stale is left shown.
+    QCOMPARE(busy, QList<bool>{false});
+    const MsgRecord& m = msgs->messages.front();
+    QCOMPARE(m.text + QLatin1Char('|') + m.title,
+             QStringLiteral("no such table: T_WorkTime|統計情報"));
+    QCOMPARE(int(m.icon), int(MsgIcon::Critical));
+    QCOMPARE(w.lblBestWorkTime[0]->text() + w.lblAverageWork->text(),
+             QStringLiteral("--時間--分---.- %"));
+    QVERIFY(!w.lblRankWork[0]->autoFillBackground());
+}
+
+QTEST_MAIN(tst_statisticsWindow)
+#include "tst_statisticsWindow.moc"
