@@ -44,7 +44,8 @@ QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
     for (int attempt = 0; attempt < 5 && poll.isActive(); ++attempt) {
         QTest::mousePress(IconWindow(), Qt::RightButton);
         QTest::mouseRelease(IconWindow(), Qt::RightButton);
-        QTest::qWaitFor([&poll] { return !poll.isActive(); }, 1000);
+        if (QTest::qWaitFor([&poll] { return !poll.isActive(); }, 1000))
+            break;
     }
     return defaultEntry;
 }
