@@ -15,6 +15,7 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
+#include "core/DatabaseMessages.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/SingleInstance.h"

@@ -11,6 +11,7 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "core/Clock.h"
+#include "core/DatabaseMessages.h"
 #include "statistics/Statistics.h"
 #include "statistics/StatisticsWindow.h"
 #include "worktime/RunningTime.h"

@@ -12,6 +12,7 @@
 #include "BenchMain.h"
 #include "alarm/Alarm.h"
 #include "core/Clock.h"
+#include "core/DatabaseMessages.h"
 #include "mainwindow/TimerTick.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkTimeWindow.h"

@@ -3,6 +3,7 @@
 #include "alarm/Alarm.h"
 #include "core/Clock.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"

@@ -2,6 +2,7 @@
 
 #include "alarm/Alarm.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"

@@ -1,7 +1,6 @@
 // The connection pattern: one connection per operation, one transaction per connection.
 
 #include "core/Database.h"
-#include "core/MsgBox.h"
 #include "core/Program.h"
 
 #include <QDir>
@@ -14,10 +13,6 @@ namespace {
 int g_openConnections = 0;
 // How long a statement waits for another process that holds the file before it fails.
 constexpr int kBusyTimeoutMs = 500;
-
-void DbMessage(const QString& text) {
-    MsgBox(text, MsgButtons::OK, MsgIcon::Critical, QString::fromLatin1(kAppTitle));
-}
 
 bool Bind(sqlite3_stmt* st, const std::vector<QVariant>& params) {
     int i = 1;
@@ -388,42 +383,20 @@ QDateTime Recordset::dateTime(const char* name) const {
 
 // ---------------------------------------------------------------- module procedures
 
-Db OpenDB() {
-    Db db = Connection::open(DatabasePath());
-    if (!db)
-        DbMessage(QStringLiteral("データベースへの接続に失敗しました。"));
-    return db;
+Db OpenDatabase(QString* why) {
+    return Connection::open(DatabasePath(), why);
 }
 
-bool CloseDB(Connection& db) {
-    // Closed by a failed statement: that failure has been reported, and nothing is left to
-    // commit.
-    if (!db.isOpen())
-        return false;
-    if (db.commit())
-        return true;
-    DbMessage(QStringLiteral("データベースの切断に失敗しました。"));
-    return false;
-}
-
-bool ExecSQL(Connection& db, const QString& sql, SqlParams params) {
-    if (db.exec(sql, std::vector<QVariant>(params)))
-        return true;
-    // The statement's failure has rolled back and closed the connection.
-    DbMessage(QStringLiteral("データの更新に失敗しました。"));
-    return false;
-}
-
-QString GetSchedule(Connection& db, const QDate& date) {
-    Recordset rs;
-    if (!rs.open(db, QStringLiteral("SELECT Schedule FROM T_Schedule WHERE [Date] = ?"), {date})) {
-        db.rollback();
-        DbMessage(QStringLiteral("スケジュールの取得に失敗しました。"));
-        return QString();
+QString DbFailureText(DbFailure failure) {
+    switch (failure) {
+    case DbFailure::Connect:
+        return QStringLiteral("データベースへの接続に失敗しました。");
+    case DbFailure::Disconnect:
+        return QStringLiteral("データベースの切断に失敗しました。");
+    case DbFailure::Update:
+        return QStringLiteral("データの更新に失敗しました。");
     }
-    if (rs.eof())
-        return QString();
-    return rs.text(0);
+    return QString();
 }
 
 QString SqlDate(const QDate& d) {

@@ -121,21 +121,13 @@ private:
     bool m_eof = true;
 };
 
-// The connection pattern with the program's messages (title "Vaskel", error icon). Every
-// message is shown only after the failed transaction has been rolled back and closed, so no
-// lock is held while a message waits for the user.
-// Opens the database beside the program and begins its transaction; null (after the
-// connection message) on failure.
-Db OpenDB();
-// Commits and closes; the disconnection message on a failed commit. False without a message
-// when a failed statement has already closed the connection (its failure was reported).
-bool CloseDB(Connection& db);
-// Executes one action statement; on failure rolls the whole transaction back, closes the
-// connection and shows the update message.
-bool ExecSQL(Connection& db, const QString& sql, SqlParams params = {});
-// The schedule text of a date, or the empty text; on a failed read the connection is rolled
-// back and closed before the message.
-QString GetSchedule(Connection& db, const QDate& date);
+// Opens the database beside the program and begins its transaction; null on failure (why,
+// when given, then holds the engine's text).
+Db OpenDatabase(QString* why = nullptr);
+
+// The failures of the connection pattern that the user is told of, and their texts.
+enum class DbFailure { Connect, Disconnect, Update };
+QString DbFailureText(DbFailure failure);
 
 // Date and date-time values as they are stored.
 QString SqlDate(const QDate& d);

@@ -2,6 +2,7 @@
 
 #include "core/VersionUp.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/VersionUpNotice.h"

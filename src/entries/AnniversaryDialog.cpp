@@ -1,11 +1,13 @@
 #include "entries/AnniversaryDialog.h"
 
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
 #include "core/ViewState.h"
 #include "entries/EntryLines.h"
+#include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
 
 #include <QFocusEvent>
@@ -111,31 +113,31 @@ void AnniversaryDialog::Warn(const QString& text) {
     MsgBox(text, MsgButtons::OK, MsgIcon::Warning, windowTitle());
 }
 
+void AnniversaryDialog::LoadFailed(Connection& db) {
+    for (QListWidget* list : lstWhatday)
+        list->clear();
+    const QString why = db.errorText();
+    db.rollback();
+    MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+}
+
 void AnniversaryDialog::Form_Load() {
     for (QListWidget* list : lstWhatday)
         list->clear();
     Db db = OpenDB();
     if (!db)
         return;
-    Recordset rs;
-    bool ok = rs.open(*db, QStringLiteral("SELECT * FROM T_WhatDay ORDER BY Month, Day"));
-    while (ok && !rs.eof()) {
-        const qint64 month = rs.integer("Month");
-        // A row of no month has no list to go to.
-        if (month >= 1 && month <= 12)
-            AddLine(int(month), int(rs.integer("Day")), rs.text("WhatDay"));
-        ok = rs.moveNext();
-    }
-    if (!ok) {
+    std::vector<Anniversary> stored;
+    if (!ReadAnniversaries(*db, stored)) {
         // Half-filled lists would hide stored entries: show none and say why.
-        for (QListWidget* list : lstWhatday)
-            list->clear();
-        const QString why = db->errorText();
-        db->rollback();
-        MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
+        LoadFailed(*db);
         return;
     }
-    rs.close();
+    for (const Anniversary& a : stored) {
+        // A row of no month has no list to go to.
+        if (a.month >= 1 && a.month <= 12)
+            AddLine(a.month, a.day, a.text);
+    }
     if (!CloseDB(*db))
         return;
     tabWhatDay->setCurrentIndex(G_datSelect.month() - 1);
@@ -183,27 +185,24 @@ void AnniversaryDialog::cmdAdd_Click() {
         Db db = OpenDB();
         if (!db)
             return;
-        Recordset rs;
-        if (!rs.open(*db,
-                     QStringLiteral("SELECT * FROM T_WhatDay WHERE Month = ? AND Day = ? AND "
-                                    "WhatDay = ?"),
-                     {month, day, text})) {
+        const Anniversary entry{month, day, text};
+        const std::optional<bool> exists = AnniversaryExists(*db, entry);
+        if (!exists) {
             const QString why = db->errorText();
             db->rollback();
             MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
             return;
         }
-        if (!rs.eof()) {
+        if (*exists) {
             db->rollback();
             Warn(QStringLiteral("登録済みです。"));
             tabWhatDay->setCurrentIndex(month - 1);
             return;
         }
-        rs.close();
-        if (!ExecSQL(*db,
-                     QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (?, ?, ?)"),
-                     {month, day, text}))
+        if (!AddAnniversary(*db, entry)) {
+            UpdateFailed();
             return;
+        }
         if (!CloseDB(*db))
             return;
         AddLine(month, day, text);
@@ -222,11 +221,10 @@ void AnniversaryDialog::cmdDel_Click() {
     Db db = OpenDB();
     if (!db)
         return;
-    if (!ExecSQL(
-            *db,
-            QStringLiteral("DELETE FROM T_WhatDay WHERE Month = ? AND Day = ? AND WhatDay = ?"),
-            {month, day, m_tagWhatDay}))
+    if (!DeleteAnniversary(*db, {month, day, m_tagWhatDay})) {
+        UpdateFailed();
         return;
+    }
     if (!CloseDB(*db))
         return;
     // Only once the rows are gone do their lines go, so the list never hides a stored entry.

@@ -11,6 +11,8 @@
 
 #include <array>
 
+class Connection;
+
 class AnniversaryDialog : public QDialog {
     Q_OBJECT
 public:
@@ -59,6 +61,8 @@ private:
     void ClearBoxes();
     void AddLine(int month, int day, const QString& text);
     void Warn(const QString& text);
+    // Empties the lists, rolls back and shows the engine's text.
+    void LoadFailed(Connection& db);
 
     QString m_tagMonth;
     QString m_tagDay;

@@ -3,10 +3,12 @@
 #include "core/CodePageText.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
 #include "core/ViewState.h"
 #include "entries/EntryLines.h"
+#include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
 
 #include <QHBoxLayout>
@@ -95,27 +97,27 @@ void DiaryDialog::Form_Load() {
     // the displayed one; the entry shown and the entry saved are then the same day's.
     const QDate day = G_datSelect;
     tabOldDiary->setCurrentIndex(0);
-    Recordset rs;
     for (int i = kEarlierYears - 1; i >= 0; --i) {
         tabOldDiary->setCurrentIndex(i);
         tabOldDiary->setTabText(i, QString::number(day.year() - i - 1));
         const QDate earlier = SameDayYearsBack(day, i + 1);
         if (!earlier.isValid())
             continue; // no 29 February that year: nothing to look up
-        if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {earlier})) {
+        const std::optional<DayText> old = ReadDay(*db, DayEntry::Diary, earlier);
+        if (!old) {
             ReadFailed(*db);
             return;
         }
-        if (!rs.eof())
-            SetProgramText(txtOldDiary[size_t(i)], rs.text("Diary"));
+        if (old->exists)
+            SetProgramText(txtOldDiary[size_t(i)], old->text);
     }
-    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Diary WHERE [Date] = ?"), {day})) {
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, day);
+    if (!stored) {
         ReadFailed(*db);
         return;
     }
-    if (!rs.eof())
-        SetProgramText(txtDiary, rs.text("Diary"));
-    rs.close();
+    if (stored->exists)
+        SetProgramText(txtDiary, stored->text);
     if (!CloseDB(*db))
         return;
     setWindowTitle(DiaryCaption(day));
@@ -135,16 +137,15 @@ void DiaryDialog::OKButton_Click() {
     Db db = OpenDB();
     if (!db)
         return;
-    Recordset rs;
-    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Diary WHERE [Date] = ?"), {G_datSelect})) {
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, G_datSelect);
+    if (!stored) {
         ReadFailed(*db);
         return;
     }
-    const bool exists = !rs.eof();
-    rs.close();
-    if (!WriteDayText(*db, QStringLiteral("T_Diary"), QStringLiteral("Diary"), G_datSelect, text,
-                      exists))
+    if (!WriteDay(*db, DayEntry::Diary, G_datSelect, text, stored->exists)) {
+        UpdateFailed();
         return;
+    }
     if (CloseDB(*db))
         accept();
 }

@@ -2,12 +2,14 @@
 
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/DiaryDialog.h"
 #include "entries/EntryLines.h"
+#include "entries/EntryStore.h"
 #include "entries/ScheduleDialog.h"
 #include "entries/SearchDialog.h"
 #include "entries/TodayDialog.h"
@@ -17,6 +19,13 @@
 #include <QMimeData>
 
 namespace {
+
+void ScheduleReadFailed(Connection& db) {
+    db.rollback();
+    MsgBox(QStringLiteral("スケジュールの取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+           QString::fromLatin1(kAppTitle));
+}
+
 // Loads a window before it is shown, then waits for it to close.
 template <class Form, class... Args> void ShowLoaded(Args&&... args) {
     Form f(std::forward<Args>(args)...);
@@ -24,6 +33,14 @@ template <class Form, class... Args> void ShowLoaded(Args&&... args) {
     f.exec();
 }
 } // namespace
+
+QString ReadSchedule(Connection& db, const QDate& day) {
+    const std::optional<DayText> stored = ReadDay(db, DayEntry::Schedule, day);
+    if (stored)
+        return stored->text;
+    ScheduleReadFailed(db);
+    return QString();
+}
 
 void OpenScheduleEditor(QWidget* owner) {
     ShowLoaded<ScheduleDialog>(owner);
@@ -54,7 +71,7 @@ void ScheduleClipboard::CopyOrCut(bool cut) {
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(GetSchedule(*db, G_datSelect));
+    clipboard->setText(ReadSchedule(*db, G_datSelect));
     m_datCut = cut ? G_datSelect : QDate();
     CloseDB(*db);
 }
@@ -85,30 +102,17 @@ bool ScheduleClipboard::Paste() {
         return false;
     // Whether the day has a row decides between appending and inserting; a row with an
     // empty text is appended to as well, since a second row for the day cannot be stored.
-    Recordset rs;
-    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        db->rollback();
-        MsgBox(QStringLiteral("スケジュールの取得に失敗しました。"), MsgButtons::OK,
-               MsgIcon::Critical, QString::fromLatin1(kAppTitle));
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    if (!stored) {
+        ScheduleReadFailed(*db);
         return false;
     }
-    const bool exists = !rs.eof();
-    rs.close();
     const QString pasted = TrimBlanks(text);
-    const bool appended =
-        exists ? ExecSQL(*db,
-                         QStringLiteral("UPDATE T_Schedule SET Schedule = ifnull(Schedule, '') || "
-                                        "? WHERE [Date] = ?"),
-                         {pasted, G_datSelect})
-               : ExecSQL(*db,
-                         QStringLiteral("INSERT INTO T_Schedule ([Date], Schedule) VALUES (?, ?)"),
-                         {G_datSelect, pasted});
-    if (!appended)
-        return false;
-    if (m_datCut.isValid()) {
-        if (!ExecSQL(*db, QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"), {m_datCut}))
-            return false; // the append is undone with it and the cut stays pending
-    }
+    if (!AppendToSchedule(*db, G_datSelect, pasted, stored->exists))
+        return UpdateFailed();
+    // A failed deletion undoes the append with it, and the cut stays pending.
+    if (m_datCut.isValid() && !DeleteDay(*db, DayEntry::Schedule, m_datCut))
+        return UpdateFailed();
     if (!CloseDB(*db))
         return false;
     m_datCut = QDate();
@@ -119,25 +123,23 @@ bool ScheduleClipboard::Paste() {
 
 namespace {
 
-bool DeleteDayRow(const QString& question, const QString& mainCaption, const QString& sql) {
+bool DeleteDayRow(const QString& question, const QString& mainCaption, DayEntry entry) {
     if (MsgBox(question, MsgButtons::OKCancel, MsgIcon::Question, mainCaption) == MsgResult::Cancel)
         return false;
     Db db = OpenDB();
     if (!db)
         return false;
-    if (!ExecSQL(*db, sql, {G_datSelect}))
-        return false;
+    if (!DeleteDay(*db, entry, G_datSelect))
+        return UpdateFailed();
     return CloseDB(*db);
 }
 
 } // namespace
 
 bool DeleteSchedule(const QString& mainCaption) {
-    return DeleteDayRow(DeleteScheduleQuestion(G_datSelect), mainCaption,
-                        QStringLiteral("DELETE FROM T_Schedule WHERE [Date] = ?"));
+    return DeleteDayRow(DeleteScheduleQuestion(G_datSelect), mainCaption, DayEntry::Schedule);
 }
 
 bool DeleteDiary(const QString& mainCaption) {
-    return DeleteDayRow(DeleteDiaryQuestion(G_datSelect), mainCaption,
-                        QStringLiteral("DELETE FROM T_Diary WHERE [Date] = ?"));
+    return DeleteDayRow(DeleteDiaryQuestion(G_datSelect), mainCaption, DayEntry::Diary);
 }

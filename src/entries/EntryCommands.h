@@ -5,7 +5,12 @@
 #include <QDate>
 #include <QString>
 
+class Connection;
 class QWidget;
+
+// The day's schedule text, or the empty text. A failed read rolls the connection back and
+// closes it, then says "スケジュールの取得に失敗しました。".
+QString ReadSchedule(Connection& db, const QDate& day);
 
 // Each opens its window modally over owner and returns when it has closed.
 // The schedule editor: afterwards the main window reloads the month, whatever the answer.

@@ -1,7 +1,6 @@
 #include "entries/EntryLines.h"
 
 #include "core/CodePageText.h"
-#include "core/Database.h"
 #include "core/DateFormat.h"
 
 QString ScheduleCaption(const QDate& d) {
@@ -42,18 +41,6 @@ WhatDayLineParts ParseWhatDayLine(const QString& line) {
     p.day = TrimBlanks(LeftA(line, 3)).toInt();
     p.text = TrimBlanks(MidA(line, 8, -1));
     return p;
-}
-
-bool WriteDayText(Connection& db, const QString& table, const QString& column, const QDate& day,
-                  const QString& text, bool rowExists) {
-    // Table and column are the program's own names; only the values are the user's.
-    if (rowExists)
-        return ExecSQL(db,
-                       QStringLiteral("UPDATE %1 SET %2 = ? WHERE [Date] = ?").arg(table, column),
-                       {text, day});
-    return ExecSQL(db,
-                   QStringLiteral("INSERT INTO %1 ([Date], %2) VALUES (?, ?)").arg(table, column),
-                   {day, text});
 }
 
 bool ParseWholeNumber(const QString& text, int& value) {

@@ -32,13 +32,6 @@ struct WhatDayLineParts {
 // without surrounding blanks.
 WhatDayLineParts ParseWhatDayLine(const QString& line);
 
-class Connection;
-
-// Stores the text of a day in T_Schedule or T_Diary: an update when the day has its row, else
-// an insert. False when the statement failed (its message shown, the connection rolled back).
-bool WriteDayText(Connection& db, const QString& table, const QString& column, const QDate& day,
-                  const QString& text, bool rowExists);
-
 // A whole number typed into a box: digits only (full-width digits count), blanks around
 // allowed. False for anything else, a decimal point or a sign included.
 bool ParseWholeNumber(const QString& text, int& value);

@@ -2,10 +2,12 @@
 
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
 #include "core/ViewState.h"
 #include "entries/EntryLines.h"
+#include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
 
 #include <QHBoxLayout>
@@ -57,18 +59,15 @@ void ScheduleDialog::Form_Load() {
     Db db = OpenDB();
     if (!db)
         return;
-    Recordset rs;
-    if (!rs.open(*db, QStringLiteral("SELECT * FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        db->rollback();
-        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
-               windowTitle());
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    if (!stored) {
+        ReadFailed(*db);
         return;
     }
-    if (!rs.eof()) {
+    if (stored->exists) {
         m_blnExist = true;
-        txtSchedule->setPlainText(TrimBlanks(rs.text("Schedule")));
+        txtSchedule->setPlainText(TrimBlanks(stored->text));
     }
-    rs.close();
     CloseDB(*db);
 }
 
@@ -84,20 +83,24 @@ void ScheduleDialog::OKButton_Click() {
     // The row may have been created or removed since the window opened; the choice between
     // update and insert is made on what is stored now, inside this transaction, so that the
     // text is neither lost to an update of no row nor refused by a second row for the day.
-    Recordset rs;
-    if (!rs.open(*db, QStringLiteral("SELECT 1 FROM T_Schedule WHERE [Date] = ?"), {G_datSelect})) {
-        db->rollback();
-        MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
-               windowTitle());
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    if (!stored) {
+        ReadFailed(*db);
         return;
     }
-    m_blnExist = !rs.eof();
-    rs.close();
-    if (!WriteDayText(*db, QStringLiteral("T_Schedule"), QStringLiteral("Schedule"), G_datSelect,
-                      text, m_blnExist))
+    m_blnExist = stored->exists;
+    if (!WriteDay(*db, DayEntry::Schedule, G_datSelect, text, m_blnExist)) {
+        UpdateFailed();
         return;
+    }
     if (CloseDB(*db))
         accept();
+}
+
+void ScheduleDialog::ReadFailed(Connection& db) {
+    db.rollback();
+    MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
+           windowTitle());
 }
 
 void ScheduleDialog::CancelButton_Click() {

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+class Connection;
+
 class ScheduleDialog : public QDialog {
     Q_OBJECT
 public:
@@ -29,5 +31,7 @@ protected:
     void reject() override;
 
 private:
+    // Rolls back and says that the schedule could not be read.
+    void ReadFailed(Connection& db);
     bool m_blnExist = false;
 };

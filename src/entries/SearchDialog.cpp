@@ -1,21 +1,17 @@
 #include "entries/SearchDialog.h"
 
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
+#include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-
-#include <algorithm>
-
-namespace {
-enum Kind { Schedule, Diary, WhatDay };
-}
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSearch"));
@@ -112,38 +108,6 @@ bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool SearchDialog::Collect(Connection& db, const QString& sql, const QString& pattern, int kind,
-                           QStringList& lines) {
-    Recordset rs;
-    bool ok = rs.open(db, sql, {pattern});
-    if (!ok)
-        return false;
-    switch (kind) {
-    case Schedule:
-    case Diary: {
-        const int date = rs.column("Date");
-        const int text = rs.column(kind == Schedule ? "Schedule" : "Diary");
-        while (ok && !rs.eof()) {
-            lines << (kind == Schedule ? ScheduleSearchLine(rs.date(date), rs.text(text))
-                                       : DiarySearchLine(rs.date(date), rs.text(text)));
-            ok = rs.moveNext();
-        }
-        break;
-    }
-    default: {
-        const int month = rs.column("Month");
-        const int day = rs.column("Day");
-        const int text = rs.column("WhatDay");
-        while (ok && !rs.eof()) {
-            lines << WhatDaySearchLine(int(rs.integer(month)), int(rs.integer(day)), rs.text(text));
-            ok = rs.moveNext();
-        }
-        break;
-    }
-    }
-    return ok;
-}
-
 void SearchDialog::ShowLines(QStringList& lines) {
     // Tens of thousands of lines, each put into its sorted place one by one, would take
     // seconds: they are sorted once and the list takes them in one batch.
@@ -178,24 +142,25 @@ void SearchDialog::cmdSearch_Click() {
     }
     // The text is matched literally: the pattern characters a user may type are escaped.
     const QString pattern = ContainsPattern(text);
-    const struct {
-        QCheckBox* box;
-        const char* sql;
-        int kind;
-    } reads[] = {
-        {chkSchedule, "SELECT * FROM T_Schedule WHERE Schedule LIKE ? ESCAPE '\\'", Schedule},
-        {chkDiary, "SELECT * FROM T_Diary WHERE Diary LIKE ? ESCAPE '\\'", Diary},
-        {chkWhatDay, "SELECT * FROM T_WhatDay WHERE WhatDay LIKE ? ESCAPE '\\'", WhatDay},
-    };
     QStringList lines;
-    for (const auto& r : reads) {
-        if (r.box->isChecked() &&
-            !Collect(*db, QString::fromLatin1(r.sql), pattern, r.kind, lines)) {
-            // What was read before the failure is listed.
-            ShowLines(lines);
-            SearchFailed(*db);
-            return;
-        }
+    const bool read =
+        (!chkSchedule->isChecked() || SearchDays(*db, DayEntry::Schedule, pattern,
+                                                 [&lines](const QDate& d, const QString& t) {
+                                                     lines << ScheduleSearchLine(d, t);
+                                                 })) &&
+        (!chkDiary->isChecked() || SearchDays(*db, DayEntry::Diary, pattern,
+                                              [&lines](const QDate& d, const QString& t) {
+                                                  lines << DiarySearchLine(d, t);
+                                              })) &&
+        (!chkWhatDay->isChecked() ||
+         SearchAnniversaries(*db, pattern, [&lines](const Anniversary& a) {
+             lines << WhatDaySearchLine(a.month, a.day, a.text);
+         }));
+    if (!read) {
+        // What was read before the failure is listed.
+        ShowLines(lines);
+        SearchFailed(*db);
+        return;
     }
     ShowLines(lines);
     unsetCursor();

@@ -38,9 +38,6 @@ protected:
     void reject() override;
 
 private:
-    // One read of the search, its lines added to lines; false when it failed.
-    bool Collect(Connection& db, const QString& sql, const QString& pattern, int kind,
-                 QStringList& lines);
     // Lists the lines in the list's order and empties lines.
     void ShowLines(QStringList& lines);
     void SearchFailed(Connection& db);

@@ -1,7 +1,10 @@
 #include "entries/TodayDialog.h"
 
+#include "entries/EntryCommands.h"
+
 #include "core/Clock.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "settings/SettingsStore.h"
 
 #include <QHBoxLayout>
@@ -49,7 +52,7 @@ void TodayDialog::Form_Load() {
     Db db = OpenDB();
     if (!db)
         return;
-    const QString text = GetSchedule(*db, Today());
+    const QString text = ReadSchedule(*db, Today());
     CloseDB(*db);
     txtSchedule->setPlainText(text);
 }

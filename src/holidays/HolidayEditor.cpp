@@ -1,6 +1,7 @@
 #include "holidays/HolidayEditor.h"
 
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/Fonts.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"

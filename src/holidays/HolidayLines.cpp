@@ -2,6 +2,7 @@
 
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 
 namespace {
 

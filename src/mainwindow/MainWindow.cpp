@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/Twips.h"
@@ -437,7 +438,7 @@ bool MainWindow::HasTodaySchedule() {
     Db db = OpenDB();
     if (!db)
         return false;
-    const QString text = GetSchedule(*db, Today());
+    const QString text = ReadSchedule(*db, Today());
     CloseDB(*db);
     return !text.isEmpty();
 }

@@ -3,6 +3,7 @@
 #include "calendar/GridLayout.h"
 #include "core/Clock.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "core/Dates.h"
 #include "core/MsgBox.h"

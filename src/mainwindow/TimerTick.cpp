@@ -13,15 +13,15 @@ TickOutcome Timer1Tick(const QDateTime& now) {
         out.recorded = true;
         return out;
     }
-    Db db = Connection::open(DatabasePath());
+    Db db = OpenDatabase();
     if (!db) {
-        out.failure = QStringLiteral("データベースへの接続に失敗しました。");
+        out.failure = DbFailure::Connect;
         return out;
     }
     if (!ExtendRunningTime(*db, now))
         return out;
     if (!db->commit()) {
-        out.failure = QStringLiteral("データベースの切断に失敗しました。");
+        out.failure = DbFailure::Disconnect;
         return out;
     }
     out.recorded = true;
@@ -33,8 +33,9 @@ void TickReport::take(QWidget* owner, const TickOutcome& tick) {
         m_reported = false;
         return;
     }
-    if (tick.failure.isEmpty() || m_reported || m_message)
+    if (!tick.failure || m_reported || m_message)
         return;
     m_reported = true;
-    m_message = OpenMsgBox(owner, tick.failure, MsgIcon::Critical, QString::fromLatin1(kAppTitle));
+    m_message = OpenMsgBox(owner, DbFailureText(*tick.failure), MsgIcon::Critical,
+                           QString::fromLatin1(kAppTitle));
 }

@@ -1,9 +1,13 @@
 // The main window's timer tick: the running period and the alarm.
 #pragma once
 
+#include "core/Database.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -14,9 +18,9 @@ struct TickOutcome {
     // The running period was extended and committed (or left alone for an operation that
     // holds a connection): the database is reachable.
     bool recorded = false;
-    // The message for a failure the user is told of (the connection could not be opened or
-    // the commit failed); empty for a failed update, which is silent.
-    QString failure;
+    // The failure the user is told of (the connection could not be opened or the commit
+    // failed); none for a failed update, which is silent.
+    std::optional<DbFailure> failure;
 };
 
 // Extends the running period on a connection of its own and checks the alarm. Never shows

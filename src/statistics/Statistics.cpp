@@ -1,6 +1,7 @@
 #include "statistics/Statistics.h"
 
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkChart.h"

@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "core/ProgramWindows.h"
 #include "core/Twips.h"

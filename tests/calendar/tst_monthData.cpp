@@ -4,6 +4,7 @@
 #include "calendar/MonthData.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/Dates.h"
 
 #include <QtTest>

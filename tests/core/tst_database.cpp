@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 
 #include <QFile>
 #include <QtTest>
@@ -25,7 +26,6 @@ private slots:
     void recordsetCannotOutliveItsConnection();
     void textsRoundTripUnchanged_data();
     void textsRoundTripUnchanged();
-    void getSchedule();
     void recordsetReadsByNameAndRewinds();
     void failedReadThatCostTheTransactionClosesTheConnection();
 
@@ -242,30 +242,15 @@ void tst_database::textsRoundTripUnchanged() {
                     {text}));
     QVERIFY(CloseDB(*db));
     db = OpenDB();
-    QCOMPARE(GetSchedule(*db, d), text);
     Recordset rs;
+    QVERIFY(rs.open(*db, QStringLiteral("SELECT Schedule FROM T_Schedule WHERE [Date] = ?"), {d}));
+    QCOMPARE(rs.text(0), text);
     QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_WhatDay WHERE WhatDay = ?"), {text}));
     QVERIFY(!rs.eof());
     QCOMPARE(rs.text("WhatDay"), text);
     rs.close();
     QVERIFY(CloseDB(*db));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
-}
-
-void tst_database::getSchedule() {
-    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'Meeting')"));
-    Db db = OpenDB();
-    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 15)), QStringLiteral("Meeting"));
-    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 16)), QString());
-    QVERIFY(CloseDB(*db));
-    QVERIFY(msgs->messages.empty());
-
-    // Without its table the lookup reports and returns the empty text.
-    env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    db = OpenDB();
-    QCOMPARE(GetSchedule(*db, QDate(2004, 3, 15)), QString());
-    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("スケジュールの取得に失敗しました。")});
-    QVERIFY(!db->isOpen());
 }
 
 void tst_database::recordsetReadsByNameAndRewinds() {

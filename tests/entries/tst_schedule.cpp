@@ -3,7 +3,9 @@
 #include "EntryTestHelpers.h"
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/TextBoxes.h"
+#include "entries/EntryCommands.h"
 #include "entries/ScheduleDialog.h"
 #include "entries/TodayDialog.h"
 #include "settings/SettingsStore.h"
@@ -25,6 +27,7 @@ private slots:
     void enterBreaksTheLineEscCancels();
     void failuresKeepTheDialogOpen();
     void todayReadsInAShortReadOfItsOwn();
+    void readSchedule();
     void todayStoresTheStartUpFlag_data();
     void todayStoresTheStartUpFlag();
 
@@ -255,6 +258,22 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QVERIFY(!f.isVisible());
     QSettings s(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), expected);
+}
+
+void tst_schedule::readSchedule() {
+    env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'Meeting')"));
+    Db db = OpenDB();
+    QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 15)), QStringLiteral("Meeting"));
+    QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 16)), QString());
+    QVERIFY(CloseDB(*db));
+    QVERIFY(msgs->messages.empty());
+
+    // Without its table the lookup reports and returns the empty text.
+    env->exec(QStringLiteral("DROP TABLE T_Schedule"));
+    db = OpenDB();
+    QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 15)), QString());
+    QCOMPARE(msgs->texts(), QStringList{QStringLiteral("スケジュールの取得に失敗しました。")});
+    QVERIFY(!db->isOpen());
 }
 
 QTEST_MAIN(tst_schedule)

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "holidays/HolidayEditor.h"
 #include "holidays/HolidayLines.h"
 

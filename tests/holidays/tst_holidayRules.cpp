@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "holidays/HolidayRules.h"
 
 #include <QtTest>

@@ -6,6 +6,7 @@
 #include "alarm/AlarmDialog.h"
 #include "core/Clock.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/EntryCommands.h"

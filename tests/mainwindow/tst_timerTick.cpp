@@ -6,6 +6,7 @@
 #include "alarm/Alarm.h"
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/ViewState.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimerTick.h"
@@ -134,7 +135,7 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
     const TickOutcome tick = Timer1Tick(t.addSecs(50));
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
-    QVERIFY(tick.failure.isEmpty());
+    QVERIFY(!tick.failure);
     QVERIFY(msgs->messages.empty());
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
 }
@@ -146,7 +147,7 @@ void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
     const TickOutcome tick = Timer1Tick(At(2004, 9, 5, 7, 3, 10));
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
-    QCOMPARE(tick.failure, QStringLiteral("データベースへの接続に失敗しました。"));
+    QCOMPARE(tick.failure, DbFailure::Connect);
     // The tick itself shows nothing, and the file is not created.
     QVERIFY(msgs->messages.empty());
     QVERIFY(!QFile::exists(env->dbPath()));

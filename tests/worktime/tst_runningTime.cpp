@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "worktime/RunningTime.h"
 
 #include <QtTest>
