@@ -3,20 +3,39 @@
 #include "core/CodePageText.h"
 #include "core/Database.h"
 #include "core/DateFormat.h"
-#include "core/MsgBox.h"
 #include "core/ViewState.h"
 
 #include <cmath>
 
+bool ReadAlarm(Connection& db, std::optional<PendingAlarm>& alarm) {
+    alarm.reset();
+    Recordset rs;
+    if (!rs.open(db, QStringLiteral("SELECT AlarmTime, AlarmDetail FROM T_Alarm")))
+        return false;
+    if (!rs.eof())
+        alarm = PendingAlarm{rs.dateTime("AlarmTime"), rs.text("AlarmDetail")};
+    return true;
+}
+
+bool StoreAlarm(Connection& db, const PendingAlarm& alarm) {
+    return db.exec(QStringLiteral("DELETE FROM T_Alarm")) &&
+           db.exec(QStringLiteral("INSERT INTO T_Alarm (AlarmTime, AlarmDetail) VALUES (?, ?)"),
+                   {alarm.time, alarm.detail});
+}
+
+bool DeleteAlarm(Connection& db) {
+    return db.exec(QStringLiteral("DELETE FROM T_Alarm"));
+}
+
 bool LoadAlarm(Connection& db) {
     G_blnAlarm = false;
-    Recordset rs;
-    if (!rs.open(db, QStringLiteral("SELECT * FROM T_Alarm")))
+    std::optional<PendingAlarm> alarm;
+    if (!ReadAlarm(db, alarm))
         return false;
-    if (!rs.eof()) {
+    if (alarm) {
         G_blnAlarm = true;
-        G_datTimeOfAlarm = rs.dateTime("AlarmTime");
-        G_strAlarmDetail = rs.text("AlarmDetail");
+        G_datTimeOfAlarm = alarm->time;
+        G_strAlarmDetail = alarm->detail;
     }
     return true;
 }
@@ -24,16 +43,6 @@ bool LoadAlarm(Connection& db) {
 bool AlarmDue(const QDateTime& t) {
     static const QString pattern = QStringLiteral("yyyy/mm/dd hh:nn");
     return G_blnAlarm && FormatDate(t, pattern) == FormatDate(G_datTimeOfAlarm, pattern);
-}
-
-bool DeleteAlarmRow(Connection& db, const QString& failureText, const QString& title) {
-    if (db.exec(QStringLiteral("DELETE FROM T_Alarm")))
-        return true;
-    // The failed statement has rolled back and closed the connection: nothing stays open while
-    // the message waits for the user.
-    MsgBox(failureText + QStringLiteral("\r\n") + db.errorText(), MsgButtons::OK, MsgIcon::Critical,
-           title);
-    return false;
 }
 
 AlarmEvents& AlarmEvents::instance() {

@@ -6,7 +6,23 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class Connection;
+
+// ---- The alarm's table (T_Alarm): one row at most. Each function works in the caller's
+// transaction and shows nothing; false when a statement failed (db.errorText() tells why, and a
+// failed write has rolled back and closed the connection).
+
+struct PendingAlarm {
+    QDateTime time;
+    QString detail;
+};
+// The stored alarm, or none.
+bool ReadAlarm(Connection& db, std::optional<PendingAlarm>& alarm);
+// Replaces whatever alarm is stored.
+bool StoreAlarm(Connection& db, const PendingAlarm& alarm);
+bool DeleteAlarm(Connection& db);
 
 // Loads the pending alarm into G_blnAlarm, G_datTimeOfAlarm and G_strAlarmDetail. False when
 // the table could not be read.
@@ -14,10 +30,6 @@ bool LoadAlarm(Connection& db);
 
 // True when the alarm is pending and t lies in its minute.
 bool AlarmDue(const QDateTime& t);
-
-// Deletes the alarm row. On failure the work is rolled back and failureText, a line break and
-// the engine's description are shown under title.
-bool DeleteAlarmRow(Connection& db, const QString& failureText, const QString& title);
 
 // Announces committed changes of the alarm state (registered, cancelled, acknowledged), so
 // that the main window's status panel can follow.

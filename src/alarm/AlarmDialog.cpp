@@ -1,6 +1,7 @@
 #include "alarm/AlarmDialog.h"
 
 #include "alarm/Alarm.h"
+#include "alarm/AlarmNotice.h"
 #include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
@@ -229,9 +230,7 @@ void AlarmDialog::cmdAlarmOn_Click() {
         close();
         return;
     }
-    if (!db->exec(QStringLiteral("DELETE FROM T_Alarm")) ||
-        !db->exec(QStringLiteral("INSERT INTO T_Alarm (AlarmTime, AlarmDetail) VALUES (?, ?)"),
-                  {m_checkedTime, m_checkedDetail})) {
+    if (!StoreAlarm(*db, {m_checkedTime, m_checkedDetail})) {
         // Undone as a whole: the earlier alarm stays.
         MsgBox(QStringLiteral("アラームの設定に失敗しました。\r\n") + db->errorText(),
                MsgButtons::OK, MsgIcon::Critical, windowTitle());
@@ -252,7 +251,7 @@ void AlarmDialog::cmdAlarmOff_Click() {
         close();
         return;
     }
-    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
+    if (!DeleteAlarmOrSay(*db, QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
         return;
     if (CloseDB(*db)) {
         G_blnAlarm = false;

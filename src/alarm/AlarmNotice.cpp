@@ -27,6 +27,16 @@ constexpr int kMinimumWidth = 1800;
 
 } // namespace
 
+bool DeleteAlarmOrSay(Connection& db, const QString& failureText, const QString& title) {
+    if (DeleteAlarm(db))
+        return true;
+    // The failed statement has rolled back and closed the connection: nothing stays open while
+    // the message waits for the user.
+    MsgBox(failureText + QStringLiteral("\r\n") + db.errorText(), MsgButtons::OK, MsgIcon::Critical,
+           title);
+    return false;
+}
+
 AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
     // Never narrower than a desktop lets a captioned window become, so that the centred button
     // stays inside also for a short detail.
@@ -114,7 +124,7 @@ void AlarmNotice::cmdOK_Click() {
         close();
         return;
     }
-    if (!DeleteAlarmRow(*db, QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
+    if (!DeleteAlarmOrSay(*db, QStringLiteral("アラームの削除に失敗しました。"), windowTitle())) {
         close();
         return;
     }

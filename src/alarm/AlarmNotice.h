@@ -7,8 +7,13 @@
 #include <QRect>
 #include <QSize>
 
+class Connection;
 class QLabel;
 class QPushButton;
+
+// Deletes the stored alarm. On failure (the work rolled back) failureText, a line break and the
+// engine's description are shown under title.
+bool DeleteAlarmOrSay(Connection& db, const QString& failureText, const QString& title);
 
 // The notification's geometry for a label of the given size, in pixels, worked out in twips
 // (15 to a pixel) as the window was designed: the window 300 twips wider and 1100 twips

@@ -1,10 +1,8 @@
-// The schema version check and upgrade of the database.
+// The schema check that runs first at every start.
 #pragma once
 
-#include <QString>
+#include "core/SchemaUpgrade.h"
 
-// Checks the stored schema version and upgrades an older database. False: the program ends.
+// Checks the stored schema version and upgrades an older database, showing the upgrade's
+// notice meanwhile. False (after its message): the program ends.
 bool VersionUp();
-// The program's schema version (1.06) and the text of the upgrade notice.
-double ProgramVersion();
-QString VersionUpNoticeText(double stored, double program);

@@ -262,8 +262,10 @@ void HolidayEditor::OKButton_Click() {
     Db db = OpenDB();
     if (!db)
         return;
-    if (!WriteHolidayTable(*db, rules))
+    if (!ReplaceHolidayRules(*db, rules)) {
+        UpdateFailed();
         return;
+    }
     if (!CloseDB(*db))
         return;
     m_committed = std::move(rules);

@@ -1,8 +1,6 @@
 #include "holidays/HolidayLines.h"
 
 #include "core/CodePageText.h"
-#include "core/Database.h"
-#include "core/DatabaseMessages.h"
 
 namespace {
 
@@ -140,21 +138,4 @@ HolidayRule RuleFromInput(const HolidayInput& in) {
     }
     r.name = in.name;
     return r;
-}
-
-bool WriteHolidayTable(Connection& db, const HolidayRules& rules) {
-    const auto nullable = [](const std::optional<int>& v) { return v ? QVariant(*v) : QVariant(); };
-    if (!ExecSQL(db, QStringLiteral("DELETE FROM T_Holiday")))
-        return false;
-    for (const HolidayRule& r : rules) {
-        const bool nth = r.kind == kHolidayNthWeekday;
-        if (!ExecSQL(db,
-                     QStringLiteral("INSERT INTO T_Holiday (Kind, Month, Day, Week, Yobi, Name) "
-                                    "VALUES (?, ?, ?, ?, ?, ?)"),
-                     {r.kind, r.month, nth ? QVariant() : nullable(r.day),
-                      nth ? nullable(r.week) : QVariant(), nth ? nullable(r.yobi) : QVariant(),
-                      r.name}))
-            return false;
-    }
-    return true;
 }

@@ -9,8 +9,6 @@
 
 #include <optional>
 
-class Connection;
-
 // The items of the kind list, in kind order, and of the weekday list (0 Sunday ... 6 Saturday).
 QStringList HolidayKindItems();
 QStringList WeekdayItems();
@@ -49,7 +47,3 @@ struct HolidayInputProblem {
 HolidayInputProblem CheckHolidayInput(const HolidayInput& in);
 // The rule of input that passed the checks.
 HolidayRule RuleFromInput(const HolidayInput& in);
-
-// Replaces the whole table by the rules, in their order, within the connection's one
-// transaction. False after a failed statement (its message shown, everything rolled back).
-bool WriteHolidayTable(Connection& db, const HolidayRules& rules);

@@ -82,6 +82,10 @@ bool ReadHolidayRules(Connection& db, HolidayRules& out) {
     return true;
 }
 
+bool ReplaceHolidayRules(Connection& db, const HolidayRules& rules) {
+    return db.exec(QStringLiteral("DELETE FROM T_Holiday")) && InsertHolidayRules(db, rules);
+}
+
 bool InsertHolidayRules(Connection& db, const HolidayRules& rules) {
     for (const HolidayRule& r : rules) {
         const bool nth = r.kind == kHolidayNthWeekday;

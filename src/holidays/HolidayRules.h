@@ -33,6 +33,8 @@ bool ReadHolidayRules(Connection& db, HolidayRules& out);
 // Inserts the rules in their order, the fields a kind does not use as Null. False when a
 // statement failed (the connection is then rolled back and closed).
 bool InsertHolidayRules(Connection& db, const HolidayRules& rules);
+// Replaces the whole table by the rules, in their order, with the same failure rule.
+bool ReplaceHolidayRules(Connection& db, const HolidayRules& rules);
 
 // The Japanese national holidays that the rule kinds can express: what a new database holds.
 HolidayRules DefaultHolidayRules();

@@ -1,13 +1,9 @@
 #include "statistics/Statistics.h"
 
 #include "core/Database.h"
-#include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkChart.h"
-
-#include <QCursor>
-#include <QGuiApplication>
 
 #include <deque>
 
@@ -42,39 +38,6 @@ const EntryTexts& TextsOf(EntryTable table) {
                                      u"一番最近の日記記入日 （",
                                      u"） の間で算出しています。"};
     return table == EntryTable::Schedule ? schedule : diary;
-}
-
-// The wait cursor for the time a computation holds its connection.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { restore(); }
-    void restore() {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
-// Runs a computation on its own connection: an unopened database changes nothing; a failed
-// query is rolled back and closed, and the normal pointer is back, before anyone reports it.
-template <class Stats, class Compute> void RunOnOwnConnection(Stats& out, Compute compute) {
-    Db db = OpenDB();
-    if (!db)
-        return;
-    WaitCursor wait;
-    if (!compute(*db)) {
-        out.status = StatsStatus::Failed;
-        out.error = db->errorText();
-        db->rollback();
-        return;
-    }
-    out.status = StatsStatus::Done;
-    wait.restore();
-    CloseDB(*db);
 }
 
 } // namespace
@@ -214,20 +177,6 @@ bool ComputeEntryStats(Connection& db, EntryTable table, EntryStats& out) {
     return true;
 }
 
-EntryStats CalcScheduleStats() {
-    EntryStats out(EntryTable::Schedule);
-    RunOnOwnConnection(
-        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Schedule, out); });
-    return out;
-}
-
-EntryStats CalcDiaryStats() {
-    EntryStats out(EntryTable::Diary);
-    RunOnOwnConnection(
-        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Diary, out); });
-    return out;
-}
-
 // ---------------------------------------------------------------- running time
 
 void BestDays::offer(const QDate& day, qint64 minutes) {
@@ -323,10 +272,4 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         out.bestAverage[i] = RateText(b.minutes, kMinutesPerDay);
     }
     return true;
-}
-
-WorkTimeStats CalcWorkTimeStats() {
-    WorkTimeStats out;
-    RunOnOwnConnection(out, [&out](Connection& db) { return ComputeWorkTimeStats(db, out); });
-    return out;
 }

@@ -70,11 +70,6 @@ struct EntryStats {
 // what was computed before stays, the rest keeps its reset texts.
 bool ComputeEntryStats(Connection& db, EntryTable table, EntryStats& out);
 
-// The whole computation on a connection of its own, under the wait cursor. A failed query is
-// rolled back and closed before this returns; the caller reports it.
-EntryStats CalcScheduleStats();
-EntryStats CalcDiaryStats();
-
 // ---- Running time
 
 struct BestDay {
@@ -114,4 +109,3 @@ struct WorkTimeStats {
 };
 
 bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out);
-WorkTimeStats CalcWorkTimeStats();

@@ -2,6 +2,8 @@
 
 #include "core/Clock.h"
 #include "core/Colors.h"
+#include "core/Database.h"
+#include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
@@ -9,8 +11,10 @@
 #include "worktime/WorkTimeWindow.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -185,7 +189,60 @@ void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
     layout->addStretch(1);
 }
 
+// The wait cursor for the time a computation holds its connection.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { restore(); }
+    void restore() {
+        if (m_on)
+            QGuiApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+// Runs a computation on its own connection: an unopened database changes nothing; a failed
+// query is rolled back and closed, and the normal pointer is back, before anyone reports it.
+template <class Stats, class Compute> void RunOnOwnConnection(Stats& out, Compute compute) {
+    Db db = OpenDB();
+    if (!db)
+        return;
+    WaitCursor wait;
+    if (!compute(*db)) {
+        out.status = StatsStatus::Failed;
+        out.error = db->errorText();
+        db->rollback();
+        return;
+    }
+    out.status = StatsStatus::Done;
+    wait.restore();
+    CloseDB(*db);
+}
+
 } // namespace
+
+EntryStats CalcScheduleStats() {
+    EntryStats out(EntryTable::Schedule);
+    RunOnOwnConnection(
+        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Schedule, out); });
+    return out;
+}
+
+EntryStats CalcDiaryStats() {
+    EntryStats out(EntryTable::Diary);
+    RunOnOwnConnection(
+        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Diary, out); });
+    return out;
+}
+
+WorkTimeStats CalcWorkTimeStats() {
+    WorkTimeStats out;
+    RunOnOwnConnection(out, [&out](Connection& db) { return ComputeWorkTimeStats(db, out); });
+    return out;
+}
 
 StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmStatistics"));

@@ -3,6 +3,8 @@
 // work-time viewer on their week or month.
 #pragma once
 
+#include "statistics/Statistics.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -17,6 +19,13 @@ class QPushButton;
 class QTabWidget;
 struct EntryStats;
 struct WorkTimeStats;
+
+// Each statistic computed on a connection of its own, under the wait cursor. An unopened
+// database has shown its message; a failed query is rolled back and closed before this returns,
+// and the caller reports it.
+EntryStats CalcScheduleStats();
+EntryStats CalcDiaryStats();
+WorkTimeStats CalcWorkTimeStats();
 
 class StatisticsWindow : public QDialog {
     Q_OBJECT

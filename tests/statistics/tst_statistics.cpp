@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/Database.h"
 #include "statistics/Statistics.h"
+#include "statistics/StatisticsWindow.h"
 
 #include <QGuiApplication>
 #include <QtTest>

@@ -1,0 +1,55 @@
+#include "core/SchemaUpgrade.h"
+
+#include "core/Database.h"
+#include "core/Program.h"
+
+#include <cmath>
+
+namespace {
+
+// Versions are compared as fixed-point numbers with four decimals, so that a stored
+// single-precision 1.03 equals the program's 1.03.
+qint64 Fixed(double v) {
+    return std::llround(v * 10000.0);
+}
+
+QString Format000(double v) {
+    return QString::number(v, 'f', 2);
+}
+
+} // namespace
+
+QString VersionUpNoticeText(double stored, double program) {
+    return QStringLiteral("Vaskelの Ver.") + Format000(stored) + QStringLiteral(" から、") +
+           Format000(program) + QStringLiteral(" にバージョンアップ中です...");
+}
+
+double ProgramVersion() {
+    return kVersionMajor + kVersionMinor / 100.0;
+}
+
+double ReadSchemaVersion(Connection& db) {
+    Recordset rs;
+    if (rs.open(db, QStringLiteral("SELECT ver FROM T_Version")) && !rs.eof() && !rs.isNull(0))
+        return std::round(rs.real("ver") * 10000.0) / 10000.0;
+    return 1.0;
+}
+
+bool NeedsUpgrade(double stored) {
+    return Fixed(stored) < Fixed(ProgramVersion());
+}
+
+bool UpgradeSchema(Connection& db, double stored) {
+    bool ok = true;
+    if (Fixed(stored) < Fixed(1.03)) {
+        ok =
+            db.exec(QStringLiteral("CREATE TABLE T_Version (ver SINGLE)")) &&
+            db.exec(QStringLiteral("INSERT INTO T_Version (ver) VALUES (1.03)")) &&
+            db.exec(QStringLiteral("CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE)")) &&
+            db.exec(QStringLiteral("CREATE INDEX StartEndTime ON T_WorkTime (StartTime, EndTime)"));
+    }
+    if (ok && Fixed(stored) < Fixed(1.06))
+        ok = db.exec(QStringLiteral("CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT)"));
+    return ok &&
+           db.exec(QStringLiteral("UPDATE T_Version SET ver = ") + Format000(ProgramVersion()));
+}
