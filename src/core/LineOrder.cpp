@@ -87,19 +87,20 @@ const Cp932Encoder& Encoder() {
     return encoder;
 }
 
-bool KeyLess(const QByteArray& ka, const QString& a, const QByteArray& kb, const QString& b) {
-    const int c = ka.compare(kb);
-    return c != 0 ? c < 0 : a < b;
-}
-
 } // namespace
 
 QByteArray LineSortKey(const QString& line) {
     return Encoder().key(line);
 }
 
+bool KeyedLineLess(const QByteArray& keyA, const QString& a, const QByteArray& keyB,
+                   const QString& b) {
+    const int c = keyA.compare(keyB);
+    return c != 0 ? c < 0 : a < b;
+}
+
 bool LineLess(const QString& a, const QString& b) {
-    return KeyLess(LineSortKey(a), a, LineSortKey(b), b);
+    return KeyedLineLess(LineSortKey(a), a, LineSortKey(b), b);
 }
 
 void SortLines(QStringList& lines) {
@@ -108,25 +109,8 @@ void SortLines(QStringList& lines) {
     for (QString& l : lines)
         keyed.emplace_back(LineSortKey(l), std::move(l));
     std::sort(keyed.begin(), keyed.end(), [](const auto& x, const auto& y) {
-        return KeyLess(x.first, x.second, y.first, y.second);
+        return KeyedLineLess(x.first, x.second, y.first, y.second);
     });
     for (qsizetype i = 0; i < lines.size(); ++i)
         lines[i] = std::move(keyed[size_t(i)].second);
-}
-
-SortedLineItem::SortedLineItem(const QString& line) : QListWidgetItem(line, nullptr, UserType) {}
-
-const QByteArray& SortedLineItem::key() const {
-    const QString t = text();
-    if (m_key.isNull() || t != m_keyText) {
-        m_keyText = t;
-        m_key = LineSortKey(t);
-    }
-    return m_key;
-}
-
-bool SortedLineItem::operator<(const QListWidgetItem& other) const {
-    if (const auto* o = dynamic_cast<const SortedLineItem*>(&other))
-        return KeyLess(key(), text(), o->key(), o->text());
-    return LineLess(text(), other.text());
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QListWidgetItem>
 #include <QString>
 #include <QStringList>
 
@@ -13,18 +12,8 @@
 // character the code page lacks sorts after all others, by its code point.
 QByteArray LineSortKey(const QString& line);
 bool LineLess(const QString& a, const QString& b);
+// The same order for lines whose keys are already worked out.
+bool KeyedLineLess(const QByteArray& keyA, const QString& a, const QByteArray& keyB,
+                   const QString& b);
 // Sorts a batch of lines, each line's key worked out once.
 void SortLines(QStringList& lines);
-
-// A list line that sorts in that order whatever the desktop's collation. Its key is worked out
-// once per text.
-class SortedLineItem : public QListWidgetItem {
-public:
-    explicit SortedLineItem(const QString& line);
-    bool operator<(const QListWidgetItem& other) const override;
-
-private:
-    const QByteArray& key() const;
-    mutable QString m_keyText;
-    mutable QByteArray m_key;
-};

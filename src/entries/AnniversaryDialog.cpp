@@ -4,6 +4,7 @@
 #include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "core/ViewState.h"
 #include "entries/EntryLines.h"

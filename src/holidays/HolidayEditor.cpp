@@ -5,6 +5,7 @@
 #include "core/Fonts.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "holidays/HolidayLines.h"
 

@@ -4,6 +4,7 @@
 #include "calendar/MonthData.h"
 #include "entries/EntryCommands.h"
 #include "mainwindow/CellLabel.h"
+#include "mainwindow/TickReport.h"
 #include "mainwindow/TimerTick.h"
 
 #include <QLabel>

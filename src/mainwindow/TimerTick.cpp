@@ -2,7 +2,6 @@
 
 #include "alarm/Alarm.h"
 #include "core/Database.h"
-#include "core/MsgBox.h"
 #include "core/Program.h"
 #include "worktime/RunningTime.h"
 
@@ -26,16 +25,4 @@ TickOutcome Timer1Tick(const QDateTime& now) {
     }
     out.recorded = true;
     return out;
-}
-
-void TickReport::take(QWidget* owner, const TickOutcome& tick) {
-    if (tick.recorded) {
-        m_reported = false;
-        return;
-    }
-    if (!tick.failure || m_reported || m_message)
-        return;
-    m_reported = true;
-    m_message = OpenMsgBox(owner, DbFailureText(*tick.failure), MsgIcon::Critical,
-                           QString::fromLatin1(kAppTitle));
 }

@@ -4,12 +4,9 @@
 #include "core/Database.h"
 
 #include <QDateTime>
-#include <QPointer>
 #include <QString>
 
 #include <optional>
-
-class QWidget;
 
 struct TickOutcome {
     // The pending alarm's minute has come: the caller shows (or brings forward) its
@@ -30,15 +27,3 @@ struct TickOutcome {
 // the operation's work is exactly what it would be without the tick; the next tick extends the
 // period.
 TickOutcome Timer1Tick(const QDateTime& now);
-
-// How the ticks' failures reach the user: one message per outage (not again while it is on
-// screen, nor before a tick has succeeded), shown without waiting for the user, so that the
-// next ticks come on time to record the running time and to show the alarm.
-class TickReport {
-public:
-    void take(QWidget* owner, const TickOutcome& tick);
-
-private:
-    QPointer<QWidget> m_message;
-    bool m_reported = false;
-};

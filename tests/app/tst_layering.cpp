@@ -3,6 +3,7 @@
 // src names its folder ("core/Database.h"), so that the include line shows the layering.
 
 #include <QDirIterator>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -42,7 +43,60 @@ class tst_layering : public QObject {
     Q_OBJECT
 private slots:
     void foldersDependDownwardsOnly();
+    void onlyTheWindowLayerShowsAnything();
 };
+
+namespace {
+
+// The window layer: the files that make, show or drive windows, and the program's main().
+// Every other file computes and stores, and returns what it found.
+bool IsWindowFile(const QString& path) {
+    static const QStringList kFiles = {"main",           "CellLabel",        "InfoPanel",
+                                       "PictureBox",     "EntryWidgets",     "EntryCommands",
+                                       "MsgBox",         "ProgramWindows",   "TextBoxes",
+                                       "Fonts",          "DatabaseMessages", "VersionUp",
+                                       "SortedLineItem", "TickReport",       "Tray"};
+    const QString stem = QFileInfo(path).completeBaseName();
+    for (const char* kind : {"Dialog", "Window", "Editor", "Notice"}) {
+        if (stem.endsWith(QLatin1String(kind)))
+            return true;
+    }
+    return stem.startsWith(QLatin1String("MainWindow")) || kFiles.contains(stem);
+}
+
+} // namespace
+
+void tst_layering::onlyTheWindowLayerShowsAnything() {
+    const QDir src(QStringLiteral(VASKEL_SOURCE_DIR "/src"));
+    const QDir widgets(QLibraryInfo::path(QLibraryInfo::HeadersPath) +
+                       QStringLiteral("/QtWidgets"));
+    QVERIFY2(widgets.exists(QStringLiteral("QWidget")), qPrintable(widgets.path()));
+    // Besides the widgets: the process-wide cursor and clipboard belong to the windows too.
+    const QStringList gui = {"QCursor", "QGuiApplication", "QClipboard"};
+    const QRegularExpression include(QStringLiteral("^#include [<\"]([^>\"]+)[>\"]"),
+                                     QRegularExpression::MultilineOption);
+    QStringList problems;
+    QDirIterator files(src.path(), {"*.h", "*.cpp"}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        // The precompiled header is a build speed-up, not a dependency: every file includes
+        // what it uses, which the sanitizer build (made without it) proves.
+        if (IsWindowFile(path) || path.endsWith(QLatin1String("/core/Precompiled.h")))
+            continue;
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        for (auto m = include.globalMatch(text); m.hasNext();) {
+            const QString included = m.next().captured(1);
+            const bool widget = !included.contains(QLatin1Char('/')) &&
+                                (widgets.exists(included) || gui.contains(included));
+            const bool window = included.contains(QLatin1Char('/')) && IsWindowFile(included);
+            if (widget || window)
+                problems << src.relativeFilePath(path) + QStringLiteral(" includes ") + included;
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
 
 void tst_layering::foldersDependDownwardsOnly() {
     const QDir src(QStringLiteral(VASKEL_SOURCE_DIR "/src"));

@@ -4,6 +4,7 @@
 #include "core/Colors.h"
 #include "core/Dates.h"
 #include "core/LineOrder.h"
+#include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "core/Twips.h"
 

@@ -16,6 +16,7 @@
 #include "entries/EntryCommands.h"
 #include "entries/ScheduleDialog.h"
 #include "holidays/HolidayEditor.h"
+#include "mainwindow/TickReport.h"
 #include "mainwindow/TimerTick.h"
 
 #include <QApplication>
