@@ -3,7 +3,6 @@
 #include "core/CodePageText.h"
 #include "core/Database.h"
 #include "core/DateFormat.h"
-#include "core/ViewState.h"
 
 #include <cmath>
 
@@ -27,27 +26,24 @@ bool DeleteAlarm(Connection& db) {
     return db.exec(QStringLiteral("DELETE FROM T_Alarm"));
 }
 
-bool LoadAlarm(Connection& db) {
-    G_blnAlarm = false;
+AlarmState::AlarmState(QObject* parent) : QObject(parent) {}
+
+bool AlarmState::load(Connection& db) {
     std::optional<PendingAlarm> alarm;
     if (!ReadAlarm(db, alarm))
         return false;
-    if (alarm) {
-        G_blnAlarm = true;
-        G_datTimeOfAlarm = alarm->time;
-        G_strAlarmDetail = alarm->detail;
-    }
+    set(std::move(alarm));
     return true;
 }
 
-bool AlarmDue(const QDateTime& t) {
-    static const QString pattern = QStringLiteral("yyyy/mm/dd hh:nn");
-    return G_blnAlarm && FormatDate(t, pattern) == FormatDate(G_datTimeOfAlarm, pattern);
+void AlarmState::set(std::optional<PendingAlarm> alarm) {
+    m_pending = std::move(alarm);
+    emit changed(m_pending.has_value());
 }
 
-AlarmEvents& AlarmEvents::instance() {
-    static AlarmEvents events;
-    return events;
+bool AlarmState::due(const QDateTime& t) const {
+    static const QString pattern = QStringLiteral("yyyy/mm/dd hh:nn");
+    return m_pending && FormatDate(t, pattern) == FormatDate(m_pending->time, pattern);
 }
 
 // ---------------------------------------------------------------- input

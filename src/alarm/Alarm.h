@@ -24,22 +24,27 @@ bool ReadAlarm(Connection& db, std::optional<PendingAlarm>& alarm);
 bool StoreAlarm(Connection& db, const PendingAlarm& alarm);
 bool DeleteAlarm(Connection& db);
 
-// Loads the pending alarm into G_blnAlarm, G_datTimeOfAlarm and G_strAlarmDetail. False when
-// the table could not be read.
-bool LoadAlarm(Connection& db);
-
-// True when the alarm is pending and t lies in its minute.
-bool AlarmDue(const QDateTime& t);
-
-// Announces committed changes of the alarm state (registered, cancelled, acknowledged), so
-// that the main window's status panel can follow.
-class AlarmEvents : public QObject {
+// The pending alarm the program holds in memory: loaded at start, changed by registering,
+// cancelling and acknowledging once committed, and compared with the clock at every tick
+// whatever the database does. The main window owns it; the alarm windows work on it.
+class AlarmState : public QObject {
     Q_OBJECT
 public:
-    static AlarmEvents& instance();
-    void notify(bool on) { emit alarmStateChanged(on); }
+    explicit AlarmState(QObject* parent = nullptr);
+
+    const std::optional<PendingAlarm>& pending() const { return m_pending; }
+    // True when an alarm is pending and t lies in its minute.
+    bool due(const QDateTime& t) const;
+    // Takes the stored alarm. False when the table could not be read; nothing changes then.
+    bool load(Connection& db);
+    void set(std::optional<PendingAlarm> alarm);
+
 signals:
-    void alarmStateChanged(bool on);
+    // Whether an alarm is pending, after every change.
+    void changed(bool on);
+
+private:
+    std::optional<PendingAlarm> m_pending;
 };
 
 // ---- Input of the alarm dialog

@@ -8,7 +8,6 @@
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
-#include "core/ViewState.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -36,7 +35,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-AlarmDialog::AlarmDialog(QWidget* owner) : QDialog(owner) {
+AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
     setObjectName(QStringLiteral("frmAlarm"));
     setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -116,23 +115,24 @@ QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString
     return t;
 }
 
-void OpenAlarmDialog(QWidget* owner, bool modal) {
+void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal) {
     if (AlarmDialog* d = AlarmDialog::Instance())
         BringToFront(d);
     else
-        ShowNewDialog(new AlarmDialog(owner), modal);
+        ShowNewDialog(new AlarmDialog(alarm, owner), modal);
 }
 
 // ---------------------------------------------------------------- filling
 
 void AlarmDialog::Form_Activate() {
-    const QDateTime t = G_blnAlarm ? G_datTimeOfAlarm : Now();
+    const std::optional<PendingAlarm>& pending = m_alarm.pending();
+    const QDateTime t = pending ? pending->time : Now();
     txtYear->setText(QString::number(t.date().year()));
     txtMonth->setText(QString::number(t.date().month()));
     txtDay->setText(QString::number(t.date().day()));
     txtHour->setText(QString::number(t.time().hour()));
     txtMinute->setText(QString::number(t.time().minute()));
-    txtAlarmDetail->setPlainText(G_blnAlarm ? G_strAlarmDetail : QString());
+    txtAlarmDetail->setPlainText(pending ? pending->detail : QString());
     if (QLineEdit* f = qobject_cast<QLineEdit*>(focusWidget()))
         SelectAllText(f);
 }
@@ -236,12 +236,8 @@ void AlarmDialog::cmdAlarmOn_Click() {
                MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
     }
-    if (CloseDB(*db)) {
-        G_blnAlarm = true;
-        G_datTimeOfAlarm = m_checkedTime;
-        G_strAlarmDetail = m_checkedDetail;
-        AlarmEvents::instance().notify(true);
-    }
+    if (CloseDB(*db))
+        m_alarm.set(PendingAlarm{m_checkedTime, m_checkedDetail});
     close();
 }
 
@@ -253,9 +249,7 @@ void AlarmDialog::cmdAlarmOff_Click() {
     }
     if (!DeleteAlarmOrSay(*db, QStringLiteral("アラームの解除に失敗しました。"), windowTitle()))
         return;
-    if (CloseDB(*db)) {
-        G_blnAlarm = false;
-        AlarmEvents::instance().notify(false);
-    }
+    if (CloseDB(*db))
+        m_alarm.set(std::nullopt);
     close();
 }

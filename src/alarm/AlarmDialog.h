@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDialog>
 
+class AlarmState;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -13,7 +14,7 @@ class QWindow;
 class AlarmDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AlarmDialog(QWidget* owner = nullptr);
+    AlarmDialog(AlarmState& alarm, QWidget* owner = nullptr);
     ~AlarmDialog() override;
 
     // The one open alarm dialog, or null.
@@ -53,6 +54,7 @@ private:
     QLineEdit* TimeField(int x, int width, int maxLength, const QString& name);
     void FocusWindowChanged(QWindow* w);
 
+    AlarmState& m_alarm;
     // Set when another window of the program was active since this one last was; a message
     // box of our own or another application does not count.
     bool m_refill = true;
@@ -62,4 +64,4 @@ private:
 
 // Opens the alarm dialog owned by the main window: modal from its menu and status bar,
 // modeless from the tray menu. An open dialog is brought forward instead.
-void OpenAlarmDialog(QWidget* owner, bool modal);
+void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal);

@@ -7,7 +7,6 @@
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
 #include "core/Twips.h"
-#include "core/ViewState.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -51,7 +50,7 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
     return g;
 }
 
-AlarmNotice::AlarmNotice(QWidget* owner) : QDialog(owner) {
+AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
     setObjectName(QStringLiteral("frmAlarmDisp"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(false);
@@ -78,13 +77,13 @@ AlarmNotice* AlarmNotice::Instance() {
     return g_instance;
 }
 
-AlarmNotice* AlarmNotice::Notify(QWidget* owner) {
+AlarmNotice* AlarmNotice::Notify(AlarmState& alarm, QWidget* owner) {
     AlarmNotice* d = g_instance;
     if (!d) {
-        d = new AlarmNotice(owner);
+        d = new AlarmNotice(alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
         d->Form_Load();
-    } else if (d->m_time != G_datTimeOfAlarm) {
+    } else if (alarm.pending() && d->m_time != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
         d->Form_Load();
     }
@@ -93,10 +92,11 @@ AlarmNotice* AlarmNotice::Notify(QWidget* owner) {
 }
 
 void AlarmNotice::Form_Load() {
-    m_time = G_datTimeOfAlarm;
+    const PendingAlarm alarm = m_alarm.pending().value_or(PendingAlarm{});
+    m_time = alarm.time;
     setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
     lblAlarmDetail->setWordWrap(false);
-    lblAlarmDetail->setText(G_strAlarmDetail);
+    lblAlarmDetail->setText(alarm.detail);
     lblAlarmDetail->adjustSize();
     // A line wider than the screen is wrapped, so that the button stays within reach.
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
@@ -115,7 +115,7 @@ void AlarmNotice::Form_Load() {
 void AlarmNotice::cmdOK_Click() {
     // An alarm cancelled or replaced while this notice stayed open is not this notice's to
     // delete: the new one must not go with it.
-    if (!G_blnAlarm || G_datTimeOfAlarm != m_time) {
+    if (!m_alarm.pending() || m_alarm.pending()->time != m_time) {
         close();
         return;
     }
@@ -128,9 +128,7 @@ void AlarmNotice::cmdOK_Click() {
         close();
         return;
     }
-    if (CloseDB(*db)) {
-        G_blnAlarm = false;
-        AlarmEvents::instance().notify(false);
-    }
+    if (CloseDB(*db))
+        m_alarm.set(std::nullopt);
     close();
 }

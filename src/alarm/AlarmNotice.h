@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 
+class AlarmState;
 class Connection;
 class QLabel;
 class QPushButton;
@@ -28,12 +29,12 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels);
 class AlarmNotice : public QDialog {
     Q_OBJECT
 public:
-    explicit AlarmNotice(QWidget* owner = nullptr);
+    AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
     ~AlarmNotice() override;
 
     // Shows the notification of the pending alarm, modeless and owned by the owner, or brings
     // the one already open forward (showing the pending alarm, should it have been replaced).
-    static AlarmNotice* Notify(QWidget* owner);
+    static AlarmNotice* Notify(AlarmState& alarm, QWidget* owner);
     static AlarmNotice* Instance();
 
     // Caption, detail and size from the pending alarm.
@@ -49,5 +50,6 @@ public slots:
     void cmdOK_Click();
 
 private:
+    AlarmState& m_alarm;
     QDateTime m_time;
 };

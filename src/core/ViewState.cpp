@@ -5,7 +5,3 @@ qint16 G_intMonth = 0;
 QDate G_datSelect;
 qint16 G_intSelIndex = 0;
 bool G_blnEnd = false;
-
-bool G_blnAlarm = false;
-QDateTime G_datTimeOfAlarm;
-QString G_strAlarmDetail;

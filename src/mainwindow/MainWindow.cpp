@@ -86,9 +86,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
     Timer1->start();
 
-    // Registering, cancelling and acknowledging an alarm all show in the status bar.
-    connect(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged, this,
-            &MainWindow::SetAlarmPanel);
+    // Loading, registering, cancelling and acknowledging an alarm all show in the status bar.
+    m_alarm = new AlarmState(this);
+    connect(m_alarm, &AlarmState::changed, this, &MainWindow::SetAlarmPanel);
 }
 
 MainWindow::~MainWindow() = default;
@@ -321,9 +321,8 @@ bool MainWindow::InitMain(Connection& db) {
     };
     if (!RecordRunningTimeAtStart(db, Now()))
         return failed();
-    if (!LoadAlarm(db))
+    if (!m_alarm->load(db))
         return failed();
-    SetAlarmPanel(G_blnAlarm);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <map>
 
+class AlarmState;
 class InfoPanel;
 class QAction;
 class QFrame;
@@ -33,6 +34,9 @@ class MainWindow : public QMainWindow {
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // The pending alarm the window holds.
+    AlarmState& alarmState() const { return *m_alarm; }
 
     // The start-up sequence. False: the program has been ended, either because a step failed
     // (StartFailed(); its message has been shown) or because an end was requested while a
@@ -189,6 +193,7 @@ private:
     bool m_startFailed = false;
     bool m_trayNoticeShown = false;
     TickReport m_tickReport;
+    AlarmState* m_alarm = nullptr;
     TrayIcon* m_tray = nullptr;
     bool m_geometryPending = false;
     QSize m_pendingOuterSize;

@@ -547,15 +547,15 @@ void MainWindow::mnuWorkTimes_Click() {
     OpenWorkTime(this, false);
 }
 void MainWindow::mnuAlarm_Click() {
-    OpenAlarmDialog(this, true);
+    OpenAlarmDialog(*m_alarm, this, true);
 }
 void MainWindow::mnuAlarm2_Click() {
-    OpenAlarmDialog(this, false);
+    OpenAlarmDialog(*m_alarm, this, false);
 }
 
 void MainWindow::Timer1_Timer() {
-    const TickOutcome tick = Timer1Tick(Now());
+    const TickOutcome tick = Timer1Tick(Now(), *m_alarm);
     m_tickReport.take(this, tick);
     if (tick.alarmDue)
-        AlarmNotice::Notify(this);
+        AlarmNotice::Notify(*m_alarm, this);
 }

@@ -5,9 +5,9 @@
 #include "core/Program.h"
 #include "worktime/RunningTime.h"
 
-TickOutcome Timer1Tick(const QDateTime& now) {
+TickOutcome Timer1Tick(const QDateTime& now, const AlarmState& alarm) {
     TickOutcome out;
-    out.alarmDue = AlarmDue(now);
+    out.alarmDue = alarm.due(now);
     if (Connection::openCount() > 0) {
         out.recorded = true;
         return out;

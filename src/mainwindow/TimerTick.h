@@ -3,6 +3,8 @@
 
 #include "core/Database.h"
 
+class AlarmState;
+
 #include <QDateTime>
 #include <QString>
 
@@ -26,4 +28,4 @@ struct TickOutcome {
 // runs inside that operation's nested event loop), the tick leaves the database alone, so that
 // the operation's work is exactly what it would be without the tick; the next tick extends the
 // period.
-TickOutcome Timer1Tick(const QDateTime& now);
+TickOutcome Timer1Tick(const QDateTime& now, const AlarmState& alarm);

@@ -43,7 +43,7 @@ private slots:
 
 private:
     AlarmDialog* openDialog() {
-        dlg = new AlarmDialog;
+        dlg = new AlarmDialog(*alarmState);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -59,9 +59,9 @@ private:
     }
     void storeAlarm(const QString& time, const QString& detail) {
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES (?, ?)"), {time, detail}));
-        G_blnAlarm = true;
-        G_datTimeOfAlarm = ParseSqlDateTime(time);
-        G_strAlarmDetail = detail;
+        alarmState->set(PendingAlarm{ParseSqlDateTime(time), detail});
+        if (changes)
+            changes->clear();
     }
     QStringList stored() const {
         return env->column(
@@ -71,6 +71,13 @@ private:
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
     std::unique_ptr<QSignalSpy> changes;
+    std::unique_ptr<AlarmState> alarmState;
+    QDateTime alarmTime() const {
+        return alarmState->pending() ? alarmState->pending()->time : QDateTime();
+    }
+    QString alarmDetail() const {
+        return alarmState->pending() ? alarmState->pending()->detail : QString();
+    }
     QPointer<AlarmDialog> dlg;
 };
 
@@ -82,17 +89,15 @@ void tst_alarmDialog::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     clock = std::make_unique<ClockOverride>(kNow);
-    changes =
-        std::make_unique<QSignalSpy>(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged);
-    G_blnAlarm = false;
-    G_datTimeOfAlarm = QDateTime();
-    G_strAlarmDetail.clear();
+    alarmState = std::make_unique<AlarmState>();
+    changes = std::make_unique<QSignalSpy>(alarmState.get(), &AlarmState::changed);
 }
 
 void tst_alarmDialog::cleanup() {
     delete dlg;
     QCOMPARE(Connection::openCount(), 0);
     changes.reset();
+    alarmState.reset();
     clock.reset();
     msgs.reset();
     env.reset();
@@ -162,9 +167,9 @@ void tst_alarmDialog::registersTheFieldsAsTyped() {
     dlg->cmdAlarmOn->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(stored(), QStringList{"2004-09-05 07:03:00|会議の\u00a0\"準備\""});
-    QVERIFY(G_blnAlarm);
-    QCOMPARE(G_datTimeOfAlarm, QDateTime(QDate(2004, 9, 5), QTime(7, 3)));
-    QCOMPARE(G_strAlarmDetail, QStringLiteral("会議の\u00a0\"準備\""));
+    QVERIFY(alarmState->pending());
+    QCOMPARE(alarmTime(), QDateTime(QDate(2004, 9, 5), QTime(7, 3)));
+    QCOMPARE(alarmDetail(), QStringLiteral("会議の\u00a0\"準備\""));
     QCOMPARE(changes->count(), 1);
     QCOMPARE(changes->at(0).at(0).toBool(), true);
     QVERIFY(!dlg || !dlg->isVisible());
@@ -176,7 +181,7 @@ void tst_alarmDialog::registerReplacesTheEarlierAlarm() {
     setFields({"04", "10", "1", "23", "59", "新しい"});
     dlg->cmdAlarmOn->click();
     QCOMPARE(stored(), QStringList{"2004-10-01 23:59:00|新しい"});
-    QCOMPARE(G_datTimeOfAlarm, QDateTime(QDate(2004, 10, 1), QTime(23, 59)));
+    QCOMPARE(alarmTime(), QDateTime(QDate(2004, 10, 1), QTime(23, 59)));
 }
 
 void tst_alarmDialog::failedRegisterKeepsTheEarlierAlarm() {
@@ -192,8 +197,8 @@ void tst_alarmDialog::failedRegisterKeepsTheEarlierAlarm() {
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, kTitle);
     QCOMPARE(stored(), QStringList{"2004-09-01 13:00:00|古い"});
-    QCOMPARE(G_datTimeOfAlarm, QDateTime(QDate(2004, 9, 1), QTime(13, 0)));
-    QCOMPARE(G_strAlarmDetail, QStringLiteral("古い"));
+    QCOMPARE(alarmTime(), QDateTime(QDate(2004, 9, 1), QTime(13, 0)));
+    QCOMPARE(alarmDetail(), QStringLiteral("古い"));
     QCOMPARE(changes->count(), 0);
     // The dialog stays open with what was typed, so that the user can retry.
     QVERIFY(dlg && dlg->isVisible());
@@ -216,7 +221,7 @@ void tst_alarmDialog::cancelDeletesTheAlarm() {
     dlg->cmdAlarmOff->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
-    QVERIFY(!G_blnAlarm);
+    QVERIFY(!alarmState->pending());
     QCOMPARE(changes->count(), 1);
     QCOMPARE(changes->at(0).at(0).toBool(), false);
     QVERIFY(!dlg || !dlg->isVisible());
@@ -232,7 +237,7 @@ void tst_alarmDialog::failedCancelKeepsTheAlarm() {
              QStringList{QStringLiteral("アラームの解除に失敗しました。\r\nrefused")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 1);
-    QVERIFY(G_blnAlarm);
+    QVERIFY(alarmState->pending());
     QCOMPARE(changes->count(), 0);
     QVERIFY(dlg && dlg->isVisible());
 }
@@ -245,7 +250,7 @@ void tst_alarmDialog::escapeAnywhereCancels() {
         w->setFocus();
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY2(env->count(QStringLiteral("T_Alarm")) == 0, name);
-        QVERIFY(!G_blnAlarm);
+        QVERIFY(!alarmState->pending());
         QVERIFY(!dlg || !dlg->isVisible());
         delete dlg;
     }
@@ -259,8 +264,8 @@ void tst_alarmDialog::unreachableDatabaseClosesWithoutChange() {
     dlg->cmdAlarmOn->click();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QVERIFY(!dlg || !dlg->isVisible());
-    QVERIFY(G_blnAlarm);
-    QCOMPARE(G_strAlarmDetail, QStringLiteral("古い"));
+    QVERIFY(alarmState->pending());
+    QCOMPARE(alarmDetail(), QStringLiteral("古い"));
     QCOMPARE(changes->count(), 0);
 }
 
@@ -329,10 +334,10 @@ void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
 }
 
 void tst_alarmDialog::oneDialogAtATime() {
-    OpenAlarmDialog(nullptr, false);
+    OpenAlarmDialog(*alarmState, nullptr, false);
     AlarmDialog* first = AlarmDialog::Instance();
     QVERIFY(first && first->isVisible());
-    OpenAlarmDialog(nullptr, false);
+    OpenAlarmDialog(*alarmState, nullptr, false);
     QCOMPARE(AlarmDialog::Instance(), first);
     dlg = first;
 }

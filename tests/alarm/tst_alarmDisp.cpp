@@ -37,22 +37,29 @@ private:
     void pend(const QDateTime& t, const QString& detail) {
         QVERIFY(env->exec(QStringLiteral("DELETE FROM T_Alarm")));
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES (?, ?)"), {t, detail}));
-        G_blnAlarm = true;
-        G_datTimeOfAlarm = t;
-        G_strAlarmDetail = detail;
+        alarmState->set(PendingAlarm{t, detail});
+        if (changes)
+            changes->clear();
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
     std::unique_ptr<QSignalSpy> changes;
+    std::unique_ptr<AlarmState> alarmState;
+    QDateTime alarmTime() const {
+        return alarmState->pending() ? alarmState->pending()->time : QDateTime();
+    }
+    QString alarmDetail() const {
+        return alarmState->pending() ? alarmState->pending()->detail : QString();
+    }
 };
 
 void tst_alarmDisp::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     clock = std::make_unique<ClockOverride>(kAlarm.addSecs(20));
-    changes =
-        std::make_unique<QSignalSpy>(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged);
+    alarmState = std::make_unique<AlarmState>();
+    changes = std::make_unique<QSignalSpy>(alarmState.get(), &AlarmState::changed);
     pend(kAlarm, QStringLiteral("会議"));
 }
 
@@ -61,6 +68,7 @@ void tst_alarmDisp::cleanup() {
     delete AlarmDialog::Instance();
     QCOMPARE(Connection::openCount(), 0);
     changes.reset();
+    alarmState.reset();
     clock.reset();
     msgs.reset();
     env.reset();
@@ -89,7 +97,7 @@ void tst_alarmDisp::layoutInTwips() {
 
 void tst_alarmDisp::captionAndSizeForThreeLines() {
     pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
-    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
@@ -105,33 +113,33 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
-    AlarmNotice* first = AlarmNotice::Notify(nullptr);
+    AlarmNotice* first = AlarmNotice::Notify(*alarmState, nullptr);
     // A second tick in the same minute brings the same window forward.
-    QVERIFY(AlarmDue(kAlarm.addSecs(50)));
-    QCOMPARE(AlarmNotice::Notify(nullptr), first);
+    QVERIFY(alarmState->due(kAlarm.addSecs(50)));
+    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<AlarmNotice*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
     // A replaced alarm that falls due shows itself in that window.
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
-    QCOMPARE(AlarmNotice::Notify(nullptr), first);
+    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
     QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
-    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
-    QVERIFY(!G_blnAlarm);
+    QVERIFY(!alarmState->pending());
     QCOMPARE(changes->count(), 1);
     QCOMPARE(changes->at(0).at(0).toBool(), false);
     QVERIFY(!guard || !guard->isVisible());
     // The alarm dialog then offers the present minute.
-    OpenAlarmDialog(nullptr, false);
+    OpenAlarmDialog(*alarmState, nullptr, false);
     AlarmDialog* a = AlarmDialog::Instance();
     QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
     QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
@@ -141,7 +149,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QCOMPARE(msgs->texts(),
@@ -149,18 +157,18 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年09月05日 07時03分です。"));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 1);
-    QVERIFY(G_blnAlarm);
+    QVERIFY(alarmState->pending());
     QCOMPARE(changes->count(), 0);
     QVERIFY(!guard || !guard->isVisible());
 }
 
 void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
-    AlarmNotice* d = AlarmNotice::Notify(nullptr);
+    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
     d->cmdOK->click();
     QCOMPARE(env->column(QStringLiteral("SELECT AlarmDetail FROM T_Alarm")), QStringList{"明日"});
-    QVERIFY(G_blnAlarm);
+    QVERIFY(alarmState->pending());
     QCOMPARE(changes->count(), 0);
 }
 

@@ -5,6 +5,7 @@
 
 #include "../entries/EntryTestHelpers.h"
 #include "TestSupport.h"
+#include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
 #include "core/Database.h"
@@ -228,7 +229,8 @@ void RunCommit(int c) {
         break;
     }
     case Alarm: {
-        AlarmDialog d;
+        AlarmState alarm;
+        AlarmDialog d(alarm);
         d.show();
         const QDateTime t = AlarmTime(c);
         d.txtYear->setText(QString::number(t.date().year()));
@@ -238,7 +240,7 @@ void RunCommit(int c) {
         d.txtMinute->setText(QString::number(t.time().minute()));
         d.txtAlarmDetail->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
         d.cmdAlarmOn_Click();
-        Expect(G_blnAlarm && G_datTimeOfAlarm == t, c, "alarm not set");
+        Expect(alarm.pending() && alarm.pending()->time == t, c, "alarm not set");
         break;
     }
     case Holidays: {
@@ -275,7 +277,7 @@ void RunCommit(int c) {
         break;
     }
     case Tick:
-        Timer1Tick(TickTime(c));
+        Timer1Tick(TickTime(c), AlarmState());
         break;
     }
 }

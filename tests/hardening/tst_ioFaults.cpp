@@ -156,11 +156,10 @@ const std::vector<Action>& Actions() {
              {"INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', 'old')"},
              [] {
                  const QDateTime old(QDate(2004, 9, 5), QTime(7, 3));
-                 G_blnAlarm = true;
-                 G_datTimeOfAlarm = old;
-                 G_strAlarmDetail = QStringLiteral("old");
-                 QSignalSpy announced(&AlarmEvents::instance(), &AlarmEvents::alarmStateChanged);
-                 auto* d = new AlarmDialog;
+                 AlarmState alarm;
+                 alarm.set(PendingAlarm{old, QStringLiteral("old")});
+                 QSignalSpy announced(&alarm, &AlarmState::changed);
+                 auto* d = new AlarmDialog(alarm);
                  d->show();
                  d->txtYear->setText(QStringLiteral("2004"));
                  d->txtMonth->setText(QStringLiteral("9"));
@@ -172,8 +171,8 @@ const std::vector<Action>& Actions() {
                  d->cmdAlarmOn_Click();
                  QString state = d->isVisible() ? QStringLiteral("open") : QStringLiteral("closed");
                  delete d;
-                 const bool same =
-                     G_blnAlarm && G_datTimeOfAlarm == old && G_strAlarmDetail == "old";
+                 const bool same = alarm.pending() && alarm.pending()->time == old &&
+                                   alarm.pending()->detail == QLatin1String("old");
                  state += same ? QStringLiteral(", alarm kept") : QStringLiteral(", alarm changed");
                  if (!announced.isEmpty())
                      state +=
@@ -277,10 +276,11 @@ const std::vector<Action>& Actions() {
              TestEnv::Schema::V106,
              {"INSERT INTO T_WorkTime VALUES ('2004-09-05 07:00:00', '2004-09-05 07:02:10')"},
              [] {
-                 G_blnAlarm = true;
-                 G_datTimeOfAlarm = QDateTime(QDate(2004, 9, 5), QTime(7, 3));
+                 AlarmState alarm;
+                 alarm.set(PendingAlarm{QDateTime(QDate(2004, 9, 5), QTime(7, 3)), {}});
                  Arm();
-                 const TickOutcome tick = Timer1Tick(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)));
+                 const TickOutcome tick =
+                     Timer1Tick(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)), alarm);
                  TickReport().take(nullptr, tick);
                  return tick.alarmDue ? QStringLiteral("alarm shown")
                                       : QStringLiteral("alarm skipped");

@@ -3,6 +3,7 @@
 // and the action's own outcome in the file is exactly what it is without the tick.
 
 #include "TestSupport.h"
+#include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Clock.h"
 #include "core/Database.h"
@@ -65,7 +66,8 @@ void AddWhatDay(const char* month, const char* text) {
 }
 
 void RegisterAlarm(const char* month) {
-    AlarmDialog f;
+    AlarmState alarm;
+    AlarmDialog f(alarm);
     f.txtYear->setText(QStringLiteral("2004"));
     f.txtMonth->setText(QString::fromLatin1(month));
     f.txtDay->setText(QStringLiteral("20"));
@@ -197,7 +199,6 @@ void tst_tickDuringMessages::tickDuringTheMessageLeavesTheOutcomeAlone() {
     for (const bool tick : {false, true}) {
         TestEnv env;
         ClockOverride clock(kStart);
-        G_blnAlarm = false;
         QGuiApplication::clipboard()->clear();
         {
             Db db = OpenDB();
@@ -214,7 +215,7 @@ void tst_tickDuringMessages::tickDuringTheMessageLeavesTheOutcomeAlone() {
             openWhileShown += Connection::openCount();
             if (tick) {
                 clock.advanceSecs(50);
-                Timer1Tick(Now());
+                Timer1Tick(Now(), AlarmState());
                 periodAfterTick << env.scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime"));
             }
             const MsgResult answer = answers.empty() ? MsgResult::OK : answers.front();

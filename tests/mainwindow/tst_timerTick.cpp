@@ -61,12 +61,13 @@ private:
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
+    AlarmState alarmState;
 };
 
 void tst_timerTick::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    G_blnAlarm = false;
+    alarmState.set(std::nullopt);
 }
 
 void tst_timerTick::cleanup() {
@@ -80,7 +81,7 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
     start(t);
     QDateTime last;
     for (t = t.addSecs(50); t <= At(2004, 9, 6, 0, 5, 0); t = t.addSecs(50)) {
-        QVERIFY(!Timer1Tick(t).alarmDue);
+        QVERIFY(!Timer1Tick(t, alarmState).alarmDue);
         last = t;
     }
     QCOMPARE(rows(), QStringList{QStringLiteral("2004-09-05 23:58:00 ") + SqlDateTime(last)});
@@ -91,10 +92,10 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
 void tst_timerTick::suspensionEndsThePeriod() {
     const QDateTime t = At(2004, 9, 6, 9, 0, 0);
     start(t);
-    QVERIFY(Timer1Tick(t.addSecs(50)).recorded);
+    QVERIFY(Timer1Tick(t.addSecs(50), alarmState).recorded);
     // Ten minutes asleep: the ticks after it find no open period and write nothing.
     for (int i = 0; i < 5; ++i)
-        QVERIFY(Timer1Tick(t.addSecs(50 + 600 + 50 * i)).recorded);
+        QVERIFY(Timer1Tick(t.addSecs(50 + 600 + 50 * i), alarmState).recorded);
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:50"});
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
 }
@@ -119,9 +120,8 @@ void tst_timerTick::alarmIsDueOnlyInItsMinute() {
     QFETCH(QDateTime, tick);
     QFETCH(bool, due);
     start(tick.addSecs(-50));
-    G_blnAlarm = pending;
-    G_datTimeOfAlarm = alarm;
-    QCOMPARE(Timer1Tick(tick).alarmDue, due);
+    alarmState.set(pending ? std::optional<PendingAlarm>(PendingAlarm{alarm, {}}) : std::nullopt);
+    QCOMPARE(Timer1Tick(tick, alarmState).alarmDue, due);
     // The tick extended the period in any case.
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")), SqlDateTime(tick));
 }
@@ -130,9 +130,8 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
     const QDateTime t = At(2004, 9, 5, 7, 2, 30);
     start(t);
     failUpdates();
-    G_blnAlarm = true;
-    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
-    const TickOutcome tick = Timer1Tick(t.addSecs(50));
+    alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
+    const TickOutcome tick = Timer1Tick(t.addSecs(50), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QVERIFY(!tick.failure);
@@ -141,10 +140,9 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
 }
 
 void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
-    G_blnAlarm = true;
-    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
+    alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
     QVERIFY(QFile::remove(env->dbPath()));
-    const TickOutcome tick = Timer1Tick(At(2004, 9, 5, 7, 3, 10));
+    const TickOutcome tick = Timer1Tick(At(2004, 9, 5, 7, 3, 10), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QCOMPARE(tick.failure, DbFailure::Connect);
@@ -156,20 +154,19 @@ void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
 void tst_timerTick::leavesAHeldConnectionAlone() {
     const QDateTime t = At(2004, 9, 5, 7, 2, 30);
     start(t);
-    G_blnAlarm = true;
-    G_datTimeOfAlarm = At(2004, 9, 5, 7, 3);
+    alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
     // An operation holds its connection (a tick can come in any nested event loop of it).
     Db db = OpenDB();
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-05', 'x')")));
     // The alarm still falls due; the database is left alone.
-    QVERIFY(Timer1Tick(t.addSecs(50)).alarmDue);
+    QVERIFY(Timer1Tick(t.addSecs(50), alarmState).alarmDue);
     QVERIFY(db->isOpen());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
     // The operation's outcome is its own, and the next tick extends the period.
     db->rollback();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QVERIFY(!Timer1Tick(t.addSecs(100)).alarmDue);
+    QVERIFY(!Timer1Tick(t.addSecs(100), alarmState).alarmDue);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:04:10"});
     QVERIFY(msgs->messages.empty());
 }
@@ -177,16 +174,15 @@ void tst_timerTick::leavesAHeldConnectionAlone() {
 void tst_timerTick::loadsThePendingAlarm() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', ?)"),
                       {QStringLiteral("会議\r\n資料")}));
-    G_blnAlarm = false;
     Db db = OpenDB();
-    QVERIFY(LoadAlarm(*db));
+    QVERIFY(alarmState.load(*db));
     QVERIFY(CloseDB(*db));
-    QVERIFY(G_blnAlarm);
-    QCOMPARE(G_datTimeOfAlarm, At(2004, 9, 5, 7, 3));
-    QCOMPARE(G_strAlarmDetail, QStringLiteral("会議\r\n資料"));
+    QVERIFY(alarmState.pending());
+    QCOMPARE(alarmState.pending()->time, At(2004, 9, 5, 7, 3));
+    QCOMPARE(alarmState.pending()->detail, QStringLiteral("会議\r\n資料"));
     // An alarm whose minute has passed stays pending and never becomes due.
-    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5)).alarmDue);
-    QVERIFY(G_blnAlarm);
+    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5), alarmState).alarmDue);
+    QVERIFY(alarmState.pending());
 }
 
 void tst_timerTick::lockAcrossTicks_data() {

@@ -3,6 +3,7 @@
 // message box answered by Enter. Runs offscreen and on an X server (see CMakeLists.txt).
 
 #include "TestSupport.h"
+#include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
 #include "core/ViewState.h"
@@ -46,7 +47,6 @@ void tst_warningFocus::init() {
     G_datSelect = QDate(2004, 3, 15);
     G_intYear = 2004;
     G_intMonth = 3;
-    G_blnAlarm = false;
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES "
                                      "(3, 15, '記念日')")));
     watcher.start();
@@ -140,9 +140,10 @@ void tst_warningFocus::focusIsInTheNamedField() {
     QFETCH(QString, button);
     QFETCH(QString, message);
     QFETCH(QString, field);
+    AlarmState alarm;
     std::unique_ptr<QDialog> dlg;
     if (dialog == QLatin1String("frmAlarm")) {
-        dlg = std::make_unique<AlarmDialog>();
+        dlg = std::make_unique<AlarmDialog>(alarm);
     } else if (dialog == QLatin1String("frmWhatDay")) {
         auto* f = new AnniversaryDialog;
         dlg.reset(f);
