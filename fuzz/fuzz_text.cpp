@@ -1,7 +1,6 @@
-// The byte-width helpers and QuoteSQL against their definitions: a character counts one byte
+// The byte-width helpers against their definitions: a character counts one byte
 // (ASCII, half-width katakana) or two (everything else, a surrogate pair being one character),
-// a cut keeps only the characters wholly inside the bytes asked for, padding is exact, and
-// undoubling the quotes gives the text back.
+// a cut keeps only the characters wholly inside the bytes asked for and padding is exact.
 
 #include "FuzzSupport.h"
 #include "core/CodePageText.h"
@@ -56,8 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // PadA builds the padding it is asked for; its callers pass small fixed widths.
     const qint32 width = in.ConsumeIntegralInRange(-3, 400);
     const quint8 alignment = in.ConsumeIntegral<quint8>();
-    const qint16 mode =
-        in.ConsumeBool() ? in.ConsumeIntegralInRange<qint16>(0, 3) : in.ConsumeIntegral<qint16>();
     const int kind = in.ConsumeIntegralInRange(0, 3);
     const qint64 number = in.ConsumeIntegral<qint64>();
     const size_t cutAt = in.ConsumeIntegral<size_t>();
@@ -115,18 +112,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(padded == LeftA(text, width));
     }
 
-    // QuoteSQL: mode 1 doubles single quotes, mode 2 double quotes, any other copies.
-    const QString quoted = QuoteSQL(value, mode);
-    const char16_t quote = mode == 1 ? u'\'' : mode == 2 ? u'"' : 0;
-    QString undoubled;
-    bool paired = true;
-    for (qsizetype i = 0; i < quoted.size(); ++i) {
-        undoubled.append(quoted.at(i));
-        if (quote != 0 && quoted.at(i) == QChar(quote)) {
-            paired = paired && i + 1 < quoted.size() && quoted.at(i + 1) == QChar(quote);
-            ++i;
-        }
-    }
-    FUZZ_CHECK(paired && undoubled == text);
     return 0;
 }

@@ -57,22 +57,6 @@ QVariant Nz(const QVariant& value, const QVariant& def) {
     return (!value.isValid() || value.isNull()) ? def : value;
 }
 
-QString QuoteSQL(const QVariant& value, qint16 mode) {
-    const QString s = AsText(value);
-    if (s.isEmpty())
-        return QString();
-    QString out;
-    out.reserve(s.size() + 4);
-    for (QChar ch : s) {
-        if (mode == 1 && ch == QLatin1Char('\''))
-            out.append(QLatin1Char('\''));
-        else if (mode == 2 && ch == QLatin1Char('"'))
-            out.append(QLatin1Char('"'));
-        out.append(ch);
-    }
-    return out;
-}
-
 int CharWidthA(char32_t c) {
     return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
 }

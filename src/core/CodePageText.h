@@ -6,7 +6,6 @@
 #include <QVariant>
 
 QVariant Nz(const QVariant& value, const QVariant& def);
-QString QuoteSQL(const QVariant& value, qint16 mode);
 
 // Byte width of one character in the Japanese code page: 1 for ASCII and half-width
 // katakana, 2 for every other character.

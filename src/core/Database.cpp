@@ -316,13 +316,6 @@ bool Recordset::moveNext() {
     return step();
 }
 
-bool Recordset::moveFirst() {
-    if (!m_stmt)
-        return false;
-    sqlite3_reset(m_stmt);
-    return step();
-}
-
 int Recordset::column(const char* name) const {
     if (!m_stmt)
         return -1;

@@ -93,7 +93,6 @@ public:
 
     bool eof() const { return m_eof; }
     bool moveNext();
-    bool moveFirst();
 
     int column(const char* name) const;
     bool isNull(const char* name) const;

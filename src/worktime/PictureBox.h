@@ -28,9 +28,6 @@ public:
     quint32 ForeColor() const { return m_fore; }
     const std::vector<Box>& boxes() const { return m_boxes; }
 
-    // Free text kept with the box while drawing.
-    QString Tag;
-
 protected:
     void paintEvent(QPaintEvent* e) override;
 

@@ -519,7 +519,6 @@ bool WorkTimeWindow::DrawMonthChart() {
     for (int c = 0; c < 42; ++c) {
         PictureBox* p = picDay[c];
         p->Cls();
-        p->Tag = QStringLiteral("0");
         p->setBackColor(chart.back[size_t(c)]);
         lblDispDay[c]->setText(QString::number(chart.date(c).day()));
     }
@@ -531,7 +530,6 @@ bool WorkTimeWindow::DrawMonthChart() {
     for (int c = 0; c < 42; ++c) {
         PictureBox* p = picDay[c];
         const int m = chart.minutes[size_t(c)];
-        p->Tag = QString::number(m);
         if (m > 0) {
             // 1440 minutes fill the cell's 720 units; the bar stands on its bottom line.
             p->FillBox(0, qRound(kMonthBarBottom - m / 2.0), kMonthBarRight, kMonthBarBottom);

@@ -26,7 +26,7 @@ private slots:
     void recordsetCannotOutliveItsConnection();
     void textsRoundTripUnchanged_data();
     void textsRoundTripUnchanged();
-    void recordsetReadsByNameAndRewinds();
+    void recordsetReadsByName();
     void failedReadThatCostTheTransactionClosesTheConnection();
 
 private:
@@ -211,13 +211,11 @@ void tst_database::recordsetCannotOutliveItsConnection() {
         QVERIFY(rs.eof());
         QVERIFY(rs.text("Name").isNull());
         QVERIFY(!rs.moveNext());
-        QVERIFY(!rs.moveFirst());
     }
     // Opened on a connection that is gone at once: closed with it.
     QVERIFY(rs.open(*OpenDB(), QStringLiteral("SELECT 1")));
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(rs.eof());
-    QVERIFY(!rs.moveFirst());
 }
 
 void tst_database::textsRoundTripUnchanged_data() {
@@ -253,7 +251,7 @@ void tst_database::textsRoundTripUnchanged() {
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
 }
 
-void tst_database::recordsetReadsByNameAndRewinds() {
+void tst_database::recordsetReadsByName() {
     Db db = OpenDB();
     Recordset rs;
     QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_Holiday ORDER BY rowid")));
@@ -269,8 +267,6 @@ void tst_database::recordsetReadsByNameAndRewinds() {
         ++n;
     QVERIFY(rs.eof());
     QCOMPARE(n, 16);
-    QVERIFY(rs.moveFirst());
-    QCOMPARE(rs.text("Name"), QStringLiteral("元日"));
     rs.close();
     // A failed read leaves the transaction usable.
     QVERIFY(!rs.open(*db, QStringLiteral("SELECT * FROM T_Missing")));

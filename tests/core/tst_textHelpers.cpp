@@ -17,8 +17,6 @@ class tst_textHelpers : public QObject {
     Q_OBJECT
 private slots:
     void nz();
-    void quoteSql_data();
-    void quoteSql();
     void lenA_data();
     void lenA();
     void cuts_data();
@@ -43,33 +41,6 @@ void tst_textHelpers::nz() {
     QCOMPARE(Nz(QVariant(QMetaType::fromType<QString>()), 5).toInt(), 5);
     QCOMPARE(Nz(QStringLiteral(""), QStringLiteral("x")).toString(), QString());
     QCOMPARE(Nz(0, 7).toInt(), 0);
-}
-
-void tst_textHelpers::quoteSql_data() {
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("single quote, mode 1")
-        << QVariant(QStringLiteral("It's")) << 1 << QStringLiteral("It''s");
-    QTest::newRow("double quotes untouched in mode 1")
-        << QVariant(QStringLiteral("say \"hi\"")) << 1 << QStringLiteral("say \"hi\"");
-    QTest::newRow("double quotes, mode 2")
-        << QVariant(QStringLiteral("say \"hi\"")) << 2 << QStringLiteral("say \"\"hi\"\"");
-    QTest::newRow("single quote untouched in mode 2")
-        << QVariant(QStringLiteral("It's")) << 2 << QStringLiteral("It's");
-    QTest::newRow("other mode copies")
-        << QVariant(QStringLiteral("'\"")) << 3 << QStringLiteral("'\"");
-    QTest::newRow("null") << QVariant() << 2 << QString();
-    QTest::newRow("empty") << QVariant(QString()) << 1 << QString();
-    QTest::newRow("kanji and line break")
-        << QVariant(QStringLiteral("会議\"A\"\r\n")) << 2 << QStringLiteral("会議\"\"A\"\"\r\n");
-}
-
-void tst_textHelpers::quoteSql() {
-    QFETCH(QVariant, value);
-    QFETCH(int, mode);
-    QFETCH(QString, expected);
-    QCOMPARE(QuoteSQL(value, qint16(mode)), expected);
 }
 
 void tst_textHelpers::lenA_data() {

@@ -173,12 +173,11 @@ void tst_workTimeWindow::monthChart() {
     QCOMPARE(w.lblDispDay[0]->text(), QStringLiteral("29"));
     QCOMPARE(w.lblDispDay[3]->text(), QStringLiteral("1"));
     QCOMPARE(w.lblDispDay[41]->text(), QStringLiteral("9"));
-    QCOMPARE(w.picDay[3]->Tag, QStringLiteral("121"));
     QCOMPARE(w.picDay[3]->toolTip(), QStringLiteral("2時間1分"));
     QCOMPARE(w.picDay[8]->toolTip(), QStringLiteral("44分"));
     QCOMPARE(w.picDay[22]->toolTip(), QStringLiteral("1時間30分"));
     QCOMPARE(w.picDay[32]->toolTip(), QStringLiteral("1時間0分"));
-    QCOMPARE(w.picDay[33]->Tag, QStringLiteral("0")); // 1 October is not this month's
+    // 1 October is not this month's.
     QVERIFY(w.picDay[33]->toolTip().isEmpty());
     QVERIFY(w.picDay[33]->boxes().empty());
     const std::vector<PictureBox::Box>& bar = w.picDay[3]->boxes();
