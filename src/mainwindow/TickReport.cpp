@@ -3,6 +3,8 @@
 #include "core/MsgBox.h"
 #include "core/Program.h"
 
+#include <QWidget>
+
 void TickReport::take(QWidget* owner, const TickOutcome& tick) {
     if (tick.recorded) {
         m_reported = false;
