@@ -242,33 +242,32 @@ void MainWindow::UpdateClockPanels() {
 
 bool MainWindow::Form_Load() {
     G_blnEnd = false;
-    const auto fail = [this] {
-        m_startFailed = true;
-        G_blnEnd = true;
-        Shutdown();
+    // A step that failed has shown its message, and the program ends. Every step that may
+    // show a window waits for the user in a nested loop, where an end request can arrive and
+    // run the shutdown: the start-up then stops where it is, and nothing failed.
+    const auto stop = [this] {
+        if (!m_ended) {
+            m_startFailed = true;
+            G_blnEnd = true;
+            Shutdown();
+        }
         return false;
     };
-    // Every step that may show a window waits for the user in a nested loop, where an end
-    // request can arrive and run the shutdown: the start-up then stops where it is.
-    if (!VersionUp())
-        return m_ended ? false : fail();
-    if (m_ended)
-        return false;
+    if (!VersionUp() || m_ended)
+        return stop();
     {
         Db db = OpenDB();
-        if (!db)
-            return m_ended ? false : fail();
-        if (!InitMain(*db))
-            return m_ended ? false : fail();
+        if (!db || !InitMain(*db))
+            return stop();
         // What the start-up wrote is committed before any window waits for the user: the
         // running time since the start must survive a crash, and no lock may be held meanwhile.
         if (!CloseDB(*db))
-            return m_ended ? false : fail();
+            return stop();
     }
     if (G_opt.StartUp == 1 && HasTodaySchedule())
         ShowTodaySchedule();
     if (m_ended)
-        return false;
+        return stop();
 
     G_intYear = 0;
     G_intMonth = 0;
@@ -278,7 +277,7 @@ bool MainWindow::Form_Load() {
     S_Resize();
     S_DispCal(G_datSelect.year(), G_datSelect.month());
     if (m_ended)
-        return false;
+        return stop();
 
     m_started = true;
     if (G_opt.Stationed && G_opt.TaskTray == 1)
