@@ -18,16 +18,14 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QStyle>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 #include <sqlite3.h>
 
 #include <filesystem>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,17 +37,6 @@ const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|�
 
 std::filesystem::path FsPath(const QString& p) {
     return std::filesystem::path(QFile::encodeName(p).toStdString());
-}
-
-// Flushes a file's contents to the disk, so that the rename never publishes a copy that a
-// power cut could still empty.
-bool SyncFile(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -98,38 +85,18 @@ bool CopyDatabase(const QString& database, const QString& target,
     if (!db)
         return false;
 
-    // A fresh, exclusively created file beside the target takes its name only when complete.
-    const QFileInfo targetInfo(target);
-    QByteArray temp;
-    for (int attempt = 0; attempt < 100 && temp.isEmpty(); ++attempt) {
-        const QByteArray name = QFile::encodeName(
-            targetInfo.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
-                                                  .arg(targetInfo.fileName())
-                                                  .arg(QRandomGenerator::global()->generate())));
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        // The umask may have narrowed the mode; the copy gets exactly the database's.
-        const bool ok = ::fchmod(fd, mode) == 0;
-        ::close(fd);
-        if (!ok) {
-            ::unlink(name.constData());
-            return false;
-        }
-        temp = name;
-    }
-    if (temp.isEmpty())
+    // A fresh, exclusively created file beside the target takes its name only when complete;
+    // until then it is removed on any failure.
+    QTemporaryFile temp(QFileInfo(target).absoluteDir().filePath(
+        QStringLiteral(".%1.XXXXXX.tmp").arg(QFileInfo(target).fileName())));
+    // Set through the open file: the umask narrows nothing.
+    if (!temp.open() || ::fchmod(temp.handle(), mode) != 0)
         return false;
-    const auto removeTemp = qScopeGuard([&temp] {
-        if (!temp.isEmpty())
-            ::unlink(temp.constData());
-    });
+    const QByteArray tempPath = QFile::encodeName(temp.fileName());
 
     sqlite3* out = nullptr;
-    bool ok = sqlite3_open_v2(temp.constData(), &out, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    bool ok =
+        sqlite3_open_v2(tempPath.constData(), &out, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
     if (ok) {
         sqlite3_backup* backup = sqlite3_backup_init(out, "main", db->handle(), "main");
         ok = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
@@ -144,11 +111,12 @@ bool CopyDatabase(const QString& database, const QString& target,
     if (whileLocked)
         whileLocked();
     db->rollback();
-    if (!ok || !SyncFile(temp))
+    // On the disk before the rename publishes it, so that a power cut cannot leave it empty.
+    if (!ok || ::fsync(temp.handle()) != 0)
         return false;
-    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+    if (::rename(tempPath.constData(), QFile::encodeName(target).constData()) != 0)
         return false;
-    temp.clear();
+    temp.setAutoRemove(false);
     return true;
 }
 
