@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QByteArrayView in(bytes.data(), qsizetype(size));
         const QString ours = QString::fromLatin1(kSettingsSection);
         const IniSection section = ReadIniSection(in, ours);
-        const QByteArray out = ReplaceIniSection(in, ours, section.keys);
+        const QByteArray out = ReplaceIniSection(in, section, section.keys);
         FUZZ_CHECK(ReadIniSection(out, ours).keys == section.keys);
         const auto others = [&ours](QSettings::SettingsMap m) {
             m.removeIf([&ours](QSettings::SettingsMap::iterator it) {

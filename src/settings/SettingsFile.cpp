@@ -384,8 +384,10 @@ IniSection ReadIniSection(QByteArrayView data, const QString& name) {
     IniSection out;
     const QString wanted = name + QLatin1Char('/');
     bool inside = false;
-    ScanIni(data, [&](const IniLine& l) {
+    out.openTail = ScanIni(data, [&](const IniLine& l) {
         if (l.header) {
+            if (out.firstHeader < 0)
+                out.firstHeader = l.start;
             if (inside)
                 out.spans.back().second = l.start;
             inside = l.section == wanted;
@@ -393,29 +395,22 @@ IniSection ReadIniSection(QByteArrayView data, const QString& name) {
                 out.spans.emplace_back(l.start, data.size());
         } else if (inside) {
             AddKey(out.keys, wanted, l);
+        } else if (out.firstHeader < 0) {
+            out.topLevelKeys = true;
         }
     });
     return out;
 }
 
-QByteArray ReplaceIniSection(QByteArrayView data, const QString& name,
+QByteArray ReplaceIniSection(QByteArrayView data, const IniSection& old,
                              const QSettings::SettingsMap& keys) {
-    const IniSection old = ReadIniSection(data, name);
     const QByteArray text = WriteIniText(keys);
     QByteArray out;
     out.reserve(data.size() + text.size() + 16);
     if (old.spans.empty()) {
         if (text.isEmpty())
             return data.toByteArray();
-        qsizetype firstHeader = -1;
-        bool topLevel = false;
-        const bool openTail = ScanIni(data, [&](const IniLine& l) {
-            if (l.header && firstHeader < 0)
-                firstHeader = l.start;
-            else if (!l.header && firstHeader < 0)
-                topLevel = true;
-        });
-        if (!openTail) {
+        if (!old.openTail) {
             out = data.toByteArray();
             if (!out.isEmpty() && !out.endsWith('\n'))
                 out += '\n';
@@ -426,13 +421,13 @@ QByteArray ReplaceIniSection(QByteArrayView data, const QString& name,
         // Appended, the section would continue the file's unfinished last line: it goes in
         // before the first section, or before everything, the top-level keys then going on
         // under their own header.
-        const qsizetype at = firstHeader >= 0                  ? firstHeader
+        const qsizetype at = old.firstHeader >= 0              ? old.firstHeader
                              : data.startsWith("\xEF\xBB\xBF") ? 3
                                                                : 0;
         out += data.first(at);
         out += text;
         out += '\n';
-        if (firstHeader < 0 && topLevel)
+        if (old.firstHeader < 0 && old.topLevelKeys)
             out += "[General]\n";
         out += data.sliced(at);
         return out;

@@ -35,13 +35,16 @@ struct FileStamp {
     }
 };
 
-// The file as last read or written: its bytes, and our section's keys. Only our section is
-// decoded, and the file is read again only when it has changed since, so that a start reads
-// it once and an exit writes it once, whatever else it holds.
+// The file as last read or written: its bytes, where our section stands in them, and our
+// section's keys as they are now (changed by every write). Only our section is decoded, and
+// the file is read again only when it has changed since, so that a start reads it once and an
+// exit writes it once, whatever else it holds.
 struct StoreCache {
     bool valid = false;
     FileStamp stamp;
     QByteArray text;
+    IniSection layout; // of text; worked out again only when a write needs it
+    bool layoutValid = false;
     QSettings::SettingsMap map;
     SettingsFileStats stats;
 };
@@ -94,14 +97,14 @@ const QSettings::SettingsMap& Store() {
     const FileKind kind = Inspect(path, now);
     if (g_cache.valid && now == g_cache.stamp)
         return g_cache.map;
-    g_cache.map.clear();
     g_cache.text.clear();
     g_cache.stamp = now;
     g_cache.valid = true;
-    if (kind == FileKind::Regular && ReadRegularFile(path, g_cache.text, g_cache.stamp)) {
-        g_cache.map = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection)).keys;
+    if (kind == FileKind::Regular && ReadRegularFile(path, g_cache.text, g_cache.stamp))
         ++g_cache.stats.reads;
-    }
+    g_cache.layout = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection));
+    g_cache.layoutValid = true;
+    g_cache.map = g_cache.layout.keys;
     return g_cache.map;
 }
 
@@ -120,8 +123,11 @@ void WriteKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
     const QByteArray path = QFile::encodeName(file);
     FileStamp stamp;
     if (Inspect(path, stamp) != FileKind::Other) {
-        QByteArray text =
-            ReplaceIniSection(g_cache.text, QString::fromLatin1(kSettingsSection), g_cache.map);
+        if (!g_cache.layoutValid) {
+            g_cache.layout = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection));
+            g_cache.layoutValid = true;
+        }
+        QByteArray text = ReplaceIniSection(g_cache.text, g_cache.layout, g_cache.map);
         QDir().mkpath(QFileInfo(file).absolutePath());
         QSaveFile out(file);
         if (out.open(QIODevice::WriteOnly)) {
@@ -129,6 +135,7 @@ void WriteKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
             if (out.commit()) {
                 ++g_cache.stats.writes;
                 g_cache.text = std::move(text);
+                g_cache.layoutValid = false;
             }
         }
         Inspect(path, g_cache.stamp);

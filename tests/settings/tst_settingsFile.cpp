@@ -205,7 +205,8 @@ void tst_settingsFile::replacesOnlyItsSection() {
     QSettings::SettingsMap keys;
     keys.insert(QStringLiteral("Calender/A"), QStringLiteral("1"));
     keys.insert(QStringLiteral("Calender/B"), QStringLiteral("x y"));
-    const QByteArray out = ReplaceIniSection(file, QStringLiteral("Calender"), keys);
+    const QByteArray out =
+        ReplaceIniSection(file, ReadIniSection(file, QStringLiteral("Calender")), keys);
     QCOMPARE(out, written);
     // Read back, the section holds exactly those keys, and so does Qt's view of the file.
     QCOMPARE(ReadIniSection(out, QStringLiteral("Calender")).keys, keys);
