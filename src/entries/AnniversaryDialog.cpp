@@ -6,7 +6,6 @@
 #include "core/MsgBox.h"
 #include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
-#include "core/ViewState.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
@@ -17,7 +16,8 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-AnniversaryDialog::AnniversaryDialog(QWidget* parent) : QDialog(parent) {
+AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
+    : QDialog(parent), m_day(day) {
     setObjectName(QStringLiteral("frmWhatDay"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -141,9 +141,9 @@ void AnniversaryDialog::Form_Load() {
     }
     if (!CloseDB(*db))
         return;
-    tabWhatDay->setCurrentIndex(G_datSelect.month() - 1);
-    txtMonth->setText(QString::number(G_datSelect.month()));
-    txtDay->setText(QString::number(G_datSelect.day()));
+    tabWhatDay->setCurrentIndex(m_day.month() - 1);
+    txtMonth->setText(QString::number(m_day.month()));
+    txtDay->setText(QString::number(m_day.day()));
 }
 
 void AnniversaryDialog::AddLine(int month, int day, const QString& text) {

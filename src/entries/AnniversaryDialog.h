@@ -2,6 +2,7 @@
 // deleting.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,10 @@ class Connection;
 class AnniversaryDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AnniversaryDialog(QWidget* parent = nullptr);
+    // day: its month and day fill the boxes, and its month's list is shown.
+    explicit AnniversaryDialog(const QDate& day, QWidget* parent = nullptr);
 
-    // Fills the lists and the selected day's month and day; run once before showing.
+    // Fills the lists and the day's month and day; run once before showing.
     void Form_Load();
 
     // Item data of a list line: the day and the text exactly as stored.
@@ -57,6 +59,7 @@ protected:
     void reject() override;
 
 private:
+    QDate m_day;
     bool CheckInput();
     void ClearBoxes();
     void AddLine(int month, int day, const QString& text);

@@ -6,7 +6,6 @@
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
-#include "core/ViewState.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
@@ -15,8 +14,10 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-DiaryDialog::DiaryDialog(QWidget* parent, const QString& dayCellCaption, quint32 dayCellColorBgr)
-    : QDialog(parent), m_dayCellCaption(dayCellCaption), m_dayCellColor(dayCellColorBgr) {
+DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint32 dayCellColorBgr,
+                         QWidget* parent)
+    : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption),
+      m_dayCellColor(dayCellColorBgr) {
     setObjectName(QStringLiteral("frmDiary"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -93,9 +94,9 @@ void DiaryDialog::Form_Load() {
     Db db = OpenDB();
     if (!db)
         return;
-    // Everything is taken from the selected date itself, which may lie in the month after
-    // the displayed one; the entry shown and the entry saved are then the same day's.
-    const QDate day = G_datSelect;
+    // Everything is taken from the day itself, which may lie in the month after the
+    // displayed one; the entry shown and the entry saved are then the same day's.
+    const QDate day = m_day;
     tabOldDiary->setCurrentIndex(0);
     for (int i = kEarlierYears - 1; i >= 0; --i) {
         tabOldDiary->setCurrentIndex(i);
@@ -137,12 +138,12 @@ void DiaryDialog::OKButton_Click() {
     Db db = OpenDB();
     if (!db)
         return;
-    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, G_datSelect);
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, m_day);
     if (!stored) {
         ReadFailed(*db);
         return;
     }
-    if (!WriteDay(*db, DayEntry::Diary, G_datSelect, text, stored->exists)) {
+    if (!WriteDay(*db, DayEntry::Diary, m_day, text, stored->exists)) {
         UpdateFailed();
         return;
     }

@@ -1,7 +1,8 @@
-// The diary editor: the selected day's entry, with the same day of the nine earlier years
+// The diary editor: one day's entry, with the same day of the nine earlier years
 // beside it for reading.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,7 +18,8 @@ class DiaryDialog : public QDialog {
 public:
     // The caption and background colour (0x00BBGGRR) of the main window's selected day cell
     // make the heading.
-    DiaryDialog(QWidget* parent, const QString& dayCellCaption, quint32 dayCellColorBgr);
+    DiaryDialog(const QDate& day, const QString& dayCellCaption, quint32 dayCellColorBgr,
+                QWidget* parent = nullptr);
 
     // Reads the entries; run once before the window is shown.
     void Form_Load();
@@ -43,6 +45,7 @@ protected:
 private:
     void ReadFailed(Connection& db);
 
+    QDate m_day;
     QString m_dayCellCaption;
     quint32 m_dayCellColor;
 };

@@ -5,7 +5,6 @@
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
-#include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/DiaryDialog.h"
 #include "entries/EntryLines.h"
@@ -42,20 +41,21 @@ QString ReadSchedule(Connection& db, const QDate& day) {
     return QString();
 }
 
-void OpenScheduleEditor(QWidget* owner) {
-    ShowLoaded<ScheduleDialog>(owner);
+void OpenScheduleEditor(QWidget* owner, const QDate& day) {
+    ShowLoaded<ScheduleDialog>(day, owner);
 }
 
 void OpenTodaySchedule(QWidget* owner) {
     ShowLoaded<TodayDialog>(owner);
 }
 
-void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr) {
-    ShowLoaded<DiaryDialog>(owner, dayCellCaption, dayCellColorBgr);
+void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,
+                     quint32 dayCellColorBgr) {
+    ShowLoaded<DiaryDialog>(day, dayCellCaption, dayCellColorBgr, owner);
 }
 
-void OpenWhatDay(QWidget* owner) {
-    ShowLoaded<AnniversaryDialog>(owner);
+void OpenWhatDay(QWidget* owner, const QDate& day) {
+    ShowLoaded<AnniversaryDialog>(day, owner);
 }
 
 void OpenSearch(QWidget* owner) {
@@ -65,26 +65,26 @@ void OpenSearch(QWidget* owner) {
 
 // ---------------------------------------------------------------- clipboard
 
-void ScheduleClipboard::CopyOrCut(bool cut) {
+void ScheduleClipboard::CopyOrCut(const QDate& day, bool cut) {
     Db db = OpenDB();
     if (!db)
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(ReadSchedule(*db, G_datSelect));
-    m_datCut = cut ? G_datSelect : QDate();
+    clipboard->setText(ReadSchedule(*db, day));
+    m_datCut = cut ? day : QDate();
     CloseDB(*db);
 }
 
-void ScheduleClipboard::Copy() {
-    CopyOrCut(false);
+void ScheduleClipboard::Copy(const QDate& day) {
+    CopyOrCut(day, false);
 }
 
-void ScheduleClipboard::Cut() {
-    CopyOrCut(true);
+void ScheduleClipboard::Cut(const QDate& day) {
+    CopyOrCut(day, true);
 }
 
-bool ScheduleClipboard::Paste() {
+bool ScheduleClipboard::Paste(const QDate& day) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasText())
         return false;
@@ -93,7 +93,7 @@ bool ScheduleClipboard::Paste() {
         return false;
     // A cut moved back onto its own day is no move at all: appending would double the text and
     // deleting the source would delete it. The schedule stays as it is and the cut ends.
-    if (m_datCut.isValid() && m_datCut == G_datSelect) {
+    if (m_datCut.isValid() && m_datCut == day) {
         m_datCut = QDate();
         return false;
     }
@@ -102,13 +102,13 @@ bool ScheduleClipboard::Paste() {
         return false;
     // Whether the day has a row decides between appending and inserting; a row with an
     // empty text is appended to as well, since a second row for the day cannot be stored.
-    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, day);
     if (!stored) {
         ScheduleReadFailed(*db);
         return false;
     }
     const QString pasted = TrimBlanks(text);
-    if (!AppendToSchedule(*db, G_datSelect, pasted, stored->exists))
+    if (!AppendToSchedule(*db, day, pasted, stored->exists))
         return UpdateFailed();
     // A failed deletion undoes the append with it, and the cut stays pending.
     if (m_datCut.isValid() && !DeleteDay(*db, DayEntry::Schedule, m_datCut))
@@ -123,23 +123,24 @@ bool ScheduleClipboard::Paste() {
 
 namespace {
 
-bool DeleteDayRow(const QString& question, const QString& mainCaption, DayEntry entry) {
+bool DeleteDayRow(const QDate& day, const QString& question, const QString& mainCaption,
+                  DayEntry entry) {
     if (MsgBox(question, MsgButtons::OKCancel, MsgIcon::Question, mainCaption) == MsgResult::Cancel)
         return false;
     Db db = OpenDB();
     if (!db)
         return false;
-    if (!DeleteDay(*db, entry, G_datSelect))
+    if (!DeleteDay(*db, entry, day))
         return UpdateFailed();
     return CloseDB(*db);
 }
 
 } // namespace
 
-bool DeleteSchedule(const QString& mainCaption) {
-    return DeleteDayRow(DeleteScheduleQuestion(G_datSelect), mainCaption, DayEntry::Schedule);
+bool DeleteSchedule(const QDate& day, const QString& mainCaption) {
+    return DeleteDayRow(day, DeleteScheduleQuestion(day), mainCaption, DayEntry::Schedule);
 }
 
-bool DeleteDiary(const QString& mainCaption) {
-    return DeleteDayRow(DeleteDiaryQuestion(G_datSelect), mainCaption, DayEntry::Diary);
+bool DeleteDiary(const QDate& day, const QString& mainCaption) {
+    return DeleteDayRow(day, DeleteDiaryQuestion(day), mainCaption, DayEntry::Diary);
 }

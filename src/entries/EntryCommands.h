@@ -1,5 +1,5 @@
 // What the main window calls to open the day-entry windows and to run the clipboard and
-// deletion commands on the selected day (G_datSelect).
+// deletion commands on the day it has selected.
 #pragma once
 
 #include <QDate>
@@ -14,33 +14,36 @@ QString ReadSchedule(Connection& db, const QDate& day);
 
 // Each opens its window modally over owner and returns when it has closed.
 // The schedule editor: afterwards the main window reloads the month, whatever the answer.
-void OpenScheduleEditor(QWidget* owner);
+void OpenScheduleEditor(QWidget* owner, const QDate& day);
 // Today's schedule at start, read in a short read of its own.
 void OpenTodaySchedule(QWidget* owner);
 // The diary editor; the heading shows the selected day cell's caption on its background
 // colour (0x00BBGGRR).
-void OpenDiaryEditor(QWidget* owner, const QString& dayCellCaption, quint32 dayCellColorBgr);
-void OpenWhatDay(QWidget* owner);
+void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,
+                     quint32 dayCellColorBgr);
+// The anniversary register, on day's month.
+void OpenWhatDay(QWidget* owner, const QDate& day);
 void OpenSearch(QWidget* owner);
 
 // Copy, cut and paste of schedule texts through the system clipboard (plain text). Cut only
 // remembers the day; the next successful paste moves the text.
 class ScheduleClipboard {
 public:
-    void Copy();
-    void Cut();
-    // True when the paste was committed: the main window must reload the month.
-    bool Paste();
+    void Copy(const QDate& day);
+    void Cut(const QDate& day);
+    // Pastes onto day. True when the paste was committed: the main window must reload the
+    // month.
+    bool Paste(const QDate& day);
 
     // The day of a pending cut, or an invalid date when none is pending.
     QDate PendingCut() const { return m_datCut; }
 
 private:
-    void CopyOrCut(bool cut);
+    void CopyOrCut(const QDate& day, bool cut);
     QDate m_datCut;
 };
 
-// Ask, then delete the selected day's schedule or diary entry. mainCaption titles the
-// question. True when a deletion was committed: the main window must reload the month's data.
-bool DeleteSchedule(const QString& mainCaption);
-bool DeleteDiary(const QString& mainCaption);
+// Ask, then delete day's schedule or diary entry. mainCaption titles the question. True when
+// a deletion was committed: the main window must reload the month's data.
+bool DeleteSchedule(const QDate& day, const QString& mainCaption);
+bool DeleteDiary(const QDate& day, const QString& mainCaption);

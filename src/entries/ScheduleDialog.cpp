@@ -5,7 +5,6 @@
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/TextBoxes.h"
-#include "core/ViewState.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
 #include "entries/EntryWidgets.h"
@@ -14,7 +13,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-ScheduleDialog::ScheduleDialog(QWidget* parent) : QDialog(parent) {
+ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(parent), m_day(day) {
     setObjectName(QStringLiteral("frmSchedule"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -55,11 +54,11 @@ ScheduleDialog::ScheduleDialog(QWidget* parent) : QDialog(parent) {
 
 void ScheduleDialog::Form_Load() {
     m_blnExist = false;
-    setWindowTitle(ScheduleCaption(G_datSelect));
+    setWindowTitle(ScheduleCaption(m_day));
     Db db = OpenDB();
     if (!db)
         return;
-    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, m_day);
     if (!stored) {
         ReadFailed(*db);
         return;
@@ -83,13 +82,13 @@ void ScheduleDialog::OKButton_Click() {
     // The row may have been created or removed since the window opened; the choice between
     // update and insert is made on what is stored now, inside this transaction, so that the
     // text is neither lost to an update of no row nor refused by a second row for the day.
-    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, G_datSelect);
+    const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, m_day);
     if (!stored) {
         ReadFailed(*db);
         return;
     }
     m_blnExist = stored->exists;
-    if (!WriteDay(*db, DayEntry::Schedule, G_datSelect, text, m_blnExist)) {
+    if (!WriteDay(*db, DayEntry::Schedule, m_day, text, m_blnExist)) {
         UpdateFailed();
         return;
     }

@@ -1,6 +1,7 @@
-// The schedule editor: the schedule text of the selected day.
+// The schedule editor: the schedule text of one day.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,9 +11,9 @@ class Connection;
 class ScheduleDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ScheduleDialog(QWidget* parent = nullptr);
+    explicit ScheduleDialog(const QDate& day, QWidget* parent = nullptr);
 
-    // Reads the selected day's schedule; run once before the window is shown.
+    // Reads the day's schedule; run once before the window is shown.
     void Form_Load();
 
     QPlainTextEdit* txtSchedule;
@@ -33,5 +34,6 @@ protected:
 private:
     // Rolls back and says that the schedule could not be read.
     void ReadFailed(Connection& db);
+    QDate m_day;
     bool m_blnExist = false;
 };

@@ -9,7 +9,6 @@
 #include "core/Program.h"
 #include "core/Twips.h"
 #include "core/VersionUp.h"
-#include "core/ViewState.h"
 #include "entries/EntryCommands.h"
 #include "mainwindow/InfoPanel.h"
 #include "mainwindow/TimerTick.h"
@@ -241,14 +240,14 @@ void MainWindow::UpdateClockPanels() {
 // ---------------------------------------------------------------- start-up
 
 bool MainWindow::Form_Load() {
-    G_blnEnd = false;
+    m_endRequested = false;
     // A step that failed has shown its message, and the program ends. Every step that may
     // show a window waits for the user in a nested loop, where an end request can arrive and
     // run the shutdown: the start-up then stops where it is, and nothing failed.
     const auto stop = [this] {
         if (!m_ended) {
             m_startFailed = true;
-            G_blnEnd = true;
+            m_endRequested = true;
             Shutdown();
         }
         return false;
@@ -269,13 +268,12 @@ bool MainWindow::Form_Load() {
     if (m_ended)
         return stop();
 
-    G_intYear = 0;
-    G_intMonth = 0;
-    G_datSelect = Today();
+    m_loadedYear = 0;
+    m_loadedMonth = 0;
     lblYear->move(10, 5);
     lblMonth->move(0, 10);
     S_Resize();
-    S_DispCal(G_datSelect.year(), G_datSelect.month());
+    showDate(Today());
     if (m_ended)
         return stop();
 
@@ -370,7 +368,7 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    if (!m_ended && !G_blnEnd && G_opt.Stationed) {
+    if (!m_ended && !m_endRequested && G_opt.Stationed) {
         e->ignore();
         HideToTray();
         return;
@@ -389,7 +387,7 @@ void MainWindow::mnuExit_Click() {
 }
 
 void MainWindow::mnuEnd_Click() {
-    G_blnEnd = true;
+    m_endRequested = true;
     close();
 }
 

@@ -49,7 +49,7 @@ public:
 
     // Draws year/month, keeping the selected day of month; loads the month when it changed.
     // When the month cannot be read, the window keeps showing what it showed and no month
-    // counts as loaded (G_intYear and G_intMonth 0), so that the next draw reads again.
+    // counts as loaded (m_loadedYear and m_loadedMonth 0), so that the next draw reads again.
     void S_DispCal(int year, int month);
     // Fills the cells from the database. On failure the cells keep what they showed and no
     // month counts as loaded.
@@ -59,6 +59,15 @@ public:
     // Draws the shown month again without reading / after reading it again.
     void Redraw();
     void Reload();
+
+    // The selected day, the grid cell showing it, and the month whose data the cells hold
+    // (0 while none is loaded).
+    QDate selectedDate() const { return m_selected; }
+    int selectedCell() const { return m_selectedCell; }
+    int loadedYear() const { return m_loadedYear; }
+    int loadedMonth() const { return m_loadedMonth; }
+    // Selects the day and shows its month.
+    void showDate(const QDate& day);
 
     // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
     QLabel* Panel(const QString& key) const;
@@ -177,8 +186,13 @@ private:
     void ShowTodaySchedule();
 
     MonthCells m_cells;
+    // The selection, its cell, and the month the cells were read for (0: none).
+    QDate m_selected;
+    int m_selectedCell = 0;
+    int m_loadedYear = 0;
+    int m_loadedMonth = 0;
     // The month the window shows and its selection. Navigation and redraws start from these, as
-    // G_intYear and G_intMonth are 0 while the shown month is not loaded.
+    // m_loadedYear and m_loadedMonth are 0 while the shown month is not loaded.
     int m_shownYear = 0;
     int m_shownMonth = 0;
     QDate m_shownSelect;
@@ -189,6 +203,8 @@ private:
     std::map<QString, QMenu*> m_menus;
     QTimer* m_clock = nullptr;
     bool m_ended = false;
+    // The end has been asked for: closing the window ends the program instead of hiding it.
+    bool m_endRequested = false;
     bool m_started = false;
     bool m_startFailed = false;
     bool m_trayNoticeShown = false;

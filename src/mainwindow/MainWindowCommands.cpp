@@ -7,7 +7,6 @@
 #include "core/Colors.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
-#include "core/ViewState.h"
 #include "entries/EntryCommands.h"
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/MainWindow.h"
@@ -338,9 +337,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::Cell_Click(int index) {
     // A day of the shown month only redraws; a neighbouring month's day shows its month.
-    G_datSelect =
-        DateOfClickedCell(index, lblDay[size_t(index)]->text(), m_shownYear, m_shownMonth);
-    S_DispCal(G_datSelect.year(), G_datSelect.month());
+    showDate(DateOfClickedCell(index, lblDay[size_t(index)]->text(), m_shownYear, m_shownMonth));
 }
 
 void MainWindow::Cell_DblClick(int) {
@@ -357,24 +354,27 @@ void MainWindow::Cell_RightPress(int index) {
 
 // ---------------------------------------------------------------- navigation
 
+void MainWindow::showDate(const QDate& day) {
+    m_selected = day;
+    S_DispCal(day.year(), day.month());
+}
+
 void MainWindow::MoveDisplayedMonth(int months) {
     const QDate first = QDate(m_shownYear, m_shownMonth, 1).addMonths(months);
     S_DispCal(first.year(), first.month());
 }
 
 void MainWindow::MoveSelection(int months) {
-    G_datSelect = G_datSelect.addMonths(months);
-    S_DispCal(G_datSelect.year(), G_datSelect.month());
+    showDate(m_selected.addMonths(months));
 }
 
 void MainWindow::MoveSelectionDays(int days) {
-    G_datSelect = G_datSelect.addDays(days);
-    S_DispCal(G_datSelect.year(), G_datSelect.month());
+    showDate(m_selected.addDays(days));
 }
 
 void MainWindow::mnuToday_Click() {
     const QDate today = Today();
-    G_datSelect = CarrySelection(G_datSelect, today.year(), today.month());
+    m_selected = CarrySelection(m_selected, today.year(), today.month());
     S_DispCal(today.year(), today.month());
 }
 
@@ -432,42 +432,42 @@ void MainWindow::mnuEditSchedule_Click() {
 }
 
 void MainWindow::OpenScheduleEditor() {
-    ::OpenScheduleEditor(this);
+    ::OpenScheduleEditor(this, m_selected);
     QCoreApplication::processEvents();
     Reload();
 }
 
 void MainWindow::mnuCut_Click() {
-    m_clipboard.Cut();
+    m_clipboard.Cut(m_selected);
 }
 void MainWindow::mnuCopy_Click() {
-    m_clipboard.Copy();
+    m_clipboard.Copy(m_selected);
 }
 
 void MainWindow::mnuPaste_Click() {
-    if (m_clipboard.Paste())
+    if (m_clipboard.Paste(m_selected))
         Reload();
 }
 
 void MainWindow::mnuEditDiary_Click() {
-    const CellLabel* cell = lblDay[size_t(G_intSelIndex)];
+    const CellLabel* cell = lblDay[size_t(m_selectedCell)];
     const CellLook look = cell->look();
-    OpenDiaryEditor(this, cell->text(), look.opaque ? look.color : kWhite);
+    OpenDiaryEditor(this, m_selected, cell->text(), look.opaque ? look.color : kWhite);
     QCoreApplication::processEvents();
 }
 
 void MainWindow::mnuEditWhatDay_Click() {
-    OpenWhatDay(this);
+    OpenWhatDay(this, m_selected);
     QCoreApplication::processEvents();
 }
 
 void MainWindow::mnuDelSchedule_Click() {
-    if (DeleteSchedule(windowTitle()))
+    if (DeleteSchedule(m_selected, windowTitle()))
         F_ReadDat(m_shownYear, m_shownMonth);
 }
 
 void MainWindow::mnuDelDiary_Click() {
-    if (DeleteDiary(windowTitle()))
+    if (DeleteDiary(m_selected, windowTitle()))
         F_ReadDat(m_shownYear, m_shownMonth);
 }
 

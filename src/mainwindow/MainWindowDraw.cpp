@@ -7,7 +7,6 @@
 #include "core/DateFormat.h"
 #include "core/Dates.h"
 #include "core/MsgBox.h"
-#include "core/ViewState.h"
 #include "mainwindow/InfoPanel.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
@@ -33,12 +32,12 @@ QRect NonNegative(const QRect& r) {
 } // namespace
 
 void MainWindow::S_DispCal(int year, int month) {
-    if (year != G_intYear || month != G_intMonth) {
+    if (year != m_loadedYear || month != m_loadedMonth) {
         // The month is read before anything of it is drawn, so that a failed read (its message
         // already shown) leaves the window showing one month throughout.
         if (!F_ReadDat(year, month)) {
             if (m_shownYear != 0) {
-                G_datSelect = m_shownSelect;
+                m_selected = m_shownSelect;
                 return;
             }
             // Nothing was shown yet: the month's days without anything read.
@@ -47,18 +46,18 @@ void MainWindow::S_DispCal(int year, int month) {
             DrawMonth(year, month);
             return;
         }
-        G_intYear = qint16(year);
-        G_intMonth = qint16(month);
+        m_loadedYear = year;
+        m_loadedMonth = month;
     }
     DrawMonth(year, month);
 }
 
 void MainWindow::DrawMonth(int year, int month) {
-    G_datSelect = CarrySelection(G_datSelect, year, month);
+    m_selected = CarrySelection(m_selected, year, month);
 
-    SetFormatted(lblYear, G_datSelect, YearFormatPattern(G_opt.YearFormat));
+    SetFormatted(lblYear, m_selected, YearFormatPattern(G_opt.YearFormat));
     lblYear->adjustSize();
-    SetFormatted(lblMonth, G_datSelect, MonthFormatPattern(G_opt.MonthFormat));
+    SetFormatted(lblMonth, m_selected, MonthFormatPattern(G_opt.MonthFormat));
     lblJpnMonth->setText(JapaneseMonthName(month));
 
     const QDate start = GridStart(year, month);
@@ -71,37 +70,37 @@ void MainWindow::DrawMonth(int year, int month) {
         GridCell& c = m_cells[size_t(i)];
         if (i < 7)
             SetFormatted(lblWeek[size_t(i)], d, weekPattern);
-        if (d == G_datSelect)
-            G_intSelIndex = qint16(i);
-        c.scheduleLook = ScheduleLook(d, G_datSelect, today, month, c.tag, colors);
+        if (d == m_selected)
+            m_selectedCell = i;
+        c.scheduleLook = ScheduleLook(d, m_selected, today, month, c.tag, colors);
         lblSchedule[size_t(i)]->setLook(c.scheduleLook);
     }
 
     // The holiday and anniversary texts of the selected day follow the colon.
-    QString info = FormatDate(G_datSelect, QStringLiteral("yyyy/mm/dd:"));
-    const QString caption = lblDay[size_t(G_intSelIndex)]->text();
+    QString info = FormatDate(m_selected, QStringLiteral("yyyy/mm/dd:"));
+    const QString caption = lblDay[size_t(m_selectedCell)]->text();
     if (caption.size() > 2)
         info += caption.mid(2);
     m_info->setInfo(info);
 
     m_shownYear = year;
     m_shownMonth = month;
-    m_shownSelect = G_datSelect;
+    m_shownSelect = m_selected;
     picBack->update();
 }
 
 bool MainWindow::F_ReadDat(int year, int month) {
     Db db = OpenDB();
     if (!db) {
-        G_intYear = 0;
-        G_intMonth = 0;
+        m_loadedYear = 0;
+        m_loadedMonth = 0;
         return false;
     }
     if (!LoadMonthCells(*db, m_cells, year, month, G_opt.DiaryColor)) {
         const QString why = db->errorText();
         db->rollback();
-        G_intYear = 0;
-        G_intMonth = 0;
+        m_loadedYear = 0;
+        m_loadedMonth = 0;
         MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return false;
     }
@@ -124,7 +123,7 @@ void MainWindow::ApplyCells() {
 }
 
 void MainWindow::ShowHolidayRules(const HolidayRules& rules) {
-    if (ApplyHolidayMarks(m_cells, rules, G_intYear, G_intMonth))
+    if (ApplyHolidayMarks(m_cells, rules, m_loadedYear, m_loadedMonth))
         ApplyCells();
 }
 
@@ -134,8 +133,8 @@ void MainWindow::Redraw() {
 }
 
 void MainWindow::Reload() {
-    G_intYear = 0;
-    G_intMonth = 0;
+    m_loadedYear = 0;
+    m_loadedMonth = 0;
     Redraw();
 }
 

@@ -7,7 +7,6 @@
 #include "core/DateFormat.h"
 #include "core/ProgramWindows.h"
 #include "core/Twips.h"
-#include "core/ViewState.h"
 #include "holidays/HolidayRules.h"
 #include "settings/SettingsStore.h"
 #include "worktime/PictureBox.h"

@@ -5,7 +5,6 @@
 #include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Database.h"
-#include "core/ViewState.h"
 
 #include <QApplication>
 #include <QLineEdit>

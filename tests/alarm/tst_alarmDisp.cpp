@@ -6,7 +6,6 @@
 #include "alarm/AlarmDialog.h"
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
-#include "core/ViewState.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,6 @@
 // Helpers shared by the day-entry tests.
 #pragma once
 
-#include "core/ViewState.h"
-
 #include <QApplication>
 #include <QWidget>
 
@@ -12,13 +10,6 @@ inline void ShowActive(QWidget& w) {
     QApplication::setActiveWindow(&w);
     w.activateWindow();
     QApplication::processEvents();
-}
-
-// The view state as the main window leaves it: a displayed month and a selected day.
-inline void SelectDay(const QDate& selected, int displayedYear = 0, int displayedMonth = 0) {
-    G_datSelect = selected;
-    G_intYear = qint16(displayedYear ? displayedYear : selected.year());
-    G_intMonth = qint16(displayedMonth ? displayedMonth : selected.month());
 }
 
 // Texts that must survive the database and the windows unchanged.

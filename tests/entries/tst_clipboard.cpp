@@ -58,17 +58,14 @@ void tst_clipboard::cleanup() {
 
 void tst_clipboard::copyPutsTheStoredTextOnTheClipboard() {
     ScheduleClipboard clip;
-    SelectDay(Day(1));
-    clip.Cut();
+    clip.Cut(Day(1));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("  A \"text\"\n "));
     QCOMPARE(clip.PendingCut(), Day(1));
     // A day without a schedule: the empty text, and a paste of it does nothing.
-    SelectDay(Day(4));
-    clip.Copy();
+    clip.Copy(Day(4));
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     QVERIFY(!clip.PendingCut().isValid());
-    SelectDay(Day(2));
-    QVERIFY(!clip.Paste());
+    QVERIFY(!clip.Paste(Day(2)));
     QCOMPARE(schedules(), QStringLiteral("01=  A \"text\"\n ;02=B;03=C;05="));
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
@@ -117,28 +114,28 @@ void tst_clipboard::pasteSequences() {
     for (const QString& step : steps.split(QLatin1Char(' '))) {
         const int d = step.mid(1).toInt();
         // "p9" pastes on day 2 while the database is away.
-        SelectDay(Day(d == 9 ? 2 : d ? d : 1));
+        const QDate day = Day(d == 9 ? 2 : d ? d : 1);
         switch (step.at(0).toLatin1()) {
         case 'c':
-            clip.Copy();
+            clip.Copy(day);
             break;
         case 'x':
-            clip.Cut();
+            clip.Cut(day);
             break;
         case 'e':
             QGuiApplication::clipboard()->setText(QStringLiteral("  other\n  "));
             break;
         case 'q': // a paste that changes nothing
-            QVERIFY(!clip.Paste());
+            QVERIFY(!clip.Paste(day));
             break;
         default:
             if (d == 9) {
                 // The database has gone away: the paste fails at its start.
                 QFile::rename(env->dbPath(), env->dbPath() + QStringLiteral(".away"));
-                QVERIFY(!clip.Paste());
+                QVERIFY(!clip.Paste(day));
                 QFile::rename(env->dbPath() + QStringLiteral(".away"), env->dbPath());
             } else {
-                QVERIFY(clip.Paste());
+                QVERIFY(clip.Paste(day));
             }
             break;
         }
@@ -158,8 +155,7 @@ void tst_clipboard::pasteWithoutTextDoesNothing_data() {
 void tst_clipboard::pasteWithoutTextDoesNothing() {
     QFETCH(int, content);
     ScheduleClipboard clip;
-    SelectDay(Day(1));
-    clip.Cut();
+    clip.Cut(Day(1));
     QClipboard* c = QGuiApplication::clipboard();
     c->clear();
     if (content == 1) {
@@ -169,8 +165,7 @@ void tst_clipboard::pasteWithoutTextDoesNothing() {
     } else if (content == 2) {
         c->setText(QString());
     }
-    SelectDay(Day(2));
-    QVERIFY(!clip.Paste());
+    QVERIFY(!clip.Paste(Day(2)));
     QCOMPARE(schedules(), QStringLiteral("01=  A \"text\"\n ;02=B;03=C;05="));
     QCOMPARE(clip.PendingCut(), Day(1));
     QVERIFY(msgs->messages.empty());
@@ -180,16 +175,14 @@ void tst_clipboard::failingDeleteUndoesTheAppendAndKeepsTheCut() {
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
     ScheduleClipboard clip;
-    SelectDay(Day(1));
-    clip.Cut();
-    SelectDay(Day(2));
-    QVERIFY(!clip.Paste());
+    clip.Cut(Day(1));
+    QVERIFY(!clip.Paste(Day(2)));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
     QCOMPARE(schedules(), QStringLiteral("01=  A \"text\"\n ;02=B;03=C;05="));
     QCOMPARE(clip.PendingCut(), Day(1));
     // Once the delete works again the same paste completes.
     env->exec(QStringLiteral("DROP TRIGGER refuse"));
-    QVERIFY(clip.Paste());
+    QVERIFY(clip.Paste(Day(2)));
     QCOMPARE(schedules(), QStringLiteral("02=BA \"text\"\n;03=C;05="));
 }
 
@@ -207,11 +200,10 @@ void tst_clipboard::deletionsAskFirst() {
     QFETCH(int, answer);
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, 'D2')"), {Day(2)});
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, 'D3')"), {Day(3)});
-    SelectDay(Day(2));
     msgs->answers.push_back(MsgResult(answer));
     const bool ok = answer == int(MsgResult::OK);
-    QCOMPARE(diary ? DeleteDiary(QStringLiteral("Vaskel"))
-                   : DeleteSchedule(QStringLiteral("Vaskel")),
+    QCOMPARE(diary ? DeleteDiary(Day(2), QStringLiteral("Vaskel"))
+                   : DeleteSchedule(Day(2), QStringLiteral("Vaskel")),
              ok);
     QCOMPARE(msgs->messages.size(), size_t(1));
     const MsgRecord& q = msgs->messages[0];
@@ -227,10 +219,9 @@ void tst_clipboard::deletionsAskFirst() {
     QCOMPARE(env->column(QStringLiteral("SELECT Diary FROM T_Diary ORDER BY Date")).join(','),
              ok && diary ? QStringLiteral("D3") : QStringLiteral("D2,D3"));
     // A day without a row: nothing to delete and no error.
-    SelectDay(Day(20));
     msgs->answers.push_back(MsgResult::OK);
-    QVERIFY(diary ? DeleteDiary(QStringLiteral("Vaskel"))
-                  : DeleteSchedule(QStringLiteral("Vaskel")));
+    QVERIFY(diary ? DeleteDiary(Day(20), QStringLiteral("Vaskel"))
+                  : DeleteSchedule(Day(20), QStringLiteral("Vaskel")));
     QCOMPARE(msgs->messages.size(), size_t(2));
 }
 

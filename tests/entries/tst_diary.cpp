@@ -43,7 +43,6 @@ private:
 void tst_diary::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    SelectDay(day);
 }
 
 void tst_diary::cleanup() {
@@ -57,7 +56,7 @@ void tst_diary::showsTheNineEarlierYears() {
     addDiary(QDate(1994, 3, 20), QStringLiteral("ten back"));
     addDiary(QDate(2002, 3, 21), QStringLiteral("next day"));
     addDiary(day, QStringLiteral("today's"));
-    DiaryDialog f(nullptr, QStringLiteral("20春分の日"), 0x7777FF);
+    DiaryDialog f(day, QStringLiteral("20春分の日"), 0x7777FF);
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     f.Form_Load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
@@ -79,11 +78,10 @@ void tst_diary::showsTheNineEarlierYears() {
 }
 
 void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
-    SelectDay(QDate(2004, 2, 29));
     addDiary(QDate(2000, 2, 29), QStringLiteral("leap 2000"));
     addDiary(QDate(2003, 2, 28), QStringLiteral("not the same day"));
     addDiary(QDate(2003, 3, 1), QStringLiteral("not the same day either"));
-    DiaryDialog f(nullptr, QStringLiteral("29"), kWhite);
+    DiaryDialog f(QDate(2004, 2, 29), QStringLiteral("29"), kWhite);
     f.Form_Load();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(f.tabOldDiary->tabText(0), QStringLiteral("2003"));
@@ -103,7 +101,7 @@ void tst_diary::textsRoundTrip() {
     const QStringList shown{QString(), QStringLiteral("draft"), text};
     const QStringList typed{QStringLiteral("draft"), text};
     for (int pass = 0; pass < 3; ++pass) {
-        DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
+        DiaryDialog f(day, QStringLiteral("20"), kWhite);
         f.Form_Load();
         QCOMPARE(TypedText(f.txtDiary), shown[pass]);
         if (pass == 2)
@@ -119,7 +117,7 @@ void tst_diary::textsRoundTrip() {
 }
 
 void tst_diary::emptyEntryWarns() {
-    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.Form_Load();
     ShowActive(f);
     f.CancelButton->setFocus();
@@ -134,11 +132,10 @@ void tst_diary::emptyEntryWarns() {
 
 void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
     // February displayed, 2 March selected (a day carried over from 31 January).
-    SelectDay(QDate(2004, 3, 2), 2004, 2);
     addDiary(QDate(2004, 2, 2), QStringLiteral("february"));
     addDiary(QDate(2004, 3, 2), QStringLiteral("march"));
     addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
-    DiaryDialog f(nullptr, QStringLiteral(" 2"), kWhite);
+    DiaryDialog f(QDate(2004, 3, 2), QStringLiteral(" 2"), kWhite);
     f.Form_Load();
     QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("march"));
     QCOMPARE(f.txtOldDiary[0]->toPlainText(), QStringLiteral("march last year"));
@@ -152,7 +149,7 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
 void tst_diary::failedReadStopsTheLoad() {
     addDiary(day, QStringLiteral("kept"));
     env->exec(QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Old"));
-    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.Form_Load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("no such table: T_Diary")));
@@ -175,7 +172,7 @@ void tst_diary::failedReadStopsTheLoad() {
 void tst_diary::entryIsLimitedTo2000Characters() {
     const QString longStored(2500, QLatin1Char('s'));
     addDiary(day, longStored);
-    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.Form_Load();
     // A stored entry is shown whole; what the user adds to it is refused.
     QCOMPARE(f.txtDiary->toPlainText(), longStored);
@@ -197,7 +194,7 @@ void tst_diary::entryIsLimitedTo2000Characters() {
 
 void tst_diary::enterNeverSaves() {
     addDiary(QDate(2003, 3, 20), QStringLiteral("old"));
-    DiaryDialog f(nullptr, QStringLiteral("20"), kWhite);
+    DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.Form_Load();
     ShowActive(f);
     f.txtDiary->setPlainText(QStringLiteral("line"));

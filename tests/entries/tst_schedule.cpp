@@ -44,7 +44,6 @@ void tst_schedule::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     G_opt = Options();
-    SelectDay(day);
 }
 
 void tst_schedule::cleanup() {
@@ -61,7 +60,7 @@ void tst_schedule::textsRoundTrip_data() {
 void tst_schedule::textsRoundTrip() {
     QFETCH(QString, text);
     {
-        ScheduleDialog f;
+        ScheduleDialog f(day);
         f.Form_Load();
         QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
         QVERIFY(f.txtSchedule->toPlainText().isEmpty());
@@ -72,7 +71,7 @@ void tst_schedule::textsRoundTrip() {
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text);
     // Opened again, the stored row is updated in place.
-    ScheduleDialog g;
+    ScheduleDialog g(day);
     g.Form_Load();
     QVERIFY(g.RowExisted());
     QCOMPARE(TypedText(g.txtSchedule), text);
@@ -87,15 +86,14 @@ void tst_schedule::textsRoundTrip() {
 void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "  word  "});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
-    ScheduleDialog f;
+    ScheduleDialog f(day);
     f.Form_Load();
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("word"));
     f.OKButton_Click();
     QCOMPARE(stored(day), QStringLiteral("word"));
 
     // Blanks only are a text: stored, and shown as nothing the next time.
-    SelectDay(day.addDays(1));
-    ScheduleDialog g;
+    ScheduleDialog g(day.addDays(1));
     g.Form_Load();
     QVERIFY(g.RowExisted());
     QCOMPARE(g.txtSchedule->toPlainText(), QString());
@@ -106,7 +104,7 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
 }
 
 void tst_schedule::emptyTextWarnsAndWritesNothing() {
-    ScheduleDialog f;
+    ScheduleDialog f(day);
     f.Form_Load();
     ShowActive(f);
     f.OKButton->setFocus();
@@ -133,7 +131,7 @@ void tst_schedule::rowChangedWhileOpen() {
     QFETCH(bool, rowAtLoad);
     if (rowAtLoad)
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'old')"), {day});
-    ScheduleDialog f;
+    ScheduleDialog f(day);
     f.Form_Load();
     QCOMPARE(f.RowExisted(), rowAtLoad);
     if (rowAtLoad)
@@ -150,7 +148,7 @@ void tst_schedule::rowChangedWhileOpen() {
 
 void tst_schedule::enterBreaksTheLineEscCancels() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'ab')"), {day});
-    ScheduleDialog f;
+    ScheduleDialog f(day);
     f.Form_Load();
     ShowActive(f);
     f.txtSchedule->setFocus();
@@ -165,7 +163,7 @@ void tst_schedule::enterBreaksTheLineEscCancels() {
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
 
-    ScheduleDialog g;
+    ScheduleDialog g(day);
     g.Form_Load();
     ShowActive(g);
     g.txtSchedule->setPlainText(QStringLiteral("changed"));
@@ -179,7 +177,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The write fails: the text stays in the open dialog, nothing is stored.
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    ScheduleDialog f;
+    ScheduleDialog f(day);
     f.Form_Load();
     ShowActive(f);
     f.txtSchedule->setPlainText(QStringLiteral("text"));
@@ -192,7 +190,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The read at load fails: the message, an empty dialog, no connection left behind.
     msgs->clear();
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    ScheduleDialog g;
+    ScheduleDialog g(day);
     g.Form_Load();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("予定の取得に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);

@@ -7,6 +7,11 @@
 
 #include <QtTest>
 
+namespace {
+// The day the main window has selected when the register opens.
+const QDate kSelected(2004, 3, 15);
+} // namespace
+
 class tst_whatDay : public QObject {
     Q_OBJECT
 private slots:
@@ -46,7 +51,6 @@ private:
 void tst_whatDay::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    SelectDay(QDate(2004, 3, 15));
 }
 
 void tst_whatDay::cleanup() {
@@ -61,7 +65,7 @@ void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
     addRow(3, 15, QStringLiteral("Birthday"));
     addRow(3, 1, QStringLiteral("ひな祭り前"));
     addRow(3, 31, QStringLiteral("年度末"));
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
     QCOMPARE(lines(f.lstWhatday[2]),
@@ -87,7 +91,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     env->exec(QStringLiteral("ALTER TABLE T_WhatDay RENAME TO W"));
     env->exec(QStringLiteral("CREATE VIEW T_WhatDay AS SELECT ID, Month, Day, CASE WHEN Month = 5 "
                              "THEN json('{') ELSE WhatDay END AS WhatDay FROM W"));
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
@@ -137,7 +141,7 @@ void tst_whatDay::addChecksTheInput() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     ShowActive(f);
     f.txtMonth->setText(month);
@@ -153,7 +157,7 @@ void tst_whatDay::addChecksTheInput() {
 }
 
 void tst_whatDay::addsAndRefusesExactDuplicates() {
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     ShowActive(f);
     const QString text = QStringLiteral(" \"Quoted\" it's ");
@@ -206,7 +210,7 @@ void tst_whatDay::pickAndDelete() {
     QFETCH(bool, switchTab);
     addRow(4, 8, text);
     addRow(4, 8, QStringLiteral("neighbour"));
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     ShowActive(f);
     QListWidget* april = f.lstWhatday[3];
@@ -234,7 +238,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
     addRow(4, 8, QStringLiteral("keep"));
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_WhatDay BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     f.lstWhatday_Click(3, f.lstWhatday[3]->item(0));
     f.cmdDel_Click();
@@ -245,7 +249,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
 }
 
 void tst_whatDay::keys() {
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     ShowActive(f);
     // Only digits go into the month box; Backspace is refused too.
@@ -276,7 +280,7 @@ void tst_whatDay::keys() {
 }
 
 void tst_whatDay::leavingTheDayBoxChecksIt() {
-    AnniversaryDialog f;
+    AnniversaryDialog f(kSelected);
     f.Form_Load();
     ShowActive(f);
     f.txtDay->setFocus();

@@ -11,7 +11,6 @@
 #include "core/Database.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
-#include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/DiaryDialog.h"
 #include "entries/EntryCommands.h"
@@ -183,8 +182,7 @@ void RunCommit(int c) {
     case Schedule:
     case Source: {
         const bool source = c % kActions == Source;
-        SelectDay(QDate(2004, 1, source ? 3 : 1));
-        ScheduleDialog f;
+        ScheduleDialog f(QDate(2004, 1, source ? 3 : 1));
         f.Form_Load();
         f.txtSchedule->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c)
                                            : ScheduleText(c));
@@ -193,8 +191,7 @@ void RunCommit(int c) {
         break;
     }
     case Diary: {
-        SelectDay(QDate(2004, 1, 2));
-        DiaryDialog f(nullptr, QStringLiteral(" 2"), kWhite);
+        DiaryDialog f(QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
         f.Form_Load();
         f.txtDiary->setPlainText(DiaryText(c));
         f.OKButton_Click();
@@ -204,8 +201,7 @@ void RunCommit(int c) {
     case AddFirst:
     case AddSecond:
     case Delete: {
-        SelectDay(QDate(2004, 1, 1));
-        AnniversaryDialog f;
+        AnniversaryDialog f(QDate(2004, 1, 1));
         f.Form_Load();
         if (c % kActions == Delete) {
             QListWidget* january = f.lstWhatday[0];
@@ -270,10 +266,8 @@ void RunCommit(int c) {
     }
     case Paste: {
         ScheduleClipboard clip;
-        SelectDay(QDate(2004, 1, 3));
-        clip.Cut();
-        SelectDay(QDate(2004, 1, 4));
-        Expect(clip.Paste(), c, "paste not committed");
+        clip.Cut(QDate(2004, 1, 3));
+        Expect(clip.Paste(QDate(2004, 1, 4)), c, "paste not committed");
         break;
     }
     case Tick:

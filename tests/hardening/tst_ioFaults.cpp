@@ -10,7 +10,6 @@
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/VersionUp.h"
-#include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/DiaryDialog.h"
 #include "entries/EntryCommands.h"
@@ -135,11 +134,9 @@ const std::vector<Action>& Actions() {
                       "INSERT INTO T_Schedule VALUES ('2004-03-02', 'B')"},
                      [] {
                          ScheduleClipboard clip;
-                         SelectDay(QDate(2004, 3, 1));
-                         clip.Cut();
-                         SelectDay(QDate(2004, 3, 2));
+                         clip.Cut(QDate(2004, 3, 1));
                          Arm();
-                         if (clip.Paste())
+                         if (clip.Paste(QDate(2004, 3, 2)))
                              return QStringLiteral("pasted");
                          return clip.PendingCut() == QDate(2004, 3, 1)
                                     ? QStringLiteral("cut pending")
@@ -190,8 +187,7 @@ const std::vector<Action>& Actions() {
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_Schedule VALUES ('2004-03-15', 'old')"},
                      [longText] {
-                         SelectDay(QDate(2004, 3, 15));
-                         ScheduleDialog f;
+                         ScheduleDialog f(QDate(2004, 3, 15));
                          f.Form_Load();
                          f.txtSchedule->setPlainText(longText);
                          Arm();
@@ -212,8 +208,7 @@ const std::vector<Action>& Actions() {
                      // an entry of a year before, shown on a tab: it must stay as it is
                      {"INSERT INTO T_Diary VALUES ('2003-03-15', 'last year')"},
                      [diary] {
-                         SelectDay(QDate(2004, 3, 15));
-                         DiaryDialog f(nullptr, QStringLiteral("15"), kWhite);
+                         DiaryDialog f(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
                          f.Form_Load();
                          f.txtDiary->setPlainText(diary);
                          Arm();
@@ -237,8 +232,7 @@ const std::vector<Action>& Actions() {
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')"},
                      [whatDayState] {
-                         SelectDay(QDate(2004, 3, 15));
-                         AnniversaryDialog f;
+                         AnniversaryDialog f(QDate(2004, 3, 15));
                          f.Form_Load();
                          f.txtWhatDay->setText(QStringLiteral("新 😀"));
                          Arm();
@@ -255,8 +249,7 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')",
                       "INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'keep')"},
                      [whatDayState] {
-                         SelectDay(QDate(2004, 3, 15));
-                         AnniversaryDialog f;
+                         AnniversaryDialog f(QDate(2004, 3, 15));
                          f.Form_Load();
                          QListWidget* march = f.lstWhatday[2];
                          f.lstWhatday_Click(

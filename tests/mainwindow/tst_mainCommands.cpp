@@ -6,7 +6,6 @@
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/Dates.h"
-#include "core/ViewState.h"
 #include "entries/ScheduleDialog.h"
 #include "entries/TodayDialog.h"
 #include "holidays/HolidayEditor.h"
@@ -67,7 +66,9 @@ private:
         w = std::make_unique<MainWindow>();
         QVERIFY(w->Form_Load());
     }
-    int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
+    int cellOf(const QDate& d) const {
+        return int(GridStart(w->loadedYear(), w->loadedMonth()).daysTo(d));
+    }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
@@ -159,7 +160,7 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
     QTest::keyClick(w->picBack, Qt::Key_Right);
     QTest::keyClick(w->picBack, Qt::Key_Right);
     QTest::keyClick(w->picBack, Qt::Key_Right);
-    QCOMPARE(G_datSelect, QDate(2004, 3, 20));
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 20));
     w->Action(QStringLiteral("貼り付け"))->trigger();
     QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 20)))]->text(),
              QStringLiteral("既存移す"));

@@ -4,7 +4,6 @@
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/Dates.h"
-#include "core/ViewState.h"
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/InfoPanel.h"
 #include "mainwindow/MainWindow.h"
@@ -78,7 +77,9 @@ private:
         QVERIFY(w->Form_Load());
     }
     QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
-    int cellOf(const QDate& d) const { return int(GridStart(G_intYear, G_intMonth).daysTo(d)); }
+    int cellOf(const QDate& d) const {
+        return int(GridStart(w->loadedYear(), w->loadedMonth()).daysTo(d));
+    }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
@@ -102,8 +103,8 @@ void tst_mainWindow::cleanup() {
 
 void tst_mainWindow::drawsTodaysMonth() {
     start();
-    QCOMPARE(G_intYear, qint16(2004));
-    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->loadedYear(), 2004);
+    QCOMPARE(w->loadedMonth(), 3);
     QCOMPARE(w->lblYear->text(), QStringLiteral("'04"));
     QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
     QCOMPARE(w->lblJpnMonth->text(), QStringLiteral("　弥生"));
@@ -116,7 +117,7 @@ void tst_mainWindow::drawsTodaysMonth() {
     QCOMPARE(w->lblDay[0]->text(), QStringLiteral("29"));
     QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
     QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
-    QCOMPARE(G_intSelIndex, qint16(15));
+    QCOMPARE(w->selectedCell(), 15);
     QCOMPARE(info(), QStringLiteral("2004/03/15:"));
     QVERIFY(msgs->messages.empty());
     // Texts typed by the user are never read as markup.
@@ -129,8 +130,7 @@ void tst_mainWindow::scheduleColours() {
                              "('2004-04-01', 'c'), ('2004-03-20', 'd')"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-04-01', ' 四月 ')"));
     start(QDate(2004, 3, 20));
-    G_datSelect = QDate(2004, 3, 15);
-    w->Redraw();
+    w->showDate(QDate(2004, 3, 15));
     const auto look = [this](const QDate& d) { return w->lblSchedule[size_t(cellOf(d))]->look(); };
     QCOMPARE(look(QDate(2004, 3, 15)), (CellLook{true, 0xC0FFC0}));       // selected, with a diary
     QCOMPARE(look(QDate(2004, 3, 20)), (CellLook{true, 0x88FFFF}));       // today, with a diary
@@ -150,14 +150,13 @@ void tst_mainWindow::scheduleColours() {
 void tst_mainWindow::diaryColourWithoutReadingAgain() {
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'b')"));
     start(QDate(2004, 3, 20));
-    G_datSelect = QDate(2004, 3, 15);
-    w->Redraw();
+    w->showDate(QDate(2004, 3, 15));
     const int cell = cellOf(QDate(2004, 3, 15));
     QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
     // Moving the selection inside the month uses the marks of the last load.
     env->exec(QStringLiteral("DELETE FROM T_Diary"));
     QTest::keyClick(w->picBack, Qt::Key_Right);
-    QCOMPARE(G_datSelect, QDate(2004, 3, 16));
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 16));
     QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0E0FF}));
     // A reload reads again.
     w->Reload();
@@ -177,12 +176,12 @@ void tst_mainWindow::statusInfoShowsTheDaysTags() {
 void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
     start(QDate(2004, 1, 31));
     QTest::keyClick(w->picBack, Qt::Key_PageDown);
-    QCOMPARE(G_intMonth, qint16(2));
-    QCOMPARE(G_datSelect, QDate(2004, 3, 2));
+    QCOMPARE(w->loadedMonth(), 2);
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 2));
     QCOMPARE(w->lblMonth->text(), QStringLiteral("3")); // the month label follows the selection
     const int cell = cellOf(QDate(2004, 3, 2));
     QCOMPARE(cell, 30);
-    QCOMPARE(G_intSelIndex, qint16(30));
+    QCOMPARE(w->selectedCell(), 30);
     QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
     QCOMPARE(w->lblDay[0]->text(), QStringLiteral(" 1"));
 }
@@ -190,36 +189,33 @@ void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
 void tst_mainWindow::moveMenuClampsTheDay() {
     start(QDate(2004, 1, 31));
     w->Action(QStringLiteral("mnuNextMonth"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
-    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(w->selectedDate(), QDate(2004, 2, 29));
+    QCOMPARE(w->loadedMonth(), 2);
     w->Action(QStringLiteral("mnuNextYear"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2005, 2, 28));
+    QCOMPARE(w->selectedDate(), QDate(2005, 2, 28));
     w->Action(QStringLiteral("mnuLastMonth"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2005, 1, 28));
+    QCOMPARE(w->selectedDate(), QDate(2005, 1, 28));
     w->Action(QStringLiteral("mnuLastYear"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2004, 1, 28));
-    QCOMPARE(G_intYear, qint16(2004));
+    QCOMPARE(w->selectedDate(), QDate(2004, 1, 28));
+    QCOMPARE(w->loadedYear(), 2004);
 }
 
 void tst_mainWindow::homeAndTodayDiffer() {
     // Today is in February; the selection is on the 31st of another month.
     start(QDate(2004, 2, 10));
-    G_datSelect = QDate(2004, 1, 31);
-    w->S_DispCal(2004, 1);
+    w->showDate(QDate(2004, 1, 31));
     QTest::keyClick(w->picBack, Qt::Key_Home);
-    QCOMPARE(G_intMonth, qint16(2));
-    QCOMPARE(G_datSelect, QDate(2004, 3, 2)); // the 31st carries over
+    QCOMPARE(w->loadedMonth(), 2);
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 2)); // the 31st carries over
 
-    G_datSelect = QDate(2004, 1, 31);
-    w->S_DispCal(2004, 1);
+    w->showDate(QDate(2004, 1, 31));
     w->Action(QStringLiteral("mnuToday"))->trigger();
-    QCOMPARE(G_intMonth, qint16(2));
-    QCOMPARE(G_datSelect, QDate(2004, 2, 2)); // carried first, then kept in February
+    QCOMPARE(w->loadedMonth(), 2);
+    QCOMPARE(w->selectedDate(), QDate(2004, 2, 2)); // carried first, then kept in February
 
-    G_datSelect = QDate(2004, 6, 5);
-    w->S_DispCal(2004, 6);
+    w->showDate(QDate(2004, 6, 5));
     w->tbToolBar_ButtonClick(QStringLiteral("当月"));
-    QCOMPARE(G_datSelect, QDate(2004, 2, 5));
+    QCOMPARE(w->selectedDate(), QDate(2004, 2, 5));
 }
 
 void tst_mainWindow::keysAndModifiers_data() {
@@ -252,25 +248,25 @@ void tst_mainWindow::keysAndModifiers() {
     QFETCH(int, month);
     start();
     QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(G_datSelect, selected);
-    QCOMPARE(int(G_intMonth), month);
+    QCOMPARE(w->selectedDate(), selected);
+    QCOMPARE(w->loadedMonth(), month);
 }
 
 void tst_mainWindow::clicksOnNeighbouringDays() {
     start(QDate(2004, 3, 15));
     // The "29" in the first row is February's.
     QTest::mouseClick(w->lblDay[0], Qt::LeftButton);
-    QCOMPARE(G_datSelect, QDate(2004, 2, 29));
-    QCOMPARE(G_intMonth, qint16(2));
+    QCOMPARE(w->selectedDate(), QDate(2004, 2, 29));
+    QCOMPARE(w->loadedMonth(), 2);
     // February's grid ends with 13 March; a click on its schedule area shows March.
     QCOMPARE(w->lblDay[41]->text(), QStringLiteral("13"));
     QTest::mouseClick(w->lblSchedule[41], Qt::LeftButton);
-    QCOMPARE(G_datSelect, QDate(2004, 3, 13));
-    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 13));
+    QCOMPARE(w->loadedMonth(), 3);
     // A day of the displayed month only moves the selection.
     QTest::mouseClick(w->lblSchedule[10], Qt::LeftButton);
-    QCOMPARE(G_datSelect, QDate(2004, 3, 10));
-    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->selectedDate(), QDate(2004, 3, 10));
+    QCOMPARE(w->loadedMonth(), 3);
     QCOMPARE(info(), QStringLiteral("2004/03/10:"));
 }
 
@@ -358,9 +354,9 @@ void tst_mainWindow::toolbarButtons() {
     for (QAction* a : w->tbToolBar->actions())
         QVERIFY(a->isSeparator() || !a->icon().isNull());
     w->Action(QStringLiteral("次の月"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2004, 4, 15));
+    QCOMPARE(w->selectedDate(), QDate(2004, 4, 15));
     w->Action(QStringLiteral("前の年"))->trigger();
-    QCOMPARE(G_datSelect, QDate(2003, 4, 15));
+    QCOMPARE(w->selectedDate(), QDate(2003, 4, 15));
     w->Action(QStringLiteral("印刷"))->trigger();
     w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
     QVERIFY(msgs->messages.empty());
@@ -477,12 +473,12 @@ void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain() {
     }
     QCOMPARE(msgs->messages.size(), size_t(1));
     // One month throughout: March's header, days and selection; no month counts as loaded.
-    QCOMPARE(G_intYear, qint16(0));
-    QCOMPARE(G_intMonth, qint16(0));
+    QCOMPARE(w->loadedYear(), 0);
+    QCOMPARE(w->loadedMonth(), 0);
     QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
     QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
     QCOMPARE(w->lblDay[0]->look(), (CellLook{true, kHolidayRed}));
-    QCOMPARE(G_datSelect, today);
+    QCOMPARE(w->selectedDate(), today);
     QCOMPARE(info(), today.toString(QStringLiteral("yyyy/MM/dd:")));
     QCOMPARE(w->lblSchedule[16]->text(), atStart ? QString() : QStringLiteral("M"));
 
@@ -490,12 +486,12 @@ void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain() {
     env->exec(QStringLiteral("ALTER TABLE T_Gone RENAME TO T_Diary"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-17', 'N')"));
     w->Redraw();
-    QCOMPARE(G_intMonth, qint16(3));
+    QCOMPARE(w->loadedMonth(), 3);
     QCOMPARE(w->lblSchedule[17]->text(), QStringLiteral("N"));
     QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
     act();
-    QCOMPARE(G_datSelect, target);
-    QCOMPARE(int(G_intMonth), target.month());
+    QCOMPARE(w->selectedDate(), target);
+    QCOMPARE(w->loadedMonth(), target.month());
     QCOMPARE(w->lblMonth->text(), QString::number(target.month()));
     QCOMPARE(msgs->messages.size(), size_t(1));
 }
@@ -546,7 +542,7 @@ void tst_mainWindow::windowKeepsItsWidth() {
     if (!atStart)
         QTest::mouseClick(w->lblSchedule[size_t(cellOf(day))], Qt::LeftButton);
     QCoreApplication::processEvents();
-    QCOMPARE(G_datSelect, day);
+    QCOMPARE(w->selectedDate(), day);
     QCOMPARE(w->frameGeometry().width(), width);
     QVERIFY(w->minimumSizeHint().width() <= width);
     // The panel shows what fits; the whole text stays readable.

@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
-#include "core/ViewState.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 
@@ -62,7 +61,7 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     // The start opened a running period.
     QCOMPARE(env.column(QStringLiteral("SELECT StartTime || '/' || EndTime FROM T_WorkTime")),
              QStringList{"2004-03-15 09:30:00/2004-03-15 09:30:00"});
-    QCOMPARE(G_datSelect, QDate(2004, 3, 15));
+    QCOMPARE(w.selectedDate(), QDate(2004, 3, 15));
     QCOMPARE(w.Panel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
     QCOMPARE(w.Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(w.Timer1->interval(), 50000);

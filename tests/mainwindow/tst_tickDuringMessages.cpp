@@ -8,7 +8,6 @@
 #include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
-#include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/EntryCommands.h"
 #include "entries/ScheduleDialog.h"
@@ -40,8 +39,7 @@ QString Refuse(const char* when, const char* table) {
 }
 
 void SaveSchedule(const QString& text) {
-    G_datSelect = QDate(2004, 3, 15);
-    ScheduleDialog f;
+    ScheduleDialog f(QDate(2004, 3, 15));
     f.Form_Load();
     f.txtSchedule->setPlainText(text);
     f.OKButton_Click();
@@ -50,15 +48,12 @@ void SaveSchedule(const QString& text) {
 // Cuts (or copies) the 10th and pastes on the 15th.
 void Paste(bool cut) {
     ScheduleClipboard clip;
-    G_datSelect = QDate(2004, 3, 10);
-    cut ? clip.Cut() : clip.Copy();
-    G_datSelect = QDate(2004, 3, 15);
-    clip.Paste();
+    cut ? clip.Cut(QDate(2004, 3, 10)) : clip.Copy(QDate(2004, 3, 10));
+    clip.Paste(QDate(2004, 3, 15));
 }
 
 void AddWhatDay(const char* month, const char* text) {
-    G_datSelect = QDate(2004, 3, 15);
-    AnniversaryDialog f;
+    AnniversaryDialog f(QDate(2004, 3, 15));
     f.Form_Load();
     f.txtMonth->setText(QString::fromLatin1(month));
     f.txtWhatDay->setText(QString::fromUtf8(text));
@@ -108,19 +103,13 @@ const std::vector<std::pair<const char*, Action>>& Actions() {
           {"S 2004-03-10 a", "S 2004-03-15 b"}}},
         {"diary delete, OK",
          {{kDiary},
-          [] {
-              G_datSelect = QDate(2004, 3, 15);
-              DeleteDiary(QStringLiteral("Vaskel"));
-          },
+          [] { DeleteDiary(QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
           {MsgResult::OK},
           {QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？")},
           {}}},
         {"diary delete, Cancel",
          {{kDiary},
-          [] {
-              G_datSelect = QDate(2004, 3, 15);
-              DeleteDiary(QStringLiteral("Vaskel"));
-          },
+          [] { DeleteDiary(QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
           {MsgResult::Cancel},
           {QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？")},
           {"D 2004-03-15 d"}}},

@@ -7,7 +7,6 @@
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
-#include "core/ViewState.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimerTick.h"
 #include "settings/SettingsStore.h"

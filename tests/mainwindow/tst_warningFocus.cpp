@@ -6,7 +6,6 @@
 #include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Colors.h"
-#include "core/ViewState.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/DiaryDialog.h"
 #include "entries/ScheduleDialog.h"
@@ -44,9 +43,6 @@ void tst_warningFocus::initTestCase() {
 void tst_warningFocus::init() {
     env = std::make_unique<TestEnv>();
     clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 1), QTime(12, 34)));
-    G_datSelect = QDate(2004, 3, 15);
-    G_intYear = 2004;
-    G_intMonth = 3;
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES "
                                      "(3, 15, '記念日')")));
     watcher.start();
@@ -145,15 +141,15 @@ void tst_warningFocus::focusIsInTheNamedField() {
     if (dialog == QLatin1String("frmAlarm")) {
         dlg = std::make_unique<AlarmDialog>(alarm);
     } else if (dialog == QLatin1String("frmWhatDay")) {
-        auto* f = new AnniversaryDialog;
+        auto* f = new AnniversaryDialog(QDate(2004, 3, 15));
         dlg.reset(f);
         f->Form_Load();
     } else if (dialog == QLatin1String("frmSchedule")) {
-        auto* f = new ScheduleDialog;
+        auto* f = new ScheduleDialog(QDate(2004, 3, 15));
         dlg.reset(f);
         f->Form_Load();
     } else if (dialog == QLatin1String("frmDiary")) {
-        auto* f = new DiaryDialog(nullptr, QStringLiteral("15"), kWhite);
+        auto* f = new DiaryDialog(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
         dlg.reset(f);
         f->Form_Load();
     } else {

@@ -3,7 +3,6 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
-#include "core/ViewState.h"
 #include "settings/SettingsStore.h"
 #include "statistics/StatisticsWindow.h"
 #include "worktime/WorkTimeWindow.h"

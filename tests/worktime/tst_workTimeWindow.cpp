@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 #include "core/Colors.h"
 #include "core/Database.h"
-#include "core/ViewState.h"
 #include "settings/SettingsStore.h"
 #include "worktime/PictureBox.h"
 #include "worktime/WorkChart.h"
