@@ -69,7 +69,8 @@ void Use(BenchSize size) {
 void BM_MonthSwitch(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
     Use(size);
-    MainWindow w;
+    Options options;
+    MainWindow w(options);
     if (!w.Form_Load()) {
         state.SkipWithError("start-up failed");
         return;
@@ -114,7 +115,8 @@ BENCHMARK(BM_MonthLoadOnly)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kM
 void BM_MonthSwitchNoPaint(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
     Use(size);
-    MainWindow w;
+    Options options;
+    MainWindow w(options);
     w.Form_Load();
     const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
@@ -148,7 +150,8 @@ int Startup(int argc, char** argv, const QString& folder) {
     if (guard.Claim() != SingleInstance::ClaimResult::Claimed)
         return 1;
     SetUpAppearance();
-    MainWindow w;
+    Options options;
+    MainWindow w(options);
     if (!w.Form_Load())
         return 1;
     // The month is drawn once the window has painted itself.

@@ -3,6 +3,7 @@
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "mainwindow/MainWindow.h"
+#include "settings/SettingsStore.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     }
 
     SetUpAppearance();
-    MainWindow w;
+    MainWindow w(G_opt);
     EndOnSignals(w);
     QObject::connect(&guard, &SingleInstance::activationRequested, &w,
                      &MainWindow::mnuRestore_Click);

@@ -45,8 +45,8 @@ void OpenScheduleEditor(QWidget* owner, const QDate& day) {
     ShowLoaded<ScheduleDialog>(day, owner);
 }
 
-void OpenTodaySchedule(QWidget* owner) {
-    ShowLoaded<TodayDialog>(owner);
+void OpenTodaySchedule(QWidget* owner, Options& options) {
+    ShowLoaded<TodayDialog>(options, owner);
 }
 
 void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,

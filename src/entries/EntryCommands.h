@@ -6,6 +6,7 @@
 #include <QString>
 
 class Connection;
+struct Options;
 class QWidget;
 
 // The day's schedule text, or the empty text. A failed read rolls the connection back and
@@ -16,7 +17,7 @@ QString ReadSchedule(Connection& db, const QDate& day);
 // The schedule editor: afterwards the main window reloads the month, whatever the answer.
 void OpenScheduleEditor(QWidget* owner, const QDate& day);
 // Today's schedule at start, read in a short read of its own.
-void OpenTodaySchedule(QWidget* owner);
+void OpenTodaySchedule(QWidget* owner, Options& options);
 // The diary editor; the heading shows the selected day cell's caption on its background
 // colour (0x00BBGGRR).
 void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,

@@ -10,7 +10,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-TodayDialog::TodayDialog(QWidget* parent) : QDialog(parent) {
+TodayDialog::TodayDialog(Options& options, QWidget* parent) : QDialog(parent), m_options(options) {
     setObjectName(QStringLiteral("frmToday"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -58,7 +58,7 @@ void TodayDialog::Form_Load() {
 }
 
 void TodayDialog::chkStartup_Click() {
-    G_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
+    m_options.StartUp = chkStartup->isChecked() ? 1 : 0;
 }
 
 void TodayDialog::cmdOK_Click() {
@@ -71,5 +71,5 @@ void TodayDialog::done(int result) {
 }
 
 void TodayDialog::Form_Unload() {
-    WriteOption(G_opt, SettingKey::StartUp);
+    WriteOption(m_options, SettingKey::StartUp);
 }

@@ -6,10 +6,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+struct Options;
+
 class TodayDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TodayDialog(QWidget* parent = nullptr);
+    // options: its start-up switch is the check box's, written when the window closes.
+    explicit TodayDialog(Options& options, QWidget* parent = nullptr);
 
     // Reads today's schedule in a short read of its own; no connection stays open while the
     // window is shown.
@@ -29,4 +32,5 @@ protected:
 
 private:
     void Form_Unload();
+    Options& m_options;
 };

@@ -63,7 +63,8 @@ void SetUpAppearance() {
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 }
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(Options& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
@@ -263,7 +264,7 @@ bool MainWindow::Form_Load() {
         if (!CloseDB(*db))
             return stop();
     }
-    if (G_opt.StartUp == 1 && HasTodaySchedule())
+    if (m_options.StartUp == 1 && HasTodaySchedule())
         ShowTodaySchedule();
     if (m_ended)
         return stop();
@@ -278,7 +279,7 @@ bool MainWindow::Form_Load() {
         return stop();
 
     m_started = true;
-    if (G_opt.Stationed && G_opt.TaskTray == 1)
+    if (m_options.Stationed && m_options.TaskTray == 1)
         HideToTray();
     else
         show();
@@ -287,17 +288,17 @@ bool MainWindow::Form_Load() {
 
 bool MainWindow::InitMain(Connection& db) {
     setWindowTitle(QString::fromLatin1(kAppTitle));
-    ReadStartupSettings(G_opt);
-    if (G_opt.WindowSave == 1) {
-        if (G_opt.WindowState == 1)
+    ReadStartupSettings(m_options);
+    if (m_options.WindowSave == 1) {
+        if (m_options.WindowState == 1)
             setWindowState(Qt::WindowMinimized);
-        else if (G_opt.WindowState == 2)
+        else if (m_options.WindowState == 2)
             setWindowState(Qt::WindowMaximized);
         if (WindowStateCode() == 0) {
             // A frame nobody could reach gives way to the design size at a visible place.
-            const QRect frame = StartGeometry(
-                {G_opt.WindowLeft, G_opt.WindowTop, G_opt.WindowWidth, G_opt.WindowHeight},
-                ScreenAreas(), minimumSizeHint());
+            const QRect frame = StartGeometry({m_options.WindowLeft, m_options.WindowTop,
+                                               m_options.WindowWidth, m_options.WindowHeight},
+                                              ScreenAreas(), minimumSizeHint());
             move(frame.topLeft());
             resize(frame.size());
             // The stored size is the outer frame; the frame is known only once shown.
@@ -306,7 +307,7 @@ bool MainWindow::InitMain(Connection& db) {
         }
     }
     ApplyBackground();
-    if (G_opt.Stationed)
+    if (m_options.Stationed)
         m_tray->Add();
 
     const auto failed = [this, &db] {
@@ -325,12 +326,13 @@ bool MainWindow::InitMain(Connection& db) {
 
 void MainWindow::ApplyBackground() {
     QPalette pal = picBack->palette();
-    pal.setColor(QPalette::Window, ColorFromBgr(G_opt.BackColor));
+    pal.setColor(QPalette::Window, ColorFromBgr(m_options.BackColor));
     picBack->setPalette(pal);
     // A picture that has gone missing since it was chosen leaves the background plain.
     QPixmap pic;
-    if (G_opt.BackPic && !G_opt.BackPicPath.isEmpty() && QFileInfo(G_opt.BackPicPath).isFile())
-        pic.load(G_opt.BackPicPath);
+    if (m_options.BackPic && !m_options.BackPicPath.isEmpty() &&
+        QFileInfo(m_options.BackPicPath).isFile())
+        pic.load(m_options.BackPicPath);
     imgBack->setPixmap(pic);
     imgBack->setVisible(!pic.isNull());
 }
@@ -368,7 +370,7 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    if (!m_ended && !m_endRequested && G_opt.Stationed) {
+    if (!m_ended && !m_endRequested && m_options.Stationed) {
         e->ignore();
         HideToTray();
         return;
@@ -379,7 +381,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 
 void MainWindow::mnuExit_Click() {
     // Without a notification area the tray's end command cannot be reached; this one stands in.
-    if (G_opt.Stationed && TrayUsable()) {
+    if (m_options.Stationed && TrayUsable()) {
         close();
         return;
     }
@@ -407,7 +409,7 @@ void MainWindow::Shutdown() {
     Timer1->stop();
     m_tray->Remove();
     const QRect outer = frameGeometry();
-    SaveWindowSettings(G_opt, WindowStateCode(),
+    SaveWindowSettings(m_options, WindowStateCode(),
                        QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
                              PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
     // The store's file exists after every run, so that the user finds where options live.
@@ -440,5 +442,5 @@ bool MainWindow::HasTodaySchedule() {
 }
 
 void MainWindow::ShowTodaySchedule() {
-    OpenTodaySchedule(this);
+    OpenTodaySchedule(this, m_options);
 }

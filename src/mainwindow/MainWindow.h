@@ -16,6 +16,7 @@
 
 class AlarmState;
 class InfoPanel;
+struct Options;
 class QAction;
 class QFrame;
 class QMenu;
@@ -32,7 +33,8 @@ void SetUpAppearance();
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // options: the options in force, read into at start and changed by the options dialog.
+    explicit MainWindow(Options& options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The pending alarm the window holds.
@@ -185,6 +187,7 @@ private:
     bool HasTodaySchedule();
     void ShowTodaySchedule();
 
+    Options& m_options;
     MonthCells m_cells;
     // The selection, its cell, and the month the cells were read for (0: none).
     QDate m_selected;

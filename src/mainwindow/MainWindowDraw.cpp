@@ -55,15 +55,15 @@ void MainWindow::S_DispCal(int year, int month) {
 void MainWindow::DrawMonth(int year, int month) {
     m_selected = CarrySelection(m_selected, year, month);
 
-    SetFormatted(lblYear, m_selected, YearFormatPattern(G_opt.YearFormat));
+    SetFormatted(lblYear, m_selected, YearFormatPattern(m_options.YearFormat));
     lblYear->adjustSize();
-    SetFormatted(lblMonth, m_selected, MonthFormatPattern(G_opt.MonthFormat));
+    SetFormatted(lblMonth, m_selected, MonthFormatPattern(m_options.MonthFormat));
     lblJpnMonth->setText(JapaneseMonthName(month));
 
     const QDate start = GridStart(year, month);
     const QDate today = Today();
-    const GridColors colors{G_opt.TodayColor, G_opt.SelectColor, G_opt.DiaryColor};
-    const QString weekPattern = WeekFormatPattern(G_opt.WeekFormat);
+    const GridColors colors{m_options.TodayColor, m_options.SelectColor, m_options.DiaryColor};
+    const QString weekPattern = WeekFormatPattern(m_options.WeekFormat);
 
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
@@ -96,7 +96,7 @@ bool MainWindow::F_ReadDat(int year, int month) {
         m_loadedMonth = 0;
         return false;
     }
-    if (!LoadMonthCells(*db, m_cells, year, month, G_opt.DiaryColor)) {
+    if (!LoadMonthCells(*db, m_cells, year, month, m_options.DiaryColor)) {
         const QString why = db->errorText();
         db->rollback();
         m_loadedYear = 0;

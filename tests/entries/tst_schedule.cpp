@@ -204,7 +204,7 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     ClockOverride clock(QDateTime(day, QTime(8, 0)));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
-    TodayDialog f;
+    TodayDialog f(G_opt);
     f.Form_Load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
@@ -233,7 +233,7 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QFETCH(int, howClosed);
     QFETCH(QString, expected);
     G_opt.StartUp = 1;
-    TodayDialog f;
+    TodayDialog f(G_opt);
     ShowActive(f);
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));

@@ -63,7 +63,7 @@ private slots:
 
 private:
     void start() {
-        w = std::make_unique<MainWindow>();
+        w = std::make_unique<MainWindow>(G_opt);
         QVERIFY(w->Form_Load());
     }
     int cellOf(const QDate& d) const {

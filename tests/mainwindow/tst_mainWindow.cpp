@@ -73,7 +73,7 @@ private slots:
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
         clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
-        w = std::make_unique<MainWindow>();
+        w = std::make_unique<MainWindow>(G_opt);
         QVERIFY(w->Form_Load());
     }
     QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }

@@ -49,7 +49,7 @@ void tst_startup::cleanup() {
 void tst_startup::upgradesAnOldDatabaseAndRuns() {
     TestEnv env(TestEnv::Schema::V100);
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QVERIFY(w.isVisible());
     QVERIFY(!w.HasEnded());
@@ -91,7 +91,7 @@ void tst_startup::failsWithoutAUsableDatabase() {
     }
     const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(!w.Form_Load());
     QVERIFY(w.HasEnded());
     QVERIFY(!w.isVisible());
@@ -103,7 +103,7 @@ void tst_startup::failingInitMainCommitsNothing() {
     TestEnv env;
     env.exec(QStringLiteral("DROP TABLE T_Alarm"));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(!w.Form_Load());
     QCOMPARE(msgs.messages.size(), size_t(1));
     QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
@@ -122,7 +122,7 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QVERIFY(w.windowState() & Qt::WindowMaximized);
     w.mnuEnd_Click();
@@ -140,7 +140,7 @@ void tst_startup::restoresSavedGeometry() {
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
     WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
     w.resize(700, 520);
@@ -167,7 +167,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
     for (int i = 0; i < 4; ++i)
         WriteSettingText(keys[i], saved.at(i));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     const QRect g = w.frameGeometry();
     QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
@@ -183,7 +183,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
 void tst_startup::residentCloseKeepsTheWindowReachable() {
     TestEnv env;
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     // Closing twice: the program keeps running, minimised, and says why only once.
     QVERIFY(!w.close());
@@ -201,7 +201,7 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     TestEnv env;
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     // Not resident: closing ends the program.
     QVERIFY(w.close());
@@ -215,7 +215,7 @@ void tst_startup::startsInTheTrayWhenAsked() {
     TestEnv env;
     WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QVERIFY(!w.HasEnded());
     // Without a notification area it starts minimised rather than invisible.
@@ -228,7 +228,7 @@ void tst_startup::missingBackgroundPictureIsIgnored() {
     WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
     WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QVERIFY(msgs.messages.empty());
     QVERIFY(w.imgBack->pixmap().isNull());

@@ -203,7 +203,7 @@ void tst_timerTick::lockAcrossTicks() {
     G_opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
     ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     const auto end = qScopeGuard([&w] { w.mnuEnd_Click(); });
     const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };

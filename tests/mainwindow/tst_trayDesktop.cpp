@@ -66,7 +66,7 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     MsgRecorder msgs;
     G_opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    MainWindow w;
+    MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     auto* icon = w.findChild<QSystemTrayIcon*>();
     QVERIFY(icon);
