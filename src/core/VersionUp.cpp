@@ -8,8 +8,6 @@
 #include "core/SchemaUpgrade.h"
 #include "core/VersionUpNotice.h"
 
-#include <QCoreApplication>
-
 bool VersionUp() {
     Db db = OpenDB();
     if (!db)
@@ -23,7 +21,8 @@ bool VersionUp() {
     VersionUpNotice notice;
     notice.lblVersion->setText(VersionUpNoticeText(stored, ProgramVersion()));
     notice.show();
-    QCoreApplication::processEvents();
+    // Painted now: the upgrade runs before the event loop gets back to the window.
+    notice.repaint();
 
     if (!UpgradeSchema(*db, stored)) {
         // Nothing of the upgrade may reach the file: it stays at its old version. The failed

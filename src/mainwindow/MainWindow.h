@@ -133,7 +133,6 @@ public slots:
     void mnuContents_Click();
     void mnuSearchHelp_Click();
     // Task-tray menu
-    void mnuCancel_Click();
     void mnuRestore_Click();
     void mnuAlarm2_Click();
     void mnuWorkTimes_Click();

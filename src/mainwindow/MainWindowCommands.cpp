@@ -204,8 +204,8 @@ void MainWindow::BuildMenus() {
         s->setObjectName(U(name));
         m_actions[U(name)] = s;
     };
-    AddAction(mnuTaskTray, QStringLiteral("mnuCancel"), U("ﾒﾆｭｰのｷｬﾝｾﾙ(&E)"),
-              &MainWindow::mnuCancel_Click);
+    // Choosing it only closes the menu, as any entry does.
+    AddAction(mnuTaskTray, QStringLiteral("mnuCancel"), U("ﾒﾆｭｰのｷｬﾝｾﾙ(&E)"), nullptr);
     separator("mnuTaskTrayBar4");
     AddAction(mnuTaskTray, QStringLiteral("mnuRestore"), U("元のｻｲｽﾞに戻す(&R)"),
               &MainWindow::mnuRestore_Click);
@@ -433,7 +433,6 @@ void MainWindow::mnuEditSchedule_Click() {
 
 void MainWindow::OpenScheduleEditor() {
     ::OpenScheduleEditor(this, m_selected);
-    QCoreApplication::processEvents();
     Reload();
 }
 
@@ -453,12 +452,10 @@ void MainWindow::mnuEditDiary_Click() {
     const CellLabel* cell = lblDay[size_t(m_selectedCell)];
     const CellLook look = cell->look();
     OpenDiaryEditor(this, m_selected, cell->text(), look.opaque ? look.color : kWhite);
-    QCoreApplication::processEvents();
 }
 
 void MainWindow::mnuEditWhatDay_Click() {
     OpenWhatDay(this, m_selected);
-    QCoreApplication::processEvents();
 }
 
 void MainWindow::mnuDelSchedule_Click() {
@@ -473,7 +470,6 @@ void MainWindow::mnuDelDiary_Click() {
 
 void MainWindow::mnuFind_Click() {
     OpenSearch(this);
-    QCoreApplication::processEvents();
 }
 
 void MainWindow::mnuStatistics_Click() {
@@ -489,9 +485,6 @@ void MainWindow::mnuHoliday_Click() {
     Redraw();
 }
 
-void MainWindow::mnuCancel_Click() {
-    QCoreApplication::processEvents();
-}
 void MainWindow::mnuRestore_Click() {
     // The windows the tray menu opened go first, in this order.
     AboutDialog::CloseOpen();
