@@ -16,7 +16,9 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "core/DatabaseMessages.h"
+#include "mainwindow/CellLabel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MonthView.h"
 #include "settings/SettingsStore.h"
 #include "shell/SingleInstance.h"
 
@@ -80,7 +82,7 @@ void BM_MonthSwitch(benchmark::State& state) {
     for (auto _ : state) {
         // Every switch is to another month, so that every one reads the database.
         const int m = i % months;
-        w.S_DispCal(FirstYear(size) + m / 12, 1 + m % 12);
+        w.monthView()->showMonth(FirstYear(size) + m / 12, 1 + m % 12);
         QCoreApplication::processEvents();
         ++i;
     }
@@ -122,7 +124,7 @@ void BM_MonthSwitchNoPaint(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const int m = i % months;
-        w.S_DispCal(FirstYear(size) + m / 12, 1 + m % 12);
+        w.monthView()->showMonth(FirstYear(size) + m / 12, 1 + m % 12);
         ++i;
     }
     w.close();

@@ -11,6 +11,7 @@
 #include "core/VersionUp.h"
 #include "entries/EntryCommands.h"
 #include "mainwindow/InfoPanel.h"
+#include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
 #include "mainwindow/WindowPlacement.h"
 #include "settings/SettingsStore.h"
@@ -70,7 +71,10 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
     resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
 
-    BuildCalendarArea();
+    m_view = new MonthView(m_options, this);
+    m_view->installEventFilter(this);
+    setCentralWidget(m_view);
+    BuildToolbarLines();
     BuildMenus();
     m_tray = new TrayIcon([this] { return isHidden(); }, windowIcon(), this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::mnuRestore_Click);
@@ -78,6 +82,7 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
             [this](const QPoint& pos) { PopUpTrayMenu(mnuTaskTray, isHidden(), pos); });
     BuildToolBar();
     BuildStatusBar();
+    ConnectMonthView();
 
     // The timer counts from the moment the window exists; nothing stops it.
     Timer1 = new QTimer(this);
@@ -93,88 +98,7 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-namespace {
-
-QFont PixelFont(int px, bool bold = false) {
-    QFont f = QApplication::font();
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-} // namespace
-
-void MainWindow::BuildCalendarArea() {
-    picBack = new QWidget(this);
-    picBack->setObjectName(QStringLiteral("picBack"));
-    picBack->setAutoFillBackground(true);
-    picBack->setFocusPolicy(Qt::StrongFocus);
-    picBack->installEventFilter(this);
-    setCentralWidget(picBack);
-
-    imgBack = new QLabel(picBack);
-    imgBack->setObjectName(QStringLiteral("imgBack"));
-    imgBack->setScaledContents(true);
-    imgBack->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    lblYear = new QLabel(picBack);
-    lblYear->setObjectName(QStringLiteral("lblYear"));
-    lblYear->setFont(PixelFont(16, true));
-    lblYear->installEventFilter(this);
-
-    lblMonth = new QLabel(picBack);
-    lblMonth->setObjectName(QStringLiteral("lblMonth"));
-    lblMonth->setFont(PixelFont(30, true));
-    lblMonth->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblMonth->installEventFilter(this);
-
-    // The old month name stands at the right; clicks go through it to the background.
-    lblJpnMonth = new QLabel(picBack);
-    lblJpnMonth->setObjectName(QStringLiteral("lblJpnMonth"));
-    lblJpnMonth->setFont(PixelFont(15));
-    lblJpnMonth->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblJpnMonth->setIndent(10);
-    lblJpnMonth->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    const QFont cellFont = PixelFont(11);
-    for (int i = 0; i < 7; ++i) {
-        QLabel* w = new QLabel(picBack);
-        w->setObjectName(QStringLiteral("lblWeek%1").arg(i));
-        w->setFont(cellFont);
-        w->setAlignment(Qt::AlignCenter);
-        w->setFrameShape(QFrame::Box);
-        // Sunday and Saturday keep their weekend colours for good.
-        ApplyLook(w, {true, i == 0 ? kHolidayRed : i == 6 ? kSaturdayBlue : 0xEEEEEE});
-        lblWeek[size_t(i)] = w;
-    }
-    for (int i = 0; i < kGridCells; ++i) {
-        CellLabel* d = new CellLabel(i, picBack);
-        d->setObjectName(QStringLiteral("lblDay%1").arg(i));
-        d->setFont(cellFont);
-        d->setTextFormat(Qt::PlainText);
-        d->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        d->setIndent(2);
-        CellLabel* s = new CellLabel(i, picBack);
-        s->setObjectName(QStringLiteral("lblSchedule%1").arg(i));
-        s->setFont(cellFont);
-        s->setTextFormat(Qt::PlainText);
-        s->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        s->setWordWrap(true);
-        s->setMargin(1);
-        for (CellLabel* c : {d, s}) {
-            connect(c, &CellLabel::clicked, this, &MainWindow::Cell_Click);
-            connect(c, &CellLabel::doubleClicked, this, &MainWindow::Cell_DblClick);
-            connect(c, &CellLabel::rightPressed, this, &MainWindow::Cell_RightPress);
-        }
-        lblDay[size_t(i)] = d;
-        lblSchedule[size_t(i)] = s;
-    }
-    // The schedule labels lie under the day labels, which overlap them by one pixel.
-    for (CellLabel* d : lblDay)
-        d->raise();
-    lblYear->raise();
-    imgBack->lower();
-
+void MainWindow::BuildToolbarLines() {
     for (int i = 0; i < 2; ++i) {
         auto* line = new QFrame(this);
         line->setObjectName(QStringLiteral("linUnderToolbar%1").arg(i));
@@ -185,6 +109,22 @@ void MainWindow::BuildCalendarArea() {
         p.setColor(QPalette::WindowText, i == 0 ? QColor(0x80, 0x80, 0x80) : Qt::white);
         line->setPalette(p);
         linUnderToolbar[size_t(i)] = line;
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    PlaceToolbarLines();
+}
+
+void MainWindow::PlaceToolbarLines() {
+    // The two lines under the toolbar run across the whole window.
+    const bool toolbar = tbToolBar && tbToolBar->isVisible();
+    const int y = toolbar ? tbToolBar->geometry().bottom() - 1 : 0;
+    for (int i = 0; i < 2; ++i) {
+        linUnderToolbar[size_t(i)]->setGeometry(0, y + i, width(), 1);
+        linUnderToolbar[size_t(i)]->setVisible(toolbar);
+        linUnderToolbar[size_t(i)]->raise();
     }
 }
 
@@ -269,12 +209,8 @@ bool MainWindow::Form_Load() {
     if (m_ended)
         return stop();
 
-    m_loadedYear = 0;
-    m_loadedMonth = 0;
-    lblYear->move(10, 5);
-    lblMonth->move(0, 10);
-    S_Resize();
-    showDate(Today());
+    m_view->layOutGrid();
+    m_view->showDate(Today());
     if (m_ended)
         return stop();
 
@@ -306,7 +242,7 @@ bool MainWindow::InitMain(Connection& db) {
             m_pendingOuterSize = size();
         }
     }
-    ApplyBackground();
+    m_view->applyBackground();
     if (m_options.Stationed)
         m_tray->Add();
 
@@ -322,19 +258,6 @@ bool MainWindow::InitMain(Connection& db) {
     if (!m_alarm->load(db))
         return failed();
     return true;
-}
-
-void MainWindow::ApplyBackground() {
-    QPalette pal = picBack->palette();
-    pal.setColor(QPalette::Window, ColorFromBgr(m_options.BackColor));
-    picBack->setPalette(pal);
-    // A picture that has gone missing since it was chosen leaves the background plain.
-    QPixmap pic;
-    if (m_options.BackPic && !m_options.BackPicPath.isEmpty() &&
-        QFileInfo(m_options.BackPicPath).isFile())
-        pic.load(m_options.BackPicPath);
-    imgBack->setPixmap(pic);
-    imgBack->setVisible(!pic.isNull());
 }
 
 void MainWindow::showEvent(QShowEvent* e) {

@@ -1,9 +1,7 @@
 // The main window: it is the program. Its load runs the start-up, its unload the shutdown.
 #pragma once
 
-#include "calendar/MonthData.h"
 #include "entries/EntryCommands.h"
-#include "mainwindow/CellLabel.h"
 #include "mainwindow/TickReport.h"
 #include "mainwindow/TimerTick.h"
 
@@ -16,6 +14,7 @@
 
 class AlarmState;
 class InfoPanel;
+class MonthView;
 struct Options;
 class QAction;
 class QFrame;
@@ -49,27 +48,8 @@ public:
     // the start-up's connection. False after its message (the connection rolled back).
     bool InitMain(Connection& db);
 
-    // Draws year/month, keeping the selected day of month; loads the month when it changed.
-    // When the month cannot be read, the window keeps showing what it showed and no month
-    // counts as loaded (m_loadedYear and m_loadedMonth 0), so that the next draw reads again.
-    void S_DispCal(int year, int month);
-    // Fills the cells from the database. On failure the cells keep what they showed and no
-    // month counts as loaded.
-    bool F_ReadDat(int year, int month);
-    // Lays the header and the cells out over the drawing area.
-    void S_Resize();
-    // Draws the shown month again without reading / after reading it again.
-    void Redraw();
-    void Reload();
-
-    // The selected day, the grid cell showing it, and the month whose data the cells hold
-    // (0 while none is loaded).
-    QDate selectedDate() const { return m_selected; }
-    int selectedCell() const { return m_selectedCell; }
-    int loadedYear() const { return m_loadedYear; }
-    int loadedMonth() const { return m_loadedMonth; }
-    // Selects the day and shows its month.
-    void showDate(const QDate& day);
+    // The month grid.
+    MonthView* monthView() const { return m_view; }
 
     // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
     QLabel* Panel(const QString& key) const;
@@ -82,14 +62,6 @@ public:
     QAction* Action(const QString& name) const;
     QMenu* Menu(const QString& name) const;
 
-    QWidget* picBack = nullptr;
-    QLabel* imgBack = nullptr;
-    QLabel* lblYear = nullptr;
-    QLabel* lblMonth = nullptr;
-    QLabel* lblJpnMonth = nullptr;
-    std::array<QLabel*, 7> lblWeek{};
-    std::array<CellLabel*, 42> lblDay{};
-    std::array<CellLabel*, 42> lblSchedule{};
     std::array<QFrame*, 2> linUnderToolbar{};
     QToolBar* tbToolBar = nullptr;
     QStatusBar* sbStatusBar = nullptr;
@@ -144,35 +116,22 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void Timer1_Timer();
-    void Cell_Click(int index);
-    void Cell_DblClick(int index);
-    void Cell_RightPress(int index);
 
 private:
     void BuildMenus();
+    void BuildToolbarLines();
+    // The month grid's requests: menus, the editor, today.
+    void ConnectMonthView();
     void BuildToolBar();
     void BuildStatusBar();
-    void BuildCalendarArea();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        void (MainWindow::*slot)(), const QKeySequence& key = {});
-    // The labels, colours and status text of year/month from the cells as they are.
-    void DrawMonth(int year, int month);
-    void ApplyBackground();
     void UpdateClockPanels();
-    void ApplyCells();
-    // Marks the displayed cells by the rules, without reading the month again.
-    void ShowHolidayRules(const HolidayRules& rules);
     void PlaceToolbarLines();
-    // Moves the displayed month by months/years, keeping the day of month (Page Up/Down).
-    void MoveDisplayedMonth(int months);
-    // Moves the selection by months/years, clamping the day (the move menu).
-    void MoveSelection(int months);
-    void MoveSelectionDays(int days);
     void OpenScheduleEditor();
     // Hides the window for a resident program. Where the desktop has no notification area the
     // window is minimised instead, so that it can always be reached again.
@@ -187,17 +146,7 @@ private:
     void ShowTodaySchedule();
 
     Options& m_options;
-    MonthCells m_cells;
-    // The selection, its cell, and the month the cells were read for (0: none).
-    QDate m_selected;
-    int m_selectedCell = 0;
-    int m_loadedYear = 0;
-    int m_loadedMonth = 0;
-    // The month the window shows and its selection. Navigation and redraws start from these, as
-    // m_loadedYear and m_loadedMonth are 0 while the shown month is not loaded.
-    int m_shownYear = 0;
-    int m_shownMonth = 0;
-    QDate m_shownSelect;
+    MonthView* m_view = nullptr;
     InfoPanel* m_info = nullptr;
     ScheduleClipboard m_clipboard;
     std::array<QLabel*, 5> m_panels{};

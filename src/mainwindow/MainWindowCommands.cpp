@@ -9,7 +9,10 @@
 #include "core/ProgramWindows.h"
 #include "entries/EntryCommands.h"
 #include "holidays/HolidayEditor.h"
+#include "mainwindow/CellLabel.h"
+#include "mainwindow/InfoPanel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
 #include "shell/AboutDialog.h"
 #include "shell/BackupDialog.h"
@@ -268,65 +271,8 @@ void MainWindow::BuildToolBar() {
 
 // ---------------------------------------------------------------- keyboard and mouse
 
-void MainWindow::keyPressEvent(QKeyEvent* e) {
-    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-    const bool none = mods == Qt::NoModifier;
-    const bool ctrl = mods == Qt::ControlModifier;
-    switch (e->key()) {
-    case Qt::Key_PageDown:
-        if (none || ctrl)
-            MoveDisplayedMonth(ctrl ? 12 : 1);
-        break;
-    case Qt::Key_PageUp:
-        if (none || ctrl)
-            MoveDisplayedMonth(ctrl ? -12 : -1);
-        break;
-    case Qt::Key_Home:
-        if (none)
-            S_DispCal(Today().year(), Today().month());
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (none)
-            MoveSelectionDays(e->key() == Qt::Key_Left ? -1 : 1);
-        break;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (none)
-            MoveSelectionDays(e->key() == Qt::Key_Up ? -7 : 7);
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (none)
-            OpenScheduleEditor();
-        break;
-    default:
-        QMainWindow::keyPressEvent(e);
-        return;
-    }
-    e->accept();
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == picBack && type == QEvent::Resize) {
-        S_Resize();
-        return false;
-    }
-    const bool header = watched == lblYear || watched == lblMonth || watched == picBack;
-    if (header && type == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        mnuToday_Click();
-        return true;
-    }
-    if (header && type == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        QMenu* move = Menu(QStringLiteral("mnuMove"));
-        move->setDefaultAction(Action(QStringLiteral("mnuToday")));
-        move->exec(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-        move->setDefaultAction(nullptr);
-        return true;
-    }
     if (type == QEvent::MouseButtonDblClick && (watched == Panel(QStringLiteral("Alarm")) ||
                                                 watched == Panel(QStringLiteral("AlarmLabel")))) {
         mnuAlarm_Click();
@@ -335,60 +281,39 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::Cell_Click(int index) {
-    // A day of the shown month only redraws; a neighbouring month's day shows its month.
-    showDate(DateOfClickedCell(index, lblDay[size_t(index)]->text(), m_shownYear, m_shownMonth));
-}
-
-void MainWindow::Cell_DblClick(int) {
-    OpenScheduleEditor();
-}
-
-void MainWindow::Cell_RightPress(int index) {
-    Cell_Click(index);
-    QMenu* edit = Menu(QStringLiteral("mnuEdit"));
-    edit->setDefaultAction(Action(QStringLiteral("mnuEditSchedule")));
-    edit->exec(QCursor::pos());
-    edit->setDefaultAction(nullptr);
+void MainWindow::ConnectMonthView() {
+    connect(m_view, &MonthView::infoChanged, m_info, &InfoPanel::setInfo);
+    connect(m_view, &MonthView::editRequested, this, &MainWindow::OpenScheduleEditor);
+    connect(m_view, &MonthView::todayRequested, this, &MainWindow::mnuToday_Click);
+    const auto popUp = [this](const char* menu, const char* entry, const QPoint& pos) {
+        QMenu* m = Menu(QLatin1String(menu));
+        m->setDefaultAction(Action(QLatin1String(entry)));
+        m->exec(pos);
+        m->setDefaultAction(nullptr);
+    };
+    connect(m_view, &MonthView::headerMenuRequested, this,
+            [popUp](const QPoint& pos) { popUp("mnuMove", "mnuToday", pos); });
+    connect(m_view, &MonthView::cellMenuRequested, this,
+            [popUp] { popUp("mnuEdit", "mnuEditSchedule", QCursor::pos()); });
 }
 
 // ---------------------------------------------------------------- navigation
 
-void MainWindow::showDate(const QDate& day) {
-    m_selected = day;
-    S_DispCal(day.year(), day.month());
-}
-
-void MainWindow::MoveDisplayedMonth(int months) {
-    const QDate first = QDate(m_shownYear, m_shownMonth, 1).addMonths(months);
-    S_DispCal(first.year(), first.month());
-}
-
-void MainWindow::MoveSelection(int months) {
-    showDate(m_selected.addMonths(months));
-}
-
-void MainWindow::MoveSelectionDays(int days) {
-    showDate(m_selected.addDays(days));
-}
-
 void MainWindow::mnuToday_Click() {
-    const QDate today = Today();
-    m_selected = CarrySelection(m_selected, today.year(), today.month());
-    S_DispCal(today.year(), today.month());
+    m_view->showToday();
 }
 
 void MainWindow::mnuNextMonth_Click() {
-    MoveSelection(1);
+    m_view->moveSelection(1);
 }
 void MainWindow::mnuLastMonth_Click() {
-    MoveSelection(-1);
+    m_view->moveSelection(-1);
 }
 void MainWindow::mnuNextYear_Click() {
-    MoveSelection(12);
+    m_view->moveSelection(12);
 }
 void MainWindow::mnuLastYear_Click() {
-    MoveSelection(-12);
+    m_view->moveSelection(-12);
 }
 
 // ---------------------------------------------------------------- view
@@ -432,40 +357,40 @@ void MainWindow::mnuEditSchedule_Click() {
 }
 
 void MainWindow::OpenScheduleEditor() {
-    ::OpenScheduleEditor(this, m_selected);
-    Reload();
+    ::OpenScheduleEditor(this, m_view->selectedDate());
+    m_view->reload();
 }
 
 void MainWindow::mnuCut_Click() {
-    m_clipboard.Cut(m_selected);
+    m_clipboard.Cut(m_view->selectedDate());
 }
 void MainWindow::mnuCopy_Click() {
-    m_clipboard.Copy(m_selected);
+    m_clipboard.Copy(m_view->selectedDate());
 }
 
 void MainWindow::mnuPaste_Click() {
-    if (m_clipboard.Paste(m_selected))
-        Reload();
+    if (m_clipboard.Paste(m_view->selectedDate()))
+        m_view->reload();
 }
 
 void MainWindow::mnuEditDiary_Click() {
-    const CellLabel* cell = lblDay[size_t(m_selectedCell)];
+    const CellLabel* cell = m_view->dayCell(m_view->selectedCell());
     const CellLook look = cell->look();
-    OpenDiaryEditor(this, m_selected, cell->text(), look.opaque ? look.color : kWhite);
+    OpenDiaryEditor(this, m_view->selectedDate(), cell->text(), look.opaque ? look.color : kWhite);
 }
 
 void MainWindow::mnuEditWhatDay_Click() {
-    OpenWhatDay(this, m_selected);
+    OpenWhatDay(this, m_view->selectedDate());
 }
 
 void MainWindow::mnuDelSchedule_Click() {
-    if (DeleteSchedule(m_selected, windowTitle()))
-        F_ReadDat(m_shownYear, m_shownMonth);
+    if (DeleteSchedule(m_view->selectedDate(), windowTitle()))
+        m_view->reload();
 }
 
 void MainWindow::mnuDelDiary_Click() {
-    if (DeleteDiary(m_selected, windowTitle()))
-        F_ReadDat(m_shownYear, m_shownMonth);
+    if (DeleteDiary(m_view->selectedDate(), windowTitle()))
+        m_view->reload();
 }
 
 void MainWindow::mnuFind_Click() {
@@ -481,8 +406,8 @@ void MainWindow::mnuStatistics2_Click() {
 void MainWindow::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
     if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
-        ShowHolidayRules(*rules);
-    Redraw();
+        m_view->showHolidayRules(*rules);
+    m_view->redraw();
 }
 
 void MainWindow::mnuRestore_Click() {
@@ -509,8 +434,8 @@ void MainWindow::mnuBackUp_Click() {
 void MainWindow::OpenOptions(bool modal) {
     OptionsDialog::Open(this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
-            ApplyBackground();
-            Redraw();
+            m_view->applyBackground();
+            m_view->redraw();
         });
         connect(&f, &OptionsDialog::trayActionRequested, m_tray, &TrayIcon::Apply);
         connect(&f, &OptionsDialog::restoreRequested, this, &MainWindow::mnuRestore_Click);
@@ -520,7 +445,7 @@ void MainWindow::OpenOptions(bool modal) {
 void MainWindow::mnuOptions_Click() {
     OpenOptions(true);
     // Whatever closed it: the month is drawn again in the colours and formats now in force.
-    Redraw();
+    m_view->redraw();
 }
 void MainWindow::mnuOption_Click() {
     OpenOptions(false);

@@ -57,7 +57,7 @@ bool IsWindowFile(const QString& path) {
                                        "Fonts",          "DatabaseMessages", "VersionUp",
                                        "SortedLineItem", "TickReport",       "Tray"};
     const QString stem = QFileInfo(path).completeBaseName();
-    for (const char* kind : {"Dialog", "Window", "Editor", "Notice"}) {
+    for (const char* kind : {"Dialog", "Window", "Editor", "Notice", "View"}) {
         if (stem.endsWith(QLatin1String(kind)))
             return true;
     }

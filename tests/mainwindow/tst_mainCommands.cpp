@@ -9,7 +9,9 @@
 #include "entries/ScheduleDialog.h"
 #include "entries/TodayDialog.h"
 #include "holidays/HolidayEditor.h"
+#include "mainwindow/CellLabel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MonthView.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -67,7 +69,8 @@ private:
         QVERIFY(w->Form_Load());
     }
     int cellOf(const QDate& d) const {
-        return int(GridStart(w->loadedYear(), w->loadedMonth()).daysTo(d));
+        return int(
+            GridStart(w->monthView()->loadedYear(), w->monthView()->loadedMonth()).daysTo(d));
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
@@ -100,14 +103,14 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
         f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
         f->OKButton->click();
     });
-    QTest::mouseClick(w->lblSchedule[size_t(cell)], Qt::LeftButton);
-    QTest::mouseDClick(w->lblSchedule[size_t(cell)], Qt::LeftButton);
+    QTest::mouseClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
+    QTest::mouseDClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("2004年03月18日（木）の予定"));
     QCOMPARE(
         env->scalar(QStringLiteral("SELECT Schedule FROM T_Schedule WHERE Date = '2004-03-18'")),
         QStringLiteral("  歯医者 \"15時\"  "));
     // The grid was read again and shows the text without its blanks.
-    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QStringLiteral("歯医者 \"15時\""));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QStringLiteral("歯医者 \"15時\""));
     QCOMPARE(Connection::openCount(), 0);
 }
 
@@ -117,8 +120,9 @@ void tst_mainCommands::cancelledEditorStillReloads() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
     const auto watcher =
         WhenShown<ScheduleDialog>([](ScheduleDialog* f) { f->CancelButton->click(); });
-    QTest::keyClick(w->picBack, Qt::Key_Return);
-    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 16)))]->text(), QStringLiteral("outside"));
+    QTest::keyClick(w->monthView(), Qt::Key_Return);
+    QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 16)))->text(),
+             QStringLiteral("outside"));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
 }
 
@@ -127,7 +131,7 @@ void tst_mainCommands::deleteKeysAskAndReload() {
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'D')"));
     start();
     const int cell = cellOf(QDate(2004, 3, 15));
-    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QStringLiteral("A"));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QStringLiteral("A"));
     // Cancel first: nothing changes.
     msgs->answers = {MsgResult::Cancel};
     w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
@@ -139,14 +143,14 @@ void tst_mainCommands::deleteKeysAskAndReload() {
     msgs->answers = {MsgResult::OK};
     w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QCOMPARE(w->lblSchedule[size_t(cell)]->text(), QString());
-    QCOMPARE(w->lblSchedule[size_t(cell)]->tag(), QStringLiteral("日記記入日"));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QString());
+    QCOMPARE(w->monthView()->scheduleCell(cell)->tag(), QStringLiteral("日記記入日"));
     msgs->answers = {MsgResult::OK};
     w->Action(QStringLiteral("mnuDelDiary"))->trigger();
     QCOMPARE(msgs->messages.back().text,
              QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？"));
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 0);
-    QCOMPARE(w->lblSchedule[size_t(cell)]->tag(), QString());
+    QCOMPARE(w->monthView()->scheduleCell(cell)->tag(), QString());
 }
 
 void tst_mainCommands::cutAndPasteMovesASchedule() {
@@ -155,16 +159,16 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
     start();
     w->Action(QStringLiteral("切り取り"))->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(" 移す "));
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 20));
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 20));
     w->Action(QStringLiteral("貼り付け"))->trigger();
-    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 20)))]->text(),
+    QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 20)))->text(),
              QStringLiteral("既存移す"));
-    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 15)))]->text(), QString());
+    QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 15)))->text(), QString());
     QCOMPARE(env->column(QStringLiteral("SELECT Date FROM T_Schedule")), QStringList{"2004-03-20"});
 }
 
@@ -285,8 +289,8 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
     QCOMPARE(menu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     menu->trigger();
     const int cell = cellOf(QDate(2004, 3, 22));
-    QCOMPARE(w->lblDay[size_t(cell)]->text(), caption);
-    QVERIFY(w->lblSchedule[size_t(cell)]->text().isEmpty());
+    QCOMPARE(w->monthView()->dayCell(cell)->text(), caption);
+    QVERIFY(w->monthView()->scheduleCell(cell)->text().isEmpty());
     QCOMPARE(env->count(QStringLiteral("T_Holiday")), ok ? 17 : 16);
 }
 

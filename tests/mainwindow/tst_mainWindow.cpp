@@ -7,6 +7,7 @@
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/InfoPanel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MonthView.h"
 #include "settings/SettingsStore.h"
 #include "statistics/StatisticsWindow.h"
 
@@ -78,7 +79,8 @@ private:
     }
     QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
     int cellOf(const QDate& d) const {
-        return int(GridStart(w->loadedYear(), w->loadedMonth()).daysTo(d));
+        return int(
+            GridStart(w->monthView()->loadedYear(), w->monthView()->loadedMonth()).daysTo(d));
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
@@ -103,26 +105,26 @@ void tst_mainWindow::cleanup() {
 
 void tst_mainWindow::drawsTodaysMonth() {
     start();
-    QCOMPARE(w->loadedYear(), 2004);
-    QCOMPARE(w->loadedMonth(), 3);
-    QCOMPARE(w->lblYear->text(), QStringLiteral("'04"));
-    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
-    QCOMPARE(w->lblJpnMonth->text(), QStringLiteral("　弥生"));
+    QCOMPARE(w->monthView()->loadedYear(), 2004);
+    QCOMPARE(w->monthView()->loadedMonth(), 3);
+    QCOMPARE(w->monthView()->yearLabel()->text(), QStringLiteral("'04"));
+    QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("3"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblJpnMonth"))->text(), QStringLiteral("　弥生"));
     const QStringList week = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i)
-        QCOMPARE(w->lblWeek[size_t(i)]->text(), week.at(i));
-    QCOMPARE(Bg(w->lblWeek[0]), ColorFromBgr(kHolidayRed));
-    QCOMPARE(Bg(w->lblWeek[6]), ColorFromBgr(kSaturdayBlue));
+        QCOMPARE(w->monthView()->weekLabel(i)->text(), week.at(i));
+    QCOMPARE(Bg(w->monthView()->weekLabel(0)), ColorFromBgr(kHolidayRed));
+    QCOMPARE(Bg(w->monthView()->weekLabel(6)), ColorFromBgr(kSaturdayBlue));
     // March 2004 starts on a Monday: the grid begins on Sunday 29 February.
-    QCOMPARE(w->lblDay[0]->text(), QStringLiteral("29"));
-    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
-    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
-    QCOMPARE(w->selectedCell(), 15);
+    QCOMPARE(w->monthView()->dayCell(0)->text(), QStringLiteral("29"));
+    QCOMPARE(w->monthView()->dayCell(1)->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->monthView()->dayCell(20)->text(), QStringLiteral("20［春分の日］"));
+    QCOMPARE(w->monthView()->selectedCell(), 15);
     QCOMPARE(info(), QStringLiteral("2004/03/15:"));
     QVERIFY(msgs->messages.empty());
     // Texts typed by the user are never read as markup.
-    QCOMPARE(w->lblSchedule[3]->textFormat(), Qt::PlainText);
-    QCOMPARE(w->lblDay[3]->textFormat(), Qt::PlainText);
+    QCOMPARE(w->monthView()->scheduleCell(3)->textFormat(), Qt::PlainText);
+    QCOMPARE(w->monthView()->dayCell(3)->textFormat(), Qt::PlainText);
 }
 
 void tst_mainWindow::scheduleColours() {
@@ -130,92 +132,98 @@ void tst_mainWindow::scheduleColours() {
                              "('2004-04-01', 'c'), ('2004-03-20', 'd')"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-04-01', ' 四月 ')"));
     start(QDate(2004, 3, 20));
-    w->showDate(QDate(2004, 3, 15));
-    const auto look = [this](const QDate& d) { return w->lblSchedule[size_t(cellOf(d))]->look(); };
+    w->monthView()->showDate(QDate(2004, 3, 15));
+    const auto look = [this](const QDate& d) {
+        return w->monthView()->scheduleCell(cellOf(d))->look();
+    };
     QCOMPARE(look(QDate(2004, 3, 15)), (CellLook{true, 0xC0FFC0}));       // selected, with a diary
     QCOMPARE(look(QDate(2004, 3, 20)), (CellLook{true, 0x88FFFF}));       // today, with a diary
     QCOMPARE(look(QDate(2004, 3, 10)), (CellLook{true, 0xC0E0FF}));       // diary
     QCOMPARE(look(QDate(2004, 4, 1)), (CellLook{true, kOtherMonthGrey})); // other month, diary
     QCOMPARE(look(QDate(2004, 3, 11)), (CellLook{false, kWhite}));
     // The schedule and diary mark of a neighbouring month's day are shown too.
-    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->text(), QStringLiteral("四月"));
-    QCOMPARE(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]->tag(),
+    QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 4, 1)))->text(),
+             QStringLiteral("四月"));
+    QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 4, 1)))->tag(),
              QStringLiteral("日記記入日"));
-    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 3, 10)))]), ColorFromBgr(0xC0E0FF));
-    QCOMPARE(Painted(w->lblSchedule[size_t(cellOf(QDate(2004, 4, 1)))]),
+    QCOMPARE(Painted(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 10)))),
+             ColorFromBgr(0xC0E0FF));
+    QCOMPARE(Painted(w->monthView()->scheduleCell(cellOf(QDate(2004, 4, 1)))),
              ColorFromBgr(kOtherMonthGrey));
-    QCOMPARE(Painted(w->lblDay[0]), ColorFromBgr(kHolidayRed));
+    QCOMPARE(Painted(w->monthView()->dayCell(0)), ColorFromBgr(kHolidayRed));
 }
 
 void tst_mainWindow::diaryColourWithoutReadingAgain() {
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'b')"));
     start(QDate(2004, 3, 20));
-    w->showDate(QDate(2004, 3, 15));
+    w->monthView()->showDate(QDate(2004, 3, 15));
     const int cell = cellOf(QDate(2004, 3, 15));
-    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0FFC0}));
     // Moving the selection inside the month uses the marks of the last load.
     env->exec(QStringLiteral("DELETE FROM T_Diary"));
-    QTest::keyClick(w->picBack, Qt::Key_Right);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 16));
-    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0E0FF}));
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 16));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0E0FF}));
     // A reload reads again.
-    w->Reload();
-    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{false, kWhite}));
+    w->monthView()->reload();
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{false, kWhite}));
 }
 
 void tst_mainWindow::statusInfoShowsTheDaysTags() {
     env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (5, 4, '記念')"));
     start(QDate(2026, 5, 4));
     QCOMPARE(info(), QStringLiteral("2026/05/04:[振替休日]［みどりの日］［記念］"));
-    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
     QCOMPARE(info(), QStringLiteral("2026/05/05:［こどもの日］"));
-    QTest::keyClick(w->picBack, Qt::Key_Right);
+    QTest::keyClick(w->monthView(), Qt::Key_Right);
     QCOMPARE(info(), QStringLiteral("2026/05/06:"));
 }
 
 void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
     start(QDate(2004, 1, 31));
-    QTest::keyClick(w->picBack, Qt::Key_PageDown);
-    QCOMPARE(w->loadedMonth(), 2);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 2));
-    QCOMPARE(w->lblMonth->text(), QStringLiteral("3")); // the month label follows the selection
+    QTest::keyClick(w->monthView(), Qt::Key_PageDown);
+    QCOMPARE(w->monthView()->loadedMonth(), 2);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 2));
+    QCOMPARE(w->monthView()->monthLabel()->text(),
+             QStringLiteral("3")); // the month label follows the selection
     const int cell = cellOf(QDate(2004, 3, 2));
     QCOMPARE(cell, 30);
-    QCOMPARE(w->selectedCell(), 30);
-    QCOMPARE(w->lblSchedule[size_t(cell)]->look(), (CellLook{true, 0xC0FFC0}));
-    QCOMPARE(w->lblDay[0]->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->monthView()->selectedCell(), 30);
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->monthView()->dayCell(0)->text(), QStringLiteral(" 1"));
 }
 
 void tst_mainWindow::moveMenuClampsTheDay() {
     start(QDate(2004, 1, 31));
     w->Action(QStringLiteral("mnuNextMonth"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2004, 2, 29));
-    QCOMPARE(w->loadedMonth(), 2);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 29));
+    QCOMPARE(w->monthView()->loadedMonth(), 2);
     w->Action(QStringLiteral("mnuNextYear"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2005, 2, 28));
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2005, 2, 28));
     w->Action(QStringLiteral("mnuLastMonth"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2005, 1, 28));
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2005, 1, 28));
     w->Action(QStringLiteral("mnuLastYear"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2004, 1, 28));
-    QCOMPARE(w->loadedYear(), 2004);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 1, 28));
+    QCOMPARE(w->monthView()->loadedYear(), 2004);
 }
 
 void tst_mainWindow::homeAndTodayDiffer() {
     // Today is in February; the selection is on the 31st of another month.
     start(QDate(2004, 2, 10));
-    w->showDate(QDate(2004, 1, 31));
-    QTest::keyClick(w->picBack, Qt::Key_Home);
-    QCOMPARE(w->loadedMonth(), 2);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 2)); // the 31st carries over
+    w->monthView()->showDate(QDate(2004, 1, 31));
+    QTest::keyClick(w->monthView(), Qt::Key_Home);
+    QCOMPARE(w->monthView()->loadedMonth(), 2);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 2)); // the 31st carries over
 
-    w->showDate(QDate(2004, 1, 31));
+    w->monthView()->showDate(QDate(2004, 1, 31));
     w->Action(QStringLiteral("mnuToday"))->trigger();
-    QCOMPARE(w->loadedMonth(), 2);
-    QCOMPARE(w->selectedDate(), QDate(2004, 2, 2)); // carried first, then kept in February
+    QCOMPARE(w->monthView()->loadedMonth(), 2);
+    QCOMPARE(w->monthView()->selectedDate(),
+             QDate(2004, 2, 2)); // carried first, then kept in February
 
-    w->showDate(QDate(2004, 6, 5));
+    w->monthView()->showDate(QDate(2004, 6, 5));
     w->tbToolBar_ButtonClick(QStringLiteral("当月"));
-    QCOMPARE(w->selectedDate(), QDate(2004, 2, 5));
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 5));
 }
 
 void tst_mainWindow::keysAndModifiers_data() {
@@ -247,26 +255,26 @@ void tst_mainWindow::keysAndModifiers() {
     QFETCH(QDate, selected);
     QFETCH(int, month);
     start();
-    QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w->selectedDate(), selected);
-    QCOMPARE(w->loadedMonth(), month);
+    QTest::keyClick(w->monthView(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w->monthView()->selectedDate(), selected);
+    QCOMPARE(w->monthView()->loadedMonth(), month);
 }
 
 void tst_mainWindow::clicksOnNeighbouringDays() {
     start(QDate(2004, 3, 15));
     // The "29" in the first row is February's.
-    QTest::mouseClick(w->lblDay[0], Qt::LeftButton);
-    QCOMPARE(w->selectedDate(), QDate(2004, 2, 29));
-    QCOMPARE(w->loadedMonth(), 2);
+    QTest::mouseClick(w->monthView()->dayCell(0), Qt::LeftButton);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 29));
+    QCOMPARE(w->monthView()->loadedMonth(), 2);
     // February's grid ends with 13 March; a click on its schedule area shows March.
-    QCOMPARE(w->lblDay[41]->text(), QStringLiteral("13"));
-    QTest::mouseClick(w->lblSchedule[41], Qt::LeftButton);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 13));
-    QCOMPARE(w->loadedMonth(), 3);
+    QCOMPARE(w->monthView()->dayCell(41)->text(), QStringLiteral("13"));
+    QTest::mouseClick(w->monthView()->scheduleCell(41), Qt::LeftButton);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 13));
+    QCOMPARE(w->monthView()->loadedMonth(), 3);
     // A day of the displayed month only moves the selection.
-    QTest::mouseClick(w->lblSchedule[10], Qt::LeftButton);
-    QCOMPARE(w->selectedDate(), QDate(2004, 3, 10));
-    QCOMPARE(w->loadedMonth(), 3);
+    QTest::mouseClick(w->monthView()->scheduleCell(10), Qt::LeftButton);
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 10));
+    QCOMPARE(w->monthView()->loadedMonth(), 3);
     QCOMPARE(info(), QStringLiteral("2004/03/10:"));
 }
 
@@ -290,21 +298,21 @@ void tst_mainWindow::yearFormats() {
     QFETCH(QString, label);
     WriteSettingText(SettingKey::YearFormat, QString::number(format));
     start(today);
-    QCOMPARE(w->lblYear->text(), label);
+    QCOMPARE(w->monthView()->yearLabel()->text(), label);
 }
 
 void tst_mainWindow::weekAndMonthFormats() {
     WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
     WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
     start();
-    QCOMPARE(w->lblWeek[0]->text(), QStringLiteral("Sunday"));
-    QCOMPARE(w->lblWeek[3]->text(), QStringLiteral("Wednesday"));
-    QCOMPARE(w->lblMonth->text(), QStringLiteral("March"));
+    QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
+    QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
+    QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("March"));
     G_opt.WeekFormat = 1;
     G_opt.MonthFormat = 1;
-    w->Redraw();
-    QCOMPARE(w->lblWeek[6]->text(), QStringLiteral("土曜日"));
-    QCOMPARE(w->lblMonth->text(), QStringLiteral("Mar"));
+    w->monthView()->redraw();
+    QCOMPARE(w->monthView()->weekLabel(6)->text(), QStringLiteral("土曜日"));
+    QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("Mar"));
 }
 
 void tst_mainWindow::menusAndHiddenEntries() {
@@ -354,9 +362,9 @@ void tst_mainWindow::toolbarButtons() {
     for (QAction* a : w->tbToolBar->actions())
         QVERIFY(a->isSeparator() || !a->icon().isNull());
     w->Action(QStringLiteral("次の月"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2004, 4, 15));
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 4, 15));
     w->Action(QStringLiteral("前の年"))->trigger();
-    QCOMPARE(w->selectedDate(), QDate(2003, 4, 15));
+    QCOMPARE(w->monthView()->selectedDate(), QDate(2003, 4, 15));
     w->Action(QStringLiteral("印刷"))->trigger();
     w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
     QVERIFY(msgs->messages.empty());
@@ -383,20 +391,20 @@ void tst_mainWindow::hidingBarsGrowsTheGrid() {
     w->resize(500, 600);
     w->show();
     QCoreApplication::processEvents();
-    const int before = w->picBack->height();
-    const int rowTop = w->lblDay[35]->y();
+    const int before = w->monthView()->height();
+    const int rowTop = w->monthView()->dayCell(35)->y();
     const int statusHeight = w->sbStatusBar->height();
     w->Action(QStringLiteral("mnuStatusBar"))->trigger();
     QCoreApplication::processEvents();
     QVERIFY(!w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
     QVERIFY(!w->sbStatusBar->isVisible());
-    QCOMPARE(w->picBack->height(), before + statusHeight);
-    QVERIFY(w->lblDay[35]->y() > rowTop);
-    const int top = w->picBack->y();
+    QCOMPARE(w->monthView()->height(), before + statusHeight);
+    QVERIFY(w->monthView()->dayCell(35)->y() > rowTop);
+    const int top = w->monthView()->y();
     w->Action(QStringLiteral("mnuToolBar"))->trigger();
     QCoreApplication::processEvents();
     QVERIFY(!w->tbToolBar->isVisible());
-    QVERIFY(w->picBack->y() < top);
+    QVERIFY(w->monthView()->y() < top);
     QVERIFY(!w->linUnderToolbar[0]->isVisible());
 }
 
@@ -408,29 +416,29 @@ void tst_mainWindow::tinyWindowLaysOutWithoutFailing() {
     // pixel of height.
     w->resize(400, w->minimumSizeHint().height() + 30);
     QCoreApplication::processEvents();
-    QCOMPARE(w->picBack->height(), 30);
-    for (CellLabel* s : w->lblSchedule)
-        QCOMPARE(s->height(), 1);
-    QVERIFY(w->lblDay[35]->y() < w->lblDay[7]->y());
+    QCOMPARE(w->monthView()->height(), 30);
+    for (int i = 0; i < kGridCells; ++i)
+        QCOMPARE(w->monthView()->scheduleCell(i)->height(), 1);
+    QVERIFY(w->monthView()->dayCell(35)->y() < w->monthView()->dayCell(7)->y());
     w->resize(701, 700);
     QCoreApplication::processEvents();
-    QCOMPARE(w->picBack->width(), 701);
+    QCOMPARE(w->monthView()->width(), 701);
     for (int c = 0; c < 7; ++c) {
-        QCOMPARE(w->lblDay[size_t(c)]->x(), 100 * c);
-        QCOMPARE(w->lblSchedule[size_t(c)]->width(), 101);
+        QCOMPARE(w->monthView()->dayCell(c)->x(), 100 * c);
+        QCOMPARE(w->monthView()->scheduleCell(c)->width(), 101);
     }
 }
 
 void tst_mainWindow::failedLoadKeepsTheOldMonth() {
     start();
-    const QString caption = w->lblDay[21]->text();
+    const QString caption = w->monthView()->dayCell(21)->text();
     env->exec(QStringLiteral("DROP TABLE T_Diary"));
     msgs->clear();
-    QTest::keyClick(w->picBack, Qt::Key_PageDown);
+    QTest::keyClick(w->monthView(), Qt::Key_PageDown);
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
-    QCOMPARE(w->lblDay[21]->text(), caption);
+    QCOMPARE(w->monthView()->dayCell(21)->text(), caption);
     QCOMPARE(Connection::openCount(), 0);
 }
 
@@ -458,9 +466,9 @@ void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain() {
     QFETCH(QDate, target);
     const auto act = [&] {
         if (key)
-            QTest::keyClick(w->picBack, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QTest::keyClick(w->monthView(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         else
-            w->Reload();
+            w->monthView()->reload();
     };
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'M')"));
     const QString breaks = QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Gone");
@@ -473,26 +481,26 @@ void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain() {
     }
     QCOMPARE(msgs->messages.size(), size_t(1));
     // One month throughout: March's header, days and selection; no month counts as loaded.
-    QCOMPARE(w->loadedYear(), 0);
-    QCOMPARE(w->loadedMonth(), 0);
-    QCOMPARE(w->lblMonth->text(), QStringLiteral("3"));
-    QCOMPARE(w->lblDay[1]->text(), QStringLiteral(" 1"));
-    QCOMPARE(w->lblDay[0]->look(), (CellLook{true, kHolidayRed}));
-    QCOMPARE(w->selectedDate(), today);
+    QCOMPARE(w->monthView()->loadedYear(), 0);
+    QCOMPARE(w->monthView()->loadedMonth(), 0);
+    QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("3"));
+    QCOMPARE(w->monthView()->dayCell(1)->text(), QStringLiteral(" 1"));
+    QCOMPARE(w->monthView()->dayCell(0)->look(), (CellLook{true, kHolidayRed}));
+    QCOMPARE(w->monthView()->selectedDate(), today);
     QCOMPARE(info(), today.toString(QStringLiteral("yyyy/MM/dd:")));
-    QCOMPARE(w->lblSchedule[16]->text(), atStart ? QString() : QStringLiteral("M"));
+    QCOMPARE(w->monthView()->scheduleCell(16)->text(), atStart ? QString() : QStringLiteral("M"));
 
     // Once the database is whole again, a redraw reads March and the same step reads on.
     env->exec(QStringLiteral("ALTER TABLE T_Gone RENAME TO T_Diary"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-17', 'N')"));
-    w->Redraw();
-    QCOMPARE(w->loadedMonth(), 3);
-    QCOMPARE(w->lblSchedule[17]->text(), QStringLiteral("N"));
-    QCOMPARE(w->lblDay[20]->text(), QStringLiteral("20［春分の日］"));
+    w->monthView()->redraw();
+    QCOMPARE(w->monthView()->loadedMonth(), 3);
+    QCOMPARE(w->monthView()->scheduleCell(17)->text(), QStringLiteral("N"));
+    QCOMPARE(w->monthView()->dayCell(20)->text(), QStringLiteral("20［春分の日］"));
     act();
-    QCOMPARE(w->selectedDate(), target);
-    QCOMPARE(w->loadedMonth(), target.month());
-    QCOMPARE(w->lblMonth->text(), QString::number(target.month()));
+    QCOMPARE(w->monthView()->selectedDate(), target);
+    QCOMPARE(w->monthView()->loadedMonth(), target.month());
+    QCOMPARE(w->monthView()->monthLabel()->text(), QString::number(target.month()));
     QCOMPARE(msgs->messages.size(), size_t(1));
 }
 
@@ -540,9 +548,9 @@ void tst_mainWindow::windowKeepsItsWidth() {
     if (savedWidth)
         QCOMPARE(width, savedWidth);
     if (!atStart)
-        QTest::mouseClick(w->lblSchedule[size_t(cellOf(day))], Qt::LeftButton);
+        QTest::mouseClick(w->monthView()->scheduleCell(cellOf(day)), Qt::LeftButton);
     QCoreApplication::processEvents();
-    QCOMPARE(w->selectedDate(), day);
+    QCOMPARE(w->monthView()->selectedDate(), day);
     QCOMPARE(w->frameGeometry().width(), width);
     QVERIFY(w->minimumSizeHint().width() <= width);
     // The panel shows what fits; the whole text stays readable.
@@ -570,7 +578,7 @@ void tst_mainWindow::monthLabelKeepsItsDescenders() {
     QFETCH(QDate, today);
     WriteSettingText(SettingKey::MonthFormat, QString::number(format));
     start(today);
-    const QImage img = w->lblMonth->grab().toImage();
+    const QImage img = w->monthView()->monthLabel()->grab().toImage();
     int lastInk = -1;
     for (int y = 0; y < img.height(); ++y) {
         for (int x = 0; x < img.width(); ++x) {
@@ -582,7 +590,7 @@ void tst_mainWindow::monthLabelKeepsItsDescenders() {
     // The tails end inside the label, above its lower edge and the weekday header.
     QVERIFY(lastInk > 0);
     QVERIFY(lastInk < img.height() - 1);
-    QVERIFY(w->lblMonth->y() + lastInk < w->lblWeek[0]->y());
+    QVERIFY(w->monthView()->monthLabel()->y() + lastInk < w->monthView()->weekLabel(0)->y());
 }
 
 void tst_mainWindow::clockPanelsFollowThePresentTime() {

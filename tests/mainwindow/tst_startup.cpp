@@ -2,7 +2,9 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "mainwindow/CellLabel.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MonthView.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -61,7 +63,7 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     // The start opened a running period.
     QCOMPARE(env.column(QStringLiteral("SELECT StartTime || '/' || EndTime FROM T_WorkTime")),
              QStringList{"2004-03-15 09:30:00/2004-03-15 09:30:00"});
-    QCOMPARE(w.selectedDate(), QDate(2004, 3, 15));
+    QCOMPARE(w.monthView()->selectedDate(), QDate(2004, 3, 15));
     QCOMPARE(w.Panel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
     QCOMPARE(w.Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(w.Timer1->interval(), 50000);
@@ -231,8 +233,8 @@ void tst_startup::missingBackgroundPictureIsIgnored() {
     MainWindow w(G_opt);
     QVERIFY(w.Form_Load());
     QVERIFY(msgs.messages.empty());
-    QVERIFY(w.imgBack->pixmap().isNull());
-    QCOMPARE(w.picBack->palette().color(QPalette::Window), QColor(0, 255, 0));
+    QVERIFY(w.findChild<QLabel*>(QStringLiteral("imgBack"))->pixmap().isNull());
+    QCOMPARE(w.monthView()->palette().color(QPalette::Window), QColor(0, 255, 0));
 }
 
 QTEST_MAIN(tst_startup)
