@@ -75,12 +75,13 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
     m_view->installEventFilter(this);
     setCentralWidget(m_view);
     BuildToolbarLines();
-    BuildMenus();
+    m_actions = new MainActions(this);
+    connect(m_actions, &MainActions::triggered, this, &MainWindow::run);
     m_tray = new TrayIcon([this] { return isHidden(); }, windowIcon(), this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::mnuRestore_Click);
-    connect(m_tray, &TrayIcon::menuRequested, this,
-            [this](const QPoint& pos) { PopUpTrayMenu(mnuTaskTray, isHidden(), pos); });
-    BuildToolBar();
+    connect(m_tray, &TrayIcon::menuRequested, this, [this](const QPoint& pos) {
+        PopUpTrayMenu(m_actions->menu(MenuId::TaskTray), isHidden(), pos);
+    });
     BuildStatusBar();
     ConnectMonthView();
 
@@ -119,8 +120,9 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
 
 void MainWindow::PlaceToolbarLines() {
     // The two lines under the toolbar run across the whole window.
-    const bool toolbar = tbToolBar && tbToolBar->isVisible();
-    const int y = toolbar ? tbToolBar->geometry().bottom() - 1 : 0;
+    const QToolBar* bar = m_actions ? m_actions->toolBar() : nullptr;
+    const bool toolbar = bar && bar->isVisible();
+    const int y = toolbar ? bar->geometry().bottom() - 1 : 0;
     for (int i = 0; i < 2; ++i) {
         linUnderToolbar[size_t(i)]->setGeometry(0, y + i, width(), 1);
         linUnderToolbar[size_t(i)]->setVisible(toolbar);
@@ -274,8 +276,7 @@ void MainWindow::showEvent(QShowEvent* e) {
 
 void MainWindow::HideToTray() {
     if (TrayUsable()) {
-        Action(QStringLiteral("mnuRestore"))->setVisible(true);
-        Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(true);
+        m_actions->setRestoreVisible(true);
         hide();
         return;
     }

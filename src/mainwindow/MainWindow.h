@@ -2,6 +2,7 @@
 #pragma once
 
 #include "entries/EntryCommands.h"
+#include "mainwindow/MainActions.h"
 #include "mainwindow/TickReport.h"
 #include "mainwindow/TimerTick.h"
 
@@ -63,10 +64,8 @@ public:
     QMenu* Menu(const QString& name) const;
 
     std::array<QFrame*, 2> linUnderToolbar{};
-    QToolBar* tbToolBar = nullptr;
     QStatusBar* sbStatusBar = nullptr;
     QTimer* Timer1 = nullptr;
-    QMenu* mnuTaskTray = nullptr;
 
 public slots:
     // File
@@ -109,8 +108,6 @@ public slots:
     void mnuAlarm2_Click();
     void mnuWorkTimes_Click();
     void mnuEnd_Click();
-    // Toolbar, dispatched on the button's key: it triggers the menu entry the button stands for.
-    void tbToolBar_ButtonClick(const QString& key);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -122,14 +119,12 @@ private slots:
     void Timer1_Timer();
 
 private:
-    void BuildMenus();
+    // Runs the command of a menu entry or toolbar button.
+    void run(Command c);
     void BuildToolbarLines();
     // The month grid's requests: menus, the editor, today.
     void ConnectMonthView();
-    void BuildToolBar();
     void BuildStatusBar();
-    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
-                       void (MainWindow::*slot)(), const QKeySequence& key = {});
     void UpdateClockPanels();
     void PlaceToolbarLines();
     void OpenScheduleEditor();
@@ -150,8 +145,7 @@ private:
     InfoPanel* m_info = nullptr;
     ScheduleClipboard m_clipboard;
     std::array<QLabel*, 5> m_panels{};
-    std::map<QString, QAction*> m_actions;
-    std::map<QString, QMenu*> m_menus;
+    MainActions* m_actions = nullptr;
     QTimer* m_clock = nullptr;
     bool m_ended = false;
     // The end has been asked for: closing the window ends the program instead of hiding it.

@@ -1,4 +1,4 @@
-// Menus, toolbar, keyboard and mouse of the main window, and the commands they run.
+// The commands of the main window's menus, toolbar and grid.
 
 #include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
@@ -31,242 +31,56 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace {
-
-struct ToolButton {
-    const char* key;
-    const char* tip;
-    const char* image;
-    const char* themeIcon; // freedesktop icon name
-    const char* entry;     // the menu entry the button stands for; none: no function
-};
-
-// Button key, tool tip, image; an empty key is a separator between groups.
-const ToolButton kToolButtons[] = {
-    {"終了", "Vaskelの終了", "Exit", "application-exit", "mnuExit"},
-    {},
-    {"印刷", "ｶﾚﾝﾀﾞの印刷", "Print", "document-print", nullptr},
-    {},
-    {"切り取り", "ｽｹｼﾞｭｰﾙの切り取り", "Cut", "edit-cut", "mnuCut"},
-    {"ｺﾋﾟｰ", "ｽｹｼﾞｭｰﾙのｺﾋﾟｰ", "Copy", "edit-copy", "mnuCopy"},
-    {"貼り付け", "ｽｹｼﾞｭｰﾙの貼り付け", "Paste", "edit-paste", "mnuPaste"},
-    {},
-    {"前の年", "前年を表示", "LastYear", "go-first", "mnuLastYear"},
-    {"前の月", "前月を表示", "LastMonth", "go-previous", "mnuLastMonth"},
-    {"当月", "当月を表示", "ThisMonth", "go-home", "mnuToday"},
-    {"次の月", "翌月を表示", "NextMonth", "go-next", "mnuNextMonth"},
-    {"次の年", "翌年を表示", "NextYear", "go-last", "mnuNextYear"},
-    {},
-    {"ｽｹｼﾞｭｰﾙ", "ｽｹｼﾞｭｰﾙの編集", "Schedule", "appointment-new", "mnuEditSchedule"},
-    {"日記", "日記の編集", "Diary", "accessories-text-editor", "mnuEditDiary"},
-    {"WhatDay", "WhatDayの編集", "WhatDay", "emblem-favorite", "mnuEditWhatDay"},
-    {},
-    {"ｽｹｼﾞｭｰﾙの削除", "ｽｹｼﾞｭｰﾙの削除", "Del", "edit-delete", "mnuDelSchedule"},
-    {},
-    {"検索", "検索", "Find", "edit-find", "mnuFind"},
-    {},
-    {"ｵﾌﾟｼｮﾝ", "ｵﾌﾟｼｮﾝ", "Option", "preferences-system", "mnuOptions"},
-    {},
-    {"ﾍﾙﾌﾟ", "ﾍﾙﾌﾟ", "Help", "help-browser", nullptr},
-};
-
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-} // namespace
-
-// ---------------------------------------------------------------- construction
-
-QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& caption,
-                               void (MainWindow::*slot)(), const QKeySequence& key) {
-    auto* a = new QAction(caption, this);
-    a->setObjectName(name);
-    if (!key.isEmpty())
-        a->setShortcut(key);
-    if (slot)
-        connect(a, &QAction::triggered, this, slot);
-    menu->addAction(a);
-    m_actions[name] = a;
-    return a;
-}
+// ---------------------------------------------------------------- the action table
 
 QAction* MainWindow::Action(const QString& name) const {
-    const auto it = m_actions.find(name);
-    return it == m_actions.end() ? nullptr : it->second;
+    return m_actions->find(name);
 }
 
 QMenu* MainWindow::Menu(const QString& name) const {
-    const auto it = m_menus.find(name);
-    return it == m_menus.end() ? nullptr : it->second;
+    return m_actions->findMenu(name);
 }
 
-void MainWindow::BuildMenus() {
-    const auto addMenu = [this](const QString& name, const QString& caption) {
-        QMenu* m = menuBar()->addMenu(caption);
-        m->setObjectName(name);
-        m_menus[name] = m;
-        return m;
+void MainWindow::run(Command c) {
+    using Slot = void (MainWindow::*)();
+    static const std::map<Command, Slot> kSlots = {
+        {Command::Backup, &MainWindow::mnuBackUp_Click},
+        {Command::Exit, &MainWindow::mnuExit_Click},
+        {Command::Cut, &MainWindow::mnuCut_Click},
+        {Command::Copy, &MainWindow::mnuCopy_Click},
+        {Command::Paste, &MainWindow::mnuPaste_Click},
+        {Command::EditSchedule, &MainWindow::mnuEditSchedule_Click},
+        {Command::EditDiary, &MainWindow::mnuEditDiary_Click},
+        {Command::EditWhatDay, &MainWindow::mnuEditWhatDay_Click},
+        {Command::DeleteSchedule, &MainWindow::mnuDelSchedule_Click},
+        {Command::DeleteDiary, &MainWindow::mnuDelDiary_Click},
+        {Command::Today, &MainWindow::mnuToday_Click},
+        {Command::NextMonth, &MainWindow::mnuNextMonth_Click},
+        {Command::LastMonth, &MainWindow::mnuLastMonth_Click},
+        {Command::NextYear, &MainWindow::mnuNextYear_Click},
+        {Command::LastYear, &MainWindow::mnuLastYear_Click},
+        {Command::Statistics, &MainWindow::mnuStatistics_Click},
+        {Command::WorkTime, &MainWindow::mnuWorkTime_Click},
+        {Command::ToolBar, &MainWindow::mnuToolBar_Click},
+        {Command::StatusBar, &MainWindow::mnuStatusBar_Click},
+        {Command::Find, &MainWindow::mnuFind_Click},
+        {Command::Alarm, &MainWindow::mnuAlarm_Click},
+        {Command::Holidays, &MainWindow::mnuHoliday_Click},
+        {Command::Options, &MainWindow::mnuOptions_Click},
+        {Command::HelpContents, &MainWindow::mnuContents_Click},
+        {Command::HelpSearch, &MainWindow::mnuSearchHelp_Click},
+        {Command::About, &MainWindow::mnuAbout_Click},
+        {Command::TrayRestore, &MainWindow::mnuRestore_Click},
+        {Command::TrayAlarm, &MainWindow::mnuAlarm2_Click},
+        {Command::TrayStatistics, &MainWindow::mnuStatistics2_Click},
+        {Command::TrayWorkTime, &MainWindow::mnuWorkTimes_Click},
+        {Command::TrayOptions, &MainWindow::mnuOption_Click},
+        {Command::TrayAbout, &MainWindow::mnuVersion_Click},
+        {Command::TrayEnd, &MainWindow::mnuEnd_Click},
     };
-    const auto hidden = [this](QMenu* m, const char* name, const char* caption,
-                               const QKeySequence& key = {}) {
-        // Kept for their place in the menu; they have no function.
-        AddAction(m, U(name), U(caption), nullptr, key)->setVisible(false);
-    };
-
-    QMenu* file = addMenu(QStringLiteral("mnuFile"), U("ﾌｧｲﾙ(&F)"));
-    AddAction(file, QStringLiteral("mnuBackUp"), U("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), &MainWindow::mnuBackUp_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_B));
-    hidden(file, "mnuSaveAs", "名前を付けて保存(&A)...", QKeySequence(Qt::CTRL | Qt::Key_S));
-    hidden(file, "mnuPageSetup", "ﾍﾟｰｼﾞ設定(&U)...");
-    hidden(file, "mnuPrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
-    hidden(file, "mnuPrint", "印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P));
-    hidden(file, "mnuSend", "送信(&D)...");
-    file->addSeparator();
-    AddAction(file, QStringLiteral("mnuExit"), U("終了(&X)"), &MainWindow::mnuExit_Click);
-
-    QMenu* edit = addMenu(QStringLiteral("mnuEdit"), U("編集(&E)"));
-    AddAction(edit, QStringLiteral("mnuCut"), U("切り取り(&T)"), &MainWindow::mnuCut_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_X));
-    AddAction(edit, QStringLiteral("mnuCopy"), U("ｺﾋﾟｰ(&C)"), &MainWindow::mnuCopy_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_C));
-    AddAction(edit, QStringLiteral("mnuPaste"), U("貼り付け(&P)"), &MainWindow::mnuPaste_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_V));
-    edit->addSeparator();
-    AddAction(edit, QStringLiteral("mnuEditSchedule"), U("予定の編集(&S)..."),
-              &MainWindow::mnuEditSchedule_Click);
-    AddAction(edit, QStringLiteral("mnuEditDiary"), U("日記の編集(&D)..."),
-              &MainWindow::mnuEditDiary_Click, QKeySequence(Qt::CTRL | Qt::Key_D));
-    AddAction(edit, QStringLiteral("mnuEditWhatDay"), U("What Dayの編集(&W)..."),
-              &MainWindow::mnuEditWhatDay_Click, QKeySequence(Qt::CTRL | Qt::Key_W));
-    edit->addSeparator();
-    AddAction(edit, QStringLiteral("mnuDelSchedule"), U("予定の削除(&C)"),
-              &MainWindow::mnuDelSchedule_Click, QKeySequence(Qt::Key_Delete));
-    AddAction(edit, QStringLiteral("mnuDelDiary"), U("日記の削除(&I)"),
-              &MainWindow::mnuDelDiary_Click, QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-    // Anniversaries are deleted in their register.
-    hidden(edit, "mnuDelWhatDay", "What Dayの削除(&H)");
-
-    QMenu* move = addMenu(QStringLiteral("mnuMove"), U("移動(&M)"));
-    AddAction(move, QStringLiteral("mnuToday"), U("今日(&T)"), &MainWindow::mnuToday_Click);
-    move->addSeparator();
-    AddAction(move, QStringLiteral("mnuNextMonth"), U("次の月(&N)"),
-              &MainWindow::mnuNextMonth_Click);
-    AddAction(move, QStringLiteral("mnuLastMonth"), U("前の月(&L)"),
-              &MainWindow::mnuLastMonth_Click);
-    move->addSeparator();
-    AddAction(move, QStringLiteral("mnuNextYear"), U("次の年(&E)"), &MainWindow::mnuNextYear_Click);
-    AddAction(move, QStringLiteral("mnuLastYear"), U("前の年(&A)"), &MainWindow::mnuLastYear_Click);
-
-    QMenu* view = addMenu(QStringLiteral("mnuView"), U("表示(&V)"));
-    AddAction(view, QStringLiteral("mnuStatistics"), U("統計情報(&S)..."),
-              &MainWindow::mnuStatistics_Click);
-    AddAction(view, QStringLiteral("mnuWorkTime"), U("稼働時間(&W)..."),
-              &MainWindow::mnuWorkTime_Click);
-    view->addSeparator();
-    for (const char* name : {"mnuToolBar", "mnuStatusBar"}) {
-        QAction* a = AddAction(
-            view, U(name), U(name == QLatin1String("mnuToolBar") ? "ﾂｰﾙ ﾊﾞｰ(&T)" : "ｽﾃｰﾀｽ ﾊﾞｰ(&B)"),
-            name == QLatin1String("mnuToolBar") ? &MainWindow::mnuToolBar_Click
-                                                : &MainWindow::mnuStatusBar_Click);
-        a->setCheckable(true);
-        a->setChecked(true);
-    }
-
-    QMenu* find = addMenu(QStringLiteral("mnuSearch"), U("検索(&S)"));
-    AddAction(find, QStringLiteral("mnuFind"), U("検索(&F)..."), &MainWindow::mnuFind_Click,
-              QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    QMenu* settings = addMenu(QStringLiteral("mnuSetting"), U("設定(&O)"));
-    AddAction(settings, QStringLiteral("mnuAlarm"), U("ｱﾗｰﾑ登録(&A)..."),
-              &MainWindow::mnuAlarm_Click, QKeySequence(Qt::CTRL | Qt::Key_A));
-    AddAction(settings, QStringLiteral("mnuHoliday"), U("休日設定(&H)..."),
-              &MainWindow::mnuHoliday_Click, QKeySequence(Qt::CTRL | Qt::Key_H));
-    settings->addSeparator();
-    AddAction(settings, QStringLiteral("mnuOptions"), U("ｵﾌﾟｼｮﾝ(&O)..."),
-              &MainWindow::mnuOptions_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
-
-    QMenu* help = addMenu(QStringLiteral("mnuHelp"), U("ﾍﾙﾌﾟ(&H)"));
-    // No help file exists: both entries stay disabled.
-    AddAction(help, QStringLiteral("mnuContents"), U("目次(&C)"), &MainWindow::mnuContents_Click,
-              QKeySequence(Qt::Key_F1))
-        ->setEnabled(false);
-    AddAction(help, QStringLiteral("mnuSearchHelp"), U("ﾄﾋﾟｯｸの検索(&S)..."),
-              &MainWindow::mnuSearchHelp_Click)
-        ->setEnabled(false);
-    help->addSeparator();
-    AddAction(help, QStringLiteral("mnuAbout"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
-              &MainWindow::mnuAbout_Click);
-
-    // The task-tray menu is never part of the menu bar; the tray icon shows it.
-    mnuTaskTray = new QMenu(U("ﾀｽｸﾄﾚｲﾒﾆｭｰ"), this);
-    mnuTaskTray->setObjectName(QStringLiteral("mnuTaskTray"));
-    m_menus[QStringLiteral("mnuTaskTray")] = mnuTaskTray;
-    const auto separator = [this](const char* name) {
-        QAction* s = mnuTaskTray->addSeparator();
-        s->setObjectName(U(name));
-        m_actions[U(name)] = s;
-    };
-    // Choosing it only closes the menu, as any entry does.
-    AddAction(mnuTaskTray, QStringLiteral("mnuCancel"), U("ﾒﾆｭｰのｷｬﾝｾﾙ(&E)"), nullptr);
-    separator("mnuTaskTrayBar4");
-    AddAction(mnuTaskTray, QStringLiteral("mnuRestore"), U("元のｻｲｽﾞに戻す(&R)"),
-              &MainWindow::mnuRestore_Click);
-    separator("mnuTaskTrayBar2");
-    AddAction(mnuTaskTray, QStringLiteral("mnuAlarm2"), U("ｱﾗｰﾑ登録(&A)..."),
-              &MainWindow::mnuAlarm2_Click);
-    separator("mnuTaskTrayBar3");
-    AddAction(mnuTaskTray, QStringLiteral("mnuStatistics2"), U("統計情報(&S)..."),
-              &MainWindow::mnuStatistics2_Click);
-    AddAction(mnuTaskTray, QStringLiteral("mnuWorkTimes"), U("稼働時間(&W)..."),
-              &MainWindow::mnuWorkTimes_Click);
-    separator("mnuTaskTrayBar1");
-    AddAction(mnuTaskTray, QStringLiteral("mnuOption"), U("ｵﾌﾟｼｮﾝ(&O)..."),
-              &MainWindow::mnuOption_Click);
-    AddAction(mnuTaskTray, QStringLiteral("mnuVersion"), U("ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
-              &MainWindow::mnuVersion_Click);
-    separator("mnuTaskTrayBar0");
-    AddAction(mnuTaskTray, QStringLiteral("mnuEnd"), U("常駐の終了(&X)"),
-              &MainWindow::mnuEnd_Click);
-}
-
-void MainWindow::BuildToolBar() {
-    tbToolBar = new QToolBar(this);
-    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    tbToolBar->setMovable(false);
-    tbToolBar->setFloatable(false);
-    tbToolBar->setIconSize(QSize(16, 16));
-    // Seventeen buttons must fit the design width of the window.
-    tbToolBar->layout()->setSpacing(0);
-    tbToolBar->layout()->setContentsMargins(1, 1, 1, 1);
-    // The view menu's check mark is the only switch for the toolbar.
-    tbToolBar->toggleViewAction()->setEnabled(false);
-    setContextMenuPolicy(Qt::NoContextMenu);
-    addToolBar(Qt::TopToolBarArea, tbToolBar);
-    for (const ToolButton& b : kToolButtons) {
-        if (!b.key) {
-            tbToolBar->addSeparator();
-            continue;
-        }
-        const QString key = U(b.key);
-        const QIcon fallback(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(b.image)));
-        QAction* a =
-            tbToolBar->addAction(QIcon::fromTheme(QLatin1String(b.themeIcon), fallback), key);
-        a->setToolTip(U(b.tip));
-        a->setObjectName(QStringLiteral("tb") + QLatin1String(b.image));
-        a->setProperty("key", key);
-        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
-        // A button is usable exactly when its menu entry is.
-        if (b.entry) {
-            const QAction* entry = Action(U(b.entry));
-            a->setEnabled(entry->isEnabled());
-            connect(entry, &QAction::changed, a, [a, entry] { a->setEnabled(entry->isEnabled()); });
-        }
-        // Buttons never take the focus: the keys belong to the calendar.
-        if (QWidget* w = tbToolBar->widgetForAction(a))
-            w->setFocusPolicy(Qt::NoFocus);
-        m_actions[key] = a;
-    }
+    const auto it = kSlots.find(c);
+    if (it != kSlots.end())
+        (this->*it->second)();
 }
 
 // ---------------------------------------------------------------- keyboard and mouse
@@ -285,16 +99,10 @@ void MainWindow::ConnectMonthView() {
     connect(m_view, &MonthView::infoChanged, m_info, &InfoPanel::setInfo);
     connect(m_view, &MonthView::editRequested, this, &MainWindow::OpenScheduleEditor);
     connect(m_view, &MonthView::todayRequested, this, &MainWindow::mnuToday_Click);
-    const auto popUp = [this](const char* menu, const char* entry, const QPoint& pos) {
-        QMenu* m = Menu(QLatin1String(menu));
-        m->setDefaultAction(Action(QLatin1String(entry)));
-        m->exec(pos);
-        m->setDefaultAction(nullptr);
-    };
     connect(m_view, &MonthView::headerMenuRequested, this,
-            [popUp](const QPoint& pos) { popUp("mnuMove", "mnuToday", pos); });
+            [this](const QPoint& pos) { m_actions->popUp(MenuId::Move, Command::Today, pos); });
     connect(m_view, &MonthView::cellMenuRequested, this,
-            [popUp] { popUp("mnuEdit", "mnuEditSchedule", QCursor::pos()); });
+            [this] { m_actions->popUp(MenuId::Edit, Command::EditSchedule, QCursor::pos()); });
 }
 
 // ---------------------------------------------------------------- navigation
@@ -319,35 +127,24 @@ void MainWindow::mnuLastYear_Click() {
 // ---------------------------------------------------------------- view
 
 void MainWindow::mnuToolBar_Click() {
-    tbToolBar->setVisible(Action(QStringLiteral("mnuToolBar"))->isChecked());
+    m_actions->toolBar()->setVisible(m_actions->action(Command::ToolBar)->isChecked());
     PlaceToolbarLines();
 }
 
 void MainWindow::mnuStatusBar_Click() {
-    sbStatusBar->setVisible(Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    sbStatusBar->setVisible(m_actions->action(Command::StatusBar)->isChecked());
 }
 
 // ---------------------------------------------------------------- help
 
 void MainWindow::mnuContents_Click() {
-    MsgBox(U("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"),
+    MsgBox(QStringLiteral(
+               "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"),
            MsgButtons::OK, MsgIcon::Information, windowTitle());
 }
 
 void MainWindow::mnuSearchHelp_Click() {
     mnuContents_Click();
-}
-
-// ---------------------------------------------------------------- toolbar
-
-void MainWindow::tbToolBar_ButtonClick(const QString& key) {
-    // "印刷" and "ﾍﾙﾌﾟ" stand for no entry and have no function.
-    for (const ToolButton& b : kToolButtons) {
-        if (b.key && b.entry && key == U(b.key)) {
-            Action(U(b.entry))->trigger();
-            return;
-        }
-    }
 }
 
 // ---------------------------------------------------------------- commands of other windows

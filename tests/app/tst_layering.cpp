@@ -55,7 +55,8 @@ bool IsWindowFile(const QString& path) {
                                        "PictureBox",     "EntryWidgets",     "EntryCommands",
                                        "MsgBox",         "ProgramWindows",   "TextBoxes",
                                        "Fonts",          "DatabaseMessages", "VersionUp",
-                                       "SortedLineItem", "TickReport",       "Tray"};
+                                       "SortedLineItem", "TickReport",       "Tray",
+                                       "MainActions"};
     const QString stem = QFileInfo(path).completeBaseName();
     for (const char* kind : {"Dialog", "Window", "Editor", "Notice", "View"}) {
         if (stem.endsWith(QLatin1String(kind)))

@@ -109,7 +109,8 @@ void tst_mainWindow::drawsTodaysMonth() {
     QCOMPARE(w->monthView()->loadedMonth(), 3);
     QCOMPARE(w->monthView()->yearLabel()->text(), QStringLiteral("'04"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("3"));
-    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblJpnMonth"))->text(), QStringLiteral("　弥生"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblJpnMonth"))->text(),
+             QStringLiteral("　弥生"));
     const QStringList week = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i)
         QCOMPARE(w->monthView()->weekLabel(i)->text(), week.at(i));
@@ -222,7 +223,7 @@ void tst_mainWindow::homeAndTodayDiffer() {
              QDate(2004, 2, 2)); // carried first, then kept in February
 
     w->monthView()->showDate(QDate(2004, 6, 5));
-    w->tbToolBar_ButtonClick(QStringLiteral("当月"));
+    w->Action(QStringLiteral("当月"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 5));
 }
 
@@ -334,7 +335,7 @@ void tst_mainWindow::menusAndHiddenEntries() {
     QVERIFY(w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
     // The tray menu exists but is not part of the menu bar.
     QStringList tray;
-    for (QAction* a : w->mnuTaskTray->actions())
+    for (QAction* a : w->Menu(QStringLiteral("mnuTaskTray"))->actions())
         tray << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(tray, (QStringList{"ﾒﾆｭｰのｷｬﾝｾﾙ(&E)", "-", "元のｻｲｽﾞに戻す(&R)", "-",
                                 "ｱﾗｰﾑ登録(&A)...", "-", "統計情報(&S)...", "稼働時間(&W)...", "-",
@@ -348,7 +349,7 @@ void tst_mainWindow::toolbarButtons() {
     start();
     QStringList tips;
     int separators = 0;
-    for (QAction* a : w->tbToolBar->actions()) {
+    for (QAction* a : w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->actions()) {
         if (a->isSeparator())
             ++separators;
         else
@@ -359,7 +360,7 @@ void tst_mainWindow::toolbarButtons() {
     QCOMPARE(tips.first(), QStringLiteral("Vaskelの終了"));
     QCOMPARE(tips.at(6), QStringLiteral("前月を表示"));
     QCOMPARE(tips.last(), QStringLiteral("ﾍﾙﾌﾟ"));
-    for (QAction* a : w->tbToolBar->actions())
+    for (QAction* a : w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->actions())
         QVERIFY(a->isSeparator() || !a->icon().isNull());
     w->Action(QStringLiteral("次の月"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 4, 15));
@@ -403,7 +404,7 @@ void tst_mainWindow::hidingBarsGrowsTheGrid() {
     const int top = w->monthView()->y();
     w->Action(QStringLiteral("mnuToolBar"))->trigger();
     QCoreApplication::processEvents();
-    QVERIFY(!w->tbToolBar->isVisible());
+    QVERIFY(!w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->isVisible());
     QVERIFY(w->monthView()->y() < top);
     QVERIFY(!w->linUnderToolbar[0]->isVisible());
 }
@@ -636,13 +637,14 @@ void tst_mainWindow::toolbarTriggersTheMenusEntries() {
     QStringList fired;
     for (QAction* menu : w->menuBar()->actions()) {
         for (QAction* a : menu->menu()->actions()) {
-            QObject::disconnect(a, &QAction::triggered, w.get(), nullptr);
+            QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
             a->setEnabled(true);
             connect(a, &QAction::triggered, this, [&fired, a] { fired << a->objectName(); });
         }
     }
     QAction* button = w->Action(key);
-    QVERIFY(button && w->tbToolBar->actions().contains(button));
+    QVERIFY(button &&
+            w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->actions().contains(button));
     button->trigger();
     QCOMPARE(fired, entry.isEmpty() ? QStringList() : QStringList{entry});
 }

@@ -33,7 +33,7 @@ QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu != w.mnuTaskTray)
+        if (menu != w.Menu(QStringLiteral("mnuTaskTray")))
             return;
         poll.stop();
         defaultEntry = menu->defaultAction() ? menu->defaultAction()->objectName() : QString();
