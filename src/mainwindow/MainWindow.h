@@ -11,17 +11,15 @@
 #include <QTimer>
 
 #include <array>
-#include <map>
 
 class AlarmState;
-class InfoPanel;
+class MainLifecycle;
+class MainStatusBar;
 class MonthView;
 struct Options;
 class QAction;
 class QFrame;
 class QMenu;
-class QStatusBar;
-class QToolBar;
 class TrayIcon;
 
 // The application's name, its desktop entry, and residency: closing the last window does not end
@@ -44,27 +42,20 @@ public:
     // (StartFailed(); its message has been shown) or because an end was requested while a
     // start-up window waited for the user (a signal, the session's end).
     bool Form_Load();
-    bool StartFailed() const { return m_startFailed; }
-    // The settings, the background, the tray icon, the running time and the pending alarm, on
-    // the start-up's connection. False after its message (the connection rolled back).
-    bool InitMain(Connection& db);
+    bool StartFailed() const;
 
     // The month grid.
     MonthView* monthView() const { return m_view; }
 
     // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
     QLabel* Panel(const QString& key) const;
-    // The "Alarm" panel: "ON" raised, or "OFF" inset.
-    void SetAlarmPanel(bool on);
 
     // True once the shutdown has run.
-    bool HasEnded() const { return m_ended; }
+    bool HasEnded() const;
     // The menu action or toolbar button of a name ("mnuToday", or a toolbar key "次の月").
     QAction* Action(const QString& name) const;
     QMenu* Menu(const QString& name) const;
 
-    std::array<QFrame*, 2> linUnderToolbar{};
-    QStatusBar* sbStatusBar = nullptr;
     QTimer* Timer1 = nullptr;
 
 public slots:
@@ -113,7 +104,6 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void Timer1_Timer();
@@ -124,38 +114,19 @@ private:
     void BuildToolbarLines();
     // The month grid's requests: menus, the editor, today.
     void ConnectMonthView();
-    void BuildStatusBar();
-    void UpdateClockPanels();
     void PlaceToolbarLines();
     void OpenScheduleEditor();
-    // Hides the window for a resident program. Where the desktop has no notification area the
-    // window is minimised instead, so that it can always be reached again.
-    void HideToTray();
     // The options dialog, its changes reaching this window and the tray icon.
     void OpenOptions(bool modal);
-    // The real end: tray icon, window settings, other windows, quit.
-    void Shutdown();
-    int WindowStateCode() const;
-    // Steps filled in by the entries and tray subsystems.
-    bool HasTodaySchedule();
-    void ShowTodaySchedule();
 
     Options& m_options;
     MonthView* m_view = nullptr;
-    InfoPanel* m_info = nullptr;
-    ScheduleClipboard m_clipboard;
-    std::array<QLabel*, 5> m_panels{};
+    MainStatusBar* m_status = nullptr;
     MainActions* m_actions = nullptr;
-    QTimer* m_clock = nullptr;
-    bool m_ended = false;
-    // The end has been asked for: closing the window ends the program instead of hiding it.
-    bool m_endRequested = false;
-    bool m_started = false;
-    bool m_startFailed = false;
-    bool m_trayNoticeShown = false;
-    TickReport m_tickReport;
     AlarmState* m_alarm = nullptr;
     TrayIcon* m_tray = nullptr;
-    bool m_geometryPending = false;
-    QSize m_pendingOuterSize;
+    MainLifecycle* m_life = nullptr;
+    std::array<QFrame*, 2> m_toolbarLines{};
+    ScheduleClipboard m_clipboard;
+    TickReport m_tickReport;
 };

@@ -10,7 +10,7 @@
 #include "entries/EntryCommands.h"
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/CellLabel.h"
-#include "mainwindow/InfoPanel.h"
+#include "mainwindow/MainStatusBar.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
@@ -85,18 +85,8 @@ void MainWindow::run(Command c) {
 
 // ---------------------------------------------------------------- keyboard and mouse
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonDblClick && (watched == Panel(QStringLiteral("Alarm")) ||
-                                                watched == Panel(QStringLiteral("AlarmLabel")))) {
-        mnuAlarm_Click();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainWindow::ConnectMonthView() {
-    connect(m_view, &MonthView::infoChanged, m_info, &InfoPanel::setInfo);
+    connect(m_view, &MonthView::infoChanged, m_status, &MainStatusBar::setInfo);
     connect(m_view, &MonthView::editRequested, this, &MainWindow::OpenScheduleEditor);
     connect(m_view, &MonthView::todayRequested, this, &MainWindow::mnuToday_Click);
     connect(m_view, &MonthView::headerMenuRequested, this,
@@ -132,7 +122,7 @@ void MainWindow::mnuToolBar_Click() {
 }
 
 void MainWindow::mnuStatusBar_Click() {
-    sbStatusBar->setVisible(m_actions->action(Command::StatusBar)->isChecked());
+    m_status->setVisible(m_actions->action(Command::StatusBar)->isChecked());
 }
 
 // ---------------------------------------------------------------- help

@@ -55,14 +55,13 @@ bool IsWindowFile(const QString& path) {
                                        "PictureBox",     "EntryWidgets",     "EntryCommands",
                                        "MsgBox",         "ProgramWindows",   "TextBoxes",
                                        "Fonts",          "DatabaseMessages", "VersionUp",
-                                       "SortedLineItem", "TickReport",       "Tray",
-                                       "MainActions"};
+                                       "SortedLineItem", "TickReport",       "Tray"};
     const QString stem = QFileInfo(path).completeBaseName();
     for (const char* kind : {"Dialog", "Window", "Editor", "Notice", "View"}) {
         if (stem.endsWith(QLatin1String(kind)))
             return true;
     }
-    return stem.startsWith(QLatin1String("MainWindow")) || kFiles.contains(stem);
+    return stem.startsWith(QLatin1String("Main")) || kFiles.contains(stem);
 }
 
 } // namespace

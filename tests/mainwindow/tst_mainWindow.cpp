@@ -394,11 +394,11 @@ void tst_mainWindow::hidingBarsGrowsTheGrid() {
     QCoreApplication::processEvents();
     const int before = w->monthView()->height();
     const int rowTop = w->monthView()->dayCell(35)->y();
-    const int statusHeight = w->sbStatusBar->height();
+    const int statusHeight = w->statusBar()->height();
     w->Action(QStringLiteral("mnuStatusBar"))->trigger();
     QCoreApplication::processEvents();
     QVERIFY(!w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
-    QVERIFY(!w->sbStatusBar->isVisible());
+    QVERIFY(!w->statusBar()->isVisible());
     QCOMPARE(w->monthView()->height(), before + statusHeight);
     QVERIFY(w->monthView()->dayCell(35)->y() > rowTop);
     const int top = w->monthView()->y();
@@ -406,7 +406,7 @@ void tst_mainWindow::hidingBarsGrowsTheGrid() {
     QCoreApplication::processEvents();
     QVERIFY(!w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->isVisible());
     QVERIFY(w->monthView()->y() < top);
-    QVERIFY(!w->linUnderToolbar[0]->isVisible());
+    QVERIFY(!w->findChild<QFrame*>(QStringLiteral("linUnderToolbar0"))->isVisible());
 }
 
 void tst_mainWindow::tinyWindowLaysOutWithoutFailing() {
@@ -562,7 +562,7 @@ void tst_mainWindow::windowKeepsItsWidth() {
         QVERIFY(text.contains(a));
     QCOMPARE(panel->toolTip(), text);
     QCOMPARE(panel->accessibleName(), text);
-    QVERIFY(panel->geometry().right() < w->sbStatusBar->width());
+    QVERIFY(panel->geometry().right() < w->statusBar()->width());
 }
 
 void tst_mainWindow::monthLabelKeepsItsDescenders_data() {
