@@ -32,7 +32,7 @@ void BM_Search(benchmark::State& state) {
     QCoreApplication::processEvents();
     w.txtSearchString->setText(kCommonWord);
     for (auto _ : state) {
-        w.cmdSearch_Click();
+        w.search();
         // The list laid out and painted.
         QCoreApplication::processEvents();
     }

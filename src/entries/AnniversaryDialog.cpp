@@ -37,10 +37,10 @@ AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
         lstWhatday[size_t(i)] = list;
         tabWhatDay->addTab(list, QString::number(i + 1));
         connect(list, &QListWidget::itemClicked, this,
-                [this, i](QListWidgetItem* item) { lstWhatday_Click(i, item); });
+                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
         // Enter on a line picks it as a click does.
         connect(list, &QListWidget::itemActivated, this,
-                [this, i](QListWidgetItem* item) { lstWhatday_Click(i, item); });
+                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
     }
 
     txtMonth = new QLineEdit(this);
@@ -100,10 +100,11 @@ AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
     setTabOrder(OKButton, tabWhatDay);
     txtMonth->setFocus();
 
-    connect(cmdAdd, &QPushButton::clicked, this, &AnniversaryDialog::cmdAdd_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &AnniversaryDialog::cmdDel_Click);
-    connect(OKButton, &QPushButton::clicked, this, &AnniversaryDialog::OKButton_Click);
-    connect(tabWhatDay, &QTabWidget::currentChanged, this, &AnniversaryDialog::tabWhatDay_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &AnniversaryDialog::addEntry);
+    connect(cmdDel, &QPushButton::clicked, this, &AnniversaryDialog::deleteEntry);
+    // OK only closes: every change has been committed when it was made.
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tabWhatDay, &QTabWidget::currentChanged, this, &AnniversaryDialog::focusMonthBox);
 
     // The window sees the keys before its controls (Ctrl+F1 ... Ctrl+F12 wherever the focus is).
     for (QWidget* w : findChildren<QWidget*>())
@@ -122,7 +123,7 @@ void AnniversaryDialog::LoadFailed(Connection& db) {
     MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
 }
 
-void AnniversaryDialog::Form_Load() {
+void AnniversaryDialog::load() {
     for (QListWidget* list : lstWhatday)
         list->clear();
     Db db = OpenDB();
@@ -174,7 +175,7 @@ bool AnniversaryDialog::CheckInput() {
     return false;
 }
 
-void AnniversaryDialog::cmdAdd_Click() {
+void AnniversaryDialog::addEntry() {
     if (!CheckInput())
         return;
     int month = 0;
@@ -213,7 +214,7 @@ void AnniversaryDialog::cmdAdd_Click() {
     FocusAfterMessage(txtMonth);
 }
 
-void AnniversaryDialog::cmdDel_Click() {
+void AnniversaryDialog::deleteEntry() {
     int month = 0;
     int day = 0;
     if (!ParseWholeNumber(m_tagMonth, month) || month < 1 || month > 12 ||
@@ -238,15 +239,7 @@ void AnniversaryDialog::cmdDel_Click() {
     ClearBoxes();
 }
 
-void AnniversaryDialog::OKButton_Click() {
-    QDialog::reject();
-}
-
-void AnniversaryDialog::reject() {
-    OKButton_Click();
-}
-
-void AnniversaryDialog::lstWhatday_Click(int index, QListWidgetItem* item) {
+void AnniversaryDialog::pickEntry(int index, QListWidgetItem* item) {
     if (!item)
         return;
     tabWhatDay->setCurrentIndex(index);
@@ -262,12 +255,12 @@ void AnniversaryDialog::lstWhatday_Click(int index, QListWidgetItem* item) {
     txtMonth->setFocus();
 }
 
-void AnniversaryDialog::tabWhatDay_Click(int) {
+void AnniversaryDialog::focusMonthBox(int) {
     if (isActiveWindow())
         txtMonth->setFocus();
 }
 
-bool AnniversaryDialog::txtDay_Validate() {
+bool AnniversaryDialog::checkDay() {
     if (DayTextAcceptable(txtDay->text()))
         return true;
     m_validating = true;
@@ -311,7 +304,7 @@ bool AnniversaryDialog::eventFilter(QObject* watched, QEvent* event) {
                 this,
                 [this] {
                     if (isVisible() && !txtDay->hasFocus())
-                        txtDay_Validate();
+                        checkDay();
                 },
                 Qt::QueuedConnection);
         }

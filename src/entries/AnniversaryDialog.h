@@ -21,7 +21,7 @@ public:
     explicit AnniversaryDialog(const QDate& day, QWidget* parent = nullptr);
 
     // Fills the lists and the day's month and day; run once before showing.
-    void Form_Load();
+    void load();
 
     // Item data of a list line: the day and the text exactly as stored.
     static constexpr int kDayRole = Qt::UserRole;
@@ -44,19 +44,17 @@ public:
     QString TagWhatDay() const { return m_tagWhatDay; }
 
 public slots:
-    void cmdAdd_Click();
-    void cmdDel_Click();
-    void OKButton_Click();
-    void lstWhatday_Click(int index, QListWidgetItem* item);
-    void tabWhatDay_Click(int index);
+    void addEntry();
+    void deleteEntry();
+    void pickEntry(int index, QListWidgetItem* item);
+    void focusMonthBox(int index);
     // The check when the focus leaves the day box. False: the message has been shown and
     // the focus is back in the box.
-    bool txtDay_Validate();
+    bool checkDay();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void reject() override;
 
 private:
     QDate m_day;

@@ -79,8 +79,8 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
     setTabOrder(CancelButton, tabOldDiary);
     txtDiary->setFocus();
 
-    connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &DiaryDialog::CancelButton_Click);
+    connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::save);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void DiaryDialog::ReadFailed(Connection& db) {
@@ -90,7 +90,7 @@ void DiaryDialog::ReadFailed(Connection& db) {
     MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
 }
 
-void DiaryDialog::Form_Load() {
+void DiaryDialog::load() {
     Db db = OpenDB();
     if (!db)
         return;
@@ -129,7 +129,7 @@ void DiaryDialog::Form_Load() {
     lblDate->setPalette(p);
 }
 
-void DiaryDialog::OKButton_Click() {
+void DiaryDialog::save() {
     const QString text = TypedText(txtDiary);
     if (LenA(text) == 0) {
         WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
@@ -149,14 +149,6 @@ void DiaryDialog::OKButton_Click() {
     }
     if (CloseDB(*db))
         accept();
-}
-
-void DiaryDialog::CancelButton_Click() {
-    QDialog::reject();
-}
-
-void DiaryDialog::reject() {
-    CancelButton_Click();
 }
 
 void DiaryDialog::keyPressEvent(QKeyEvent* e) {

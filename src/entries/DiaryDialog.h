@@ -22,7 +22,7 @@ public:
                 QWidget* parent = nullptr);
 
     // Reads the entries; run once before the window is shown.
-    void Form_Load();
+    void load();
 
     static constexpr int kMaxChars = 2000;
     static constexpr int kEarlierYears = 9;
@@ -35,12 +35,10 @@ public:
     QPushButton* CancelButton;
 
 public slots:
-    void OKButton_Click();
-    void CancelButton_Click();
+    void save();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    void reject() override;
 
 private:
     void ReadFailed(Connection& db);

@@ -28,7 +28,7 @@ void ScheduleReadFailed(Connection& db) {
 // Loads a window before it is shown, then waits for it to close.
 template <class Form, class... Args> void ShowLoaded(Args&&... args) {
     Form f(std::forward<Args>(args)...);
-    f.Form_Load();
+    f.load();
     f.exec();
 }
 } // namespace

@@ -48,12 +48,12 @@ ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(pare
     setTabOrder(OKButton, CancelButton);
     txtSchedule->setFocus();
 
-    connect(OKButton, &QPushButton::clicked, this, &ScheduleDialog::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &ScheduleDialog::CancelButton_Click);
+    connect(OKButton, &QPushButton::clicked, this, &ScheduleDialog::save);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void ScheduleDialog::Form_Load() {
-    m_blnExist = false;
+void ScheduleDialog::load() {
+    m_rowExisted = false;
     setWindowTitle(ScheduleCaption(m_day));
     Db db = OpenDB();
     if (!db)
@@ -64,13 +64,13 @@ void ScheduleDialog::Form_Load() {
         return;
     }
     if (stored->exists) {
-        m_blnExist = true;
+        m_rowExisted = true;
         txtSchedule->setPlainText(TrimBlanks(stored->text));
     }
     CloseDB(*db);
 }
 
-void ScheduleDialog::OKButton_Click() {
+void ScheduleDialog::save() {
     const QString text = TypedText(txtSchedule);
     if (text.isEmpty()) {
         WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
@@ -87,8 +87,8 @@ void ScheduleDialog::OKButton_Click() {
         ReadFailed(*db);
         return;
     }
-    m_blnExist = stored->exists;
-    if (!WriteDay(*db, DayEntry::Schedule, m_day, text, m_blnExist)) {
+    m_rowExisted = stored->exists;
+    if (!WriteDay(*db, DayEntry::Schedule, m_day, text, m_rowExisted)) {
         UpdateFailed();
         return;
     }
@@ -100,14 +100,6 @@ void ScheduleDialog::ReadFailed(Connection& db) {
     db.rollback();
     MsgBox(QStringLiteral("予定の取得に失敗しました。"), MsgButtons::OK, MsgIcon::Critical,
            windowTitle());
-}
-
-void ScheduleDialog::CancelButton_Click() {
-    QDialog::reject();
-}
-
-void ScheduleDialog::reject() {
-    CancelButton_Click();
 }
 
 void ScheduleDialog::keyPressEvent(QKeyEvent* e) {

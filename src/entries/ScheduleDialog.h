@@ -14,26 +14,24 @@ public:
     explicit ScheduleDialog(const QDate& day, QWidget* parent = nullptr);
 
     // Reads the day's schedule; run once before the window is shown.
-    void Form_Load();
+    void load();
 
     QPlainTextEdit* txtSchedule;
     QPushButton* OKButton;
     QPushButton* CancelButton;
 
     // Whether the day had a row when the window opened.
-    bool RowExisted() const { return m_blnExist; }
+    bool rowExisted() const { return m_rowExisted; }
 
 public slots:
-    void OKButton_Click();
-    void CancelButton_Click();
+    void save();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    void reject() override;
 
 private:
     // Rolls back and says that the schedule could not be read.
     void ReadFailed(Connection& db);
     QDate m_day;
-    bool m_blnExist = false;
+    bool m_rowExisted = false;
 };

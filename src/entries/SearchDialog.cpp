@@ -91,9 +91,9 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
 
     txtSearchString->installEventFilter(this);
     lstSearch->installEventFilter(this);
-    connect(cmdSearch, &QPushButton::clicked, this, &SearchDialog::cmdSearch_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &SearchDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &SearchDialog::cmdCancel_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &SearchDialog::search);
+    // The results are for reading only: OK does nothing.
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -123,7 +123,7 @@ void SearchDialog::SearchFailed(Connection& db) {
            windowTitle());
 }
 
-void SearchDialog::cmdSearch_Click() {
+void SearchDialog::search() {
     lstSearch->clear();
     const QString text = txtSearchString->text();
     if (text.isEmpty()) {
@@ -170,16 +170,4 @@ void SearchDialog::cmdSearch_Click() {
         FocusAfterMessage(txtSearchString);
         cmdSearch->setDefault(true);
     }
-}
-
-void SearchDialog::cmdOK_Click() {
-    // The results are for reading only.
-}
-
-void SearchDialog::cmdCancel_Click() {
-    QDialog::reject();
-}
-
-void SearchDialog::reject() {
-    cmdCancel_Click();
 }

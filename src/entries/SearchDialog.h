@@ -29,13 +29,10 @@ public:
     QPushButton* cmdCancel;
 
 public slots:
-    void cmdSearch_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void search();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
 
 private:
     // Lists the lines in the list's order and empties lines.

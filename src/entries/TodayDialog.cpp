@@ -44,11 +44,11 @@ TodayDialog::TodayDialog(Options& options, QWidget* parent) : QDialog(parent), m
     setTabOrder(txtSchedule, chkStartup);
     setTabOrder(chkStartup, cmdOK);
 
-    connect(chkStartup, &QCheckBox::toggled, this, &TodayDialog::chkStartup_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &TodayDialog::cmdOK_Click);
+    connect(chkStartup, &QCheckBox::toggled, this, &TodayDialog::setShowAtStart);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TodayDialog::Form_Load() {
+void TodayDialog::load() {
     Db db = OpenDB();
     if (!db)
         return;
@@ -57,19 +57,15 @@ void TodayDialog::Form_Load() {
     txtSchedule->setPlainText(text);
 }
 
-void TodayDialog::chkStartup_Click() {
+void TodayDialog::setShowAtStart() {
     m_options.StartUp = chkStartup->isChecked() ? 1 : 0;
 }
 
-void TodayDialog::cmdOK_Click() {
-    accept();
-}
-
 void TodayDialog::done(int result) {
-    Form_Unload();
+    saveStartUpOption();
     QDialog::done(result);
 }
 
-void TodayDialog::Form_Unload() {
+void TodayDialog::saveStartUpOption() {
     WriteOption(m_options, SettingKey::StartUp);
 }

@@ -16,21 +16,20 @@ public:
 
     // Reads today's schedule in a short read of its own; no connection stays open while the
     // window is shown.
-    void Form_Load();
+    void load();
 
     QPlainTextEdit* txtSchedule;
     QCheckBox* chkStartup;
     QPushButton* cmdOK;
 
 public slots:
-    void chkStartup_Click();
-    void cmdOK_Click();
+    void setShowAtStart();
 
 protected:
     // Every way of closing ends here; the start-up setting is written once.
     void done(int result) override;
 
 private:
-    void Form_Unload();
+    void saveStartUpOption();
     Options& m_options;
 };

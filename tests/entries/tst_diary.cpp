@@ -58,7 +58,7 @@ void tst_diary::showsTheNineEarlierYears() {
     addDiary(day, QStringLiteral("today's"));
     DiaryDialog f(day, QStringLiteral("20春分の日"), 0x7777FF);
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
-    f.Form_Load();
+    f.load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
     QCOMPARE(f.tabOldDiary->currentIndex(), 0);
     QStringList old;
@@ -82,7 +82,7 @@ void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
     addDiary(QDate(2003, 2, 28), QStringLiteral("not the same day"));
     addDiary(QDate(2003, 3, 1), QStringLiteral("not the same day either"));
     DiaryDialog f(QDate(2004, 2, 29), QStringLiteral("29"), kWhite);
-    f.Form_Load();
+    f.load();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(f.tabOldDiary->tabText(0), QStringLiteral("2003"));
     QCOMPARE(f.txtOldDiary[0]->toPlainText(), QString());
@@ -102,12 +102,12 @@ void tst_diary::textsRoundTrip() {
     const QStringList typed{QStringLiteral("draft"), text};
     for (int pass = 0; pass < 3; ++pass) {
         DiaryDialog f(day, QStringLiteral("20"), kWhite);
-        f.Form_Load();
+        f.load();
         QCOMPARE(TypedText(f.txtDiary), shown[pass]);
         if (pass == 2)
             break;
         f.txtDiary->setPlainText(typed[pass]);
-        f.OKButton_Click();
+        f.save();
         QCOMPARE(f.result(), int(QDialog::Accepted));
     }
     // Inserted once, then updated.
@@ -118,10 +118,10 @@ void tst_diary::textsRoundTrip() {
 
 void tst_diary::emptyEntryWarns() {
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.CancelButton->setFocus();
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("日記に何も書かれていません。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("03月20日（土）の日記"));
@@ -136,11 +136,11 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
     addDiary(QDate(2004, 3, 2), QStringLiteral("march"));
     addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
     DiaryDialog f(QDate(2004, 3, 2), QStringLiteral(" 2"), kWhite);
-    f.Form_Load();
+    f.load();
     QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("march"));
     QCOMPARE(f.txtOldDiary[0]->toPlainText(), QStringLiteral("march last year"));
     f.txtDiary->setPlainText(QStringLiteral("march, edited"));
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(env->column(QStringLiteral("SELECT Diary FROM T_Diary WHERE Date LIKE '2004-%' "
                                         "ORDER BY Date")),
              (QStringList{"february", "march, edited"}));
@@ -150,7 +150,7 @@ void tst_diary::failedReadStopsTheLoad() {
     addDiary(day, QStringLiteral("kept"));
     env->exec(QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Old"));
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
-    f.Form_Load();
+    f.load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("no such table: T_Diary")));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
@@ -162,7 +162,7 @@ void tst_diary::failedReadStopsTheLoad() {
     // The read on OK fails the same way and the dialog stays open.
     msgs->clear();
     f.txtDiary->setPlainText(QStringLiteral("new"));
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("T_Diary")));
     QVERIFY(f.result() != QDialog::Accepted);
@@ -173,7 +173,7 @@ void tst_diary::entryIsLimitedTo2000Characters() {
     const QString longStored(2500, QLatin1Char('s'));
     addDiary(day, longStored);
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
-    f.Form_Load();
+    f.load();
     // A stored entry is shown whole; what the user adds to it is refused.
     QCOMPARE(f.txtDiary->toPlainText(), longStored);
     ShowActive(f);
@@ -195,7 +195,7 @@ void tst_diary::entryIsLimitedTo2000Characters() {
 void tst_diary::enterNeverSaves() {
     addDiary(QDate(2003, 3, 20), QStringLiteral("old"));
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.txtDiary->setPlainText(QStringLiteral("line"));
     f.txtOldDiary[0]->setFocus();

@@ -61,22 +61,22 @@ void tst_schedule::textsRoundTrip() {
     QFETCH(QString, text);
     {
         ScheduleDialog f(day);
-        f.Form_Load();
+        f.load();
         QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
         QVERIFY(f.txtSchedule->toPlainText().isEmpty());
         f.txtSchedule->setPlainText(text);
-        f.OKButton_Click();
+        f.save();
         QCOMPARE(f.result(), int(QDialog::Accepted));
     }
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text);
     // Opened again, the stored row is updated in place.
     ScheduleDialog g(day);
-    g.Form_Load();
-    QVERIFY(g.RowExisted());
+    g.load();
+    QVERIFY(g.rowExisted());
     QCOMPARE(TypedText(g.txtSchedule), text);
     g.txtSchedule->appendPlainText(QStringLiteral("+"));
-    g.OKButton_Click();
+    g.save();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text + QStringLiteral("\n+"));
     QVERIFY(msgs->messages.empty());
@@ -87,28 +87,28 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "  word  "});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
     ScheduleDialog f(day);
-    f.Form_Load();
+    f.load();
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("word"));
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(stored(day), QStringLiteral("word"));
 
     // Blanks only are a text: stored, and shown as nothing the next time.
     ScheduleDialog g(day.addDays(1));
-    g.Form_Load();
-    QVERIFY(g.RowExisted());
+    g.load();
+    QVERIFY(g.rowExisted());
     QCOMPARE(g.txtSchedule->toPlainText(), QString());
     g.txtSchedule->setPlainText(QStringLiteral(" "));
-    g.OKButton_Click();
+    g.save();
     QCOMPARE(g.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day.addDays(1)), QStringLiteral(" "));
 }
 
 void tst_schedule::emptyTextWarnsAndWritesNothing() {
     ScheduleDialog f(day);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.OKButton->setFocus();
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QCOMPARE(msgs->messages[0].text, QStringLiteral("予定を入力して下さい。"));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
@@ -116,7 +116,7 @@ void tst_schedule::emptyTextWarnsAndWritesNothing() {
     QVERIFY(f.txtSchedule->hasFocus());
     QVERIFY(f.isVisible());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    f.CancelButton_Click();
+    f.reject();
     QCOMPARE(f.result(), int(QDialog::Rejected));
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
 }
@@ -132,14 +132,14 @@ void tst_schedule::rowChangedWhileOpen() {
     if (rowAtLoad)
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'old')"), {day});
     ScheduleDialog f(day);
-    f.Form_Load();
-    QCOMPARE(f.RowExisted(), rowAtLoad);
+    f.load();
+    QCOMPARE(f.rowExisted(), rowAtLoad);
     if (rowAtLoad)
         env->exec(QStringLiteral("DELETE FROM T_Schedule"));
     else
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'other')"), {day});
     f.txtSchedule->setPlainText(QStringLiteral("mine"));
-    f.OKButton_Click();
+    f.save();
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->column(QStringLiteral("SELECT Schedule FROM T_Schedule")),
@@ -149,7 +149,7 @@ void tst_schedule::rowChangedWhileOpen() {
 void tst_schedule::enterBreaksTheLineEscCancels() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'ab')"), {day});
     ScheduleDialog f(day);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.txtSchedule->setFocus();
     f.txtSchedule->moveCursor(QTextCursor::End);
@@ -164,7 +164,7 @@ void tst_schedule::enterBreaksTheLineEscCancels() {
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
 
     ScheduleDialog g(day);
-    g.Form_Load();
+    g.load();
     ShowActive(g);
     g.txtSchedule->setPlainText(QStringLiteral("changed"));
     QTest::keyClick(g.txtSchedule, Qt::Key_Escape);
@@ -178,10 +178,10 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
     ScheduleDialog f(day);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.txtSchedule->setPlainText(QStringLiteral("text"));
-    f.OKButton_Click();
+    f.save();
     QVERIFY(f.isVisible());
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("text"));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
@@ -191,11 +191,11 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     msgs->clear();
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
     ScheduleDialog g(day);
-    g.Form_Load();
+    g.load();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("予定の取得に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年03月15日（月）の予定"));
-    QVERIFY(!g.RowExisted());
+    QVERIFY(!g.rowExisted());
     QVERIFY(g.txtSchedule->toPlainText().isEmpty());
     QCOMPARE(Connection::openCount(), 0);
 }
@@ -205,7 +205,7 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
     TodayDialog f(G_opt);
-    f.Form_Load();
+    f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
     QVERIFY(f.txtSchedule->isReadOnly());

@@ -38,7 +38,7 @@ private:
     }
     void search(SearchDialog& f, const QString& text) {
         f.txtSearchString->setText(text);
-        f.cmdSearch_Click();
+        f.search();
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
@@ -163,7 +163,7 @@ void tst_search::messagesAndFocus() {
     msgs->clear();
     for (QCheckBox* c : {f.chkSchedule, f.chkDiary, f.chkWhatDay})
         c->setChecked(false);
-    f.cmdSearch_Click();
+    f.search();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索対象を選んで下さい。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QVERIFY(f.chkSchedule->hasFocus());

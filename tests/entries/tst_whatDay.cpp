@@ -66,7 +66,7 @@ void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
     addRow(3, 1, QStringLiteral("ひな祭り前"));
     addRow(3, 31, QStringLiteral("年度末"));
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
     QCOMPARE(lines(f.lstWhatday[2]),
              (QStringList{"  1日  ひな祭り前", "  5日  花見", " 15日  Birthday", " 15日  記念日",
@@ -92,7 +92,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     env->exec(QStringLiteral("CREATE VIEW T_WhatDay AS SELECT ID, Month, Day, CASE WHEN Month = 5 "
                              "THEN json('{') ELSE WhatDay END AS WhatDay FROM W"));
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
@@ -142,13 +142,13 @@ void tst_whatDay::addChecksTheInput() {
     QFETCH(QString, message);
     QFETCH(QString, focus);
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.txtMonth->setText(month);
     f.txtDay->setText(day);
     f.txtWhatDay->setText(text);
     f.cmdAdd->setFocus();
-    f.cmdAdd_Click();
+    f.addEntry();
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
@@ -158,11 +158,11 @@ void tst_whatDay::addChecksTheInput() {
 
 void tst_whatDay::addsAndRefusesExactDuplicates() {
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     const QString text = QStringLiteral(" \"Quoted\" it's ");
     f.txtWhatDay->setText(text);
-    f.cmdAdd_Click();
+    f.addEntry();
     QCOMPARE(stored(), QStringList{QStringLiteral("3/15:") + text});
     QCOMPARE(lines(f.lstWhatday[2]), QStringList{QStringLiteral(" 15日  ") + text});
     QVERIFY(f.txtMonth->text().isEmpty() && f.txtDay->text().isEmpty() &&
@@ -174,7 +174,7 @@ void tst_whatDay::addsAndRefusesExactDuplicates() {
     f.txtMonth->setText(QStringLiteral("03"));
     f.txtDay->setText(QStringLiteral("15"));
     f.txtWhatDay->setText(text);
-    f.cmdAdd_Click();
+    f.addEntry();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("登録済みです。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(f.tabWhatDay->currentIndex(), 2);
@@ -184,11 +184,11 @@ void tst_whatDay::addsAndRefusesExactDuplicates() {
 
     // The same text on another day, and one of 31 February (not checked against the month).
     f.txtDay->setText(QStringLiteral("5"));
-    f.cmdAdd_Click();
+    f.addEntry();
     f.txtMonth->setText(QStringLiteral("2"));
     f.txtDay->setText(QStringLiteral("31"));
     f.txtWhatDay->setText(QStringLiteral("Schedule"));
-    f.cmdAdd_Click();
+    f.addEntry();
     QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 3);
     QCOMPARE(lines(f.lstWhatday[2]),
              (QStringList{QStringLiteral("  5日  ") + text, QStringLiteral(" 15日  ") + text}));
@@ -211,7 +211,7 @@ void tst_whatDay::pickAndDelete() {
     addRow(4, 8, text);
     addRow(4, 8, QStringLiteral("neighbour"));
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     QListWidget* april = f.lstWhatday[3];
     QListWidgetItem* item = april->findItems(QStringLiteral("  8日  ") + text, Qt::MatchExactly)[0];
@@ -226,7 +226,7 @@ void tst_whatDay::pickAndDelete() {
     if (switchTab)
         QTest::keyClick(f.txtWhatDay, Qt::Key_F9, Qt::ControlModifier);
 
-    f.cmdDel_Click();
+    f.deleteEntry();
     QCOMPARE(stored(), QStringList{QStringLiteral("4/8:neighbour")});
     QCOMPARE(lines(april), QStringList{QStringLiteral("  8日  neighbour")});
     QVERIFY(!f.cmdDel->isEnabled());
@@ -239,9 +239,9 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_WhatDay BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
-    f.lstWhatday_Click(3, f.lstWhatday[3]->item(0));
-    f.cmdDel_Click();
+    f.load();
+    f.pickEntry(3, f.lstWhatday[3]->item(0));
+    f.deleteEntry();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
     QCOMPARE(lines(f.lstWhatday[3]), QStringList{QStringLiteral("  8日  keep")});
     QCOMPARE(stored(), QStringList{QStringLiteral("4/8:keep")});
@@ -250,7 +250,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
 
 void tst_whatDay::keys() {
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     // Only digits go into the month box; Backspace is refused too.
     f.txtMonth->clear();
@@ -281,7 +281,7 @@ void tst_whatDay::keys() {
 
 void tst_whatDay::leavingTheDayBoxChecksIt() {
     AnniversaryDialog f(kSelected);
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     f.txtDay->setFocus();
     f.txtDay->setText(QStringLiteral("32"));

@@ -183,18 +183,18 @@ void RunCommit(int c) {
     case Source: {
         const bool source = c % kActions == Source;
         ScheduleDialog f(QDate(2004, 1, source ? 3 : 1));
-        f.Form_Load();
+        f.load();
         f.txtSchedule->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c)
                                            : ScheduleText(c));
-        f.OKButton_Click();
+        f.save();
         Expect(f.result() == QDialog::Accepted, c, "schedule not saved");
         break;
     }
     case Diary: {
         DiaryDialog f(QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
-        f.Form_Load();
+        f.load();
         f.txtDiary->setPlainText(DiaryText(c));
-        f.OKButton_Click();
+        f.save();
         Expect(f.result() == QDialog::Accepted, c, "diary not saved");
         break;
     }
@@ -202,7 +202,7 @@ void RunCommit(int c) {
     case AddSecond:
     case Delete: {
         AnniversaryDialog f(QDate(2004, 1, 1));
-        f.Form_Load();
+        f.load();
         if (c % kActions == Delete) {
             QListWidget* january = f.lstWhatday[0];
             QListWidgetItem* oldest = nullptr;
@@ -215,11 +215,11 @@ void RunCommit(int c) {
                     oldest = item;
             }
             Expect(oldest, c, "no anniversary to delete");
-            f.lstWhatday_Click(0, oldest);
-            f.cmdDel_Click();
+            f.pickEntry(0, oldest);
+            f.deleteEntry();
         } else {
             f.txtWhatDay->setText(kAnniversary + QString::number(c));
-            f.cmdAdd_Click();
+            f.addEntry();
         }
         Expect(f.txtWhatDay->text().isEmpty(), c, "anniversary not written");
         break;

@@ -188,10 +188,10 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_Schedule VALUES ('2004-03-15', 'old')"},
                      [longText] {
                          ScheduleDialog f(QDate(2004, 3, 15));
-                         f.Form_Load();
+                         f.load();
                          f.txtSchedule->setPlainText(longText);
                          Arm();
-                         f.OKButton_Click();
+                         f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
                          return f.txtSchedule->toPlainText() == longText
@@ -209,10 +209,10 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_Diary VALUES ('2003-03-15', 'last year')"},
                      [diary] {
                          DiaryDialog f(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
-                         f.Form_Load();
+                         f.load();
                          f.txtDiary->setPlainText(diary);
                          Arm();
-                         f.OKButton_Click();
+                         f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
                          return f.txtDiary->toPlainText() == diary
@@ -233,10 +233,10 @@ const std::vector<Action>& Actions() {
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')"},
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
-                         f.Form_Load();
+                         f.load();
                          f.txtWhatDay->setText(QStringLiteral("新 😀"));
                          Arm();
-                         f.cmdAdd_Click();
+                         f.addEntry();
                          return whatDayState(f);
                      },
                      " 15日  old; 15日  新 😀 | ,,",
@@ -250,13 +250,13 @@ const std::vector<Action>& Actions() {
                       "INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'keep')"},
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
-                         f.Form_Load();
+                         f.load();
                          QListWidget* march = f.lstWhatday[2];
-                         f.lstWhatday_Click(
+                         f.pickEntry(
                              2,
                              march->findItems(QStringLiteral("old"), Qt::MatchEndsWith).value(0));
                          Arm();
-                         f.cmdDel_Click();
+                         f.deleteEntry();
                          return whatDayState(f);
                      },
                      " 15日  keep | ,,",

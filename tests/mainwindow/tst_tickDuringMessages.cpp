@@ -40,9 +40,9 @@ QString Refuse(const char* when, const char* table) {
 
 void SaveSchedule(const QString& text) {
     ScheduleDialog f(QDate(2004, 3, 15));
-    f.Form_Load();
+    f.load();
     f.txtSchedule->setPlainText(text);
-    f.OKButton_Click();
+    f.save();
 }
 
 // Cuts (or copies) the 10th and pastes on the 15th.
@@ -54,10 +54,10 @@ void Paste(bool cut) {
 
 void AddWhatDay(const char* month, const char* text) {
     AnniversaryDialog f(QDate(2004, 3, 15));
-    f.Form_Load();
+    f.load();
     f.txtMonth->setText(QString::fromLatin1(month));
     f.txtWhatDay->setText(QString::fromUtf8(text));
-    f.cmdAdd_Click();
+    f.addEntry();
 }
 
 void RegisterAlarm(const char* month) {

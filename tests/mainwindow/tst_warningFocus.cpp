@@ -143,15 +143,15 @@ void tst_warningFocus::focusIsInTheNamedField() {
     } else if (dialog == QLatin1String("frmWhatDay")) {
         auto* f = new AnniversaryDialog(QDate(2004, 3, 15));
         dlg.reset(f);
-        f->Form_Load();
+        f->load();
     } else if (dialog == QLatin1String("frmSchedule")) {
         auto* f = new ScheduleDialog(QDate(2004, 3, 15));
         dlg.reset(f);
-        f->Form_Load();
+        f->load();
     } else if (dialog == QLatin1String("frmDiary")) {
         auto* f = new DiaryDialog(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
         dlg.reset(f);
-        f->Form_Load();
+        f->load();
     } else {
         dlg = std::make_unique<SearchDialog>();
     }
