@@ -14,14 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
 namespace {
-
-QPointer<AlarmDialog> g_instance;
 
 constexpr int kFieldTop = 34;
 constexpr int kFieldHeight = 24;
@@ -39,8 +36,6 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     setObjectName(QStringLiteral("frmAlarm"));
     setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
                        QRect(12, 10, 120, 20));
@@ -97,15 +92,6 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     txtYear->setFocus();
 }
 
-AlarmDialog::~AlarmDialog() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-AlarmDialog* AlarmDialog::Instance() {
-    return g_instance;
-}
-
 QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString& name) {
     auto* t = new QLineEdit(this);
     t->setObjectName(name);
@@ -116,10 +102,7 @@ QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString
 }
 
 void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal) {
-    if (AlarmDialog* d = AlarmDialog::Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new AlarmDialog(alarm, owner), modal);
+    ShowOnce<AlarmDialog>(owner, modal, [&alarm, owner] { return new AlarmDialog(alarm, owner); });
 }
 
 // ---------------------------------------------------------------- filling

@@ -15,10 +15,6 @@ class AlarmDialog : public QDialog {
     Q_OBJECT
 public:
     AlarmDialog(AlarmState& alarm, QWidget* owner = nullptr);
-    ~AlarmDialog() override;
-
-    // The one open alarm dialog, or null.
-    static AlarmDialog* Instance();
 
     // Refills the fields from the pending alarm, or with the present minute and no detail.
     void Form_Activate();

@@ -10,15 +10,12 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
 
 namespace {
-
-QPointer<AlarmNotice> g_instance;
 
 constexpr int kLabelLeft = TwipsToPixels(150);
 constexpr int kLabelTop = TwipsToPixels(150);
@@ -54,8 +51,6 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     setObjectName(QStringLiteral("frmAlarmDisp"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(false);
-    if (!g_instance)
-        g_instance = this;
 
     lblAlarmDetail = new QLabel(this);
     lblAlarmDetail->setObjectName(QStringLiteral("lblAlarmDetail"));
@@ -68,22 +63,13 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::cmdOK_Click);
 }
 
-AlarmNotice::~AlarmNotice() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-AlarmNotice* AlarmNotice::Instance() {
-    return g_instance;
-}
-
-AlarmNotice* AlarmNotice::Notify(AlarmState& alarm, QWidget* owner) {
-    AlarmNotice* d = g_instance;
+AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
+    AlarmNotice* d = OpenWindowOf<AlarmNotice>(owner);
     if (!d) {
         d = new AlarmNotice(alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
         d->Form_Load();
-    } else if (alarm.pending() && d->m_time != alarm.pending()->time) {
+    } else if (alarm.pending() && d->AlarmTime() != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
         d->Form_Load();
     }

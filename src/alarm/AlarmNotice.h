@@ -30,12 +30,6 @@ class AlarmNotice : public QDialog {
     Q_OBJECT
 public:
     AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
-    ~AlarmNotice() override;
-
-    // Shows the notification of the pending alarm, modeless and owned by the owner, or brings
-    // the one already open forward (showing the pending alarm, should it have been replaced).
-    static AlarmNotice* Notify(AlarmState& alarm, QWidget* owner);
-    static AlarmNotice* Instance();
 
     // Caption, detail and size from the pending alarm.
     void Form_Load();
@@ -53,3 +47,7 @@ private:
     AlarmState& m_alarm;
     QDateTime m_time;
 };
+
+// Shows the notification of the pending alarm, modeless and owned by the owner, or brings the
+// one owner has open forward (showing the pending alarm, should it have been replaced).
+AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner);

@@ -47,3 +47,16 @@ bool CancelDialog(QDialog* d) {
     d->reject();
     return true;
 }
+
+QWidgetList OwnerlessWindows() {
+    QWidgetList found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget())
+            found.append(w);
+    }
+    return found;
+}
+
+QWidgetList AllProgramWindows() {
+    return QApplication::topLevelWidgets();
+}

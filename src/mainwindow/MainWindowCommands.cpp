@@ -494,13 +494,13 @@ void MainWindow::mnuCancel_Click() {
 }
 void MainWindow::mnuRestore_Click() {
     // The windows the tray menu opened go first, in this order.
-    AboutDialog::CloseOpen();
-    OptionsDialog::CloseOpen();
-    if (WorkTimeWindow* w = WorkTimeWindow::Instance())
+    CloseOpenWindow<AboutDialog>(this);
+    CloseOpenWindow<OptionsDialog>(this);
+    if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>())
         w->close();
-    if (StatisticsWindow* s = StatisticsWindow::Instance())
+    if (StatisticsWindow* s = OpenWindowOf<StatisticsWindow>(this))
         s->close();
-    if (AlarmDialog* a = AlarmDialog::Instance())
+    if (AlarmDialog* a = OpenWindowOf<AlarmDialog>(this))
         a->close();
     // Back in the state it had before it was hidden (or minimised for want of a tray).
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -510,11 +510,11 @@ void MainWindow::mnuRestore_Click() {
 }
 
 void MainWindow::mnuBackUp_Click() {
-    BackupDialog::Open(this, true);
+    OpenBackupDialog(this, true);
 }
 
 void MainWindow::OpenOptions(bool modal) {
-    OptionsDialog::Open(this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             ApplyBackground();
             Redraw();
@@ -534,10 +534,10 @@ void MainWindow::mnuOption_Click() {
 }
 
 void MainWindow::mnuAbout_Click() {
-    AboutDialog::Open(this, true);
+    OpenAboutDialog(this, true);
 }
 void MainWindow::mnuVersion_Click() {
-    AboutDialog::Open(this, false);
+    OpenAboutDialog(this, false);
 }
 
 void MainWindow::mnuWorkTime_Click() {
@@ -557,5 +557,5 @@ void MainWindow::Timer1_Timer() {
     const TickOutcome tick = Timer1Tick(Now(), *m_alarm);
     m_tickReport.take(this, tick);
     if (tick.alarmDue)
-        AlarmNotice::Notify(*m_alarm, this);
+        NotifyAlarm(*m_alarm, this);
 }

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -18,7 +17,6 @@
 
 namespace {
 
-QPointer<AboutDialog> g_instance;
 ProgramStarter g_starter;
 
 // System-information programs of the common desktops, the most informative first.
@@ -53,8 +51,6 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     const auto label = [this](const char* name) {
         auto* l = new QLabel(this);
@@ -118,21 +114,9 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     cmdOK->setFocus();
 }
 
-AboutDialog::~AboutDialog() = default;
-
-AboutDialog* AboutDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
-}
-
-void AboutDialog::Open(QWidget* owner, bool modal) {
-    if (AboutDialog* d = Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new AboutDialog(owner), modal);
-}
-
-bool AboutDialog::CloseOpen() {
-    return CancelDialog(Instance());
+void OpenAboutDialog(QWidget* owner, bool modal) {
+    ShowOnce<AboutDialog>(
+        owner, modal, [owner] { return new AboutDialog(owner); }, Counted::WhileShown);
 }
 
 void AboutDialog::cmdOK_Click() {

@@ -22,15 +22,6 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* owner = nullptr);
-    ~AboutDialog() override;
-
-    // The one open about box, or null.
-    static AboutDialog* Instance();
-    // Opens the box owned by the main window: modal from its menu, modeless from the tray
-    // menu. An open box is brought to the front instead.
-    static void Open(QWidget* owner, bool modal);
-    // Closes the open box (the main window's restore). False: none open.
-    static bool CloseOpen();
 
     // Starts the system-information tool, or says that there is none.
     void StartSysInfo();
@@ -51,3 +42,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+// Opens the box owned by the main window: modal from its menu, modeless from the tray menu. The
+// box owner has on the screen is brought to the front instead.
+void OpenAboutDialog(QWidget* owner, bool modal);

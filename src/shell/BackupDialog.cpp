@@ -16,7 +16,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryFile>
@@ -30,8 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-QPointer<BackupDialog> g_instance;
 
 const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|全てのファイル(*.*)|*.*";
 
@@ -126,8 +123,6 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmBackUp"));
     setWindowTitle(QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
@@ -172,21 +167,9 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     txtPath->setText(QDir::toNativeSeparators(DefaultBackupPath(AppPath(), Today())));
 }
 
-BackupDialog::~BackupDialog() = default;
-
-BackupDialog* BackupDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
-}
-
-void BackupDialog::Open(QWidget* owner, bool modal) {
-    if (BackupDialog* d = Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new BackupDialog(owner), modal);
-}
-
-bool BackupDialog::CloseOpen() {
-    return CancelDialog(Instance());
+void OpenBackupDialog(QWidget* owner, bool modal) {
+    ShowOnce<BackupDialog>(
+        owner, modal, [owner] { return new BackupDialog(owner); }, Counted::WhileShown);
 }
 
 void BackupDialog::cmdFileSave_Click() {

@@ -19,15 +19,12 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<OptionsDialog> g_instance;
 
 const char* const kPicFilter = "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.dib;*.png)|*.bmp;*.gif;*."
                                "jpg;*.jpeg;*.dib;*.png|全てのファイル(*.*)|*.*";
@@ -81,8 +78,6 @@ OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     tabOption = Named(new QTabWidget(this), "tabOption");
     const std::array<QString, 4> captions = {QStringLiteral("全般"), QStringLiteral("ﾚｲｱｳﾄ"),
@@ -117,8 +112,6 @@ OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
     Form_Load();
     resize(500, 400);
 }
-
-OptionsDialog::~OptionsDialog() = default;
 
 void OptionsDialog::BuildGeneralTab(QWidget* page) {
     chkWindowSave =
@@ -266,24 +259,15 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
 
 // ---------------------------------------------------------------- opening
 
-OptionsDialog* OptionsDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
-}
-
-void OptionsDialog::Open(QWidget* owner, bool modal,
-                         const std::function<void(OptionsDialog&)>& setUp) {
-    if (OptionsDialog* d = Instance()) {
-        BringToFront(d);
-        return;
-    }
-    auto* d = new OptionsDialog(owner);
-    if (setUp)
-        setUp(*d);
-    ShowNewDialog(d, modal);
-}
-
-bool OptionsDialog::CloseOpen() {
-    return CancelDialog(Instance());
+void OpenOptionsDialog(QWidget* owner, bool modal,
+                       const std::function<void(OptionsDialog&)>& setUp) {
+    const auto make = [owner, &setUp] {
+        auto* d = new OptionsDialog(owner);
+        if (setUp)
+            setUp(*d);
+        return d;
+    };
+    ShowOnce<OptionsDialog>(owner, modal, make, Counted::WhileShown);
 }
 
 void OptionsDialog::Form_Load() {

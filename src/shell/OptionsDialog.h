@@ -31,17 +31,6 @@ class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
     explicit OptionsDialog(QWidget* owner = nullptr);
-    ~OptionsDialog() override;
-
-    // The one open options dialog, or null.
-    static OptionsDialog* Instance();
-    // Opens the dialog owned by the main window: modal from its menu (returns when closed),
-    // modeless from the tray menu. An open dialog is brought to the front instead. setUp runs
-    // on a new dialog before it shows; connect its signals there.
-    static void Open(QWidget* owner, bool modal,
-                     const std::function<void(OptionsDialog&)>& setUp = {});
-    // Closes the open dialog without saving (the main window's restore). False: none open.
-    static bool CloseOpen();
 
     // The picture path must name a readable picture, or be empty. Otherwise the warning, the
     // focus in the path and false.
@@ -123,3 +112,10 @@ private:
     void EnableResident(bool on, bool hintTextToo);
     void ShowPreview(const QString& path);
 };
+
+// Opens the dialog owned by the main window: modal from its menu (returns when closed),
+// modeless from the tray menu. The dialog owner has on the screen is brought to the front
+// instead. setUp runs on a new dialog before it shows; connect its signals there. The main
+// window's restore closes it without saving (CloseOpenWindow).
+void OpenOptionsDialog(QWidget* owner, bool modal,
+                       const std::function<void(OptionsDialog&)>& setUp = {});

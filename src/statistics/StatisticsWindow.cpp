@@ -21,14 +21,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<StatisticsWindow> g_instance;
 
 const char* const kBestRow = "bestRow";
 const char16_t* const kWidestRate = u"100.0 %";
@@ -248,8 +245,6 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(QStringLiteral("統計情報"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     tabStatistics = new QTabWidget(this);
     tabStatistics->setObjectName(QStringLiteral("tabStatistics"));
@@ -312,20 +307,8 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     });
 }
 
-StatisticsWindow::~StatisticsWindow() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-StatisticsWindow* StatisticsWindow::Instance() {
-    return g_instance;
-}
-
 void OpenStatistics(QWidget* owner, bool modal) {
-    if (StatisticsWindow* w = StatisticsWindow::Instance())
-        BringToFront(w);
-    else
-        ShowNewDialog(new StatisticsWindow(owner), modal);
+    ShowOnce<StatisticsWindow>(owner, modal, [owner] { return new StatisticsWindow(owner); });
 }
 
 void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
@@ -528,8 +511,8 @@ void StatisticsWindow::OpenWorkTimeOnRow(bool month) {
     if (!d.isValid())
         return;
     // From a modal statistics window a modeless viewer could not be used: it is modal then.
-    WorkTimeWindow::OpenOn(this, isModal(),
-                           month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
+    OpenWorkTimeOn(this, isModal(),
+                   month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
 }
 
 void StatisticsWindow::OKButton_Click() {

@@ -31,10 +31,6 @@ class StatisticsWindow : public QDialog {
     Q_OBJECT
 public:
     explicit StatisticsWindow(QWidget* owner = nullptr);
-    ~StatisticsWindow() override;
-
-    // The one loaded window, or null.
-    static StatisticsWindow* Instance();
 
     QTabWidget* tabStatistics = nullptr;
 
@@ -113,6 +109,6 @@ private:
     void OpenWorkTimeOnRow(bool month);
 };
 
-// Opens the window from the main window's menu (modal) or the tray menu (modeless); a loaded
-// window is brought to the front.
+// Opens the window from the main window's menu (modal) or the tray menu (modeless); the one
+// owner has loaded is brought to the front.
 void OpenStatistics(QWidget* owner, bool modal);

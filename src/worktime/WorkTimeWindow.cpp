@@ -26,8 +26,6 @@
 
 namespace {
 
-QPointer<WorkTimeWindow> g_instance;
-
 const QString kDayPattern = QStringLiteral("yyyy/MM/dd");
 
 // Layout in pixels; the chart units are twips.
@@ -79,8 +77,6 @@ WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmWorkTime"));
     setWindowTitle(QStringLiteral("稼働時間"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
 
     tabWorkTime = new QTabWidget(this);
     tabWorkTime->setObjectName(QStringLiteral("tabWorkTime"));
@@ -124,17 +120,8 @@ WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
     connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::tabWorkTime_Click);
 }
 
-WorkTimeWindow::~WorkTimeWindow() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-WorkTimeWindow* WorkTimeWindow::Instance() {
-    return g_instance;
-}
-
-WorkTimeWindow* WorkTimeWindow::Open(QWidget* owner, bool modal) {
-    if (WorkTimeWindow* w = g_instance) {
+WorkTimeWindow* OpenWorkTime(QWidget* owner, bool modal) {
+    if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>()) {
         BringToFront(w);
         return w;
     }
@@ -144,8 +131,9 @@ WorkTimeWindow* WorkTimeWindow::Open(QWidget* owner, bool modal) {
     return modal ? nullptr : w;
 }
 
-WorkTimeWindow* WorkTimeWindow::OpenOn(QWidget* owner, bool modal, View view, const QDate& d) {
-    WorkTimeWindow* w = g_instance;
+WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, WorkTimeWindow::View view,
+                               const QDate& d) {
+    WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>();
     if (w && (!modal || w->isModal())) {
         w->ShowPeriod(view, d);
         BringToFront(w);
@@ -179,10 +167,6 @@ void WorkTimeWindow::ShowPeriod(View view, const QDate& d) {
     // The caller draws once the period is set.
     const QSignalBlocker quiet(tabWorkTime);
     tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
-}
-
-void OpenWorkTime(QWidget* owner, bool modal) {
-    WorkTimeWindow::Open(owner, modal);
 }
 
 QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,

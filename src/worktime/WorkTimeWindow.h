@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDialog>
-#include <QPointer>
 
 #include <array>
 
@@ -20,19 +19,8 @@ class WorkTimeWindow : public QDialog {
     Q_OBJECT
 public:
     explicit WorkTimeWindow(QWidget* owner = nullptr);
-    ~WorkTimeWindow() override;
-
-    // The one loaded viewer, or null.
-    static WorkTimeWindow* Instance();
-    // Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought
-    // forward as it is. Modal opening returns when the viewer has closed.
-    static WorkTimeWindow* Open(QWidget* owner, bool modal);
 
     enum class View { Week, Month };
-    // Opens the viewer as Open does, on the week containing d (tab 0) or on d's month (tab 1),
-    // and draws it. A modal opening takes a loaded modeless viewer over: behind its modal owner
-    // it could not be used.
-    static WorkTimeWindow* OpenOn(QWidget* owner, bool modal, View view, const QDate& d);
     // Puts the week containing d or d's month into the view and selects its tab (no drawing).
     void ShowPeriod(View view, const QDate& d);
 
@@ -89,6 +77,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    friend WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, View view, const QDate& d);
+
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
     QToolButton* NavButton(QWidget* page, int x, const QString& tip, const QString& text);
@@ -104,5 +94,14 @@ private:
     bool m_painting = false;
 };
 
-// Opens the viewer from the main window's menu (modal) or the tray menu (modeless).
-void OpenWorkTime(QWidget* owner, bool modal);
+// The program has one viewer, whichever window owns it.
+//
+// Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought forward
+// as it is. Modal from the main window's menu, modeless from the tray menu; a modal opening
+// returns null once the viewer has closed.
+WorkTimeWindow* OpenWorkTime(QWidget* owner, bool modal);
+// Opens the viewer as OpenWorkTime does, on the week containing d (tab 0) or on d's month
+// (tab 1), and draws it. A modal opening takes a loaded modeless viewer over: behind its modal
+// owner it could not be used.
+WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, WorkTimeWindow::View view,
+                               const QDate& d);

@@ -6,6 +6,7 @@
 #include "alarm/AlarmDialog.h"
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 #include "core/ViewState.h"
 
 #include <QApplication>
@@ -64,8 +65,8 @@ void tst_alarmDisp::init() {
 }
 
 void tst_alarmDisp::cleanup() {
-    delete AlarmNotice::Instance();
-    delete AlarmDialog::Instance();
+    delete OpenWindowOf<AlarmNotice>(nullptr);
+    delete OpenWindowOf<AlarmDialog>(nullptr);
     QCOMPARE(Connection::openCount(), 0);
     changes.reset();
     alarmState.reset();
@@ -97,7 +98,7 @@ void tst_alarmDisp::layoutInTwips() {
 
 void tst_alarmDisp::captionAndSizeForThreeLines() {
     pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
@@ -113,23 +114,23 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
-    AlarmNotice* first = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* first = NotifyAlarm(*alarmState, nullptr);
     // A second tick in the same minute brings the same window forward.
     QVERIFY(alarmState->due(kAlarm.addSecs(50)));
-    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<AlarmNotice*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
     // A replaced alarm that falls due shows itself in that window.
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
-    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
     QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QVERIFY(msgs->messages.empty());
@@ -140,7 +141,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     QVERIFY(!guard || !guard->isVisible());
     // The alarm dialog then offers the present minute.
     OpenAlarmDialog(*alarmState, nullptr, false);
-    AlarmDialog* a = AlarmDialog::Instance();
+    AlarmDialog* a = OpenWindowOf<AlarmDialog>(nullptr);
     QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
     QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
     QVERIFY(a->txtAlarmDetail->toPlainText().isEmpty());
@@ -149,7 +150,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     d->cmdOK->click();
     QCOMPARE(msgs->texts(),
@@ -163,7 +164,7 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
 }
 
 void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
     d->cmdOK->click();

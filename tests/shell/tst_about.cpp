@@ -2,6 +2,7 @@
 // system-information tool started when the desktop has one.
 
 #include "TestSupport.h"
+#include "core/ProgramWindows.h"
 #include "shell/AboutDialog.h"
 
 #include <QApplication>
@@ -54,10 +55,10 @@ void tst_about::versionText() {
 void tst_about::showsTheProgram() {
     MsgRecorder msgs;
     QWidget owner;
-    AboutDialog::Open(&owner, false);
-    AboutDialog* box = AboutDialog::Instance();
+    OpenAboutDialog(&owner, false);
+    AboutDialog* box = OpenWindowOf<AboutDialog>(&owner, Counted::WhileShown);
     QVERIFY(box);
-    AboutDialog::Open(&owner, false);
+    OpenAboutDialog(&owner, false);
     QCOMPARE(owner.findChildren<AboutDialog*>().size(), 1);
     QCOMPARE(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QCOMPARE(box->lblTitle->text(), QStringLiteral("Vaskel"));
@@ -73,8 +74,8 @@ void tst_about::showsTheProgram() {
 
     QApplication::setActiveWindow(box);
     QTest::keyClick(box, Qt::Key_Escape);
-    QVERIFY(!AboutDialog::Instance());
-    QVERIFY(!AboutDialog::CloseOpen());
+    QVERIFY(!OpenWindowOf<AboutDialog>(&owner, Counted::WhileShown));
+    QVERIFY(!CloseOpenWindow<AboutDialog>(&owner));
 }
 
 void tst_about::systemInformation_data() {

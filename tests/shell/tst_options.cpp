@@ -2,6 +2,7 @@
 // apply them and to change the tray icon; the picture check; the enabling rules; Cancel.
 
 #include "TestSupport.h"
+#include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 #include "shell/OptionsDialog.h"
 
@@ -323,15 +324,15 @@ void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
     const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
-    OptionsDialog::Open(&owner, false, setUp);
-    OptionsDialog* first = OptionsDialog::Instance();
+    OpenOptionsDialog(&owner, false, setUp);
+    OptionsDialog* first = OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown);
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    OptionsDialog::Open(&owner, false, setUp);
+    OpenOptionsDialog(&owner, false, setUp);
     QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
-    QVERIFY(OptionsDialog::CloseOpen());
-    QVERIFY(!OptionsDialog::Instance());
-    QVERIFY(!OptionsDialog::CloseOpen());
+    QVERIFY(CloseOpenWindow<OptionsDialog>(&owner));
+    QVERIFY(!OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown));
+    QVERIFY(!CloseOpenWindow<OptionsDialog>(&owner));
     QVERIFY(writes.isEmpty());
 }
 

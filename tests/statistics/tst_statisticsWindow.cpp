@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 #include "core/ViewState.h"
 #include "settings/SettingsStore.h"
 #include "statistics/StatisticsWindow.h"
@@ -65,8 +66,8 @@ void tst_statisticsWindow::init() {
 }
 
 void tst_statisticsWindow::cleanup() {
-    delete WorkTimeWindow::Instance();
-    delete StatisticsWindow::Instance();
+    delete ProgramWindowOf<WorkTimeWindow>();
+    delete OpenWindowOf<StatisticsWindow>(nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
@@ -189,7 +190,7 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
         w.mnuBest10Right->hide();
         (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWrokTimeMonth)->trigger();
     }
-    WorkTimeWindow* v = WorkTimeWindow::Instance();
+    WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
     if (shown.isEmpty()) {
         QVERIFY(!v);
         return;
@@ -213,11 +214,11 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
     addPeriods();
     bool sawViewer = false;
     QTimer::singleShot(0, this, [&] {
-        StatisticsWindow* w = StatisticsWindow::Instance();
+        StatisticsWindow* w = OpenWindowOf<StatisticsWindow>(nullptr);
         QVERIFY(w && w->isModal());
         w->tabStatistics->setCurrentIndex(2);
         QTimer::singleShot(0, this, [&, w] {
-            WorkTimeWindow* v = WorkTimeWindow::Instance();
+            WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
             sawViewer = v && v->isModal() && v->parentWidget() == w &&
                         v->lblStartDay->text() == QStringLiteral("2004/09/12");
             v->cmdOK->click();
@@ -228,26 +229,26 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
     OpenStatistics(nullptr, true);
     QVERIFY(sawViewer);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!StatisticsWindow::Instance());
+    QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr));
 }
 
 void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
     OpenStatistics(nullptr, false);
-    StatisticsWindow* first = StatisticsWindow::Instance();
+    StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
     first->tabStatistics->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
     OpenStatistics(nullptr, false);
-    QCOMPARE(StatisticsWindow::Instance(), first);
+    QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
     QCOMPARE(first->tabStatistics->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
     QTest::keyClick(first->lblAverageDiary, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     OpenStatistics(nullptr, false);
-    QCOMPARE(StatisticsWindow::Instance()->tabStatistics->currentIndex(), 0);
-    StatisticsWindow::Instance()->OKButton->click();
-    QVERIFY(!StatisticsWindow::Instance()->isVisible());
+    QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
+    OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
+    QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
 }
 
 void tst_statisticsWindow::failedQueryIsReported() {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 #include "core/ViewState.h"
 #include "settings/SettingsStore.h"
 #include "worktime/PictureBox.h"
@@ -70,7 +71,7 @@ void tst_workTimeWindow::init() {
 void tst_workTimeWindow::cleanup() {
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
-    delete WorkTimeWindow::Instance();
+    delete ProgramWindowOf<WorkTimeWindow>();
     clock.reset();
     msgs.reset();
     env.reset();
@@ -339,17 +340,17 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
 }
 
 void tst_workTimeWindow::oneViewerAtATime() {
-    WorkTimeWindow* first = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* first = OpenWorkTime(nullptr, false);
     QVERIFY(first && first->isVisible());
     first->cmdAfterWeek[0]->click();
-    QCOMPARE(WorkTimeWindow::Open(nullptr, false), first);
+    QCOMPARE(OpenWorkTime(nullptr, false), first);
     // Reusing the loaded viewer keeps its week.
     QCOMPARE(first->lblStartDay->text(), QStringLiteral("2004/09/19"));
     // Esc closes it; the next opening starts afresh.
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     delete first;
-    WorkTimeWindow* second = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* second = OpenWorkTime(nullptr, false);
     QCOMPARE(second->lblStartDay->text(), QStringLiteral("2004/09/12"));
 }
 
@@ -357,12 +358,12 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
     addRow("2004-08-03 09:00:00", "2004-08-03 09:59:00"); // a Tuesday; 1 August is a Sunday
     QWidget owner;
     owner.show();
-    WorkTimeWindow* before = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* before = OpenWorkTime(nullptr, false);
     // Behind a modal owner a modeless viewer could not be used: the same viewer turns modal,
     // owned by it, on the week asked for, and drawn.
     QString seen;
     QTimer::singleShot(0, this, [&] {
-        WorkTimeWindow* v = WorkTimeWindow::Instance();
+        WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
         seen = QStringLiteral("%1 %2 %3 %4 %5")
                    .arg(v == before)
                    .arg(v->isModal())
@@ -371,7 +372,7 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
         v->close();
     });
     before->tabWorkTime->setCurrentIndex(1);
-    QVERIFY(!WorkTimeWindow::OpenOn(&owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
+    QVERIFY(!OpenWorkTimeOn(&owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
     QCOMPARE(seen, QStringLiteral("1 1 1 2004/08/01 09:00～09:59"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
