@@ -151,7 +151,7 @@ void BM_DrawWeekChart(benchmark::State& state) {
         return;
     }
     WorkTimeWindow w;
-    w.SetWeek(ShownDay(log, int(state.range(1))));
+    w.showWeekOf(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
             state.SkipWithError("drawing failed");
@@ -172,7 +172,7 @@ void BM_DrawMonthChart(benchmark::State& state) {
     }
     WorkTimeWindow w;
     const QDate d = ShownDay(log, int(state.range(1)));
-    w.SetMonth(d.year(), d.month());
+    w.showMonth(d.year(), d.month());
     for (auto _ : state) {
         if (!w.DrawMonthChart()) {
             state.SkipWithError("drawing failed");

@@ -37,23 +37,23 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
-                       QRect(12, 10, 120, 20));
+    lblTimeCaption = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
+                               QRect(12, 10, 120, 20));
     txtYear = TimeField(12, 52, 4, QStringLiteral("txtYear"));
-    Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
-                       QRect(66, kFieldTop, 18, kFieldHeight));
+    lblYearUnit = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
+                            QRect(66, kFieldTop, 18, kFieldHeight));
     txtMonth = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
-    Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
-                       QRect(122, kFieldTop, 18, kFieldHeight));
+    lblMonthUnit = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
+                             QRect(122, kFieldTop, 18, kFieldHeight));
     txtDay = TimeField(142, 34, 2, QStringLiteral("txtDay"));
-    Label3 = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
-                       QRect(178, kFieldTop, 18, kFieldHeight));
+    lblDayUnit = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
+                           QRect(178, kFieldTop, 18, kFieldHeight));
     txtHour = TimeField(204, 34, 2, QStringLiteral("txtHour"));
-    Label4 = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
-                       QRect(240, kFieldTop, 18, kFieldHeight));
+    lblHourUnit = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
+                            QRect(240, kFieldTop, 18, kFieldHeight));
     txtMinute = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
-                       QRect(296, kFieldTop, 18, kFieldHeight));
+    lblMinuteUnit = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
+                              QRect(296, kFieldTop, 18, kFieldHeight));
 
     txtAlarmDetail = new QPlainTextEdit(this);
     txtAlarmDetail->setObjectName(QStringLiteral("txtAlarmDetail"));
@@ -73,8 +73,8 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOn_Click);
-    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOff_Click);
+    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::setAlarm);
+    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cancelAlarm);
 
     setTabOrder(txtYear, txtMonth);
     setTabOrder(txtMonth, txtDay);
@@ -107,7 +107,7 @@ void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal) {
 
 // ---------------------------------------------------------------- filling
 
-void AlarmDialog::Form_Activate() {
+void AlarmDialog::fillFields() {
     const std::optional<PendingAlarm>& pending = m_alarm.pending();
     const QDateTime t = pending ? pending->time : Now();
     txtYear->setText(QString::number(t.date().year()));
@@ -130,7 +130,7 @@ bool AlarmDialog::event(QEvent* e) {
     // when it comes back from its own message box or from another application.
     if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && m_refill) {
         m_refill = false;
-        Form_Activate();
+        fillFields();
     }
     return QDialog::event(e);
 }
@@ -140,7 +140,7 @@ bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Escape) {
-            cmdAlarmOff_Click();
+            cancelAlarm();
             return true;
         }
         if (field && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
@@ -162,7 +162,7 @@ bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void AlarmDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
-        cmdAlarmOff_Click();
+        cancelAlarm();
         return;
     }
     QDialog::keyPressEvent(e);
@@ -205,7 +205,7 @@ bool AlarmDialog::CheckAlarmInput() {
     return false;
 }
 
-void AlarmDialog::cmdAlarmOn_Click() {
+void AlarmDialog::setAlarm() {
     if (!CheckAlarmInput())
         return;
     Db db = OpenDB();
@@ -224,7 +224,7 @@ void AlarmDialog::cmdAlarmOn_Click() {
     close();
 }
 
-void AlarmDialog::cmdAlarmOff_Click() {
+void AlarmDialog::cancelAlarm() {
     Db db = OpenDB();
     if (!db) {
         close();

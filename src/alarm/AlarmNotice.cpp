@@ -60,7 +60,7 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::acknowledge);
 }
 
 AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
@@ -68,16 +68,16 @@ AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
     if (!d) {
         d = new AlarmNotice(alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
-        d->Form_Load();
+        d->showPendingAlarm();
     } else if (alarm.pending() && d->AlarmTime() != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
-        d->Form_Load();
+        d->showPendingAlarm();
     }
     BringToFront(d);
     return d;
 }
 
-void AlarmNotice::Form_Load() {
+void AlarmNotice::showPendingAlarm() {
     const PendingAlarm alarm = m_alarm.pending().value_or(PendingAlarm{});
     m_time = alarm.time;
     setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
@@ -98,7 +98,7 @@ void AlarmNotice::Form_Load() {
     cmdOK->setGeometry(g.button);
 }
 
-void AlarmNotice::cmdOK_Click() {
+void AlarmNotice::acknowledge() {
     // An alarm cancelled or replaced while this notice stayed open is not this notice's to
     // delete: the new one must not go with it.
     if (!m_alarm.pending() || m_alarm.pending()->time != m_time) {

@@ -32,7 +32,7 @@ public:
     AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
 
     // Caption, detail and size from the pending alarm.
-    void Form_Load();
+    void showPendingAlarm();
 
     QLabel* lblAlarmDetail = nullptr;
     QPushButton* cmdOK = nullptr;
@@ -41,7 +41,7 @@ public:
     QDateTime AlarmTime() const { return m_time; }
 
 public slots:
-    void cmdOK_Click();
+    void acknowledge();
 
 private:
     AlarmState& m_alarm;

@@ -20,7 +20,7 @@ public:
     explicit HolidayEditor(QWidget* parent = nullptr);
 
     // Lists the rules of the table; run once before showing.
-    void Form_Load();
+    void load();
 
     // The list position of the line last picked, or -1.
     int PickedLine() const;
@@ -29,12 +29,12 @@ public:
 
     QListWidget* lstHoliday;
     QLineEdit* txtMonth;
-    QLabel* Label1;
+    QLabel* lblMonthUnit;
     QLineEdit* txtDay;
     QLabel* lblDay;
     QLineEdit* txtWeek;
     QLabel* lblWeek;
-    QComboBox* cboYobi;
+    QComboBox* cboWeekday;
     QComboBox* cboKind;
     QLineEdit* txtHoliday;
     QPushButton* cmdAdd;
@@ -44,15 +44,14 @@ public:
     QPushButton* CancelButton;
 
 public slots:
-    void cmdAdd_Click();
-    void cmdUpdate_Click();
-    void cmdDelete_Click();
-    void OKButton_Click();
-    void CancelButton_Click();
-    void lstHoliday_Click(QListWidgetItem* item);
-    void cboKind_Click();
-    void txtMonth_Change();
-    void txtDay_Change();
+    void addEntered();
+    void replacePicked();
+    void deleteSelected();
+    void saveRules();
+    void pickLine(QListWidgetItem* item);
+    void kindChosen();
+    void monthTyped();
+    void dayTyped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -83,8 +83,8 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setAutoDefault(false);
     // Esc closes the box like OK: the dialog's reject.
-    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::accept);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(lblTitle);
@@ -119,15 +119,7 @@ void OpenAboutDialog(QWidget* owner, bool modal) {
         owner, modal, [owner] { return new AboutDialog(owner); }, Counted::WhileShown);
 }
 
-void AboutDialog::cmdOK_Click() {
-    accept();
-}
-
-void AboutDialog::cmdSysInfo_Click() {
-    StartSysInfo();
-}
-
-void AboutDialog::StartSysInfo() {
+void AboutDialog::startSystemInfo() {
     const QString tool = FindSysInfoTool();
     const bool started =
         !tool.isEmpty() && (g_starter ? g_starter(tool) : QProcess::startDetached(tool, {}));
@@ -136,7 +128,7 @@ void AboutDialog::StartSysInfo() {
                QString::fromLatin1(kAppTitle));
 }
 
-void AboutDialog::picIcon_Click() {
+void AboutDialog::showIconMessage() {
     MsgBox(QStringLiteral("（*゜・゜）ンッ？バグ探し？"), MsgButtons::OK, MsgIcon::Question,
            windowTitle());
 }
@@ -144,7 +136,7 @@ void AboutDialog::picIcon_Click() {
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == picIcon && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        picIcon_Click();
+        showIconMessage();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -23,9 +23,6 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* owner = nullptr);
 
-    // Starts the system-information tool, or says that there is none.
-    void StartSysInfo();
-
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -35,9 +32,9 @@ public:
     QPushButton* cmdSysInfo = nullptr;
 
 public slots:
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
-    void picIcon_Click();
+    // Starts the system-information tool, or says that there is none.
+    void startSystemInfo();
+    void showIconMessage();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

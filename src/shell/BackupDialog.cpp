@@ -126,13 +126,13 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    txtPath = new QLineEdit(Frame1);
+    fraTarget = new QGroupBox(this);
+    fraTarget->setObjectName(QStringLiteral("Frame1"));
+    txtPath = new QLineEdit(fraTarget);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setAccessibleName(QStringLiteral("バックアップ出力先"));
     txtPath->setMinimumWidth(340);
-    cmdFileSave = new QPushButton(Frame1);
+    cmdFileSave = new QPushButton(fraTarget);
     cmdFileSave->setObjectName(QStringLiteral("cmdFileSave"));
     cmdFileSave->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"),
                                           style()->standardIcon(QStyle::SP_DialogSaveButton)));
@@ -145,11 +145,11 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     cmdFileSave->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     OKButton->setDefault(true);
-    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::cmdFileSave_Click);
-    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
+    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::chooseTarget);
+    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::backUp);
+    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::reject);
 
-    auto* frame = new QHBoxLayout(Frame1);
+    auto* frame = new QHBoxLayout(fraTarget);
     frame->addWidget(txtPath, 1);
     frame->addWidget(cmdFileSave);
     auto* buttons = new QHBoxLayout;
@@ -158,7 +158,7 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     buttons->addWidget(CancelButton);
     auto* main = new QVBoxLayout(this);
     main->addWidget(lblInfo);
-    main->addWidget(Frame1);
+    main->addWidget(fraTarget);
     main->addLayout(buttons);
 
     // Opening: the message and the first free default name of today.
@@ -172,7 +172,7 @@ void OpenBackupDialog(QWidget* owner, bool modal) {
         owner, modal, [owner] { return new BackupDialog(owner); }, Counted::WhileShown);
 }
 
-void BackupDialog::cmdFileSave_Click() {
+void BackupDialog::chooseTarget() {
     QString path = txtPath->text().isEmpty() ? QStringLiteral("Vaskel.dat") : txtPath->text();
     if (!ChooseFile(this, true, QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"),
                     QtFileFilter(QString::fromUtf8(kBackupFilter)), path))
@@ -183,7 +183,7 @@ void BackupDialog::cmdFileSave_Click() {
     txtPath->setText(path);
 }
 
-void BackupDialog::OKButton_Click() {
+void BackupDialog::backUp() {
     const QString path = txtPath->text();
     if (TrimBlanks(path).isEmpty()) {
         WarnInput(txtPath, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
@@ -212,8 +212,4 @@ void BackupDialog::OKButton_Click() {
     MsgBox(QStringLiteral("バックアップが正常に終了しました。"), MsgButtons::OK,
            MsgIcon::Information, windowTitle());
     FocusAfterMessage(CancelButton);
-}
-
-void BackupDialog::CancelButton_Click() {
-    reject();
 }

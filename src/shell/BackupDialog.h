@@ -37,16 +37,15 @@ public:
     explicit BackupDialog(QWidget* owner = nullptr);
 
     QLabel* lblInfo = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    QGroupBox* fraTarget = nullptr;
     QLineEdit* txtPath = nullptr;
     QPushButton* cmdFileSave = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
 public slots:
-    void cmdFileSave_Click();
-    void OKButton_Click();
-    void CancelButton_Click();
+    void chooseTarget();
+    void backUp();
 };
 
 // Opens the dialog owned by the main window (modal from its menu); the one owner has on the

@@ -95,8 +95,8 @@ OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
 
     cmdOK = Named(new QPushButton(QStringLiteral("OK")), "cmdOK");
     cmdCancel = Named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")), "cmdCancel");
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -109,7 +109,7 @@ OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
 
-    Form_Load();
+    showOptions();
     resize(500, 400);
 }
 
@@ -138,7 +138,7 @@ void OptionsDialog::BuildLayoutTab(QWidget* page) {
         label->setBuddy(button);
         colors->addWidget(button, row, col);
         colors->addWidget(label, row, col + 1);
-        connect(button, &QPushButton::clicked, this, [this, button] { cmdColor_Click(button); });
+        connect(button, &QPushButton::clicked, this, [this, button] { chooseButtonColor(button); });
     };
     colorRow(0, 0, cmdBackColor, lblLayoutBack, "cmdBackColor", "lblLayoutBack",
              QStringLiteral("背景色"));
@@ -165,9 +165,9 @@ void OptionsDialog::BuildLayoutTab(QWidget* page) {
     imgBack->setFrameShape(QFrame::Panel);
     imgBack->setFrameShadow(QFrame::Sunken);
     imgBack->setScaledContents(true);
-    connect(optSetBack, &QRadioButton::clicked, this, &OptionsDialog::optSetBack_Click);
-    connect(optNonBack, &QRadioButton::clicked, this, &OptionsDialog::optNonBack_Click);
-    connect(cmdSetPic, &QPushButton::clicked, this, &OptionsDialog::cmdSetPic_Click);
+    connect(optSetBack, &QRadioButton::clicked, this, &OptionsDialog::usePicture);
+    connect(optNonBack, &QRadioButton::clicked, this, &OptionsDialog::useNoPicture);
+    connect(cmdSetPic, &QPushButton::clicked, this, &OptionsDialog::choosePicture);
 
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(txtPicPath);
@@ -213,9 +213,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     fmStationed->setAccessibleName(QStringLiteral("Vaskelの常駐"));
     chkTaskTray = Named(new QCheckBox(QStringLiteral("Vaskelの起動は画面を表示せず常駐させる")),
                         "chkTaskTray");
-    lblInfomation[0] = NoteLabel(QStringLiteral("常駐しない場合、Vaskelを終了すると稼働時間の算出は"
-                                                "行われなくなります。"),
-                                 "lblInfomation0");
+    lblInformation[0] =
+        NoteLabel(QStringLiteral("常駐しない場合、Vaskelを終了すると稼働時間の算出は"
+                                 "行われなくなります。"),
+                  "lblInfomation0");
     fmTrayHint = Named(new QGroupBox(QStringLiteral("タスクトレイ常駐時のポップアップヒント")),
                        "fmTrayHint");
     optTrayHint0 = Named(new QRadioButton(QStringLiteral("Vaskel")), "optTrayHint0");
@@ -224,7 +225,7 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     txtTrayHint = Named(new QLineEdit, "txtTrayHint");
     txtTrayHint->setMaxLength(60);
     txtTrayHint->setAccessibleName(QStringLiteral("任意"));
-    lblInfomation[1] =
+    lblInformation[1] =
         NoteLabel(QStringLiteral("※ 次回Vaskel起動時から有効になります。"), "lblInfomation1");
     lblNoTray = NoteLabel(QStringLiteral("※ この環境にはタスクトレイがないため、常駐時もVaskelの画"
                                          "面は隠れず最小化されます。起動時に画面を表示しない設定と"
@@ -235,8 +236,8 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     group->addButton(optTrayHint0, 0);
     group->addButton(optTrayHint1, 1);
     group->addButton(optTrayHint9, 9);
-    connect(group, &QButtonGroup::idClicked, this, &OptionsDialog::optTrayHint_Click);
-    connect(chkStationed, &QCheckBox::clicked, this, &OptionsDialog::chkStationed_Click);
+    connect(group, &QButtonGroup::idClicked, this, &OptionsDialog::trayHintChosen);
+    connect(chkStationed, &QCheckBox::clicked, this, &OptionsDialog::residentToggled);
 
     auto* radios = new QHBoxLayout;
     radios->addWidget(optTrayHint0);
@@ -245,10 +246,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     radios->addWidget(txtTrayHint, 1);
     auto* hint = new QVBoxLayout(fmTrayHint);
     hint->addLayout(radios);
-    hint->addWidget(lblInfomation[1]);
+    hint->addWidget(lblInformation[1]);
     auto* stationed = new QVBoxLayout(fmStationed);
     stationed->addWidget(chkTaskTray);
-    stationed->addWidget(lblInfomation[0]);
+    stationed->addWidget(lblInformation[0]);
     stationed->addWidget(fmTrayHint);
     auto* l = new QVBoxLayout(page);
     l->addWidget(chkStationed);
@@ -270,7 +271,7 @@ void OpenOptionsDialog(QWidget* owner, bool modal,
     ShowOnce<OptionsDialog>(owner, modal, make, Counted::WhileShown);
 }
 
-void OptionsDialog::Form_Load() {
+void OptionsDialog::showOptions() {
     chkWindowSave->setChecked(G_opt.WindowSave == 1);
     chkStartup->setChecked(G_opt.StartUp == 1);
     SetButtonColor(cmdTodayColor, G_opt.TodayColor);
@@ -304,8 +305,8 @@ void OptionsDialog::Form_Load() {
 // ---------------------------------------------------------------- while open
 
 void OptionsDialog::EnableResident(bool on, bool hintTextToo) {
-    for (QWidget* w : std::initializer_list<QWidget*>{fmStationed, chkTaskTray, lblInfomation[0],
-                                                      lblInfomation[1], fmTrayHint, optTrayHint0,
+    for (QWidget* w : std::initializer_list<QWidget*>{fmStationed, chkTaskTray, lblInformation[0],
+                                                      lblInformation[1], fmTrayHint, optTrayHint0,
                                                       optTrayHint1, optTrayHint9})
         w->setEnabled(on);
     txtTrayHint->setEnabled(on && (hintTextToo || optTrayHint9->isChecked()));
@@ -319,21 +320,21 @@ int OptionsDialog::SelectedTrayHint() const {
     return 0;
 }
 
-void OptionsDialog::chkStationed_Click() {
+void OptionsDialog::residentToggled() {
     EnableResident(chkStationed->isChecked(), true);
 }
 
-void OptionsDialog::optTrayHint_Click(int index) {
+void OptionsDialog::trayHintChosen(int index) {
     txtTrayHint->setEnabled(index == 9);
 }
 
-void OptionsDialog::optSetBack_Click() {
+void OptionsDialog::usePicture() {
     txtPicPath->setEnabled(true);
     cmdSetPic->setEnabled(true);
     ShowPreview(G_opt.BackPicPath);
 }
 
-void OptionsDialog::optNonBack_Click() {
+void OptionsDialog::useNoPicture() {
     txtPicPath->setEnabled(false);
     cmdSetPic->setEnabled(false);
     ShowPreview(QString());
@@ -346,13 +347,13 @@ void OptionsDialog::ShowPreview(const QString& path) {
     imgBack->setPixmap(pic);
 }
 
-void OptionsDialog::cmdColor_Click(QPushButton* button) {
+void OptionsDialog::chooseButtonColor(QPushButton* button) {
     quint32 bgr = ButtonColor(button);
     if (ChooseColor(this, bgr))
         SetButtonColor(button, bgr);
 }
 
-void OptionsDialog::cmdSetPic_Click() {
+void OptionsDialog::choosePicture() {
     QString path = txtPicPath->text();
     if (ChooseFile(this, false, QStringLiteral("背景画像の選択"),
                    QtFileFilter(QString::fromUtf8(kPicFilter)), path)) {
@@ -378,7 +379,7 @@ bool OptionsDialog::CheckPicFile() {
     return false;
 }
 
-void OptionsDialog::cmdOK_Click() {
+void OptionsDialog::save() {
     if (!CheckPicFile())
         return;
     // Each group of keys goes to the file in one write.
@@ -418,8 +419,4 @@ void OptionsDialog::cmdOK_Click() {
     accept();
     if (ownerHidden && action == TrayAction::Delete)
         emit restoreRequested();
-}
-
-void OptionsDialog::cmdCancel_Click() {
-    reject();
 }

@@ -67,7 +67,7 @@ public:
     QCheckBox* chkStationed = nullptr;
     QGroupBox* fmStationed = nullptr;
     QCheckBox* chkTaskTray = nullptr;
-    std::array<QLabel*, 2> lblInfomation{};
+    std::array<QLabel*, 2> lblInformation{};
     QGroupBox* fmTrayHint = nullptr;
     QRadioButton* optTrayHint0 = nullptr; // "Vaskel"
     QRadioButton* optTrayHint1 = nullptr; // "当日日付"
@@ -83,14 +83,13 @@ public:
     int SelectedTrayHint() const;
 
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void chkStationed_Click();
-    void optTrayHint_Click(int index);
-    void optSetBack_Click();
-    void optNonBack_Click();
-    void cmdSetPic_Click();
-    void cmdColor_Click(QPushButton* button);
+    void save();
+    void residentToggled();
+    void trayHintChosen(int index);
+    void usePicture();
+    void useNoPicture();
+    void choosePicture();
+    void chooseButtonColor(QPushButton* button);
 
 signals:
     // OK has saved the display settings: apply G_opt's background (colour and picture) to the
@@ -104,7 +103,7 @@ signals:
     void restoreRequested();
 
 private:
-    void Form_Load();
+    void showOptions();
     void BuildGeneralTab(QWidget* page);
     void BuildLayoutTab(QWidget* page);
     void BuildFormatTab(QWidget* page);

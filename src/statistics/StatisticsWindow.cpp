@@ -262,7 +262,7 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     OKButton->setMinimumWidth(90);
-    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::OKButton_Click);
+    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::close);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -277,15 +277,15 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     mnuBest10Right->setAccessibleName(mnuBest10Right->title());
     mnuWorkTimeWeek = mnuBest10Right->addAction(QStringLiteral("稼働時間（週表示）"));
     mnuWorkTimeWeek->setObjectName(QStringLiteral("mnuWorkTimeWeek"));
-    mnuWrokTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
-    mnuWrokTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
+    mnuWorkTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
+    mnuWorkTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
     // The default entry shows bold whatever the style does with default actions.
     mnuBest10Right->setDefaultAction(mnuWorkTimeWeek);
     QFont bold = mnuWorkTimeWeek->font();
     bold.setBold(true);
     mnuWorkTimeWeek->setFont(bold);
-    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::mnuWorkTimeWeek_Click);
-    connect(mnuWrokTimeMonth, &QAction::triggered, this, &StatisticsWindow::mnuWrokTimeMonth_Click);
+    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::openRowWeek);
+    connect(mnuWorkTimeMonth, &QAction::triggered, this, &StatisticsWindow::openRowMonth);
 
     // The window sees keys before its controls.
     installEventFilter(this);
@@ -297,13 +297,12 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     ShowWorkTimeStats(WorkTimeStats());
     // Load: the schedule tab, computed.
     tabStatistics->setCurrentIndex(0);
-    tabStatistics_Click();
+    computeShownTab();
     // Every selection computes the tab again, also a click on the tab already selected.
-    connect(tabStatistics, &QTabWidget::currentChanged, this,
-            &StatisticsWindow::tabStatistics_Click);
+    connect(tabStatistics, &QTabWidget::currentChanged, this, &StatisticsWindow::computeShownTab);
     connect(tabStatistics, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index == tabStatistics->currentIndex())
-            tabStatistics_Click();
+            computeShownTab();
     });
 }
 
@@ -388,7 +387,7 @@ void StatisticsWindow::BuildWorkTab(QWidget* page) {
 
 // ---------------------------------------------------------------- computing the tabs
 
-void StatisticsWindow::tabStatistics_Click() {
+void StatisticsWindow::computeShownTab() {
     switch (tabStatistics->currentIndex()) {
     case 0:
     case 1: {
@@ -484,39 +483,35 @@ QDate StatisticsWindow::BestRowDay(int row) const {
                              QStringLiteral("yyyy年MM月dd日"));
 }
 
-void StatisticsWindow::BestRow_DblClick(int row) {
+void StatisticsWindow::openRowOnDoubleClick(int row) {
     if (!BestRowDay(row).isValid())
         return;
-    M_intBestRow = qint16(row);
-    mnuWorkTimeWeek_Click();
+    m_pickedRow = row;
+    openRowWeek();
 }
 
-void StatisticsWindow::BestRow_MouseDown(int row, const QPoint& globalPos) {
+void StatisticsWindow::popUpRowMenu(int row, const QPoint& globalPos) {
     if (!BestRowDay(row).isValid())
         return;
-    M_intBestRow = qint16(row);
+    m_pickedRow = row;
     mnuBest10Right->popup(globalPos, mnuWorkTimeWeek);
 }
 
-void StatisticsWindow::mnuWorkTimeWeek_Click() {
-    OpenWorkTimeOnRow(false);
+void StatisticsWindow::openRowWeek() {
+    openViewerOnRow(false);
 }
 
-void StatisticsWindow::mnuWrokTimeMonth_Click() {
-    OpenWorkTimeOnRow(true);
+void StatisticsWindow::openRowMonth() {
+    openViewerOnRow(true);
 }
 
-void StatisticsWindow::OpenWorkTimeOnRow(bool month) {
-    const QDate d = BestRowDay(M_intBestRow);
+void StatisticsWindow::openViewerOnRow(bool month) {
+    const QDate d = BestRowDay(m_pickedRow);
     if (!d.isValid())
         return;
     // From a modal statistics window a modeless viewer could not be used: it is modal then.
     OpenWorkTimeOn(this, isModal(),
                    month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
-}
-
-void StatisticsWindow::OKButton_Click() {
-    close();
 }
 
 bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -534,11 +529,11 @@ bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
             break;
         auto* m = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
-            BestRow_DblClick(row.toInt());
+            openRowOnDoubleClick(row.toInt());
             return true;
         }
         if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::RightButton) {
-            BestRow_MouseDown(row.toInt(), m->globalPosition().toPoint());
+            popUpRowMenu(row.toInt(), m->globalPosition().toPoint());
             return true;
         }
         break;

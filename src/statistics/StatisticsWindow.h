@@ -81,19 +81,18 @@ public:
     // The ranking's pop-up menu.
     QMenu* mnuBest10Right = nullptr;
     QAction* mnuWorkTimeWeek = nullptr;
-    QAction* mnuWrokTimeMonth = nullptr;
+    QAction* mnuWorkTimeMonth = nullptr;
 
     // The ranking row last double-clicked or right-clicked.
-    qint16 M_intBestRow = 0;
+    int pickedRow() const { return m_pickedRow; }
 
     // The day of ranking row i; invalid for an empty row.
     QDate BestRowDay(int row) const;
 
 public slots:
-    void tabStatistics_Click();
-    void mnuWorkTimeWeek_Click();
-    void mnuWrokTimeMonth_Click();
-    void OKButton_Click();
+    void computeShownTab();
+    void openRowWeek();
+    void openRowMonth();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,9 +103,11 @@ private:
     void ShowEntryStats(const EntryStats& s, bool diary);
     void ShowWorkTimeStats(const WorkTimeStats& s);
     void Failed(const QString& error);
-    void BestRow_MouseDown(int row, const QPoint& globalPos);
-    void BestRow_DblClick(int row);
-    void OpenWorkTimeOnRow(bool month);
+    void popUpRowMenu(int row, const QPoint& globalPos);
+    void openRowOnDoubleClick(int row);
+    void openViewerOnRow(bool month);
+
+    int m_pickedRow = 0;
 };
 
 // Opens the window from the main window's menu (modal) or the tray menu (modeless); the one

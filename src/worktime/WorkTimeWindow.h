@@ -24,29 +24,29 @@ public:
     // Puts the week containing d or d's month into the view and selects its tab (no drawing).
     void ShowPeriod(View view, const QDate& d);
 
-    // The shown month (the statistics window sets it from outside).
-    qint16 G_intYear = 0;
-    qint16 G_intMonth = 0;
+    // The month the month tab shows.
+    int shownYear() const { return m_year; }
+    int shownMonth() const { return m_month; }
 
     // The repaint cycle: wait cursor, the selected tab's drawing, normal cursor.
-    void Form_Paint();
+    void redraw();
     // Draw the tabs from the database; false when they could not be drawn completely.
     bool DrawWeekChart();
     bool DrawMonthChart();
 
     // Puts the week containing d, or d's month, into the view (without drawing).
-    void SetWeek(const QDate& d);
-    void SetMonth(int year, int month);
+    void showWeekOf(const QDate& d);
+    void showMonth(int year, int month);
     // The week shown, read back from its labels (invalid when they do not hold a date).
     QDate ShownWeekStart() const;
 
     // Handles the viewer's keys before its controls; true when the key was consumed.
-    bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
 
     QTabWidget* tabWorkTime = nullptr;
     // Week tab
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* lblPeriodCaption = nullptr;
+    QLabel* lblPeriodDash = nullptr;
     QLabel* lblStartDay = nullptr;
     QLabel* lblEndDay = nullptr;
     std::array<QLabel*, 7> lblDay{};
@@ -65,11 +65,11 @@ public:
     QPushButton* cmdOK = nullptr;
 
 public slots:
-    void cmdBeforeWeek_Click(int index);
-    void cmdAfterWeek_Click(int index);
-    void cmdThisWeek_Click(int index);
-    void tabWorkTime_Click();
-    void cmdOK_Click();
+    // The period before or after the one shown, on the tab shown, drawn.
+    void showPrevious();
+    void showNext();
+    // Today's week (tab 0) or month (tab 1), drawn.
+    void showCurrent(int tab);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,12 +82,13 @@ private:
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
     QToolButton* NavButton(QWidget* page, int x, const QString& tip, const QString& text);
-    void Form_Load();
     void SetMonthLabels();
     void MoveWeek(int days);
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
 
+    int m_year = 0;
+    int m_month = 0;
     // Whether the window that was active before this one was one of our message boxes.
     bool m_backFromMessage = false;
     bool m_shownOnce = false;

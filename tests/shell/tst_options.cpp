@@ -236,8 +236,8 @@ void tst_options::enablingRules() {
     G_opt.BackPicPath = picture();
     open();
     const QList<QWidget*> dependents = {
-        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInfomation[0], dlg->lblInfomation[1],
-        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,     dlg->optTrayHint9};
+        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInformation[0], dlg->lblInformation[1],
+        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,      dlg->optTrayHint9};
     const auto enabled = [&dependents](bool on) {
         for (QWidget* w : dependents) {
             if (w->isEnabled() != on)

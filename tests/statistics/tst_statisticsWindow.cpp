@@ -188,22 +188,22 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
         QCOMPARE(w.mnuBest10Right->defaultAction(), w.mnuWorkTimeWeek);
         QVERIFY(w.mnuWorkTimeWeek->font().bold());
         w.mnuBest10Right->hide();
-        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWrokTimeMonth)->trigger();
+        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWorkTimeMonth)->trigger();
     }
     WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
     if (shown.isEmpty()) {
         QVERIFY(!v);
         return;
     }
-    QCOMPARE(int(w.M_intBestRow), row);
+    QCOMPARE(w.pickedRow(), row);
     // Modeless beside a modeless statistics window, and owned by it; drawn on its period.
     QVERIFY(v && v->isVisible() && !v->isModal());
     QCOMPARE(v->parentWidget(), &w);
     QCOMPARE(v->tabWorkTime->currentIndex() == 0
                  ? QStringLiteral("0 %1-%2").arg(v->lblStartDay->text(), v->lblEndDay->text())
                  : QStringLiteral("1 %1/%2 %3 %4")
-                       .arg(v->G_intYear)
-                       .arg(v->G_intMonth)
+                       .arg(v->shownYear())
+                       .arg(v->shownMonth())
                        .arg(v->lblYear->text(), v->lblMonth->text()),
              shown);
     QVERIFY(v->lblAverage->text() != QStringLiteral("平均稼働時間　99時間 99分"));

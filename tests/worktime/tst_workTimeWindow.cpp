@@ -117,8 +117,8 @@ void tst_workTimeWindow::opensOnTheCurrentWeekAndMonth() {
     QCOMPARE(w.tabWorkTime->tabText(1), QStringLiteral("月間稼働率"));
     QCOMPARE(w.lblStartDay->text(), start);
     QCOMPARE(w.lblEndDay->text(), end);
-    QCOMPARE(int(w.G_intYear), today.year());
-    QCOMPARE(int(w.G_intMonth), today.month());
+    QCOMPARE(w.shownYear(), today.year());
+    QCOMPARE(w.shownMonth(), today.month());
     QCOMPARE(w.lblYear->text(), year);
     QCOMPARE(w.lblMonth->text(), month);
 }
@@ -243,8 +243,8 @@ void tst_workTimeWindow::navigation() {
     }
     QCOMPARE(w.lblStartDay->text() + QLatin1Char('-') + w.lblEndDay->text(), week);
     QCOMPARE(QStringLiteral("%1/%2 %3 %4")
-                 .arg(w.G_intYear)
-                 .arg(w.G_intMonth)
+                 .arg(w.shownYear())
+                 .arg(w.shownMonth())
                  .arg(w.lblYear->text(), w.lblMonth->text()),
              month);
     QVERIFY(msgs->messages.empty());
@@ -289,7 +289,7 @@ void tst_workTimeWindow::keys() {
     QTest::keyClick(w.tabWorkTime->tabBar(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(w.tabWorkTime->currentIndex(), tabAfter);
     QCOMPARE(w.lblStartDay->text(), week);
-    QCOMPARE(int(w.G_intMonth), month);
+    QCOMPARE(w.shownMonth(), month);
 }
 
 void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor_data() {
@@ -310,7 +310,7 @@ void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor() {
     // Silent, and nothing left open: the next operation starts afresh.
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
-    w.Form_Paint();
+    w.redraw();
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -326,7 +326,7 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
         cursors << (c ? c->shape() : Qt::ArrowCursor);
         return MsgResult::OK;
     });
-    w.Form_Paint();
+    w.redraw();
     SetMsgBoxHook({});
     QCOMPARE(cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
     QVERIFY(!QApplication::overrideCursor());
@@ -335,7 +335,7 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
     QVERIFY(w.picWeekly[3]->boxes().empty());
 
     QFile::rename(env->dbPath() + QStringLiteral(".away"), env->dbPath());
-    w.Form_Paint();
+    w.redraw();
     QCOMPARE(w.picWeekly[3]->toolTip(), QStringLiteral("08:00～09:59"));
 }
 
