@@ -12,6 +12,7 @@
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimerTick.h"
+#include "settings/SettingsStore.h"
 #include "shell/AboutDialog.h"
 #include "shell/BackupDialog.h"
 #include "shell/OptionsDialog.h"
@@ -477,10 +478,10 @@ void MainWindow::mnuFind_Click() {
 }
 
 void MainWindow::mnuStatistics_Click() {
-    OpenStatistics(this, true);
+    OpenStatistics(G_opt, this, true);
 }
 void MainWindow::mnuStatistics2_Click() {
-    OpenStatistics(this, false);
+    OpenStatistics(G_opt, this, false);
 }
 void MainWindow::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
@@ -514,7 +515,7 @@ void MainWindow::mnuBackUp_Click() {
 }
 
 void MainWindow::OpenOptions(bool modal) {
-    OpenOptionsDialog(this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(G_opt, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             ApplyBackground();
             Redraw();
@@ -541,10 +542,10 @@ void MainWindow::mnuVersion_Click() {
 }
 
 void MainWindow::mnuWorkTime_Click() {
-    OpenWorkTime(this, true);
+    OpenWorkTime(G_opt, this, true);
 }
 void MainWindow::mnuWorkTimes_Click() {
-    OpenWorkTime(this, false);
+    OpenWorkTime(G_opt, this, false);
 }
 void MainWindow::mnuAlarm_Click() {
     OpenAlarmDialog(*m_alarm, this, true);

@@ -74,7 +74,7 @@ void SetButtonColor(QPushButton* button, quint32 bgr) {
 
 // ---------------------------------------------------------------- building
 
-OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
+OptionsDialog::OptionsDialog(Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -260,10 +260,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
 
 // ---------------------------------------------------------------- opening
 
-void OpenOptionsDialog(QWidget* owner, bool modal,
+void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
                        const std::function<void(OptionsDialog&)>& setUp) {
-    const auto make = [owner, &setUp] {
-        auto* d = new OptionsDialog(owner);
+    const auto make = [&opt, owner, &setUp] {
+        auto* d = new OptionsDialog(opt, owner);
         if (setUp)
             setUp(*d);
         return d;
@@ -272,33 +272,33 @@ void OpenOptionsDialog(QWidget* owner, bool modal,
 }
 
 void OptionsDialog::showOptions() {
-    chkWindowSave->setChecked(G_opt.WindowSave == 1);
-    chkStartup->setChecked(G_opt.StartUp == 1);
-    SetButtonColor(cmdTodayColor, G_opt.TodayColor);
-    SetButtonColor(cmdSelectColor, G_opt.SelectColor);
-    SetButtonColor(cmdDiaryColor, G_opt.DiaryColor);
-    SetButtonColor(cmdBackColor, G_opt.BackColor);
-    (G_opt.BackPic ? optSetBack : optNonBack)->setChecked(true);
-    txtPicPath->setText(G_opt.BackPicPath);
-    ShowPreview(optSetBack->isChecked() ? G_opt.BackPicPath : QString());
+    chkWindowSave->setChecked(m_opt.WindowSave == 1);
+    chkStartup->setChecked(m_opt.StartUp == 1);
+    SetButtonColor(cmdTodayColor, m_opt.TodayColor);
+    SetButtonColor(cmdSelectColor, m_opt.SelectColor);
+    SetButtonColor(cmdDiaryColor, m_opt.DiaryColor);
+    SetButtonColor(cmdBackColor, m_opt.BackColor);
+    (m_opt.BackPic ? optSetBack : optNonBack)->setChecked(true);
+    txtPicPath->setText(m_opt.BackPicPath);
+    ShowPreview(optSetBack->isChecked() ? m_opt.BackPicPath : QString());
     const auto select = [](QComboBox* box, int index) {
         box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
     };
-    select(cboFormatYear, G_opt.YearFormat);
-    select(cboFormatMonth, G_opt.MonthFormat);
-    select(cboFormatWeek, G_opt.WeekFormat);
+    select(cboFormatYear, m_opt.YearFormat);
+    select(cboFormatMonth, m_opt.MonthFormat);
+    select(cboFormatWeek, m_opt.WeekFormat);
     txtPicPath->setEnabled(optSetBack->isChecked());
     cmdSetPic->setEnabled(optSetBack->isChecked());
     tabOption->setCurrentIndex(0);
 
-    chkStationed->setChecked(G_opt.Stationed);
-    chkTaskTray->setChecked(G_opt.TaskTray == 1);
-    (G_opt.TrayHint == 1   ? optTrayHint1
-     : G_opt.TrayHint == 9 ? optTrayHint9
+    chkStationed->setChecked(m_opt.Stationed);
+    chkTaskTray->setChecked(m_opt.TaskTray == 1);
+    (m_opt.TrayHint == 1   ? optTrayHint1
+     : m_opt.TrayHint == 9 ? optTrayHint9
                            : optTrayHint0)
         ->setChecked(true);
-    txtTrayHint->setText(G_opt.TrayHintText);
-    EnableResident(G_opt.Stationed, false);
+    txtTrayHint->setText(m_opt.TrayHintText);
+    EnableResident(m_opt.Stationed, false);
     lblNoTray->setVisible(!TrayUsable());
 }
 
@@ -331,7 +331,7 @@ void OptionsDialog::trayHintChosen(int index) {
 void OptionsDialog::usePicture() {
     txtPicPath->setEnabled(true);
     cmdSetPic->setEnabled(true);
-    ShowPreview(G_opt.BackPicPath);
+    ShowPreview(m_opt.BackPicPath);
 }
 
 void OptionsDialog::useNoPicture() {
@@ -383,35 +383,35 @@ void OptionsDialog::save() {
     if (!CheckPicFile())
         return;
     // Each group of keys goes to the file in one write.
-    G_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
-    G_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
-    G_opt.TodayColor = ButtonColor(cmdTodayColor);
-    G_opt.SelectColor = ButtonColor(cmdSelectColor);
-    G_opt.DiaryColor = ButtonColor(cmdDiaryColor);
-    G_opt.BackColor = ButtonColor(cmdBackColor);
-    G_opt.BackPic = optSetBack->isChecked();
-    G_opt.BackPicPath = TrimBlanks(txtPicPath->text());
-    G_opt.YearFormat = qint16(cboFormatYear->currentIndex());
-    G_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
-    G_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
-    WriteOptions(G_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
+    m_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
+    m_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
+    m_opt.TodayColor = ButtonColor(cmdTodayColor);
+    m_opt.SelectColor = ButtonColor(cmdSelectColor);
+    m_opt.DiaryColor = ButtonColor(cmdDiaryColor);
+    m_opt.BackColor = ButtonColor(cmdBackColor);
+    m_opt.BackPic = optSetBack->isChecked();
+    m_opt.BackPicPath = TrimBlanks(txtPicPath->text());
+    m_opt.YearFormat = qint16(cboFormatYear->currentIndex());
+    m_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
+    m_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
+    WriteOptions(m_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
                          SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
                          SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
                          SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
-    const TrayAction action = TrayActionFor(G_opt.Stationed, chkStationed->isChecked());
-    G_opt.Stationed = chkStationed->isChecked();
-    G_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
+    const TrayAction action = TrayActionFor(m_opt.Stationed, chkStationed->isChecked());
+    m_opt.Stationed = chkStationed->isChecked();
+    m_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
     const int mode = SelectedTrayHint();
     std::vector<SettingKey> tray{SettingKey::Stationed, SettingKey::TaskTray};
     if (mode == 9) {
-        G_opt.TrayHintText = txtTrayHint->text();
+        m_opt.TrayHintText = txtTrayHint->text();
         tray.push_back(SettingKey::TrayHintText);
     }
-    G_opt.TrayHint = qint16(mode);
+    m_opt.TrayHint = qint16(mode);
     tray.push_back(SettingKey::TrayHint);
-    WriteOptions(G_opt, tray);
+    WriteOptions(m_opt, tray);
     if (action != TrayAction::None)
         emit trayActionRequested(action);
 

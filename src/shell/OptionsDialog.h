@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+struct Options;
 
 // The texts of the three format lists; the index is the stored value.
 QStringList YearFormatTexts();
@@ -30,7 +31,8 @@ void SetButtonColor(QPushButton* button, quint32 bgr);
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OptionsDialog(QWidget* owner = nullptr);
+    // opt: the settings shown, and those OK sets and saves.
+    explicit OptionsDialog(Options& opt, QWidget* owner = nullptr);
 
     // The picture path must name a readable picture, or be empty. Otherwise the warning, the
     // focus in the path and false.
@@ -92,7 +94,7 @@ public slots:
     void chooseButtonColor(QPushButton* button);
 
 signals:
-    // OK has saved the display settings: apply G_opt's background (colour and picture) to the
+    // OK has saved the display settings: apply the options' background (colour and picture) to the
     // calendar area and draw the month again with the new colours and formats, now.
     void displayChanged();
     // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::Apply),
@@ -110,11 +112,13 @@ private:
     void BuildResidentTab(QWidget* page);
     void EnableResident(bool on, bool hintTextToo);
     void ShowPreview(const QString& path);
+
+    Options& m_opt;
 };
 
 // Opens the dialog owned by the main window: modal from its menu (returns when closed),
 // modeless from the tray menu. The dialog owner has on the screen is brought to the front
 // instead. setUp runs on a new dialog before it shows; connect its signals there. The main
 // window's restore closes it without saving (CloseOpenWindow).
-void OpenOptionsDialog(QWidget* owner, bool modal,
+void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
                        const std::function<void(OptionsDialog&)>& setUp = {});

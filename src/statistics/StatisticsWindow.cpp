@@ -241,7 +241,8 @@ WorkTimeStats CalcWorkTimeStats() {
     return out;
 }
 
-StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
+StatisticsWindow::StatisticsWindow(const Options& opt, QWidget* owner)
+    : QDialog(owner), m_opt(opt) {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(QStringLiteral("統計情報"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -306,8 +307,9 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     });
 }
 
-void OpenStatistics(QWidget* owner, bool modal) {
-    ShowOnce<StatisticsWindow>(owner, modal, [owner] { return new StatisticsWindow(owner); });
+void OpenStatistics(const Options& opt, QWidget* owner, bool modal) {
+    ShowOnce<StatisticsWindow>(owner, modal,
+                               [&opt, owner] { return new StatisticsWindow(opt, owner); });
 }
 
 void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
@@ -464,7 +466,7 @@ void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
         rank->setFrameShape(isToday ? QFrame::Box : QFrame::NoFrame);
         if (isToday) {
             QPalette pal = rank->palette();
-            pal.setColor(QPalette::Window, ColorFromBgr(G_opt.TodayColor));
+            pal.setColor(QPalette::Window, ColorFromBgr(m_opt.TodayColor));
             rank->setPalette(pal);
         }
         day->setText(s.bestYMD[i]);
@@ -510,7 +512,7 @@ void StatisticsWindow::openViewerOnRow(bool month) {
     if (!d.isValid())
         return;
     // From a modal statistics window a modeless viewer could not be used: it is modal then.
-    OpenWorkTimeOn(this, isModal(),
+    OpenWorkTimeOn(m_opt, this, isModal(),
                    month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
 }
 

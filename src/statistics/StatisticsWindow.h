@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 struct EntryStats;
+struct Options;
 struct WorkTimeStats;
 
 // Each statistic computed on a connection of its own, under the wait cursor. An unopened
@@ -30,7 +31,8 @@ WorkTimeStats CalcWorkTimeStats();
 class StatisticsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit StatisticsWindow(QWidget* owner = nullptr);
+    // opt: today's colour in the ranking, and the viewer's formats.
+    explicit StatisticsWindow(const Options& opt, QWidget* owner = nullptr);
 
     QTabWidget* tabStatistics = nullptr;
 
@@ -107,9 +109,10 @@ private:
     void openRowOnDoubleClick(int row);
     void openViewerOnRow(bool month);
 
+    const Options& m_opt;
     int m_pickedRow = 0;
 };
 
 // Opens the window from the main window's menu (modal) or the tray menu (modeless); the one
 // owner has loaded is brought to the front.
-void OpenStatistics(QWidget* owner, bool modal);
+void OpenStatistics(const Options& opt, QWidget* owner, bool modal);

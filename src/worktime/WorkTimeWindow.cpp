@@ -73,7 +73,7 @@ void AddScaleLine(QWidget* page, int y) {
 
 } // namespace
 
-WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
+WorkTimeWindow::WorkTimeWindow(const Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
     setObjectName(QStringLiteral("frmWorkTime"));
     setWindowTitle(QStringLiteral("稼働時間"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -123,19 +123,19 @@ WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
     connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::redraw);
 }
 
-WorkTimeWindow* OpenWorkTime(QWidget* owner, bool modal) {
+WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal) {
     if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>()) {
         BringToFront(w);
         return w;
     }
-    auto* w = new WorkTimeWindow(owner);
+    auto* w = new WorkTimeWindow(opt, owner);
     ShowNewDialog(w, modal);
     // A modal viewer is gone once it has closed.
     return modal ? nullptr : w;
 }
 
-WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, WorkTimeWindow::View view,
-                               const QDate& d) {
+WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+                               WorkTimeWindow::View view, const QDate& d) {
     WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>();
     if (w && (!modal || w->isModal())) {
         w->ShowPeriod(view, d);
@@ -147,7 +147,7 @@ WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, WorkTimeWindow::View 
         w->hide();
         w->setParent(owner, w->windowFlags());
     } else {
-        w = new WorkTimeWindow(owner);
+        w = new WorkTimeWindow(opt, owner);
         w->setAttribute(Qt::WA_DeleteOnClose);
     }
     w->ShowPeriod(view, d);
@@ -309,10 +309,10 @@ void WorkTimeWindow::SetMonthLabels() {
     if (!first.isValid())
         return;
     // An option value outside the table leaves the label as it is.
-    const QString yp = YearFormatPattern(G_opt.YearFormat);
+    const QString yp = YearFormatPattern(m_opt.YearFormat);
     if (!yp.isEmpty())
         lblYear->setText(FormatDate(first, yp));
-    const QString mp = MonthFormatPattern(G_opt.MonthFormat);
+    const QString mp = MonthFormatPattern(m_opt.MonthFormat);
     if (!mp.isEmpty())
         lblMonth->setText(FormatDate(first, mp));
 }

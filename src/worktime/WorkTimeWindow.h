@@ -8,6 +8,7 @@
 #include <array>
 
 class PictureBox;
+struct Options;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -18,7 +19,8 @@ class QWindow;
 class WorkTimeWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit WorkTimeWindow(QWidget* owner = nullptr);
+    // opt: the display formats of the month tab's year and month.
+    explicit WorkTimeWindow(const Options& opt, QWidget* owner = nullptr);
 
     enum class View { Week, Month };
     // Puts the week containing d or d's month into the view and selects its tab (no drawing).
@@ -77,7 +79,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    friend WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, View view, const QDate& d);
+    friend WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal, View view,
+                                          const QDate& d);
 
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
@@ -87,6 +90,7 @@ private:
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
 
+    const Options& m_opt;
     int m_year = 0;
     int m_month = 0;
     // Whether the window that was active before this one was one of our message boxes.
@@ -100,9 +104,9 @@ private:
 // Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought forward
 // as it is. Modal from the main window's menu, modeless from the tray menu; a modal opening
 // returns null once the viewer has closed.
-WorkTimeWindow* OpenWorkTime(QWidget* owner, bool modal);
+WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal);
 // Opens the viewer as OpenWorkTime does, on the week containing d (tab 0) or on d's month
 // (tab 1), and draws it. A modal opening takes a loaded modeless viewer over: behind its modal
 // owner it could not be used.
-WorkTimeWindow* OpenWorkTimeOn(QWidget* owner, bool modal, WorkTimeWindow::View view,
-                               const QDate& d);
+WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+                               WorkTimeWindow::View view, const QDate& d);

@@ -42,7 +42,7 @@ private slots:
 
 private:
     OptionsDialog* open(QWidget* owner = nullptr) {
-        dlg = new OptionsDialog(owner);
+        dlg = new OptionsDialog(G_opt, owner);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -324,10 +324,10 @@ void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
     const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
-    OpenOptionsDialog(&owner, false, setUp);
+    OpenOptionsDialog(G_opt, &owner, false, setUp);
     OptionsDialog* first = OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown);
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    OpenOptionsDialog(&owner, false, setUp);
+    OpenOptionsDialog(G_opt, &owner, false, setUp);
     QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
     QVERIFY(CloseOpenWindow<OptionsDialog>(&owner));

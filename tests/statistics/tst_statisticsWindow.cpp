@@ -79,7 +79,7 @@ void tst_statisticsWindow::cleanup() {
 void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
     QCOMPARE(w.fraYobiWork->title() + w.fraBestDiary->title(),
              QStringLiteral("曜日別稼動率Best 10"));
@@ -114,7 +114,7 @@ void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
 void tst_statisticsWindow::workTimeRanking() {
     G_opt.TodayColor = 0x00FF00;
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.tabStatistics->setCurrentIndex(2);
     QCOMPARE(w.lblBestYMDWork[1]->text() + w.lblBestWorkTime[1]->text() +
                  w.lblBestAverageWork[1]->text(),
@@ -169,7 +169,7 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     G_opt.YearFormat = 4;  // "ggg e年"
     G_opt.MonthFormat = 2; // "mmmm"
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.show();
     w.tabStatistics->setCurrentIndex(2);
     QLabel* target = std::array<QLabel*, 4>{
@@ -226,26 +226,26 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
         QTest::mouseDClick(w->lblBestYMDWork[1], Qt::LeftButton);
         w->OKButton->click();
     });
-    OpenStatistics(nullptr, true);
+    OpenStatistics(G_opt, nullptr, true);
     QVERIFY(sawViewer);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr));
 }
 
 void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
-    OpenStatistics(nullptr, false);
+    OpenStatistics(G_opt, nullptr, false);
     StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
     first->tabStatistics->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
-    OpenStatistics(nullptr, false);
+    OpenStatistics(G_opt, nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
     QCOMPARE(first->tabStatistics->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
     QTest::keyClick(first->lblAverageDiary, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    OpenStatistics(nullptr, false);
+    OpenStatistics(G_opt, nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
     OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
@@ -253,7 +253,7 @@ void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
 
 void tst_statisticsWindow::failedQueryIsReported() {
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.tabStatistics->setCurrentIndex(2);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
     QList<bool> busy;
