@@ -33,9 +33,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 } // namespace
 
 AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
-    setObjectName(QStringLiteral("frmAlarm"));
-    setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmAlarm", QStringLiteral("ｱﾗｰﾑの設定"));
 
     lblTimeCaption = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
                                QRect(12, 10, 120, 20));

@@ -48,8 +48,8 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
 }
 
 AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
-    setObjectName(QStringLiteral("frmAlarmDisp"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // The caption is the alarm's minute, set with the detail.
+    PrepareDialog(this, "frmAlarmDisp", QString());
     setModal(false);
 
     lblAlarmDetail = new QLabel(this);

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 class QDialog;
+class QHBoxLayout;
+class QPushButton;
 class QWindow;
 
 // The program's top-level widget shown in a desktop window, or null.
@@ -14,6 +16,18 @@ bool IsMessageBoxWindow(QWindow* w);
 // True when the window is another window of the program that the user works in (not self,
 // not a message box, a menu or a tooltip).
 bool IsOtherProgramWindow(QWindow* w, const QWidget* self);
+
+// Names a dialog just made and captions it (a null title leaves the caption to be set later),
+// without the title bar's help button, which the program has no use for.
+void PrepareDialog(QDialog* d, const char* objectName, const QString& title);
+
+// OK and Cancel of a dialog, right-aligned on a row of their own; Cancel rejects the dialog.
+struct OkCancelRow {
+    QPushButton* ok;
+    QPushButton* cancel;
+    QHBoxLayout* row;
+};
+OkCancelRow MakeOkCancelRow(QDialog* d, const char* okName, const char* cancelName);
 
 // Shows the window in front of the others with the keyboard in it.
 void BringToFront(QWidget* w);

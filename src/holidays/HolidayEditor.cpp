@@ -5,6 +5,7 @@
 #include "core/Fonts.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "holidays/HolidayLines.h"
@@ -66,10 +67,8 @@ void KeepPlace(QWidget* w) {
 } // namespace
 
 HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmHoliday"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmHoliday", QStringLiteral("休日設定"));
     setModal(true);
-    setWindowTitle(QStringLiteral("休日設定"));
 
     lstHoliday = new QListWidget(this);
     lstHoliday->setObjectName(QStringLiteral("lstHoliday"));

@@ -48,9 +48,7 @@ void SetProgramStarter(ProgramStarter starter) {
 }
 
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
 
     const auto label = [this](const char* name) {
         auto* l = new QLabel(this);

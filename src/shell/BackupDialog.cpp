@@ -120,9 +120,7 @@ bool CopyDatabase(const QString& database, const QString& target,
 // ---------------------------------------------------------------- the dialog
 
 BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmBackUp"));
-    setWindowTitle(QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmBackUp", QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
@@ -138,28 +136,22 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
                                           style()->standardIcon(QStyle::SP_DialogSaveButton)));
     cmdFileSave->setAccessibleName(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
     cmdFileSave->setToolTip(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
     cmdFileSave->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     OKButton->setDefault(true);
     connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::chooseTarget);
     connect(OKButton, &QPushButton::clicked, this, &BackupDialog::backUp);
-    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::reject);
 
     auto* frame = new QHBoxLayout(fraTarget);
     frame->addWidget(txtPath, 1);
     frame->addWidget(cmdFileSave);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* main = new QVBoxLayout(this);
     main->addWidget(lblInfo);
     main->addWidget(fraTarget);
-    main->addLayout(buttons);
+    main->addLayout(buttons.row);
 
     // Opening: the message and the first free default name of today.
     lblInfo->setText(QString::fromLatin1(kAppTitle) +

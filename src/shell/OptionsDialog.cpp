@@ -75,9 +75,7 @@ void SetButtonColor(QPushButton* button, quint32 bgr) {
 // ---------------------------------------------------------------- building
 
 OptionsDialog::OptionsDialog(Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
-    setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
 
     tabOption = Named(new QTabWidget(this), "tabOption");
     const std::array<QString, 4> captions = {QStringLiteral("全般"), QStringLiteral("ﾚｲｱｳﾄ"),
@@ -93,18 +91,14 @@ OptionsDialog::OptionsDialog(Options& opt, QWidget* owner) : QDialog(owner), m_o
     BuildFormatTab(pages[2]);
     BuildResidentTab(pages[3]);
 
-    cmdOK = Named(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")), "cmdCancel");
+    const OkCancelRow buttons = MakeOkCancelRow(this, "cmdOK", "cmdCancel");
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
     connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::save);
-    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* main = new QVBoxLayout(this);
     main->addWidget(tabOption);
-    main->addLayout(buttons);
+    main->addLayout(buttons.row);
     // No default button: Enter presses nothing; Esc cancels (the dialog's own reject).
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);

@@ -59,22 +59,6 @@ void SetTextColor(QLabel* l, const QColor& c) {
     l->setPalette(pal);
 }
 
-// The controls of one tab, whatever the tab calls them.
-struct TabControls {
-    QLabel*& average;
-    QPlainTextEdit*& betweenInfo;
-    QLabel*& between;
-    QGroupBox*& fraYobi;
-    std::array<QLabel*, 7>& yobi;
-    std::array<QLabel*, 7>& yobiValue; // count or running time
-    std::array<QLabel*, 7>& yobiAverage;
-    QGroupBox*& fraBest;
-    std::array<QLabel*, 10>& rank;
-    std::array<QLabel*, 10>& best; // month or day
-    std::array<QLabel*, 10>& bestValue;
-    std::array<QLabel*, 10>& bestAverage;
-};
-
 // The names and fixed texts of one tab.
 struct TabNames {
     const char* fraYobi;
@@ -105,7 +89,7 @@ void ReserveWidth(QLabel* l, const char16_t* widest) {
     l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString::fromUtf16(widest)) + 4);
 }
 
-void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
+void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
     QLabel* caption =
         MakeLabel(page, QString(), QString::fromUtf16(n.averageCaption), Qt::AlignCenter);
     c.average = MakeLabel(page, QString::fromLatin1(n.average), QString::fromUtf16(kNoRate));
@@ -127,41 +111,41 @@ void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
     c.betweenInfo->setFixedHeight(c.betweenInfo->fontMetrics().lineSpacing() * 2 + 14);
     c.between = MakeLabel(page, QString::fromLatin1(n.between), QString());
 
-    c.fraYobi = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
-    c.fraYobi->setObjectName(QString::fromLatin1(n.fraYobi));
-    auto* yobiGrid = new QGridLayout(c.fraYobi);
+    c.weekdayFrame = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
+    c.weekdayFrame->setObjectName(QString::fromLatin1(n.fraYobi));
+    auto* yobiGrid = new QGridLayout(c.weekdayFrame);
     yobiGrid->setHorizontalSpacing(14);
     for (int i = 0; i < 7; ++i) {
-        c.yobi[size_t(i)] = MakeLabel(c.fraYobi, Indexed(n.yobi, i),
-                                      QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
-        SetTextColor(c.yobi[size_t(i)], WeekdayCaptionColor(i));
-        c.yobiValue[size_t(i)] =
-            MakeLabel(c.fraYobi, Indexed(n.yobiValue, i), QString::fromUtf16(n.yobiValueReset));
-        c.yobiAverage[size_t(i)] =
-            MakeLabel(c.fraYobi, Indexed(n.yobiAverage, i), QString::fromUtf16(kNoRate));
-        ReserveWidth(c.yobiValue[size_t(i)], n.yobiValueWidest);
-        ReserveWidth(c.yobiAverage[size_t(i)], kWidestRate);
-        yobiGrid->addWidget(c.yobi[size_t(i)], i, 0);
-        yobiGrid->addWidget(c.yobiValue[size_t(i)], i, 1);
-        yobiGrid->addWidget(c.yobiAverage[size_t(i)], i, 2);
+        c.weekday[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.yobi, i),
+                                         QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
+        SetTextColor(c.weekday[size_t(i)], WeekdayCaptionColor(i));
+        c.weekdayValue[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.yobiValue, i),
+                                              QString::fromUtf16(n.yobiValueReset));
+        c.weekdayAverage[size_t(i)] =
+            MakeLabel(c.weekdayFrame, Indexed(n.yobiAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.weekdayValue[size_t(i)], n.yobiValueWidest);
+        ReserveWidth(c.weekdayAverage[size_t(i)], kWidestRate);
+        yobiGrid->addWidget(c.weekday[size_t(i)], i, 0);
+        yobiGrid->addWidget(c.weekdayValue[size_t(i)], i, 1);
+        yobiGrid->addWidget(c.weekdayAverage[size_t(i)], i, 2);
     }
     yobiGrid->setRowStretch(7, 1);
 
-    c.fraBest = new QGroupBox(QStringLiteral("Best 10"), page);
-    c.fraBest->setObjectName(QString::fromLatin1(n.fraBest));
-    auto* bestGrid = new QGridLayout(c.fraBest);
+    c.bestFrame = new QGroupBox(QStringLiteral("Best 10"), page);
+    c.bestFrame->setObjectName(QString::fromLatin1(n.fraBest));
+    auto* bestGrid = new QGridLayout(c.bestFrame);
     bestGrid->setHorizontalSpacing(14);
     bestGrid->setVerticalSpacing(2);
     for (int i = 0; i < 10; ++i) {
         c.rank[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.rank, i), QString::number(i + 1), Qt::AlignCenter);
+            MakeLabel(c.bestFrame, Indexed(n.rank, i), QString::number(i + 1), Qt::AlignCenter);
         c.rank[size_t(i)]->setMinimumWidth(26);
-        c.best[size_t(i)] = MakeLabel(c.fraBest, Indexed(n.best, i),
+        c.best[size_t(i)] = MakeLabel(c.bestFrame, Indexed(n.best, i),
                                       QString::fromUtf16(n.bestReset), Qt::AlignCenter);
         c.bestValue[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.bestValue, i), QString::fromUtf16(n.bestValueReset));
+            MakeLabel(c.bestFrame, Indexed(n.bestValue, i), QString::fromUtf16(n.bestValueReset));
         c.bestAverage[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.bestAverage, i), QString::fromUtf16(kNoRate));
+            MakeLabel(c.bestFrame, Indexed(n.bestAverage, i), QString::fromUtf16(kNoRate));
         ReserveWidth(c.best[size_t(i)], n.bestWidest);
         ReserveWidth(c.bestValue[size_t(i)], n.bestValueWidest);
         ReserveWidth(c.bestAverage[size_t(i)], kWidestRate);
@@ -176,8 +160,8 @@ void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
     top->addWidget(c.average);
     top->addStretch(1);
     auto* frames = new QHBoxLayout;
-    frames->addWidget(c.fraYobi, 0, Qt::AlignTop);
-    frames->addWidget(c.fraBest, 1, Qt::AlignTop);
+    frames->addWidget(c.weekdayFrame, 0, Qt::AlignTop);
+    frames->addWidget(c.bestFrame, 1, Qt::AlignTop);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top);
     layout->addWidget(c.betweenInfo);
@@ -243,9 +227,7 @@ WorkTimeStats CalcWorkTimeStats() {
 
 StatisticsWindow::StatisticsWindow(const Options& opt, QWidget* owner)
     : QDialog(owner), m_opt(opt) {
-    setObjectName(QStringLiteral("frmStatistics"));
-    setWindowTitle(QStringLiteral("統計情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmStatistics", QStringLiteral("統計情報"));
 
     tabStatistics = new QTabWidget(this);
     tabStatistics->setObjectName(QStringLiteral("tabStatistics"));
@@ -314,9 +296,7 @@ void OpenStatistics(const Options& opt, QWidget* owner, bool modal) {
 
 void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
     if (!diary) {
-        BuildTab(page,
-                 {lblAverage, txtBetweenInfo, lblBetween, fraYobi, lblYobi, lblYobiCnt,
-                  lblYobiAverage, fraBest, lblRank, lblBestYM, lblBestCnt, lblBestAverage},
+        BuildTab(page, scheduleTab,
                  {"fraYobi",
                   "fraBest",
                   "lblAverage",
@@ -339,10 +319,7 @@ void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
                   u"00 回"});
         return;
     }
-    BuildTab(page,
-             {lblAverageDiary, txtBetweenInfoDiary, lblBetweenDiary, fraYobiDiary, lblYobiDiary,
-              lblYobiCntDiary, lblYobiAverageDiary, fraBestDiary, lblRankDiary, lblBestYMDiary,
-              lblBestCntDiary, lblBestAverageDiary},
+    BuildTab(page, diaryTab,
              {"fraYobiDiary",    "fraBestDiary",   "lblAverageDiary", "txtBetweenInfoDiary",
               "lblBetweenDiary", "lblYobiDiary",   "lblYobiCntDiary", "lblYobiAverageDiary",
               "lblRankDiary",    "lblBestYMDiary", "lblBestCntDiary", "lblBestAverageDiary",
@@ -351,10 +328,7 @@ void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
 }
 
 void StatisticsWindow::BuildWorkTab(QWidget* page) {
-    BuildTab(page,
-             {lblAverageWork, txtBetweenInfoWork, lblBetweenWork, fraYobiWork, lblYobiWork,
-              lblYobiWorkTime, lblYobiAverageWork, fraBestWork, lblRankWork, lblBestYMDWork,
-              lblBestWorkTime, lblBestAverageWork},
+    BuildTab(page, workTab,
              {"fraYobiWork",
               "fraBestWork",
               "lblAverageWork",
@@ -377,13 +351,13 @@ void StatisticsWindow::BuildWorkTab(QWidget* page) {
               u"00時間00分"});
     // The rows of the ranking open the viewer on their day.
     for (int i = 0; i < 10; ++i) {
-        for (QLabel* l : {lblRankWork[size_t(i)], lblBestYMDWork[size_t(i)],
-                          lblBestWorkTime[size_t(i)], lblBestAverageWork[size_t(i)]}) {
+        for (QLabel* l : {workTab.rank[size_t(i)], workTab.best[size_t(i)],
+                          workTab.bestValue[size_t(i)], workTab.bestAverage[size_t(i)]}) {
             l->setProperty(kBestRow, i);
             l->setContextMenuPolicy(Qt::PreventContextMenu);
         }
-        lblRankWork[size_t(i)]->setLineWidth(1);
-        lblRankWork[size_t(i)]->setFrameShadow(QFrame::Plain);
+        workTab.rank[size_t(i)]->setLineWidth(1);
+        workTab.rank[size_t(i)]->setFrameShadow(QFrame::Plain);
     }
 }
 
@@ -420,38 +394,41 @@ void StatisticsWindow::Failed(const QString& error) {
     MsgBox(error, MsgButtons::OK, MsgIcon::Critical, windowTitle());
 }
 
-void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
-    (diary ? lblAverageDiary : lblAverage)->setText(s.average);
+namespace {
+
+// The rate, the period and the weekday table, which every tab shows alike.
+template <class Stats, class Values>
+void ShowCommonStats(StatisticsWindow::Tab& t, const Stats& s, const Values& weekdayValues) {
+    t.average->setText(s.average);
     // The period's two lines are joined by CR LF; the box breaks lines at LF.
-    (diary ? txtBetweenInfoDiary : txtBetweenInfo)
-        ->setPlainText(
-            QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    (diary ? lblBetweenDiary : lblBetween)->setText(s.between);
+    t.betweenInfo->setPlainText(
+        QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    t.between->setText(s.between);
     for (size_t i = 0; i < 7; ++i) {
-        (diary ? lblYobiCntDiary : lblYobiCnt)[i]->setText(s.yobiCnt[i]);
-        (diary ? lblYobiAverageDiary : lblYobiAverage)[i]->setText(s.yobiAverage[i]);
+        t.weekdayValue[i]->setText(weekdayValues[i]);
+        t.weekdayAverage[i]->setText(s.yobiAverage[i]);
     }
+}
+
+} // namespace
+
+void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
+    Tab& t = diary ? diaryTab : scheduleTab;
+    ShowCommonStats(t, s, s.yobiCnt);
     for (size_t i = 0; i < 10; ++i) {
-        (diary ? lblBestYMDiary : lblBestYM)[i]->setText(s.bestYM[i]);
-        (diary ? lblBestCntDiary : lblBestCnt)[i]->setText(s.bestCnt[i]);
-        (diary ? lblBestAverageDiary : lblBestAverage)[i]->setText(s.bestAverage[i]);
+        t.best[i]->setText(s.bestYM[i]);
+        t.bestValue[i]->setText(s.bestCnt[i]);
+        t.bestAverage[i]->setText(s.bestAverage[i]);
     }
 }
 
 void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
-    lblAverageWork->setText(s.average);
-    txtBetweenInfoWork->setPlainText(
-        QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    lblBetweenWork->setText(s.between);
-    for (size_t i = 0; i < 7; ++i) {
-        lblYobiWorkTime[i]->setText(s.yobiWorkTime[i]);
-        lblYobiAverageWork[i]->setText(s.yobiAverage[i]);
-    }
+    ShowCommonStats(workTab, s, s.yobiWorkTime);
     const QDate today = Today();
     for (size_t i = 0; i < 10; ++i) {
         const QDate d = s.best[i].day;
-        QLabel* day = lblBestYMDWork[i];
-        QLabel* rank = lblRankWork[i];
+        QLabel* day = workTab.best[i];
+        QLabel* rank = workTab.rank[i];
         // A row left empty by this calculation loses the colours of an earlier one.
         day->setPalette(QPalette());
         if (d.isValid() && d.dayOfWeek() == 7)
@@ -470,8 +447,8 @@ void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
             rank->setPalette(pal);
         }
         day->setText(s.bestYMD[i]);
-        lblBestWorkTime[i]->setText(s.bestWorkTime[i]);
-        lblBestAverageWork[i]->setText(s.bestAverage[i]);
+        workTab.bestValue[i]->setText(s.bestWorkTime[i]);
+        workTab.bestAverage[i]->setText(s.bestAverage[i]);
     }
 }
 
@@ -481,7 +458,7 @@ QDate StatisticsWindow::BestRowDay(int row) const {
     if (row < 0 || row >= 10)
         return QDate();
     // The empty row's placeholder is not a date.
-    return QDate::fromString(lblBestYMDWork[size_t(row)]->text().left(11),
+    return QDate::fromString(workTab.best[size_t(row)]->text().left(11),
                              QStringLiteral("yyyy年MM月dd日"));
 }
 

@@ -36,47 +36,24 @@ public:
 
     QTabWidget* tabStatistics = nullptr;
 
-    // Tab 0: schedules
-    QLabel* lblAverage = nullptr;
-    QPlainTextEdit* txtBetweenInfo = nullptr;
-    QLabel* lblBetween = nullptr;
-    QGroupBox* fraYobi = nullptr;
-    std::array<QLabel*, 7> lblYobi{};
-    std::array<QLabel*, 7> lblYobiCnt{};
-    std::array<QLabel*, 7> lblYobiAverage{};
-    QGroupBox* fraBest = nullptr;
-    std::array<QLabel*, 10> lblRank{};
-    std::array<QLabel*, 10> lblBestYM{};
-    std::array<QLabel*, 10> lblBestCnt{};
-    std::array<QLabel*, 10> lblBestAverage{};
-
-    // Tab 1: diary
-    QLabel* lblAverageDiary = nullptr;
-    QPlainTextEdit* txtBetweenInfoDiary = nullptr;
-    QLabel* lblBetweenDiary = nullptr;
-    QGroupBox* fraYobiDiary = nullptr;
-    std::array<QLabel*, 7> lblYobiDiary{};
-    std::array<QLabel*, 7> lblYobiCntDiary{};
-    std::array<QLabel*, 7> lblYobiAverageDiary{};
-    QGroupBox* fraBestDiary = nullptr;
-    std::array<QLabel*, 10> lblRankDiary{};
-    std::array<QLabel*, 10> lblBestYMDiary{};
-    std::array<QLabel*, 10> lblBestCntDiary{};
-    std::array<QLabel*, 10> lblBestAverageDiary{};
-
-    // Tab 2: running time
-    QLabel* lblAverageWork = nullptr;
-    QPlainTextEdit* txtBetweenInfoWork = nullptr;
-    QLabel* lblBetweenWork = nullptr;
-    QGroupBox* fraYobiWork = nullptr;
-    std::array<QLabel*, 7> lblYobiWork{};
-    std::array<QLabel*, 7> lblYobiWorkTime{};
-    std::array<QLabel*, 7> lblYobiAverageWork{};
-    QGroupBox* fraBestWork = nullptr;
-    std::array<QLabel*, 10> lblRankWork{};
-    std::array<QLabel*, 10> lblBestYMDWork{};
-    std::array<QLabel*, 10> lblBestWorkTime{};
-    std::array<QLabel*, 10> lblBestAverageWork{};
+    // The controls of one tab: its overall rate and period, the weekday table and the ranking.
+    struct Tab {
+        QLabel* average = nullptr;
+        QPlainTextEdit* betweenInfo = nullptr;
+        QLabel* between = nullptr;
+        QGroupBox* weekdayFrame = nullptr;
+        std::array<QLabel*, 7> weekday{};
+        std::array<QLabel*, 7> weekdayValue{}; // count or running time
+        std::array<QLabel*, 7> weekdayAverage{};
+        QGroupBox* bestFrame = nullptr;
+        std::array<QLabel*, 10> rank{};
+        std::array<QLabel*, 10> best{}; // month or day
+        std::array<QLabel*, 10> bestValue{};
+        std::array<QLabel*, 10> bestAverage{};
+    };
+    Tab scheduleTab;
+    Tab diaryTab;
+    Tab workTab;
 
     QPushButton* OKButton = nullptr;
 

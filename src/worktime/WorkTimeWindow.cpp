@@ -74,9 +74,7 @@ void AddScaleLine(QWidget* page, int y) {
 } // namespace
 
 WorkTimeWindow::WorkTimeWindow(const Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
-    setObjectName(QStringLiteral("frmWorkTime"));
-    setWindowTitle(QStringLiteral("稼働時間"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmWorkTime", QStringLiteral("稼働時間"));
 
     tabWorkTime = new QTabWidget(this);
     tabWorkTime->setObjectName(QStringLiteral("tabWorkTime"));
