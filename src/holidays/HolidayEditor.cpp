@@ -70,6 +70,20 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     PrepareDialog(this, "frmHoliday", QStringLiteral("休日設定"));
     setModal(true);
 
+    MakeControls();
+    LayOutControls();
+    ShowWeekBoxes(false);
+
+    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboWeekday, cboKind,
+                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton,   CancelButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    txtMonth->setFocus();
+
+    ConnectControls();
+}
+
+void HolidayEditor::MakeControls() {
     lstHoliday = new QListWidget(this);
     lstHoliday->setObjectName(QStringLiteral("lstHoliday"));
     lstHoliday->setAccessibleName(QStringLiteral("休日"));
@@ -98,7 +112,9 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     cmdDelete = Button(this, "cmdDelete", "削除");
     OKButton = Button(this, "OKButton", "OK");
     CancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
+}
 
+void HolidayEditor::LayOutControls() {
     auto* dayGroup = new QHBoxLayout;
     dayGroup->addWidget(txtDay);
     dayGroup->addWidget(lblDay);
@@ -134,15 +150,9 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons, 0, 1);
     layout->addLayout(boxes, 1, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-    ShowWeekBoxes(false);
-
-    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboWeekday, cboKind,
-                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton,   CancelButton};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    txtMonth->setFocus();
-
+void HolidayEditor::ConnectControls() {
     connect(cmdAdd, &QPushButton::clicked, this, &HolidayEditor::addEntered);
     connect(cmdUpdate, &QPushButton::clicked, this, &HolidayEditor::replacePicked);
     connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::deleteSelected);

@@ -58,6 +58,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void MakeControls();
+    void LayOutControls();
+    void ConnectControls();
     HolidayInput Input() const;
     bool CheckInput();
     void AddLine(const HolidayRule& rule);

@@ -89,28 +89,8 @@ void ReserveWidth(QLabel* l, const char16_t* widest) {
     l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString::fromUtf16(widest)) + 4);
 }
 
-void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
-    QLabel* caption =
-        MakeLabel(page, QString(), QString::fromUtf16(n.averageCaption), Qt::AlignCenter);
-    c.average = MakeLabel(page, QString::fromLatin1(n.average), QString::fromUtf16(kNoRate));
-    c.average->setFrameShape(QFrame::Panel);
-    c.average->setFrameShadow(QFrame::Sunken);
-    QFont big = c.average->font();
-    big.setPointSizeF(big.pointSizeF() * 1.4);
-    big.setBold(true);
-    c.average->setFont(big);
-    ReserveWidth(c.average, kWidestRate);
-    caption->setFont(big);
-
-    c.betweenInfo = new QPlainTextEdit(page);
-    c.betweenInfo->setObjectName(QString::fromLatin1(n.betweenInfo));
-    c.betweenInfo->setReadOnly(true);
-    c.betweenInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    c.betweenInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    c.betweenInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    c.betweenInfo->setFixedHeight(c.betweenInfo->fontMetrics().lineSpacing() * 2 + 14);
-    c.between = MakeLabel(page, QString::fromLatin1(n.between), QString());
-
+// The rate of each weekday.
+void BuildWeekdayFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
     c.weekdayFrame = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
     c.weekdayFrame->setObjectName(QString::fromLatin1(n.fraYobi));
     auto* yobiGrid = new QGridLayout(c.weekdayFrame);
@@ -130,7 +110,10 @@ void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
         yobiGrid->addWidget(c.weekdayAverage[size_t(i)], i, 2);
     }
     yobiGrid->setRowStretch(7, 1);
+}
 
+// The ten best months or days.
+void BuildBestFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
     c.bestFrame = new QGroupBox(QStringLiteral("Best 10"), page);
     c.bestFrame->setObjectName(QString::fromLatin1(n.fraBest));
     auto* bestGrid = new QGridLayout(c.bestFrame);
@@ -154,6 +137,32 @@ void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
         bestGrid->addWidget(c.bestValue[size_t(i)], i, 2);
         bestGrid->addWidget(c.bestAverage[size_t(i)], i, 3);
     }
+}
+
+void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
+    QLabel* caption =
+        MakeLabel(page, QString(), QString::fromUtf16(n.averageCaption), Qt::AlignCenter);
+    c.average = MakeLabel(page, QString::fromLatin1(n.average), QString::fromUtf16(kNoRate));
+    c.average->setFrameShape(QFrame::Panel);
+    c.average->setFrameShadow(QFrame::Sunken);
+    QFont big = c.average->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    c.average->setFont(big);
+    ReserveWidth(c.average, kWidestRate);
+    caption->setFont(big);
+
+    c.betweenInfo = new QPlainTextEdit(page);
+    c.betweenInfo->setObjectName(QString::fromLatin1(n.betweenInfo));
+    c.betweenInfo->setReadOnly(true);
+    c.betweenInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    c.betweenInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.betweenInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.betweenInfo->setFixedHeight(c.betweenInfo->fontMetrics().lineSpacing() * 2 + 14);
+    c.between = MakeLabel(page, QString::fromLatin1(n.between), QString());
+
+    BuildWeekdayFrame(page, c, n);
+    BuildBestFrame(page, c, n);
 
     auto* top = new QHBoxLayout;
     top->addWidget(caption);
