@@ -35,23 +35,22 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
     PrepareDialog(this, "frmAlarm", QStringLiteral("ｱﾗｰﾑの設定"));
 
-    lblTimeCaption = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
-                               QRect(12, 10, 120, 20));
+    MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"), QRect(12, 10, 120, 20));
     txtYear = TimeField(12, 52, 4, QStringLiteral("txtYear"));
-    lblYearUnit = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
-                            QRect(66, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
+              QRect(66, kFieldTop, 18, kFieldHeight));
     txtMonth = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
-    lblMonthUnit = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
-                             QRect(122, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
+              QRect(122, kFieldTop, 18, kFieldHeight));
     txtDay = TimeField(142, 34, 2, QStringLiteral("txtDay"));
-    lblDayUnit = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
-                           QRect(178, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
+              QRect(178, kFieldTop, 18, kFieldHeight));
     txtHour = TimeField(204, 34, 2, QStringLiteral("txtHour"));
-    lblHourUnit = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
-                            QRect(240, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
+              QRect(240, kFieldTop, 18, kFieldHeight));
     txtMinute = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
-    lblMinuteUnit = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
-                              QRect(296, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
+              QRect(296, kFieldTop, 18, kFieldHeight));
 
     txtAlarmDetail = new QPlainTextEdit(this);
     txtAlarmDetail->setObjectName(QStringLiteral("txtAlarmDetail"));
@@ -177,28 +176,10 @@ bool AlarmDialog::CheckAlarmInput() {
         m_checkedDetail = r.detail;
         return true;
     }
-    QWidget* focus = nullptr;
-    switch (r.field) {
-    case AlarmField::Year:
-        focus = txtYear;
-        break;
-    case AlarmField::Month:
-        focus = txtMonth;
-        break;
-    case AlarmField::Day:
-        focus = txtDay;
-        break;
-    case AlarmField::Hour:
-        focus = txtHour;
-        break;
-    case AlarmField::Minute:
-        focus = txtMinute;
-        break;
-    case AlarmField::Detail:
-    case AlarmField::None:
-        focus = txtAlarmDetail;
-        break;
-    }
+    // In the order of AlarmField; a problem of no particular field goes to the detail.
+    QWidget* const fields[] = {txtAlarmDetail, txtYear,   txtMonth,      txtDay,
+                               txtHour,        txtMinute, txtAlarmDetail};
+    QWidget* focus = fields[int(r.field)];
     WarnInput(focus, r.message, windowTitle());
     return false;
 }

@@ -22,17 +22,11 @@ public:
     // the offending field and returns false.
     bool CheckAlarmInput();
 
-    QLabel* lblTimeCaption = nullptr;
     QLineEdit* txtYear = nullptr;
     QLineEdit* txtMonth = nullptr;
     QLineEdit* txtDay = nullptr;
     QLineEdit* txtHour = nullptr;
     QLineEdit* txtMinute = nullptr;
-    QLabel* lblYearUnit = nullptr;
-    QLabel* lblMonthUnit = nullptr;
-    QLabel* lblDayUnit = nullptr;
-    QLabel* lblHourUnit = nullptr;
-    QLabel* lblMinuteUnit = nullptr;
     QPlainTextEdit* txtAlarmDetail = nullptr;
     QPushButton* cmdAlarmOn = nullptr;
     QPushButton* cmdAlarmOff = nullptr;

@@ -170,20 +170,20 @@ void HolidayEditor::ConnectControls() {
         box->installEventFilter(this);
 }
 
-void HolidayEditor::load() {
+bool HolidayEditor::load() {
     lstHoliday->clear();
     m_picked = nullptr;
     // Until the rules have been read, an empty list must not replace them.
     OKButton->setEnabled(false);
     Db db = OpenDB();
     if (!db)
-        return;
+        return false;
     HolidayRules rules;
     if (!ReadHolidayRules(*db, rules)) {
         const QString why = db->errorText();
         db->rollback();
         MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
-        return;
+        return false;
     }
     CloseDB(*db);
     // A row no line can hold (an unknown kind, a missing day or week) marks no day anywhere.
@@ -192,6 +192,7 @@ void HolidayEditor::load() {
             AddLine(r);
     }
     OKButton->setEnabled(true);
+    return true;
 }
 
 int HolidayEditor::PickedLine() const {

@@ -19,8 +19,9 @@ class HolidayEditor : public QDialog {
 public:
     explicit HolidayEditor(QWidget* parent = nullptr);
 
-    // Lists the rules of the table; run once before showing.
-    void load();
+    // Lists the rules of the table; run once before showing. False when they could not be read
+    // (said in a message; OK stays disabled, so that the empty list cannot replace them).
+    bool load();
 
     // The list position of the line last picked, or -1.
     int PickedLine() const;
@@ -29,7 +30,6 @@ public:
 
     QListWidget* lstHoliday;
     QLineEdit* txtMonth;
-    QLabel* lblMonthUnit;
     QLineEdit* txtDay;
     QLabel* lblDay;
     QLineEdit* txtWeek;
@@ -38,8 +38,6 @@ public:
     QComboBox* cboKind;
     QLineEdit* txtHoliday;
     QPushButton* cmdAdd;
-    QPushButton* cmdUpdate;
-    QPushButton* cmdDelete;
     QPushButton* OKButton;
     QPushButton* CancelButton;
 
@@ -58,6 +56,10 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QLabel* lblMonthUnit;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdDelete;
+
     void MakeControls();
     void LayOutControls();
     void ConnectControls();

@@ -37,7 +37,6 @@ public:
     explicit BackupDialog(QWidget* owner = nullptr);
 
     QLabel* lblInfo = nullptr;
-    QGroupBox* fraTarget = nullptr;
     QLineEdit* txtPath = nullptr;
     QPushButton* cmdFileSave = nullptr;
     QPushButton* OKButton = nullptr;
@@ -46,6 +45,9 @@ public:
 public slots:
     void chooseTarget();
     void backUp();
+
+private:
+    QGroupBox* fraTarget = nullptr;
 };
 
 // Opens the dialog owned by the main window (modal from its menu); the one owner has on the

@@ -43,25 +43,16 @@ public:
     QCheckBox* chkWindowSave = nullptr;
     QCheckBox* chkStartup = nullptr;
     // ﾚｲｱｳﾄ
-    QGroupBox* fmColorSetting = nullptr;
     QPushButton* cmdBackColor = nullptr;
     QPushButton* cmdTodayColor = nullptr;
     QPushButton* cmdSelectColor = nullptr;
     QPushButton* cmdDiaryColor = nullptr;
-    QLabel* lblLayoutBack = nullptr;
-    QLabel* lblLayoutToday = nullptr;
-    QLabel* lblLayoutSelect = nullptr;
-    QLabel* lblLayoutDiary = nullptr;
-    QGroupBox* fmBackSetting = nullptr;
     QRadioButton* optSetBack = nullptr;
     QRadioButton* optNonBack = nullptr;
     QLineEdit* txtPicPath = nullptr;
     QPushButton* cmdSetPic = nullptr;
     QLabel* imgBack = nullptr;
     // ﾌｫｰﾏｯﾄ
-    QLabel* lblFormatYear = nullptr;
-    QLabel* lblFormatMonth = nullptr;
-    QLabel* lblFormatWeek = nullptr;
     QComboBox* cboFormatYear = nullptr;
     QComboBox* cboFormatMonth = nullptr;
     QComboBox* cboFormatWeek = nullptr;
@@ -79,7 +70,6 @@ public:
     QLabel* lblNoTray = nullptr;
 
     QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
     // The tooltip mode of the selected option button: 0, 1 or 9.
     int SelectedTrayHint() const;
@@ -105,6 +95,17 @@ signals:
     void restoreRequested();
 
 private:
+    QGroupBox* fmColorSetting = nullptr;
+    QLabel* lblLayoutBack = nullptr;
+    QLabel* lblLayoutToday = nullptr;
+    QLabel* lblLayoutSelect = nullptr;
+    QLabel* lblLayoutDiary = nullptr;
+    QGroupBox* fmBackSetting = nullptr;
+    QLabel* lblFormatYear = nullptr;
+    QLabel* lblFormatMonth = nullptr;
+    QLabel* lblFormatWeek = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
     void showOptions();
     void BuildGeneralTab(QWidget* page);
     void BuildLayoutTab(QWidget* page);

@@ -61,26 +61,26 @@ void SetTextColor(QLabel* l, const QColor& c) {
 
 // The names and fixed texts of one tab.
 struct TabNames {
-    const char* fraYobi;
-    const char* fraBest;
+    const char* weekdayFrame;
+    const char* bestFrame;
     const char* average;
     const char* betweenInfo;
     const char* between;
-    const char* yobi;
-    const char* yobiValue;
-    const char* yobiAverage;
+    const char* weekday;
+    const char* weekdayValue;
+    const char* weekdayAverage;
     const char* rank;
     const char* best;
     const char* bestValue;
     const char* bestAverage;
     const char16_t* averageCaption;
-    const char16_t* yobiFrame;
-    const char16_t* yobiValueReset;
+    const char16_t* weekdayCaption;
+    const char16_t* weekdayValueReset;
     const char16_t* bestReset;
     const char16_t* bestValueReset;
     // The widest texts of the value columns, so that the window keeps its size whatever
     // they show.
-    const char16_t* yobiValueWidest;
+    const char16_t* weekdayValueWidest;
     const char16_t* bestWidest;
     const char16_t* bestValueWidest;
 };
@@ -91,31 +91,31 @@ void ReserveWidth(QLabel* l, const char16_t* widest) {
 
 // The rate of each weekday.
 void BuildWeekdayFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
-    c.weekdayFrame = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
-    c.weekdayFrame->setObjectName(QString::fromLatin1(n.fraYobi));
-    auto* yobiGrid = new QGridLayout(c.weekdayFrame);
-    yobiGrid->setHorizontalSpacing(14);
+    c.weekdayFrame = new QGroupBox(QString::fromUtf16(n.weekdayCaption), page);
+    c.weekdayFrame->setObjectName(QString::fromLatin1(n.weekdayFrame));
+    auto* grid = new QGridLayout(c.weekdayFrame);
+    grid->setHorizontalSpacing(14);
     for (int i = 0; i < 7; ++i) {
-        c.weekday[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.yobi, i),
+        c.weekday[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.weekday, i),
                                          QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
         SetTextColor(c.weekday[size_t(i)], WeekdayCaptionColor(i));
-        c.weekdayValue[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.yobiValue, i),
-                                              QString::fromUtf16(n.yobiValueReset));
+        c.weekdayValue[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.weekdayValue, i),
+                                              QString::fromUtf16(n.weekdayValueReset));
         c.weekdayAverage[size_t(i)] =
-            MakeLabel(c.weekdayFrame, Indexed(n.yobiAverage, i), QString::fromUtf16(kNoRate));
-        ReserveWidth(c.weekdayValue[size_t(i)], n.yobiValueWidest);
+            MakeLabel(c.weekdayFrame, Indexed(n.weekdayAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.weekdayValue[size_t(i)], n.weekdayValueWidest);
         ReserveWidth(c.weekdayAverage[size_t(i)], kWidestRate);
-        yobiGrid->addWidget(c.weekday[size_t(i)], i, 0);
-        yobiGrid->addWidget(c.weekdayValue[size_t(i)], i, 1);
-        yobiGrid->addWidget(c.weekdayAverage[size_t(i)], i, 2);
+        grid->addWidget(c.weekday[size_t(i)], i, 0);
+        grid->addWidget(c.weekdayValue[size_t(i)], i, 1);
+        grid->addWidget(c.weekdayAverage[size_t(i)], i, 2);
     }
-    yobiGrid->setRowStretch(7, 1);
+    grid->setRowStretch(7, 1);
 }
 
 // The ten best months or days.
 void BuildBestFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
     c.bestFrame = new QGroupBox(QStringLiteral("Best 10"), page);
-    c.bestFrame->setObjectName(QString::fromLatin1(n.fraBest));
+    c.bestFrame->setObjectName(QString::fromLatin1(n.bestFrame));
     auto* bestGrid = new QGridLayout(c.bestFrame);
     bestGrid->setHorizontalSpacing(14);
     bestGrid->setVerticalSpacing(2);

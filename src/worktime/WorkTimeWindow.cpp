@@ -183,12 +183,11 @@ QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
 }
 
 void WorkTimeWindow::BuildWeekTab(QWidget* page) {
-    lblPeriodCaption = MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"),
-                                 QRect(10, 10, 64, 22));
+    MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"), QRect(10, 10, 64, 22));
     lblStartDay = MakeLabel(page, QStringLiteral("lblStartDay"), QString(), QRect(78, 10, 92, 22),
                             Qt::AlignCenter);
-    lblPeriodDash = MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"),
-                              QRect(172, 10, 20, 22), Qt::AlignCenter);
+    MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"), QRect(172, 10, 20, 22),
+              Qt::AlignCenter);
     lblEndDay = MakeLabel(page, QStringLiteral("lblEndDay"), QString(), QRect(194, 10, 92, 22),
                           Qt::AlignCenter);
     for (QLabel* l : {lblStartDay, lblEndDay}) {

@@ -47,8 +47,6 @@ public:
 
     QTabWidget* tabWorkTime = nullptr;
     // Week tab
-    QLabel* lblPeriodCaption = nullptr;
-    QLabel* lblPeriodDash = nullptr;
     QLabel* lblStartDay = nullptr;
     QLabel* lblEndDay = nullptr;
     std::array<QLabel*, 7> lblDay{};

@@ -164,7 +164,7 @@ void tst_holidayEditor::inputChecks() {
 
 void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     HolidayEditor f;
-    f.load();
+    QVERIFY(f.load());
     ShowActive(f);
     QCOMPARE(f.lstHoliday->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
     // One-digit months, with their leading blank, before two-digit ones.
@@ -313,7 +313,7 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QFETCH(QString, message);
     QVERIFY(damage.isEmpty() ? QFile::remove(env->dbPath()) : env->exec(damage));
     HolidayEditor f;
-    f.load();
+    QVERIFY(!f.load());
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(f.lstHoliday->count(), 0);
