@@ -61,6 +61,8 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::acknowledge);
+
+    showPendingAlarm();
 }
 
 AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
@@ -68,7 +70,6 @@ AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
     if (!d) {
         d = new AlarmNotice(alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
-        d->showPendingAlarm();
     } else if (alarm.pending() && d->AlarmTime() != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
         d->showPendingAlarm();

@@ -31,7 +31,8 @@ class AlarmNotice : public QDialog {
 public:
     AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
 
-    // Caption, detail and size from the pending alarm.
+    // Caption, detail and size from the pending alarm: when made, and again when the alarm has
+    // been replaced while the notice stayed open.
     void showPendingAlarm();
 
     QLabel* lblAlarmDetail = nullptr;
