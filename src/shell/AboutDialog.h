@@ -23,14 +23,6 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* owner = nullptr);
 
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblComments = nullptr;
-    QLabel* lblDescription = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
-
 public slots:
     // Starts the system-information tool, or says that there is none.
     void startSystemInfo();
@@ -38,6 +30,15 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* picIcon = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblComments = nullptr;
+    QLabel* lblDescription = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdSysInfo = nullptr;
 };
 
 // Opens the box owned by the main window: modal from its menu, modeless from the tray menu. The
