@@ -36,18 +36,17 @@ class BackupDialog : public QDialog {
 public:
     explicit BackupDialog(QWidget* owner = nullptr);
 
-    QLabel* lblInfo = nullptr;
-    QLineEdit* txtPath = nullptr;
-    QPushButton* cmdFileSave = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
-
 public slots:
     void chooseTarget();
     void backUp();
 
 private:
+    QLabel* lblInfo = nullptr;
     QGroupBox* fraTarget = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QPushButton* cmdFileSave = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 };
 
 // Opens the dialog owned by the main window (modal from its menu); the one owner has on the
