@@ -35,9 +35,6 @@ public:
     // been replaced while the notice stayed open.
     void showPendingAlarm();
 
-    QLabel* lblAlarmDetail = nullptr;
-    QPushButton* cmdOK = nullptr;
-
     // The alarm minute this notification shows.
     QDateTime AlarmTime() const { return m_time; }
 
@@ -45,6 +42,8 @@ public slots:
     void acknowledge();
 
 private:
+    QLabel* lblAlarmDetail = nullptr;
+    QPushButton* cmdOK = nullptr;
     AlarmState& m_alarm;
     QDateTime m_time;
 };

@@ -18,8 +18,16 @@
 #include <QtTest>
 
 namespace {
-const QDateTime kAlarm(QDate(2004, 9, 5), QTime(7, 3));
+
+// The notice's controls, found by object name.
+QLabel* Detail(AlarmNotice* d) {
+    return d->findChild<QLabel*>(QStringLiteral("lblAlarmDetail"));
 }
+QPushButton* OkButton(AlarmNotice* d) {
+    return d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+}
+const QDateTime kAlarm(QDate(2004, 9, 5), QTime(7, 3));
+} // namespace
 
 class tst_alarmDisp : public QObject {
     Q_OBJECT
@@ -102,15 +110,15 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
-    QCOMPARE(d->lblAlarmDetail->text(), QStringLiteral("一行目の予定\n二行目\n三行目"));
-    const QSize label = d->lblAlarmDetail->size();
-    const QFontMetrics fm(d->lblAlarmDetail->font());
+    QCOMPARE(Detail(d)->text(), QStringLiteral("一行目の予定\n二行目\n三行目"));
+    const QSize label = Detail(d)->size();
+    const QFontMetrics fm(Detail(d)->font());
     QVERIFY(label.height() >= 3 * fm.height() && label.height() < 4 * fm.height());
     QCOMPARE(d->size(), AlarmDispLayout(label).window);
     // 1100 twips below the label's height; the button 800 twips above the bottom edge.
     QCOMPARE(d->height(), label.height() + 73);
-    QCOMPARE(d->cmdOK->y(), d->height() - 53);
-    QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+    QCOMPARE(OkButton(d)->y(), d->height() - 53);
+    QCOMPARE(OkButton(d)->text(), QStringLiteral("OK"));
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
@@ -126,13 +134,13 @@ void tst_alarmDisp::oneNotificationAtATime() {
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
     QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
-    QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
+    QCOMPARE(Detail(first)->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
-    d->cmdOK->click();
+    OkButton(d)->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QVERIFY(!alarmState->pending());
@@ -152,7 +160,7 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
-    d->cmdOK->click();
+    OkButton(d)->click();
     QCOMPARE(msgs->texts(),
              QStringList{QStringLiteral("アラームの削除に失敗しました。\r\nrefused")});
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年09月05日 07時03分です。"));
@@ -167,7 +175,7 @@ void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
     AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
-    d->cmdOK->click();
+    OkButton(d)->click();
     QCOMPARE(env->column(QStringLiteral("SELECT AlarmDetail FROM T_Alarm")), QStringList{"明日"});
     QVERIFY(alarmState->pending());
     QCOMPARE(changes->count(), 0);

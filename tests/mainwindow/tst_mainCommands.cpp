@@ -232,7 +232,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     clock->advanceSecs(-30);
     QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
     QCOMPARE(OpenWindowOf<AlarmNotice>(w.get()), note);
-    note->cmdOK->click();
+    note->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
