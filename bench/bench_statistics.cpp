@@ -12,6 +12,7 @@
 #include "BenchMain.h"
 #include "core/Clock.h"
 #include "core/DatabaseMessages.h"
+#include "settings/SettingsStore.h"
 #include "statistics/Statistics.h"
 #include "statistics/StatisticsWindow.h"
 #include "worktime/RunningTime.h"
@@ -95,12 +96,12 @@ BENCHMARK(BM_CalcWorkTimeStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark
 // A selection of the tab: computed, written into the labels and the whole window rendered.
 void BM_TabSelected(benchmark::State& state) {
     Use(state);
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.show();
     w.tabStatistics->setCurrentIndex(int(state.range(1)));
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        w.tabStatistics_Click();
+        w.computeShownTab();
         benchmark::DoNotOptimize(w.grab());
     }
 }

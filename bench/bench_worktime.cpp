@@ -14,6 +14,7 @@
 #include "core/Clock.h"
 #include "core/DatabaseMessages.h"
 #include "mainwindow/TimerTick.h"
+#include "settings/SettingsStore.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkTimeWindow.h"
 
@@ -150,8 +151,8 @@ void BM_DrawWeekChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    WorkTimeWindow w;
-    w.SetWeek(ShownDay(log, int(state.range(1))));
+    WorkTimeWindow w(G_opt);
+    w.showWeekOf(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
             state.SkipWithError("drawing failed");
@@ -170,9 +171,9 @@ void BM_DrawMonthChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     const QDate d = ShownDay(log, int(state.range(1)));
-    w.SetMonth(d.year(), d.month());
+    w.showMonth(d.year(), d.month());
     for (auto _ : state) {
         if (!w.DrawMonthChart()) {
             state.SkipWithError("drawing failed");

@@ -14,14 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
 namespace {
-
-QPointer<AlarmDialog> g_instance;
 
 constexpr int kFieldTop = 34;
 constexpr int kFieldHeight = 24;
@@ -36,29 +33,24 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 } // namespace
 
 AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
-    setObjectName(QStringLiteral("frmAlarm"));
-    setWindowTitle(QStringLiteral("ｱﾗｰﾑの設定"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+    PrepareDialog(this, "frmAlarm", QStringLiteral("ｱﾗｰﾑの設定"));
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"),
-                       QRect(12, 10, 120, 20));
+    MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"), QRect(12, 10, 120, 20));
     txtYear = TimeField(12, 52, 4, QStringLiteral("txtYear"));
-    Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
-                       QRect(66, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
+              QRect(66, kFieldTop, 18, kFieldHeight));
     txtMonth = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
-    Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
-                       QRect(122, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
+              QRect(122, kFieldTop, 18, kFieldHeight));
     txtDay = TimeField(142, 34, 2, QStringLiteral("txtDay"));
-    Label3 = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
-                       QRect(178, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
+              QRect(178, kFieldTop, 18, kFieldHeight));
     txtHour = TimeField(204, 34, 2, QStringLiteral("txtHour"));
-    Label4 = MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
-                       QRect(240, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
+              QRect(240, kFieldTop, 18, kFieldHeight));
     txtMinute = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
-                       QRect(296, kFieldTop, 18, kFieldHeight));
+    MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
+              QRect(296, kFieldTop, 18, kFieldHeight));
 
     txtAlarmDetail = new QPlainTextEdit(this);
     txtAlarmDetail->setObjectName(QStringLiteral("txtAlarmDetail"));
@@ -78,8 +70,8 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOn_Click);
-    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cmdAlarmOff_Click);
+    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::setAlarm);
+    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cancelAlarm);
 
     setTabOrder(txtYear, txtMonth);
     setTabOrder(txtMonth, txtDay);
@@ -97,15 +89,6 @@ AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     txtYear->setFocus();
 }
 
-AlarmDialog::~AlarmDialog() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-AlarmDialog* AlarmDialog::Instance() {
-    return g_instance;
-}
-
 QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString& name) {
     auto* t = new QLineEdit(this);
     t->setObjectName(name);
@@ -116,15 +99,12 @@ QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString
 }
 
 void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal) {
-    if (AlarmDialog* d = AlarmDialog::Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new AlarmDialog(alarm, owner), modal);
+    ShowOnce<AlarmDialog>(owner, modal, [&alarm, owner] { return new AlarmDialog(alarm, owner); });
 }
 
 // ---------------------------------------------------------------- filling
 
-void AlarmDialog::Form_Activate() {
+void AlarmDialog::fillFields() {
     const std::optional<PendingAlarm>& pending = m_alarm.pending();
     const QDateTime t = pending ? pending->time : Now();
     txtYear->setText(QString::number(t.date().year()));
@@ -147,7 +127,7 @@ bool AlarmDialog::event(QEvent* e) {
     // when it comes back from its own message box or from another application.
     if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && m_refill) {
         m_refill = false;
-        Form_Activate();
+        fillFields();
     }
     return QDialog::event(e);
 }
@@ -157,7 +137,7 @@ bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Escape) {
-            cmdAlarmOff_Click();
+            cancelAlarm();
             return true;
         }
         if (field && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
@@ -179,7 +159,7 @@ bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void AlarmDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) {
-        cmdAlarmOff_Click();
+        cancelAlarm();
         return;
     }
     QDialog::keyPressEvent(e);
@@ -196,33 +176,15 @@ bool AlarmDialog::CheckAlarmInput() {
         m_checkedDetail = r.detail;
         return true;
     }
-    QWidget* focus = nullptr;
-    switch (r.field) {
-    case AlarmField::Year:
-        focus = txtYear;
-        break;
-    case AlarmField::Month:
-        focus = txtMonth;
-        break;
-    case AlarmField::Day:
-        focus = txtDay;
-        break;
-    case AlarmField::Hour:
-        focus = txtHour;
-        break;
-    case AlarmField::Minute:
-        focus = txtMinute;
-        break;
-    case AlarmField::Detail:
-    case AlarmField::None:
-        focus = txtAlarmDetail;
-        break;
-    }
+    // In the order of AlarmField; a problem of no particular field goes to the detail.
+    QWidget* const fields[] = {txtAlarmDetail, txtYear,   txtMonth,      txtDay,
+                               txtHour,        txtMinute, txtAlarmDetail};
+    QWidget* focus = fields[int(r.field)];
     WarnInput(focus, r.message, windowTitle());
     return false;
 }
 
-void AlarmDialog::cmdAlarmOn_Click() {
+void AlarmDialog::setAlarm() {
     if (!CheckAlarmInput())
         return;
     Db db = OpenDB();
@@ -241,7 +203,7 @@ void AlarmDialog::cmdAlarmOn_Click() {
     close();
 }
 
-void AlarmDialog::cmdAlarmOff_Click() {
+void AlarmDialog::cancelAlarm() {
     Db db = OpenDB();
     if (!db) {
         close();

@@ -15,35 +15,25 @@ class AlarmDialog : public QDialog {
     Q_OBJECT
 public:
     AlarmDialog(AlarmState& alarm, QWidget* owner = nullptr);
-    ~AlarmDialog() override;
-
-    // The one open alarm dialog, or null.
-    static AlarmDialog* Instance();
 
     // Refills the fields from the pending alarm, or with the present minute and no detail.
-    void Form_Activate();
+    void fillFields();
     // Checks the fields in order; on the first problem shows its warning, puts the focus in
     // the offending field and returns false.
     bool CheckAlarmInput();
 
-    QLabel* Label6 = nullptr;
     QLineEdit* txtYear = nullptr;
     QLineEdit* txtMonth = nullptr;
     QLineEdit* txtDay = nullptr;
     QLineEdit* txtHour = nullptr;
     QLineEdit* txtMinute = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
     QPlainTextEdit* txtAlarmDetail = nullptr;
     QPushButton* cmdAlarmOn = nullptr;
     QPushButton* cmdAlarmOff = nullptr;
 
 public slots:
-    void cmdAlarmOn_Click();
-    void cmdAlarmOff_Click();
+    void setAlarm();
+    void cancelAlarm();
 
 protected:
     bool event(QEvent* e) override;

@@ -10,15 +10,12 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
 
 namespace {
-
-QPointer<AlarmNotice> g_instance;
 
 constexpr int kLabelLeft = TwipsToPixels(150);
 constexpr int kLabelTop = TwipsToPixels(150);
@@ -51,11 +48,9 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
 }
 
 AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
-    setObjectName(QStringLiteral("frmAlarmDisp"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // The caption is the alarm's minute, set with the detail.
+    PrepareDialog(this, "frmAlarmDisp", QString());
     setModal(false);
-    if (!g_instance)
-        g_instance = this;
 
     lblAlarmDetail = new QLabel(this);
     lblAlarmDetail->setObjectName(QStringLiteral("lblAlarmDetail"));
@@ -65,33 +60,25 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::acknowledge);
+
+    showPendingAlarm();
 }
 
-AlarmNotice::~AlarmNotice() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-AlarmNotice* AlarmNotice::Instance() {
-    return g_instance;
-}
-
-AlarmNotice* AlarmNotice::Notify(AlarmState& alarm, QWidget* owner) {
-    AlarmNotice* d = g_instance;
+AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
+    AlarmNotice* d = OpenWindowOf<AlarmNotice>(owner);
     if (!d) {
         d = new AlarmNotice(alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
-        d->Form_Load();
-    } else if (alarm.pending() && d->m_time != alarm.pending()->time) {
+    } else if (alarm.pending() && d->AlarmTime() != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
-        d->Form_Load();
+        d->showPendingAlarm();
     }
     BringToFront(d);
     return d;
 }
 
-void AlarmNotice::Form_Load() {
+void AlarmNotice::showPendingAlarm() {
     const PendingAlarm alarm = m_alarm.pending().value_or(PendingAlarm{});
     m_time = alarm.time;
     setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
@@ -112,7 +99,7 @@ void AlarmNotice::Form_Load() {
     cmdOK->setGeometry(g.button);
 }
 
-void AlarmNotice::cmdOK_Click() {
+void AlarmNotice::acknowledge() {
     // An alarm cancelled or replaced while this notice stayed open is not this notice's to
     // delete: the new one must not go with it.
     if (!m_alarm.pending() || m_alarm.pending()->time != m_time) {

@@ -30,26 +30,24 @@ class AlarmNotice : public QDialog {
     Q_OBJECT
 public:
     AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
-    ~AlarmNotice() override;
 
-    // Shows the notification of the pending alarm, modeless and owned by the owner, or brings
-    // the one already open forward (showing the pending alarm, should it have been replaced).
-    static AlarmNotice* Notify(AlarmState& alarm, QWidget* owner);
-    static AlarmNotice* Instance();
-
-    // Caption, detail and size from the pending alarm.
-    void Form_Load();
-
-    QLabel* lblAlarmDetail = nullptr;
-    QPushButton* cmdOK = nullptr;
+    // Caption, detail and size from the pending alarm: when made, and again when the alarm has
+    // been replaced while the notice stayed open.
+    void showPendingAlarm();
 
     // The alarm minute this notification shows.
     QDateTime AlarmTime() const { return m_time; }
 
 public slots:
-    void cmdOK_Click();
+    void acknowledge();
 
 private:
+    QLabel* lblAlarmDetail = nullptr;
+    QPushButton* cmdOK = nullptr;
     AlarmState& m_alarm;
     QDateTime m_time;
 };
+
+// Shows the notification of the pending alarm, modeless and owned by the owner, or brings the
+// one owner has open forward (showing the pending alarm, should it have been replaced).
+AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner);

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWindow>
 
 QWidget* WidgetOfWindow(QWindow* w) {
@@ -46,4 +48,37 @@ bool CancelDialog(QDialog* d) {
         return false;
     d->reject();
     return true;
+}
+
+QWidgetList OwnerlessWindows() {
+    QWidgetList found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget())
+            found.append(w);
+    }
+    return found;
+}
+
+QWidgetList AllProgramWindows() {
+    return QApplication::topLevelWidgets();
+}
+
+void PrepareDialog(QDialog* d, const char* objectName, const QString& title) {
+    d->setObjectName(QString::fromLatin1(objectName));
+    if (!title.isNull())
+        d->setWindowTitle(title);
+    d->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+OkCancelRow MakeOkCancelRow(QDialog* d, const char* okName, const char* cancelName) {
+    auto* ok = new QPushButton(QStringLiteral("OK"), d);
+    ok->setObjectName(QString::fromLatin1(okName));
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), d);
+    cancel->setObjectName(QString::fromLatin1(cancelName));
+    QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return {ok, cancel, row};
 }

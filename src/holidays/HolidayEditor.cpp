@@ -5,6 +5,7 @@
 #include "core/Fonts.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "holidays/HolidayLines.h"
@@ -66,11 +67,23 @@ void KeepPlace(QWidget* w) {
 } // namespace
 
 HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmHoliday"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmHoliday", QStringLiteral("休日設定"));
     setModal(true);
-    setWindowTitle(QStringLiteral("休日設定"));
 
+    MakeControls();
+    LayOutControls();
+    ShowWeekBoxes(false);
+
+    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboWeekday, cboKind,
+                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton,   CancelButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    txtMonth->setFocus();
+
+    ConnectControls();
+}
+
+void HolidayEditor::MakeControls() {
     lstHoliday = new QListWidget(this);
     lstHoliday->setObjectName(QStringLiteral("lstHoliday"));
     lstHoliday->setAccessibleName(QStringLiteral("休日"));
@@ -80,12 +93,12 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     lstHoliday->setMinimumSize(440, 400);
 
     txtMonth = NumberBox(this, "txtMonth", "月");
-    Label1 = BoxLabel(this, "Label1", "月", txtMonth);
+    lblMonthUnit = BoxLabel(this, "Label1", "月", txtMonth);
     txtDay = NumberBox(this, "txtDay", "日");
     lblDay = BoxLabel(this, "lblDay", "日", txtDay);
     txtWeek = NumberBox(this, "txtWeek", "週");
     lblWeek = BoxLabel(this, "lblWeek", "週", txtWeek);
-    cboYobi = DropDownList(this, "cboYobi", "曜日", WeekdayItems());
+    cboWeekday = DropDownList(this, "cboYobi", "曜日", WeekdayItems());
     cboKind = DropDownList(this, "cboKind", "種別", HolidayKindItems());
     txtHoliday = new QLineEdit(this);
     txtHoliday->setObjectName(QStringLiteral("txtHoliday"));
@@ -99,7 +112,9 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     cmdDelete = Button(this, "cmdDelete", "削除");
     OKButton = Button(this, "OKButton", "OK");
     CancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
+}
 
+void HolidayEditor::LayOutControls() {
     auto* dayGroup = new QHBoxLayout;
     dayGroup->addWidget(txtDay);
     dayGroup->addWidget(lblDay);
@@ -107,17 +122,17 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     auto* weekGroup = new QHBoxLayout;
     weekGroup->addWidget(txtWeek);
     weekGroup->addWidget(lblWeek);
-    weekGroup->addWidget(cboYobi);
+    weekGroup->addWidget(cboWeekday);
     auto* dayOrWeek = new QGridLayout;
     dayOrWeek->setContentsMargins(0, 0, 0, 0);
     dayOrWeek->addLayout(dayGroup, 0, 0);
     dayOrWeek->addLayout(weekGroup, 0, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{txtDay, lblDay, txtWeek, lblWeek, cboYobi})
+    for (QWidget* w : std::initializer_list<QWidget*>{txtDay, lblDay, txtWeek, lblWeek, cboWeekday})
         KeepPlace(w);
 
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(txtMonth);
-    boxes->addWidget(Label1);
+    boxes->addWidget(lblMonthUnit);
     boxes->addLayout(dayOrWeek);
     boxes->addWidget(cboKind);
     boxes->addWidget(txtHoliday, 1);
@@ -135,46 +150,40 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons, 0, 1);
     layout->addLayout(boxes, 1, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-    ShowWeekBoxes(false);
-
-    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboYobi,  cboKind,
-                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton, CancelButton};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    txtMonth->setFocus();
-
-    connect(cmdAdd, &QPushButton::clicked, this, &HolidayEditor::cmdAdd_Click);
-    connect(cmdUpdate, &QPushButton::clicked, this, &HolidayEditor::cmdUpdate_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::cmdDelete_Click);
-    connect(OKButton, &QPushButton::clicked, this, &HolidayEditor::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &HolidayEditor::CancelButton_Click);
-    connect(lstHoliday, &QListWidget::itemClicked, this, &HolidayEditor::lstHoliday_Click);
+void HolidayEditor::ConnectControls() {
+    connect(cmdAdd, &QPushButton::clicked, this, &HolidayEditor::addEntered);
+    connect(cmdUpdate, &QPushButton::clicked, this, &HolidayEditor::replacePicked);
+    connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::deleteSelected);
+    connect(OKButton, &QPushButton::clicked, this, &HolidayEditor::saveRules);
+    connect(CancelButton, &QPushButton::clicked, this, &HolidayEditor::reject);
+    connect(lstHoliday, &QListWidget::itemClicked, this, &HolidayEditor::pickLine);
     // Enter on a line picks it as a click does.
-    connect(lstHoliday, &QListWidget::itemActivated, this, &HolidayEditor::lstHoliday_Click);
-    connect(cboKind, &QComboBox::currentIndexChanged, this, &HolidayEditor::cboKind_Click);
+    connect(lstHoliday, &QListWidget::itemActivated, this, &HolidayEditor::pickLine);
+    connect(cboKind, &QComboBox::currentIndexChanged, this, &HolidayEditor::kindChosen);
     // Also when the program fills the boxes.
-    connect(txtMonth, &QLineEdit::textChanged, this, &HolidayEditor::txtMonth_Change);
-    connect(txtDay, &QLineEdit::textChanged, this, &HolidayEditor::txtDay_Change);
+    connect(txtMonth, &QLineEdit::textChanged, this, &HolidayEditor::monthTyped);
+    connect(txtDay, &QLineEdit::textChanged, this, &HolidayEditor::dayTyped);
 
     for (QLineEdit* box : {txtMonth, txtDay, txtWeek, txtHoliday})
         box->installEventFilter(this);
 }
 
-void HolidayEditor::Form_Load() {
+bool HolidayEditor::load() {
     lstHoliday->clear();
     m_picked = nullptr;
     // Until the rules have been read, an empty list must not replace them.
     OKButton->setEnabled(false);
     Db db = OpenDB();
     if (!db)
-        return;
+        return false;
     HolidayRules rules;
     if (!ReadHolidayRules(*db, rules)) {
         const QString why = db->errorText();
         db->rollback();
         MsgBox(why, MsgButtons::OK, MsgIcon::Critical, windowTitle());
-        return;
+        return false;
     }
     CloseDB(*db);
     // A row no line can hold (an unknown kind, a missing day or week) marks no day anywhere.
@@ -183,6 +192,7 @@ void HolidayEditor::Form_Load() {
             AddLine(r);
     }
     OKButton->setEnabled(true);
+    return true;
 }
 
 int HolidayEditor::PickedLine() const {
@@ -198,19 +208,19 @@ void HolidayEditor::ShowWeekBoxes(bool week) {
     lblDay->setHidden(week);
     lblWeek->setVisible(week);
     txtWeek->setVisible(week);
-    cboYobi->setVisible(week);
+    cboWeekday->setVisible(week);
 }
 
 HolidayInput HolidayEditor::Input() const {
-    return {cboKind->currentIndex(), txtMonth->text(),        txtDay->text(),
-            txtWeek->text(),         cboYobi->currentIndex(), txtHoliday->text()};
+    return {cboKind->currentIndex(), txtMonth->text(),           txtDay->text(),
+            txtWeek->text(),         cboWeekday->currentIndex(), txtHoliday->text()};
 }
 
 bool HolidayEditor::CheckInput() {
     const HolidayInputProblem p = CheckHolidayInput(Input());
     if (p.field == HolidayField::None)
         return true;
-    QWidget* const fields[] = {nullptr, cboKind, txtMonth, txtDay, txtWeek, cboYobi, txtHoliday};
+    QWidget* const fields[] = {nullptr, cboKind, txtMonth, txtDay, txtWeek, cboWeekday, txtHoliday};
     WarnInput(fields[int(p.field)], p.message, windowTitle());
     return false;
 }
@@ -225,12 +235,12 @@ void HolidayEditor::AddInputLine() {
     txtMonth->setFocus();
 }
 
-void HolidayEditor::cmdAdd_Click() {
+void HolidayEditor::addEntered() {
     if (CheckInput())
         AddInputLine();
 }
 
-void HolidayEditor::cmdUpdate_Click() {
+void HolidayEditor::replacePicked() {
     if (!CheckInput())
         return;
     // With no line picked there is nothing to replace, and the line is added.
@@ -238,7 +248,7 @@ void HolidayEditor::cmdUpdate_Click() {
     AddInputLine();
 }
 
-void HolidayEditor::cmdDelete_Click() {
+void HolidayEditor::deleteSelected() {
     const QList<QListWidgetItem*> selected = lstHoliday->selectedItems();
     if (selected.isEmpty()) {
         WarnInput(lstHoliday, QStringLiteral("削除する休日を選択して下さい。"), windowTitle());
@@ -254,7 +264,7 @@ void HolidayEditor::cmdDelete_Click() {
     lstHoliday->clearSelection();
 }
 
-void HolidayEditor::OKButton_Click() {
+void HolidayEditor::saveRules() {
     HolidayRules rules;
     for (int i = 0; i < lstHoliday->count(); ++i) {
         if (const std::optional<HolidayRule> r = ParseHolidayLine(lstHoliday->item(i)->text()))
@@ -273,11 +283,7 @@ void HolidayEditor::OKButton_Click() {
     accept();
 }
 
-void HolidayEditor::CancelButton_Click() {
-    reject();
-}
-
-void HolidayEditor::lstHoliday_Click(QListWidgetItem* item) {
+void HolidayEditor::pickLine(QListWidgetItem* item) {
     const std::optional<HolidayRule> r = item ? ParseHolidayLine(item->text()) : std::nullopt;
     if (!r)
         return;
@@ -289,21 +295,21 @@ void HolidayEditor::lstHoliday_Click(QListWidgetItem* item) {
     if (nth) {
         txtDay->clear();
         txtWeek->setText(QString::number(r->week.value_or(0)));
-        cboYobi->setCurrentIndex(r->yobi.value_or(0));
+        cboWeekday->setCurrentIndex(r->yobi.value_or(0));
     } else {
         txtDay->setText(QStringLiteral("%1").arg(r->day.value_or(0), 2, 10, QLatin1Char('0')));
         txtWeek->clear();
-        cboYobi->setCurrentIndex(0);
+        cboWeekday->setCurrentIndex(0);
     }
     txtHoliday->setText(r->name);
     txtMonth->setFocus();
 }
 
-void HolidayEditor::cboKind_Click() {
+void HolidayEditor::kindChosen() {
     ShowWeekBoxes(cboKind->currentIndex() == kHolidayNthWeekday);
 }
 
-void HolidayEditor::txtMonth_Change() {
+void HolidayEditor::monthTyped() {
     if (txtMonth->text().size() < 2)
         return;
     if (!txtDay->isHidden())
@@ -312,7 +318,7 @@ void HolidayEditor::txtMonth_Change() {
         txtWeek->setFocus();
 }
 
-void HolidayEditor::txtDay_Change() {
+void HolidayEditor::dayTyped() {
     if (txtDay->text().size() >= 2)
         cboKind->setFocus();
 }
@@ -341,7 +347,7 @@ void HolidayEditor::keyPressEvent(QKeyEvent* e) {
 
 std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner) {
     HolidayEditor f(owner);
-    f.Form_Load();
+    f.load();
     f.exec();
     return f.CommittedRules();
 }

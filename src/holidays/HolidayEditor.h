@@ -19,8 +19,9 @@ class HolidayEditor : public QDialog {
 public:
     explicit HolidayEditor(QWidget* parent = nullptr);
 
-    // Lists the rules of the table; run once before showing.
-    void Form_Load();
+    // Lists the rules of the table; run once before showing. False when they could not be read
+    // (said in a message; OK stays disabled, so that the empty list cannot replace them).
+    bool load();
 
     // The list position of the line last picked, or -1.
     int PickedLine() const;
@@ -29,36 +30,39 @@ public:
 
     QListWidget* lstHoliday;
     QLineEdit* txtMonth;
-    QLabel* Label1;
     QLineEdit* txtDay;
     QLabel* lblDay;
     QLineEdit* txtWeek;
     QLabel* lblWeek;
-    QComboBox* cboYobi;
+    QComboBox* cboWeekday;
     QComboBox* cboKind;
     QLineEdit* txtHoliday;
     QPushButton* cmdAdd;
-    QPushButton* cmdUpdate;
-    QPushButton* cmdDelete;
     QPushButton* OKButton;
     QPushButton* CancelButton;
 
 public slots:
-    void cmdAdd_Click();
-    void cmdUpdate_Click();
-    void cmdDelete_Click();
-    void OKButton_Click();
-    void CancelButton_Click();
-    void lstHoliday_Click(QListWidgetItem* item);
-    void cboKind_Click();
-    void txtMonth_Change();
-    void txtDay_Change();
+    void addEntered();
+    void replacePicked();
+    void deleteSelected();
+    void saveRules();
+    void pickLine(QListWidgetItem* item);
+    void kindChosen();
+    void monthTyped();
+    void dayTyped();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QLabel* lblMonthUnit;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdDelete;
+
+    void MakeControls();
+    void LayOutControls();
+    void ConnectControls();
     HolidayInput Input() const;
     bool CheckInput();
     void AddLine(const HolidayRule& rule);

@@ -14,6 +14,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
+#include "settings/SettingsStore.h"
 #include "shell/AboutDialog.h"
 #include "shell/BackupDialog.h"
 #include "shell/OptionsDialog.h"
@@ -185,10 +186,10 @@ void MainWindow::mnuFind_Click() {
 }
 
 void MainWindow::mnuStatistics_Click() {
-    OpenStatistics(this, true);
+    OpenStatistics(G_opt, this, true);
 }
 void MainWindow::mnuStatistics2_Click() {
-    OpenStatistics(this, false);
+    OpenStatistics(G_opt, this, false);
 }
 void MainWindow::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
@@ -199,13 +200,13 @@ void MainWindow::mnuHoliday_Click() {
 
 void MainWindow::mnuRestore_Click() {
     // The windows the tray menu opened go first, in this order.
-    AboutDialog::CloseOpen();
-    OptionsDialog::CloseOpen();
-    if (WorkTimeWindow* w = WorkTimeWindow::Instance())
+    CloseOpenWindow<AboutDialog>(this);
+    CloseOpenWindow<OptionsDialog>(this);
+    if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>())
         w->close();
-    if (StatisticsWindow* s = StatisticsWindow::Instance())
+    if (StatisticsWindow* s = OpenWindowOf<StatisticsWindow>(this))
         s->close();
-    if (AlarmDialog* a = AlarmDialog::Instance())
+    if (AlarmDialog* a = OpenWindowOf<AlarmDialog>(this))
         a->close();
     // Back in the state it had before it was hidden (or minimised for want of a tray).
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -215,11 +216,11 @@ void MainWindow::mnuRestore_Click() {
 }
 
 void MainWindow::mnuBackUp_Click() {
-    BackupDialog::Open(this, true);
+    OpenBackupDialog(this, true);
 }
 
 void MainWindow::OpenOptions(bool modal) {
-    OptionsDialog::Open(this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(G_opt, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             m_view->applyBackground();
             m_view->redraw();
@@ -239,17 +240,17 @@ void MainWindow::mnuOption_Click() {
 }
 
 void MainWindow::mnuAbout_Click() {
-    AboutDialog::Open(this, true);
+    OpenAboutDialog(this, true);
 }
 void MainWindow::mnuVersion_Click() {
-    AboutDialog::Open(this, false);
+    OpenAboutDialog(this, false);
 }
 
 void MainWindow::mnuWorkTime_Click() {
-    OpenWorkTime(this, true);
+    OpenWorkTime(G_opt, this, true);
 }
 void MainWindow::mnuWorkTimes_Click() {
-    OpenWorkTime(this, false);
+    OpenWorkTime(G_opt, this, false);
 }
 void MainWindow::mnuAlarm_Click() {
     OpenAlarmDialog(*m_alarm, this, true);
@@ -262,5 +263,5 @@ void MainWindow::Timer1_Timer() {
     const TickOutcome tick = Timer1Tick(Now(), *m_alarm);
     m_tickReport.take(this, tick);
     if (tick.alarmDue)
-        AlarmNotice::Notify(*m_alarm, this);
+        NotifyAlarm(*m_alarm, this);
 }

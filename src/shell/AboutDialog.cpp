@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -18,7 +17,6 @@
 
 namespace {
 
-QPointer<AboutDialog> g_instance;
 ProgramStarter g_starter;
 
 // System-information programs of the common desktops, the most informative first.
@@ -50,11 +48,7 @@ void SetProgramStarter(ProgramStarter starter) {
 }
 
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+    PrepareDialog(this, "frmAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
 
     const auto label = [this](const char* name) {
         auto* l = new QLabel(this);
@@ -87,8 +81,8 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setAutoDefault(false);
     // Esc closes the box like OK: the dialog's reject.
-    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::accept);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(lblTitle);
@@ -118,32 +112,12 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     cmdOK->setFocus();
 }
 
-AboutDialog::~AboutDialog() = default;
-
-AboutDialog* AboutDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
+void OpenAboutDialog(QWidget* owner, bool modal) {
+    ShowOnce<AboutDialog>(
+        owner, modal, [owner] { return new AboutDialog(owner); }, Counted::WhileShown);
 }
 
-void AboutDialog::Open(QWidget* owner, bool modal) {
-    if (AboutDialog* d = Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new AboutDialog(owner), modal);
-}
-
-bool AboutDialog::CloseOpen() {
-    return CancelDialog(Instance());
-}
-
-void AboutDialog::cmdOK_Click() {
-    accept();
-}
-
-void AboutDialog::cmdSysInfo_Click() {
-    StartSysInfo();
-}
-
-void AboutDialog::StartSysInfo() {
+void AboutDialog::startSystemInfo() {
     const QString tool = FindSysInfoTool();
     const bool started =
         !tool.isEmpty() && (g_starter ? g_starter(tool) : QProcess::startDetached(tool, {}));
@@ -152,7 +126,7 @@ void AboutDialog::StartSysInfo() {
                QString::fromLatin1(kAppTitle));
 }
 
-void AboutDialog::picIcon_Click() {
+void AboutDialog::showIconMessage() {
     MsgBox(QStringLiteral("（*゜・゜）ンッ？バグ探し？"), MsgButtons::OK, MsgIcon::Question,
            windowTitle());
 }
@@ -160,7 +134,7 @@ void AboutDialog::picIcon_Click() {
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == picIcon && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        picIcon_Click();
+        showIconMessage();
         return true;
     }
     return QDialog::eventFilter(watched, event);

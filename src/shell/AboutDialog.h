@@ -22,19 +22,16 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* owner = nullptr);
-    ~AboutDialog() override;
 
-    // The one open about box, or null.
-    static AboutDialog* Instance();
-    // Opens the box owned by the main window: modal from its menu, modeless from the tray
-    // menu. An open box is brought to the front instead.
-    static void Open(QWidget* owner, bool modal);
-    // Closes the open box (the main window's restore). False: none open.
-    static bool CloseOpen();
-
+public slots:
     // Starts the system-information tool, or says that there is none.
-    void StartSysInfo();
+    void startSystemInfo();
+    void showIconMessage();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -42,12 +39,8 @@ public:
     QLabel* lblDescription = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdSysInfo = nullptr;
-
-public slots:
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
-    void picIcon_Click();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+// Opens the box owned by the main window: modal from its menu, modeless from the tray menu. The
+// box owner has on the screen is brought to the front instead.
+void OpenAboutDialog(QWidget* owner, bool modal);

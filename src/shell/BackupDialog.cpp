@@ -16,7 +16,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTemporaryFile>
@@ -30,8 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-QPointer<BackupDialog> g_instance;
 
 const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|全てのファイル(*.*)|*.*";
 
@@ -123,48 +120,38 @@ bool CopyDatabase(const QString& database, const QString& target,
 // ---------------------------------------------------------------- the dialog
 
 BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmBackUp"));
-    setWindowTitle(QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+    PrepareDialog(this, "frmBackUp", QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    txtPath = new QLineEdit(Frame1);
+    fraTarget = new QGroupBox(this);
+    fraTarget->setObjectName(QStringLiteral("Frame1"));
+    txtPath = new QLineEdit(fraTarget);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setAccessibleName(QStringLiteral("バックアップ出力先"));
     txtPath->setMinimumWidth(340);
-    cmdFileSave = new QPushButton(Frame1);
+    cmdFileSave = new QPushButton(fraTarget);
     cmdFileSave->setObjectName(QStringLiteral("cmdFileSave"));
     cmdFileSave->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"),
                                           style()->standardIcon(QStyle::SP_DialogSaveButton)));
     cmdFileSave->setAccessibleName(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
     cmdFileSave->setToolTip(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
     cmdFileSave->setAutoDefault(false);
     CancelButton->setAutoDefault(false);
     OKButton->setDefault(true);
-    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::cmdFileSave_Click);
-    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButton_Click);
+    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::chooseTarget);
+    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::backUp);
 
-    auto* frame = new QHBoxLayout(Frame1);
+    auto* frame = new QHBoxLayout(fraTarget);
     frame->addWidget(txtPath, 1);
     frame->addWidget(cmdFileSave);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* main = new QVBoxLayout(this);
     main->addWidget(lblInfo);
-    main->addWidget(Frame1);
-    main->addLayout(buttons);
+    main->addWidget(fraTarget);
+    main->addLayout(buttons.row);
 
     // Opening: the message and the first free default name of today.
     lblInfo->setText(QString::fromLatin1(kAppTitle) +
@@ -172,24 +159,12 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     txtPath->setText(QDir::toNativeSeparators(DefaultBackupPath(AppPath(), Today())));
 }
 
-BackupDialog::~BackupDialog() = default;
-
-BackupDialog* BackupDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
+void OpenBackupDialog(QWidget* owner, bool modal) {
+    ShowOnce<BackupDialog>(
+        owner, modal, [owner] { return new BackupDialog(owner); }, Counted::WhileShown);
 }
 
-void BackupDialog::Open(QWidget* owner, bool modal) {
-    if (BackupDialog* d = Instance())
-        BringToFront(d);
-    else
-        ShowNewDialog(new BackupDialog(owner), modal);
-}
-
-bool BackupDialog::CloseOpen() {
-    return CancelDialog(Instance());
-}
-
-void BackupDialog::cmdFileSave_Click() {
+void BackupDialog::chooseTarget() {
     QString path = txtPath->text().isEmpty() ? QStringLiteral("Vaskel.dat") : txtPath->text();
     if (!ChooseFile(this, true, QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"),
                     QtFileFilter(QString::fromUtf8(kBackupFilter)), path))
@@ -200,7 +175,7 @@ void BackupDialog::cmdFileSave_Click() {
     txtPath->setText(path);
 }
 
-void BackupDialog::OKButton_Click() {
+void BackupDialog::backUp() {
     const QString path = txtPath->text();
     if (TrimBlanks(path).isEmpty()) {
         WarnInput(txtPath, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
@@ -229,8 +204,4 @@ void BackupDialog::OKButton_Click() {
     MsgBox(QStringLiteral("バックアップが正常に終了しました。"), MsgButtons::OK,
            MsgIcon::Information, windowTitle());
     FocusAfterMessage(CancelButton);
-}
-
-void BackupDialog::CancelButton_Click() {
-    reject();
 }

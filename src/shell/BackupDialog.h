@@ -35,24 +35,20 @@ class BackupDialog : public QDialog {
     Q_OBJECT
 public:
     explicit BackupDialog(QWidget* owner = nullptr);
-    ~BackupDialog() override;
 
-    // The one open backup dialog, or null.
-    static BackupDialog* Instance();
-    // Opens the dialog owned by the main window (modal from its menu); an open one is brought
-    // to the front instead.
-    static void Open(QWidget* owner, bool modal);
-    static bool CloseOpen();
+public slots:
+    void chooseTarget();
+    void backUp();
 
+private:
     QLabel* lblInfo = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    QGroupBox* fraTarget = nullptr;
     QLineEdit* txtPath = nullptr;
     QPushButton* cmdFileSave = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
-
-public slots:
-    void cmdFileSave_Click();
-    void OKButton_Click();
-    void CancelButton_Click();
 };
+
+// Opens the dialog owned by the main window (modal from its menu); the one owner has on the
+// screen is brought to the front instead.
+void OpenBackupDialog(QWidget* owner, bool modal);

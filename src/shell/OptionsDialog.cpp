@@ -19,15 +19,12 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<OptionsDialog> g_instance;
 
 const char* const kPicFilter = "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.dib;*.png)|*.bmp;*.gif;*."
                                "jpg;*.jpeg;*.dib;*.png|全てのファイル(*.*)|*.*";
@@ -77,12 +74,8 @@ void SetButtonColor(QPushButton* button, quint32 bgr) {
 
 // ---------------------------------------------------------------- building
 
-OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+OptionsDialog::OptionsDialog(Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
+    PrepareDialog(this, "frmOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
 
     tabOption = Named(new QTabWidget(this), "tabOption");
     const std::array<QString, 4> captions = {QStringLiteral("全般"), QStringLiteral("ﾚｲｱｳﾄ"),
@@ -98,27 +91,21 @@ OptionsDialog::OptionsDialog(QWidget* owner) : QDialog(owner) {
     BuildFormatTab(pages[2]);
     BuildResidentTab(pages[3]);
 
-    cmdOK = Named(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdCancel = Named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")), "cmdCancel");
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &OptionsDialog::cmdCancel_Click);
+    const OkCancelRow buttons = MakeOkCancelRow(this, "cmdOK", "cmdCancel");
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::save);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* main = new QVBoxLayout(this);
     main->addWidget(tabOption);
-    main->addLayout(buttons);
+    main->addLayout(buttons.row);
     // No default button: Enter presses nothing; Esc cancels (the dialog's own reject).
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
 
-    Form_Load();
+    showOptions();
     resize(500, 400);
 }
-
-OptionsDialog::~OptionsDialog() = default;
 
 void OptionsDialog::BuildGeneralTab(QWidget* page) {
     chkWindowSave =
@@ -145,7 +132,7 @@ void OptionsDialog::BuildLayoutTab(QWidget* page) {
         label->setBuddy(button);
         colors->addWidget(button, row, col);
         colors->addWidget(label, row, col + 1);
-        connect(button, &QPushButton::clicked, this, [this, button] { cmdColor_Click(button); });
+        connect(button, &QPushButton::clicked, this, [this, button] { chooseButtonColor(button); });
     };
     colorRow(0, 0, cmdBackColor, lblLayoutBack, "cmdBackColor", "lblLayoutBack",
              QStringLiteral("背景色"));
@@ -172,9 +159,9 @@ void OptionsDialog::BuildLayoutTab(QWidget* page) {
     imgBack->setFrameShape(QFrame::Panel);
     imgBack->setFrameShadow(QFrame::Sunken);
     imgBack->setScaledContents(true);
-    connect(optSetBack, &QRadioButton::clicked, this, &OptionsDialog::optSetBack_Click);
-    connect(optNonBack, &QRadioButton::clicked, this, &OptionsDialog::optNonBack_Click);
-    connect(cmdSetPic, &QPushButton::clicked, this, &OptionsDialog::cmdSetPic_Click);
+    connect(optSetBack, &QRadioButton::clicked, this, &OptionsDialog::usePicture);
+    connect(optNonBack, &QRadioButton::clicked, this, &OptionsDialog::useNoPicture);
+    connect(cmdSetPic, &QPushButton::clicked, this, &OptionsDialog::choosePicture);
 
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(txtPicPath);
@@ -220,9 +207,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     fmStationed->setAccessibleName(QStringLiteral("Vaskelの常駐"));
     chkTaskTray = Named(new QCheckBox(QStringLiteral("Vaskelの起動は画面を表示せず常駐させる")),
                         "chkTaskTray");
-    lblInfomation[0] = NoteLabel(QStringLiteral("常駐しない場合、Vaskelを終了すると稼働時間の算出は"
-                                                "行われなくなります。"),
-                                 "lblInfomation0");
+    lblInformation[0] =
+        NoteLabel(QStringLiteral("常駐しない場合、Vaskelを終了すると稼働時間の算出は"
+                                 "行われなくなります。"),
+                  "lblInfomation0");
     fmTrayHint = Named(new QGroupBox(QStringLiteral("タスクトレイ常駐時のポップアップヒント")),
                        "fmTrayHint");
     optTrayHint0 = Named(new QRadioButton(QStringLiteral("Vaskel")), "optTrayHint0");
@@ -231,7 +219,7 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     txtTrayHint = Named(new QLineEdit, "txtTrayHint");
     txtTrayHint->setMaxLength(60);
     txtTrayHint->setAccessibleName(QStringLiteral("任意"));
-    lblInfomation[1] =
+    lblInformation[1] =
         NoteLabel(QStringLiteral("※ 次回Vaskel起動時から有効になります。"), "lblInfomation1");
     lblNoTray = NoteLabel(QStringLiteral("※ この環境にはタスクトレイがないため、常駐時もVaskelの画"
                                          "面は隠れず最小化されます。起動時に画面を表示しない設定と"
@@ -242,8 +230,8 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     group->addButton(optTrayHint0, 0);
     group->addButton(optTrayHint1, 1);
     group->addButton(optTrayHint9, 9);
-    connect(group, &QButtonGroup::idClicked, this, &OptionsDialog::optTrayHint_Click);
-    connect(chkStationed, &QCheckBox::clicked, this, &OptionsDialog::chkStationed_Click);
+    connect(group, &QButtonGroup::idClicked, this, &OptionsDialog::trayHintChosen);
+    connect(chkStationed, &QCheckBox::clicked, this, &OptionsDialog::residentToggled);
 
     auto* radios = new QHBoxLayout;
     radios->addWidget(optTrayHint0);
@@ -252,10 +240,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
     radios->addWidget(txtTrayHint, 1);
     auto* hint = new QVBoxLayout(fmTrayHint);
     hint->addLayout(radios);
-    hint->addWidget(lblInfomation[1]);
+    hint->addWidget(lblInformation[1]);
     auto* stationed = new QVBoxLayout(fmStationed);
     stationed->addWidget(chkTaskTray);
-    stationed->addWidget(lblInfomation[0]);
+    stationed->addWidget(lblInformation[0]);
     stationed->addWidget(fmTrayHint);
     auto* l = new QVBoxLayout(page);
     l->addWidget(chkStationed);
@@ -266,62 +254,53 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
 
 // ---------------------------------------------------------------- opening
 
-OptionsDialog* OptionsDialog::Instance() {
-    return g_instance && g_instance->isVisible() ? g_instance.data() : nullptr;
+void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
+                       const std::function<void(OptionsDialog&)>& setUp) {
+    const auto make = [&opt, owner, &setUp] {
+        auto* d = new OptionsDialog(opt, owner);
+        if (setUp)
+            setUp(*d);
+        return d;
+    };
+    ShowOnce<OptionsDialog>(owner, modal, make, Counted::WhileShown);
 }
 
-void OptionsDialog::Open(QWidget* owner, bool modal,
-                         const std::function<void(OptionsDialog&)>& setUp) {
-    if (OptionsDialog* d = Instance()) {
-        BringToFront(d);
-        return;
-    }
-    auto* d = new OptionsDialog(owner);
-    if (setUp)
-        setUp(*d);
-    ShowNewDialog(d, modal);
-}
-
-bool OptionsDialog::CloseOpen() {
-    return CancelDialog(Instance());
-}
-
-void OptionsDialog::Form_Load() {
-    chkWindowSave->setChecked(G_opt.WindowSave == 1);
-    chkStartup->setChecked(G_opt.StartUp == 1);
-    SetButtonColor(cmdTodayColor, G_opt.TodayColor);
-    SetButtonColor(cmdSelectColor, G_opt.SelectColor);
-    SetButtonColor(cmdDiaryColor, G_opt.DiaryColor);
-    SetButtonColor(cmdBackColor, G_opt.BackColor);
-    (G_opt.BackPic ? optSetBack : optNonBack)->setChecked(true);
-    txtPicPath->setText(G_opt.BackPicPath);
-    ShowPreview(optSetBack->isChecked() ? G_opt.BackPicPath : QString());
+void OptionsDialog::showOptions() {
+    chkWindowSave->setChecked(m_opt.WindowSave == 1);
+    chkStartup->setChecked(m_opt.StartUp == 1);
+    SetButtonColor(cmdTodayColor, m_opt.TodayColor);
+    SetButtonColor(cmdSelectColor, m_opt.SelectColor);
+    SetButtonColor(cmdDiaryColor, m_opt.DiaryColor);
+    SetButtonColor(cmdBackColor, m_opt.BackColor);
+    (m_opt.BackPic ? optSetBack : optNonBack)->setChecked(true);
+    txtPicPath->setText(m_opt.BackPicPath);
+    ShowPreview(optSetBack->isChecked() ? m_opt.BackPicPath : QString());
     const auto select = [](QComboBox* box, int index) {
         box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
     };
-    select(cboFormatYear, G_opt.YearFormat);
-    select(cboFormatMonth, G_opt.MonthFormat);
-    select(cboFormatWeek, G_opt.WeekFormat);
+    select(cboFormatYear, m_opt.YearFormat);
+    select(cboFormatMonth, m_opt.MonthFormat);
+    select(cboFormatWeek, m_opt.WeekFormat);
     txtPicPath->setEnabled(optSetBack->isChecked());
     cmdSetPic->setEnabled(optSetBack->isChecked());
     tabOption->setCurrentIndex(0);
 
-    chkStationed->setChecked(G_opt.Stationed);
-    chkTaskTray->setChecked(G_opt.TaskTray == 1);
-    (G_opt.TrayHint == 1   ? optTrayHint1
-     : G_opt.TrayHint == 9 ? optTrayHint9
+    chkStationed->setChecked(m_opt.Stationed);
+    chkTaskTray->setChecked(m_opt.TaskTray == 1);
+    (m_opt.TrayHint == 1   ? optTrayHint1
+     : m_opt.TrayHint == 9 ? optTrayHint9
                            : optTrayHint0)
         ->setChecked(true);
-    txtTrayHint->setText(G_opt.TrayHintText);
-    EnableResident(G_opt.Stationed, false);
+    txtTrayHint->setText(m_opt.TrayHintText);
+    EnableResident(m_opt.Stationed, false);
     lblNoTray->setVisible(!TrayUsable());
 }
 
 // ---------------------------------------------------------------- while open
 
 void OptionsDialog::EnableResident(bool on, bool hintTextToo) {
-    for (QWidget* w : std::initializer_list<QWidget*>{fmStationed, chkTaskTray, lblInfomation[0],
-                                                      lblInfomation[1], fmTrayHint, optTrayHint0,
+    for (QWidget* w : std::initializer_list<QWidget*>{fmStationed, chkTaskTray, lblInformation[0],
+                                                      lblInformation[1], fmTrayHint, optTrayHint0,
                                                       optTrayHint1, optTrayHint9})
         w->setEnabled(on);
     txtTrayHint->setEnabled(on && (hintTextToo || optTrayHint9->isChecked()));
@@ -335,21 +314,21 @@ int OptionsDialog::SelectedTrayHint() const {
     return 0;
 }
 
-void OptionsDialog::chkStationed_Click() {
+void OptionsDialog::residentToggled() {
     EnableResident(chkStationed->isChecked(), true);
 }
 
-void OptionsDialog::optTrayHint_Click(int index) {
+void OptionsDialog::trayHintChosen(int index) {
     txtTrayHint->setEnabled(index == 9);
 }
 
-void OptionsDialog::optSetBack_Click() {
+void OptionsDialog::usePicture() {
     txtPicPath->setEnabled(true);
     cmdSetPic->setEnabled(true);
-    ShowPreview(G_opt.BackPicPath);
+    ShowPreview(m_opt.BackPicPath);
 }
 
-void OptionsDialog::optNonBack_Click() {
+void OptionsDialog::useNoPicture() {
     txtPicPath->setEnabled(false);
     cmdSetPic->setEnabled(false);
     ShowPreview(QString());
@@ -362,13 +341,13 @@ void OptionsDialog::ShowPreview(const QString& path) {
     imgBack->setPixmap(pic);
 }
 
-void OptionsDialog::cmdColor_Click(QPushButton* button) {
+void OptionsDialog::chooseButtonColor(QPushButton* button) {
     quint32 bgr = ButtonColor(button);
     if (ChooseColor(this, bgr))
         SetButtonColor(button, bgr);
 }
 
-void OptionsDialog::cmdSetPic_Click() {
+void OptionsDialog::choosePicture() {
     QString path = txtPicPath->text();
     if (ChooseFile(this, false, QStringLiteral("背景画像の選択"),
                    QtFileFilter(QString::fromUtf8(kPicFilter)), path)) {
@@ -394,39 +373,39 @@ bool OptionsDialog::CheckPicFile() {
     return false;
 }
 
-void OptionsDialog::cmdOK_Click() {
+void OptionsDialog::save() {
     if (!CheckPicFile())
         return;
     // Each group of keys goes to the file in one write.
-    G_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
-    G_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
-    G_opt.TodayColor = ButtonColor(cmdTodayColor);
-    G_opt.SelectColor = ButtonColor(cmdSelectColor);
-    G_opt.DiaryColor = ButtonColor(cmdDiaryColor);
-    G_opt.BackColor = ButtonColor(cmdBackColor);
-    G_opt.BackPic = optSetBack->isChecked();
-    G_opt.BackPicPath = TrimBlanks(txtPicPath->text());
-    G_opt.YearFormat = qint16(cboFormatYear->currentIndex());
-    G_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
-    G_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
-    WriteOptions(G_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
+    m_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
+    m_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
+    m_opt.TodayColor = ButtonColor(cmdTodayColor);
+    m_opt.SelectColor = ButtonColor(cmdSelectColor);
+    m_opt.DiaryColor = ButtonColor(cmdDiaryColor);
+    m_opt.BackColor = ButtonColor(cmdBackColor);
+    m_opt.BackPic = optSetBack->isChecked();
+    m_opt.BackPicPath = TrimBlanks(txtPicPath->text());
+    m_opt.YearFormat = qint16(cboFormatYear->currentIndex());
+    m_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
+    m_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
+    WriteOptions(m_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
                          SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
                          SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
                          SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
-    const TrayAction action = TrayActionFor(G_opt.Stationed, chkStationed->isChecked());
-    G_opt.Stationed = chkStationed->isChecked();
-    G_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
+    const TrayAction action = TrayActionFor(m_opt.Stationed, chkStationed->isChecked());
+    m_opt.Stationed = chkStationed->isChecked();
+    m_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
     const int mode = SelectedTrayHint();
     std::vector<SettingKey> tray{SettingKey::Stationed, SettingKey::TaskTray};
     if (mode == 9) {
-        G_opt.TrayHintText = txtTrayHint->text();
+        m_opt.TrayHintText = txtTrayHint->text();
         tray.push_back(SettingKey::TrayHintText);
     }
-    G_opt.TrayHint = qint16(mode);
+    m_opt.TrayHint = qint16(mode);
     tray.push_back(SettingKey::TrayHint);
-    WriteOptions(G_opt, tray);
+    WriteOptions(m_opt, tray);
     if (action != TrayAction::None)
         emit trayActionRequested(action);
 
@@ -434,8 +413,4 @@ void OptionsDialog::cmdOK_Click() {
     accept();
     if (ownerHidden && action == TrayAction::Delete)
         emit restoreRequested();
-}
-
-void OptionsDialog::cmdCancel_Click() {
-    reject();
 }

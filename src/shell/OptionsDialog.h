@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+struct Options;
 
 // The texts of the three format lists; the index is the stored value.
 QStringList YearFormatTexts();
@@ -30,18 +31,8 @@ void SetButtonColor(QPushButton* button, quint32 bgr);
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit OptionsDialog(QWidget* owner = nullptr);
-    ~OptionsDialog() override;
-
-    // The one open options dialog, or null.
-    static OptionsDialog* Instance();
-    // Opens the dialog owned by the main window: modal from its menu (returns when closed),
-    // modeless from the tray menu. An open dialog is brought to the front instead. setUp runs
-    // on a new dialog before it shows; connect its signals there.
-    static void Open(QWidget* owner, bool modal,
-                     const std::function<void(OptionsDialog&)>& setUp = {});
-    // Closes the open dialog without saving (the main window's restore). False: none open.
-    static bool CloseOpen();
+    // opt: the settings shown, and those OK sets and saves.
+    explicit OptionsDialog(Options& opt, QWidget* owner = nullptr);
 
     // The picture path must name a readable picture, or be empty. Otherwise the warning, the
     // focus in the path and false.
@@ -52,25 +43,16 @@ public:
     QCheckBox* chkWindowSave = nullptr;
     QCheckBox* chkStartup = nullptr;
     // ﾚｲｱｳﾄ
-    QGroupBox* fmColorSetting = nullptr;
     QPushButton* cmdBackColor = nullptr;
     QPushButton* cmdTodayColor = nullptr;
     QPushButton* cmdSelectColor = nullptr;
     QPushButton* cmdDiaryColor = nullptr;
-    QLabel* lblLayoutBack = nullptr;
-    QLabel* lblLayoutToday = nullptr;
-    QLabel* lblLayoutSelect = nullptr;
-    QLabel* lblLayoutDiary = nullptr;
-    QGroupBox* fmBackSetting = nullptr;
     QRadioButton* optSetBack = nullptr;
     QRadioButton* optNonBack = nullptr;
     QLineEdit* txtPicPath = nullptr;
     QPushButton* cmdSetPic = nullptr;
     QLabel* imgBack = nullptr;
     // ﾌｫｰﾏｯﾄ
-    QLabel* lblFormatYear = nullptr;
-    QLabel* lblFormatMonth = nullptr;
-    QLabel* lblFormatWeek = nullptr;
     QComboBox* cboFormatYear = nullptr;
     QComboBox* cboFormatMonth = nullptr;
     QComboBox* cboFormatWeek = nullptr;
@@ -78,7 +60,7 @@ public:
     QCheckBox* chkStationed = nullptr;
     QGroupBox* fmStationed = nullptr;
     QCheckBox* chkTaskTray = nullptr;
-    std::array<QLabel*, 2> lblInfomation{};
+    std::array<QLabel*, 2> lblInformation{};
     QGroupBox* fmTrayHint = nullptr;
     QRadioButton* optTrayHint0 = nullptr; // "Vaskel"
     QRadioButton* optTrayHint1 = nullptr; // "当日日付"
@@ -88,23 +70,21 @@ public:
     QLabel* lblNoTray = nullptr;
 
     QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
     // The tooltip mode of the selected option button: 0, 1 or 9.
     int SelectedTrayHint() const;
 
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void chkStationed_Click();
-    void optTrayHint_Click(int index);
-    void optSetBack_Click();
-    void optNonBack_Click();
-    void cmdSetPic_Click();
-    void cmdColor_Click(QPushButton* button);
+    void save();
+    void residentToggled();
+    void trayHintChosen(int index);
+    void usePicture();
+    void useNoPicture();
+    void choosePicture();
+    void chooseButtonColor(QPushButton* button);
 
 signals:
-    // OK has saved the display settings: apply G_opt's background (colour and picture) to the
+    // OK has saved the display settings: apply the options' background (colour and picture) to the
     // calendar area and draw the month again with the new colours and formats, now.
     void displayChanged();
     // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::Apply),
@@ -115,11 +95,31 @@ signals:
     void restoreRequested();
 
 private:
-    void Form_Load();
+    QGroupBox* fmColorSetting = nullptr;
+    QLabel* lblLayoutBack = nullptr;
+    QLabel* lblLayoutToday = nullptr;
+    QLabel* lblLayoutSelect = nullptr;
+    QLabel* lblLayoutDiary = nullptr;
+    QGroupBox* fmBackSetting = nullptr;
+    QLabel* lblFormatYear = nullptr;
+    QLabel* lblFormatMonth = nullptr;
+    QLabel* lblFormatWeek = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    void showOptions();
     void BuildGeneralTab(QWidget* page);
     void BuildLayoutTab(QWidget* page);
     void BuildFormatTab(QWidget* page);
     void BuildResidentTab(QWidget* page);
     void EnableResident(bool on, bool hintTextToo);
     void ShowPreview(const QString& path);
+
+    Options& m_opt;
 };
+
+// Opens the dialog owned by the main window: modal from its menu (returns when closed),
+// modeless from the tray menu. The dialog owner has on the screen is brought to the front
+// instead. setUp runs on a new dialog before it shows; connect its signals there. The main
+// window's restore closes it without saving (CloseOpenWindow).
+void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
+                       const std::function<void(OptionsDialog&)>& setUp = {});

@@ -21,14 +21,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
-
-QPointer<StatisticsWindow> g_instance;
 
 const char* const kBestRow = "bestRow";
 const char16_t* const kWidestRate = u"100.0 %";
@@ -62,44 +59,28 @@ void SetTextColor(QLabel* l, const QColor& c) {
     l->setPalette(pal);
 }
 
-// The controls of one tab, whatever the tab calls them.
-struct TabControls {
-    QLabel*& average;
-    QPlainTextEdit*& betweenInfo;
-    QLabel*& between;
-    QGroupBox*& fraYobi;
-    std::array<QLabel*, 7>& yobi;
-    std::array<QLabel*, 7>& yobiValue; // count or running time
-    std::array<QLabel*, 7>& yobiAverage;
-    QGroupBox*& fraBest;
-    std::array<QLabel*, 10>& rank;
-    std::array<QLabel*, 10>& best; // month or day
-    std::array<QLabel*, 10>& bestValue;
-    std::array<QLabel*, 10>& bestAverage;
-};
-
 // The names and fixed texts of one tab.
 struct TabNames {
-    const char* fraYobi;
-    const char* fraBest;
+    const char* weekdayFrame;
+    const char* bestFrame;
     const char* average;
     const char* betweenInfo;
     const char* between;
-    const char* yobi;
-    const char* yobiValue;
-    const char* yobiAverage;
+    const char* weekday;
+    const char* weekdayValue;
+    const char* weekdayAverage;
     const char* rank;
     const char* best;
     const char* bestValue;
     const char* bestAverage;
     const char16_t* averageCaption;
-    const char16_t* yobiFrame;
-    const char16_t* yobiValueReset;
+    const char16_t* weekdayCaption;
+    const char16_t* weekdayValueReset;
     const char16_t* bestReset;
     const char16_t* bestValueReset;
     // The widest texts of the value columns, so that the window keeps its size whatever
     // they show.
-    const char16_t* yobiValueWidest;
+    const char16_t* weekdayValueWidest;
     const char16_t* bestWidest;
     const char16_t* bestValueWidest;
 };
@@ -108,7 +89,57 @@ void ReserveWidth(QLabel* l, const char16_t* widest) {
     l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString::fromUtf16(widest)) + 4);
 }
 
-void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
+// The rate of each weekday.
+void BuildWeekdayFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
+    c.weekdayFrame = new QGroupBox(QString::fromUtf16(n.weekdayCaption), page);
+    c.weekdayFrame->setObjectName(QString::fromLatin1(n.weekdayFrame));
+    auto* grid = new QGridLayout(c.weekdayFrame);
+    grid->setHorizontalSpacing(14);
+    for (int i = 0; i < 7; ++i) {
+        c.weekday[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.weekday, i),
+                                         QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
+        SetTextColor(c.weekday[size_t(i)], WeekdayCaptionColor(i));
+        c.weekdayValue[size_t(i)] = MakeLabel(c.weekdayFrame, Indexed(n.weekdayValue, i),
+                                              QString::fromUtf16(n.weekdayValueReset));
+        c.weekdayAverage[size_t(i)] =
+            MakeLabel(c.weekdayFrame, Indexed(n.weekdayAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.weekdayValue[size_t(i)], n.weekdayValueWidest);
+        ReserveWidth(c.weekdayAverage[size_t(i)], kWidestRate);
+        grid->addWidget(c.weekday[size_t(i)], i, 0);
+        grid->addWidget(c.weekdayValue[size_t(i)], i, 1);
+        grid->addWidget(c.weekdayAverage[size_t(i)], i, 2);
+    }
+    grid->setRowStretch(7, 1);
+}
+
+// The ten best months or days.
+void BuildBestFrame(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
+    c.bestFrame = new QGroupBox(QStringLiteral("Best 10"), page);
+    c.bestFrame->setObjectName(QString::fromLatin1(n.bestFrame));
+    auto* bestGrid = new QGridLayout(c.bestFrame);
+    bestGrid->setHorizontalSpacing(14);
+    bestGrid->setVerticalSpacing(2);
+    for (int i = 0; i < 10; ++i) {
+        c.rank[size_t(i)] =
+            MakeLabel(c.bestFrame, Indexed(n.rank, i), QString::number(i + 1), Qt::AlignCenter);
+        c.rank[size_t(i)]->setMinimumWidth(26);
+        c.best[size_t(i)] = MakeLabel(c.bestFrame, Indexed(n.best, i),
+                                      QString::fromUtf16(n.bestReset), Qt::AlignCenter);
+        c.bestValue[size_t(i)] =
+            MakeLabel(c.bestFrame, Indexed(n.bestValue, i), QString::fromUtf16(n.bestValueReset));
+        c.bestAverage[size_t(i)] =
+            MakeLabel(c.bestFrame, Indexed(n.bestAverage, i), QString::fromUtf16(kNoRate));
+        ReserveWidth(c.best[size_t(i)], n.bestWidest);
+        ReserveWidth(c.bestValue[size_t(i)], n.bestValueWidest);
+        ReserveWidth(c.bestAverage[size_t(i)], kWidestRate);
+        bestGrid->addWidget(c.rank[size_t(i)], i, 0);
+        bestGrid->addWidget(c.best[size_t(i)], i, 1);
+        bestGrid->addWidget(c.bestValue[size_t(i)], i, 2);
+        bestGrid->addWidget(c.bestAverage[size_t(i)], i, 3);
+    }
+}
+
+void BuildTab(QWidget* page, StatisticsWindow::Tab& c, const TabNames& n) {
     QLabel* caption =
         MakeLabel(page, QString(), QString::fromUtf16(n.averageCaption), Qt::AlignCenter);
     c.average = MakeLabel(page, QString::fromLatin1(n.average), QString::fromUtf16(kNoRate));
@@ -130,57 +161,16 @@ void BuildTab(QWidget* page, const TabControls& c, const TabNames& n) {
     c.betweenInfo->setFixedHeight(c.betweenInfo->fontMetrics().lineSpacing() * 2 + 14);
     c.between = MakeLabel(page, QString::fromLatin1(n.between), QString());
 
-    c.fraYobi = new QGroupBox(QString::fromUtf16(n.yobiFrame), page);
-    c.fraYobi->setObjectName(QString::fromLatin1(n.fraYobi));
-    auto* yobiGrid = new QGridLayout(c.fraYobi);
-    yobiGrid->setHorizontalSpacing(14);
-    for (int i = 0; i < 7; ++i) {
-        c.yobi[size_t(i)] = MakeLabel(c.fraYobi, Indexed(n.yobi, i),
-                                      QString::fromUtf16(kWeekdays[i]), Qt::AlignCenter);
-        SetTextColor(c.yobi[size_t(i)], WeekdayCaptionColor(i));
-        c.yobiValue[size_t(i)] =
-            MakeLabel(c.fraYobi, Indexed(n.yobiValue, i), QString::fromUtf16(n.yobiValueReset));
-        c.yobiAverage[size_t(i)] =
-            MakeLabel(c.fraYobi, Indexed(n.yobiAverage, i), QString::fromUtf16(kNoRate));
-        ReserveWidth(c.yobiValue[size_t(i)], n.yobiValueWidest);
-        ReserveWidth(c.yobiAverage[size_t(i)], kWidestRate);
-        yobiGrid->addWidget(c.yobi[size_t(i)], i, 0);
-        yobiGrid->addWidget(c.yobiValue[size_t(i)], i, 1);
-        yobiGrid->addWidget(c.yobiAverage[size_t(i)], i, 2);
-    }
-    yobiGrid->setRowStretch(7, 1);
-
-    c.fraBest = new QGroupBox(QStringLiteral("Best 10"), page);
-    c.fraBest->setObjectName(QString::fromLatin1(n.fraBest));
-    auto* bestGrid = new QGridLayout(c.fraBest);
-    bestGrid->setHorizontalSpacing(14);
-    bestGrid->setVerticalSpacing(2);
-    for (int i = 0; i < 10; ++i) {
-        c.rank[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.rank, i), QString::number(i + 1), Qt::AlignCenter);
-        c.rank[size_t(i)]->setMinimumWidth(26);
-        c.best[size_t(i)] = MakeLabel(c.fraBest, Indexed(n.best, i),
-                                      QString::fromUtf16(n.bestReset), Qt::AlignCenter);
-        c.bestValue[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.bestValue, i), QString::fromUtf16(n.bestValueReset));
-        c.bestAverage[size_t(i)] =
-            MakeLabel(c.fraBest, Indexed(n.bestAverage, i), QString::fromUtf16(kNoRate));
-        ReserveWidth(c.best[size_t(i)], n.bestWidest);
-        ReserveWidth(c.bestValue[size_t(i)], n.bestValueWidest);
-        ReserveWidth(c.bestAverage[size_t(i)], kWidestRate);
-        bestGrid->addWidget(c.rank[size_t(i)], i, 0);
-        bestGrid->addWidget(c.best[size_t(i)], i, 1);
-        bestGrid->addWidget(c.bestValue[size_t(i)], i, 2);
-        bestGrid->addWidget(c.bestAverage[size_t(i)], i, 3);
-    }
+    BuildWeekdayFrame(page, c, n);
+    BuildBestFrame(page, c, n);
 
     auto* top = new QHBoxLayout;
     top->addWidget(caption);
     top->addWidget(c.average);
     top->addStretch(1);
     auto* frames = new QHBoxLayout;
-    frames->addWidget(c.fraYobi, 0, Qt::AlignTop);
-    frames->addWidget(c.fraBest, 1, Qt::AlignTop);
+    frames->addWidget(c.weekdayFrame, 0, Qt::AlignTop);
+    frames->addWidget(c.bestFrame, 1, Qt::AlignTop);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top);
     layout->addWidget(c.betweenInfo);
@@ -244,12 +234,9 @@ WorkTimeStats CalcWorkTimeStats() {
     return out;
 }
 
-StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmStatistics"));
-    setWindowTitle(QStringLiteral("統計情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+StatisticsWindow::StatisticsWindow(const Options& opt, QWidget* owner)
+    : QDialog(owner), m_opt(opt) {
+    PrepareDialog(this, "frmStatistics", QStringLiteral("統計情報"));
 
     tabStatistics = new QTabWidget(this);
     tabStatistics->setObjectName(QStringLiteral("tabStatistics"));
@@ -267,7 +254,7 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     OKButton->setMinimumWidth(90);
-    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::OKButton_Click);
+    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::close);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -282,15 +269,15 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     mnuBest10Right->setAccessibleName(mnuBest10Right->title());
     mnuWorkTimeWeek = mnuBest10Right->addAction(QStringLiteral("稼働時間（週表示）"));
     mnuWorkTimeWeek->setObjectName(QStringLiteral("mnuWorkTimeWeek"));
-    mnuWrokTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
-    mnuWrokTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
+    mnuWorkTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
+    mnuWorkTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
     // The default entry shows bold whatever the style does with default actions.
     mnuBest10Right->setDefaultAction(mnuWorkTimeWeek);
     QFont bold = mnuWorkTimeWeek->font();
     bold.setBold(true);
     mnuWorkTimeWeek->setFont(bold);
-    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::mnuWorkTimeWeek_Click);
-    connect(mnuWrokTimeMonth, &QAction::triggered, this, &StatisticsWindow::mnuWrokTimeMonth_Click);
+    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::openRowWeek);
+    connect(mnuWorkTimeMonth, &QAction::triggered, this, &StatisticsWindow::openRowMonth);
 
     // The window sees keys before its controls.
     installEventFilter(this);
@@ -302,37 +289,23 @@ StatisticsWindow::StatisticsWindow(QWidget* owner) : QDialog(owner) {
     ShowWorkTimeStats(WorkTimeStats());
     // Load: the schedule tab, computed.
     tabStatistics->setCurrentIndex(0);
-    tabStatistics_Click();
+    computeShownTab();
     // Every selection computes the tab again, also a click on the tab already selected.
-    connect(tabStatistics, &QTabWidget::currentChanged, this,
-            &StatisticsWindow::tabStatistics_Click);
+    connect(tabStatistics, &QTabWidget::currentChanged, this, &StatisticsWindow::computeShownTab);
     connect(tabStatistics, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index == tabStatistics->currentIndex())
-            tabStatistics_Click();
+            computeShownTab();
     });
 }
 
-StatisticsWindow::~StatisticsWindow() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-StatisticsWindow* StatisticsWindow::Instance() {
-    return g_instance;
-}
-
-void OpenStatistics(QWidget* owner, bool modal) {
-    if (StatisticsWindow* w = StatisticsWindow::Instance())
-        BringToFront(w);
-    else
-        ShowNewDialog(new StatisticsWindow(owner), modal);
+void OpenStatistics(const Options& opt, QWidget* owner, bool modal) {
+    ShowOnce<StatisticsWindow>(owner, modal,
+                               [&opt, owner] { return new StatisticsWindow(opt, owner); });
 }
 
 void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
     if (!diary) {
-        BuildTab(page,
-                 {lblAverage, txtBetweenInfo, lblBetween, fraYobi, lblYobi, lblYobiCnt,
-                  lblYobiAverage, fraBest, lblRank, lblBestYM, lblBestCnt, lblBestAverage},
+        BuildTab(page, scheduleTab,
                  {"fraYobi",
                   "fraBest",
                   "lblAverage",
@@ -355,10 +328,7 @@ void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
                   u"00 回"});
         return;
     }
-    BuildTab(page,
-             {lblAverageDiary, txtBetweenInfoDiary, lblBetweenDiary, fraYobiDiary, lblYobiDiary,
-              lblYobiCntDiary, lblYobiAverageDiary, fraBestDiary, lblRankDiary, lblBestYMDiary,
-              lblBestCntDiary, lblBestAverageDiary},
+    BuildTab(page, diaryTab,
              {"fraYobiDiary",    "fraBestDiary",   "lblAverageDiary", "txtBetweenInfoDiary",
               "lblBetweenDiary", "lblYobiDiary",   "lblYobiCntDiary", "lblYobiAverageDiary",
               "lblRankDiary",    "lblBestYMDiary", "lblBestCntDiary", "lblBestAverageDiary",
@@ -367,10 +337,7 @@ void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
 }
 
 void StatisticsWindow::BuildWorkTab(QWidget* page) {
-    BuildTab(page,
-             {lblAverageWork, txtBetweenInfoWork, lblBetweenWork, fraYobiWork, lblYobiWork,
-              lblYobiWorkTime, lblYobiAverageWork, fraBestWork, lblRankWork, lblBestYMDWork,
-              lblBestWorkTime, lblBestAverageWork},
+    BuildTab(page, workTab,
              {"fraYobiWork",
               "fraBestWork",
               "lblAverageWork",
@@ -393,19 +360,19 @@ void StatisticsWindow::BuildWorkTab(QWidget* page) {
               u"00時間00分"});
     // The rows of the ranking open the viewer on their day.
     for (int i = 0; i < 10; ++i) {
-        for (QLabel* l : {lblRankWork[size_t(i)], lblBestYMDWork[size_t(i)],
-                          lblBestWorkTime[size_t(i)], lblBestAverageWork[size_t(i)]}) {
+        for (QLabel* l : {workTab.rank[size_t(i)], workTab.best[size_t(i)],
+                          workTab.bestValue[size_t(i)], workTab.bestAverage[size_t(i)]}) {
             l->setProperty(kBestRow, i);
             l->setContextMenuPolicy(Qt::PreventContextMenu);
         }
-        lblRankWork[size_t(i)]->setLineWidth(1);
-        lblRankWork[size_t(i)]->setFrameShadow(QFrame::Plain);
+        workTab.rank[size_t(i)]->setLineWidth(1);
+        workTab.rank[size_t(i)]->setFrameShadow(QFrame::Plain);
     }
 }
 
 // ---------------------------------------------------------------- computing the tabs
 
-void StatisticsWindow::tabStatistics_Click() {
+void StatisticsWindow::computeShownTab() {
     switch (tabStatistics->currentIndex()) {
     case 0:
     case 1: {
@@ -436,38 +403,41 @@ void StatisticsWindow::Failed(const QString& error) {
     MsgBox(error, MsgButtons::OK, MsgIcon::Critical, windowTitle());
 }
 
-void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
-    (diary ? lblAverageDiary : lblAverage)->setText(s.average);
+namespace {
+
+// The rate, the period and the weekday table, which every tab shows alike.
+template <class Stats, class Values>
+void ShowCommonStats(StatisticsWindow::Tab& t, const Stats& s, const Values& weekdayValues) {
+    t.average->setText(s.average);
     // The period's two lines are joined by CR LF; the box breaks lines at LF.
-    (diary ? txtBetweenInfoDiary : txtBetweenInfo)
-        ->setPlainText(
-            QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    (diary ? lblBetweenDiary : lblBetween)->setText(s.between);
+    t.betweenInfo->setPlainText(
+        QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    t.between->setText(s.between);
     for (size_t i = 0; i < 7; ++i) {
-        (diary ? lblYobiCntDiary : lblYobiCnt)[i]->setText(s.yobiCnt[i]);
-        (diary ? lblYobiAverageDiary : lblYobiAverage)[i]->setText(s.yobiAverage[i]);
+        t.weekdayValue[i]->setText(weekdayValues[i]);
+        t.weekdayAverage[i]->setText(s.yobiAverage[i]);
     }
+}
+
+} // namespace
+
+void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
+    Tab& t = diary ? diaryTab : scheduleTab;
+    ShowCommonStats(t, s, s.yobiCnt);
     for (size_t i = 0; i < 10; ++i) {
-        (diary ? lblBestYMDiary : lblBestYM)[i]->setText(s.bestYM[i]);
-        (diary ? lblBestCntDiary : lblBestCnt)[i]->setText(s.bestCnt[i]);
-        (diary ? lblBestAverageDiary : lblBestAverage)[i]->setText(s.bestAverage[i]);
+        t.best[i]->setText(s.bestYM[i]);
+        t.bestValue[i]->setText(s.bestCnt[i]);
+        t.bestAverage[i]->setText(s.bestAverage[i]);
     }
 }
 
 void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
-    lblAverageWork->setText(s.average);
-    txtBetweenInfoWork->setPlainText(
-        QString(s.betweenInfo).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    lblBetweenWork->setText(s.between);
-    for (size_t i = 0; i < 7; ++i) {
-        lblYobiWorkTime[i]->setText(s.yobiWorkTime[i]);
-        lblYobiAverageWork[i]->setText(s.yobiAverage[i]);
-    }
+    ShowCommonStats(workTab, s, s.yobiWorkTime);
     const QDate today = Today();
     for (size_t i = 0; i < 10; ++i) {
         const QDate d = s.best[i].day;
-        QLabel* day = lblBestYMDWork[i];
-        QLabel* rank = lblRankWork[i];
+        QLabel* day = workTab.best[i];
+        QLabel* rank = workTab.rank[i];
         // A row left empty by this calculation loses the colours of an earlier one.
         day->setPalette(QPalette());
         if (d.isValid() && d.dayOfWeek() == 7)
@@ -482,12 +452,12 @@ void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
         rank->setFrameShape(isToday ? QFrame::Box : QFrame::NoFrame);
         if (isToday) {
             QPalette pal = rank->palette();
-            pal.setColor(QPalette::Window, ColorFromBgr(G_opt.TodayColor));
+            pal.setColor(QPalette::Window, ColorFromBgr(m_opt.TodayColor));
             rank->setPalette(pal);
         }
         day->setText(s.bestYMD[i]);
-        lblBestWorkTime[i]->setText(s.bestWorkTime[i]);
-        lblBestAverageWork[i]->setText(s.bestAverage[i]);
+        workTab.bestValue[i]->setText(s.bestWorkTime[i]);
+        workTab.bestAverage[i]->setText(s.bestAverage[i]);
     }
 }
 
@@ -497,43 +467,39 @@ QDate StatisticsWindow::BestRowDay(int row) const {
     if (row < 0 || row >= 10)
         return QDate();
     // The empty row's placeholder is not a date.
-    return QDate::fromString(lblBestYMDWork[size_t(row)]->text().left(11),
+    return QDate::fromString(workTab.best[size_t(row)]->text().left(11),
                              QStringLiteral("yyyy年MM月dd日"));
 }
 
-void StatisticsWindow::BestRow_DblClick(int row) {
+void StatisticsWindow::openRowOnDoubleClick(int row) {
     if (!BestRowDay(row).isValid())
         return;
-    M_intBestRow = qint16(row);
-    mnuWorkTimeWeek_Click();
+    m_pickedRow = row;
+    openRowWeek();
 }
 
-void StatisticsWindow::BestRow_MouseDown(int row, const QPoint& globalPos) {
+void StatisticsWindow::popUpRowMenu(int row, const QPoint& globalPos) {
     if (!BestRowDay(row).isValid())
         return;
-    M_intBestRow = qint16(row);
+    m_pickedRow = row;
     mnuBest10Right->popup(globalPos, mnuWorkTimeWeek);
 }
 
-void StatisticsWindow::mnuWorkTimeWeek_Click() {
-    OpenWorkTimeOnRow(false);
+void StatisticsWindow::openRowWeek() {
+    openViewerOnRow(false);
 }
 
-void StatisticsWindow::mnuWrokTimeMonth_Click() {
-    OpenWorkTimeOnRow(true);
+void StatisticsWindow::openRowMonth() {
+    openViewerOnRow(true);
 }
 
-void StatisticsWindow::OpenWorkTimeOnRow(bool month) {
-    const QDate d = BestRowDay(M_intBestRow);
+void StatisticsWindow::openViewerOnRow(bool month) {
+    const QDate d = BestRowDay(m_pickedRow);
     if (!d.isValid())
         return;
     // From a modal statistics window a modeless viewer could not be used: it is modal then.
-    WorkTimeWindow::OpenOn(this, isModal(),
-                           month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
-}
-
-void StatisticsWindow::OKButton_Click() {
-    close();
+    OpenWorkTimeOn(m_opt, this, isModal(),
+                   month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
 }
 
 bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -551,11 +517,11 @@ bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
             break;
         auto* m = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonDblClick && m->button() == Qt::LeftButton) {
-            BestRow_DblClick(row.toInt());
+            openRowOnDoubleClick(row.toInt());
             return true;
         }
         if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::RightButton) {
-            BestRow_MouseDown(row.toInt(), m->globalPosition().toPoint());
+            popUpRowMenu(row.toInt(), m->globalPosition().toPoint());
             return true;
         }
         break;

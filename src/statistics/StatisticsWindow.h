@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 struct EntryStats;
+struct Options;
 struct WorkTimeStats;
 
 // Each statistic computed on a connection of its own, under the wait cursor. An unopened
@@ -30,74 +31,47 @@ WorkTimeStats CalcWorkTimeStats();
 class StatisticsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit StatisticsWindow(QWidget* owner = nullptr);
-    ~StatisticsWindow() override;
-
-    // The one loaded window, or null.
-    static StatisticsWindow* Instance();
+    // opt: today's colour in the ranking, and the viewer's formats.
+    explicit StatisticsWindow(const Options& opt, QWidget* owner = nullptr);
 
     QTabWidget* tabStatistics = nullptr;
 
-    // Tab 0: schedules
-    QLabel* lblAverage = nullptr;
-    QPlainTextEdit* txtBetweenInfo = nullptr;
-    QLabel* lblBetween = nullptr;
-    QGroupBox* fraYobi = nullptr;
-    std::array<QLabel*, 7> lblYobi{};
-    std::array<QLabel*, 7> lblYobiCnt{};
-    std::array<QLabel*, 7> lblYobiAverage{};
-    QGroupBox* fraBest = nullptr;
-    std::array<QLabel*, 10> lblRank{};
-    std::array<QLabel*, 10> lblBestYM{};
-    std::array<QLabel*, 10> lblBestCnt{};
-    std::array<QLabel*, 10> lblBestAverage{};
-
-    // Tab 1: diary
-    QLabel* lblAverageDiary = nullptr;
-    QPlainTextEdit* txtBetweenInfoDiary = nullptr;
-    QLabel* lblBetweenDiary = nullptr;
-    QGroupBox* fraYobiDiary = nullptr;
-    std::array<QLabel*, 7> lblYobiDiary{};
-    std::array<QLabel*, 7> lblYobiCntDiary{};
-    std::array<QLabel*, 7> lblYobiAverageDiary{};
-    QGroupBox* fraBestDiary = nullptr;
-    std::array<QLabel*, 10> lblRankDiary{};
-    std::array<QLabel*, 10> lblBestYMDiary{};
-    std::array<QLabel*, 10> lblBestCntDiary{};
-    std::array<QLabel*, 10> lblBestAverageDiary{};
-
-    // Tab 2: running time
-    QLabel* lblAverageWork = nullptr;
-    QPlainTextEdit* txtBetweenInfoWork = nullptr;
-    QLabel* lblBetweenWork = nullptr;
-    QGroupBox* fraYobiWork = nullptr;
-    std::array<QLabel*, 7> lblYobiWork{};
-    std::array<QLabel*, 7> lblYobiWorkTime{};
-    std::array<QLabel*, 7> lblYobiAverageWork{};
-    QGroupBox* fraBestWork = nullptr;
-    std::array<QLabel*, 10> lblRankWork{};
-    std::array<QLabel*, 10> lblBestYMDWork{};
-    std::array<QLabel*, 10> lblBestWorkTime{};
-    std::array<QLabel*, 10> lblBestAverageWork{};
+    // The controls of one tab: its overall rate and period, the weekday table and the ranking.
+    struct Tab {
+        QLabel* average = nullptr;
+        QPlainTextEdit* betweenInfo = nullptr;
+        QLabel* between = nullptr;
+        QGroupBox* weekdayFrame = nullptr;
+        std::array<QLabel*, 7> weekday{};
+        std::array<QLabel*, 7> weekdayValue{}; // count or running time
+        std::array<QLabel*, 7> weekdayAverage{};
+        QGroupBox* bestFrame = nullptr;
+        std::array<QLabel*, 10> rank{};
+        std::array<QLabel*, 10> best{}; // month or day
+        std::array<QLabel*, 10> bestValue{};
+        std::array<QLabel*, 10> bestAverage{};
+    };
+    Tab scheduleTab;
+    Tab diaryTab;
+    Tab workTab;
 
     QPushButton* OKButton = nullptr;
 
     // The ranking's pop-up menu.
     QMenu* mnuBest10Right = nullptr;
     QAction* mnuWorkTimeWeek = nullptr;
-    QAction* mnuWrokTimeMonth = nullptr;
+    QAction* mnuWorkTimeMonth = nullptr;
 
     // The ranking row last double-clicked or right-clicked.
-    qint16 M_intBestRow = 0;
+    int pickedRow() const { return m_pickedRow; }
 
     // The day of ranking row i; invalid for an empty row.
     QDate BestRowDay(int row) const;
 
 public slots:
-    void tabStatistics_Click();
-    void mnuWorkTimeWeek_Click();
-    void mnuWrokTimeMonth_Click();
-    void OKButton_Click();
+    void computeShownTab();
+    void openRowWeek();
+    void openRowMonth();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,11 +82,14 @@ private:
     void ShowEntryStats(const EntryStats& s, bool diary);
     void ShowWorkTimeStats(const WorkTimeStats& s);
     void Failed(const QString& error);
-    void BestRow_MouseDown(int row, const QPoint& globalPos);
-    void BestRow_DblClick(int row);
-    void OpenWorkTimeOnRow(bool month);
+    void popUpRowMenu(int row, const QPoint& globalPos);
+    void openRowOnDoubleClick(int row);
+    void openViewerOnRow(bool month);
+
+    const Options& m_opt;
+    int m_pickedRow = 0;
 };
 
-// Opens the window from the main window's menu (modal) or the tray menu (modeless); a loaded
-// window is brought to the front.
-void OpenStatistics(QWidget* owner, bool modal);
+// Opens the window from the main window's menu (modal) or the tray menu (modeless); the one
+// owner has loaded is brought to the front.
+void OpenStatistics(const Options& opt, QWidget* owner, bool modal);

@@ -25,8 +25,6 @@
 
 namespace {
 
-QPointer<WorkTimeWindow> g_instance;
-
 const QString kDayPattern = QStringLiteral("yyyy/MM/dd");
 
 // Layout in pixels; the chart units are twips.
@@ -74,12 +72,8 @@ void AddScaleLine(QWidget* page, int y) {
 
 } // namespace
 
-WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
-    setObjectName(QStringLiteral("frmWorkTime"));
-    setWindowTitle(QStringLiteral("稼働時間"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_instance)
-        g_instance = this;
+WorkTimeWindow::WorkTimeWindow(const Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
+    PrepareDialog(this, "frmWorkTime", QStringLiteral("稼働時間"));
 
     tabWorkTime = new QTabWidget(this);
     tabWorkTime->setObjectName(QStringLiteral("tabWorkTime"));
@@ -101,15 +95,14 @@ WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAutoDefault(false);
     cmdOK->setGeometry(kPageWidth + 16 - 90, 484, 90, 28);
-    connect(cmdOK, &QPushButton::clicked, this, &WorkTimeWindow::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &WorkTimeWindow::close);
 
     setFixedSize(kPageWidth + 24, 522);
 
     for (int i = 0; i < 2; ++i) {
-        connect(cmdBeforeWeek[i], &QToolButton::clicked, this,
-                [this, i] { cmdBeforeWeek_Click(i); });
-        connect(cmdAfterWeek[i], &QToolButton::clicked, this, [this, i] { cmdAfterWeek_Click(i); });
-        connect(cmdThisWeek[i], &QToolButton::clicked, this, [this, i] { cmdThisWeek_Click(i); });
+        connect(cmdBeforeWeek[i], &QToolButton::clicked, this, &WorkTimeWindow::showPrevious);
+        connect(cmdAfterWeek[i], &QToolButton::clicked, this, &WorkTimeWindow::showNext);
+        connect(cmdThisWeek[i], &QToolButton::clicked, this, [this, i] { showCurrent(i); });
     }
 
     // The window sees keys before its controls.
@@ -119,50 +112,46 @@ WorkTimeWindow::WorkTimeWindow(QWidget* owner) : QDialog(owner) {
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
             &WorkTimeWindow::FocusWindowChanged);
 
-    Form_Load();
-    connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::tabWorkTime_Click);
+    // Opens on today's week; the month tab holds today's month.
+    tabWorkTime->setCurrentIndex(0);
+    const QDate today = Today();
+    showWeekOf(today);
+    showMonth(today.year(), today.month());
+    connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::redraw);
 }
 
-WorkTimeWindow::~WorkTimeWindow() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-WorkTimeWindow* WorkTimeWindow::Instance() {
-    return g_instance;
-}
-
-WorkTimeWindow* WorkTimeWindow::Open(QWidget* owner, bool modal) {
-    if (WorkTimeWindow* w = g_instance) {
+WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal) {
+    if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>()) {
         BringToFront(w);
         return w;
     }
-    auto* w = new WorkTimeWindow(owner);
+    auto* w = new WorkTimeWindow(opt, owner);
     ShowNewDialog(w, modal);
     // A modal viewer is gone once it has closed.
     return modal ? nullptr : w;
 }
 
-WorkTimeWindow* WorkTimeWindow::OpenOn(QWidget* owner, bool modal, View view, const QDate& d) {
-    WorkTimeWindow* w = g_instance;
+WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+                               WorkTimeWindow::View view, const QDate& d) {
+    WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>();
     if (w && (!modal || w->isModal())) {
         w->ShowPeriod(view, d);
         BringToFront(w);
-        w->Form_Paint();
+        w->redraw();
         return w;
     }
     if (w) {
         w->hide();
         w->setParent(owner, w->windowFlags());
     } else {
-        w = new WorkTimeWindow(owner);
+        w = new WorkTimeWindow(opt, owner);
         w->setAttribute(Qt::WA_DeleteOnClose);
     }
     w->ShowPeriod(view, d);
     if (modal) {
         // A viewer shown before does not draw again on showing.
         if (w->m_shownOnce)
-            w->Form_Paint();
+            w->redraw();
         w->exec();
         return nullptr;
     }
@@ -172,16 +161,12 @@ WorkTimeWindow* WorkTimeWindow::OpenOn(QWidget* owner, bool modal, View view, co
 
 void WorkTimeWindow::ShowPeriod(View view, const QDate& d) {
     if (view == View::Week)
-        SetWeek(d);
+        showWeekOf(d);
     else
-        SetMonth(d.year(), d.month());
+        showMonth(d.year(), d.month());
     // The caller draws once the period is set.
     const QSignalBlocker quiet(tabWorkTime);
     tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
-}
-
-void OpenWorkTime(QWidget* owner, bool modal) {
-    WorkTimeWindow::Open(owner, modal);
 }
 
 QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
@@ -197,12 +182,11 @@ QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
 }
 
 void WorkTimeWindow::BuildWeekTab(QWidget* page) {
-    Label1 = MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"),
-                       QRect(10, 10, 64, 22));
+    MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"), QRect(10, 10, 64, 22));
     lblStartDay = MakeLabel(page, QStringLiteral("lblStartDay"), QString(), QRect(78, 10, 92, 22),
                             Qt::AlignCenter);
-    Label2 = MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"), QRect(172, 10, 20, 22),
-                       Qt::AlignCenter);
+    MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"), QRect(172, 10, 20, 22),
+              Qt::AlignCenter);
     lblEndDay = MakeLabel(page, QStringLiteral("lblEndDay"), QString(), QRect(194, 10, 92, 22),
                           Qt::AlignCenter);
     for (QLabel* l : {lblStartDay, lblEndDay}) {
@@ -300,14 +284,7 @@ void WorkTimeWindow::BuildMonthTab(QWidget* page) {
 
 // ---------------------------------------------------------------- state
 
-void WorkTimeWindow::Form_Load() {
-    tabWorkTime->setCurrentIndex(0);
-    const QDate today = Today();
-    SetWeek(today);
-    SetMonth(today.year(), today.month());
-}
-
-void WorkTimeWindow::SetWeek(const QDate& d) {
+void WorkTimeWindow::showWeekOf(const QDate& d) {
     const QDate sunday = d.addDays(-(d.dayOfWeek() % 7));
     lblStartDay->setText(sunday.toString(kDayPattern));
     lblEndDay->setText(sunday.addDays(6).toString(kDayPattern));
@@ -317,21 +294,21 @@ QDate WorkTimeWindow::ShownWeekStart() const {
     return QDate::fromString(lblStartDay->text(), kDayPattern);
 }
 
-void WorkTimeWindow::SetMonth(int year, int month) {
-    G_intYear = qint16(year);
-    G_intMonth = qint16(month);
+void WorkTimeWindow::showMonth(int year, int month) {
+    m_year = year;
+    m_month = month;
     SetMonthLabels();
 }
 
 void WorkTimeWindow::SetMonthLabels() {
-    const QDate first(G_intYear, G_intMonth, 1);
+    const QDate first(m_year, m_month, 1);
     if (!first.isValid())
         return;
     // An option value outside the table leaves the label as it is.
-    const QString yp = YearFormatPattern(G_opt.YearFormat);
+    const QString yp = YearFormatPattern(m_opt.YearFormat);
     if (!yp.isEmpty())
         lblYear->setText(FormatDate(first, yp));
-    const QString mp = MonthFormatPattern(G_opt.MonthFormat);
+    const QString mp = MonthFormatPattern(m_opt.MonthFormat);
     if (!mp.isEmpty())
         lblMonth->setText(FormatDate(first, mp));
 }
@@ -345,47 +322,39 @@ void WorkTimeWindow::MoveWeek(int days) {
 }
 
 void WorkTimeWindow::MoveMonth(int months) {
-    const QDate first = QDate(G_intYear, G_intMonth, 1).addMonths(months);
+    const QDate first = QDate(m_year, m_month, 1).addMonths(months);
     if (first.isValid())
-        SetMonth(first.year(), first.month());
+        showMonth(first.year(), first.month());
 }
 
 // ---------------------------------------------------------------- commands
 
-void WorkTimeWindow::cmdBeforeWeek_Click(int) {
+void WorkTimeWindow::showPrevious() {
     if (tabWorkTime->currentIndex() == 0)
         MoveWeek(-7);
     else
         MoveMonth(-1);
-    Form_Paint();
+    redraw();
 }
 
-void WorkTimeWindow::cmdAfterWeek_Click(int) {
+void WorkTimeWindow::showNext() {
     if (tabWorkTime->currentIndex() == 0)
         MoveWeek(7);
     else
         MoveMonth(1);
-    Form_Paint();
+    redraw();
 }
 
-void WorkTimeWindow::cmdThisWeek_Click(int index) {
+void WorkTimeWindow::showCurrent(int tab) {
     const QDate today = Today();
-    if (index == 0)
-        SetWeek(today);
+    if (tab == 0)
+        showWeekOf(today);
     else
-        SetMonth(today.year(), today.month());
-    Form_Paint();
+        showMonth(today.year(), today.month());
+    redraw();
 }
 
-void WorkTimeWindow::tabWorkTime_Click() {
-    Form_Paint();
-}
-
-void WorkTimeWindow::cmdOK_Click() {
-    close();
-}
-
-bool WorkTimeWindow::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+bool WorkTimeWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
     // Ctrl alone; Ctrl with Shift or Alt counts as another combination.
     const bool ctrlOnly = (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier;
     const int tab = tabWorkTime->currentIndex();
@@ -395,19 +364,19 @@ bool WorkTimeWindow::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         close();
         return true;
     case Qt::Key_Home:
-        cmdThisWeek_Click(tab);
+        showCurrent(tab);
         return true;
     case Qt::Key_PageUp:
         if (ctrlOnly)
             tabWorkTime->setCurrentIndex((tab + tabs - 1) % tabs); // repaints
         else
-            cmdBeforeWeek_Click(tab);
+            showPrevious();
         return true;
     case Qt::Key_PageDown:
         if (ctrlOnly)
             tabWorkTime->setCurrentIndex((tab + 1) % tabs);
         else
-            cmdAfterWeek_Click(tab);
+            showNext();
         return true;
     default:
         return false;
@@ -417,7 +386,7 @@ bool WorkTimeWindow::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
 bool WorkTimeWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
-        if (Form_KeyDown(k->key(), k->modifiers()))
+        if (handleKey(k->key(), k->modifiers()))
             return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -437,7 +406,7 @@ bool WorkTimeWindow::event(QEvent* e) {
         const bool skip = m_backFromMessage;
         m_backFromMessage = false;
         if (!skip && m_shownOnce)
-            Form_Paint();
+            redraw();
     }
     return QDialog::event(e);
 }
@@ -446,11 +415,11 @@ void WorkTimeWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     if (!e->spontaneous() && !m_shownOnce) {
         m_shownOnce = true;
-        Form_Paint();
+        redraw();
     }
 }
 
-void WorkTimeWindow::Form_Paint() {
+void WorkTimeWindow::redraw() {
     // A message box of the database layer runs its own event loop; no second drawing meanwhile.
     if (m_painting)
         return;
@@ -505,7 +474,7 @@ bool WorkTimeWindow::DrawWeekChart() {
 }
 
 bool WorkTimeWindow::DrawMonthChart() {
-    if (!QDate(G_intYear, G_intMonth, 1).isValid())
+    if (!QDate(m_year, m_month, 1).isValid())
         return false;
     Db db = OpenDB();
     if (!db)
@@ -513,7 +482,7 @@ bool WorkTimeWindow::DrawMonthChart() {
     HolidayRules rules;
     if (!ReadHolidayRules(*db, rules))
         return false;
-    MonthChart chart(G_intYear, G_intMonth);
+    MonthChart chart(m_year, m_month);
     chart.colour(rules);
     for (int c = 0; c < 42; ++c) {
         PictureBox* p = picDay[c];

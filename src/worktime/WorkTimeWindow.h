@@ -4,11 +4,11 @@
 
 #include <QDate>
 #include <QDialog>
-#include <QPointer>
 
 #include <array>
 
 class PictureBox;
+struct Options;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,46 +19,34 @@ class QWindow;
 class WorkTimeWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit WorkTimeWindow(QWidget* owner = nullptr);
-    ~WorkTimeWindow() override;
-
-    // The one loaded viewer, or null.
-    static WorkTimeWindow* Instance();
-    // Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought
-    // forward as it is. Modal opening returns when the viewer has closed.
-    static WorkTimeWindow* Open(QWidget* owner, bool modal);
+    // opt: the display formats of the month tab's year and month.
+    explicit WorkTimeWindow(const Options& opt, QWidget* owner = nullptr);
 
     enum class View { Week, Month };
-    // Opens the viewer as Open does, on the week containing d (tab 0) or on d's month (tab 1),
-    // and draws it. A modal opening takes a loaded modeless viewer over: behind its modal owner
-    // it could not be used.
-    static WorkTimeWindow* OpenOn(QWidget* owner, bool modal, View view, const QDate& d);
     // Puts the week containing d or d's month into the view and selects its tab (no drawing).
     void ShowPeriod(View view, const QDate& d);
 
-    // The shown month (the statistics window sets it from outside).
-    qint16 G_intYear = 0;
-    qint16 G_intMonth = 0;
+    // The month the month tab shows.
+    int shownYear() const { return m_year; }
+    int shownMonth() const { return m_month; }
 
     // The repaint cycle: wait cursor, the selected tab's drawing, normal cursor.
-    void Form_Paint();
+    void redraw();
     // Draw the tabs from the database; false when they could not be drawn completely.
     bool DrawWeekChart();
     bool DrawMonthChart();
 
     // Puts the week containing d, or d's month, into the view (without drawing).
-    void SetWeek(const QDate& d);
-    void SetMonth(int year, int month);
+    void showWeekOf(const QDate& d);
+    void showMonth(int year, int month);
     // The week shown, read back from its labels (invalid when they do not hold a date).
     QDate ShownWeekStart() const;
 
     // Handles the viewer's keys before its controls; true when the key was consumed.
-    bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
 
     QTabWidget* tabWorkTime = nullptr;
     // Week tab
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
     QLabel* lblStartDay = nullptr;
     QLabel* lblEndDay = nullptr;
     std::array<QLabel*, 7> lblDay{};
@@ -77,11 +65,11 @@ public:
     QPushButton* cmdOK = nullptr;
 
 public slots:
-    void cmdBeforeWeek_Click(int index);
-    void cmdAfterWeek_Click(int index);
-    void cmdThisWeek_Click(int index);
-    void tabWorkTime_Click();
-    void cmdOK_Click();
+    // The period before or after the one shown, on the tab shown, drawn.
+    void showPrevious();
+    void showNext();
+    // Today's week (tab 0) or month (tab 1), drawn.
+    void showCurrent(int tab);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,20 +77,34 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    friend WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal, View view,
+                                          const QDate& d);
+
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
     QToolButton* NavButton(QWidget* page, int x, const QString& tip, const QString& text);
-    void Form_Load();
     void SetMonthLabels();
     void MoveWeek(int days);
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
 
+    const Options& m_opt;
+    int m_year = 0;
+    int m_month = 0;
     // Whether the window that was active before this one was one of our message boxes.
     bool m_backFromMessage = false;
     bool m_shownOnce = false;
     bool m_painting = false;
 };
 
-// Opens the viewer from the main window's menu (modal) or the tray menu (modeless).
-void OpenWorkTime(QWidget* owner, bool modal);
+// The program has one viewer, whichever window owns it.
+//
+// Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought forward
+// as it is. Modal from the main window's menu, modeless from the tray menu; a modal opening
+// returns null once the viewer has closed.
+WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal);
+// Opens the viewer as OpenWorkTime does, on the week containing d (tab 0) or on d's month
+// (tab 1), and draws it. A modal opening takes a loaded modeless viewer over: behind its modal
+// owner it could not be used.
+WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+                               WorkTimeWindow::View view, const QDate& d);

@@ -5,6 +5,7 @@
 #include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -334,10 +335,10 @@ void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
 
 void tst_alarmDialog::oneDialogAtATime() {
     OpenAlarmDialog(*alarmState, nullptr, false);
-    AlarmDialog* first = AlarmDialog::Instance();
+    AlarmDialog* first = OpenWindowOf<AlarmDialog>(nullptr);
     QVERIFY(first && first->isVisible());
     OpenAlarmDialog(*alarmState, nullptr, false);
-    QCOMPARE(AlarmDialog::Instance(), first);
+    QCOMPARE(OpenWindowOf<AlarmDialog>(nullptr), first);
     dlg = first;
 }
 

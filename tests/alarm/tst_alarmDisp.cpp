@@ -6,6 +6,7 @@
 #include "alarm/AlarmDialog.h"
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,8 +17,16 @@
 #include <QtTest>
 
 namespace {
-const QDateTime kAlarm(QDate(2004, 9, 5), QTime(7, 3));
+
+// The notice's controls, found by object name.
+QLabel* Detail(AlarmNotice* d) {
+    return d->findChild<QLabel*>(QStringLiteral("lblAlarmDetail"));
 }
+QPushButton* OkButton(AlarmNotice* d) {
+    return d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+}
+const QDateTime kAlarm(QDate(2004, 9, 5), QTime(7, 3));
+} // namespace
 
 class tst_alarmDisp : public QObject {
     Q_OBJECT
@@ -63,8 +72,8 @@ void tst_alarmDisp::init() {
 }
 
 void tst_alarmDisp::cleanup() {
-    delete AlarmNotice::Instance();
-    delete AlarmDialog::Instance();
+    delete OpenWindowOf<AlarmNotice>(nullptr);
+    delete OpenWindowOf<AlarmDialog>(nullptr);
     QCOMPARE(Connection::openCount(), 0);
     changes.reset();
     alarmState.reset();
@@ -96,41 +105,41 @@ void tst_alarmDisp::layoutInTwips() {
 
 void tst_alarmDisp::captionAndSizeForThreeLines() {
     pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
-    QCOMPARE(d->lblAlarmDetail->text(), QStringLiteral("一行目の予定\n二行目\n三行目"));
-    const QSize label = d->lblAlarmDetail->size();
-    const QFontMetrics fm(d->lblAlarmDetail->font());
+    QCOMPARE(Detail(d)->text(), QStringLiteral("一行目の予定\n二行目\n三行目"));
+    const QSize label = Detail(d)->size();
+    const QFontMetrics fm(Detail(d)->font());
     QVERIFY(label.height() >= 3 * fm.height() && label.height() < 4 * fm.height());
     QCOMPARE(d->size(), AlarmDispLayout(label).window);
     // 1100 twips below the label's height; the button 800 twips above the bottom edge.
     QCOMPARE(d->height(), label.height() + 73);
-    QCOMPARE(d->cmdOK->y(), d->height() - 53);
-    QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+    QCOMPARE(OkButton(d)->y(), d->height() - 53);
+    QCOMPARE(OkButton(d)->text(), QStringLiteral("OK"));
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
-    AlarmNotice* first = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* first = NotifyAlarm(*alarmState, nullptr);
     // A second tick in the same minute brings the same window forward.
     QVERIFY(alarmState->due(kAlarm.addSecs(50)));
-    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<AlarmNotice*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
     // A replaced alarm that falls due shows itself in that window.
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
-    QCOMPARE(AlarmNotice::Notify(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
-    QCOMPARE(first->lblAlarmDetail->text(), QStringLiteral("次"));
+    QCOMPARE(Detail(first)->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
-    d->cmdOK->click();
+    OkButton(d)->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QVERIFY(!alarmState->pending());
@@ -139,7 +148,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     QVERIFY(!guard || !guard->isVisible());
     // The alarm dialog then offers the present minute.
     OpenAlarmDialog(*alarmState, nullptr, false);
-    AlarmDialog* a = AlarmDialog::Instance();
+    AlarmDialog* a = OpenWindowOf<AlarmDialog>(nullptr);
     QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
     QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
     QVERIFY(a->txtAlarmDetail->toPlainText().isEmpty());
@@ -148,9 +157,9 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
-    d->cmdOK->click();
+    OkButton(d)->click();
     QCOMPARE(msgs->texts(),
              QStringList{QStringLiteral("アラームの削除に失敗しました。\r\nrefused")});
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年09月05日 07時03分です。"));
@@ -162,10 +171,10 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
 }
 
 void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
-    AlarmNotice* d = AlarmNotice::Notify(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
-    d->cmdOK->click();
+    OkButton(d)->click();
     QCOMPARE(env->column(QStringLiteral("SELECT AlarmDetail FROM T_Alarm")), QStringList{"明日"});
     QVERIFY(alarmState->pending());
     QCOMPARE(changes->count(), 0);

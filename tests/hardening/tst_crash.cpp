@@ -235,13 +235,13 @@ void RunCommit(int c) {
         d.txtHour->setText(QString::number(t.time().hour()));
         d.txtMinute->setText(QString::number(t.time().minute()));
         d.txtAlarmDetail->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
-        d.cmdAlarmOn_Click();
+        d.setAlarm();
         Expect(alarm.pending() && alarm.pending()->time == t, c, "alarm not set");
         break;
     }
     case Holidays: {
         HolidayEditor f;
-        f.Form_Load();
+        f.load();
         QListWidgetItem* ours = nullptr;
         for (int i = 0; i < f.lstHoliday->count(); ++i) {
             const std::optional<HolidayRule> r = ParseHolidayLine(f.lstHoliday->item(i)->text());
@@ -249,7 +249,7 @@ void RunCommit(int c) {
                 ours = f.lstHoliday->item(i);
         }
         if (ours) {
-            f.lstHoliday_Click(ours);
+            f.pickLine(ours);
         } else {
             f.cboKind->setCurrentIndex(1);
             f.txtMonth->setText(QStringLiteral("12"));
@@ -257,10 +257,10 @@ void RunCommit(int c) {
         }
         f.txtHoliday->setText(kHoliday + QString::number(c));
         if (ours)
-            f.cmdUpdate_Click();
+            f.replacePicked();
         else
-            f.cmdAdd_Click();
-        f.OKButton_Click();
+            f.addEntered();
+        f.saveRules();
         Expect(f.result() == QDialog::Accepted, c, "holidays not saved");
         break;
     }

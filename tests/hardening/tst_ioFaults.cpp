@@ -106,17 +106,17 @@ const std::vector<Action>& Actions() {
              {},
              [] {
                  HolidayEditor f;
-                 f.Form_Load();
+                 f.load();
                  f.lstHoliday->setCurrentRow(0);
-                 f.cmdDelete_Click();
+                 f.deleteSelected();
                  f.cboKind->setCurrentIndex(1);
                  f.txtMonth->setText(QStringLiteral("12"));
                  f.txtDay->setText(QStringLiteral("31"));
                  f.txtHoliday->setText(QStringLiteral("大晦日 's"));
-                 f.cmdAdd_Click();
+                 f.addEntered();
                  const QString edited = Lines(f.lstHoliday);
                  Arm();
-                 f.OKButton_Click();
+                 f.saveRules();
                  if (f.result() == QDialog::Accepted)
                      return QStringLiteral("closed");
                  return Lines(f.lstHoliday) == edited ? QStringLiteral("open, list kept")
@@ -165,7 +165,7 @@ const std::vector<Action>& Actions() {
                  d->txtMinute->setText(QStringLiteral("4"));
                  d->txtAlarmDetail->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
                  Arm();
-                 d->cmdAlarmOn_Click();
+                 d->setAlarm();
                  QString state = d->isVisible() ? QStringLiteral("open") : QStringLiteral("closed");
                  delete d;
                  const bool same = alarm.pending() && alarm.pending()->time == old &&

@@ -37,7 +37,7 @@ void Type(HolidayEditor& f, const QString& packed) {
     f.txtMonth->setText(in.month);
     f.txtDay->setText(in.day);
     f.txtWeek->setText(in.week);
-    f.cboYobi->setCurrentIndex(in.yobi);
+    f.cboWeekday->setCurrentIndex(in.yobi);
     f.txtHoliday->setText(in.name);
 }
 
@@ -143,11 +143,11 @@ void tst_holidayEditor::inputChecks() {
     QFETCH(QString, message);
     QFETCH(QString, result);
     HolidayEditor f;
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     Type(f, input);
     f.cmdAdd->setFocus();
-    f.cmdAdd_Click();
+    f.addEntered();
     if (message.isEmpty()) {
         QVERIFY(msgs->messages.empty());
         QVERIFY(Lines(f.lstHoliday).contains(result));
@@ -164,7 +164,7 @@ void tst_holidayEditor::inputChecks() {
 
 void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     HolidayEditor f;
-    f.Form_Load();
+    QVERIFY(f.load());
     ShowActive(f);
     QCOMPARE(f.lstHoliday->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
     // One-digit months, with their leading blank, before two-digit ones.
@@ -172,14 +172,14 @@ void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     for (const QString& line : Lines(f.lstHoliday))
         months << MidA(line, 1, 3).trimmed();
     QCOMPARE(months.join(','), QStringLiteral("1,1,2,2,3,4,5,5,5,7,8,9,9,10,11,11"));
-    QVERIFY(f.txtWeek->isHidden() && f.lblWeek->isHidden() && f.cboYobi->isHidden());
+    QVERIFY(f.txtWeek->isHidden() && f.lblWeek->isHidden() && f.cboWeekday->isHidden());
     QVERIFY(!f.txtWeek->testAttribute(Qt::WA_InputMethodEnabled));
     QVERIFY(f.txtHoliday->testAttribute(Qt::WA_InputMethodEnabled));
     QCOMPARE(f.txtHoliday->maxLength(), 50);
 
     f.cboKind->setCurrentIndex(2);
     QVERIFY(f.txtDay->isHidden() && f.lblDay->isHidden());
-    QVERIFY(!f.txtWeek->isHidden() && !f.lblWeek->isHidden() && !f.cboYobi->isHidden());
+    QVERIFY(!f.txtWeek->isHidden() && !f.lblWeek->isHidden() && !f.cboWeekday->isHidden());
     // A full month box moves on to the week box, since the day box is hidden.
     f.txtMonth->setFocus();
     QTest::keyClicks(f.txtMonth, QStringLiteral("10"));
@@ -188,14 +188,14 @@ void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     Click(f.lstHoliday, 1); // 成人の日, second Monday of January
     QCOMPARE(f.PickedLine(), 1);
     QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("012"));
-    QCOMPARE(f.cboYobi->currentText(), QStringLiteral("月曜日"));
+    QCOMPARE(f.cboWeekday->currentText(), QStringLiteral("月曜日"));
     QCOMPARE(f.txtHoliday->text(), QStringLiteral("成人の日"));
 
     Click(f.lstHoliday, 2); // 建国記念の日, 11 February
     QCOMPARE(f.cboKind->currentIndex(), 0);
-    QVERIFY(!f.txtDay->isHidden() && f.txtWeek->isHidden() && f.cboYobi->isHidden());
+    QVERIFY(!f.txtDay->isHidden() && f.txtWeek->isHidden() && f.cboWeekday->isHidden());
     QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("0211"));
-    QCOMPARE(f.cboYobi->currentText(), QStringLiteral("日曜日"));
+    QCOMPARE(f.cboWeekday->currentText(), QStringLiteral("日曜日"));
     QVERIFY(f.txtMonth->hasFocus());
     // Typing a full month and day moves on to the day box and then to the kind list.
     QTest::keyClicks(f.txtMonth, QStringLiteral("12"));
@@ -217,26 +217,26 @@ void tst_holidayEditor::editsStayInTheListUntilCancel() {
     const QByteArray before = file.readAll();
     file.close();
     HolidayEditor f;
-    f.Form_Load();
+    f.load();
     ShowActive(f);
     // Update with no picked line adds and replaces nothing.
     Type(f, "1|6|1|-1|added");
-    f.cmdUpdate_Click();
+    f.replacePicked();
     QCOMPARE(f.lstHoliday->count(), 17);
     // The picked line survives the deletion of a line before it, and is the one replaced.
     Click(f.lstHoliday, 13); // 敬老の日
     f.lstHoliday->setCurrentRow(0);
-    f.cmdDelete_Click();
+    f.deleteSelected();
     QCOMPARE(f.PickedLine(), 12);
     f.txtHoliday->setText(QStringLiteral("renamed"));
-    f.cmdUpdate_Click();
+    f.replacePicked();
     QCOMPARE(f.lstHoliday->item(12)->text(), QStringLiteral("  9月 3週目 月曜  ＨＭ  renamed"));
     QCOMPARE(f.lstHoliday->count(), 16);
     // Deleting the picked line leaves nothing picked; nothing selected is refused.
     Click(f.lstHoliday, 0);
-    f.cmdDelete_Click();
+    f.deleteSelected();
     QCOMPARE(f.PickedLine(), -1);
-    f.cmdDelete_Click();
+    f.deleteSelected();
     QCOMPARE(msgs->texts(), QStringList{"削除する休日を選択して下さい。"});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(f.lstHoliday->count(), 15);
@@ -264,19 +264,19 @@ void tst_holidayEditor::okReplacesTheTable() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Holiday WHEN "
                                      "NEW.Name = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
     HolidayEditor f;
-    f.Form_Load();
+    f.load();
     f.show();
     while (input.isEmpty() && f.lstHoliday->count()) {
         f.lstHoliday->setCurrentRow(0);
-        f.cmdDelete_Click();
+        f.deleteSelected();
     }
     if (!input.isEmpty()) {
         Type(f, input);
-        f.cmdAdd_Click();
+        f.addEntered();
     }
     const QStringList lines = Lines(f.lstHoliday);
     QCOMPARE(lines.size(), input.isEmpty() ? 0 : 17);
-    f.OKButton_Click();
+    f.saveRules();
     QCOMPARE(Connection::openCount(), 0);
     if (input.endsWith(QLatin1String("|bad"))) {
         // Everything rolled back; the window stays open with its list.
@@ -313,7 +313,7 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QFETCH(QString, message);
     QVERIFY(damage.isEmpty() ? QFile::remove(env->dbPath()) : env->exec(damage));
     HolidayEditor f;
-    f.Form_Load();
+    QVERIFY(!f.load());
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(f.lstHoliday->count(), 0);

@@ -6,6 +6,7 @@
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/Dates.h"
+#include "core/ProgramWindows.h"
 #include "entries/ScheduleDialog.h"
 #include "entries/TodayDialog.h"
 #include "holidays/HolidayEditor.h"
@@ -226,17 +227,17 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     tick(50); // 09:00:50
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")),
              QStringLiteral("2004-03-15 09:00:50"));
-    QVERIFY(!AlarmNotice::Instance());
+    QVERIFY(!OpenWindowOf<AlarmNotice>(w.get()));
     tick(50); // 09:01:40: the alarm's minute
-    AlarmNotice* note = AlarmNotice::Instance();
+    AlarmNotice* note = OpenWindowOf<AlarmNotice>(w.get());
     QVERIFY(note);
     QVERIFY(note->isVisible());
     QCOMPARE(note->windowTitle(), QStringLiteral("2004年03月15日 09時01分です。"));
     // A second tick in the same minute brings the same window forward; there is only one.
     clock->advanceSecs(-30);
     QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
-    QCOMPARE(AlarmNotice::Instance(), note);
-    note->cmdOK->click();
+    QCOMPARE(OpenWindowOf<AlarmNotice>(w.get()), note);
+    note->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);

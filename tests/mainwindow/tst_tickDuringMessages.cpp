@@ -69,7 +69,7 @@ void RegisterAlarm(const char* month) {
     f.txtHour->setText(QStringLiteral("7"));
     f.txtMinute->setText(QStringLiteral("3"));
     f.txtAlarmDetail->setPlainText(QStringLiteral("新"));
-    f.cmdAlarmOn_Click();
+    f.setAlarm();
 }
 
 const QString kSchedules = QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-10', 'a'), "

@@ -7,6 +7,7 @@
 #include "alarm/AlarmNotice.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
+#include "core/ProgramWindows.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TimerTick.h"
 #include "settings/SettingsStore.h"
@@ -238,7 +239,7 @@ void tst_timerTick::lockAcrossTicks() {
     QTRY_VERIFY(box->isVisible());
     QVERIFY(!box->isModal());
     QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QTRY_VERIFY(AlarmNotice::Instance() && AlarmNotice::Instance()->isVisible());
+    QTRY_VERIFY(OpenWindowOf<AlarmNotice>(&w) && OpenWindowOf<AlarmNotice>(&w)->isVisible());
 
     // Released, with the message still unanswered: the next tick records again, 70 s after the
     // last one that did, so the period goes on.

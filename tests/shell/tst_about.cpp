@@ -2,6 +2,7 @@
 // system-information tool started when the desktop has one.
 
 #include "TestSupport.h"
+#include "core/ProgramWindows.h"
 #include "shell/AboutDialog.h"
 
 #include <QApplication>
@@ -54,27 +55,33 @@ void tst_about::versionText() {
 void tst_about::showsTheProgram() {
     MsgRecorder msgs;
     QWidget owner;
-    AboutDialog::Open(&owner, false);
-    AboutDialog* box = AboutDialog::Instance();
+    OpenAboutDialog(&owner, false);
+    AboutDialog* box = OpenWindowOf<AboutDialog>(&owner, Counted::WhileShown);
     QVERIFY(box);
-    AboutDialog::Open(&owner, false);
+    OpenAboutDialog(&owner, false);
     QCOMPARE(owner.findChildren<AboutDialog*>().size(), 1);
     QCOMPARE(box->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    QCOMPARE(box->lblTitle->text(), QStringLiteral("Vaskel"));
-    QCOMPARE(box->lblVersion->text(), QStringLiteral("ver.1.06"));
-    QVERIFY(!box->lblComments->text().isEmpty() && !box->lblDescription->text().isEmpty());
-    QCOMPARE(box->cmdSysInfo->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
-    QVERIFY(box->cmdOK->isDefault());
+    const auto label = [box](const char* name) {
+        return box->findChild<QLabel*>(QLatin1String(name));
+    };
+    const auto button = [box](const char* name) {
+        return box->findChild<QPushButton*>(QLatin1String(name));
+    };
+    QCOMPARE(label("lblTitle")->text(), QStringLiteral("Vaskel"));
+    QCOMPARE(label("lblVersion")->text(), QStringLiteral("ver.1.06"));
+    QVERIFY(!label("lblComments")->text().isEmpty() && !label("lblDescription")->text().isEmpty());
+    QCOMPARE(button("cmdSysInfo")->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
+    QVERIFY(button("cmdOK")->isDefault());
 
-    QTest::mouseClick(box->picIcon, Qt::LeftButton);
+    QTest::mouseClick(label("picIcon"), Qt::LeftButton);
     QCOMPARE(msgs.texts(), QStringList{QStringLiteral("（*゜・゜）ンッ？バグ探し？")});
     QCOMPARE(msgs.messages[0].icon, MsgIcon::Question);
     QCOMPARE(msgs.messages[0].title, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
 
     QApplication::setActiveWindow(box);
     QTest::keyClick(box, Qt::Key_Escape);
-    QVERIFY(!AboutDialog::Instance());
-    QVERIFY(!AboutDialog::CloseOpen());
+    QVERIFY(!OpenWindowOf<AboutDialog>(&owner, Counted::WhileShown));
+    QVERIFY(!CloseOpenWindow<AboutDialog>(&owner));
 }
 
 void tst_about::systemInformation_data() {
@@ -107,7 +114,7 @@ void tst_about::systemInformation() {
     });
     MsgRecorder msgs;
     AboutDialog box;
-    box.cmdSysInfo->click();
+    box.findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
     if (!started.isEmpty()) {
         QCOMPARE(runs, QStringList{QDir(bin.path()).filePath(started)});
         QVERIFY(msgs.messages.empty());

@@ -107,6 +107,10 @@ private:
     std::unique_ptr<MsgRecorder> msgs;
     std::unique_ptr<ClockOverride> clock;
     QPointer<BackupDialog> dlg;
+    // The open dialog's control of that object name.
+    template <class W> W* control(const char* name) const {
+        return dlg->findChild<W*>(QLatin1String(name));
+    }
 };
 
 void tst_backup::initTestCase() {
@@ -147,8 +151,9 @@ void tst_backup::defaultName() {
     for (const QString& name : existing)
         Write(QDir(env->dir()).filePath(name), "x");
     open();
-    QCOMPARE(dlg->txtPath->text(), QDir(env->dir()).filePath(expected));
-    QCOMPARE(dlg->lblInfo->text(), QStringLiteral("Vaskelのデータバックアップを行います。"));
+    QCOMPARE(control<QLineEdit>("txtPath")->text(), QDir(env->dir()).filePath(expected));
+    QCOMPARE(control<QLabel>("lblInfo")->text(),
+             QStringLiteral("Vaskelのデータバックアップを行います。"));
     QCOMPARE(dlg->windowTitle(), kTitle);
 }
 
@@ -208,8 +213,8 @@ void tst_backup::backup() {
     const QStringList before = QDir(env->dir()).entryList(QDir::Files);
     msgs->answers.push_back(MsgResult(answer));
     open();
-    dlg->txtPath->setText(path);
-    dlg->OKButton->click();
+    control<QLineEdit>("txtPath")->setText(path);
+    control<QPushButton>("OKButton")->click();
 
     QCOMPARE(msgs->texts(), texts);
     for (const MsgRecord& m : msgs->messages)
@@ -223,7 +228,7 @@ void tst_backup::backup() {
         QCOMPARE(ContentOf(path), ContentOf(env->dbPath()));
         QCOMPARE(IntegrityOf(path), QStringLiteral("ok"));
         QVERIFY(QFileInfo(path).isWritable());
-        QCOMPARE(dlg->focusWidget(), dlg->CancelButton);
+        QCOMPARE(dlg->focusWidget(), control<QPushButton>("CancelButton"));
         return;
     }
     // Nothing written: no file changed, none left behind.
@@ -231,7 +236,7 @@ void tst_backup::backup() {
         QCOMPARE(ReadAll(path), existing);
     QCOMPARE(QDir(env->dir()).entryList(QDir::Files), before);
     if (texts.last() != kFailed)
-        QCOMPARE(dlg->focusWidget(), dlg->txtPath);
+        QCOMPARE(dlg->focusWidget(), control<QLineEdit>("txtPath"));
 }
 
 void tst_backup::browse() {
@@ -243,18 +248,18 @@ void tst_backup::browse() {
         return !answer.isEmpty();
     });
     open();
-    dlg->txtPath->clear();
-    dlg->cmdFileSave->click();
+    control<QLineEdit>("txtPath")->clear();
+    control<QPushButton>("cmdFileSave")->click();
     QCOMPARE(asked, (QStringList{"1", "Vaskel情報のﾊﾞｯｸｱｯﾌﾟ",
                                  "バックアップファイル(*.dat);;全てのファイル(*)", "Vaskel.dat"}));
-    QCOMPARE(dlg->txtPath->text(), QString());
+    QCOMPARE(control<QLineEdit>("txtPath")->text(), QString());
     answer = QStringLiteral("/x/backup");
-    dlg->cmdFileSave->click();
-    QCOMPARE(dlg->txtPath->text(), QStringLiteral("/x/backup.dat"));
+    control<QPushButton>("cmdFileSave")->click();
+    QCOMPARE(control<QLineEdit>("txtPath")->text(), QStringLiteral("/x/backup.dat"));
     answer = QStringLiteral("/x/backup.bak");
-    dlg->cmdFileSave->click();
+    control<QPushButton>("cmdFileSave")->click();
     QCOMPARE(asked.last(), QStringLiteral("/x/backup.dat"));
-    QCOMPARE(dlg->txtPath->text(), QStringLiteral("/x/backup.bak"));
+    QCOMPARE(control<QLineEdit>("txtPath")->text(), QStringLiteral("/x/backup.bak"));
 }
 
 void tst_backup::copyWhileAnotherConnectionWrites() {

@@ -2,6 +2,7 @@
 // apply them and to change the tray icon; the picture check; the enabling rules; Cancel.
 
 #include "TestSupport.h"
+#include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 #include "shell/OptionsDialog.h"
 
@@ -41,7 +42,7 @@ private slots:
 
 private:
     OptionsDialog* open(QWidget* owner = nullptr) {
-        dlg = new OptionsDialog(owner);
+        dlg = new OptionsDialog(G_opt, owner);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -235,8 +236,8 @@ void tst_options::enablingRules() {
     G_opt.BackPicPath = picture();
     open();
     const QList<QWidget*> dependents = {
-        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInfomation[0], dlg->lblInfomation[1],
-        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,     dlg->optTrayHint9};
+        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInformation[0], dlg->lblInformation[1],
+        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,      dlg->optTrayHint9};
     const auto enabled = [&dependents](bool on) {
         for (QWidget* w : dependents) {
             if (w->isEnabled() != on)
@@ -323,15 +324,15 @@ void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
     const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
-    OptionsDialog::Open(&owner, false, setUp);
-    OptionsDialog* first = OptionsDialog::Instance();
+    OpenOptionsDialog(G_opt, &owner, false, setUp);
+    OptionsDialog* first = OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown);
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    OptionsDialog::Open(&owner, false, setUp);
+    OpenOptionsDialog(G_opt, &owner, false, setUp);
     QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
-    QVERIFY(OptionsDialog::CloseOpen());
-    QVERIFY(!OptionsDialog::Instance());
-    QVERIFY(!OptionsDialog::CloseOpen());
+    QVERIFY(CloseOpenWindow<OptionsDialog>(&owner));
+    QVERIFY(!OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown));
+    QVERIFY(!CloseOpenWindow<OptionsDialog>(&owner));
     QVERIFY(writes.isEmpty());
 }
 

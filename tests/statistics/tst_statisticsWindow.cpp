@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 #include "statistics/StatisticsWindow.h"
 #include "worktime/WorkTimeWindow.h"
@@ -64,8 +65,8 @@ void tst_statisticsWindow::init() {
 }
 
 void tst_statisticsWindow::cleanup() {
-    delete WorkTimeWindow::Instance();
-    delete StatisticsWindow::Instance();
+    delete ProgramWindowOf<WorkTimeWindow>();
+    delete OpenWindowOf<StatisticsWindow>(nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
@@ -77,65 +78,70 @@ void tst_statisticsWindow::cleanup() {
 void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
-    QCOMPARE(w.fraYobiWork->title() + w.fraBestDiary->title(),
+    QCOMPARE(w.workTab.weekdayFrame->title() + w.diaryTab.bestFrame->title(),
              QStringLiteral("曜日別稼動率Best 10"));
-    QCOMPARE(w.lblYobi[0]->text() + w.lblRankWork[9]->text(), QStringLiteral("日曜日10"));
+    QCOMPARE(w.scheduleTab.weekday[0]->text() + w.workTab.rank[9]->text(),
+             QStringLiteral("日曜日10"));
 
     // Opening computes the schedule tab only.
     QCOMPARE(w.tabStatistics->currentIndex(), 0);
-    QCOMPARE(w.lblAverage->text(), QStringLiteral("100.0 %"));
-    QCOMPARE(w.txtBetweenInfo->toPlainText(),
+    QCOMPARE(w.scheduleTab.average->text(), QStringLiteral("100.0 %"));
+    QCOMPARE(w.scheduleTab.betweenInfo->toPlainText(),
              QStringLiteral("一番過去 （2004/08/10） のスケジュールから\n"
                             "一番未来 （2004/08/10） のスケジュールの間で算出しています。"));
-    QCOMPARE(w.lblYobiCnt[2]->text() + w.lblYobiAverage[2]->text(), QStringLiteral("1 回100.0 %"));
-    QCOMPARE(w.lblBestYM[0]->text() + w.lblBestCnt[0]->text() + w.lblBestAverage[0]->text(),
+    QCOMPARE(w.scheduleTab.weekdayValue[2]->text() + w.scheduleTab.weekdayAverage[2]->text(),
+             QStringLiteral("1 回100.0 %"));
+    QCOMPARE(w.scheduleTab.best[0]->text() + w.scheduleTab.bestValue[0]->text() +
+                 w.scheduleTab.bestAverage[0]->text(),
              QStringLiteral("2004年08月1 回3.2 %"));
     w.tabStatistics->setCurrentIndex(1);
-    QCOMPARE(w.lblBestYMDiary[0]->text(), QStringLiteral("2004年01月"));
+    QCOMPARE(w.diaryTab.best[0]->text(), QStringLiteral("2004年01月"));
 
     // Back on the schedule tab it is read again, and so on a click on the tab shown.
     QVERIFY(env->exec(QStringLiteral("DELETE FROM T_Schedule")));
     w.tabStatistics->setCurrentIndex(0);
-    QCOMPARE(w.txtBetweenInfo->toPlainText(),
+    QCOMPARE(w.scheduleTab.betweenInfo->toPlainText(),
              QStringLiteral("統計対象となるスケジュールが一件も登録されていません。"));
-    QCOMPARE(w.lblYobiCnt[2]->text() + w.lblBestYM[0]->text(), QStringLiteral("0 回----年--月"));
+    QCOMPARE(w.scheduleTab.weekdayValue[2]->text() + w.scheduleTab.best[0]->text(),
+             QStringLiteral("0 回----年--月"));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-12', 'S')")));
     w.show();
     QTabBar* bar = w.tabStatistics->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
-    QCOMPARE(w.lblYobiCnt[4]->text() + w.lblBestYM[0]->text(), QStringLiteral("1 回2004年08月"));
+    QCOMPARE(w.scheduleTab.weekdayValue[4]->text() + w.scheduleTab.best[0]->text(),
+             QStringLiteral("1 回2004年08月"));
     QVERIFY(msgs->messages.empty());
 }
 
 void tst_statisticsWindow::workTimeRanking() {
     G_opt.TodayColor = 0x00FF00;
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.tabStatistics->setCurrentIndex(2);
-    QCOMPARE(w.lblBestYMDWork[1]->text() + w.lblBestWorkTime[1]->text() +
-                 w.lblBestAverageWork[1]->text(),
+    QCOMPARE(w.workTab.best[1]->text() + w.workTab.bestValue[1]->text() +
+                 w.workTab.bestAverage[1]->text(),
              QStringLiteral("2004年09月12日（日）4時間00分16.7 %"));
     // Sunday red, Saturday blue, other days black; today's rank on the today colour, framed.
-    QCOMPARE(TextColor(w.lblBestYMDWork[1]), QColor(255, 0, 0));
-    QCOMPARE(TextColor(w.lblBestYMDWork[2]), QColor(0, 0, 255));
-    QCOMPARE(TextColor(w.lblBestYMDWork[3]), QColor(0, 0, 0));
-    QVERIFY(w.lblRankWork[0]->autoFillBackground());
-    QCOMPARE(w.lblRankWork[0]->palette().color(QPalette::Window), QColor(0, 255, 0));
-    QCOMPARE(w.lblRankWork[0]->frameShape(), QFrame::Box);
-    QCOMPARE(w.lblRankWork[1]->frameShape(), QFrame::NoFrame);
+    QCOMPARE(TextColor(w.workTab.best[1]), QColor(255, 0, 0));
+    QCOMPARE(TextColor(w.workTab.best[2]), QColor(0, 0, 255));
+    QCOMPARE(TextColor(w.workTab.best[3]), QColor(0, 0, 0));
+    QVERIFY(w.workTab.rank[0]->autoFillBackground());
+    QCOMPARE(w.workTab.rank[0]->palette().color(QPalette::Window), QColor(0, 255, 0));
+    QCOMPARE(w.workTab.rank[0]->frameShape(), QFrame::Box);
+    QCOMPARE(w.workTab.rank[1]->frameShape(), QFrame::NoFrame);
 
     // The next day, with fewer days: rows left empty get their reset look back.
     QVERIFY(env->exec(QStringLiteral("DELETE FROM T_WorkTime WHERE StartTime < '2004-09-13'")));
     clock->set(QDateTime(QDate(2004, 9, 16), QTime(8, 0)));
     w.tabStatistics->setCurrentIndex(0);
     w.tabStatistics->setCurrentIndex(2);
-    QVERIFY(!w.lblRankWork[0]->autoFillBackground());
-    QCOMPARE(w.lblRankWork[0]->frameShape(), QFrame::NoFrame);
-    QCOMPARE(w.lblBestYMDWork[2]->text() + w.lblBestAverageWork[2]->text(),
+    QVERIFY(!w.workTab.rank[0]->autoFillBackground());
+    QCOMPARE(w.workTab.rank[0]->frameShape(), QFrame::NoFrame);
+    QCOMPARE(w.workTab.best[2]->text() + w.workTab.bestAverage[2]->text(),
              QStringLiteral("----年--月--日（－）---.- %"));
-    QCOMPARE(TextColor(w.lblBestYMDWork[2]), TextColor(w.lblBestWorkTime[2]));
+    QCOMPARE(TextColor(w.workTab.best[2]), TextColor(w.workTab.bestValue[2]));
 }
 
 void tst_statisticsWindow::rankingRowOpensTheViewer_data() {
@@ -167,12 +173,12 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     G_opt.YearFormat = 4;  // "ggg e年"
     G_opt.MonthFormat = 2; // "mmmm"
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.show();
     w.tabStatistics->setCurrentIndex(2);
     QLabel* target = std::array<QLabel*, 4>{
-        w.lblRankWork[size_t(row)], w.lblBestYMDWork[size_t(row)], w.lblBestWorkTime[size_t(row)],
-        w.lblBestAverageWork[size_t(row)]}[size_t(label)];
+        w.workTab.rank[size_t(row)], w.workTab.best[size_t(row)], w.workTab.bestValue[size_t(row)],
+        w.workTab.bestAverage[size_t(row)]}[size_t(label)];
     if (gesture == QLatin1String("double")) {
         QTest::mouseDClick(target, Qt::LeftButton);
     } else {
@@ -186,22 +192,22 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
         QCOMPARE(w.mnuBest10Right->defaultAction(), w.mnuWorkTimeWeek);
         QVERIFY(w.mnuWorkTimeWeek->font().bold());
         w.mnuBest10Right->hide();
-        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWrokTimeMonth)->trigger();
+        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWorkTimeMonth)->trigger();
     }
-    WorkTimeWindow* v = WorkTimeWindow::Instance();
+    WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
     if (shown.isEmpty()) {
         QVERIFY(!v);
         return;
     }
-    QCOMPARE(int(w.M_intBestRow), row);
+    QCOMPARE(w.pickedRow(), row);
     // Modeless beside a modeless statistics window, and owned by it; drawn on its period.
     QVERIFY(v && v->isVisible() && !v->isModal());
     QCOMPARE(v->parentWidget(), &w);
     QCOMPARE(v->tabWorkTime->currentIndex() == 0
                  ? QStringLiteral("0 %1-%2").arg(v->lblStartDay->text(), v->lblEndDay->text())
                  : QStringLiteral("1 %1/%2 %3 %4")
-                       .arg(v->G_intYear)
-                       .arg(v->G_intMonth)
+                       .arg(v->shownYear())
+                       .arg(v->shownMonth())
                        .arg(v->lblYear->text(), v->lblMonth->text()),
              shown);
     QVERIFY(v->lblAverage->text() != QStringLiteral("平均稼働時間　99時間 99分"));
@@ -212,46 +218,46 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
     addPeriods();
     bool sawViewer = false;
     QTimer::singleShot(0, this, [&] {
-        StatisticsWindow* w = StatisticsWindow::Instance();
+        StatisticsWindow* w = OpenWindowOf<StatisticsWindow>(nullptr);
         QVERIFY(w && w->isModal());
         w->tabStatistics->setCurrentIndex(2);
         QTimer::singleShot(0, this, [&, w] {
-            WorkTimeWindow* v = WorkTimeWindow::Instance();
+            WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
             sawViewer = v && v->isModal() && v->parentWidget() == w &&
                         v->lblStartDay->text() == QStringLiteral("2004/09/12");
             v->cmdOK->click();
         });
-        QTest::mouseDClick(w->lblBestYMDWork[1], Qt::LeftButton);
+        QTest::mouseDClick(w->workTab.best[1], Qt::LeftButton);
         w->OKButton->click();
     });
-    OpenStatistics(nullptr, true);
+    OpenStatistics(G_opt, nullptr, true);
     QVERIFY(sawViewer);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!StatisticsWindow::Instance());
+    QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr));
 }
 
 void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
-    OpenStatistics(nullptr, false);
-    StatisticsWindow* first = StatisticsWindow::Instance();
+    OpenStatistics(G_opt, nullptr, false);
+    StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
     first->tabStatistics->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
-    OpenStatistics(nullptr, false);
-    QCOMPARE(StatisticsWindow::Instance(), first);
+    OpenStatistics(G_opt, nullptr, false);
+    QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
     QCOMPARE(first->tabStatistics->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
-    QTest::keyClick(first->lblAverageDiary, Qt::Key_Escape);
+    QTest::keyClick(first->diaryTab.average, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    OpenStatistics(nullptr, false);
-    QCOMPARE(StatisticsWindow::Instance()->tabStatistics->currentIndex(), 0);
-    StatisticsWindow::Instance()->OKButton->click();
-    QVERIFY(!StatisticsWindow::Instance()->isVisible());
+    OpenStatistics(G_opt, nullptr, false);
+    QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
+    OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
+    QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
 }
 
 void tst_statisticsWindow::failedQueryIsReported() {
     addPeriods();
-    StatisticsWindow w;
+    StatisticsWindow w(G_opt);
     w.tabStatistics->setCurrentIndex(2);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
     QList<bool> busy;
@@ -269,9 +275,9 @@ void tst_statisticsWindow::failedQueryIsReported() {
     QCOMPARE(m.text + QLatin1Char('|') + m.title,
              QStringLiteral("no such table: T_WorkTime|統計情報"));
     QCOMPARE(int(m.icon), int(MsgIcon::Critical));
-    QCOMPARE(w.lblBestWorkTime[0]->text() + w.lblAverageWork->text(),
+    QCOMPARE(w.workTab.bestValue[0]->text() + w.workTab.average->text(),
              QStringLiteral("--時間--分---.- %"));
-    QVERIFY(!w.lblRankWork[0]->autoFillBackground());
+    QVERIFY(!w.workTab.rank[0]->autoFillBackground());
 }
 
 QTEST_MAIN(tst_statisticsWindow)

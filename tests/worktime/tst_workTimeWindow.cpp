@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/Colors.h"
 #include "core/Database.h"
+#include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 #include "worktime/PictureBox.h"
 #include "worktime/WorkChart.h"
@@ -69,7 +70,7 @@ void tst_workTimeWindow::init() {
 void tst_workTimeWindow::cleanup() {
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
-    delete WorkTimeWindow::Instance();
+    delete ProgramWindowOf<WorkTimeWindow>();
     clock.reset();
     msgs.reset();
     env.reset();
@@ -108,15 +109,15 @@ void tst_workTimeWindow::opensOnTheCurrentWeekAndMonth() {
     clock->set(QDateTime(today, QTime(8, 0)));
     G_opt.YearFormat = qint16(yearFormat);
     G_opt.MonthFormat = qint16(monthFormat);
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     QCOMPARE(w.windowTitle(), QStringLiteral("稼働時間"));
     QCOMPARE(w.tabWorkTime->currentIndex(), 0);
     QCOMPARE(w.tabWorkTime->tabText(0), QStringLiteral("週間稼動率"));
     QCOMPARE(w.tabWorkTime->tabText(1), QStringLiteral("月間稼働率"));
     QCOMPARE(w.lblStartDay->text(), start);
     QCOMPARE(w.lblEndDay->text(), end);
-    QCOMPARE(int(w.G_intYear), today.year());
-    QCOMPARE(int(w.G_intMonth), today.month());
+    QCOMPARE(w.shownYear(), today.year());
+    QCOMPARE(w.shownMonth(), today.month());
     QCOMPARE(w.lblYear->text(), year);
     QCOMPARE(w.lblMonth->text(), month);
 }
@@ -127,7 +128,7 @@ void tst_workTimeWindow::weekChart() {
     addRow("2004-09-13 23:30:00", "2004-09-14 01:15:00");
     addRow("2004-09-17 22:00:00", "2004-09-20 02:00:00"); // into the next week
     addRow("2004-09-05 09:00:00", "2004-09-11 23:59:59"); // the week before
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     w.show();
     QVERIFY(msgs->messages.empty());
     QStringList days;
@@ -164,7 +165,7 @@ void tst_workTimeWindow::monthChart() {
     addRow("2004-09-06 09:00:00", "2004-09-06 09:43:30");
     addRow("2004-09-20 10:00:00", "2004-09-20 11:29:00");
     addRow("2004-09-30 23:00:00", "2004-10-01 05:00:00");
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     w.show();
     w.tabWorkTime->setCurrentIndex(1);
     QVERIFY(msgs->messages.empty());
@@ -230,7 +231,7 @@ void tst_workTimeWindow::navigation() {
     clock->set(QDateTime(today, QTime(8, 0)));
     G_opt.YearFormat = 1;  // "yyyy"
     G_opt.MonthFormat = 0; // "m"
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     w.show();
     w.tabWorkTime->setCurrentIndex(tab);
     for (QChar c : button) {
@@ -241,8 +242,8 @@ void tst_workTimeWindow::navigation() {
     }
     QCOMPARE(w.lblStartDay->text() + QLatin1Char('-') + w.lblEndDay->text(), week);
     QCOMPARE(QStringLiteral("%1/%2 %3 %4")
-                 .arg(w.G_intYear)
-                 .arg(w.G_intMonth)
+                 .arg(w.shownYear())
+                 .arg(w.shownMonth())
                  .arg(w.lblYear->text(), w.lblMonth->text()),
              month);
     QVERIFY(msgs->messages.empty());
@@ -279,7 +280,7 @@ void tst_workTimeWindow::keys() {
     QFETCH(int, tabAfter);
     QFETCH(QString, week);
     QFETCH(int, month);
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     w.show();
     w.tabWorkTime->setCurrentIndex(tab);
     // The window sees the key whichever control has the focus.
@@ -287,7 +288,7 @@ void tst_workTimeWindow::keys() {
     QTest::keyClick(w.tabWorkTime->tabBar(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(w.tabWorkTime->currentIndex(), tabAfter);
     QCOMPARE(w.lblStartDay->text(), week);
-    QCOMPARE(int(w.G_intMonth), month);
+    QCOMPARE(w.shownMonth(), month);
 }
 
 void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor_data() {
@@ -302,20 +303,20 @@ void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor() {
     QFETCH(int, tab);
     QFETCH(QString, drop);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE ") + drop));
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     w.tabWorkTime->setCurrentIndex(tab);
     QVERIFY(tab == 0 ? !w.DrawWeekChart() : !w.DrawMonthChart());
     // Silent, and nothing left open: the next operation starts afresh.
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
-    w.Form_Paint();
+    w.redraw();
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
     addRow("2004-09-15 08:00:00", "2004-09-15 09:59:00");
-    WorkTimeWindow w;
+    WorkTimeWindow w(G_opt);
     QFile::rename(env->dbPath(), env->dbPath() + QStringLiteral(".away"));
     // The wait cursor is up while the drawing runs, also when its message shows.
     QList<Qt::CursorShape> cursors;
@@ -324,7 +325,7 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
         cursors << (c ? c->shape() : Qt::ArrowCursor);
         return MsgResult::OK;
     });
-    w.Form_Paint();
+    w.redraw();
     SetMsgBoxHook({});
     QCOMPARE(cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
     QVERIFY(!QApplication::overrideCursor());
@@ -333,22 +334,22 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
     QVERIFY(w.picWeekly[3]->boxes().empty());
 
     QFile::rename(env->dbPath() + QStringLiteral(".away"), env->dbPath());
-    w.Form_Paint();
+    w.redraw();
     QCOMPARE(w.picWeekly[3]->toolTip(), QStringLiteral("08:00～09:59"));
 }
 
 void tst_workTimeWindow::oneViewerAtATime() {
-    WorkTimeWindow* first = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* first = OpenWorkTime(G_opt, nullptr, false);
     QVERIFY(first && first->isVisible());
     first->cmdAfterWeek[0]->click();
-    QCOMPARE(WorkTimeWindow::Open(nullptr, false), first);
+    QCOMPARE(OpenWorkTime(G_opt, nullptr, false), first);
     // Reusing the loaded viewer keeps its week.
     QCOMPARE(first->lblStartDay->text(), QStringLiteral("2004/09/19"));
     // Esc closes it; the next opening starts afresh.
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     delete first;
-    WorkTimeWindow* second = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* second = OpenWorkTime(G_opt, nullptr, false);
     QCOMPARE(second->lblStartDay->text(), QStringLiteral("2004/09/12"));
 }
 
@@ -356,12 +357,12 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
     addRow("2004-08-03 09:00:00", "2004-08-03 09:59:00"); // a Tuesday; 1 August is a Sunday
     QWidget owner;
     owner.show();
-    WorkTimeWindow* before = WorkTimeWindow::Open(nullptr, false);
+    WorkTimeWindow* before = OpenWorkTime(G_opt, nullptr, false);
     // Behind a modal owner a modeless viewer could not be used: the same viewer turns modal,
     // owned by it, on the week asked for, and drawn.
     QString seen;
     QTimer::singleShot(0, this, [&] {
-        WorkTimeWindow* v = WorkTimeWindow::Instance();
+        WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
         seen = QStringLiteral("%1 %2 %3 %4 %5")
                    .arg(v == before)
                    .arg(v->isModal())
@@ -370,7 +371,7 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
         v->close();
     });
     before->tabWorkTime->setCurrentIndex(1);
-    QVERIFY(!WorkTimeWindow::OpenOn(&owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
+    QVERIFY(!OpenWorkTimeOn(G_opt, &owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
     QCOMPARE(seen, QStringLiteral("1 1 1 2004/08/01 09:00～09:59"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
