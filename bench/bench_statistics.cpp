@@ -96,7 +96,8 @@ BENCHMARK(BM_CalcWorkTimeStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark
 // A selection of the tab: computed, written into the labels and the whole window rendered.
 void BM_TabSelected(benchmark::State& state) {
     Use(state);
-    StatisticsWindow w(G_opt);
+    const Options options;
+    StatisticsWindow w(options);
     w.show();
     w.tabStatistics->setCurrentIndex(int(state.range(1)));
     QCoreApplication::processEvents();

@@ -151,7 +151,8 @@ void BM_DrawWeekChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    WorkTimeWindow w(G_opt);
+    const Options options;
+    WorkTimeWindow w(options);
     w.showWeekOf(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
@@ -171,7 +172,8 @@ void BM_DrawMonthChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    WorkTimeWindow w(G_opt);
+    const Options options;
+    WorkTimeWindow w(options);
     const QDate d = ShownDay(log, int(state.range(1)));
     w.showMonth(d.year(), d.month());
     for (auto _ : state) {

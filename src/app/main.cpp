@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     }
 
     SetUpAppearance();
-    MainWindow w(G_opt);
+    // The options in force, read by the start-up and changed by the options dialog.
+    Options options;
+    MainWindow w(options);
     EndOnSignals(w);
     QObject::connect(&guard, &SingleInstance::activationRequested, &w,
                      &MainWindow::mnuRestore_Click);

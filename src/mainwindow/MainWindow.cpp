@@ -62,7 +62,8 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
     BuildToolbarLines();
     m_actions = new MainActions(this);
     connect(m_actions, &MainActions::triggered, this, &MainWindow::run);
-    m_tray = new TrayIcon([this] { return isHidden(); }, windowIcon(), this);
+    m_tray = new TrayIcon(
+        m_options, [this] { return isHidden(); }, windowIcon(), this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::mnuRestore_Click);
     connect(m_tray, &TrayIcon::menuRequested, this, [this](const QPoint& pos) {
         PopUpTrayMenu(m_actions->menu(MenuId::TaskTray), isHidden(), pos);

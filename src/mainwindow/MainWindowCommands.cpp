@@ -186,10 +186,10 @@ void MainWindow::mnuFind_Click() {
 }
 
 void MainWindow::mnuStatistics_Click() {
-    OpenStatistics(G_opt, this, true);
+    OpenStatistics(m_options, this, true);
 }
 void MainWindow::mnuStatistics2_Click() {
-    OpenStatistics(G_opt, this, false);
+    OpenStatistics(m_options, this, false);
 }
 void MainWindow::mnuHoliday_Click() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
@@ -220,7 +220,7 @@ void MainWindow::mnuBackUp_Click() {
 }
 
 void MainWindow::OpenOptions(bool modal) {
-    OpenOptionsDialog(G_opt, this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(m_options, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             m_view->applyBackground();
             m_view->redraw();
@@ -247,10 +247,10 @@ void MainWindow::mnuVersion_Click() {
 }
 
 void MainWindow::mnuWorkTime_Click() {
-    OpenWorkTime(G_opt, this, true);
+    OpenWorkTime(m_options, this, true);
 }
 void MainWindow::mnuWorkTimes_Click() {
-    OpenWorkTime(G_opt, this, false);
+    OpenWorkTime(m_options, this, false);
 }
 void MainWindow::mnuAlarm_Click() {
     OpenAlarmDialog(*m_alarm, this, true);

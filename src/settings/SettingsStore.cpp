@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Options G_opt;
 
 namespace {
 

@@ -43,7 +43,6 @@ struct Options {
     VASKEL_SETTINGS(VASKEL_FIELD)
 #undef VASKEL_FIELD
 };
-extern Options G_opt;
 
 inline constexpr const char* kSettingsApp = "Vaskel";
 inline constexpr const char* kSettingsSection = "Calender";

@@ -87,8 +87,9 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos) {
 
 // ---------------------------------------------------------------- the icon
 
-TrayIcon::TrayIcon(std::function<bool()> windowHidden, const QIcon& icon, QObject* parent)
-    : QObject(parent), m_windowHidden(std::move(windowHidden)) {
+TrayIcon::TrayIcon(const Options& options, std::function<bool()> windowHidden, const QIcon& icon,
+                   QObject* parent)
+    : QObject(parent), m_options(options), m_windowHidden(std::move(windowHidden)) {
     m_icon = new QSystemTrayIcon(icon.isNull() ? QGuiApplication::windowIcon() : icon, this);
     // Queued: the icon's window may be gone when the command asked for has run (the end
     // command removes the icon), so nothing may run inside the icon's own event handler.
@@ -100,7 +101,7 @@ TrayIcon::~TrayIcon() {
 }
 
 void TrayIcon::SetTip() {
-    m_icon->setToolTip(TrayTipText(G_opt.TrayHint, G_opt.TrayHintText, Today()));
+    m_icon->setToolTip(TrayTipText(m_options.TrayHint, m_options.TrayHintText, Today()));
 }
 
 void TrayIcon::Add() {

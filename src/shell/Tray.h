@@ -13,6 +13,7 @@
 #include <optional>
 
 class QMenu;
+struct Options;
 
 // The one place that decides between hiding the main window behind its tray icon (true) and
 // only minimising it (false, the desktop has no notification area).
@@ -52,9 +53,10 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    // icon: the main window's icon (default: the application's window icon).
-    explicit TrayIcon(std::function<bool()> windowHidden, const QIcon& icon = {},
-                      QObject* parent = nullptr);
+    // options: the tooltip's settings in force; icon: the main window's icon (default: the
+    // application's window icon).
+    TrayIcon(const Options& options, std::function<bool()> windowHidden, const QIcon& icon = {},
+             QObject* parent = nullptr);
     ~TrayIcon() override;
 
     // Adds the icon with the tooltip of the settings in memory; the date tooltip is today's,
@@ -84,6 +86,7 @@ private:
     void SetTip();
 
     QSystemTrayIcon* m_icon = nullptr;
+    const Options& m_options;
     std::function<bool()> m_windowHidden;
     bool m_added = false;
 };

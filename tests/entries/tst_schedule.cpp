@@ -15,6 +15,9 @@
 
 class tst_schedule : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -43,7 +46,7 @@ private:
 void tst_schedule::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    G_opt = Options();
+    opt = Options();
 }
 
 void tst_schedule::cleanup() {
@@ -204,7 +207,7 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     ClockOverride clock(QDateTime(day, QTime(8, 0)));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
-    TodayDialog f(G_opt);
+    TodayDialog f(opt);
     f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
@@ -232,12 +235,12 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QFETCH(int, clicks);
     QFETCH(int, howClosed);
     QFETCH(QString, expected);
-    G_opt.StartUp = 1;
-    TodayDialog f(G_opt);
+    opt.StartUp = 1;
+    TodayDialog f(opt);
     ShowActive(f);
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));
-    QCOMPARE(int(G_opt.StartUp), expected.toInt());
+    QCOMPARE(int(opt.StartUp), expected.toInt());
     QVERIFY(!QFile::exists(env->settingsFile()));
     switch (howClosed) {
     case 0:

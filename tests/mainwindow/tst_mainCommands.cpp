@@ -47,6 +47,9 @@ template <class T> std::unique_ptr<QTimer> WhenShown(std::function<void(T*)> f) 
 
 class tst_mainCommands : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -66,7 +69,7 @@ private slots:
 
 private:
     void start() {
-        w = std::make_unique<MainWindow>(G_opt);
+        w = std::make_unique<MainWindow>(opt);
         QVERIFY(w->Form_Load());
     }
     int cellOf(const QDate& d) const {
@@ -83,7 +86,7 @@ void tst_mainCommands::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 0)));
-    G_opt = Options();
+    opt = Options();
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
 }
@@ -195,7 +198,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
              QStringLiteral("2004-03-15 09:00:50"));
     QCOMPARE(shown, QStringLiteral("朝会"));
     QCOMPARE(Connection::openCount(), 0);
-    QCOMPARE(G_opt.StartUp, qint16(0));
+    QCOMPARE(opt.StartUp, qint16(0));
     QSettings s(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("0"));
     // The start-up still committed its running period.

@@ -34,6 +34,9 @@ QColor Painted(QWidget* l) {
 
 class tst_mainWindow : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     // The program's own font: its metrics decide what fits.
     void initTestCase() { SetUpAppearance(); }
@@ -74,7 +77,7 @@ private slots:
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
         clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
-        w = std::make_unique<MainWindow>(G_opt);
+        w = std::make_unique<MainWindow>(opt);
         QVERIFY(w->Form_Load());
     }
     QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
@@ -91,7 +94,7 @@ private:
 void tst_mainWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    G_opt = Options();
+    opt = Options();
     // Keep the program from taking the whole screen's attention in these tests.
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
 }
@@ -309,8 +312,8 @@ void tst_mainWindow::weekAndMonthFormats() {
     QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
     QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("March"));
-    G_opt.WeekFormat = 1;
-    G_opt.MonthFormat = 1;
+    opt.WeekFormat = 1;
+    opt.MonthFormat = 1;
     w->monthView()->redraw();
     QCOMPARE(w->monthView()->weekLabel(6)->text(), QStringLiteral("土曜日"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("Mar"));

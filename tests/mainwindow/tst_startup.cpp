@@ -15,6 +15,9 @@
 
 class tst_startup : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -40,7 +43,7 @@ private:
 };
 
 void tst_startup::init() {
-    G_opt = Options();
+    opt = Options();
     clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 30, 0)));
 }
 
@@ -51,7 +54,7 @@ void tst_startup::cleanup() {
 void tst_startup::upgradesAnOldDatabaseAndRuns() {
     TestEnv env(TestEnv::Schema::V100);
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     QVERIFY(w.isVisible());
     QVERIFY(!w.HasEnded());
@@ -93,7 +96,7 @@ void tst_startup::failsWithoutAUsableDatabase() {
     }
     const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(!w.Form_Load());
     QVERIFY(w.HasEnded());
     QVERIFY(!w.isVisible());
@@ -105,7 +108,7 @@ void tst_startup::failingInitMainCommitsNothing() {
     TestEnv env;
     env.exec(QStringLiteral("DROP TABLE T_Alarm"));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(!w.Form_Load());
     QCOMPARE(msgs.messages.size(), size_t(1));
     QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
@@ -124,7 +127,7 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     QVERIFY(w.windowState() & Qt::WindowMaximized);
     w.mnuEnd_Click();
@@ -142,7 +145,7 @@ void tst_startup::restoresSavedGeometry() {
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
     WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
     w.resize(700, 520);
@@ -169,7 +172,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
     for (int i = 0; i < 4; ++i)
         WriteSettingText(keys[i], saved.at(i));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     const QRect g = w.frameGeometry();
     QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
@@ -185,7 +188,7 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
 void tst_startup::residentCloseKeepsTheWindowReachable() {
     TestEnv env;
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     // Closing twice: the program keeps running, minimised, and says why only once.
     QVERIFY(!w.close());
@@ -203,7 +206,7 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     TestEnv env;
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     // Not resident: closing ends the program.
     QVERIFY(w.close());
@@ -217,7 +220,7 @@ void tst_startup::startsInTheTrayWhenAsked() {
     TestEnv env;
     WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     QVERIFY(!w.HasEnded());
     // Without a notification area it starts minimised rather than invisible.
@@ -230,7 +233,7 @@ void tst_startup::missingBackgroundPictureIsIgnored() {
     WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
     WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     QVERIFY(msgs.messages.empty());
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("imgBack"))->pixmap().isNull());

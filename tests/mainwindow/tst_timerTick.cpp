@@ -29,6 +29,9 @@ QDateTime At(int y, int mo, int d, int h, int mi, int s = 0) {
 
 class tst_timerTick : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -201,10 +204,10 @@ void tst_timerTick::lockAcrossTicks() {
     msgs.reset();
     QVERIFY(
         env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', '会議')")));
-    G_opt = Options();
+    opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
     ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     const auto end = qScopeGuard([&w] { w.mnuEnd_Click(); });
     const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };

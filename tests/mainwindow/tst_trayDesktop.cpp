@@ -54,6 +54,9 @@ QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
 
 class tst_trayDesktop : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void iconRestoresAndEnds();
 };
@@ -64,9 +67,9 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
     TestEnv env;
     MsgRecorder msgs;
-    G_opt = Options();
+    opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    MainWindow w(G_opt);
+    MainWindow w(opt);
     QVERIFY(w.Form_Load());
     auto* icon = w.findChild<QSystemTrayIcon*>();
     QVERIFY(icon);

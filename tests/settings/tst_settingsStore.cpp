@@ -17,6 +17,9 @@
 
 class tst_settingsStore : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -40,7 +43,7 @@ private:
 
 void tst_settingsStore::init() {
     env = std::make_unique<TestEnv>(TestEnv::Schema::None);
-    G_opt = Options();
+    opt = Options();
 }
 
 void tst_settingsStore::cleanup() {

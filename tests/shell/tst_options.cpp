@@ -26,6 +26,9 @@ const QString kNotFound = QStringLiteral("指定したファイルが見つか�
 
 class tst_options : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void initTestCase();
     void init();
@@ -42,7 +45,7 @@ private slots:
 
 private:
     OptionsDialog* open(QWidget* owner = nullptr) {
-        dlg = new OptionsDialog(G_opt, owner);
+        dlg = new OptionsDialog(opt, owner);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -68,7 +71,7 @@ void tst_options::initTestCase() {
 void tst_options::init() {
     env = std::make_unique<TestEnv>(TestEnv::Schema::None);
     msgs = std::make_unique<MsgRecorder>();
-    G_opt = Options();
+    opt = Options();
     writes.clear();
     SetSettingWriteHook([this](SettingKey k, const QString& text) {
         writes << QString::fromLatin1(SettingName(k)) + QLatin1Char('=') + text;
@@ -83,7 +86,7 @@ void tst_options::cleanup() {
     SetTrayUsableOverride(std::nullopt);
     msgs.reset();
     env.reset();
-    G_opt = Options();
+    opt = Options();
 }
 
 void tst_options::okSavesEveryKeyInOrder_data() {
@@ -139,8 +142,8 @@ void tst_options::okSavesEveryKeyInOrder() {
     QVERIFY(msgs->messages.empty());
     QVERIFY(!dlg || !dlg->isVisible());
     // The values in memory are the ones written.
-    QCOMPARE(G_opt.BackPicPath, changed ? pic : QString());
-    QCOMPARE(G_opt.Stationed, !changed);
+    QCOMPARE(opt.BackPicPath, changed ? pic : QString());
+    QCOMPARE(opt.Stationed, !changed);
 }
 
 void tst_options::residencyChangesTheIcon_data() {
@@ -162,7 +165,7 @@ void tst_options::residencyChangesTheIcon() {
     QFETCH(bool, ownerHidden);
     QFETCH(int, action);
     QFETCH(bool, restores);
-    G_opt.Stationed = oldStationed;
+    opt.Stationed = oldStationed;
     QWidget owner;
     if (!ownerHidden)
         owner.show();
@@ -171,7 +174,7 @@ void tst_options::residencyChangesTheIcon() {
     QStringList events;
     connect(dlg, &OptionsDialog::trayActionRequested, [&events, this](TrayAction) {
         // The icon is changed from the new settings, already in memory.
-        events << QStringLiteral("tray") + EncodeBool(G_opt.Stationed);
+        events << QStringLiteral("tray") + EncodeBool(opt.Stationed);
     });
     connect(dlg, &OptionsDialog::restoreRequested,
             [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
@@ -211,8 +214,8 @@ void tst_options::pictureCheck() {
     text.write("not a picture");
     text.close();
     path.replace(QStringLiteral("PIC"), picture()).replace(QStringLiteral("DIR"), env->dir());
-    G_opt.BackPic = setBack;
-    G_opt.BackPicPath = path;
+    opt.BackPic = setBack;
+    opt.BackPicPath = path;
     open();
     dlg->cmdOK->click();
     QCOMPARE(writes.isEmpty(), !passes);
@@ -231,9 +234,9 @@ void tst_options::pictureCheck() {
 
 void tst_options::enablingRules() {
     SetTrayUsableOverride(false);
-    G_opt.Stationed = false;
-    G_opt.TrayHint = 9;
-    G_opt.BackPicPath = picture();
+    opt.Stationed = false;
+    opt.TrayHint = 9;
+    opt.BackPicPath = picture();
     open();
     const QList<QWidget*> dependents = {
         dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInformation[0], dlg->lblInformation[1],
@@ -275,7 +278,7 @@ void tst_options::enablingRules() {
 }
 
 void tst_options::choosersAndCancelChangeNothing() {
-    G_opt.BackPic = true;
+    opt.BackPic = true;
     open();
     SetColorChooserHook([](quint32& c) {
         c = 0x123456;
@@ -316,7 +319,7 @@ void tst_options::choosersAndCancelChangeNothing() {
     QVERIFY(!dlg || !dlg->isVisible());
     QVERIFY(writes.isEmpty());
     QCOMPARE(display.count(), 0);
-    QCOMPARE(G_opt.BackColor, 0xFFFFFFu);
+    QCOMPARE(opt.BackColor, 0xFFFFFFu);
     QVERIFY(!QFile::exists(SettingsFilePath()));
 }
 
@@ -324,10 +327,10 @@ void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
     const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
-    OpenOptionsDialog(G_opt, &owner, false, setUp);
+    OpenOptionsDialog(opt, &owner, false, setUp);
     OptionsDialog* first = OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown);
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    OpenOptionsDialog(G_opt, &owner, false, setUp);
+    OpenOptionsDialog(opt, &owner, false, setUp);
     QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
     QVERIFY(CloseOpenWindow<OptionsDialog>(&owner));

@@ -12,6 +12,9 @@
 
 class tst_tray : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void tooltip_data();
     void tooltip();
@@ -58,9 +61,9 @@ void tst_tray::tooltip() {
 void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     TestEnv env;
     ClockOverride clock(QDateTime(QDate(2004, 9, 29), QTime(23, 59)));
-    G_opt = Options();
-    G_opt.TrayHint = 1;
-    TrayIcon icon([] { return false; });
+    opt = Options();
+    opt.TrayHint = 1;
+    TrayIcon icon(opt, [] { return false; });
     icon.Add();
     QVERIFY(icon.IsAdded());
     clock.advanceSecs(120);
@@ -68,14 +71,14 @@ void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     QCOMPARE(icon.ToolTip(), QStringLiteral("2004年9月29日"));
     icon.Modify();
     QCOMPARE(icon.ToolTip(), QStringLiteral("2004年9月30日"));
-    G_opt.TrayHint = 9;
-    G_opt.TrayHintText = QStringLiteral("予定");
+    opt.TrayHint = 9;
+    opt.TrayHintText = QStringLiteral("予定");
     icon.Apply(TrayAction::Modify);
     QCOMPARE(icon.ToolTip(), QStringLiteral("予定"));
     icon.Apply(TrayAction::Delete);
     QVERIFY(!icon.IsAdded());
     QVERIFY(!icon.Icon()->isVisible());
-    G_opt = Options();
+    opt = Options();
 }
 
 void tst_tray::restoreItemOnlyWhileHidden() {
@@ -127,7 +130,7 @@ void tst_tray::clicks() {
     QFETCH(bool, hidden);
     QFETCH(int, restores);
     QFETCH(int, menus);
-    TrayIcon icon([hidden] { return hidden; });
+    TrayIcon icon(opt, [hidden] { return hidden; });
     QSignalSpy restore(&icon, &TrayIcon::restoreRequested);
     QSignalSpy menu(&icon, &TrayIcon::menuRequested);
     emit icon.Icon()->activated(QSystemTrayIcon::ActivationReason(reason));

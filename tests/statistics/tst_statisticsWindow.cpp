@@ -28,6 +28,9 @@ QColor TextColor(const QLabel* l) {
 
 class tst_statisticsWindow : public QObject {
     Q_OBJECT
+    // The options in force for the windows under test.
+    Options opt;
+
 private slots:
     void init();
     void cleanup();
@@ -61,7 +64,7 @@ void tst_statisticsWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
-    G_opt = Options();
+    opt = Options();
 }
 
 void tst_statisticsWindow::cleanup() {
@@ -78,7 +81,7 @@ void tst_statisticsWindow::cleanup() {
 void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
-    StatisticsWindow w(G_opt);
+    StatisticsWindow w(opt);
     QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
     QCOMPARE(w.workTab.weekdayFrame->title() + w.diaryTab.bestFrame->title(),
              QStringLiteral("曜日別稼動率Best 10"));
@@ -116,9 +119,9 @@ void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
 }
 
 void tst_statisticsWindow::workTimeRanking() {
-    G_opt.TodayColor = 0x00FF00;
+    opt.TodayColor = 0x00FF00;
     addPeriods();
-    StatisticsWindow w(G_opt);
+    StatisticsWindow w(opt);
     w.tabStatistics->setCurrentIndex(2);
     QCOMPARE(w.workTab.best[1]->text() + w.workTab.bestValue[1]->text() +
                  w.workTab.bestAverage[1]->text(),
@@ -170,10 +173,10 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     QFETCH(int, label);
     QFETCH(QString, gesture);
     QFETCH(QString, shown);
-    G_opt.YearFormat = 4;  // "ggg e年"
-    G_opt.MonthFormat = 2; // "mmmm"
+    opt.YearFormat = 4;  // "ggg e年"
+    opt.MonthFormat = 2; // "mmmm"
     addPeriods();
-    StatisticsWindow w(G_opt);
+    StatisticsWindow w(opt);
     w.show();
     w.tabStatistics->setCurrentIndex(2);
     QLabel* target = std::array<QLabel*, 4>{
@@ -230,26 +233,26 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
         QTest::mouseDClick(w->workTab.best[1], Qt::LeftButton);
         w->OKButton->click();
     });
-    OpenStatistics(G_opt, nullptr, true);
+    OpenStatistics(opt, nullptr, true);
     QVERIFY(sawViewer);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr));
 }
 
 void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
-    OpenStatistics(G_opt, nullptr, false);
+    OpenStatistics(opt, nullptr, false);
     StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
     first->tabStatistics->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
-    OpenStatistics(G_opt, nullptr, false);
+    OpenStatistics(opt, nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
     QCOMPARE(first->tabStatistics->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
     QTest::keyClick(first->diaryTab.average, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    OpenStatistics(G_opt, nullptr, false);
+    OpenStatistics(opt, nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
     OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
@@ -257,7 +260,7 @@ void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
 
 void tst_statisticsWindow::failedQueryIsReported() {
     addPeriods();
-    StatisticsWindow w(G_opt);
+    StatisticsWindow w(opt);
     w.tabStatistics->setCurrentIndex(2);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
     QList<bool> busy;
