@@ -102,7 +102,7 @@ void BM_Tick(benchmark::State& state) {
     const AlarmState alarm;
     for (auto _ : state) {
         g_now = g_now.addSecs(50);
-        benchmark::DoNotOptimize(Timer1Tick(g_now, alarm));
+        benchmark::DoNotOptimize(RunTick(g_now, alarm));
     }
     state.counters["rows"] = double(log.rows);
     if (!indexed)

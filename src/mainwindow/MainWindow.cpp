@@ -30,12 +30,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-namespace {
-
-constexpr int kTimerInterval = 50000;
-
-} // namespace
-
 void SetUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Vaskel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vaskel"));
@@ -73,19 +67,16 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
     connect(m_status, &MainStatusBar::alarmRequested, this, &MainWindow::mnuAlarm_Click);
     ConnectMonthView();
 
-    // The timer counts from the moment the window exists; only the shutdown stops it.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kTimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    Timer1->start();
-
     // Loading, registering, cancelling and acknowledging an alarm all show in the status bar.
     m_alarm = new AlarmState(this);
     connect(m_alarm, &AlarmState::changed, m_status, &MainStatusBar::setAlarm);
 
+    // The tick counts from the moment the window exists; only the shutdown stops it.
+    m_tick = new TickTimer(*m_alarm, this);
+    connect(m_tick, &TickTimer::ticked, this, &MainWindow::showTick);
+
     m_life = new MainLifecycle({*this, m_options, *m_view, *m_actions, *m_tray, *m_alarm}, this);
-    connect(m_life, &MainLifecycle::shuttingDown, Timer1, &QTimer::stop);
+    connect(m_life, &MainLifecycle::shuttingDown, m_tick, &TickTimer::stop);
 }
 
 MainWindow::~MainWindow() = default;

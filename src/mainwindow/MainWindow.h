@@ -56,8 +56,6 @@ public:
     QAction* Action(const QString& name) const;
     QMenu* Menu(const QString& name) const;
 
-    QTimer* Timer1 = nullptr;
-
 public slots:
     // File
     void mnuExit_Click();
@@ -105,9 +103,6 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
-private slots:
-    void Timer1_Timer();
-
 private:
     // Runs the command of a menu entry or toolbar button.
     void run(Command c);
@@ -118,6 +113,8 @@ private:
     void OpenScheduleEditor();
     // The options dialog, its changes reaching this window and the tray icon.
     void OpenOptions(bool modal);
+    // What a tick found: a failure is reported once per outage, a due alarm notified.
+    void showTick(const TickOutcome& tick);
 
     Options& m_options;
     MonthView* m_view = nullptr;
@@ -126,6 +123,7 @@ private:
     AlarmState* m_alarm = nullptr;
     TrayIcon* m_tray = nullptr;
     MainLifecycle* m_life = nullptr;
+    TickTimer* m_tick = nullptr;
     std::array<QFrame*, 2> m_toolbarLines{};
     ScheduleClipboard m_clipboard;
     TickReport m_tickReport;

@@ -259,8 +259,7 @@ void MainWindow::mnuAlarm2_Click() {
     OpenAlarmDialog(*m_alarm, this, false);
 }
 
-void MainWindow::Timer1_Timer() {
-    const TickOutcome tick = Timer1Tick(Now(), *m_alarm);
+void MainWindow::showTick(const TickOutcome& tick) {
     m_tickReport.take(this, tick);
     if (tick.alarmDue)
         NotifyAlarm(*m_alarm, this);

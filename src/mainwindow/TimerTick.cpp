@@ -1,11 +1,20 @@
 #include "mainwindow/TimerTick.h"
 
 #include "alarm/Alarm.h"
+#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/Program.h"
 #include "worktime/RunningTime.h"
 
-TickOutcome Timer1Tick(const QDateTime& now, const AlarmState& alarm) {
+#include <QTimer>
+
+namespace {
+
+constexpr int kTickInterval = 50000;
+
+} // namespace
+
+TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm) {
     TickOutcome out;
     out.alarmDue = alarm.due(now);
     if (Connection::openCount() > 0) {
@@ -25,4 +34,20 @@ TickOutcome Timer1Tick(const QDateTime& now, const AlarmState& alarm) {
     }
     out.recorded = true;
     return out;
+}
+
+TickTimer::TickTimer(const AlarmState& alarm, QObject* parent)
+    : QObject(parent), m_alarm(alarm), m_timer(new QTimer(this)) {
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(kTickInterval);
+    connect(m_timer, &QTimer::timeout, this, &TickTimer::tickNow);
+    m_timer->start();
+}
+
+void TickTimer::stop() {
+    m_timer->stop();
+}
+
+void TickTimer::tickNow() {
+    emit ticked(RunTick(Now(), m_alarm));
 }

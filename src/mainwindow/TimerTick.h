@@ -6,6 +6,7 @@
 class AlarmState;
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -28,4 +29,26 @@ struct TickOutcome {
 // runs inside that operation's nested event loop), the tick leaves the database alone, so that
 // the operation's work is exactly what it would be without the tick; the next tick extends the
 // period.
-TickOutcome Timer1Tick(const QDateTime& now, const AlarmState& alarm);
+TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm);
+
+class QTimer;
+
+// The program's periodic tick: from its making until stop(), every 50 seconds it runs RunTick
+// on the pending alarm and reports what it found.
+class TickTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit TickTimer(const AlarmState& alarm, QObject* parent = nullptr);
+    void stop();
+
+public slots:
+    // One tick now, as the timer would run it.
+    void tickNow();
+
+signals:
+    void ticked(const TickOutcome& outcome);
+
+private:
+    const AlarmState& m_alarm;
+    QTimer* m_timer;
+};

@@ -271,7 +271,7 @@ void RunCommit(int c) {
         break;
     }
     case Tick:
-        Timer1Tick(TickTime(c), AlarmState());
+        RunTick(TickTime(c), AlarmState());
         break;
     }
 }

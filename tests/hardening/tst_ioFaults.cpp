@@ -273,7 +273,7 @@ const std::vector<Action>& Actions() {
                  alarm.set(PendingAlarm{QDateTime(QDate(2004, 9, 5), QTime(7, 3)), {}});
                  Arm();
                  const TickOutcome tick =
-                     Timer1Tick(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)), alarm);
+                     RunTick(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)), alarm);
                  TickReport().take(nullptr, tick);
                  return tick.alarmDue ? QStringLiteral("alarm shown")
                                       : QStringLiteral("alarm skipped");

@@ -13,6 +13,7 @@
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
+#include "mainwindow/TimerTick.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -188,7 +189,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
         QCOMPARE(Connection::openCount(), 0);
         workTimeRowsMeanwhile = env->count(QStringLiteral("T_WorkTime"));
         clock->advanceSecs(50);
-        QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
+        w->findChild<TickTimer*>()->tickNow();
         f->chkStartup->click();
         f->cmdOK->click();
     });
@@ -225,7 +226,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
     const auto tick = [this](int secs) {
         clock->advanceSecs(secs);
-        QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
+        w->findChild<TickTimer*>()->tickNow();
     };
     tick(50); // 09:00:50
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")),
@@ -238,7 +239,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     QCOMPARE(note->windowTitle(), QStringLiteral("2004年03月15日 09時01分です。"));
     // A second tick in the same minute brings the same window forward; there is only one.
     clock->advanceSecs(-30);
-    QVERIFY(QMetaObject::invokeMethod(w.get(), "Timer1_Timer"));
+    w->findChild<TickTimer*>()->tickNow();
     QCOMPARE(OpenWindowOf<AlarmNotice>(w.get()), note);
     note->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);

@@ -69,8 +69,8 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     QCOMPARE(w.monthView()->selectedDate(), QDate(2004, 3, 15));
     QCOMPARE(w.Panel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
     QCOMPARE(w.Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
-    QCOMPARE(w.Timer1->interval(), 50000);
-    QVERIFY(w.Timer1->isActive());
+    QCOMPARE(w.findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 50000);
+    QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QVERIFY(msgs.messages.empty());
 
     QVERIFY(!QFile::exists(env.settingsFile()));

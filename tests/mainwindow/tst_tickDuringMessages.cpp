@@ -204,7 +204,7 @@ void tst_tickDuringMessages::tickDuringTheMessageLeavesTheOutcomeAlone() {
             openWhileShown += Connection::openCount();
             if (tick) {
                 clock.advanceSecs(50);
-                Timer1Tick(Now(), AlarmState());
+                RunTick(Now(), AlarmState());
                 periodAfterTick << env.scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime"));
             }
             const MsgResult answer = answers.empty() ? MsgResult::OK : answers.front();

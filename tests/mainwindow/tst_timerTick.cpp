@@ -84,7 +84,7 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
     start(t);
     QDateTime last;
     for (t = t.addSecs(50); t <= At(2004, 9, 6, 0, 5, 0); t = t.addSecs(50)) {
-        QVERIFY(!Timer1Tick(t, alarmState).alarmDue);
+        QVERIFY(!RunTick(t, alarmState).alarmDue);
         last = t;
     }
     QCOMPARE(rows(), QStringList{QStringLiteral("2004-09-05 23:58:00 ") + SqlDateTime(last)});
@@ -95,10 +95,10 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
 void tst_timerTick::suspensionEndsThePeriod() {
     const QDateTime t = At(2004, 9, 6, 9, 0, 0);
     start(t);
-    QVERIFY(Timer1Tick(t.addSecs(50), alarmState).recorded);
+    QVERIFY(RunTick(t.addSecs(50), alarmState).recorded);
     // Ten minutes asleep: the ticks after it find no open period and write nothing.
     for (int i = 0; i < 5; ++i)
-        QVERIFY(Timer1Tick(t.addSecs(50 + 600 + 50 * i), alarmState).recorded);
+        QVERIFY(RunTick(t.addSecs(50 + 600 + 50 * i), alarmState).recorded);
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:50"});
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
 }
@@ -124,7 +124,7 @@ void tst_timerTick::alarmIsDueOnlyInItsMinute() {
     QFETCH(bool, due);
     start(tick.addSecs(-50));
     alarmState.set(pending ? std::optional<PendingAlarm>(PendingAlarm{alarm, {}}) : std::nullopt);
-    QCOMPARE(Timer1Tick(tick, alarmState).alarmDue, due);
+    QCOMPARE(RunTick(tick, alarmState).alarmDue, due);
     // The tick extended the period in any case.
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")), SqlDateTime(tick));
 }
@@ -134,7 +134,7 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
     start(t);
     failUpdates();
     alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
-    const TickOutcome tick = Timer1Tick(t.addSecs(50), alarmState);
+    const TickOutcome tick = RunTick(t.addSecs(50), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QVERIFY(!tick.failure);
@@ -145,7 +145,7 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
 void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
     alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
     QVERIFY(QFile::remove(env->dbPath()));
-    const TickOutcome tick = Timer1Tick(At(2004, 9, 5, 7, 3, 10), alarmState);
+    const TickOutcome tick = RunTick(At(2004, 9, 5, 7, 3, 10), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QCOMPARE(tick.failure, DbFailure::Connect);
@@ -162,14 +162,14 @@ void tst_timerTick::leavesAHeldConnectionAlone() {
     Db db = OpenDB();
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-05', 'x')")));
     // The alarm still falls due; the database is left alone.
-    QVERIFY(Timer1Tick(t.addSecs(50), alarmState).alarmDue);
+    QVERIFY(RunTick(t.addSecs(50), alarmState).alarmDue);
     QVERIFY(db->isOpen());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
     // The operation's outcome is its own, and the next tick extends the period.
     db->rollback();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QVERIFY(!Timer1Tick(t.addSecs(100), alarmState).alarmDue);
+    QVERIFY(!RunTick(t.addSecs(100), alarmState).alarmDue);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:04:10"});
     QVERIFY(msgs->messages.empty());
 }
@@ -184,7 +184,7 @@ void tst_timerTick::loadsThePendingAlarm() {
     QCOMPARE(alarmState.pending()->time, At(2004, 9, 5, 7, 3));
     QCOMPARE(alarmState.pending()->detail, QStringLiteral("会議\r\n資料"));
     // An alarm whose minute has passed stays pending and never becomes due.
-    QVERIFY(!Timer1Tick(At(2004, 9, 5, 7, 5), alarmState).alarmDue);
+    QVERIFY(!RunTick(At(2004, 9, 5, 7, 5), alarmState).alarmDue);
     QVERIFY(alarmState.pending());
 }
 
@@ -231,10 +231,10 @@ void tst_timerTick::lockAcrossTicks() {
     // Two ticks under the lock, the second in the alarm's minute.
     for (int i = 0; i < 2; ++i) {
         clock.advanceSecs(25);
-        QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+        w.findChild<TickTimer*>()->tickNow();
     }
     QVERIFY(!waited);
-    QVERIFY(w.Timer1->isActive());
+    QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QCOMPARE(boxes().size(), 1);
     QMessageBox* box = boxes().first();
     QCOMPARE(box->text(), message);
@@ -248,7 +248,7 @@ void tst_timerTick::lockAcrossTicks() {
     // last one that did, so the period goes on.
     QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
     clock.advanceSecs(20);
-    QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+    w.findChild<TickTimer*>()->tickNow();
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:03:40"});
     QCOMPARE(boxes().size(), 1);
     // A later outage, once this message is gone, has a message of its own.
@@ -256,7 +256,7 @@ void tst_timerTick::lockAcrossTicks() {
     QTRY_COMPARE(boxes().size(), 0);
     QCOMPARE(sqlite3_exec(other, lock.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     clock.advanceSecs(50);
-    QVERIFY(QMetaObject::invokeMethod(&w, "Timer1_Timer"));
+    w.findChild<TickTimer*>()->tickNow();
     QCOMPARE(boxes().size(), 1);
     QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
 }
