@@ -73,7 +73,7 @@ void BM_MonthSwitch(benchmark::State& state) {
     Use(size);
     Options options;
     MainWindow w(options);
-    if (!w.Form_Load()) {
+    if (!w.start()) {
         state.SkipWithError("start-up failed");
         return;
     }
@@ -119,7 +119,7 @@ void BM_MonthSwitchNoPaint(benchmark::State& state) {
     Use(size);
     Options options;
     MainWindow w(options);
-    w.Form_Load();
+    w.start();
     const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
     for (auto _ : state) {
@@ -154,7 +154,7 @@ int Startup(int argc, char** argv, const QString& folder) {
     SetUpAppearance();
     Options options;
     MainWindow w(options);
-    if (!w.Form_Load())
+    if (!w.start())
         return 1;
     // The month is drawn once the window has painted itself.
     w.repaint();

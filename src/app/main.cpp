@@ -33,7 +33,7 @@ void EndOnSignals(MainWindow& w) {
         char c;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
         notifier->setEnabled(false);
-        w.mnuEnd_Click();
+        w.endProgram();
     });
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
@@ -75,12 +75,11 @@ int main(int argc, char** argv) {
     Options options;
     MainWindow w(options);
     EndOnSignals(w);
-    QObject::connect(&guard, &SingleInstance::activationRequested, &w,
-                     &MainWindow::mnuRestore_Click);
+    QObject::connect(&guard, &SingleInstance::activationRequested, &w, &MainWindow::restoreWindow);
     // Logging off or shutting down ends a resident program cleanly instead of hiding it.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &w,
-                     [&w](QSessionManager&) { w.mnuEnd_Click(); });
-    if (!w.Form_Load())
-        return w.StartFailed() ? 1 : 0;
+                     [&w](QSessionManager&) { w.endProgram(); });
+    if (!w.start())
+        return w.startFailed() ? 1 : 0;
     return QApplication::exec();
 }

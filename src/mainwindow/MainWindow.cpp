@@ -53,19 +53,19 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
 
     m_view = new MonthView(m_options, this);
     setCentralWidget(m_view);
-    BuildToolbarLines();
+    buildToolbarLines();
     m_actions = new MainActions(this);
     connect(m_actions, &MainActions::triggered, this, &MainWindow::run);
     m_tray = new TrayIcon(
         m_options, [this] { return isHidden(); }, windowIcon(), this);
-    connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::mnuRestore_Click);
+    connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restoreWindow);
     connect(m_tray, &TrayIcon::menuRequested, this, [this](const QPoint& pos) {
         PopUpTrayMenu(m_actions->menu(MenuId::TaskTray), isHidden(), pos);
     });
     m_status = new MainStatusBar(this);
     setStatusBar(m_status);
-    connect(m_status, &MainStatusBar::alarmRequested, this, &MainWindow::mnuAlarm_Click);
-    ConnectMonthView();
+    connect(m_status, &MainStatusBar::alarmRequested, this, &MainWindow::openAlarm);
+    connectMonthView();
 
     // Loading, registering, cancelling and acknowledging an alarm all show in the status bar.
     m_alarm = new AlarmState(this);
@@ -81,7 +81,7 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildToolbarLines() {
+void MainWindow::buildToolbarLines() {
     for (int i = 0; i < 2; ++i) {
         auto* line = new QFrame(this);
         line->setObjectName(QStringLiteral("linUnderToolbar%1").arg(i));
@@ -97,10 +97,10 @@ void MainWindow::BuildToolbarLines() {
 
 void MainWindow::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
-    PlaceToolbarLines();
+    placeToolbarLines();
 }
 
-void MainWindow::PlaceToolbarLines() {
+void MainWindow::placeToolbarLines() {
     // The two lines under the toolbar run across the whole window.
     const QToolBar* bar = m_actions ? m_actions->toolBar() : nullptr;
     const bool toolbar = bar && bar->isVisible();
@@ -112,21 +112,21 @@ void MainWindow::PlaceToolbarLines() {
     }
 }
 
-QLabel* MainWindow::Panel(const QString& key) const {
+QLabel* MainWindow::statusPanel(const QString& key) const {
     return m_status->panel(key);
 }
 
 // ---------------------------------------------------------------- start-up, residency, end
 
-bool MainWindow::Form_Load() {
+bool MainWindow::start() {
     return m_life->start();
 }
 
-bool MainWindow::StartFailed() const {
+bool MainWindow::startFailed() const {
     return m_life->startFailed();
 }
 
-bool MainWindow::HasEnded() const {
+bool MainWindow::hasEnded() const {
     return m_life->hasEnded();
 }
 
@@ -142,10 +142,10 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         e->ignore();
 }
 
-void MainWindow::mnuExit_Click() {
+void MainWindow::exitProgram() {
     m_life->exit();
 }
 
-void MainWindow::mnuEnd_Click() {
+void MainWindow::endProgram() {
     m_life->requestEnd();
 }

@@ -39,64 +39,64 @@ public:
     AlarmState& alarmState() const { return *m_alarm; }
 
     // The start-up sequence. False: the program has been ended, either because a step failed
-    // (StartFailed(); its message has been shown) or because an end was requested while a
+    // (startFailed(); its message has been shown) or because an end was requested while a
     // start-up window waited for the user (a signal, the session's end).
-    bool Form_Load();
-    bool StartFailed() const;
+    bool start();
+    bool startFailed() const;
 
     // The month grid.
     MonthView* monthView() const { return m_view; }
 
     // The status-bar panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time").
-    QLabel* Panel(const QString& key) const;
+    QLabel* statusPanel(const QString& key) const;
 
     // True once the shutdown has run.
-    bool HasEnded() const;
+    bool hasEnded() const;
     // The menu action or toolbar button of a name ("mnuToday", or a toolbar key "次の月").
     QAction* Action(const QString& name) const;
     QMenu* Menu(const QString& name) const;
 
 public slots:
     // File
-    void mnuExit_Click();
+    void exitProgram();
     // Edit
-    void mnuCut_Click();
-    void mnuCopy_Click();
-    void mnuPaste_Click();
-    void mnuEditSchedule_Click();
-    void mnuEditDiary_Click();
-    void mnuEditWhatDay_Click();
-    void mnuDelSchedule_Click();
-    void mnuDelDiary_Click();
+    void cutSchedule();
+    void copySchedule();
+    void pasteSchedule();
+    void editSchedule();
+    void editDiary();
+    void editAnniversaries();
+    void deleteSchedule();
+    void deleteDiary();
     // Move
-    void mnuToday_Click();
-    void mnuNextMonth_Click();
-    void mnuLastMonth_Click();
-    void mnuNextYear_Click();
-    void mnuLastYear_Click();
+    void showToday();
+    void showNextMonth();
+    void showPreviousMonth();
+    void showNextYear();
+    void showPreviousYear();
     // View
-    void mnuWorkTime_Click();
-    void mnuToolBar_Click();
-    void mnuStatusBar_Click();
+    void openWorkTime();
+    void toggleToolBar();
+    void toggleStatusBar();
     // Search and settings
-    void mnuFind_Click();
-    void mnuAlarm_Click();
-    void mnuHoliday_Click();
-    void mnuStatistics_Click();
-    void mnuStatistics2_Click();
-    void mnuBackUp_Click();
-    void mnuOptions_Click();
-    void mnuOption_Click();
-    void mnuAbout_Click();
-    void mnuVersion_Click();
+    void openSearch();
+    void openAlarm();
+    void editHolidays();
+    void openStatistics();
+    void openStatisticsFromTray();
+    void openBackup();
+    void openOptions();
+    void openOptionsFromTray();
+    void openAbout();
+    void openAboutFromTray();
     // Help
-    void mnuContents_Click();
-    void mnuSearchHelp_Click();
+    void showHelpContents();
+    void searchHelp();
     // Task-tray menu
-    void mnuRestore_Click();
-    void mnuAlarm2_Click();
-    void mnuWorkTimes_Click();
-    void mnuEnd_Click();
+    void restoreWindow();
+    void openAlarmFromTray();
+    void openWorkTimeFromTray();
+    void endProgram();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -106,13 +106,13 @@ protected:
 private:
     // Runs the command of a menu entry or toolbar button.
     void run(Command c);
-    void BuildToolbarLines();
+    void buildToolbarLines();
     // The month grid's requests: menus, the editor, today.
-    void ConnectMonthView();
-    void PlaceToolbarLines();
-    void OpenScheduleEditor();
+    void connectMonthView();
+    void placeToolbarLines();
+    void openScheduleEditor();
     // The options dialog, its changes reaching this window and the tray icon.
-    void OpenOptions(bool modal);
+    void showOptions(bool modal);
     // What a tick found: a failure is reported once per outage, a due alarm notified.
     void showTick(const TickOutcome& tick);
 

@@ -45,39 +45,39 @@ QMenu* MainWindow::Menu(const QString& name) const {
 void MainWindow::run(Command c) {
     using Slot = void (MainWindow::*)();
     static const std::map<Command, Slot> kSlots = {
-        {Command::Backup, &MainWindow::mnuBackUp_Click},
-        {Command::Exit, &MainWindow::mnuExit_Click},
-        {Command::Cut, &MainWindow::mnuCut_Click},
-        {Command::Copy, &MainWindow::mnuCopy_Click},
-        {Command::Paste, &MainWindow::mnuPaste_Click},
-        {Command::EditSchedule, &MainWindow::mnuEditSchedule_Click},
-        {Command::EditDiary, &MainWindow::mnuEditDiary_Click},
-        {Command::EditWhatDay, &MainWindow::mnuEditWhatDay_Click},
-        {Command::DeleteSchedule, &MainWindow::mnuDelSchedule_Click},
-        {Command::DeleteDiary, &MainWindow::mnuDelDiary_Click},
-        {Command::Today, &MainWindow::mnuToday_Click},
-        {Command::NextMonth, &MainWindow::mnuNextMonth_Click},
-        {Command::LastMonth, &MainWindow::mnuLastMonth_Click},
-        {Command::NextYear, &MainWindow::mnuNextYear_Click},
-        {Command::LastYear, &MainWindow::mnuLastYear_Click},
-        {Command::Statistics, &MainWindow::mnuStatistics_Click},
-        {Command::WorkTime, &MainWindow::mnuWorkTime_Click},
-        {Command::ToolBar, &MainWindow::mnuToolBar_Click},
-        {Command::StatusBar, &MainWindow::mnuStatusBar_Click},
-        {Command::Find, &MainWindow::mnuFind_Click},
-        {Command::Alarm, &MainWindow::mnuAlarm_Click},
-        {Command::Holidays, &MainWindow::mnuHoliday_Click},
-        {Command::Options, &MainWindow::mnuOptions_Click},
-        {Command::HelpContents, &MainWindow::mnuContents_Click},
-        {Command::HelpSearch, &MainWindow::mnuSearchHelp_Click},
-        {Command::About, &MainWindow::mnuAbout_Click},
-        {Command::TrayRestore, &MainWindow::mnuRestore_Click},
-        {Command::TrayAlarm, &MainWindow::mnuAlarm2_Click},
-        {Command::TrayStatistics, &MainWindow::mnuStatistics2_Click},
-        {Command::TrayWorkTime, &MainWindow::mnuWorkTimes_Click},
-        {Command::TrayOptions, &MainWindow::mnuOption_Click},
-        {Command::TrayAbout, &MainWindow::mnuVersion_Click},
-        {Command::TrayEnd, &MainWindow::mnuEnd_Click},
+        {Command::Backup, &MainWindow::openBackup},
+        {Command::Exit, &MainWindow::exitProgram},
+        {Command::Cut, &MainWindow::cutSchedule},
+        {Command::Copy, &MainWindow::copySchedule},
+        {Command::Paste, &MainWindow::pasteSchedule},
+        {Command::EditSchedule, &MainWindow::editSchedule},
+        {Command::EditDiary, &MainWindow::editDiary},
+        {Command::EditWhatDay, &MainWindow::editAnniversaries},
+        {Command::DeleteSchedule, &MainWindow::deleteSchedule},
+        {Command::DeleteDiary, &MainWindow::deleteDiary},
+        {Command::Today, &MainWindow::showToday},
+        {Command::NextMonth, &MainWindow::showNextMonth},
+        {Command::LastMonth, &MainWindow::showPreviousMonth},
+        {Command::NextYear, &MainWindow::showNextYear},
+        {Command::LastYear, &MainWindow::showPreviousYear},
+        {Command::Statistics, &MainWindow::openStatistics},
+        {Command::WorkTime, &MainWindow::openWorkTime},
+        {Command::ToolBar, &MainWindow::toggleToolBar},
+        {Command::StatusBar, &MainWindow::toggleStatusBar},
+        {Command::Find, &MainWindow::openSearch},
+        {Command::Alarm, &MainWindow::openAlarm},
+        {Command::Holidays, &MainWindow::editHolidays},
+        {Command::Options, &MainWindow::openOptions},
+        {Command::HelpContents, &MainWindow::showHelpContents},
+        {Command::HelpSearch, &MainWindow::searchHelp},
+        {Command::About, &MainWindow::openAbout},
+        {Command::TrayRestore, &MainWindow::restoreWindow},
+        {Command::TrayAlarm, &MainWindow::openAlarmFromTray},
+        {Command::TrayStatistics, &MainWindow::openStatisticsFromTray},
+        {Command::TrayWorkTime, &MainWindow::openWorkTimeFromTray},
+        {Command::TrayOptions, &MainWindow::openOptionsFromTray},
+        {Command::TrayAbout, &MainWindow::openAboutFromTray},
+        {Command::TrayEnd, &MainWindow::endProgram},
     };
     const auto it = kSlots.find(c);
     if (it != kSlots.end())
@@ -86,10 +86,10 @@ void MainWindow::run(Command c) {
 
 // ---------------------------------------------------------------- keyboard and mouse
 
-void MainWindow::ConnectMonthView() {
+void MainWindow::connectMonthView() {
     connect(m_view, &MonthView::infoChanged, m_status, &MainStatusBar::setInfo);
-    connect(m_view, &MonthView::editRequested, this, &MainWindow::OpenScheduleEditor);
-    connect(m_view, &MonthView::todayRequested, this, &MainWindow::mnuToday_Click);
+    connect(m_view, &MonthView::editRequested, this, &MainWindow::openScheduleEditor);
+    connect(m_view, &MonthView::todayRequested, this, &MainWindow::showToday);
     connect(m_view, &MonthView::headerMenuRequested, this,
             [this](const QPoint& pos) { m_actions->popUp(MenuId::Move, Command::Today, pos); });
     connect(m_view, &MonthView::cellMenuRequested, this,
@@ -98,107 +98,107 @@ void MainWindow::ConnectMonthView() {
 
 // ---------------------------------------------------------------- navigation
 
-void MainWindow::mnuToday_Click() {
+void MainWindow::showToday() {
     m_view->showToday();
 }
 
-void MainWindow::mnuNextMonth_Click() {
+void MainWindow::showNextMonth() {
     m_view->moveSelection(1);
 }
-void MainWindow::mnuLastMonth_Click() {
+void MainWindow::showPreviousMonth() {
     m_view->moveSelection(-1);
 }
-void MainWindow::mnuNextYear_Click() {
+void MainWindow::showNextYear() {
     m_view->moveSelection(12);
 }
-void MainWindow::mnuLastYear_Click() {
+void MainWindow::showPreviousYear() {
     m_view->moveSelection(-12);
 }
 
 // ---------------------------------------------------------------- view
 
-void MainWindow::mnuToolBar_Click() {
+void MainWindow::toggleToolBar() {
     m_actions->toolBar()->setVisible(m_actions->action(Command::ToolBar)->isChecked());
-    PlaceToolbarLines();
+    placeToolbarLines();
 }
 
-void MainWindow::mnuStatusBar_Click() {
+void MainWindow::toggleStatusBar() {
     m_status->setVisible(m_actions->action(Command::StatusBar)->isChecked());
 }
 
 // ---------------------------------------------------------------- help
 
-void MainWindow::mnuContents_Click() {
+void MainWindow::showHelpContents() {
     MsgBox(QStringLiteral(
                "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"),
            MsgButtons::OK, MsgIcon::Information, windowTitle());
 }
 
-void MainWindow::mnuSearchHelp_Click() {
-    mnuContents_Click();
+void MainWindow::searchHelp() {
+    showHelpContents();
 }
 
 // ---------------------------------------------------------------- commands of other windows
 
-void MainWindow::mnuEditSchedule_Click() {
-    OpenScheduleEditor();
+void MainWindow::editSchedule() {
+    openScheduleEditor();
 }
 
-void MainWindow::OpenScheduleEditor() {
+void MainWindow::openScheduleEditor() {
     ::OpenScheduleEditor(this, m_view->selectedDate());
     m_view->reload();
 }
 
-void MainWindow::mnuCut_Click() {
+void MainWindow::cutSchedule() {
     m_clipboard.Cut(m_view->selectedDate());
 }
-void MainWindow::mnuCopy_Click() {
+void MainWindow::copySchedule() {
     m_clipboard.Copy(m_view->selectedDate());
 }
 
-void MainWindow::mnuPaste_Click() {
+void MainWindow::pasteSchedule() {
     if (m_clipboard.Paste(m_view->selectedDate()))
         m_view->reload();
 }
 
-void MainWindow::mnuEditDiary_Click() {
+void MainWindow::editDiary() {
     const CellLabel* cell = m_view->dayCell(m_view->selectedCell());
     const CellLook look = cell->look();
     OpenDiaryEditor(this, m_view->selectedDate(), cell->text(), look.opaque ? look.color : kWhite);
 }
 
-void MainWindow::mnuEditWhatDay_Click() {
+void MainWindow::editAnniversaries() {
     OpenWhatDay(this, m_view->selectedDate());
 }
 
-void MainWindow::mnuDelSchedule_Click() {
+void MainWindow::deleteSchedule() {
     if (DeleteSchedule(m_view->selectedDate(), windowTitle()))
         m_view->reload();
 }
 
-void MainWindow::mnuDelDiary_Click() {
+void MainWindow::deleteDiary() {
     if (DeleteDiary(m_view->selectedDate(), windowTitle()))
         m_view->reload();
 }
 
-void MainWindow::mnuFind_Click() {
+void MainWindow::openSearch() {
     OpenSearch(this);
 }
 
-void MainWindow::mnuStatistics_Click() {
+void MainWindow::openStatistics() {
     OpenStatistics(m_options, this, true);
 }
-void MainWindow::mnuStatistics2_Click() {
+void MainWindow::openStatisticsFromTray() {
     OpenStatistics(m_options, this, false);
 }
-void MainWindow::mnuHoliday_Click() {
+void MainWindow::editHolidays() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
     if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
         m_view->showHolidayRules(*rules);
     m_view->redraw();
 }
 
-void MainWindow::mnuRestore_Click() {
+void MainWindow::restoreWindow() {
     // The windows the tray menu opened go first, in this order.
     CloseOpenWindow<AboutDialog>(this);
     CloseOpenWindow<OptionsDialog>(this);
@@ -215,47 +215,47 @@ void MainWindow::mnuRestore_Click() {
     Action(QStringLiteral("mnuTaskTrayBar2"))->setVisible(false);
 }
 
-void MainWindow::mnuBackUp_Click() {
+void MainWindow::openBackup() {
     OpenBackupDialog(this, true);
 }
 
-void MainWindow::OpenOptions(bool modal) {
+void MainWindow::showOptions(bool modal) {
     OpenOptionsDialog(m_options, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             m_view->applyBackground();
             m_view->redraw();
         });
         connect(&f, &OptionsDialog::trayActionRequested, m_tray, &TrayIcon::Apply);
-        connect(&f, &OptionsDialog::restoreRequested, this, &MainWindow::mnuRestore_Click);
+        connect(&f, &OptionsDialog::restoreRequested, this, &MainWindow::restoreWindow);
     });
 }
 
-void MainWindow::mnuOptions_Click() {
-    OpenOptions(true);
+void MainWindow::openOptions() {
+    showOptions(true);
     // Whatever closed it: the month is drawn again in the colours and formats now in force.
     m_view->redraw();
 }
-void MainWindow::mnuOption_Click() {
-    OpenOptions(false);
+void MainWindow::openOptionsFromTray() {
+    showOptions(false);
 }
 
-void MainWindow::mnuAbout_Click() {
+void MainWindow::openAbout() {
     OpenAboutDialog(this, true);
 }
-void MainWindow::mnuVersion_Click() {
+void MainWindow::openAboutFromTray() {
     OpenAboutDialog(this, false);
 }
 
-void MainWindow::mnuWorkTime_Click() {
+void MainWindow::openWorkTime() {
     OpenWorkTime(m_options, this, true);
 }
-void MainWindow::mnuWorkTimes_Click() {
+void MainWindow::openWorkTimeFromTray() {
     OpenWorkTime(m_options, this, false);
 }
-void MainWindow::mnuAlarm_Click() {
+void MainWindow::openAlarm() {
     OpenAlarmDialog(*m_alarm, this, true);
 }
-void MainWindow::mnuAlarm2_Click() {
+void MainWindow::openAlarmFromTray() {
     OpenAlarmDialog(*m_alarm, this, false);
 }
 

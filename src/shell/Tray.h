@@ -48,7 +48,7 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
 // hidden, and:
 //  - calls Add() at start when "Stationed" is True, Remove() at every end, and Apply() with
 //    the action that the options dialog requests (trayActionRequested);
-//  - connects restoreRequested to mnuRestore_Click;
+//  - connects restoreRequested to its restore;
 //  - connects menuRequested to PopUpTrayMenu(mnuTaskTray, window hidden, pos).
 class TrayIcon : public QObject {
     Q_OBJECT

@@ -71,7 +71,7 @@ private slots:
 private:
     void start() {
         w = std::make_unique<MainWindow>(opt);
-        QVERIFY(w->Form_Load());
+        QVERIFY(w->start());
     }
     int cellOf(const QDate& d) const {
         return int(
@@ -223,7 +223,7 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
 void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-03-15 09:01:00', '会議の準備')"));
     start();
-    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
     const auto tick = [this](int secs) {
         clock->advanceSecs(secs);
         w->findChild<TickTimer*>()->tickNow();
@@ -243,7 +243,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     QCOMPARE(OpenWindowOf<AlarmNotice>(w.get()), note);
     note->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
-    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
     QCOMPARE(Connection::openCount(), 0);
 }
@@ -261,12 +261,12 @@ void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
         f->txtAlarmDetail->setPlainText(QStringLiteral("起きる"));
         f->cmdAlarmOn->click();
     });
-    QTest::mouseDClick(w->Panel(QStringLiteral("Alarm")), Qt::LeftButton);
+    QTest::mouseDClick(w->statusPanel(QStringLiteral("Alarm")), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("ｱﾗｰﾑの設定"));
     QCOMPARE(env->scalar(QStringLiteral("SELECT AlarmTime FROM T_Alarm")),
              QStringLiteral("2004-09-05 07:03:00"));
-    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
-    QCOMPARE(w->Panel(QStringLiteral("Alarm"))->frameShadow(), QFrame::Raised);
+    QCOMPARE(w->statusPanel(QStringLiteral("Alarm"))->text(), QStringLiteral("ON"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Alarm"))->frameShadow(), QFrame::Raised);
 }
 
 void tst_mainCommands::holidayEditorRedrawsWithoutReading_data() {

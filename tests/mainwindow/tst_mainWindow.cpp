@@ -78,9 +78,9 @@ private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
         clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
         w = std::make_unique<MainWindow>(opt);
-        QVERIFY(w->Form_Load());
+        QVERIFY(w->start());
     }
-    QString info() const { return w->Panel(QStringLiteral("Info"))->text(); }
+    QString info() const { return w->statusPanel(QStringLiteral("Info"))->text(); }
     int cellOf(const QDate& d) const {
         return int(
             GridStart(w->monthView()->loadedYear(), w->monthView()->loadedMonth()).daysTo(d));
@@ -345,7 +345,7 @@ void tst_mainWindow::menusAndHiddenEntries() {
                                 "ｵﾌﾟｼｮﾝ(&O)...", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "-", "常駐の終了(&X)"}));
     QVERIFY(!titles.contains(QStringLiteral("ﾀｽｸﾄﾚｲﾒﾆｭｰ")));
     w->Action(QStringLiteral("mnuCancel"))->trigger();
-    QVERIFY(!w->HasEnded());
+    QVERIFY(!w->hasEnded());
 }
 
 void tst_mainWindow::toolbarButtons() {
@@ -373,15 +373,15 @@ void tst_mainWindow::toolbarButtons() {
     w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
     QVERIFY(msgs->messages.empty());
     w->Action(QStringLiteral("終了"))->trigger();
-    QVERIFY(w->HasEnded());
+    QVERIFY(w->hasEnded());
 }
 
 void tst_mainWindow::helpEntriesShowTheirMessage() {
     start();
     QVERIFY(!w->Action(QStringLiteral("mnuContents"))->isEnabled());
     QVERIFY(!w->Action(QStringLiteral("mnuSearchHelp"))->isEnabled());
-    w->mnuContents_Click();
-    w->mnuSearchHelp_Click();
+    w->showHelpContents();
+    w->searchHelp();
     QCOMPARE(msgs->messages.size(), size_t(2));
     for (const MsgRecord& m : msgs->messages) {
         QCOMPARE(m.text, QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられた"
@@ -558,7 +558,7 @@ void tst_mainWindow::windowKeepsItsWidth() {
     QCOMPARE(w->frameGeometry().width(), width);
     QVERIFY(w->minimumSizeHint().width() <= width);
     // The panel shows what fits; the whole text stays readable.
-    QLabel* panel = w->Panel(QStringLiteral("Info"));
+    QLabel* panel = w->statusPanel(QStringLiteral("Info"));
     const QString text = panel->text();
     QVERIFY(text.startsWith(QStringLiteral("2004/09/20:")));
     for (const QString& a : anniversaries)
@@ -599,11 +599,11 @@ void tst_mainWindow::monthLabelKeepsItsDescenders() {
 
 void tst_mainWindow::clockPanelsFollowThePresentTime() {
     start();
-    QCOMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/15"));
-    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("09:00"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/15"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Time"))->text(), QStringLiteral("09:00"));
     clock->set(QDateTime(QDate(2004, 3, 16), QTime(0, 1)));
-    QTRY_COMPARE(w->Panel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/16"));
-    QCOMPARE(w->Panel(QStringLiteral("Time"))->text(), QStringLiteral("00:01"));
+    QTRY_COMPARE(w->statusPanel(QStringLiteral("Date"))->text(), QStringLiteral("2004/03/16"));
+    QCOMPARE(w->statusPanel(QStringLiteral("Time"))->text(), QStringLiteral("00:01"));
 }
 
 void tst_mainWindow::toolbarTriggersTheMenusEntries_data() {

@@ -55,9 +55,9 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     TestEnv env(TestEnv::Schema::V100);
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     QVERIFY(w.isVisible());
-    QVERIFY(!w.HasEnded());
+    QVERIFY(!w.hasEnded());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vaskel"));
     QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
@@ -67,15 +67,15 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     QCOMPARE(env.column(QStringLiteral("SELECT StartTime || '/' || EndTime FROM T_WorkTime")),
              QStringList{"2004-03-15 09:30:00/2004-03-15 09:30:00"});
     QCOMPARE(w.monthView()->selectedDate(), QDate(2004, 3, 15));
-    QCOMPARE(w.Panel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
-    QCOMPARE(w.Panel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
+    QCOMPARE(w.statusPanel(QStringLiteral("AlarmLabel"))->text(), QStringLiteral("ｱﾗｰﾑ"));
+    QCOMPARE(w.statusPanel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(w.findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 50000);
     QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QVERIFY(msgs.messages.empty());
 
     QVERIFY(!QFile::exists(env.settingsFile()));
-    w.mnuEnd_Click();
-    QVERIFY(w.HasEnded());
+    w.endProgram();
+    QVERIFY(w.hasEnded());
     QVERIFY(!w.isVisible());
     QVERIFY(QFile::exists(env.settingsFile()));
 }
@@ -97,8 +97,8 @@ void tst_startup::failsWithoutAUsableDatabase() {
     const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(!w.Form_Load());
-    QVERIFY(w.HasEnded());
+    QVERIFY(!w.start());
+    QVERIFY(w.hasEnded());
     QVERIFY(!w.isVisible());
     QCOMPARE(msgs.texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QCOMPARE(QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
@@ -109,7 +109,7 @@ void tst_startup::failingInitMainCommitsNothing() {
     env.exec(QStringLiteral("DROP TABLE T_Alarm"));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(!w.Form_Load());
+    QVERIFY(!w.start());
     QCOMPARE(msgs.messages.size(), size_t(1));
     QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
     QVERIFY(msgs.messages.front().text.contains(QStringLiteral("T_Alarm")));
@@ -128,9 +128,9 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     QVERIFY(w.windowState() & Qt::WindowMaximized);
-    w.mnuEnd_Click();
+    w.endProgram();
     QCOMPARE(iniValue(env, "WindowState"), QStringLiteral("2"));
     QCOMPARE(iniValue(env, "WindowLeft"), QStringLiteral("1500"));
     QCOMPARE(iniValue(env, "WindowWidth"), QStringLiteral("4500"));
@@ -146,10 +146,10 @@ void tst_startup::restoresSavedGeometry() {
     WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
     w.resize(700, 520);
-    w.mnuEnd_Click();
+    w.endProgram();
     QCOMPARE(iniValue(env, "WindowState"), QStringLiteral("0"));
     QCOMPARE(iniValue(env, "WindowWidth"), QString::number(w.frameGeometry().width() * 15));
     QCOMPARE(iniValue(env, "WindowHeight"), QString::number(w.frameGeometry().height() * 15));
@@ -173,12 +173,12 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
         WriteSettingText(keys[i], saved.at(i));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     const QRect g = w.frameGeometry();
     QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
     QVERIFY(g.width() >= w.minimumSizeHint().width());
     // The end saves what the user saw.
-    w.mnuEnd_Click();
+    w.endProgram();
     QCOMPARE(iniValue(env, "WindowLeft"), QString::number(g.x() * 15));
     QCOMPARE(iniValue(env, "WindowTop"), QString::number(g.y() * 15));
     QCOMPARE(iniValue(env, "WindowWidth"), QString::number(g.width() * 15));
@@ -189,17 +189,17 @@ void tst_startup::residentCloseKeepsTheWindowReachable() {
     TestEnv env;
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     // Closing twice: the program keeps running, minimised, and says why only once.
     QVERIFY(!w.close());
     QVERIFY(!w.close());
-    QVERIFY(!w.HasEnded());
+    QVERIFY(!w.hasEnded());
     QVERIFY(w.windowState() & Qt::WindowMinimized);
     QCOMPARE(msgs.messages.size(), size_t(1));
     QCOMPARE(msgs.messages.front().icon, MsgIcon::Information);
     // Without a notification area the file menu's exit ends the program.
-    w.mnuExit_Click();
-    QVERIFY(w.HasEnded());
+    w.exitProgram();
+    QVERIFY(w.hasEnded());
 }
 
 void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
@@ -207,10 +207,10 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     // Not resident: closing ends the program.
     QVERIFY(w.close());
-    QVERIFY(w.HasEnded());
+    QVERIFY(w.hasEnded());
     QVERIFY(iniValue(env, "WindowState").isEmpty());
     QVERIFY(iniValue(env, "WindowLeft").isEmpty());
     QVERIFY(msgs.messages.empty());
@@ -221,8 +221,8 @@ void tst_startup::startsInTheTrayWhenAsked() {
     WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
-    QVERIFY(!w.HasEnded());
+    QVERIFY(w.start());
+    QVERIFY(!w.hasEnded());
     // Without a notification area it starts minimised rather than invisible.
     QVERIFY(w.windowState() & Qt::WindowMinimized);
 }
@@ -234,7 +234,7 @@ void tst_startup::missingBackgroundPictureIsIgnored() {
     WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     QVERIFY(msgs.messages.empty());
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("imgBack"))->pixmap().isNull());
     QCOMPARE(w.monthView()->palette().color(QPalette::Window), QColor(0, 255, 0));

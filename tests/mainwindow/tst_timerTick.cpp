@@ -208,8 +208,8 @@ void tst_timerTick::lockAcrossTicks() {
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
     ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
-    const auto end = qScopeGuard([&w] { w.mnuEnd_Click(); });
+    QVERIFY(w.start());
+    const auto end = qScopeGuard([&w] { w.endProgram(); });
     const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };
 
     sqlite3* other = nullptr;

@@ -70,7 +70,7 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     opt = Options();
     WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
     MainWindow w(opt);
-    QVERIFY(w.Form_Load());
+    QVERIFY(w.start());
     auto* icon = w.findChild<QSystemTrayIcon*>();
     QVERIFY(icon);
     QTRY_VERIFY_WITH_TIMEOUT(icon->isVisible() && IconWindow() && IconWindow()->isVisible(), 10000);
@@ -79,13 +79,13 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     // Closing hides the resident window behind its icon.
     w.close();
     QVERIFY(w.isHidden());
-    QVERIFY(!w.HasEnded());
+    QVERIFY(!w.hasEnded());
     QCOMPARE(ChooseFromTrayMenu(QStringLiteral("mnuRestore"), w), QStringLiteral("mnuRestore"));
     QTRY_VERIFY(w.isVisible());
 
     // Shown again: the menu has no default entry; its end command ends the program.
     QCOMPARE(ChooseFromTrayMenu(QStringLiteral("mnuEnd"), w), QString());
-    QVERIFY(w.HasEnded());
+    QVERIFY(w.hasEnded());
     QVERIFY(!icon->isVisible());
     QVERIFY(msgs.messages.empty());
 }
