@@ -17,6 +17,7 @@
 #include "BenchMain.h"
 #include "core/DatabaseMessages.h"
 #include "mainwindow/CellLabel.h"
+#include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
 #include "settings/SettingsStore.h"

@@ -10,6 +10,7 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "entries/SearchDialog.h"
+#include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
 
 #include <QApplication>

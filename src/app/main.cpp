@@ -2,6 +2,7 @@
 
 #include "core/MsgBox.h"
 #include "core/Program.h"
+#include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/SettingsStore.h"
 #include "shell/SingleInstance.h"

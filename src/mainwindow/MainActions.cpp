@@ -1,6 +1,7 @@
 #include "mainwindow/MainActions.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QIcon>
 #include <QLayout>
 #include <QMainWindow>
@@ -149,6 +150,7 @@ QString U(const char* s) {
 } // namespace
 
 MainActions::MainActions(QMainWindow* window) : QObject(window) {
+    buildToolbarLines(window);
     buildMenus(window);
     buildToolBar(window);
 }
@@ -224,6 +226,31 @@ void MainActions::buildToolBar(QMainWindow* window) {
         if (QWidget* w = m_toolBar->widgetForAction(a))
             w->setFocusPolicy(Qt::NoFocus);
         m_byName[key] = a;
+    }
+}
+
+void MainActions::buildToolbarLines(QMainWindow* window) {
+    for (int i = 0; i < 2; ++i) {
+        auto* line = new QFrame(window);
+        line->setObjectName(QStringLiteral("linUnderToolbar%1").arg(i));
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(i == 0 ? QFrame::Sunken : QFrame::Plain);
+        line->setFixedHeight(1);
+        QPalette p = line->palette();
+        p.setColor(QPalette::WindowText, i == 0 ? QColor(0x80, 0x80, 0x80) : Qt::white);
+        line->setPalette(p);
+        m_toolbarLines[size_t(i)] = line;
+    }
+}
+
+void MainActions::placeToolbarLines(int width) {
+    // The two lines under the toolbar run across the whole window.
+    const bool toolbar = m_toolBar->isVisible();
+    const int y = toolbar ? m_toolBar->geometry().bottom() - 1 : 0;
+    for (int i = 0; i < 2; ++i) {
+        m_toolbarLines[size_t(i)]->setGeometry(0, y + i, width, 1);
+        m_toolbarLines[size_t(i)]->setVisible(toolbar);
+        m_toolbarLines[size_t(i)]->raise();
     }
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 
 class QAction;
+class QFrame;
 class QMainWindow;
 class QMenu;
 class QToolBar;
@@ -39,7 +40,7 @@ enum class Command {
     HelpContents,
     HelpSearch,
     About,
-    // The task-tray menu.
+    // The task-tray menu; its commands come after those of the menu bar.
     TrayCancel,
     TrayRestore,
     TrayAlarm,
@@ -69,6 +70,8 @@ public:
     QMenu* findMenu(const QString& name) const;
     // The tray menu's entries that only a hidden window needs.
     void setRestoreVisible(bool visible);
+    // The two lines under the toolbar, across a window of this width (hidden with the toolbar).
+    void placeToolbarLines(int width);
     // Opens a menu at a place with one entry marked as its default.
     void popUp(MenuId m, Command defaultEntry, const QPoint& globalPos);
 
@@ -76,6 +79,7 @@ signals:
     void triggered(Command c);
 
 private:
+    void buildToolbarLines(QMainWindow* window);
     void buildMenus(QMainWindow* window);
     void buildToolBar(QMainWindow* window);
 
@@ -83,4 +87,5 @@ private:
     std::map<Command, QAction*> m_byCommand;
     std::map<QString, QAction*> m_byName;
     QToolBar* m_toolBar = nullptr;
+    std::array<QFrame*, 2> m_toolbarLines{};
 };

@@ -22,12 +22,6 @@ class QFrame;
 class QMenu;
 class TrayIcon;
 
-// The application's name, its desktop entry, and residency: closing the last window does not end
-// the program, which ends only by its own command.
-void SetUpApplication();
-// The program's font (Japanese glyph shapes whatever the desktop's default) and icon theme.
-void SetUpAppearance();
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,47 +50,14 @@ public:
     QAction* Action(const QString& name) const;
     QMenu* Menu(const QString& name) const;
 
-public slots:
-    // File
-    void exitProgram();
-    // Edit
-    void cutSchedule();
-    void copySchedule();
-    void pasteSchedule();
-    void editSchedule();
-    void editDiary();
-    void editAnniversaries();
-    void deleteSchedule();
-    void deleteDiary();
-    // Move
-    void showToday();
-    void showNextMonth();
-    void showPreviousMonth();
-    void showNextYear();
-    void showPreviousYear();
-    // View
-    void openWorkTime();
-    void toggleToolBar();
-    void toggleStatusBar();
-    // Search and settings
-    void openSearch();
-    void openAlarm();
-    void editHolidays();
-    void openStatistics();
-    void openStatisticsFromTray();
-    void openBackup();
-    void openOptions();
-    void openOptionsFromTray();
-    void openAbout();
-    void openAboutFromTray();
-    // Help
-    void showHelpContents();
-    void searchHelp();
-    // Task-tray menu
-    void restoreWindow();
-    void openAlarmFromTray();
-    void openWorkTimeFromTray();
+    // The end of the program, whatever its residency (a signal, the session's end).
     void endProgram();
+    // The exit command: a resident program only hides its window.
+    void exitProgram();
+    // The window back from the tray, the windows the tray menu opened closed.
+    void restoreWindow();
+    // The message of the help entries: there is no help file.
+    void showHelpContents();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -104,15 +65,18 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    // Runs the command of a menu entry or toolbar button.
+    // Runs the command of a menu entry or toolbar button: a command on the selected day, one
+    // of the view, or one opening another window. The first two say whether c was theirs.
     void run(Command c);
-    void buildToolbarLines();
+    bool runDayCommand(Command c);
+    bool runViewCommand(Command c);
+    void runWindowCommand(Command c);
+    void editHolidays();
     // The month grid's requests: menus, the editor, today.
     void connectMonthView();
-    void placeToolbarLines();
     void openScheduleEditor();
     // The options dialog, its changes reaching this window and the tray icon.
-    void showOptions(bool modal);
+    void openOptions(bool modal);
     // What a tick found: a failure is reported once per outage, a due alarm notified.
     void showTick(const TickOutcome& tick);
 
@@ -124,7 +88,6 @@ private:
     TrayIcon* m_tray = nullptr;
     MainLifecycle* m_life = nullptr;
     TickTimer* m_tick = nullptr;
-    std::array<QFrame*, 2> m_toolbarLines{};
     ScheduleClipboard m_clipboard;
     TickReport m_tickReport;
 };
