@@ -94,7 +94,7 @@ bool MainLifecycle::initMain(Connection& db) {
     restoreWindowState();
     m_parts.view.applyBackground();
     if (m_parts.options.Stationed)
-        m_parts.tray.Add();
+        m_parts.tray.add();
 
     const auto failed = [&window, &db] {
         const QString why = db.errorText();
@@ -208,7 +208,7 @@ void MainLifecycle::shutdown() {
         return;
     m_ended = true;
     emit shuttingDown();
-    m_parts.tray.Remove();
+    m_parts.tray.remove();
     QMainWindow& window = m_parts.window;
     const QRect outer = window.frameGeometry();
     SaveWindowSettings(m_parts.options, windowStateCode(),

@@ -47,8 +47,8 @@ public:
     // True once the shutdown has run.
     bool hasEnded() const;
     // The menu action or toolbar button of a name ("mnuToday", or a toolbar key "次の月").
-    QAction* Action(const QString& name) const;
-    QMenu* Menu(const QString& name) const;
+    QAction* findAction(const QString& name) const;
+    QMenu* findMenu(const QString& name) const;
 
     // The end of the program, whatever its residency (a signal, the session's end).
     void endProgram();

@@ -23,11 +23,11 @@
 
 // ---------------------------------------------------------------- the action table
 
-QAction* MainWindow::Action(const QString& name) const {
+QAction* MainWindow::findAction(const QString& name) const {
     return m_actions->find(name);
 }
 
-QMenu* MainWindow::Menu(const QString& name) const {
+QMenu* MainWindow::findMenu(const QString& name) const {
     return m_actions->findMenu(name);
 }
 
@@ -192,7 +192,7 @@ void MainWindow::openOptions(bool modal) {
             m_view->applyBackground();
             m_view->redraw();
         });
-        connect(&f, &OptionsDialog::trayActionRequested, m_tray, &TrayIcon::Apply);
+        connect(&f, &OptionsDialog::trayActionRequested, m_tray, &TrayIcon::apply);
         connect(&f, &OptionsDialog::restoreRequested, this, &MainWindow::restoreWindow);
     });
     // Whatever closed a modal one: the month is drawn again in the colours and formats now in

@@ -87,7 +87,7 @@ signals:
     // OK has saved the display settings: apply the options' background (colour and picture) to the
     // calendar area and draw the month again with the new colours and formats, now.
     void displayChanged();
-    // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::Apply),
+    // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::apply),
     // its tooltip built from the new settings. Not emitted for TrayAction::None.
     void trayActionRequested(TrayAction action);
     // OK has removed the tray icon while the main window was hidden: nothing is left to bring

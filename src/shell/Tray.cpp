@@ -93,56 +93,57 @@ TrayIcon::TrayIcon(const Options& options, std::function<bool()> windowHidden, c
     m_icon = new QSystemTrayIcon(icon.isNull() ? QGuiApplication::windowIcon() : icon, this);
     // Queued: the icon's window may be gone when the command asked for has run (the end
     // command removes the icon), so nothing may run inside the icon's own event handler.
-    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::Activated, Qt::QueuedConnection);
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated,
+            Qt::QueuedConnection);
 }
 
 TrayIcon::~TrayIcon() {
-    Remove();
+    remove();
 }
 
-void TrayIcon::SetTip() {
+void TrayIcon::setTip() {
     m_icon->setToolTip(TrayTipText(m_options.TrayHint, m_options.TrayHintText, Today()));
 }
 
-void TrayIcon::Add() {
-    SetTip();
+void TrayIcon::add() {
+    setTip();
     m_added = true;
     if (TrayUsable())
         m_icon->show();
 }
 
-void TrayIcon::Modify() {
-    SetTip();
+void TrayIcon::modify() {
+    setTip();
     if (m_added && TrayUsable())
         m_icon->show();
 }
 
-void TrayIcon::Remove() {
+void TrayIcon::remove() {
     m_added = false;
     m_icon->hide();
 }
 
-void TrayIcon::Apply(TrayAction action) {
+void TrayIcon::apply(TrayAction action) {
     switch (action) {
     case TrayAction::Add:
-        Add();
+        add();
         break;
     case TrayAction::Modify:
-        Modify();
+        modify();
         break;
     case TrayAction::Delete:
-        Remove();
+        remove();
         break;
     case TrayAction::None:
         break;
     }
 }
 
-QString TrayIcon::ToolTip() const {
+QString TrayIcon::toolTip() const {
     return m_icon->toolTip();
 }
 
-void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
         emit restoreRequested();

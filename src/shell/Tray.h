@@ -46,7 +46,7 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
 //
 // The main window owns one, made with a function that tells whether the main window is
 // hidden, and:
-//  - calls Add() at start when "Stationed" is True, Remove() at every end, and Apply() with
+//  - calls add() at start when "Stationed" is True, remove() at every end, and apply() with
 //    the action that the options dialog requests (trayActionRequested);
 //  - connects restoreRequested to its restore;
 //  - connects menuRequested to PopUpTrayMenu(mnuTaskTray, window hidden, pos).
@@ -61,29 +61,29 @@ public:
 
     // Adds the icon with the tooltip of the settings in memory; the date tooltip is today's,
     // as of this call.
-    void Add();
+    void add();
     // Builds the tooltip again from the settings in memory (the date as of this call).
-    void Modify();
+    void modify();
     // Removes the icon; harmless when none was added.
-    void Remove();
-    void Apply(TrayAction action);
+    void remove();
+    void apply(TrayAction action);
 
-    bool IsAdded() const { return m_added; }
-    QString ToolTip() const;
-    QSystemTrayIcon* Icon() const { return m_icon; }
+    bool isAdded() const { return m_added; }
+    QString toolTip() const;
+    QSystemTrayIcon* icon() const { return m_icon; }
 
 public slots:
     // A double click restores the main window; so does a single click while the window is
     // hidden (desktops that report a double click as two single ones). The context request
     // asks for the tray menu.
-    void Activated(QSystemTrayIcon::ActivationReason reason);
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
 
 signals:
     void restoreRequested();
     void menuRequested(const QPoint& globalPos);
 
 private:
-    void SetTip();
+    void setTip();
 
     QSystemTrayIcon* m_icon = nullptr;
     const Options& m_options;

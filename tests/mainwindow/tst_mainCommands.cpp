@@ -139,19 +139,19 @@ void tst_mainCommands::deleteKeysAskAndReload() {
     QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QStringLiteral("A"));
     // Cancel first: nothing changes.
     msgs->answers = {MsgResult::Cancel};
-    w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
+    w->findAction(QStringLiteral("mnuDelSchedule"))->trigger();
     QCOMPARE(msgs->messages.back().text,
              QStringLiteral("2004年03月15日（月）の予定を削除してよろしいですか？"));
     QCOMPARE(msgs->messages.back().icon, MsgIcon::Question);
     QCOMPARE(msgs->messages.back().buttons, MsgButtons::OKCancel);
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     msgs->answers = {MsgResult::OK};
-    w->Action(QStringLiteral("mnuDelSchedule"))->trigger();
+    w->findAction(QStringLiteral("mnuDelSchedule"))->trigger();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QString());
     QCOMPARE(w->monthView()->scheduleCell(cell)->tag(), QStringLiteral("日記記入日"));
     msgs->answers = {MsgResult::OK};
-    w->Action(QStringLiteral("mnuDelDiary"))->trigger();
+    w->findAction(QStringLiteral("mnuDelDiary"))->trigger();
     QCOMPARE(msgs->messages.back().text,
              QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？"));
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 0);
@@ -162,7 +162,7 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', ' 移す '), "
                              "('2004-03-20', '既存')"));
     start();
-    w->Action(QStringLiteral("切り取り"))->trigger();
+    w->findAction(QStringLiteral("切り取り"))->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(" 移す "));
     QTest::keyClick(w->monthView(), Qt::Key_Right);
     QTest::keyClick(w->monthView(), Qt::Key_Right);
@@ -170,7 +170,7 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
     QTest::keyClick(w->monthView(), Qt::Key_Right);
     QTest::keyClick(w->monthView(), Qt::Key_Right);
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 20));
-    w->Action(QStringLiteral("貼り付け"))->trigger();
+    w->findAction(QStringLiteral("貼り付け"))->trigger();
     QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 20)))->text(),
              QStringLiteral("既存移す"));
     QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 15)))->text(), QString());
@@ -290,7 +290,7 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
         f->cmdAdd->click();
         (ok ? f->OKButton : f->CancelButton)->click();
     });
-    QAction* menu = w->Action(QStringLiteral("mnuHoliday"));
+    QAction* menu = w->findAction(QStringLiteral("mnuHoliday"));
     QCOMPARE(menu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     menu->trigger();
     const int cell = cellOf(QDate(2004, 3, 22));
@@ -343,7 +343,7 @@ void tst_mainCommands::windowEntriesOpenTheirWindows() {
     QFETCH(QString, window);
     QFETCH(bool, modal);
     start();
-    QAction* a = w->Action(entry);
+    QAction* a = w->findAction(entry);
     QVERIFY(a && a->isEnabled());
     if (modal) {
         QString seen;
@@ -372,16 +372,16 @@ void tst_mainCommands::restoreClosesTheTrayWindowsFirst() {
     start();
     for (const char* entry :
          {"mnuVersion", "mnuOption", "mnuWorkTimes", "mnuStatistics2", "mnuAlarm2"})
-        w->Action(QString::fromLatin1(entry))->trigger();
+        w->findAction(QString::fromLatin1(entry))->trigger();
     w->hide();
-    w->Action(QStringLiteral("mnuRestore"))->setVisible(true);
-    w->Action(QStringLiteral("mnuRestore"))->trigger();
+    w->findAction(QStringLiteral("mnuRestore"))->setVisible(true);
+    w->findAction(QStringLiteral("mnuRestore"))->trigger();
     for (const char* window :
          {"frmAbout", "frmOptions", "frmWorkTime", "frmStatistics", "frmAlarm"})
         QVERIFY2(OpenWindows(QString::fromLatin1(window)).isEmpty(), window);
     QVERIFY(w->isVisible());
-    QVERIFY(!w->Action(QStringLiteral("mnuRestore"))->isVisible());
-    QVERIFY(!w->Action(QStringLiteral("mnuTaskTrayBar2"))->isVisible());
+    QVERIFY(!w->findAction(QStringLiteral("mnuRestore"))->isVisible());
+    QVERIFY(!w->findAction(QStringLiteral("mnuTaskTrayBar2"))->isVisible());
 }
 
 QTEST_MAIN(tst_mainCommands)

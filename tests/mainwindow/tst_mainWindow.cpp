@@ -200,14 +200,14 @@ void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
 
 void tst_mainWindow::moveMenuClampsTheDay() {
     start(QDate(2004, 1, 31));
-    w->Action(QStringLiteral("mnuNextMonth"))->trigger();
+    w->findAction(QStringLiteral("mnuNextMonth"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 29));
     QCOMPARE(w->monthView()->loadedMonth(), 2);
-    w->Action(QStringLiteral("mnuNextYear"))->trigger();
+    w->findAction(QStringLiteral("mnuNextYear"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2005, 2, 28));
-    w->Action(QStringLiteral("mnuLastMonth"))->trigger();
+    w->findAction(QStringLiteral("mnuLastMonth"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2005, 1, 28));
-    w->Action(QStringLiteral("mnuLastYear"))->trigger();
+    w->findAction(QStringLiteral("mnuLastYear"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 1, 28));
     QCOMPARE(w->monthView()->loadedYear(), 2004);
 }
@@ -221,13 +221,13 @@ void tst_mainWindow::homeAndTodayDiffer() {
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 2)); // the 31st carries over
 
     w->monthView()->showDate(QDate(2004, 1, 31));
-    w->Action(QStringLiteral("mnuToday"))->trigger();
+    w->findAction(QStringLiteral("mnuToday"))->trigger();
     QCOMPARE(w->monthView()->loadedMonth(), 2);
     QCOMPARE(w->monthView()->selectedDate(),
              QDate(2004, 2, 2)); // carried first, then kept in February
 
     w->monthView()->showDate(QDate(2004, 6, 5));
-    w->Action(QStringLiteral("当月"))->trigger();
+    w->findAction(QStringLiteral("当月"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 2, 5));
 }
 
@@ -327,25 +327,26 @@ void tst_mainWindow::menusAndHiddenEntries() {
         titles << a->text();
     QCOMPARE(titles, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "移動(&M)", "表示(&V)", "検索(&S)",
                                   "設定(&O)", "ﾍﾙﾌﾟ(&H)"}));
-    QCOMPARE(w->Action(QStringLiteral("mnuEditDiary"))->shortcut(),
+    QCOMPARE(w->findAction(QStringLiteral("mnuEditDiary"))->shortcut(),
              QKeySequence(Qt::CTRL | Qt::Key_D));
-    QCOMPARE(w->Action(QStringLiteral("mnuDelDiary"))->shortcut(),
+    QCOMPARE(w->findAction(QStringLiteral("mnuDelDiary"))->shortcut(),
              QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-    QCOMPARE(w->Action(QStringLiteral("mnuDelSchedule"))->shortcut(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(w->findAction(QStringLiteral("mnuDelSchedule"))->shortcut(),
+             QKeySequence(Qt::Key_Delete));
     for (const char* hidden :
          {"mnuSaveAs", "mnuPageSetup", "mnuPrintPreview", "mnuPrint", "mnuSend", "mnuDelWhatDay"})
-        QVERIFY(!w->Action(QString::fromLatin1(hidden))->isVisible());
-    QVERIFY(w->Action(QStringLiteral("mnuToolBar"))->isChecked());
-    QVERIFY(w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+        QVERIFY(!w->findAction(QString::fromLatin1(hidden))->isVisible());
+    QVERIFY(w->findAction(QStringLiteral("mnuToolBar"))->isChecked());
+    QVERIFY(w->findAction(QStringLiteral("mnuStatusBar"))->isChecked());
     // The tray menu exists but is not part of the menu bar.
     QStringList tray;
-    for (QAction* a : w->Menu(QStringLiteral("mnuTaskTray"))->actions())
+    for (QAction* a : w->findMenu(QStringLiteral("mnuTaskTray"))->actions())
         tray << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(tray, (QStringList{"ﾒﾆｭｰのｷｬﾝｾﾙ(&E)", "-", "元のｻｲｽﾞに戻す(&R)", "-",
                                 "ｱﾗｰﾑ登録(&A)...", "-", "統計情報(&S)...", "稼働時間(&W)...", "-",
                                 "ｵﾌﾟｼｮﾝ(&O)...", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", "-", "常駐の終了(&X)"}));
     QVERIFY(!titles.contains(QStringLiteral("ﾀｽｸﾄﾚｲﾒﾆｭｰ")));
-    w->Action(QStringLiteral("mnuCancel"))->trigger();
+    w->findAction(QStringLiteral("mnuCancel"))->trigger();
     QVERIFY(!w->hasEnded());
 }
 
@@ -366,25 +367,25 @@ void tst_mainWindow::toolbarButtons() {
     QCOMPARE(tips.last(), QStringLiteral("ﾍﾙﾌﾟ"));
     for (QAction* a : w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->actions())
         QVERIFY(a->isSeparator() || !a->icon().isNull());
-    w->Action(QStringLiteral("次の月"))->trigger();
+    w->findAction(QStringLiteral("次の月"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 4, 15));
-    w->Action(QStringLiteral("前の年"))->trigger();
+    w->findAction(QStringLiteral("前の年"))->trigger();
     QCOMPARE(w->monthView()->selectedDate(), QDate(2003, 4, 15));
-    w->Action(QStringLiteral("印刷"))->trigger();
-    w->Action(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
+    w->findAction(QStringLiteral("印刷"))->trigger();
+    w->findAction(QStringLiteral("ﾍﾙﾌﾟ"))->trigger();
     QVERIFY(msgs->messages.empty());
-    w->Action(QStringLiteral("終了"))->trigger();
+    w->findAction(QStringLiteral("終了"))->trigger();
     QVERIFY(w->hasEnded());
 }
 
 void tst_mainWindow::helpEntriesShowTheirMessage() {
     start();
-    QVERIFY(!w->Action(QStringLiteral("mnuContents"))->isEnabled());
-    QVERIFY(!w->Action(QStringLiteral("mnuSearchHelp"))->isEnabled());
+    QVERIFY(!w->findAction(QStringLiteral("mnuContents"))->isEnabled());
+    QVERIFY(!w->findAction(QStringLiteral("mnuSearchHelp"))->isEnabled());
     // Were they ever enabled, both would say that there is no help file.
     for (const char* entry : {"mnuContents", "mnuSearchHelp"}) {
-        w->Action(QLatin1String(entry))->setEnabled(true);
-        w->Action(QLatin1String(entry))->trigger();
+        w->findAction(QLatin1String(entry))->setEnabled(true);
+        w->findAction(QLatin1String(entry))->trigger();
     }
     QCOMPARE(msgs->messages.size(), size_t(2));
     for (const MsgRecord& m : msgs->messages) {
@@ -402,14 +403,14 @@ void tst_mainWindow::hidingBarsGrowsTheGrid() {
     const int before = w->monthView()->height();
     const int rowTop = w->monthView()->dayCell(35)->y();
     const int statusHeight = w->statusBar()->height();
-    w->Action(QStringLiteral("mnuStatusBar"))->trigger();
+    w->findAction(QStringLiteral("mnuStatusBar"))->trigger();
     QCoreApplication::processEvents();
-    QVERIFY(!w->Action(QStringLiteral("mnuStatusBar"))->isChecked());
+    QVERIFY(!w->findAction(QStringLiteral("mnuStatusBar"))->isChecked());
     QVERIFY(!w->statusBar()->isVisible());
     QCOMPARE(w->monthView()->height(), before + statusHeight);
     QVERIFY(w->monthView()->dayCell(35)->y() > rowTop);
     const int top = w->monthView()->y();
-    w->Action(QStringLiteral("mnuToolBar"))->trigger();
+    w->findAction(QStringLiteral("mnuToolBar"))->trigger();
     QCoreApplication::processEvents();
     QVERIFY(!w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->isVisible());
     QVERIFY(w->monthView()->y() < top);
@@ -649,7 +650,7 @@ void tst_mainWindow::toolbarTriggersTheMenusEntries() {
             connect(a, &QAction::triggered, this, [&fired, a] { fired << a->objectName(); });
         }
     }
-    QAction* button = w->Action(key);
+    QAction* button = w->findAction(key);
     QVERIFY(button &&
             w->findChild<QToolBar*>(QStringLiteral("tbToolBar"))->actions().contains(button));
     button->trigger();

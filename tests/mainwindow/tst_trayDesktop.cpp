@@ -33,12 +33,12 @@ QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu != w.Menu(QStringLiteral("mnuTaskTray")))
+        if (menu != w.findMenu(QStringLiteral("mnuTaskTray")))
             return;
         poll.stop();
         defaultEntry = menu->defaultAction() ? menu->defaultAction()->objectName() : QString();
         menu->close();
-        w.Action(entry)->trigger();
+        w.findAction(entry)->trigger();
     });
     poll.start();
     for (int attempt = 0; attempt < 5 && poll.isActive(); ++attempt) {

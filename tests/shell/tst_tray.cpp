@@ -64,20 +64,20 @@ void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     opt = Options();
     opt.TrayHint = 1;
     TrayIcon icon(opt, [] { return false; });
-    icon.Add();
-    QVERIFY(icon.IsAdded());
+    icon.add();
+    QVERIFY(icon.isAdded());
     clock.advanceSecs(120);
     // Not refreshed by the passing day, only by a modification.
-    QCOMPARE(icon.ToolTip(), QStringLiteral("2004年9月29日"));
-    icon.Modify();
-    QCOMPARE(icon.ToolTip(), QStringLiteral("2004年9月30日"));
+    QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月29日"));
+    icon.modify();
+    QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月30日"));
     opt.TrayHint = 9;
     opt.TrayHintText = QStringLiteral("予定");
-    icon.Apply(TrayAction::Modify);
-    QCOMPARE(icon.ToolTip(), QStringLiteral("予定"));
-    icon.Apply(TrayAction::Delete);
-    QVERIFY(!icon.IsAdded());
-    QVERIFY(!icon.Icon()->isVisible());
+    icon.apply(TrayAction::Modify);
+    QCOMPARE(icon.toolTip(), QStringLiteral("予定"));
+    icon.apply(TrayAction::Delete);
+    QVERIFY(!icon.isAdded());
+    QVERIFY(!icon.icon()->isVisible());
     opt = Options();
 }
 
@@ -133,7 +133,7 @@ void tst_tray::clicks() {
     TrayIcon icon(opt, [hidden] { return hidden; });
     QSignalSpy restore(&icon, &TrayIcon::restoreRequested);
     QSignalSpy menu(&icon, &TrayIcon::menuRequested);
-    emit icon.Icon()->activated(QSystemTrayIcon::ActivationReason(reason));
+    emit icon.icon()->activated(QSystemTrayIcon::ActivationReason(reason));
     // Nothing runs inside the icon's own handler: the end command would destroy the icon.
     QCOMPARE(restore.count() + menu.count(), 0);
     QCoreApplication::processEvents();
