@@ -94,6 +94,38 @@ QSettings::Format TextIniFormat() {
     return format;
 }
 
+namespace {
+
+// The character of a numeric escape whose first letter e (x, or an octal digit) stands before
+// position i: as many digits as follow; a value too large for a character is replaced. Returns
+// the position after the digits.
+qsizetype AppendNumericEscape(QByteArrayView raw, qsizetype i, char e, QString& out) {
+    const bool hex = e == 'x';
+    char32_t cp = hex ? 0 : char32_t(e - '0');
+    bool any = !hex;
+    for (; i < raw.size(); ++i) {
+        const int d = hex ? HexValue(raw[i]) : (raw[i] >= '0' && raw[i] <= '7' ? raw[i] - '0' : -1);
+        if (d < 0)
+            break;
+        cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 8) + char32_t(d);
+        any = true;
+    }
+    if (any)
+        AppendCodePoint(out, cp);
+    return i;
+}
+
+// An unquoted value loses its trailing blanks, except those before keep, which were escaped.
+void TrimUnescapedBlanks(QString& out, qsizetype keep) {
+    qsizetype end = out.size();
+    while (end > keep &&
+           (out.at(end - 1) == QLatin1Char(' ') || out.at(end - 1) == QLatin1Char('\t')))
+        --end;
+    out.truncate(end);
+}
+
+} // namespace
+
 QString IniUnescapeValue(QByteArrayView raw, bool* object) {
     QString out;
     QByteArray run; // plain bytes not yet decoded
@@ -132,21 +164,7 @@ QString IniUnescapeValue(QByteArrayView raw, bool* object) {
         if (const int v = UnescapedLetter(e); v >= 0) {
             out += QLatin1Char(char(v));
         } else if (e == 'x' || (e >= '0' && e <= '7')) {
-            // As many digits as follow; a value too large for a character is replaced.
-            const bool hex = e == 'x';
-            char32_t cp = hex ? 0 : char32_t(e - '0');
-            bool any = !hex;
-            while (i < n) {
-                const int d =
-                    hex ? HexValue(raw[i]) : (raw[i] >= '0' && raw[i] <= '7' ? raw[i] - '0' : -1);
-                if (d < 0)
-                    break;
-                cp = cp > 0x10FFFF ? cp : cp * (hex ? 16 : 8) + char32_t(d);
-                any = true;
-                ++i;
-            }
-            if (any)
-                AppendCodePoint(out, cp);
+            i = AppendNumericEscape(raw, i, e, out);
         } else if (e == '\n' || e == '\r') {
             // An escaped line end continues the value on the next line.
             if (i < n && (raw[i] == '\n' || raw[i] == '\r') && raw[i] != e)
@@ -155,13 +173,8 @@ QString IniUnescapeValue(QByteArrayView raw, bool* object) {
         keep = out.size();
     }
     flush();
-    if (!quoted) {
-        qsizetype end = out.size();
-        while (end > keep &&
-               (out.at(end - 1) == QLatin1Char(' ') || out.at(end - 1) == QLatin1Char('\t')))
-            --end;
-        out.truncate(end);
-    }
+    if (!quoted)
+        TrimUnescapedBlanks(out, keep);
     const bool isObject = IsObjectValue(out);
     if (object)
         *object = isObject;
@@ -278,6 +291,51 @@ struct IniLine {
     QByteArrayView value; // raw; key lines only
 };
 
+// From pos, the end of a line's text: a line break outside quotes, or a comment. equals is
+// set to the first '=' outside quotes; openTail when the file ends inside quotes or an escape.
+qsizetype ScanLine(QByteArrayView data, qsizetype pos, qsizetype& equals, bool& openTail) {
+    const qsizetype n = data.size();
+    bool inQuotes = false;
+    while (pos < n) {
+        const char c = data[pos];
+        if (c == '\\') { // the next character is taken as it stands
+            if (pos + 1 >= n) {
+                openTail = true;
+                return n;
+            }
+            const char e = data[pos + 1];
+            pos += 2;
+            if ((e == '\n' || e == '\r') && pos < n && (data[pos] == '\n' || data[pos] == '\r') &&
+                data[pos] != e)
+                ++pos;
+            continue;
+        }
+        if (c == '"')
+            inQuotes = !inQuotes;
+        else if (!inQuotes && (c == '\n' || c == '\r' || c == ';'))
+            break;
+        else if (c == '=' && !inQuotes && equals < 0)
+            equals = pos;
+        ++pos;
+    }
+    if (pos >= n && inQuotes)
+        openTail = true;
+    return pos;
+}
+
+// The key prefix of a section header line ("[name]"): empty for the general section.
+QString SectionOfHeader(QByteArrayView line) {
+    qsizetype close = line.indexOf(']');
+    if (close < 0)
+        close = line.size();
+    const QByteArrayView name = line.sliced(1, close - 1).trimmed();
+    if (name.compare("general", Qt::CaseInsensitive) == 0)
+        return QString();
+    if (name.compare("%general", Qt::CaseInsensitive) == 0)
+        return IniUnescapeKey(name.sliced(1)) + QLatin1Char('/');
+    return IniUnescapeKey(name) + QLatin1Char('/');
+}
+
 // Walks the text's logical lines in order: a quoted part or an escaped line end may span
 // lines, an unquoted ';' starts a comment, lines without '=' are skipped. True when the text
 // ends inside a line that anything appended would continue (an open quote, an escape).
@@ -297,48 +355,14 @@ template <class F> bool ScanIni(QByteArrayView data, F&& onLine) {
         }
         const qsizetype start = pos;
         qsizetype equals = -1;
-        bool inQuotes = false;
-        while (pos < n) {
-            const char c = data[pos];
-            if (c == '\\') { // the next character is taken as it stands
-                if (pos + 1 >= n) {
-                    pos = n;
-                    openTail = true;
-                    break;
-                }
-                const char e = data[pos + 1];
-                pos += 2;
-                if ((e == '\n' || e == '\r') && pos < n &&
-                    (data[pos] == '\n' || data[pos] == '\r') && data[pos] != e)
-                    ++pos;
-                continue;
-            }
-            if (c == '"')
-                inQuotes = !inQuotes;
-            else if (!inQuotes && (c == '\n' || c == '\r' || c == ';'))
-                break;
-            else if (c == '=' && !inQuotes && equals < 0)
-                equals = pos;
-            ++pos;
-        }
-        if (pos >= n && inQuotes)
-            openTail = true;
+        pos = ScanLine(data, pos, equals, openTail);
         const QByteArrayView line = data.sliced(start, pos - start);
         IniLine l;
         l.start = start;
         l.end = pos;
         if (line.front() == '[') {
-            qsizetype close = line.indexOf(']');
-            if (close < 0)
-                close = line.size();
-            const QByteArrayView name = line.sliced(1, close - 1).trimmed();
             l.header = true;
-            if (name.compare("general", Qt::CaseInsensitive) == 0)
-                l.section.clear();
-            else if (name.compare("%general", Qt::CaseInsensitive) == 0)
-                l.section = IniUnescapeKey(name.sliced(1)) + QLatin1Char('/');
-            else
-                l.section = IniUnescapeKey(name) + QLatin1Char('/');
+            l.section = SectionOfHeader(line);
             onLine(l);
             continue;
         }
