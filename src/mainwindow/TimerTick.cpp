@@ -17,10 +17,6 @@ constexpr int kTickInterval = 50000;
 TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm) {
     TickOutcome out;
     out.alarmDue = alarm.due(now);
-    if (Connection::openCount() > 0) {
-        out.recorded = true;
-        return out;
-    }
     Db db = OpenDatabase();
     if (!db) {
         out.failure = DbFailure::Connect;

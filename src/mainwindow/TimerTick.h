@@ -15,8 +15,7 @@ struct TickOutcome {
     // The pending alarm's minute has come: the caller shows (or brings forward) its
     // notification. Decided from the alarm held in memory, whatever the database did.
     bool alarmDue = false;
-    // The running period was extended and committed (or left alone for an operation that
-    // holds a connection): the database is reachable.
+    // The running period was extended and committed: the database is reachable.
     bool recorded = false;
     // The failure the user is told of (the connection could not be opened or the commit
     // failed); none for a failed update, which is silent.
@@ -25,10 +24,8 @@ struct TickOutcome {
 
 // Extends the running period on a connection of its own and checks the alarm. Never shows
 // anything and never waits on the user: the caller reports a failure without blocking, so that
-// the ticks go on. While another operation of the program holds a connection (the tick then
-// runs inside that operation's nested event loop), the tick leaves the database alone, so that
-// the operation's work is exactly what it would be without the tick; the next tick extends the
-// period.
+// the ticks go on. No other connection of the program is open when a tick runs, as none stays
+// open while a window waits for the user.
 TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm);
 
 class QTimer;
