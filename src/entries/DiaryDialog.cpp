@@ -131,7 +131,7 @@ void DiaryDialog::load() {
 
 void DiaryDialog::save() {
     const QString text = TypedText(txtDiary);
-    if (LenA(text) == 0) {
+    if (cp932Length(text) == 0) {
         WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;
     }

@@ -17,7 +17,7 @@ bool ParseBox(const QString& text, int& value) {
 }
 
 QString TwoBytes(int n) {
-    return PadA(QString::number(n), 1, 2);
+    return cp932Pad(QString::number(n), 1, 2);
 }
 
 std::optional<int> Number(const QString& bytes) {
@@ -71,25 +71,25 @@ QString HolidayLine(const HolidayRule& r) {
 
 std::optional<HolidayRule> ParseHolidayLine(const QString& line) {
     HolidayRule r;
-    const QString tag = MidA(line, 19, 4);
+    const QString tag = cp932Mid(line, 19, 4);
     r.kind = -1;
     for (int k = 0; k < 3; ++k) {
         if (tag == kTags[k])
             r.kind = k;
     }
-    const std::optional<int> month = Number(MidA(line, 2, 2));
+    const std::optional<int> month = Number(cp932Mid(line, 2, 2));
     if (r.kind < 0 || !month)
         return std::nullopt;
     r.month = *month;
     if (r.kind == kHolidayNthWeekday) {
-        r.week = Number(MidA(line, 7, 1));
-        const QString weekday = MidA(line, 13, 2);
+        r.week = Number(cp932Mid(line, 7, 1));
+        const QString weekday = cp932Mid(line, 13, 2);
         if (weekday.size() == 1 && kWeekdayChars.contains(weekday.at(0)))
             r.yobi = int(kWeekdayChars.indexOf(weekday.at(0)));
     } else {
-        r.day = Number(MidA(line, 7, 2));
+        r.day = Number(cp932Mid(line, 7, 2));
     }
-    r.name = RTrimBlanks(MidA(line, 25, -1));
+    r.name = RTrimBlanks(cp932Mid(line, 25, -1));
     if (!CanListRule(r))
         return std::nullopt;
     return r;

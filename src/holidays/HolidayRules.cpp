@@ -178,7 +178,7 @@ QString NthWeekdayText(const QString& name) {
 }
 
 QString InsertAfterDayNumber(const QString& caption, const QString& text) {
-    if (LenA(caption.trimmed()) < 3)
+    if (cp932Length(caption.trimmed()) < 3)
         return caption + text;
-    return LeftA(caption, 2) + text + RightA(caption, LenA(caption) - 2);
+    return cp932Left(caption, 2) + text + cp932Right(caption, cp932Length(caption) - 2);
 }
