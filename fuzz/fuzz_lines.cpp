@@ -83,7 +83,7 @@ void HolidayRuleLine(FuzzedDataProvider& in) {
     r.month = in.ConsumeIntegralInRange(0, 99);
     if (r.kind == kHolidayNthWeekday) {
         r.week = in.ConsumeIntegralInRange(0, 9);
-        r.yobi = in.ConsumeIntegralInRange(0, 6);
+        r.weekday = in.ConsumeIntegralInRange(0, 6);
     } else {
         r.day = in.ConsumeIntegralInRange(0, 99);
     }
@@ -94,7 +94,7 @@ void HolidayRuleLine(FuzzedDataProvider& in) {
 void HolidayInputLine(FuzzedDataProvider& in) {
     HolidayInput input;
     input.kind = in.ConsumeIntegralInRange(-1, 3);
-    input.yobi = in.ConsumeIntegralInRange(-1, 7);
+    input.weekday = in.ConsumeIntegralInRange(-1, 7);
     input.month = TakeText(in, 4, NumberPieces());
     input.day = TakeText(in, 4, NumberPieces());
     input.week = TakeText(in, 4, NumberPieces());

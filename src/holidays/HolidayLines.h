@@ -32,11 +32,11 @@ struct HolidayInput {
     QString month;
     QString day;
     QString week;
-    int yobi = -1;
+    int weekday = -1;
     QString name;
 };
 
-enum class HolidayField { None, Kind, Month, Day, Week, Yobi, Name };
+enum class HolidayField { None, Kind, Month, Day, Week, Weekday, Name };
 struct HolidayInputProblem {
     HolidayField field = HolidayField::None;
     QString message;

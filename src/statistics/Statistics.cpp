@@ -102,8 +102,8 @@ QString HoursMinutesText(qint64 minutes) {
 
 EntryStats::EntryStats(EntryTable table)
     : average(QString::fromUtf16(kNoRate)), betweenInfo(QString::fromUtf16(TextsOf(table).empty)) {
-    yobiCnt.fill(QString::fromUtf16(kNoCount));
-    yobiAverage.fill(QString::fromUtf16(kNoRate));
+    weekdayCount.fill(QString::fromUtf16(kNoCount));
+    weekdayAverage.fill(QString::fromUtf16(kNoRate));
     bestYM.fill(QString::fromUtf16(kNoMonth));
     bestCnt.fill(QString::fromUtf16(kNoCount));
     bestAverage.fill(QString::fromUtf16(kNoRate));
@@ -137,14 +137,14 @@ bool ComputeEntryStats(Connection& db, EntryTable table, EntryStats& out) {
                                     "count(*) AS CNT") +
                          from + QStringLiteral(" GROUP BY YOBI")))
         return false;
-    const int cYobi = rs.column("YOBI");
+    const int cWeekday = rs.column("YOBI");
     const int cCnt = rs.column("CNT");
     while (!rs.eof()) {
-        const int i = int(rs.integer(cYobi)) - 1;
+        const int i = int(rs.integer(cWeekday)) - 1;
         if (i >= 0 && i < 7) {
             const qint64 cnt = rs.integer(cCnt);
-            out.yobiCnt[size_t(i)] = Times(cnt);
-            out.yobiAverage[size_t(i)] = RateText(cnt, WeekdayCount(f, t, i));
+            out.weekdayCount[size_t(i)] = Times(cnt);
+            out.weekdayAverage[size_t(i)] = RateText(cnt, WeekdayCount(f, t, i));
         }
         if (!rs.moveNext())
             return false;
@@ -193,8 +193,8 @@ void BestDays::offer(const QDate& day, qint64 minutes) {
 }
 
 WorkTimeStats::WorkTimeStats() : average(QString::fromUtf16(kNoRate)) {
-    yobiWorkTime.fill(QString::fromUtf16(kNoTime));
-    yobiAverage.fill(QString::fromUtf16(kNoRate));
+    weekdayWorkTime.fill(QString::fromUtf16(kNoTime));
+    weekdayAverage.fill(QString::fromUtf16(kNoRate));
     bestYMD.fill(QString::fromUtf16(kNoDay));
     bestWorkTime.fill(QString::fromUtf16(kNoTime));
     bestAverage.fill(QString::fromUtf16(kNoRate));
@@ -238,7 +238,7 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         settleBefore(s.date());
         for (const DayShare& share : SplitIntoDays(s, e, s.date(), e.date())) {
             // Each share counts for its own day's weekday.
-            out.yobiMinutes[size_t(share.day.dayOfWeek() % 7)] += share.minutes();
+            out.weekdayMinutes[size_t(share.day.dayOfWeek() % 7)] += share.minutes();
             const size_t k = size_t(base.daysTo(share.day));
             if (k >= pending.size())
                 pending.resize(k + 1, 0);
@@ -252,12 +252,12 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
 
     qint64 total = 0;
     for (size_t i = 0; i < 7; ++i) {
-        const qint64 m = out.yobiMinutes[i];
+        const qint64 m = out.weekdayMinutes[i];
         const int w = WeekdayCount(f, t, int(i));
         if (m < 1 || w < 1)
             continue;
-        out.yobiWorkTime[i] = HoursMinutesText(AverageMinutes(m, w));
-        out.yobiAverage[i] = RateText(m, qint64(w) * kMinutesPerDay);
+        out.weekdayWorkTime[i] = HoursMinutesText(AverageMinutes(m, w));
+        out.weekdayAverage[i] = RateText(m, qint64(w) * kMinutesPerDay);
         total += m;
     }
     if (total > 0)

@@ -37,7 +37,7 @@ void Type(HolidayEditor& f, const QString& packed) {
     f.txtMonth->setText(in.month);
     f.txtDay->setText(in.day);
     f.txtWeek->setText(in.week);
-    f.cboWeekday->setCurrentIndex(in.yobi);
+    f.cboWeekday->setCurrentIndex(in.weekday);
     f.txtHoliday->setText(in.name);
 }
 
