@@ -4,6 +4,7 @@
 #include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
@@ -18,10 +19,8 @@
 
 AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
     : QDialog(parent), m_day(day) {
-    setObjectName(QStringLiteral("frmWhatDay"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmWhatDay", QStringLiteral("What Day"));
     setModal(true);
-    setWindowTitle(QStringLiteral("What Day"));
 
     tabWhatDay = new QTabWidget(this);
     tabWhatDay->setObjectName(QStringLiteral("tabWhatDay"));

@@ -5,6 +5,7 @@
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
@@ -18,10 +19,8 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
                          QWidget* parent)
     : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption),
       m_dayCellColor(dayCellColorBgr) {
-    setObjectName(QStringLiteral("frmDiary"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmDiary", QStringLiteral("00月00日の日記"));
     setModal(true);
-    setWindowTitle(QStringLiteral("00月00日の日記"));
 
     lblDate = new QLabel(this);
     lblDate->setObjectName(QStringLiteral("lblDate"));
@@ -52,10 +51,9 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
         tabOldDiary->addTab(box, QStringLiteral("Tab %1").arg(i));
     }
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
     // No default button: Enter belongs to the entry.
     for (QPushButton* b : {OKButton, CancelButton}) {
         b->setAutoDefault(false);
@@ -63,15 +61,11 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
         b->setFixedWidth(88);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblDate);
     layout->addWidget(txtDiary);
     layout->addWidget(tabOldDiary);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(txtDiary, OKButton);
@@ -80,7 +74,6 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
     txtDiary->setFocus();
 
     connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::save);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void DiaryDialog::ReadFailed(Connection& db) {
