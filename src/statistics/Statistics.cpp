@@ -200,24 +200,10 @@ WorkTimeStats::WorkTimeStats() : average(QString::fromUtf16(kNoRate)) {
     bestAverage.fill(QString::fromUtf16(kNoRate));
 }
 
-bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
-    Recordset rs;
-    // Each bound on its own is one index lookup; counting the rows would read the whole log
-    // once more. An empty log has neither.
-    if (!rs.open(db, QStringLiteral("SELECT (SELECT min(StartTime) FROM T_WorkTime) AS FROM_DATE, "
-                                    "(SELECT max(EndTime) FROM T_WorkTime) AS TO_DATE")))
-        return false;
-    const QDate f = rs.dateTime("FROM_DATE").date();
-    const QDate t = rs.dateTime("TO_DATE").date();
-    rs.close();
-    if (!f.isValid() || !t.isValid())
-        return true;
-    // The latest end is today while the program runs.
-    out.betweenInfo = QStringLiteral("一番最初の稼動日 （") + f.toString(kSlashDate) +
-                      QStringLiteral("） から") + kCrLf + QStringLiteral("本日 （") +
-                      t.toString(kSlashDate) + QStringLiteral("） の間で算出しています。");
-    out.between = PeriodLengthText(f, t);
+namespace {
 
+// Adds up the log's running time per weekday and ranks the days by their totals.
+bool ReadDayTotals(Connection& db, const QDate& f, const QDate& t, WorkTimeStats& out) {
     // The log is read once, by start. A day's total is complete once a period starts on a
     // later day, so only the days of the periods still running are held (from `base` on) and
     // each day enters the ranking once, in date order.
@@ -249,7 +235,11 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         return false;
     settleBefore(QDate());
     out.best = ranking.days();
+    return true;
+}
 
+// The texts of the weekday table, the overall rate and the ranking, from the totals.
+void FillWorkTimeTexts(const QDate& f, const QDate& t, WorkTimeStats& out) {
     qint64 total = 0;
     for (size_t i = 0; i < 7; ++i) {
         const qint64 m = out.weekdayMinutes[i];
@@ -271,5 +261,29 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         out.bestWorkTime[i] = HoursMinutesText(b.minutes);
         out.bestAverage[i] = RateText(b.minutes, kMinutesPerDay);
     }
+}
+
+} // namespace
+
+bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
+    Recordset rs;
+    // Each bound on its own is one index lookup; counting the rows would read the whole log
+    // once more. An empty log has neither.
+    if (!rs.open(db, QStringLiteral("SELECT (SELECT min(StartTime) FROM T_WorkTime) AS FROM_DATE, "
+                                    "(SELECT max(EndTime) FROM T_WorkTime) AS TO_DATE")))
+        return false;
+    const QDate f = rs.dateTime("FROM_DATE").date();
+    const QDate t = rs.dateTime("TO_DATE").date();
+    rs.close();
+    if (!f.isValid() || !t.isValid())
+        return true;
+    // The latest end is today while the program runs.
+    out.betweenInfo = QStringLiteral("一番最初の稼動日 （") + f.toString(kSlashDate) +
+                      QStringLiteral("） から") + kCrLf + QStringLiteral("本日 （") +
+                      t.toString(kSlashDate) + QStringLiteral("） の間で算出しています。");
+    out.between = PeriodLengthText(f, t);
+    if (!ReadDayTotals(db, f, t, out))
+        return false;
+    FillWorkTimeTexts(f, t, out);
     return true;
 }
