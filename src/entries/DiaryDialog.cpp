@@ -51,15 +51,10 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
         tabOldDiary->addTab(box, QStringLiteral("Tab %1").arg(i));
     }
 
-    const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
+    // No default button: Enter belongs to the entry.
+    const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
     OKButton = buttons.ok;
     CancelButton = buttons.cancel;
-    // No default button: Enter belongs to the entry.
-    for (QPushButton* b : {OKButton, CancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setFixedWidth(88);
-    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblDate);

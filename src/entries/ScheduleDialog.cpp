@@ -24,15 +24,10 @@ ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(pare
     txtSchedule->setTabChangesFocus(true);
     txtSchedule->setFixedSize(400, 160);
 
-    const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
+    // No default button: Enter belongs to the text.
+    const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
     OKButton = buttons.ok;
     CancelButton = buttons.cancel;
-    // No default button: Enter belongs to the text.
-    for (QPushButton* b : {OKButton, CancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setFixedWidth(88);
-    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtSchedule);
