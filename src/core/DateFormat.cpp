@@ -55,6 +55,18 @@ int EraYear(const QDate& d) {
 
 namespace {
 
+// One or two letters: the number n, as it is or in two digits; three or four: the short or
+// the long name at index, looked up only when there are names to give.
+void AppendNumberOrName(QString& out, int letters, int n, bool named, const char* const* shortNames,
+                        const char* const* longNames, int index) {
+    if (letters == 1)
+        out += QString::number(n);
+    else if (letters == 2)
+        out += Two(n);
+    else if (named)
+        out += QLatin1String((letters == 3 ? shortNames : longNames)[index]);
+}
+
 // Appends the date field that a run of `run` letters c (lower case) asks for: year, month,
 // day or weekday. Returns how many of the letters it used; 0 when c names no date field.
 int AppendDateField(QString& out, QChar c, int run, const QDate& d) {
@@ -75,21 +87,11 @@ int AppendDateField(QString& out, QChar c, int run, const QDate& d) {
         break;
     case 'm':
         used = qMin(run, 4);
-        if (used == 1)
-            out += QString::number(d.month());
-        else if (used == 2)
-            out += Two(d.month());
-        else if (named)
-            out += QLatin1String((used == 3 ? kMonthShort : kMonthLong)[d.month() - 1]);
+        AppendNumberOrName(out, used, d.month(), named, kMonthShort, kMonthLong, d.month() - 1);
         break;
     case 'd':
         used = qMin(run, 4);
-        if (used == 1)
-            out += QString::number(d.day());
-        else if (used == 2)
-            out += Two(d.day());
-        else if (named)
-            out += QLatin1String((used == 3 ? kWeekShort : kWeekLong)[wd]);
+        AppendNumberOrName(out, used, d.day(), named, kWeekShort, kWeekLong, wd);
         break;
     case 'a':
         if (run >= 3) {
