@@ -45,7 +45,7 @@ QDate StoredDate(FuzzedDataProvider& in) {
 
 void AnniversaryLine(int day, const QString& text) {
     const QString line = WhatDayLine(day, text);
-    FUZZ_CHECK(MidA(line, 8, -1) == text);
+    FUZZ_CHECK(cp932Mid(line, 8, -1) == text);
     const WhatDayLineParts parts = ParseWhatDayLine(line);
     FUZZ_CHECK(parts.day == day);
     FUZZ_CHECK(parts.text == TrimBlanks(text));
@@ -69,8 +69,8 @@ void HolidayRoundTrip(const HolidayRule& r) {
     FUZZ_CHECK(CanListRule(r));
     const QString line = HolidayLine(r);
     // The tag starts at byte 19 and the name at byte 25.
-    FUZZ_CHECK(MidA(line, 19, 4) == HolidayKindItems().at(r.kind).left(2));
-    FUZZ_CHECK(MidA(line, 25, -1) == r.name);
+    FUZZ_CHECK(cp932Mid(line, 19, 4) == HolidayKindItems().at(r.kind).left(2));
+    FUZZ_CHECK(cp932Mid(line, 25, -1) == r.name);
     HolidayRule expected = r;
     expected.name = WithoutTrailingBlanks(r.name);
     const std::optional<HolidayRule> back = ParseHolidayLine(line);
@@ -83,7 +83,7 @@ void HolidayRuleLine(FuzzedDataProvider& in) {
     r.month = in.ConsumeIntegralInRange(0, 99);
     if (r.kind == kHolidayNthWeekday) {
         r.week = in.ConsumeIntegralInRange(0, 9);
-        r.yobi = in.ConsumeIntegralInRange(0, 6);
+        r.weekday = in.ConsumeIntegralInRange(0, 6);
     } else {
         r.day = in.ConsumeIntegralInRange(0, 99);
     }
@@ -94,7 +94,7 @@ void HolidayRuleLine(FuzzedDataProvider& in) {
 void HolidayInputLine(FuzzedDataProvider& in) {
     HolidayInput input;
     input.kind = in.ConsumeIntegralInRange(-1, 3);
-    input.yobi = in.ConsumeIntegralInRange(-1, 7);
+    input.weekday = in.ConsumeIntegralInRange(-1, 7);
     input.month = TakeText(in, 4, NumberPieces());
     input.day = TakeText(in, 4, NumberPieces());
     input.week = TakeText(in, 4, NumberPieces());
@@ -132,8 +132,8 @@ void SearchLines(FuzzedDataProvider& in) {
                                  .arg(m1, 2, 10, QLatin1Char('0'))
                                  .arg(day1, 2, 10, QLatin1Char('0'))};
     for (int i = 0; i < 3; ++i) {
-        FUZZ_CHECK(LenA(heads[i]) == 24);
-        FUZZ_CHECK(lines[i] == heads[i] + PadA(shown, 0, 50));
+        FUZZ_CHECK(cp932Length(heads[i]) == 24);
+        FUZZ_CHECK(lines[i] == heads[i] + cp932Pad(shown, 0, 50));
     }
 
     // Sorted by text: anniversaries first in month and day order, then the dated entries in

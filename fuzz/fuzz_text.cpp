@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qint32 n = TakeCount(in);
     const qint32 start = TakeCount(in);
     const qint32 count = TakeCount(in);
-    // PadA builds the padding it is asked for; its callers pass small fixed widths.
+    // cp932Pad builds the padding it is asked for; its callers pass small fixed widths.
     const qint32 width = in.ConsumeIntegralInRange(-3, 400);
     const quint8 alignment = in.ConsumeIntegral<quint8>();
     const int kind = in.ConsumeIntegralInRange(0, 3);
@@ -74,42 +74,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         value = text;
         break;
     }
-    FUZZ_CHECK(Nz(QVariant(), value) == value);
-    FUZZ_CHECK(Nz(value, QStringLiteral("x")).toString() ==
+    FUZZ_CHECK(valueOr(QVariant(), value) == value);
+    FUZZ_CHECK(valueOr(value, QStringLiteral("x")).toString() ==
                (kind == 0 ? QStringLiteral("x") : text));
 
     const std::vector<Boundary> b = Boundaries(text);
     const qint64 total = b.back().bytes;
-    FUZZ_CHECK(LenA(value) == total);
+    FUZZ_CHECK(cp932Length(value) == total);
 
-    // LeftA and RightA: at most n bytes, whole characters, trailing blanks dropped.
-    const QString left = LeftA(value, n);
+    // cp932Left and cp932Right: at most n bytes, whole characters, trailing blanks dropped.
+    const QString left = cp932Left(value, n);
     FUZZ_CHECK(left == (n <= 0 ? QString() : WithoutTrailingBlanks(Within(text, b, 1, n))));
-    FUZZ_CHECK(LenA(left) <= qMax(n, 0));
+    FUZZ_CHECK(cp932Length(left) <= qMax(n, 0));
     FUZZ_CHECK(text.startsWith(left) && AtCharBoundary(text, left.size()));
-    const QString right = RightA(value, n);
+    const QString right = cp932Right(value, n);
     FUZZ_CHECK(right ==
                (n <= 0 ? QString() : WithoutTrailingBlanks(Within(text, b, total - n + 1, total))));
-    FUZZ_CHECK(LenA(right) <= qMax(n, 0));
+    FUZZ_CHECK(cp932Length(right) <= qMax(n, 0));
 
-    // MidA: blanks stay; a start before the first byte counts from the first; a negative
+    // cp932Mid: blanks stay; a start before the first byte counts from the first; a negative
     // count runs to the end.
-    const QString mid = MidA(value, start, count);
+    const QString mid = cp932Mid(value, start, count);
     const qint64 first = qMax(start, 1);
     FUZZ_CHECK(mid == Within(text, b, first, count < 0 ? total : first + count - 1));
-    FUZZ_CHECK(count < 0 || LenA(mid) <= count);
+    FUZZ_CHECK(count < 0 || cp932Length(mid) <= count);
     // Cut at a character boundary, the two halves make the whole text.
     const qint64 cut = b[cutAt % b.size()].bytes;
-    FUZZ_CHECK(MidA(value, 1, qint32(cut)) + MidA(value, qint32(cut + 1), -1) == text);
+    FUZZ_CHECK(cp932Mid(value, 1, qint32(cut)) + cp932Mid(value, qint32(cut + 1), -1) == text);
 
-    // PadA: exactly width bytes when the text fits, else LeftA.
-    const QString padded = PadA(value, alignment, width);
+    // cp932Pad: exactly width bytes when the text fits, else cp932Left.
+    const QString padded = cp932Pad(value, alignment, width);
     if (total <= width) {
         const QString blanks(width - total, QLatin1Char(' '));
-        FUZZ_CHECK(LenA(padded) == width);
+        FUZZ_CHECK(cp932Length(padded) == width);
         FUZZ_CHECK(padded == (alignment == 1 ? blanks + text : text + blanks));
     } else {
-        FUZZ_CHECK(padded == LeftA(text, width));
+        FUZZ_CHECK(padded == cp932Left(text, width));
     }
 
     return 0;

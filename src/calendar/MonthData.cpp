@@ -174,7 +174,7 @@ QDate CarrySelection(const QDate& selected, int year, int month) {
 }
 
 QDate DateOfClickedCell(int cell, const QString& dayCaption, int year, int month) {
-    const int n = LeftA(dayCaption, 2).trimmed().toInt();
+    const int n = cp932Left(dayCaption, 2).trimmed().toInt();
     if (n > 20 && cell < 6)
         return DateSerial(year, month - 1, n);
     if (n <= 14 && cell >= 28)

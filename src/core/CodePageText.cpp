@@ -9,7 +9,7 @@
 namespace {
 
 QString AsText(const QVariant& value) {
-    return Nz(value, QString()).toString();
+    return valueOr(value, QString()).toString();
 }
 
 // The characters of a text with their byte widths, so that cuts fall between characters:
@@ -53,7 +53,7 @@ QString BytesRange(const QString& s, qint64 first, qint64 last) {
 
 } // namespace
 
-QVariant Nz(const QVariant& value, const QVariant& def) {
+QVariant valueOr(const QVariant& value, const QVariant& def) {
     return (!value.isValid() || value.isNull()) ? def : value;
 }
 
@@ -61,7 +61,7 @@ int CharWidthA(char32_t c) {
     return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
 }
 
-qint32 LenA(const QVariant& value) {
+qint32 cp932Length(const QVariant& value) {
     const QString s = AsText(value);
     qint32 n = 0;
     for (const WideChar& w : Split(s))
@@ -97,35 +97,35 @@ bool ParseDigits(const QString& s, int maxLength, int& value) {
     return true;
 }
 
-QString LeftA(const QVariant& value, qint32 n) {
+QString cp932Left(const QVariant& value, qint32 n) {
     if (n <= 0)
         return QString();
     return RTrimBlanks(BytesRange(AsText(value), 1, n));
 }
 
-QString RightA(const QVariant& value, qint32 n) {
+QString cp932Right(const QVariant& value, qint32 n) {
     if (n <= 0)
         return QString();
     const QString s = AsText(value);
-    const qint64 total = LenA(s);
+    const qint64 total = cp932Length(s);
     return RTrimBlanks(BytesRange(s, total - n + 1, total));
 }
 
-QString MidA(const QVariant& value, qint32 start, qint32 count) {
+QString cp932Mid(const QVariant& value, qint32 start, qint32 count) {
     if (start < 1)
         start = 1;
     const QString s = AsText(value);
-    const qint64 last = count < 0 ? qint64(LenA(s)) : qint64(start) + count - 1;
+    const qint64 last = count < 0 ? qint64(cp932Length(s)) : qint64(start) + count - 1;
     if (last < start)
         return QString();
     return BytesRange(s, start, last);
 }
 
-QString PadA(const QVariant& value, quint8 alignment, qint32 width) {
+QString cp932Pad(const QVariant& value, quint8 alignment, qint32 width) {
     const QString s = AsText(value);
-    const qint32 len = LenA(s);
+    const qint32 len = cp932Length(s);
     if (width < len)
-        return LeftA(s, width);
+        return cp932Left(s, width);
     const QString blanks(width - len, QLatin1Char(' '));
     return alignment == 1 ? blanks + s : s + blanks;
 }

@@ -55,78 +55,99 @@ int EraYear(const QDate& d) {
 
 namespace {
 
-// A date-time made of the date and 00:00 would cost a time-zone lookup per call (a search
-// formats tens of thousands of dates); the pattern needs only the date and the time of day.
-QString FormatParts(const QDate& d, const QTime& tm, const QString& pattern) {
+// One or two letters: the number n, as it is or in two digits; three or four: the short or
+// the long name at index, looked up only when there are names to give.
+void AppendNumberOrName(QString& out, int letters, int n, bool named, const char* const* shortNames,
+                        const char* const* longNames, int index) {
+    if (letters == 1)
+        out += QString::number(n);
+    else if (letters == 2)
+        out += Two(n);
+    else if (named)
+        out += QLatin1String((letters == 3 ? shortNames : longNames)[index]);
+}
+
+// Appends the date field that a run of `run` letters c (lower case) asks for: year, month,
+// day or weekday. Returns how many of the letters it used; 0 when c names no date field.
+int AppendDateField(QString& out, QChar c, int run, const QDate& d) {
     // An invalid date (an unreadable stored one) has no month or weekday to name: its names
     // are empty, never read from outside the tables.
     const bool named = d.isValid();
     const int wd = d.dayOfWeek() % 7; // 0 = Sunday
+    int used = 0;
+    switch (c.unicode()) {
+    case 'y':
+        if (run >= 4) {
+            out += QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
+            used = 4;
+        } else if (run >= 2) {
+            out += Two(d.year() % 100);
+            used = 2;
+        }
+        break;
+    case 'm':
+        used = qMin(run, 4);
+        AppendNumberOrName(out, used, d.month(), named, kMonthShort, kMonthLong, d.month() - 1);
+        break;
+    case 'd':
+        used = qMin(run, 4);
+        AppendNumberOrName(out, used, d.day(), named, kWeekShort, kWeekLong, wd);
+        break;
+    case 'a':
+        if (run >= 3) {
+            used = qMin(run, 4);
+            if (named)
+                out += QString::fromUtf16(kWeekKanji[wd]) +
+                       (used == 4 ? QStringLiteral("曜日") : QString());
+        }
+        break;
+    default:
+        break;
+    }
+    return used;
+}
+
+// The same for the era fields and the time of day: era name, era year, hour and minute.
+int AppendEraOrTimeField(QString& out, QChar c, int run, const QDate& d, const QTime& tm) {
+    int used = 0;
+    switch (c.unicode()) {
+    case 'g': {
+        used = qMin(run, 3);
+        const Era* e = EraOf(d);
+        if (e)
+            out += used == 1 ? e->initial : used == 2 ? e->kanji : e->name;
+        break;
+    }
+    case 'e':
+        used = qMin(run, 2);
+        out += used == 1 ? QString::number(EraYear(d)) : Two(EraYear(d));
+        break;
+    case 'h':
+        used = qMin(run, 2);
+        out += used == 1 ? QString::number(tm.hour()) : Two(tm.hour());
+        break;
+    case 'n':
+        used = qMin(run, 2);
+        out += used == 1 ? QString::number(tm.minute()) : Two(tm.minute());
+        break;
+    default:
+        break;
+    }
+    return used;
+}
+
+// A date-time made of the date and 00:00 would cost a time-zone lookup per call (a search
+// formats tens of thousands of dates); the pattern needs only the date and the time of day.
+QString FormatParts(const QDate& d, const QTime& tm, const QString& pattern) {
     QString out;
     out.reserve(pattern.size() * 2);
     int i = 0;
     while (i < pattern.size()) {
         const QChar c = pattern.at(i).toLower();
         const int run = RunLength(pattern, i, c);
-        int used = 0;
-        switch (c.unicode()) {
-        case 'y':
-            if (run >= 4) {
-                out += QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
-                used = 4;
-            } else if (run >= 2) {
-                out += Two(d.year() % 100);
-                used = 2;
-            }
-            break;
-        case 'm':
-            used = qMin(run, 4);
-            if (used == 1)
-                out += QString::number(d.month());
-            else if (used == 2)
-                out += Two(d.month());
-            else if (named)
-                out += QLatin1String((used == 3 ? kMonthShort : kMonthLong)[d.month() - 1]);
-            break;
-        case 'd':
-            used = qMin(run, 4);
-            if (used == 1)
-                out += QString::number(d.day());
-            else if (used == 2)
-                out += Two(d.day());
-            else if (named)
-                out += QLatin1String((used == 3 ? kWeekShort : kWeekLong)[wd]);
-            break;
-        case 'a':
-            if (run >= 3) {
-                used = qMin(run, 4);
-                if (named)
-                    out += QString::fromUtf16(kWeekKanji[wd]) +
-                           (used == 4 ? QStringLiteral("曜日") : QString());
-            }
-            break;
-        case 'g': {
-            used = qMin(run, 3);
-            const Era* e = EraOf(d);
-            if (e)
-                out += used == 1 ? e->initial : used == 2 ? e->kanji : e->name;
-            break;
-        }
-        case 'e':
-            used = qMin(run, 2);
-            out += used == 1 ? QString::number(EraYear(d)) : Two(EraYear(d));
-            break;
-        case 'h':
-            used = qMin(run, 2);
-            out += used == 1 ? QString::number(tm.hour()) : Two(tm.hour());
-            break;
-        case 'n':
-            used = qMin(run, 2);
-            out += used == 1 ? QString::number(tm.minute()) : Two(tm.minute());
-            break;
-        default:
-            break;
-        }
+        int used = AppendDateField(out, c, run, d);
+        if (used == 0)
+            used = AppendEraOrTimeField(out, c, run, d, tm);
         if (used == 0) {
             out += pattern.at(i);
             used = 1;

@@ -10,9 +10,9 @@ VersionUpNotice::VersionUpNotice(QWidget* parent) : QWidget(parent, Qt::Dialog) 
     layout->setSpacing(10);
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    Label1 = new QLabel(QStringLiteral("この処理には数分かかる場合があります。"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    lblDurationNote = new QLabel(QStringLiteral("この処理には数分かかる場合があります。"), this);
+    lblDurationNote->setObjectName(QStringLiteral("Label1"));
     layout->addWidget(lblVersion);
-    layout->addWidget(Label1);
+    layout->addWidget(lblDurationNote);
     setMinimumWidth(420);
 }

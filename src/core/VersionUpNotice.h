@@ -10,5 +10,5 @@ public:
     explicit VersionUpNotice(QWidget* parent = nullptr);
 
     QLabel* lblVersion;
-    QLabel* Label1;
+    QLabel* lblDurationNote;
 };

@@ -4,6 +4,7 @@
 #include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/SortedLineItem.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
@@ -18,49 +19,11 @@
 
 AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
     : QDialog(parent), m_day(day) {
-    setObjectName(QStringLiteral("frmWhatDay"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmWhatDay", QStringLiteral("What Day"));
     setModal(true);
-    setWindowTitle(QStringLiteral("What Day"));
 
-    tabWhatDay = new QTabWidget(this);
-    tabWhatDay->setObjectName(QStringLiteral("tabWhatDay"));
-    tabWhatDay->setFixedSize(420, 260);
-    tabWhatDay->setUsesScrollButtons(false);
-    tabWhatDay->tabBar()->setExpanding(true);
-    for (int i = 0; i < 12; ++i) {
-        auto* list = new QListWidget(tabWhatDay);
-        list->setObjectName(QStringLiteral("lstWhatday%1").arg(i));
-        list->setFont(FixedPitchFont());
-        list->setSortingEnabled(true);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        lstWhatday[size_t(i)] = list;
-        tabWhatDay->addTab(list, QString::number(i + 1));
-        connect(list, &QListWidget::itemClicked, this,
-                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
-        // Enter on a line picks it as a click does.
-        connect(list, &QListWidget::itemActivated, this,
-                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
-    }
-
-    txtMonth = new QLineEdit(this);
-    txtMonth->setObjectName(QStringLiteral("txtMonth"));
-    txtMonth->setAlignment(Qt::AlignRight);
-    txtMonth->setMaxLength(2);
-    txtMonth->setAttribute(Qt::WA_InputMethodEnabled, false);
-    txtMonth->setFixedWidth(40);
-    lblMonth = new QLabel(QStringLiteral("月"), this);
-    lblMonth->setObjectName(QStringLiteral("lblMonth"));
-    txtDay = new QLineEdit(this);
-    txtDay->setObjectName(QStringLiteral("txtDay"));
-    txtDay->setAlignment(Qt::AlignRight);
-    txtDay->setAttribute(Qt::WA_InputMethodEnabled, false);
-    txtDay->setFixedWidth(40);
-    lblDay = new QLabel(QStringLiteral("日"), this);
-    lblDay->setObjectName(QStringLiteral("lblDay"));
-    txtWhatDay = new QLineEdit(this);
-    txtWhatDay->setObjectName(QStringLiteral("txtWhatDay"));
-    txtWhatDay->setMaxLength(50);
+    MakeMonthLists();
+    QHBoxLayout* boxes = MakeEntryBoxes();
 
     cmdAdd = new QPushButton(QStringLiteral("追加"), this);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
@@ -75,12 +38,6 @@ AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
         b->setFixedWidth(88);
     }
 
-    auto* boxes = new QHBoxLayout;
-    boxes->addWidget(txtMonth);
-    boxes->addWidget(lblMonth);
-    boxes->addWidget(txtDay);
-    boxes->addWidget(lblDay);
-    boxes->addWidget(txtWhatDay, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdAdd);
     buttons->addWidget(cmdDel);
@@ -109,6 +66,56 @@ AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
     // The window sees the keys before its controls (Ctrl+F1 ... Ctrl+F12 wherever the focus is).
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+}
+
+void AnniversaryDialog::MakeMonthLists() {
+    tabWhatDay = new QTabWidget(this);
+    tabWhatDay->setObjectName(QStringLiteral("tabWhatDay"));
+    tabWhatDay->setFixedSize(420, 260);
+    tabWhatDay->setUsesScrollButtons(false);
+    tabWhatDay->tabBar()->setExpanding(true);
+    for (int i = 0; i < 12; ++i) {
+        auto* list = new QListWidget(tabWhatDay);
+        list->setObjectName(QStringLiteral("lstWhatday%1").arg(i));
+        list->setFont(FixedPitchFont());
+        list->setSortingEnabled(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        lstWhatday[size_t(i)] = list;
+        tabWhatDay->addTab(list, QString::number(i + 1));
+        connect(list, &QListWidget::itemClicked, this,
+                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
+        // Enter on a line picks it as a click does.
+        connect(list, &QListWidget::itemActivated, this,
+                [this, i](QListWidgetItem* item) { pickEntry(i, item); });
+    }
+}
+
+QHBoxLayout* AnniversaryDialog::MakeEntryBoxes() {
+    txtMonth = new QLineEdit(this);
+    txtMonth->setObjectName(QStringLiteral("txtMonth"));
+    txtMonth->setAlignment(Qt::AlignRight);
+    txtMonth->setMaxLength(2);
+    txtMonth->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtMonth->setFixedWidth(40);
+    lblMonth = new QLabel(QStringLiteral("月"), this);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    txtDay = new QLineEdit(this);
+    txtDay->setObjectName(QStringLiteral("txtDay"));
+    txtDay->setAlignment(Qt::AlignRight);
+    txtDay->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtDay->setFixedWidth(40);
+    lblDay = new QLabel(QStringLiteral("日"), this);
+    lblDay->setObjectName(QStringLiteral("lblDay"));
+    txtWhatDay = new QLineEdit(this);
+    txtWhatDay->setObjectName(QStringLiteral("txtWhatDay"));
+    txtWhatDay->setMaxLength(50);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(txtMonth);
+    boxes->addWidget(lblMonth);
+    boxes->addWidget(txtDay);
+    boxes->addWidget(lblDay);
+    boxes->addWidget(txtWhatDay, 1);
+    return boxes;
 }
 
 void AnniversaryDialog::Warn(const QString& text) {

@@ -13,6 +13,7 @@
 #include <array>
 
 class Connection;
+class QHBoxLayout;
 
 class AnniversaryDialog : public QDialog {
     Q_OBJECT
@@ -58,6 +59,10 @@ protected:
 
 private:
     QDate m_day;
+    // The month tabs with their lists, each line picked by a click or Enter.
+    void MakeMonthLists();
+    // The month, day and text boxes, on the row they are returned in.
+    QHBoxLayout* MakeEntryBoxes();
     bool CheckInput();
     void ClearBoxes();
     void AddLine(int month, int day, const QString& text);

@@ -5,6 +5,7 @@
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
@@ -18,10 +19,8 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
                          QWidget* parent)
     : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption),
       m_dayCellColor(dayCellColorBgr) {
-    setObjectName(QStringLiteral("frmDiary"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmDiary", QStringLiteral("00月00日の日記"));
     setModal(true);
-    setWindowTitle(QStringLiteral("00月00日の日記"));
 
     lblDate = new QLabel(this);
     lblDate->setObjectName(QStringLiteral("lblDate"));
@@ -52,26 +51,16 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
         tabOldDiary->addTab(box, QStringLiteral("Tab %1").arg(i));
     }
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
     // No default button: Enter belongs to the entry.
-    for (QPushButton* b : {OKButton, CancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setFixedWidth(88);
-    }
+    const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblDate);
     layout->addWidget(txtDiary);
     layout->addWidget(tabOldDiary);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(txtDiary, OKButton);
@@ -80,7 +69,6 @@ DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint3
     txtDiary->setFocus();
 
     connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::save);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void DiaryDialog::ReadFailed(Connection& db) {
@@ -131,7 +119,7 @@ void DiaryDialog::load() {
 
 void DiaryDialog::save() {
     const QString text = TypedText(txtDiary);
-    if (LenA(text) == 0) {
+    if (cp932Length(text) == 0) {
         WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;
     }

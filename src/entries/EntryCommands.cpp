@@ -72,7 +72,7 @@ void ScheduleClipboard::CopyOrCut(const QDate& day, bool cut) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(ReadSchedule(*db, day));
-    m_datCut = cut ? day : QDate();
+    m_cutDay = cut ? day : QDate();
     CloseDB(*db);
 }
 
@@ -93,8 +93,8 @@ bool ScheduleClipboard::Paste(const QDate& day) {
         return false;
     // A cut moved back onto its own day is no move at all: appending would double the text and
     // deleting the source would delete it. The schedule stays as it is and the cut ends.
-    if (m_datCut.isValid() && m_datCut == day) {
-        m_datCut = QDate();
+    if (m_cutDay.isValid() && m_cutDay == day) {
+        m_cutDay = QDate();
         return false;
     }
     Db db = OpenDB();
@@ -111,11 +111,11 @@ bool ScheduleClipboard::Paste(const QDate& day) {
     if (!AppendToSchedule(*db, day, pasted, stored->exists))
         return UpdateFailed();
     // A failed deletion undoes the append with it, and the cut stays pending.
-    if (m_datCut.isValid() && !DeleteDay(*db, DayEntry::Schedule, m_datCut))
+    if (m_cutDay.isValid() && !DeleteDay(*db, DayEntry::Schedule, m_cutDay))
         return UpdateFailed();
     if (!CloseDB(*db))
         return false;
-    m_datCut = QDate();
+    m_cutDay = QDate();
     return true;
 }
 

@@ -37,11 +37,11 @@ public:
     bool Paste(const QDate& day);
 
     // The day of a pending cut, or an invalid date when none is pending.
-    QDate PendingCut() const { return m_datCut; }
+    QDate PendingCut() const { return m_cutDay; }
 
 private:
     void CopyOrCut(const QDate& day, bool cut);
-    QDate m_datCut;
+    QDate m_cutDay;
 };
 
 // Ask, then delete day's schedule or diary entry. mainCaption titles the question. True when

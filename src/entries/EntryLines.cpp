@@ -12,7 +12,8 @@ QString DiaryCaption(const QDate& d) {
 }
 
 QString DiaryHeading(const QDate& d, const QString& dayCellCaption) {
-    return FormatDate(d, QStringLiteral(" YYYY年 MM月DD日（AAA）")) + MidA(dayCellCaption, 3, 255);
+    return FormatDate(d, QStringLiteral(" YYYY年 MM月DD日（AAA）")) +
+           cp932Mid(dayCellCaption, 3, 255);
 }
 
 QDate SameDayYearsBack(const QDate& d, int yearsBack) {
@@ -38,8 +39,8 @@ QString WhatDayLine(int day, const QString& text) {
 
 WhatDayLineParts ParseWhatDayLine(const QString& line) {
     WhatDayLineParts p;
-    p.day = TrimBlanks(LeftA(line, 3)).toInt();
-    p.text = TrimBlanks(MidA(line, 8, -1));
+    p.day = TrimBlanks(cp932Left(line, 3)).toInt();
+    p.text = TrimBlanks(cp932Mid(line, 8, -1));
     return p;
 }
 
@@ -98,8 +99,8 @@ QString OneLine(const QString& s) {
 }
 
 QString DatedSearchLine(const QDate& d, const QString& kind, const QString& text) {
-    return PadA(FormatDate(d, QStringLiteral("YYYY/MM/DD")), 0, 11) + QStringLiteral("| ") + kind +
-           QStringLiteral("| ") + PadA(OneLine(text), 0, 50);
+    return cp932Pad(FormatDate(d, QStringLiteral("YYYY/MM/DD")), 0, 11) + QStringLiteral("| ") +
+           kind + QStringLiteral("| ") + cp932Pad(OneLine(text), 0, 50);
 }
 
 } // namespace
@@ -116,5 +117,5 @@ QString WhatDaySearchLine(int month, int day, const QString& whatDay) {
     return QStringLiteral("     %1/%2 | What Day | ")
                .arg(month, 2, 10, QLatin1Char('0'))
                .arg(day, 2, 10, QLatin1Char('0')) +
-           PadA(OneLine(whatDay), 0, 50);
+           cp932Pad(OneLine(whatDay), 0, 50);
 }

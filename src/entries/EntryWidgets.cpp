@@ -24,6 +24,16 @@ bool HandleEnterWithoutDefault(QDialog* dialog, QKeyEvent* e) {
     return true;
 }
 
+OkCancelRow MakeNoDefaultOkCancelRow(QDialog* dialog) {
+    const OkCancelRow buttons = MakeOkCancelRow(dialog, "OKButton", "CancelButton");
+    for (QPushButton* b : {buttons.ok, buttons.cancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setFixedWidth(88);
+    }
+    return buttons;
+}
+
 void LimitTextLength(QPlainTextEdit* box, int maxChars) {
     // Where the last change put its text, so that only the newly added characters are cut.
     auto last = std::make_shared<std::pair<int, int>>(0, 0);

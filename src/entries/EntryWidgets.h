@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/Fonts.h"
+#include "core/ProgramWindows.h"
 
 #include <QString>
 
@@ -12,6 +13,8 @@ class QPlainTextEdit;
 // For windows without a default button: Enter presses the button that has the focus and
 // nothing else. True when the key was Enter and has been dealt with.
 bool HandleEnterWithoutDefault(QDialog* dialog, QKeyEvent* e);
+// OK and Cancel (OKButton, CancelButton) of such a window: neither is a default button.
+OkCancelRow MakeNoDefaultOkCancelRow(QDialog* dialog);
 
 // Keeps the user from typing or pasting more than maxChars characters into the box; only
 // what the user adds is cut.

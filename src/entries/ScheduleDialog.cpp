@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
@@ -14,8 +15,7 @@
 #include <QVBoxLayout>
 
 ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(parent), m_day(day) {
-    setObjectName(QStringLiteral("frmSchedule"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmSchedule", QString());
     setModal(true);
 
     txtSchedule = new QPlainTextEdit(this);
@@ -24,24 +24,14 @@ ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(pare
     txtSchedule->setTabChangesFocus(true);
     txtSchedule->setFixedSize(400, 160);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
     // No default button: Enter belongs to the text.
-    for (QPushButton* b : {OKButton, CancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setFixedWidth(88);
-    }
+    const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtSchedule);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(txtSchedule, OKButton);
@@ -49,7 +39,6 @@ ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(pare
     txtSchedule->setFocus();
 
     connect(OKButton, &QPushButton::clicked, this, &ScheduleDialog::save);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void ScheduleDialog::load() {

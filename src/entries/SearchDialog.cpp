@@ -4,6 +4,7 @@
 #include "core/DatabaseMessages.h"
 #include "core/LineOrder.h"
 #include "core/MsgBox.h"
+#include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
 #include "entries/EntryLines.h"
 #include "entries/EntryStore.h"
@@ -14,10 +15,8 @@
 #include <QVBoxLayout>
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmSearch"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmSearch", QStringLiteral("検索"));
     setModal(true);
-    setWindowTitle(QStringLiteral("検索"));
 
     lblSearchString = new QLabel(QStringLiteral("検索したい文字を入力して下さい。"), this);
     lblSearchString->setObjectName(QStringLiteral("lblSearchString"));
@@ -52,10 +51,9 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
     lstSearch->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lstSearch->setFixedSize(640, 260);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancelRow buttons = MakeOkCancelRow(this, "cmdOK", "cmdCancel");
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
     for (QPushButton* b : {cmdSearch, cmdOK, cmdCancel})
         b->setFixedWidth(88);
 
@@ -67,17 +65,13 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(txtSearchString, 1);
     searchRow->addWidget(cmdSearch);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblSearchString);
     layout->addLayout(searchRow);
     layout->addWidget(fmOption);
     layout->addWidget(lblSearch);
     layout->addWidget(lstSearch);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(txtSearchString, cmdSearch);
@@ -93,7 +87,6 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
     lstSearch->installEventFilter(this);
     connect(cmdSearch, &QPushButton::clicked, this, &SearchDialog::search);
     // The results are for reading only: OK does nothing.
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -5,16 +5,15 @@
 #include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
+#include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 TodayDialog::TodayDialog(Options& options, QWidget* parent) : QDialog(parent), m_options(options) {
-    setObjectName(QStringLiteral("frmToday"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PrepareDialog(this, "frmToday", QStringLiteral("今日の予定"));
     setModal(true);
-    setWindowTitle(QStringLiteral("今日の予定"));
 
     txtSchedule = new QPlainTextEdit(this);
     txtSchedule->setObjectName(QStringLiteral("txtSchedule"));

@@ -295,7 +295,7 @@ void HolidayEditor::pickLine(QListWidgetItem* item) {
     if (nth) {
         txtDay->clear();
         txtWeek->setText(QString::number(r->week.value_or(0)));
-        cboWeekday->setCurrentIndex(r->yobi.value_or(0));
+        cboWeekday->setCurrentIndex(r->weekday.value_or(0));
     } else {
         txtDay->setText(QStringLiteral("%1").arg(r->day.value_or(0), 2, 10, QLatin1Char('0')));
         txtWeek->clear();

@@ -17,7 +17,7 @@ bool ParseBox(const QString& text, int& value) {
 }
 
 QString TwoBytes(int n) {
-    return PadA(QString::number(n), 1, 2);
+    return cp932Pad(QString::number(n), 1, 2);
 }
 
 std::optional<int> Number(const QString& bytes) {
@@ -52,7 +52,7 @@ bool CanListRule(const HolidayRule& r) {
     case kHolidayFixed:
         return InRange(r.day, 0, 99);
     case kHolidayNthWeekday:
-        return InRange(r.week, 0, 9) && InRange(r.yobi, 0, 6);
+        return InRange(r.week, 0, 9) && InRange(r.weekday, 0, 6);
     default:
         return false;
     }
@@ -62,7 +62,7 @@ QString HolidayLine(const HolidayRule& r) {
     QString line = QLatin1Char(' ') + TwoBytes(r.month) + QStringLiteral("月 ");
     if (r.kind == kHolidayNthWeekday) {
         line += QString::number(r.week.value_or(0)) + QStringLiteral("週目 ") +
-                kWeekdayChars.at(qBound(0, r.yobi.value_or(0), 6)) + QStringLiteral("曜  ");
+                kWeekdayChars.at(qBound(0, r.weekday.value_or(0), 6)) + QStringLiteral("曜  ");
     } else {
         line += TwoBytes(r.day.value_or(0)) + QStringLiteral("日        ");
     }
@@ -71,25 +71,25 @@ QString HolidayLine(const HolidayRule& r) {
 
 std::optional<HolidayRule> ParseHolidayLine(const QString& line) {
     HolidayRule r;
-    const QString tag = MidA(line, 19, 4);
+    const QString tag = cp932Mid(line, 19, 4);
     r.kind = -1;
     for (int k = 0; k < 3; ++k) {
         if (tag == kTags[k])
             r.kind = k;
     }
-    const std::optional<int> month = Number(MidA(line, 2, 2));
+    const std::optional<int> month = Number(cp932Mid(line, 2, 2));
     if (r.kind < 0 || !month)
         return std::nullopt;
     r.month = *month;
     if (r.kind == kHolidayNthWeekday) {
-        r.week = Number(MidA(line, 7, 1));
-        const QString weekday = MidA(line, 13, 2);
+        r.week = Number(cp932Mid(line, 7, 1));
+        const QString weekday = cp932Mid(line, 13, 2);
         if (weekday.size() == 1 && kWeekdayChars.contains(weekday.at(0)))
-            r.yobi = int(kWeekdayChars.indexOf(weekday.at(0)));
+            r.weekday = int(kWeekdayChars.indexOf(weekday.at(0)));
     } else {
-        r.day = Number(MidA(line, 7, 2));
+        r.day = Number(cp932Mid(line, 7, 2));
     }
-    r.name = RTrimBlanks(MidA(line, 25, -1));
+    r.name = RTrimBlanks(cp932Mid(line, 25, -1));
     if (!CanListRule(r))
         return std::nullopt;
     return r;
@@ -109,8 +109,8 @@ HolidayInputProblem CheckHolidayInput(const HolidayInput& in) {
         // The line holds the week in one digit.
         if (!ParseBox(in.week, week) || week < 1 || week > 5)
             return Problem(HolidayField::Week, u"週を入力して下さい。");
-        if (in.yobi < 0 || in.yobi > 6)
-            return Problem(HolidayField::Yobi, u"曜日を選択して下さい。");
+        if (in.weekday < 0 || in.weekday > 6)
+            return Problem(HolidayField::Weekday, u"曜日を選択して下さい。");
     } else if (!ParseBox(in.day, day)) {
         return Problem(HolidayField::Day, u"日を入力して下さい。");
     }
@@ -131,7 +131,7 @@ HolidayRule RuleFromInput(const HolidayInput& in) {
     if (in.kind == kHolidayNthWeekday) {
         ParseBox(in.week, n);
         r.week = n;
-        r.yobi = in.yobi;
+        r.weekday = in.weekday;
     } else {
         ParseBox(in.day, n);
         r.day = n;

@@ -17,7 +17,7 @@ QStringList WeekdayItems();
 // a weekday 0-6 where the kind uses them.
 bool CanListRule(const HolidayRule& r);
 
-// The list line of a rule. Byte positions count Japanese code-page bytes (LenA):
+// The list line of a rule. Byte positions count Japanese code-page bytes (cp932Length):
 //   kinds 0, 1: " mm月 dd日" + 8 blanks + "通常"/"固定" + 2 blanks + name
 //   kind 2:     " mm月 w週目 X曜" + 2 blanks + "ＨＭ" + 2 blanks + name
 // so that the tag always starts at byte 19 and the name at byte 25; month and day are
@@ -32,11 +32,11 @@ struct HolidayInput {
     QString month;
     QString day;
     QString week;
-    int yobi = -1;
+    int weekday = -1;
     QString name;
 };
 
-enum class HolidayField { None, Kind, Month, Day, Week, Yobi, Name };
+enum class HolidayField { None, Kind, Month, Day, Week, Weekday, Name };
 struct HolidayInputProblem {
     HolidayField field = HolidayField::None;
     QString message;

@@ -29,12 +29,12 @@ HolidayRule DateRule(int kind, int month, int day, const char* name) {
     return r;
 }
 
-HolidayRule NthRule(int month, int week, int yobi, const char* name) {
+HolidayRule NthRule(int month, int week, int weekday, const char* name) {
     HolidayRule r;
     r.kind = kHolidayNthWeekday;
     r.month = month;
     r.week = week;
-    r.yobi = yobi;
+    r.weekday = weekday;
     r.name = QString::fromUtf8(name);
     return r;
 }
@@ -48,10 +48,10 @@ const HolidayRule* FindDateRule(const HolidayRules& rules, const QDate& d) {
     return nullptr;
 }
 
-// The grid cell of the Week-th day of weekday Yobi in the month, or -1.
+// The grid cell of the Week-th day of the rule's weekday in the month, or -1.
 int NthWeekdayCell(const HolidayRule& rule, const QDate& gridStart, int month) {
     int count = 0;
-    for (int cell = *rule.yobi; cell < kGridDays; cell += 7) {
+    for (int cell = *rule.weekday; cell < kGridDays; cell += 7) {
         if (gridStart.addDays(cell).month() == month && ++count == *rule.week)
             return cell;
     }
@@ -73,7 +73,7 @@ bool ReadHolidayRules(Connection& db, HolidayRules& out) {
         r.month = int(rs.integer(1));
         r.day = OptionalInt(rs, 2);
         r.week = OptionalInt(rs, 3);
-        r.yobi = OptionalInt(rs, 4);
+        r.weekday = OptionalInt(rs, 4);
         r.name = rs.text(5);
         out.push_back(std::move(r));
         if (!rs.moveNext())
@@ -92,7 +92,7 @@ bool InsertHolidayRules(Connection& db, const HolidayRules& rules) {
         if (!db.exec(QStringLiteral("INSERT INTO T_Holiday (Kind, Month, Day, Week, Yobi, Name) "
                                     "VALUES (?, ?, ?, ?, ?, ?)"),
                      {r.kind, r.month, nth ? QVariant() : Nullable(r.day),
-                      nth ? Nullable(r.week) : QVariant(), nth ? Nullable(r.yobi) : QVariant(),
+                      nth ? Nullable(r.week) : QVariant(), nth ? Nullable(r.weekday) : QVariant(),
                       r.name}))
             return false;
     }
@@ -128,7 +128,7 @@ bool IsUsableRule(const HolidayRule& r) {
     case kHolidayFixed:
         return InRange(r.day, 1, 31);
     case kHolidayNthWeekday:
-        return InRange(r.week, 1, 5) && InRange(r.yobi, 0, 6);
+        return InRange(r.week, 1, 5) && InRange(r.weekday, 0, 6);
     default:
         return false;
     }
@@ -178,7 +178,7 @@ QString NthWeekdayText(const QString& name) {
 }
 
 QString InsertAfterDayNumber(const QString& caption, const QString& text) {
-    if (LenA(caption.trimmed()) < 3)
+    if (cp932Length(caption.trimmed()) < 3)
         return caption + text;
-    return LeftA(caption, 2) + text + RightA(caption, LenA(caption) - 2);
+    return cp932Left(caption, 2) + text + cp932Right(caption, cp932Length(caption) - 2);
 }

@@ -20,7 +20,7 @@ struct HolidayRule {
     int month = 0;
     std::optional<int> day;
     std::optional<int> week;
-    std::optional<int> yobi; // 0 Sunday ... 6 Saturday
+    std::optional<int> weekday; // 0 Sunday ... 6 Saturday
     QString name;
     bool operator==(const HolidayRule&) const = default;
 };
@@ -59,8 +59,8 @@ using HolidayMarks = std::array<HolidayMark, kGridDays>;
 // Marks the 42 days of the month grid of year/month, which start on the Sunday on or before the
 // 1st. Date rules apply to every day, the first matching rule in table order winning, and a
 // kind-0 holiday on a Sunday makes the next day a substitute holiday. An nth-weekday rule of the
-// month marks the Week-th day of weekday Yobi that lies in the month itself; a day that does not
-// exist (a fifth Monday, say) is not marked.
+// month marks the Week-th day of the rule's weekday that lies in the month itself; a day that does
+// not exist (a fifth Monday, say) is not marked.
 HolidayMarks MarkHolidays(const HolidayRules& rules, int year, int month);
 
 // The texts a holiday adds to a day cell's caption.

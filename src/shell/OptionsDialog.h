@@ -91,7 +91,8 @@ signals:
     // its tooltip built from the new settings. Not emitted for TrayAction::None.
     void trayActionRequested(TrayAction action);
     // OK has removed the tray icon while the main window was hidden: nothing is left to bring
-    // it back, so show it again (the main window's restore). Emitted after the dialog has closed.
+    // it back, so show it again as the tray menu's restore command does. Emitted after the dialog
+    // has closed.
     void restoreRequested();
 
 private:

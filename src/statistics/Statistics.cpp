@@ -102,8 +102,8 @@ QString HoursMinutesText(qint64 minutes) {
 
 EntryStats::EntryStats(EntryTable table)
     : average(QString::fromUtf16(kNoRate)), betweenInfo(QString::fromUtf16(TextsOf(table).empty)) {
-    yobiCnt.fill(QString::fromUtf16(kNoCount));
-    yobiAverage.fill(QString::fromUtf16(kNoRate));
+    weekdayCount.fill(QString::fromUtf16(kNoCount));
+    weekdayAverage.fill(QString::fromUtf16(kNoRate));
     bestYM.fill(QString::fromUtf16(kNoMonth));
     bestCnt.fill(QString::fromUtf16(kNoCount));
     bestAverage.fill(QString::fromUtf16(kNoRate));
@@ -137,14 +137,14 @@ bool ComputeEntryStats(Connection& db, EntryTable table, EntryStats& out) {
                                     "count(*) AS CNT") +
                          from + QStringLiteral(" GROUP BY YOBI")))
         return false;
-    const int cYobi = rs.column("YOBI");
+    const int cWeekday = rs.column("YOBI");
     const int cCnt = rs.column("CNT");
     while (!rs.eof()) {
-        const int i = int(rs.integer(cYobi)) - 1;
+        const int i = int(rs.integer(cWeekday)) - 1;
         if (i >= 0 && i < 7) {
             const qint64 cnt = rs.integer(cCnt);
-            out.yobiCnt[size_t(i)] = Times(cnt);
-            out.yobiAverage[size_t(i)] = RateText(cnt, WeekdayCount(f, t, i));
+            out.weekdayCount[size_t(i)] = Times(cnt);
+            out.weekdayAverage[size_t(i)] = RateText(cnt, WeekdayCount(f, t, i));
         }
         if (!rs.moveNext())
             return false;
@@ -193,31 +193,17 @@ void BestDays::offer(const QDate& day, qint64 minutes) {
 }
 
 WorkTimeStats::WorkTimeStats() : average(QString::fromUtf16(kNoRate)) {
-    yobiWorkTime.fill(QString::fromUtf16(kNoTime));
-    yobiAverage.fill(QString::fromUtf16(kNoRate));
+    weekdayWorkTime.fill(QString::fromUtf16(kNoTime));
+    weekdayAverage.fill(QString::fromUtf16(kNoRate));
     bestYMD.fill(QString::fromUtf16(kNoDay));
     bestWorkTime.fill(QString::fromUtf16(kNoTime));
     bestAverage.fill(QString::fromUtf16(kNoRate));
 }
 
-bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
-    Recordset rs;
-    // Each bound on its own is one index lookup; counting the rows would read the whole log
-    // once more. An empty log has neither.
-    if (!rs.open(db, QStringLiteral("SELECT (SELECT min(StartTime) FROM T_WorkTime) AS FROM_DATE, "
-                                    "(SELECT max(EndTime) FROM T_WorkTime) AS TO_DATE")))
-        return false;
-    const QDate f = rs.dateTime("FROM_DATE").date();
-    const QDate t = rs.dateTime("TO_DATE").date();
-    rs.close();
-    if (!f.isValid() || !t.isValid())
-        return true;
-    // The latest end is today while the program runs.
-    out.betweenInfo = QStringLiteral("一番最初の稼動日 （") + f.toString(kSlashDate) +
-                      QStringLiteral("） から") + kCrLf + QStringLiteral("本日 （") +
-                      t.toString(kSlashDate) + QStringLiteral("） の間で算出しています。");
-    out.between = PeriodLengthText(f, t);
+namespace {
 
+// Adds up the log's running time per weekday and ranks the days by their totals.
+bool ReadDayTotals(Connection& db, const QDate& f, const QDate& t, WorkTimeStats& out) {
     // The log is read once, by start. A day's total is complete once a period starts on a
     // later day, so only the days of the periods still running are held (from `base` on) and
     // each day enters the ranking once, in date order.
@@ -238,7 +224,7 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         settleBefore(s.date());
         for (const DayShare& share : SplitIntoDays(s, e, s.date(), e.date())) {
             // Each share counts for its own day's weekday.
-            out.yobiMinutes[size_t(share.day.dayOfWeek() % 7)] += share.minutes();
+            out.weekdayMinutes[size_t(share.day.dayOfWeek() % 7)] += share.minutes();
             const size_t k = size_t(base.daysTo(share.day));
             if (k >= pending.size())
                 pending.resize(k + 1, 0);
@@ -249,15 +235,19 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         return false;
     settleBefore(QDate());
     out.best = ranking.days();
+    return true;
+}
 
+// The texts of the weekday table, the overall rate and the ranking, from the totals.
+void FillWorkTimeTexts(const QDate& f, const QDate& t, WorkTimeStats& out) {
     qint64 total = 0;
     for (size_t i = 0; i < 7; ++i) {
-        const qint64 m = out.yobiMinutes[i];
+        const qint64 m = out.weekdayMinutes[i];
         const int w = WeekdayCount(f, t, int(i));
         if (m < 1 || w < 1)
             continue;
-        out.yobiWorkTime[i] = HoursMinutesText(AverageMinutes(m, w));
-        out.yobiAverage[i] = RateText(m, qint64(w) * kMinutesPerDay);
+        out.weekdayWorkTime[i] = HoursMinutesText(AverageMinutes(m, w));
+        out.weekdayAverage[i] = RateText(m, qint64(w) * kMinutesPerDay);
         total += m;
     }
     if (total > 0)
@@ -271,5 +261,29 @@ bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
         out.bestWorkTime[i] = HoursMinutesText(b.minutes);
         out.bestAverage[i] = RateText(b.minutes, kMinutesPerDay);
     }
+}
+
+} // namespace
+
+bool ComputeWorkTimeStats(Connection& db, WorkTimeStats& out) {
+    Recordset rs;
+    // Each bound on its own is one index lookup; counting the rows would read the whole log
+    // once more. An empty log has neither.
+    if (!rs.open(db, QStringLiteral("SELECT (SELECT min(StartTime) FROM T_WorkTime) AS FROM_DATE, "
+                                    "(SELECT max(EndTime) FROM T_WorkTime) AS TO_DATE")))
+        return false;
+    const QDate f = rs.dateTime("FROM_DATE").date();
+    const QDate t = rs.dateTime("TO_DATE").date();
+    rs.close();
+    if (!f.isValid() || !t.isValid())
+        return true;
+    // The latest end is today while the program runs.
+    out.betweenInfo = QStringLiteral("一番最初の稼動日 （") + f.toString(kSlashDate) +
+                      QStringLiteral("） から") + kCrLf + QStringLiteral("本日 （") +
+                      t.toString(kSlashDate) + QStringLiteral("） の間で算出しています。");
+    out.between = PeriodLengthText(f, t);
+    if (!ReadDayTotals(db, f, t, out))
+        return false;
+    FillWorkTimeTexts(f, t, out);
     return true;
 }

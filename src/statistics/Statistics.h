@@ -59,8 +59,8 @@ struct EntryStats {
     QString average;     // overall rate
     QString betweenInfo; // the period, two lines joined by CR LF, or the empty-table message
     QString between;     // the period's length
-    std::array<QString, 7> yobiCnt;
-    std::array<QString, 7> yobiAverage;
+    std::array<QString, 7> weekdayCount;
+    std::array<QString, 7> weekdayAverage;
     std::array<QString, 10> bestYM;
     std::array<QString, 10> bestCnt;
     std::array<QString, 10> bestAverage;
@@ -99,9 +99,9 @@ struct WorkTimeStats {
     QString average;
     QString betweenInfo;
     QString between;
-    std::array<qint64, 7> yobiMinutes{}; // totals per weekday, Sunday first
-    std::array<QString, 7> yobiWorkTime;
-    std::array<QString, 7> yobiAverage;
+    std::array<qint64, 7> weekdayMinutes{}; // totals per weekday, Sunday first
+    std::array<QString, 7> weekdayWorkTime;
+    std::array<QString, 7> weekdayAverage;
     std::array<BestDay, 10> best{};
     std::array<QString, 10> bestYMD;
     std::array<QString, 10> bestWorkTime;

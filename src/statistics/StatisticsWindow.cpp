@@ -415,7 +415,7 @@ void ShowCommonStats(StatisticsWindow::Tab& t, const Stats& s, const Values& wee
     t.between->setText(s.between);
     for (size_t i = 0; i < 7; ++i) {
         t.weekdayValue[i]->setText(weekdayValues[i]);
-        t.weekdayAverage[i]->setText(s.yobiAverage[i]);
+        t.weekdayAverage[i]->setText(s.weekdayAverage[i]);
     }
 }
 
@@ -423,7 +423,7 @@ void ShowCommonStats(StatisticsWindow::Tab& t, const Stats& s, const Values& wee
 
 void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
     Tab& t = diary ? diaryTab : scheduleTab;
-    ShowCommonStats(t, s, s.yobiCnt);
+    ShowCommonStats(t, s, s.weekdayCount);
     for (size_t i = 0; i < 10; ++i) {
         t.best[i]->setText(s.bestYM[i]);
         t.bestValue[i]->setText(s.bestCnt[i]);
@@ -432,7 +432,7 @@ void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
 }
 
 void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
-    ShowCommonStats(workTab, s, s.yobiWorkTime);
+    ShowCommonStats(workTab, s, s.weekdayWorkTime);
     const QDate today = Today();
     for (size_t i = 0; i < 10; ++i) {
         const QDate d = s.best[i].day;

@@ -16,13 +16,13 @@
 class tst_textHelpers : public QObject {
     Q_OBJECT
 private slots:
-    void nz();
-    void lenA_data();
-    void lenA();
+    void valueOrDefault();
+    void cp932Lengths_data();
+    void cp932Lengths();
     void cuts_data();
     void cuts();
-    void padA_data();
-    void padA();
+    void cp932Padding_data();
+    void cp932Padding();
     void lastDayOfMonth();
     void dateSerialCarries();
     void gridStart();
@@ -36,14 +36,14 @@ private slots:
     void lineOrder();
 };
 
-void tst_textHelpers::nz() {
-    QCOMPARE(Nz(QVariant(), QStringLiteral("x")).toString(), QStringLiteral("x"));
-    QCOMPARE(Nz(QVariant(QMetaType::fromType<QString>()), 5).toInt(), 5);
-    QCOMPARE(Nz(QStringLiteral(""), QStringLiteral("x")).toString(), QString());
-    QCOMPARE(Nz(0, 7).toInt(), 0);
+void tst_textHelpers::valueOrDefault() {
+    QCOMPARE(valueOr(QVariant(), QStringLiteral("x")).toString(), QStringLiteral("x"));
+    QCOMPARE(valueOr(QVariant(QMetaType::fromType<QString>()), 5).toInt(), 5);
+    QCOMPARE(valueOr(QStringLiteral(""), QStringLiteral("x")).toString(), QString());
+    QCOMPARE(valueOr(0, 7).toInt(), 0);
 }
 
-void tst_textHelpers::lenA_data() {
+void tst_textHelpers::cp932Lengths_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("bytes");
     QTest::newRow("ascii") << QStringLiteral("ab") << 2;
@@ -61,10 +61,10 @@ void tst_textHelpers::lenA_data() {
     QTest::newRow("U+FFA0, after it") << QStringLiteral("\uFFA0") << 2;
 }
 
-void tst_textHelpers::lenA() {
+void tst_textHelpers::cp932Lengths() {
     QFETCH(QString, text);
     QFETCH(int, bytes);
-    QCOMPARE(LenA(text), bytes);
+    QCOMPARE(cp932Length(text), bytes);
 }
 
 void tst_textHelpers::cuts_data() {
@@ -97,11 +97,11 @@ void tst_textHelpers::cuts() {
     QFETCH(int, n);
     QFETCH(QString, left);
     QFETCH(QString, right);
-    QCOMPARE(LeftA(text, n), left);
-    QCOMPARE(RightA(text, n), right);
+    QCOMPARE(cp932Left(text, n), left);
+    QCOMPARE(cp932Right(text, n), right);
 }
 
-void tst_textHelpers::padA_data() {
+void tst_textHelpers::cp932Padding_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("alignment");
     QTest::addColumn<int>("width");
@@ -119,12 +119,12 @@ void tst_textHelpers::padA_data() {
         << QStringLiteral("あいう") << 2 << 5 << QStringLiteral("あい");
 }
 
-void tst_textHelpers::padA() {
+void tst_textHelpers::cp932Padding() {
     QFETCH(QString, text);
     QFETCH(int, alignment);
     QFETCH(int, width);
     QFETCH(QString, expected);
-    QCOMPARE(PadA(text, quint8(alignment), width), expected);
+    QCOMPARE(cp932Pad(text, quint8(alignment), width), expected);
 }
 
 void tst_textHelpers::lastDayOfMonth() {

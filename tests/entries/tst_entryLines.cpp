@@ -79,8 +79,8 @@ void tst_entryLines::whatDayLines() {
     const QString built = WhatDayLine(day, text);
     QCOMPARE(built, line);
     // The text begins at the eighth byte of the Japanese code page.
-    QCOMPARE(MidA(built, 8, -1), text);
-    QCOMPARE(LenA(built) - LenA(text), 7);
+    QCOMPARE(cp932Mid(built, 8, -1), text);
+    QCOMPARE(cp932Length(built) - cp932Length(text), 7);
     const WhatDayLineParts parts = ParseWhatDayLine(built);
     QCOMPARE(parts.day, day);
     QCOMPARE(parts.text, readBack);
@@ -190,7 +190,7 @@ void tst_entryLines::searchLines() {
     QFETCH(QString, expected);
     QCOMPARE(line, expected);
     // Every column starts at the same byte whatever the source.
-    QCOMPARE(LenA(line.left(line.indexOf(QLatin1String("| ")) + 2)), 13);
+    QCOMPARE(cp932Length(line.left(line.indexOf(QLatin1String("| ")) + 2)), 13);
 }
 
 void tst_entryLines::containsPatternEscapes() {

@@ -37,7 +37,7 @@ void Type(HolidayEditor& f, const QString& packed) {
     f.txtMonth->setText(in.month);
     f.txtDay->setText(in.day);
     f.txtWeek->setText(in.week);
-    f.cboWeekday->setCurrentIndex(in.yobi);
+    f.cboWeekday->setCurrentIndex(in.weekday);
     f.txtHoliday->setText(in.name);
 }
 
@@ -112,9 +112,9 @@ void tst_holidayEditor::lines() {
     const HolidayRule rule = RuleFromInput(Input(input));
     QCOMPARE(HolidayLine(rule), line);
     // The tag always takes bytes 19-22 and the name starts at byte 25.
-    QCOMPARE(LenA(MidA(line, 1, 18)), 18);
-    QVERIFY(QStringList({"通常", "固定", "ＨＭ"}).contains(MidA(line, 19, 4)));
-    QCOMPARE(LenA(line), 24 + LenA(rule.name));
+    QCOMPARE(cp932Length(cp932Mid(line, 1, 18)), 18);
+    QVERIFY(QStringList({"通常", "固定", "ＨＭ"}).contains(cp932Mid(line, 19, 4)));
+    QCOMPARE(cp932Length(line), 24 + cp932Length(rule.name));
     QCOMPARE(ParseHolidayLine(line), std::optional<HolidayRule>(rule));
 }
 
@@ -170,7 +170,7 @@ void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     // One-digit months, with their leading blank, before two-digit ones.
     QStringList months;
     for (const QString& line : Lines(f.lstHoliday))
-        months << MidA(line, 1, 3).trimmed();
+        months << cp932Mid(line, 1, 3).trimmed();
     QCOMPARE(months.join(','), QStringLiteral("1,1,2,2,3,4,5,5,5,7,8,9,9,10,11,11"));
     QVERIFY(f.txtWeek->isHidden() && f.lblWeek->isHidden() && f.cboWeekday->isHidden());
     QVERIFY(!f.txtWeek->testAttribute(Qt::WA_InputMethodEnabled));

@@ -44,7 +44,7 @@ void tst_holidayRules::rulesRoundTripInTableOrder() {
 }
 
 void tst_holidayRules::marks_data() {
-    QTest::addColumn<QString>("rules"); // kind,month,day,week,yobi,name; ... ("-" for Null)
+    QTest::addColumn<QString>("rules"); // kind,month,day,week,weekday,name; ... ("-" for Null)
     QTest::addColumn<int>("year");
     QTest::addColumn<int>("month");
     QTest::addColumn<QStringList>("expected"); // "cell:dateTexts|nthTexts" of every marked day
@@ -91,7 +91,7 @@ void tst_holidayRules::marks() {
         rule.month = f[1].toInt();
         rule.day = field(f[2]);
         rule.week = field(f[3]);
-        rule.yobi = field(f[4]);
+        rule.weekday = field(f[4]);
         rule.name = f[5];
         list.push_back(rule);
     }

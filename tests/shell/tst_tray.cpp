@@ -55,7 +55,7 @@ void tst_tray::tooltip() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(TrayTipText(mode, text, QDate(2004, 9, 29)), expected);
-    QVERIFY(LenA(TrayTipText(mode, text, QDate(2004, 9, 29))) <= kTrayTipBytes);
+    QVERIFY(cp932Length(TrayTipText(mode, text, QDate(2004, 9, 29))) <= kTrayTipBytes);
 }
 
 void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {

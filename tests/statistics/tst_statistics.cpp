@@ -133,7 +133,8 @@ void tst_statistics::entryStats() {
         QCOMPARE(s.status, StatsStatus::Done);
         QCOMPARE(s.average, average);
         QCOMPARE(s.between, between);
-        QCOMPARE(Filled(QStringLiteral("0 回 ---.- %"), s.yobiCnt, s.yobiAverage), weekdays);
+        QCOMPARE(Filled(QStringLiteral("0 回 ---.- %"), s.weekdayCount, s.weekdayAverage),
+                 weekdays);
         QCOMPARE(
             Filled(QStringLiteral("----年--月 0 回 ---.- %"), s.bestYM, s.bestCnt, s.bestAverage),
             ranking);
@@ -232,7 +233,8 @@ void tst_statistics::workTimeStats() {
              p.isEmpty()
                  ? QString()
                  : QStringLiteral("（　%1年 %2ヶ月 %3日 間で算出　）").arg(p[2], p[3], p[4]));
-    QCOMPARE(Filled(QStringLiteral("--時間--分 ---.- %"), s.yobiWorkTime, s.yobiAverage), weekdays);
+    QCOMPARE(Filled(QStringLiteral("--時間--分 ---.- %"), s.weekdayWorkTime, s.weekdayAverage),
+             weekdays);
     QCOMPARE(Filled(QStringLiteral("----年--月--日（－） --時間--分 ---.- %"), s.bestYMD,
                     s.bestWorkTime, s.bestAverage),
              ranking);

@@ -239,12 +239,12 @@ void tst_workChart::monthColours_data() {
         r.day = d;
         return r;
     };
-    auto nth = [](int m, int week, int yobi) {
+    auto nth = [](int m, int week, int weekday) {
         HolidayRule r;
         r.kind = kHolidayNthWeekday;
         r.month = m;
         r.week = week;
-        r.yobi = yobi;
+        r.weekday = weekday;
         return r;
     };
     // September 2004: the 1st is a Wednesday (cell 3), the 5th a Sunday (cell 7).
