@@ -30,7 +30,7 @@ std::vector<WideChar> Split(const QString& s) {
             c = QChar::surrogateToUcs4(s.at(i), s.at(i + 1));
             len = 2;
         }
-        out.push_back({i, len, CharWidthA(c)});
+        out.push_back({i, len, cp932CharWidth(c)});
         i += len;
     }
     return out;
@@ -57,7 +57,7 @@ QVariant valueOr(const QVariant& value, const QVariant& def) {
     return (!value.isValid() || value.isNull()) ? def : value;
 }
 
-int CharWidthA(char32_t c) {
+int cp932CharWidth(char32_t c) {
     return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
 }
 

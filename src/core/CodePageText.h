@@ -10,7 +10,7 @@ QVariant valueOr(const QVariant& value, const QVariant& def);
 
 // Byte width of one character in the Japanese code page: 1 for ASCII and half-width
 // katakana, 2 for every other character.
-int CharWidthA(char32_t c);
+int cp932CharWidth(char32_t c);
 qint32 cp932Length(const QVariant& value);
 QString cp932Left(const QVariant& value, qint32 n);
 QString cp932Right(const QVariant& value, qint32 n);

@@ -44,7 +44,7 @@ QString CutToBytesA(const QString& text, int maxBytes) {
             c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
             len = 2;
         }
-        bytes += CharWidthA(c);
+        bytes += cp932CharWidth(c);
         if (bytes > maxBytes)
             break;
         i += len;
