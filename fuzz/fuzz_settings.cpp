@@ -25,7 +25,7 @@ QString g_file; // its settings file
 
 bool SameOptions(const Options& a, const Options& b) {
     bool same = true;
-#define VASKEL_SAME(name, type, def) same = same && a.name == b.name;
+#define VASKEL_SAME(key, field, type, stored, def) same = same && a.field == b.field;
     VASKEL_SETTINGS(VASKEL_SAME)
 #undef VASKEL_SAME
     return same;
@@ -33,9 +33,9 @@ bool SameOptions(const Options& a, const Options& b) {
 
 bool WindowKeysAtDefault(const Options& o) {
     const Options d;
-    return o.WindowState == d.WindowState && o.WindowLeft == d.WindowLeft &&
-           o.WindowTop == d.WindowTop && o.WindowWidth == d.WindowWidth &&
-           o.WindowHeight == d.WindowHeight;
+    return o.windowShow == d.windowShow && o.windowLeft == d.windowLeft &&
+           o.windowTop == d.windowTop && o.windowWidth == d.windowWidth &&
+           o.windowHeight == d.windowHeight;
 }
 
 // Reads a settings file through the store. The store keeps what it has read of a file until
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(others(ReadIniText(out)) == others(map));
     }
 
-    FUZZ_CHECK(o.WindowSave == 1 || WindowKeysAtDefault(o));
+    FUZZ_CHECK(o.saveWindow || WindowKeysAtDefault(o));
     Options back;
     DecodeStartupSettings(back, [&](SettingKey k) { return OptionText(o, k); });
     FUZZ_CHECK(SameOptions(back, o));

@@ -57,7 +57,7 @@ void TodayDialog::load() {
 }
 
 void TodayDialog::setShowAtStart() {
-    m_options.StartUp = chkStartup->isChecked() ? 1 : 0;
+    m_options.showTodayAtStart = chkStartup->isChecked();
 }
 
 void TodayDialog::done(int result) {

@@ -69,7 +69,7 @@ bool MainLifecycle::start() {
         if (!CloseDB(*db))
             return stop();
     }
-    if (m_parts.options.StartUp == 1 && hasTodaySchedule())
+    if (m_parts.options.showTodayAtStart && hasTodaySchedule())
         OpenTodaySchedule(&m_parts.window, m_parts.options);
     if (m_ended)
         return stop();
@@ -80,7 +80,7 @@ bool MainLifecycle::start() {
         return stop();
 
     m_started = true;
-    if (m_parts.options.Stationed && m_parts.options.TaskTray == 1)
+    if (m_parts.options.resident && m_parts.options.startInTray)
         hideToTray();
     else
         m_parts.window.show();
@@ -93,7 +93,7 @@ bool MainLifecycle::initMain(Connection& db) {
     ReadStartupSettings(m_parts.options);
     restoreWindowState();
     m_parts.view.applyBackground();
-    if (m_parts.options.Stationed)
+    if (m_parts.options.resident)
         m_parts.tray.add();
 
     const auto failed = [&window, &db] {
@@ -113,16 +113,16 @@ bool MainLifecycle::initMain(Connection& db) {
 void MainLifecycle::restoreWindowState() {
     const Options& o = m_parts.options;
     QMainWindow& window = m_parts.window;
-    if (o.WindowSave != 1)
+    if (!o.saveWindow)
         return;
-    if (o.WindowState == 1)
+    if (o.windowShow == WindowShow::Minimized)
         window.setWindowState(Qt::WindowMinimized);
-    else if (o.WindowState == 2)
+    else if (o.windowShow == WindowShow::Maximized)
         window.setWindowState(Qt::WindowMaximized);
-    if (windowStateCode() != 0)
+    if (windowShow() != WindowShow::Normal)
         return;
     // A frame nobody could reach gives way to the design size at a visible place.
-    const QRect frame = StartGeometry({o.WindowLeft, o.WindowTop, o.WindowWidth, o.WindowHeight},
+    const QRect frame = StartGeometry({o.windowLeft, o.windowTop, o.windowWidth, o.windowHeight},
                                       ScreenAreas(), window.minimumSizeHint());
     window.move(frame.topLeft());
     window.resize(frame.size());
@@ -172,7 +172,7 @@ void MainLifecycle::hideToTray() {
 }
 
 bool MainLifecycle::closeWindow() {
-    if (!m_ended && !m_endRequested && m_parts.options.Stationed) {
+    if (!m_ended && !m_endRequested && m_parts.options.resident) {
         hideToTray();
         return false;
     }
@@ -182,7 +182,7 @@ bool MainLifecycle::closeWindow() {
 
 void MainLifecycle::exit() {
     // Without a notification area the tray's end command cannot be reached; this one stands in.
-    if (m_parts.options.Stationed && TrayUsable()) {
+    if (m_parts.options.resident && TrayUsable()) {
         m_parts.window.close();
         return;
     }
@@ -194,13 +194,13 @@ void MainLifecycle::requestEnd() {
     m_parts.window.close();
 }
 
-int MainLifecycle::windowStateCode() const {
+WindowShow MainLifecycle::windowShow() const {
     const Qt::WindowStates s = m_parts.window.windowState();
     if (s & Qt::WindowMinimized)
-        return 1;
+        return WindowShow::Minimized;
     if (s & Qt::WindowMaximized)
-        return 2;
-    return 0;
+        return WindowShow::Maximized;
+    return WindowShow::Normal;
 }
 
 void MainLifecycle::shutdown() {
@@ -211,7 +211,7 @@ void MainLifecycle::shutdown() {
     m_parts.tray.remove();
     QMainWindow& window = m_parts.window;
     const QRect outer = window.frameGeometry();
-    SaveWindowSettings(m_parts.options, windowStateCode(),
+    SaveWindowSettings(m_parts.options, windowShow(),
                        QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
                              PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
     // The store's file exists after every run, so that the user finds where options live.

@@ -11,6 +11,7 @@ class MonthView;
 class QMainWindow;
 class TrayIcon;
 struct Options;
+enum class WindowShow;
 
 class MainLifecycle : public QObject {
     Q_OBJECT
@@ -59,7 +60,7 @@ private:
     bool hasTodaySchedule();
     // The real end: tray icon, window settings, other windows, quit.
     void shutdown();
-    int windowStateCode() const;
+    WindowShow windowShow() const;
 
     Parts m_parts;
     bool m_ended = false;

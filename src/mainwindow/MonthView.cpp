@@ -189,7 +189,7 @@ bool MonthView::loadMonth(int year, int month) {
         m_loadedMonth = 0;
         return false;
     }
-    if (!LoadMonthCells(*db, m_cells, year, month, m_options.DiaryColor)) {
+    if (!LoadMonthCells(*db, m_cells, year, month, BgrFromColor(m_options.diaryColor))) {
         const QString why = db->errorText();
         db->rollback();
         m_loadedYear = 0;
@@ -225,9 +225,9 @@ void MonthView::applyCells() {
 void MonthView::drawMonth(int year, int month) {
     m_selected = CarrySelection(m_selected, year, month);
 
-    SetFormatted(m_yearLabel, m_selected, YearFormatPattern(m_options.YearFormat));
+    SetFormatted(m_yearLabel, m_selected, YearFormatPattern(m_options.yearFormat));
     m_yearLabel->adjustSize();
-    SetFormatted(m_monthLabel, m_selected, MonthFormatPattern(m_options.MonthFormat));
+    SetFormatted(m_monthLabel, m_selected, MonthFormatPattern(m_options.monthFormat));
     m_oldMonthName->setText(JapaneseMonthName(month));
     drawCells(year, month);
 
@@ -247,8 +247,9 @@ void MonthView::drawMonth(int year, int month) {
 void MonthView::drawCells(int year, int month) {
     const QDate start = GridStart(year, month);
     const QDate today = Today();
-    const GridColors colors{m_options.TodayColor, m_options.SelectColor, m_options.DiaryColor};
-    const QString weekPattern = WeekFormatPattern(m_options.WeekFormat);
+    const GridColors colors{BgrFromColor(m_options.todayColor), BgrFromColor(m_options.selectColor),
+                            BgrFromColor(m_options.diaryColor)};
+    const QString weekPattern = WeekFormatPattern(m_options.weekFormat);
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);
         GridCell& c = m_cells[size_t(i)];
@@ -263,12 +264,12 @@ void MonthView::drawCells(int year, int month) {
 
 void MonthView::applyBackground() {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, ColorFromBgr(m_options.BackColor));
+    pal.setColor(QPalette::Window, m_options.backColor);
     setPalette(pal);
     // A picture that has gone missing since it was chosen leaves the background plain.
     QPixmap pic;
-    const QString& path = m_options.BackPicPath;
-    if (m_options.BackPic && !path.isEmpty() && QFileInfo(path).isFile())
+    const QString& path = m_options.backPicturePath;
+    if (m_options.backPicture && !path.isEmpty() && QFileInfo(path).isFile())
         pic.load(path);
     m_background->setPixmap(pic);
     m_background->setVisible(!pic.isNull());

@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace {
 
 SettingWriteHook g_writeHook;
@@ -185,9 +184,9 @@ bool IsWindowKey(SettingKey k) {
 
 QString DefaultText(SettingKey k) {
     switch (k) {
-#define VASKEL_DEF(name, type, def)                                                                \
-    case SettingKey::name:                                                                         \
-        return Encode(type(def));
+#define VASKEL_DEF(key, field, type, stored, def)                                                  \
+    case SettingKey::key:                                                                          \
+        return Encode(stored(def));
         VASKEL_SETTINGS(VASKEL_DEF)
 #undef VASKEL_DEF
     default:
@@ -203,9 +202,9 @@ QString EncodeBool(bool v) {
 
 const char* SettingName(SettingKey k) {
     switch (k) {
-#define VASKEL_NAME(name, type, def)                                                               \
-    case SettingKey::name:                                                                         \
-        return #name;
+#define VASKEL_NAME(key, field, type, stored, def)                                                 \
+    case SettingKey::key:                                                                          \
+        return #key;
         VASKEL_SETTINGS(VASKEL_NAME)
 #undef VASKEL_NAME
     default:
@@ -232,20 +231,20 @@ void ReadStartupSettings(Options& o) {
 }
 
 void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText) {
-    const Options defaults;
-    const bool windowSave = Decode(storedText(SettingKey::WindowSave), defaults.WindowSave) == 1;
-#define VASKEL_READ(name, type, def)                                                               \
-    if (windowSave || !IsWindowKey(SettingKey::name))                                              \
-        o.name = Decode(storedText(SettingKey::name), defaults.name);
+    const bool windowSave = Decode(storedText(SettingKey::WindowSave),
+                                   OptionToStored<qint16>(Options().saveWindow)) == 1;
+#define VASKEL_READ(key, field, type, stored, def)                                                 \
+    if (windowSave || !IsWindowKey(SettingKey::key))                                               \
+        o.field = OptionFromStored<type>(Decode(storedText(SettingKey::key), stored(def)));
     VASKEL_SETTINGS(VASKEL_READ)
 #undef VASKEL_READ
 }
 
 QString OptionText(const Options& o, SettingKey k) {
     switch (k) {
-#define VASKEL_TEXT(name, type, def)                                                               \
-    case SettingKey::name:                                                                         \
-        return Encode(o.name);
+#define VASKEL_TEXT(key, field, type, stored, def)                                                 \
+    case SettingKey::key:                                                                          \
+        return Encode(OptionToStored<stored>(o.field));
         VASKEL_SETTINGS(VASKEL_TEXT)
 #undef VASKEL_TEXT
     default:
@@ -267,18 +266,18 @@ void WriteOptions(const Options& o, const std::vector<SettingKey>& keys) {
         WriteKeys(changes);
 }
 
-void SaveWindowSettings(Options& o, int state, const QRect& g) {
-    if (o.WindowSave != 1)
+void SaveWindowSettings(Options& o, WindowShow state, const QRect& g) {
+    if (!o.saveWindow)
         return;
-    o.WindowState = qint16(state);
-    if (state == 1 || state == 2) {
+    o.windowShow = state;
+    if (state != WindowShow::Normal) {
         WriteOption(o, SettingKey::WindowState);
         return;
     }
-    o.WindowLeft = g.x();
-    o.WindowTop = g.y();
-    o.WindowWidth = g.width();
-    o.WindowHeight = g.height();
+    o.windowLeft = g.x();
+    o.windowTop = g.y();
+    o.windowWidth = g.width();
+    o.windowHeight = g.height();
     WriteOptions(o, {SettingKey::WindowState, SettingKey::WindowLeft, SettingKey::WindowTop,
                      SettingKey::WindowWidth, SettingKey::WindowHeight});
 }

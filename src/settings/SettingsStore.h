@@ -1,45 +1,84 @@
 // The per-user settings store: every key with its type and default, declared once here.
 #pragma once
 
+#include <QColor>
 #include <QRect>
 #include <QString>
 
 #include <functional>
+#include <type_traits>
 #include <vector>
 
-// name, type of the in-memory value, default. The order is the order of reading at start.
+// How the window opens: as it was left, minimised or maximised.
+enum class WindowShow { Normal, Minimized, Maximized };
+// What the tray icon's tooltip says: the program's name, today's date, or the user's text.
+enum class TrayTip { Title, Date, Text };
+
+// The conversions between a stored value and the program's value of a key.
+template <class T, class S> T OptionFromStored(S stored) {
+    if constexpr (std::is_same_v<T, bool> && !std::is_same_v<S, bool>)
+        return stored == 1; // a switch stored as a number is on only at 1
+    else if constexpr (std::is_same_v<T, WindowShow>)
+        return stored == 1   ? WindowShow::Minimized
+               : stored == 2 ? WindowShow::Maximized
+                             : WindowShow::Normal;
+    else if constexpr (std::is_same_v<T, TrayTip>)
+        return stored == 1 ? TrayTip::Date : stored == 9 ? TrayTip::Text : TrayTip::Title;
+    else if constexpr (std::is_same_v<T, QColor>)
+        return QColor(int(stored & 0xFF), int((stored >> 8) & 0xFF), int((stored >> 16) & 0xFF));
+    else
+        return T(stored);
+}
+template <class S, class T> S OptionToStored(const T& value) {
+    if constexpr (std::is_same_v<T, bool> && !std::is_same_v<S, bool>)
+        return S(value ? 1 : 0);
+    else if constexpr (std::is_same_v<T, WindowShow>)
+        return S(value == WindowShow::Minimized ? 1 : value == WindowShow::Maximized ? 2 : 0);
+    else if constexpr (std::is_same_v<T, TrayTip>)
+        return S(value == TrayTip::Date ? 1 : value == TrayTip::Text ? 9 : 0);
+    else if constexpr (std::is_same_v<T, QColor>)
+        return S(quint32(value.red()) | quint32(value.green()) << 8 | quint32(value.blue()) << 16);
+    else
+        return S(value);
+}
+
+// Stored key, in-memory field, its type, the type the file holds, default (in the file's type).
+// The order is the order of reading at start.
 #define VASKEL_SETTINGS(X)                                                                         \
-    X(WindowSave, qint16, 0)                                                                       \
-    X(StartUp, qint16, 1)                                                                          \
-    X(WindowState, qint16, 0)                                                                      \
-    X(WindowLeft, qint32, 0)                                                                       \
-    X(WindowTop, qint32, 0)                                                                        \
-    X(WindowWidth, qint32, 7000)                                                                   \
-    X(WindowHeight, qint32, 10000)                                                                 \
-    X(Stationed, bool, true)                                                                       \
-    X(TaskTray, qint16, 0)                                                                         \
-    X(TrayHint, qint16, 0)                                                                         \
-    X(TrayHintText, QString, QString())                                                            \
-    X(TodayColor, quint32, 0x88FFFF)                                                               \
-    X(SelectColor, quint32, 0xC0FFC0)                                                              \
-    X(DiaryColor, quint32, 0xC0E0FF)                                                               \
-    X(BackColor, quint32, 0xFFFFFF)                                                                \
-    X(BackPic, bool, false)                                                                        \
-    X(BackPicPath, QString, QString())                                                             \
-    X(YearFormat, qint16, 0)                                                                       \
-    X(MonthFormat, qint16, 0)                                                                      \
-    X(WeekFormat, qint16, 0)
+    X(WindowSave, saveWindow, bool, qint16, 0)                                                     \
+    X(StartUp, showTodayAtStart, bool, qint16, 1)                                                  \
+    X(WindowState, windowShow, WindowShow, qint16, 0)                                              \
+    X(WindowLeft, windowLeft, qint32, qint32, 0)                                                   \
+    X(WindowTop, windowTop, qint32, qint32, 0)                                                     \
+    X(WindowWidth, windowWidth, qint32, qint32, 7000)                                              \
+    X(WindowHeight, windowHeight, qint32, qint32, 10000)                                           \
+    X(Stationed, resident, bool, bool, true)                                                       \
+    X(TaskTray, startInTray, bool, qint16, 0)                                                      \
+    X(TrayHint, trayTip, TrayTip, qint16, 0)                                                       \
+    X(TrayHintText, trayTipText, QString, QString, QString())                                      \
+    X(TodayColor, todayColor, QColor, quint32, 0x88FFFF)                                           \
+    X(SelectColor, selectColor, QColor, quint32, 0xC0FFC0)                                         \
+    X(DiaryColor, diaryColor, QColor, quint32, 0xC0E0FF)                                           \
+    X(BackColor, backColor, QColor, quint32, 0xFFFFFF)                                             \
+    X(BackPic, backPicture, bool, bool, false)                                                     \
+    X(BackPicPath, backPicturePath, QString, QString, QString())                                   \
+    X(YearFormat, yearFormat, int, qint16, 0)                                                      \
+    X(MonthFormat, monthFormat, int, qint16, 0)                                                    \
+    X(WeekFormat, weekFormat, int, qint16, 0)
 
 enum class SettingKey {
-#define VASKEL_ENUM(name, type, def) name,
+#define VASKEL_ENUM(key, field, type, stored, def) key,
     VASKEL_SETTINGS(VASKEL_ENUM)
 #undef VASKEL_ENUM
         Count
 };
 
-// The values read at start; the program works only with these afterwards.
+// The stored texts, converted to what the program works with: switches, choices and colours
+// are typed here and meet their stored numbers only inside the store. The window's frame stays
+// in the stored twips, which the window placement works in.
 struct Options {
-#define VASKEL_FIELD(name, type, def) type name = def;
+#define VASKEL_FIELD(key, field, type, stored, def)                                                \
+    type field = OptionFromStored<type>(stored(def));
     VASKEL_SETTINGS(VASKEL_FIELD)
 #undef VASKEL_FIELD
 };
@@ -65,8 +104,8 @@ QString OptionText(const Options& o, SettingKey k);
 void WriteOption(const Options& o, SettingKey k);
 void WriteOptions(const Options& o, const std::vector<SettingKey>& keys);
 // At the real end of the program: the window state, and the geometry (twips) only for a
-// window that is neither minimised (1) nor maximised (2). Does nothing unless "WindowSave" is 1.
-void SaveWindowSettings(Options& o, int state, const QRect& geometryTwips);
+// window that is neither minimised nor maximised. Does nothing unless the window is saved.
+void SaveWindowSettings(Options& o, WindowShow state, const QRect& geometryTwips);
 
 QString EncodeBool(bool v);
 

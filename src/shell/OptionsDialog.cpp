@@ -266,33 +266,33 @@ void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
 }
 
 void OptionsDialog::showOptions() {
-    chkWindowSave->setChecked(m_opt.WindowSave == 1);
-    chkStartup->setChecked(m_opt.StartUp == 1);
-    SetButtonColor(cmdTodayColor, m_opt.TodayColor);
-    SetButtonColor(cmdSelectColor, m_opt.SelectColor);
-    SetButtonColor(cmdDiaryColor, m_opt.DiaryColor);
-    SetButtonColor(cmdBackColor, m_opt.BackColor);
-    (m_opt.BackPic ? optSetBack : optNonBack)->setChecked(true);
-    txtPicPath->setText(m_opt.BackPicPath);
-    ShowPreview(optSetBack->isChecked() ? m_opt.BackPicPath : QString());
+    chkWindowSave->setChecked(m_opt.saveWindow);
+    chkStartup->setChecked(m_opt.showTodayAtStart);
+    SetButtonColor(cmdTodayColor, BgrFromColor(m_opt.todayColor));
+    SetButtonColor(cmdSelectColor, BgrFromColor(m_opt.selectColor));
+    SetButtonColor(cmdDiaryColor, BgrFromColor(m_opt.diaryColor));
+    SetButtonColor(cmdBackColor, BgrFromColor(m_opt.backColor));
+    (m_opt.backPicture ? optSetBack : optNonBack)->setChecked(true);
+    txtPicPath->setText(m_opt.backPicturePath);
+    ShowPreview(optSetBack->isChecked() ? m_opt.backPicturePath : QString());
     const auto select = [](QComboBox* box, int index) {
         box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
     };
-    select(cboFormatYear, m_opt.YearFormat);
-    select(cboFormatMonth, m_opt.MonthFormat);
-    select(cboFormatWeek, m_opt.WeekFormat);
+    select(cboFormatYear, m_opt.yearFormat);
+    select(cboFormatMonth, m_opt.monthFormat);
+    select(cboFormatWeek, m_opt.weekFormat);
     txtPicPath->setEnabled(optSetBack->isChecked());
     cmdSetPic->setEnabled(optSetBack->isChecked());
     tabOption->setCurrentIndex(0);
 
-    chkStationed->setChecked(m_opt.Stationed);
-    chkTaskTray->setChecked(m_opt.TaskTray == 1);
-    (m_opt.TrayHint == 1   ? optTrayHint1
-     : m_opt.TrayHint == 9 ? optTrayHint9
-                           : optTrayHint0)
+    chkStationed->setChecked(m_opt.resident);
+    chkTaskTray->setChecked(m_opt.startInTray);
+    (m_opt.trayTip == TrayTip::Date   ? optTrayHint1
+     : m_opt.trayTip == TrayTip::Text ? optTrayHint9
+                                      : optTrayHint0)
         ->setChecked(true);
-    txtTrayHint->setText(m_opt.TrayHintText);
-    EnableResident(m_opt.Stationed, false);
+    txtTrayHint->setText(m_opt.trayTipText);
+    EnableResident(m_opt.resident, false);
     lblNoTray->setVisible(!TrayUsable());
 }
 
@@ -306,12 +306,12 @@ void OptionsDialog::EnableResident(bool on, bool hintTextToo) {
     txtTrayHint->setEnabled(on && (hintTextToo || optTrayHint9->isChecked()));
 }
 
-int OptionsDialog::SelectedTrayHint() const {
+TrayTip OptionsDialog::SelectedTrayHint() const {
     if (optTrayHint1->isChecked())
-        return 1;
+        return TrayTip::Date;
     if (optTrayHint9->isChecked())
-        return 9;
-    return 0;
+        return TrayTip::Text;
+    return TrayTip::Title;
 }
 
 void OptionsDialog::residentToggled() {
@@ -325,7 +325,7 @@ void OptionsDialog::trayHintChosen(int index) {
 void OptionsDialog::usePicture() {
     txtPicPath->setEnabled(true);
     cmdSetPic->setEnabled(true);
-    ShowPreview(m_opt.BackPicPath);
+    ShowPreview(m_opt.backPicturePath);
 }
 
 void OptionsDialog::useNoPicture() {
@@ -377,33 +377,33 @@ void OptionsDialog::save() {
     if (!CheckPicFile())
         return;
     // Each group of keys goes to the file in one write.
-    m_opt.WindowSave = chkWindowSave->isChecked() ? 1 : 0;
-    m_opt.StartUp = chkStartup->isChecked() ? 1 : 0;
-    m_opt.TodayColor = ButtonColor(cmdTodayColor);
-    m_opt.SelectColor = ButtonColor(cmdSelectColor);
-    m_opt.DiaryColor = ButtonColor(cmdDiaryColor);
-    m_opt.BackColor = ButtonColor(cmdBackColor);
-    m_opt.BackPic = optSetBack->isChecked();
-    m_opt.BackPicPath = TrimBlanks(txtPicPath->text());
-    m_opt.YearFormat = qint16(cboFormatYear->currentIndex());
-    m_opt.MonthFormat = qint16(cboFormatMonth->currentIndex());
-    m_opt.WeekFormat = qint16(cboFormatWeek->currentIndex());
+    m_opt.saveWindow = chkWindowSave->isChecked();
+    m_opt.showTodayAtStart = chkStartup->isChecked();
+    m_opt.todayColor = ColorFromBgr(ButtonColor(cmdTodayColor));
+    m_opt.selectColor = ColorFromBgr(ButtonColor(cmdSelectColor));
+    m_opt.diaryColor = ColorFromBgr(ButtonColor(cmdDiaryColor));
+    m_opt.backColor = ColorFromBgr(ButtonColor(cmdBackColor));
+    m_opt.backPicture = optSetBack->isChecked();
+    m_opt.backPicturePath = TrimBlanks(txtPicPath->text());
+    m_opt.yearFormat = cboFormatYear->currentIndex();
+    m_opt.monthFormat = cboFormatMonth->currentIndex();
+    m_opt.weekFormat = cboFormatWeek->currentIndex();
     WriteOptions(m_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
                          SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
                          SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
                          SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
-    const TrayAction action = TrayActionFor(m_opt.Stationed, chkStationed->isChecked());
-    m_opt.Stationed = chkStationed->isChecked();
-    m_opt.TaskTray = chkTaskTray->isChecked() ? 1 : 0;
-    const int mode = SelectedTrayHint();
+    const TrayAction action = TrayActionFor(m_opt.resident, chkStationed->isChecked());
+    m_opt.resident = chkStationed->isChecked();
+    m_opt.startInTray = chkTaskTray->isChecked();
+    const TrayTip mode = SelectedTrayHint();
     std::vector<SettingKey> tray{SettingKey::Stationed, SettingKey::TaskTray};
-    if (mode == 9) {
-        m_opt.TrayHintText = txtTrayHint->text();
+    if (mode == TrayTip::Text) {
+        m_opt.trayTipText = txtTrayHint->text();
         tray.push_back(SettingKey::TrayHintText);
     }
-    m_opt.TrayHint = qint16(mode);
+    m_opt.trayTip = mode;
     tray.push_back(SettingKey::TrayHint);
     WriteOptions(m_opt, tray);
     if (action != TrayAction::None)

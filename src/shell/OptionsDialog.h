@@ -72,7 +72,7 @@ public:
     QPushButton* cmdOK = nullptr;
 
     // The tooltip mode of the selected option button: 0, 1 or 9.
-    int SelectedTrayHint() const;
+    TrayTip SelectedTrayHint() const;
 
 public slots:
     void save();

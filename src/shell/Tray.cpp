@@ -52,11 +52,11 @@ QString CutToBytesA(const QString& text, int maxBytes) {
     return text.left(i);
 }
 
-QString TrayTipText(int mode, const QString& freeText, const QDate& day) {
+QString TrayTipText(TrayTip mode, const QString& freeText, const QDate& day) {
     QString tip;
-    if (mode == 1)
+    if (mode == TrayTip::Date)
         tip = QStringLiteral("%1年%2月%3日").arg(day.year()).arg(day.month()).arg(day.day());
-    else if (mode == 9)
+    else if (mode == TrayTip::Text)
         tip = freeText;
     else
         tip = QString::fromLatin1(kAppTitle);
@@ -102,7 +102,7 @@ TrayIcon::~TrayIcon() {
 }
 
 void TrayIcon::setTip() {
-    m_icon->setToolTip(TrayTipText(m_options.TrayHint, m_options.TrayHintText, Today()));
+    m_icon->setToolTip(TrayTipText(m_options.trayTip, m_options.trayTipText, Today()));
 }
 
 void TrayIcon::add() {

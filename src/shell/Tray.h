@@ -14,6 +14,7 @@
 
 class QMenu;
 struct Options;
+enum class TrayTip;
 
 // The one place that decides between hiding the main window behind its tray icon (true) and
 // only minimising it (false, the desktop has no notification area).
@@ -21,9 +22,9 @@ bool TrayUsable();
 // Replaces the desktop's answer (tests); nullopt restores it.
 void SetTrayUsableOverride(std::optional<bool> usable);
 
-// The tooltip's text for a "TrayHint" mode: 1 the date "YYYY年M月D日" of day, 9 the free text,
-// any other mode the program's title. Cut to what fits the 63 bytes of the tooltip field.
-QString TrayTipText(int mode, const QString& freeText, const QDate& day);
+// The tooltip's text: the date "YYYY年M月D日" of day, the free text, or else the
+// program's title. Cut to what fits the 63 bytes of the tooltip field.
+QString TrayTipText(TrayTip mode, const QString& freeText, const QDate& day);
 // The longest head of text that takes at most maxBytes in the Japanese code page; a
 // double-byte character is never cut in half, and trailing blanks are kept.
 QString CutToBytesA(const QString& text, int maxBytes);

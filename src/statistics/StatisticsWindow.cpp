@@ -452,7 +452,7 @@ void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
         rank->setFrameShape(isToday ? QFrame::Box : QFrame::NoFrame);
         if (isToday) {
             QPalette pal = rank->palette();
-            pal.setColor(QPalette::Window, ColorFromBgr(m_opt.TodayColor));
+            pal.setColor(QPalette::Window, m_opt.todayColor);
             rank->setPalette(pal);
         }
         day->setText(s.bestYMD[i]);

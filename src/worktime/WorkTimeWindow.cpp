@@ -305,10 +305,10 @@ void WorkTimeWindow::SetMonthLabels() {
     if (!first.isValid())
         return;
     // An option value outside the table leaves the label as it is.
-    const QString yp = YearFormatPattern(m_opt.YearFormat);
+    const QString yp = YearFormatPattern(m_opt.yearFormat);
     if (!yp.isEmpty())
         lblYear->setText(FormatDate(first, yp));
-    const QString mp = MonthFormatPattern(m_opt.MonthFormat);
+    const QString mp = MonthFormatPattern(m_opt.monthFormat);
     if (!mp.isEmpty())
         lblMonth->setText(FormatDate(first, mp));
 }

@@ -235,12 +235,12 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QFETCH(int, clicks);
     QFETCH(int, howClosed);
     QFETCH(QString, expected);
-    opt.StartUp = 1;
+    opt.showTodayAtStart = true;
     TodayDialog f(opt);
     ShowActive(f);
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));
-    QCOMPARE(int(opt.StartUp), expected.toInt());
+    QCOMPARE(int(opt.showTodayAtStart), expected.toInt());
     QVERIFY(!QFile::exists(env->settingsFile()));
     switch (howClosed) {
     case 0:

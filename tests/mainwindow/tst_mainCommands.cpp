@@ -199,7 +199,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
              QStringLiteral("2004-03-15 09:00:50"));
     QCOMPARE(shown, QStringLiteral("朝会"));
     QCOMPARE(Connection::openCount(), 0);
-    QCOMPARE(opt.StartUp, qint16(0));
+    QCOMPARE(opt.showTodayAtStart, false);
     QSettings s(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("0"));
     // The start-up still committed its running period.

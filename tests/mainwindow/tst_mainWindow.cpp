@@ -313,8 +313,8 @@ void tst_mainWindow::weekAndMonthFormats() {
     QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
     QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("March"));
-    opt.WeekFormat = 1;
-    opt.MonthFormat = 1;
+    opt.weekFormat = 1;
+    opt.monthFormat = 1;
     w->monthView()->redraw();
     QCOMPARE(w->monthView()->weekLabel(6)->text(), QStringLiteral("土曜日"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("Mar"));

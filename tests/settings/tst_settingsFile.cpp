@@ -168,10 +168,10 @@ void tst_settingsFile::storeSurvivesAForeignObject() {
     f.close();
     Options o;
     ReadStartupSettings(o);
-    QCOMPARE(o.WindowSave, qint16(1));
-    QCOMPARE(o.WindowLeft, 0);
-    QCOMPARE(o.WindowTop, 0);
-    QCOMPARE(o.Stationed, false);
+    QCOMPARE(o.saveWindow, true);
+    QCOMPARE(o.windowLeft, 0);
+    QCOMPARE(o.windowTop, 0);
+    QCOMPARE(o.resident, false);
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("120"));
     QCOMPARE(FileBytes(env.settingsFile()),
              QByteArray("[Calender]\nStationed=False\nWindowLeft=120\nWindowSave=1\n"));

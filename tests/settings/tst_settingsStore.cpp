@@ -1,6 +1,7 @@
 // The settings store: defaults, encodings, the start-up read and the save at exit.
 
 #include "TestSupport.h"
+#include "core/Colors.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -52,24 +53,24 @@ void tst_settingsStore::cleanup() {
 
 void tst_settingsStore::defaultsOnAnEmptyStore() {
     Options o;
-    o.WindowSave = 5; // overwritten by the read
+    o.saveWindow = true; // overwritten by the read
     ReadStartupSettings(o);
-    QCOMPARE(o.WindowSave, qint16(0));
-    QCOMPARE(o.StartUp, qint16(1));
-    QCOMPARE(o.WindowWidth, 7000);
-    QCOMPARE(o.WindowHeight, 10000);
-    QCOMPARE(o.Stationed, true);
-    QCOMPARE(o.TaskTray, qint16(0));
-    QCOMPARE(o.TrayHint, qint16(0));
-    QCOMPARE(o.TodayColor, quint32(0x88FFFF));
-    QCOMPARE(o.SelectColor, quint32(0xC0FFC0));
-    QCOMPARE(o.DiaryColor, quint32(0xC0E0FF));
-    QCOMPARE(o.BackColor, quint32(0xFFFFFF));
-    QCOMPARE(o.BackPic, false);
-    QVERIFY(o.BackPicPath.isEmpty());
-    QCOMPARE(o.YearFormat, qint16(0));
-    QCOMPARE(o.MonthFormat, qint16(0));
-    QCOMPARE(o.WeekFormat, qint16(0));
+    QCOMPARE(o.saveWindow, false);
+    QCOMPARE(o.showTodayAtStart, true);
+    QCOMPARE(o.windowWidth, 7000);
+    QCOMPARE(o.windowHeight, 10000);
+    QCOMPARE(o.resident, true);
+    QCOMPARE(o.startInTray, false);
+    QCOMPARE(o.trayTip, TrayTip::Title);
+    QCOMPARE(o.todayColor, ColorFromBgr(0x88FFFF));
+    QCOMPARE(o.selectColor, ColorFromBgr(0xC0FFC0));
+    QCOMPARE(o.diaryColor, ColorFromBgr(0xC0E0FF));
+    QCOMPARE(o.backColor, ColorFromBgr(0xFFFFFF));
+    QCOMPARE(o.backPicture, false);
+    QVERIFY(o.backPicturePath.isEmpty());
+    QCOMPARE(o.yearFormat, 0);
+    QCOMPARE(o.monthFormat, 0);
+    QCOMPARE(o.weekFormat, 0);
     // Reading never writes.
     QVERIFY(!QFile::exists(env->settingsFile()));
     // Missing keys read as their defaults in their stored form.
@@ -82,11 +83,11 @@ void tst_settingsStore::defaultsOnAnEmptyStore() {
 
 void tst_settingsStore::encodings() {
     Options o;
-    o.Stationed = false;
-    o.BackPic = true;
-    o.TodayColor = 0x123456;
-    o.WindowLeft = -300;
-    o.TrayHintText = QStringLiteral("今日も一日 \"がんばろう\"");
+    o.resident = false;
+    o.backPicture = true;
+    o.todayColor = ColorFromBgr(0x123456);
+    o.windowLeft = -300;
+    o.trayTipText = QStringLiteral("今日も一日 \"がんばろう\"");
     for (SettingKey k : {SettingKey::Stationed, SettingKey::BackPic, SettingKey::TodayColor,
                          SettingKey::WindowLeft, SettingKey::TrayHintText})
         WriteOption(o, k);
@@ -94,7 +95,7 @@ void tst_settingsStore::encodings() {
     QCOMPARE(value("BackPic"), QStringLiteral("True"));
     QCOMPARE(value("TodayColor"), QString::number(0x123456));
     QCOMPARE(value("WindowLeft"), QStringLiteral("-300"));
-    QCOMPARE(value("TrayHintText"), o.TrayHintText);
+    QCOMPARE(value("TrayHintText"), o.trayTipText);
     // The file lives under the application's own folder, in the "Calender" section.
     QFile f(env->settingsFile());
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -105,10 +106,10 @@ void tst_settingsStore::encodings() {
 
     Options back;
     ReadStartupSettings(back);
-    QCOMPARE(back.Stationed, false);
-    QCOMPARE(back.BackPic, true);
-    QCOMPARE(back.TodayColor, quint32(0x123456));
-    QCOMPARE(back.TrayHintText, o.TrayHintText);
+    QCOMPARE(back.resident, false);
+    QCOMPARE(back.backPicture, true);
+    QCOMPARE(back.todayColor, ColorFromBgr(0x123456));
+    QCOMPARE(back.trayTipText, o.trayTipText);
 }
 
 void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
@@ -117,17 +118,17 @@ void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
     WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
     Options off;
     ReadStartupSettings(off);
-    QCOMPARE(off.WindowState, qint16(0));
-    QCOMPARE(off.WindowLeft, 0);
-    QCOMPARE(off.WindowWidth, 7000);
+    QCOMPARE(off.windowShow, WindowShow::Normal);
+    QCOMPARE(off.windowLeft, 0);
+    QCOMPARE(off.windowWidth, 7000);
 
     WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
     Options on;
     ReadStartupSettings(on);
-    QCOMPARE(on.WindowState, qint16(2));
-    QCOMPARE(on.WindowLeft, 1500);
-    QCOMPARE(on.WindowWidth, 9000);
-    QCOMPARE(on.WindowHeight, 10000);
+    QCOMPARE(on.windowShow, WindowShow::Maximized);
+    QCOMPARE(on.windowLeft, 1500);
+    QCOMPARE(on.windowWidth, 9000);
+    QCOMPARE(on.windowHeight, 10000);
 }
 
 void tst_settingsStore::unreadableValuesKeepTheirDefault() {
@@ -137,14 +138,14 @@ void tst_settingsStore::unreadableValuesKeepTheirDefault() {
     WriteSettingText(SettingKey::TodayColor, QStringLiteral("-1"));
     Options o;
     ReadStartupSettings(o);
-    QCOMPARE(o.StartUp, qint16(1));
-    QCOMPARE(o.Stationed, true);
-    QCOMPARE(o.YearFormat, qint16(0));
-    QCOMPARE(o.TodayColor, quint32(0x88FFFF));
+    QCOMPARE(o.showTodayAtStart, true);
+    QCOMPARE(o.resident, true);
+    QCOMPARE(o.yearFormat, 0);
+    QCOMPARE(o.todayColor, ColorFromBgr(0x88FFFF));
     // A format value out of its list is still a number and is kept (the drawing ignores it).
     WriteSettingText(SettingKey::YearFormat, QStringLiteral("7"));
     ReadStartupSettings(o);
-    QCOMPARE(o.YearFormat, qint16(7));
+    QCOMPARE(o.yearFormat, 7);
 }
 
 void tst_settingsStore::savingTheWindowAtExit_data() {
@@ -169,8 +170,8 @@ void tst_settingsStore::savingTheWindowAtExit() {
     QFETCH(QString, savedLeft);
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("3000"));
     Options o;
-    o.WindowSave = qint16(windowSave);
-    SaveWindowSettings(o, state, QRect(150, -45, 7005, 9990));
+    o.saveWindow = windowSave == 1;
+    SaveWindowSettings(o, WindowShow(state), QRect(150, -45, 7005, 9990));
     QCOMPARE(value("WindowState"), savedState);
     QCOMPARE(value("WindowLeft"), savedLeft);
     if (windowSave == 1 && state == 0) {
@@ -197,9 +198,9 @@ void tst_settingsStore::largeFileIsParsedOnceAndWrittenOnce() {
     // A start: every key read; an exit: the window saved.
     Options o;
     ReadStartupSettings(o);
-    QCOMPARE(o.WindowLeft, 1500);
+    QCOMPARE(o.windowLeft, 1500);
     QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
-    SaveWindowSettings(o, 0, QRect(150, 30, 7005, 9990));
+    SaveWindowSettings(o, WindowShow::Normal, QRect(150, 30, 7005, 9990));
     QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
     QCOMPARE(SettingsFileCounts().writes - before.writes, 1);
     QCOMPARE(value("WindowLeft"), QStringLiteral("150"));
@@ -230,7 +231,7 @@ void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
     // Nobody ever writes into the FIFO: a read that opened it would wait for good.
     auto start = std::async(std::launch::async, [] {
         Options o;
-        o.StartUp = 7;
+        o.showTodayAtStart = false;
         ReadStartupSettings(o);
         return o;
     });
@@ -243,12 +244,12 @@ void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
         QFAIL("the start waited on the settings file");
     }
     const Options o = start.get();
-    QCOMPARE(o.StartUp, qint16(1));
-    QCOMPARE(o.Stationed, true);
+    QCOMPARE(o.showTodayAtStart, true);
+    QCOMPARE(o.resident, true);
     // The exit keeps its values in memory and leaves the file as it is.
     Options exit = o;
-    exit.WindowSave = 1;
-    SaveWindowSettings(exit, 0, QRect(150, 30, 7005, 9990));
+    exit.saveWindow = true;
+    SaveWindowSettings(exit, WindowShow::Normal, QRect(150, 30, 7005, 9990));
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
     QVERIFY(kind == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));

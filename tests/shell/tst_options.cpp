@@ -2,6 +2,7 @@
 // apply them and to change the tray icon; the picture check; the enabling rules; Cancel.
 
 #include "TestSupport.h"
+#include "core/Colors.h"
 #include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
 #include "shell/OptionsDialog.h"
@@ -142,8 +143,8 @@ void tst_options::okSavesEveryKeyInOrder() {
     QVERIFY(msgs->messages.empty());
     QVERIFY(!dlg || !dlg->isVisible());
     // The values in memory are the ones written.
-    QCOMPARE(opt.BackPicPath, changed ? pic : QString());
-    QCOMPARE(opt.Stationed, !changed);
+    QCOMPARE(opt.backPicturePath, changed ? pic : QString());
+    QCOMPARE(opt.resident, !changed);
 }
 
 void tst_options::residencyChangesTheIcon_data() {
@@ -165,7 +166,7 @@ void tst_options::residencyChangesTheIcon() {
     QFETCH(bool, ownerHidden);
     QFETCH(int, action);
     QFETCH(bool, restores);
-    opt.Stationed = oldStationed;
+    opt.resident = oldStationed;
     QWidget owner;
     if (!ownerHidden)
         owner.show();
@@ -174,7 +175,7 @@ void tst_options::residencyChangesTheIcon() {
     QStringList events;
     connect(dlg, &OptionsDialog::trayActionRequested, [&events, this](TrayAction) {
         // The icon is changed from the new settings, already in memory.
-        events << QStringLiteral("tray") + EncodeBool(opt.Stationed);
+        events << QStringLiteral("tray") + EncodeBool(opt.resident);
     });
     connect(dlg, &OptionsDialog::restoreRequested,
             [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
@@ -214,8 +215,8 @@ void tst_options::pictureCheck() {
     text.write("not a picture");
     text.close();
     path.replace(QStringLiteral("PIC"), picture()).replace(QStringLiteral("DIR"), env->dir());
-    opt.BackPic = setBack;
-    opt.BackPicPath = path;
+    opt.backPicture = setBack;
+    opt.backPicturePath = path;
     open();
     dlg->cmdOK->click();
     QCOMPARE(writes.isEmpty(), !passes);
@@ -234,9 +235,9 @@ void tst_options::pictureCheck() {
 
 void tst_options::enablingRules() {
     SetTrayUsableOverride(false);
-    opt.Stationed = false;
-    opt.TrayHint = 9;
-    opt.BackPicPath = picture();
+    opt.resident = false;
+    opt.trayTip = TrayTip::Text;
+    opt.backPicturePath = picture();
     open();
     const QList<QWidget*> dependents = {
         dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInformation[0], dlg->lblInformation[1],
@@ -278,7 +279,7 @@ void tst_options::enablingRules() {
 }
 
 void tst_options::choosersAndCancelChangeNothing() {
-    opt.BackPic = true;
+    opt.backPicture = true;
     open();
     SetColorChooserHook([](quint32& c) {
         c = 0x123456;
@@ -319,7 +320,7 @@ void tst_options::choosersAndCancelChangeNothing() {
     QVERIFY(!dlg || !dlg->isVisible());
     QVERIFY(writes.isEmpty());
     QCOMPARE(display.count(), 0);
-    QCOMPARE(opt.BackColor, 0xFFFFFFu);
+    QCOMPARE(opt.backColor, ColorFromBgr(0xFFFFFF));
     QVERIFY(!QFile::exists(SettingsFilePath()));
 }
 

@@ -54,15 +54,17 @@ void tst_tray::tooltip() {
     QFETCH(int, mode);
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(TrayTipText(mode, text, QDate(2004, 9, 29)), expected);
-    QVERIFY(cp932Length(TrayTipText(mode, text, QDate(2004, 9, 29))) <= kTrayTipBytes);
+    // The mode as the settings file holds it.
+    const TrayTip tip = OptionFromStored<TrayTip>(qint16(mode));
+    QCOMPARE(TrayTipText(tip, text, QDate(2004, 9, 29)), expected);
+    QVERIFY(cp932Length(TrayTipText(tip, text, QDate(2004, 9, 29))) <= kTrayTipBytes);
 }
 
 void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     TestEnv env;
     ClockOverride clock(QDateTime(QDate(2004, 9, 29), QTime(23, 59)));
     opt = Options();
-    opt.TrayHint = 1;
+    opt.trayTip = TrayTip::Date;
     TrayIcon icon(opt, [] { return false; });
     icon.add();
     QVERIFY(icon.isAdded());
@@ -71,8 +73,8 @@ void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月29日"));
     icon.modify();
     QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月30日"));
-    opt.TrayHint = 9;
-    opt.TrayHintText = QStringLiteral("予定");
+    opt.trayTip = TrayTip::Text;
+    opt.trayTipText = QStringLiteral("予定");
     icon.apply(TrayAction::Modify);
     QCOMPARE(icon.toolTip(), QStringLiteral("予定"));
     icon.apply(TrayAction::Delete);

@@ -2,6 +2,7 @@
 // colours and highlight, the rows that open the work-time viewer, closing, and failures.
 
 #include "TestSupport.h"
+#include "core/Colors.h"
 #include "core/Database.h"
 #include "core/ProgramWindows.h"
 #include "settings/SettingsStore.h"
@@ -119,7 +120,7 @@ void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
 }
 
 void tst_statisticsWindow::workTimeRanking() {
-    opt.TodayColor = 0x00FF00;
+    opt.todayColor = ColorFromBgr(0x00FF00);
     addPeriods();
     StatisticsWindow w(opt);
     w.tabStatistics->setCurrentIndex(2);
@@ -173,8 +174,8 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     QFETCH(int, label);
     QFETCH(QString, gesture);
     QFETCH(QString, shown);
-    opt.YearFormat = 4;  // "ggg e年"
-    opt.MonthFormat = 2; // "mmmm"
+    opt.yearFormat = 4;  // "ggg e年"
+    opt.monthFormat = 2; // "mmmm"
     addPeriods();
     StatisticsWindow w(opt);
     w.show();

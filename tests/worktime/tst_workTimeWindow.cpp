@@ -110,8 +110,8 @@ void tst_workTimeWindow::opensOnTheCurrentWeekAndMonth() {
     QFETCH(QString, year);
     QFETCH(QString, month);
     clock->set(QDateTime(today, QTime(8, 0)));
-    opt.YearFormat = qint16(yearFormat);
-    opt.MonthFormat = qint16(monthFormat);
+    opt.yearFormat = yearFormat;
+    opt.monthFormat = monthFormat;
     WorkTimeWindow w(opt);
     QCOMPARE(w.windowTitle(), QStringLiteral("稼働時間"));
     QCOMPARE(w.tabWorkTime->currentIndex(), 0);
@@ -232,8 +232,8 @@ void tst_workTimeWindow::navigation() {
     QFETCH(QString, week);
     QFETCH(QString, month);
     clock->set(QDateTime(today, QTime(8, 0)));
-    opt.YearFormat = 1;  // "yyyy"
-    opt.MonthFormat = 0; // "m"
+    opt.yearFormat = 1;  // "yyyy"
+    opt.monthFormat = 0; // "m"
     WorkTimeWindow w(opt);
     w.show();
     w.tabWorkTime->setCurrentIndex(tab);
