@@ -122,8 +122,7 @@ void MainLifecycle::restoreWindowState() {
     if (windowShow() != WindowShow::Normal)
         return;
     // A frame nobody could reach gives way to the design size at a visible place.
-    const QRect frame = StartGeometry({o.windowLeft, o.windowTop, o.windowWidth, o.windowHeight},
-                                      ScreenAreas(), window.minimumSizeHint());
+    const QRect frame = StartGeometry(o.windowFrame(), ScreenAreas(), window.minimumSizeHint());
     window.move(frame.topLeft());
     window.resize(frame.size());
     // The stored size is the outer frame; the frame is known only once shown.
@@ -211,9 +210,7 @@ void MainLifecycle::shutdown() {
     m_parts.tray.remove();
     QMainWindow& window = m_parts.window;
     const QRect outer = window.frameGeometry();
-    SaveWindowSettings(m_parts.options, windowShow(),
-                       QRect(PixelsToTwips(outer.x()), PixelsToTwips(outer.y()),
-                             PixelsToTwips(outer.width()), PixelsToTwips(outer.height())));
+    SaveWindowSettings(m_parts.options, windowShow(), outer);
     // The store's file exists after every run, so that the user finds where options live.
     const QString ini = SettingsFilePath();
     if (m_started && !QFileInfo::exists(ini)) {

@@ -11,9 +11,7 @@ constexpr int kTitleBarHeight = 24;
 
 } // namespace
 
-QRect StartGeometry(const SavedFrame& saved, const QList<QRect>& screens, const QSize& minimum) {
-    const QRect frame(TwipsToPixels(saved.left), TwipsToPixels(saved.top),
-                      TwipsToPixels(saved.width), TwipsToPixels(saved.height));
+QRect StartGeometry(const QRect& frame, const QList<QRect>& screens, const QSize& minimum) {
     QRect extent;
     for (const QRect& s : screens)
         extent |= s;

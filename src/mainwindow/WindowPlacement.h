@@ -10,17 +10,9 @@
 inline constexpr int kDesignWidthTwips = 7000;
 inline constexpr int kDesignHeightTwips = 10000;
 
-// The outer frame as stored, in twips; any 32-bit values.
-struct SavedFrame {
-    qint32 left = 0;
-    qint32 top = 0;
-    qint32 width = kDesignWidthTwips;
-    qint32 height = kDesignHeightTwips;
-};
-
 // The outer frame (pixels) the window opens with, given the available areas of the screens (the
 // primary screen first) and the window's minimum size. The saved frame stands when part of its
 // title bar lies on a screen's area and its size is at least the minimum and at most the extent
 // of all areas. Otherwise the design size, made to fit the primary screen but never below the
 // minimum, is centred on the primary screen.
-QRect StartGeometry(const SavedFrame& saved, const QList<QRect>& screens, const QSize& minimum);
+QRect StartGeometry(const QRect& saved, const QList<QRect>& screens, const QSize& minimum);

@@ -150,6 +150,9 @@ QString Encode(bool v) {
 QString Encode(const QString& v) {
     return v;
 }
+QString Encode(Twips v) {
+    return QString::number(qint32(v));
+}
 template <class T> QString Encode(T v) {
     return QString::number(v);
 }
@@ -174,6 +177,9 @@ template <class T> T Decode(const QString& text, T def) {
         n > qint64(std::numeric_limits<T>::max()))
         return def;
     return T(n);
+}
+Twips Decode(const QString& text, Twips def) {
+    return Twips(Decode(text, qint32(def)));
 }
 
 bool IsWindowKey(SettingKey k) {

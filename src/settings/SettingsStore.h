@@ -1,6 +1,8 @@
 // The per-user settings store: every key with its type and default, declared once here.
 #pragma once
 
+#include "core/Twips.h"
+
 #include <QColor>
 #include <QRect>
 #include <QString>
@@ -14,6 +16,9 @@ enum class WindowShow { Normal, Minimized, Maximized };
 // What the tray icon's tooltip says: the program's name, today's date, or the user's text.
 enum class TrayTip { Title, Date, Text };
 
+// A window position or size as the file holds it: in twips (15 to a pixel).
+enum class Twips : qint32 {};
+
 // The conversions between a stored value and the program's value of a key.
 template <class T, class S> T OptionFromStored(S stored) {
     if constexpr (std::is_same_v<T, bool> && !std::is_same_v<S, bool>)
@@ -26,6 +31,8 @@ template <class T, class S> T OptionFromStored(S stored) {
         return stored == 1 ? TrayTip::Date : stored == 9 ? TrayTip::Text : TrayTip::Title;
     else if constexpr (std::is_same_v<T, QColor>)
         return QColor(int(stored & 0xFF), int((stored >> 8) & 0xFF), int((stored >> 16) & 0xFF));
+    else if constexpr (std::is_same_v<S, Twips>)
+        return TwipsToPixels(qint32(stored));
     else
         return T(stored);
 }
@@ -38,6 +45,8 @@ template <class S, class T> S OptionToStored(const T& value) {
         return S(value == TrayTip::Date ? 1 : value == TrayTip::Text ? 9 : 0);
     else if constexpr (std::is_same_v<T, QColor>)
         return S(quint32(value.red()) | quint32(value.green()) << 8 | quint32(value.blue()) << 16);
+    else if constexpr (std::is_same_v<S, Twips>)
+        return Twips(PixelsToTwips(value));
     else
         return S(value);
 }
@@ -48,10 +57,10 @@ template <class S, class T> S OptionToStored(const T& value) {
     X(WindowSave, saveWindow, bool, qint16, 0)                                                     \
     X(StartUp, showTodayAtStart, bool, qint16, 1)                                                  \
     X(WindowState, windowShow, WindowShow, qint16, 0)                                              \
-    X(WindowLeft, windowLeft, qint32, qint32, 0)                                                   \
-    X(WindowTop, windowTop, qint32, qint32, 0)                                                     \
-    X(WindowWidth, windowWidth, qint32, qint32, 7000)                                              \
-    X(WindowHeight, windowHeight, qint32, qint32, 10000)                                           \
+    X(WindowLeft, windowLeft, int, Twips, 0)                                                       \
+    X(WindowTop, windowTop, int, Twips, 0)                                                         \
+    X(WindowWidth, windowWidth, int, Twips, 7000)                                                  \
+    X(WindowHeight, windowHeight, int, Twips, 10000)                                               \
     X(Stationed, resident, bool, bool, true)                                                       \
     X(TaskTray, startInTray, bool, qint16, 0)                                                      \
     X(TrayHint, trayTip, TrayTip, qint16, 0)                                                       \
@@ -73,14 +82,18 @@ enum class SettingKey {
         Count
 };
 
-// The stored texts, converted to what the program works with: switches, choices and colours
-// are typed here and meet their stored numbers only inside the store. The window's frame stays
-// in the stored twips, which the window placement works in.
+// The stored texts, converted to what the program works with: switches, choices, colours and
+// the window's frame (pixels) are typed here and meet their stored encodings only inside the
+// store.
 struct Options {
 #define VASKEL_FIELD(key, field, type, stored, def)                                                \
     type field = OptionFromStored<type>(stored(def));
     VASKEL_SETTINGS(VASKEL_FIELD)
 #undef VASKEL_FIELD
+    // The main window's outer frame as it was left.
+    QRect windowFrame() const {
+        return QRect(windowLeft, windowTop, windowWidth, windowHeight);
+    }
 };
 
 inline constexpr const char* kSettingsApp = "Vaskel";
@@ -103,9 +116,9 @@ QString OptionText(const Options& o, SettingKey k);
 // Writes the current in-memory value of one key; of several keys, in one write of the file.
 void WriteOption(const Options& o, SettingKey k);
 void WriteOptions(const Options& o, const std::vector<SettingKey>& keys);
-// At the real end of the program: the window state, and the geometry (twips) only for a
+// At the real end of the program: the window state, and the outer frame (pixels) only for a
 // window that is neither minimised nor maximised. Does nothing unless the window is saved.
-void SaveWindowSettings(Options& o, WindowShow state, const QRect& geometryTwips);
+void SaveWindowSettings(Options& o, WindowShow state, const QRect& frame);
 
 QString EncodeBool(bool v);
 

@@ -1,5 +1,6 @@
 // Where the main window opens from its saved geometry.
 
+#include "core/Twips.h"
 #include "mainwindow/WindowPlacement.h"
 
 #include <QtTest>
@@ -53,7 +54,9 @@ void tst_windowPlacement::startGeometry() {
     QFETCH(QList<int>, saved);
     QFETCH(Screens, screens);
     QFETCH(QRect, expected);
-    const SavedFrame frame{saved[0], saved[1], saved[2], saved[3]};
+    // The rows give the frame as the settings file holds it, in twips.
+    const QRect frame(TwipsToPixels(saved[0]), TwipsToPixels(saved[1]), TwipsToPixels(saved[2]),
+                      TwipsToPixels(saved[3]));
     QCOMPARE(StartGeometry(frame, screens, QSize(240, 180)), expected);
 }
 

@@ -57,8 +57,9 @@ void tst_settingsStore::defaultsOnAnEmptyStore() {
     ReadStartupSettings(o);
     QCOMPARE(o.saveWindow, false);
     QCOMPARE(o.showTodayAtStart, true);
-    QCOMPARE(o.windowWidth, 7000);
-    QCOMPARE(o.windowHeight, 10000);
+    // 7000 by 10000 twips.
+    QCOMPARE(o.windowWidth, 467);
+    QCOMPARE(o.windowHeight, 667);
     QCOMPARE(o.resident, true);
     QCOMPARE(o.startInTray, false);
     QCOMPARE(o.trayTip, TrayTip::Title);
@@ -86,7 +87,7 @@ void tst_settingsStore::encodings() {
     o.resident = false;
     o.backPicture = true;
     o.todayColor = ColorFromBgr(0x123456);
-    o.windowLeft = -300;
+    o.windowLeft = -20; // pixels, stored as twips
     o.trayTipText = QStringLiteral("今日も一日 \"がんばろう\"");
     for (SettingKey k : {SettingKey::Stationed, SettingKey::BackPic, SettingKey::TodayColor,
                          SettingKey::WindowLeft, SettingKey::TrayHintText})
@@ -120,15 +121,16 @@ void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
     ReadStartupSettings(off);
     QCOMPARE(off.windowShow, WindowShow::Normal);
     QCOMPARE(off.windowLeft, 0);
-    QCOMPARE(off.windowWidth, 7000);
+    QCOMPARE(off.windowWidth, 467);
 
     WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
     Options on;
     ReadStartupSettings(on);
     QCOMPARE(on.windowShow, WindowShow::Maximized);
-    QCOMPARE(on.windowLeft, 1500);
-    QCOMPARE(on.windowWidth, 9000);
-    QCOMPARE(on.windowHeight, 10000);
+    // The stored twips, in pixels.
+    QCOMPARE(on.windowLeft, 100);
+    QCOMPARE(on.windowWidth, 600);
+    QCOMPARE(on.windowHeight, 667);
 }
 
 void tst_settingsStore::unreadableValuesKeepTheirDefault() {
@@ -171,7 +173,7 @@ void tst_settingsStore::savingTheWindowAtExit() {
     WriteSettingText(SettingKey::WindowLeft, QStringLiteral("3000"));
     Options o;
     o.saveWindow = windowSave == 1;
-    SaveWindowSettings(o, WindowShow(state), QRect(150, -45, 7005, 9990));
+    SaveWindowSettings(o, WindowShow(state), QRect(10, -3, 467, 666)); // pixels
     QCOMPARE(value("WindowState"), savedState);
     QCOMPARE(value("WindowLeft"), savedLeft);
     if (windowSave == 1 && state == 0) {
@@ -198,9 +200,9 @@ void tst_settingsStore::largeFileIsParsedOnceAndWrittenOnce() {
     // A start: every key read; an exit: the window saved.
     Options o;
     ReadStartupSettings(o);
-    QCOMPARE(o.windowLeft, 1500);
+    QCOMPARE(o.windowLeft, 100);
     QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
-    SaveWindowSettings(o, WindowShow::Normal, QRect(150, 30, 7005, 9990));
+    SaveWindowSettings(o, WindowShow::Normal, QRect(10, 2, 467, 666));
     QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
     QCOMPARE(SettingsFileCounts().writes - before.writes, 1);
     QCOMPARE(value("WindowLeft"), QStringLiteral("150"));
@@ -249,7 +251,7 @@ void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
     // The exit keeps its values in memory and leaves the file as it is.
     Options exit = o;
     exit.saveWindow = true;
-    SaveWindowSettings(exit, WindowShow::Normal, QRect(150, 30, 7005, 9990));
+    SaveWindowSettings(exit, WindowShow::Normal, QRect(10, 2, 467, 666));
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
     QVERIFY(kind == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
