@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr CellLook kPlain{false, kWhite};
+const CellLook kPlain{false, kWhite};
 
 // The day label's background: holidays and Sundays red, Saturdays blue.
 CellLook DayLook(const QDate& d, bool holiday) {
@@ -66,7 +66,8 @@ private:
 
 } // namespace
 
-bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quint32 diaryColor) {
+bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month,
+                    const QColor& diaryColor) {
     const QDate start = GridStart(year, month);
     const QDate end = start.addDays(kGridCells - 1);
 

@@ -6,6 +6,7 @@
 
 class Connection;
 
+#include <QColor>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,7 @@ inline const QString kDiaryMark = QStringLiteral("日記記入日");
 
 struct CellLook {
     bool opaque = false;
-    quint32 color = 0xFFFFFF; // 0x00BBGGRR
+    QColor color = QColor(0xFF, 0xFF, 0xFF);
     bool operator==(const CellLook&) const = default;
 };
 
@@ -35,16 +36,17 @@ using MonthCells = std::array<GridCell, kGridCells>;
 
 // The colours a draw needs.
 struct GridColors {
-    quint32 today = 0x88FFFF;
-    quint32 select = 0xC0FFC0;
-    quint32 diary = 0xC0E0FF;
+    QColor today = QColor(0xFF, 0xFF, 0x88);
+    QColor select = QColor(0xC0, 0xFF, 0xC0);
+    QColor diary = QColor(0xFF, 0xE0, 0xC0);
 };
 
 // Fills the cells of the month from the connection: day numbers, weekend and holiday
 // colours, holiday and anniversary texts, schedules and diary marks. The diary colour goes only
 // to cells whose schedule background is still transparent. False when a query failed
 // (db.errorText() says why); the cells keep what they showed.
-bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month, quint32 diaryColor);
+bool LoadMonthCells(Connection& db, MonthCells& cells, int year, int month,
+                    const QColor& diaryColor);
 
 // Composes the day captions and colours of the cells of year/month's grid from the rules and
 // the cells' dates and anniversaries, without reading the database. False (cells unchanged)

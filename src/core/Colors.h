@@ -1,14 +1,14 @@
 // Colours as they are stored.
 #pragma once
 
-#include <QtGlobal>
+#include <QColor>
 
-class QColor;
-
-// Colours are kept as 0x00BBGGRR, red in the low byte.
+// The number a colour is stored as: 0x00BBGGRR, red in the low byte.
 QColor ColorFromBgr(quint32 bgr);
 quint32 BgrFromColor(const QColor& c);
-inline constexpr quint32 kHolidayRed = 0x7777FF;
-inline constexpr quint32 kSaturdayBlue = 0xFF7777;
-inline constexpr quint32 kOtherMonthGrey = 0xCCCCCC;
-inline constexpr quint32 kWhite = 0xFFFFFF;
+
+// The grid's fixed colours.
+inline const QColor kHolidayRed(0xFF, 0x77, 0x77);
+inline const QColor kSaturdayBlue(0x77, 0x77, 0xFF);
+inline const QColor kOtherMonthGrey(0xCC, 0xCC, 0xCC);
+inline const QColor kWhite(0xFF, 0xFF, 0xFF);

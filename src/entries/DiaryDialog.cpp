@@ -15,10 +15,9 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption, quint32 dayCellColorBgr,
-                         QWidget* parent)
-    : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption),
-      m_dayCellColor(dayCellColorBgr) {
+DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption,
+                         const QColor& dayCellColor, QWidget* parent)
+    : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption), m_dayCellColor(dayCellColor) {
     PrepareDialog(this, "frmDiary", QStringLiteral("00月00日の日記"));
     setModal(true);
 
@@ -112,7 +111,7 @@ void DiaryDialog::load() {
     setWindowTitle(DiaryCaption(day));
     lblDate->setText(DiaryHeading(day, m_dayCellCaption));
     QPalette p = lblDate->palette();
-    p.setColor(QPalette::Window, ColorFromBgr(m_dayCellColor));
+    p.setColor(QPalette::Window, m_dayCellColor);
     p.setColor(QPalette::WindowText, Qt::black);
     lblDate->setPalette(p);
 }

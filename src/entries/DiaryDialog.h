@@ -16,9 +16,9 @@ class Connection;
 class DiaryDialog : public QDialog {
     Q_OBJECT
 public:
-    // The caption and background colour (0x00BBGGRR) of the main window's selected day cell
+    // The caption and background colour of the main window's selected day cell
     // make the heading.
-    DiaryDialog(const QDate& day, const QString& dayCellCaption, quint32 dayCellColorBgr,
+    DiaryDialog(const QDate& day, const QString& dayCellCaption, const QColor& dayCellColor,
                 QWidget* parent = nullptr);
 
     // Reads the entries; run once before the window is shown.
@@ -45,5 +45,5 @@ private:
 
     QDate m_day;
     QString m_dayCellCaption;
-    quint32 m_dayCellColor;
+    QColor m_dayCellColor;
 };

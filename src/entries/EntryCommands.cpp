@@ -50,8 +50,8 @@ void OpenTodaySchedule(QWidget* owner, Options& options) {
 }
 
 void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,
-                     quint32 dayCellColorBgr) {
-    ShowLoaded<DiaryDialog>(day, dayCellCaption, dayCellColorBgr, owner);
+                     const QColor& dayCellColor) {
+    ShowLoaded<DiaryDialog>(day, dayCellCaption, dayCellColor, owner);
 }
 
 void OpenWhatDay(QWidget* owner, const QDate& day) {

@@ -7,6 +7,7 @@
 
 class Connection;
 struct Options;
+class QColor;
 class QWidget;
 
 // The day's schedule text, or the empty text. A failed read rolls the connection back and
@@ -19,9 +20,9 @@ void OpenScheduleEditor(QWidget* owner, const QDate& day);
 // Today's schedule at start, read in a short read of its own.
 void OpenTodaySchedule(QWidget* owner, Options& options);
 // The diary editor; the heading shows the selected day cell's caption on its background
-// colour (0x00BBGGRR).
+// colour.
 void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,
-                     quint32 dayCellColorBgr);
+                     const QColor& dayCellColor);
 // The anniversary register, on day's month.
 void OpenWhatDay(QWidget* owner, const QDate& day);
 void OpenSearch(QWidget* owner);

@@ -59,7 +59,7 @@ void ApplyLook(QLabel* label, const CellLook& look) {
     label->setAutoFillBackground(look.opaque);
     if (look.opaque) {
         QPalette p = label->palette();
-        p.setColor(QPalette::Window, ColorFromBgr(look.color));
+        p.setColor(QPalette::Window, look.color);
         label->setPalette(p);
     }
 }
@@ -85,7 +85,7 @@ void CellLabel::paintEvent(QPaintEvent* e) {
         QPainter p(this);
         const QRect r = rect();
         if (m_look.opaque)
-            p.fillRect(r.adjusted(1, 1, -1, -1), ColorFromBgr(m_look.color));
+            p.fillRect(r.adjusted(1, 1, -1, -1), m_look.color);
         // Solid fills are far cheaper than a stroked frame.
         const QColor border(Qt::black);
         p.fillRect(QRect(r.left(), r.top(), r.width(), 1), border);

@@ -86,7 +86,9 @@ void MonthView::buildHeaders() {
         w->setAlignment(Qt::AlignCenter);
         w->setFrameShape(QFrame::Box);
         // Sunday and Saturday keep their weekend colours for good.
-        ApplyLook(w, {true, i == 0 ? kHolidayRed : i == 6 ? kSaturdayBlue : 0xEEEEEE});
+        ApplyLook(w, {true, i == 0   ? kHolidayRed
+                            : i == 6 ? kSaturdayBlue
+                                     : QColor(0xEE, 0xEE, 0xEE)});
         m_weekLabels[size_t(i)] = w;
     }
 }
@@ -189,7 +191,7 @@ bool MonthView::loadMonth(int year, int month) {
         m_loadedMonth = 0;
         return false;
     }
-    if (!LoadMonthCells(*db, m_cells, year, month, BgrFromColor(m_options.diaryColor))) {
+    if (!LoadMonthCells(*db, m_cells, year, month, m_options.diaryColor)) {
         const QString why = db->errorText();
         db->rollback();
         m_loadedYear = 0;
@@ -247,8 +249,7 @@ void MonthView::drawMonth(int year, int month) {
 void MonthView::drawCells(int year, int month) {
     const QDate start = GridStart(year, month);
     const QDate today = Today();
-    const GridColors colors{BgrFromColor(m_options.todayColor), BgrFromColor(m_options.selectColor),
-                            BgrFromColor(m_options.diaryColor)};
+    const GridColors colors{m_options.todayColor, m_options.selectColor, m_options.diaryColor};
     const QString weekPattern = WeekFormatPattern(m_options.weekFormat);
     for (int i = 0; i < kGridCells; ++i) {
         const QDate d = start.addDays(i);

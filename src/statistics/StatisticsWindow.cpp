@@ -47,9 +47,9 @@ QString Indexed(const char* name, int i) {
 
 QColor WeekdayCaptionColor(int i) {
     if (i == 0)
-        return ColorFromBgr(kHolidayRed).darker(140);
+        return kHolidayRed.darker(140);
     if (i == 6)
-        return ColorFromBgr(kSaturdayBlue).darker(140);
+        return kSaturdayBlue.darker(140);
     return QColor(Qt::black);
 }
 

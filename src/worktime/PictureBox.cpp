@@ -1,6 +1,5 @@
 #include "worktime/PictureBox.h"
 
-#include "core/Colors.h"
 #include "core/Twips.h"
 #include "worktime/WorkChart.h"
 
@@ -35,10 +34,10 @@ void PictureBox::FillBox(int x1, int y1, int x2, int y2) {
     update();
 }
 
-void PictureBox::setBackColor(quint32 bgr) {
-    if (m_back == bgr)
+void PictureBox::setBackColor(const QColor& color) {
+    if (m_back == color)
         return;
-    m_back = bgr;
+    m_back = color;
     update();
 }
 
@@ -46,12 +45,12 @@ void PictureBox::paintEvent(QPaintEvent* e) {
     {
         QPainter p(this);
         const QRect area = contentsRect();
-        p.fillRect(area, ColorFromBgr(m_back));
+        p.fillRect(area, m_back);
         p.setClipRect(area);
         for (const Box& b : m_boxes) {
             const QPoint tl(area.left() + Pixel(b.x1), area.top() + Pixel(b.y1));
             const QPoint br(area.left() + Pixel(b.x2), area.top() + Pixel(b.y2));
-            p.fillRect(QRect(tl, br), ColorFromBgr(b.color));
+            p.fillRect(QRect(tl, br), b.color);
         }
     }
     QFrame::paintEvent(e);

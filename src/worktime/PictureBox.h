@@ -1,6 +1,7 @@
 // A framed drawing surface that keeps what was drawn on it, in chart units (1/1440 inch).
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QString>
 
@@ -11,7 +12,7 @@ class PictureBox : public QFrame {
 public:
     struct Box {
         int x1, y1, x2, y2; // chart units, both corners inclusive
-        quint32 color;      // 0x00BBGGRR
+        QColor color;
     };
 
     explicit PictureBox(QWidget* parent = nullptr);
@@ -22,17 +23,17 @@ public:
     // of the drawing area.
     void FillBox(int x1, int y1, int x2, int y2);
 
-    void setBackColor(quint32 bgr);
-    quint32 BackColor() const { return m_back; }
-    void setForeColor(quint32 bgr) { m_fore = bgr; }
-    quint32 ForeColor() const { return m_fore; }
+    void setBackColor(const QColor& color);
+    QColor BackColor() const { return m_back; }
+    void setForeColor(const QColor& color) { m_fore = color; }
+    QColor ForeColor() const { return m_fore; }
     const std::vector<Box>& boxes() const { return m_boxes; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    quint32 m_back = 0xFFFFFF;
-    quint32 m_fore = 0;
+    QColor m_back = QColor(0xFF, 0xFF, 0xFF);
+    QColor m_fore = QColor(0, 0, 0);
     std::vector<Box> m_boxes;
 };

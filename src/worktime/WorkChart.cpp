@@ -114,7 +114,7 @@ bool MonthChart::inMonth(int cell) const {
 void MonthChart::colour(const HolidayRules& rules) {
     const HolidayMarks holidays = MarkHolidays(rules, year, month);
     for (int c = 0; c < 42; ++c) {
-        quint32& b = back[size_t(c)];
+        QColor& b = back[size_t(c)];
         // Days of the neighbouring months never change colour.
         if (!inMonth(c))
             b = kOtherMonthGrey;

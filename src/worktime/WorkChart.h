@@ -5,6 +5,7 @@
 
 #include "holidays/HolidayRules.h"
 
+#include <QColor>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -23,8 +24,8 @@ inline constexpr int kWeekBarRight = 825;
 inline constexpr int kMonthBarBottom = 720;
 inline constexpr int kMonthBarRight = 720;
 
-inline constexpr quint32 kWeekBarColor = 0xFF8080;  // red 128, green 128, blue 255
-inline constexpr quint32 kMonthBarColor = 0x800080; // purple
+inline const QColor kWeekBarColor(0x80, 0x80, 0xFF);
+inline const QColor kMonthBarColor(0x80, 0x00, 0x80); // purple
 
 // The minute of the day of a moment, seconds ignored: 0 for 00:00 ... 1439 for 23:59.
 int MinuteIndex(const QTime& t);
@@ -82,8 +83,8 @@ struct MonthChart {
     QDate gridStart; // the Sunday on or before the 1st: cell 0
     QDate first;
     QDate last;
-    std::array<quint32, 42> back{}; // cell backgrounds, 0x00BBGGRR
-    std::array<int, 42> minutes{};  // running minutes per cell
+    std::array<QColor, 42> back{}; // cell backgrounds
+    std::array<int, 42> minutes{}; // running minutes per cell
 
     MonthChart(int year, int month);
     QDate date(int cell) const { return gridStart.addDays(cell); }

@@ -55,9 +55,9 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 QColor WeekNameColor(int i) {
     if (i == 0)
-        return ColorFromBgr(kHolidayRed).darker(140);
+        return kHolidayRed.darker(140);
     if (i == 6)
-        return ColorFromBgr(kSaturdayBlue).darker(140);
+        return kSaturdayBlue.darker(140);
     return QColor(Qt::black);
 }
 

@@ -48,7 +48,7 @@ private:
         Db db = OpenDB();
         if (!db)
             return false;
-        const bool ok = LoadMonthCells(*db, cells, year, month, 0xC0E0FF);
+        const bool ok = LoadMonthCells(*db, cells, year, month, ColorFromBgr(0xC0E0FF));
         CloseDB(*db);
         return ok;
     }
@@ -222,12 +222,12 @@ void tst_monthData::diaryColourOnlyWhereTheBackgroundIsPlain() {
     env->exec(
         QStringLiteral("INSERT INTO T_Diary VALUES ('2004-02-10', 'a'), ('2004-02-11', 'b')"));
     cells = MonthCells();
-    cells[10].scheduleLook = {true, 0xC0FFC0}; // drawn as the selected day
+    cells[10].scheduleLook = {true, ColorFromBgr(0xC0FFC0)}; // drawn as the selected day
     Db db = OpenDB();
-    QVERIFY(LoadMonthCells(*db, cells, 2004, 2, 0x123456));
+    QVERIFY(LoadMonthCells(*db, cells, 2004, 2, ColorFromBgr(0x123456)));
     QVERIFY(CloseDB(*db));
-    QCOMPARE(cells[9].scheduleLook, (CellLook{true, 0x123456}));
-    QCOMPARE(cells[10].scheduleLook, (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(cells[9].scheduleLook, (CellLook{true, ColorFromBgr(0x123456)}));
+    QCOMPARE(cells[10].scheduleLook, (CellLook{true, ColorFromBgr(0xC0FFC0)}));
     QCOMPARE(cells[10].tag, kDiaryMark);
 
     // The drawing rules: selected, then today, then other month, then diary.
@@ -268,7 +268,7 @@ void tst_monthData::failingQueryReportsAndKeepsCells() {
     const MonthCells before = cells;
     env->exec(QStringLiteral("DROP TABLE T_WhatDay"));
     Db db = OpenDB();
-    QVERIFY(!LoadMonthCells(*db, cells, 2004, 3, 0));
+    QVERIFY(!LoadMonthCells(*db, cells, 2004, 3, QColor()));
     QVERIFY(db->errorText().contains(QStringLiteral("T_WhatDay")));
     for (int i = 0; i < kGridCells; ++i)
         QCOMPARE(cells[size_t(i)].dayCaption, before[size_t(i)].dayCaption);

@@ -56,7 +56,7 @@ void tst_diary::showsTheNineEarlierYears() {
     addDiary(QDate(1994, 3, 20), QStringLiteral("ten back"));
     addDiary(QDate(2002, 3, 21), QStringLiteral("next day"));
     addDiary(day, QStringLiteral("today's"));
-    DiaryDialog f(day, QStringLiteral("20春分の日"), 0x7777FF);
+    DiaryDialog f(day, QStringLiteral("20春分の日"), kHolidayRed);
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     f.load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));

@@ -118,8 +118,8 @@ void tst_mainWindow::drawsTodaysMonth() {
     const QStringList week = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i)
         QCOMPARE(w->monthView()->weekLabel(i)->text(), week.at(i));
-    QCOMPARE(Bg(w->monthView()->weekLabel(0)), ColorFromBgr(kHolidayRed));
-    QCOMPARE(Bg(w->monthView()->weekLabel(6)), ColorFromBgr(kSaturdayBlue));
+    QCOMPARE(Bg(w->monthView()->weekLabel(0)), kHolidayRed);
+    QCOMPARE(Bg(w->monthView()->weekLabel(6)), kSaturdayBlue);
     // March 2004 starts on a Monday: the grid begins on Sunday 29 February.
     QCOMPARE(w->monthView()->dayCell(0)->text(), QStringLiteral("29"));
     QCOMPARE(w->monthView()->dayCell(1)->text(), QStringLiteral(" 1"));
@@ -141,9 +141,11 @@ void tst_mainWindow::scheduleColours() {
     const auto look = [this](const QDate& d) {
         return w->monthView()->scheduleCell(cellOf(d))->look();
     };
-    QCOMPARE(look(QDate(2004, 3, 15)), (CellLook{true, 0xC0FFC0}));       // selected, with a diary
-    QCOMPARE(look(QDate(2004, 3, 20)), (CellLook{true, 0x88FFFF}));       // today, with a diary
-    QCOMPARE(look(QDate(2004, 3, 10)), (CellLook{true, 0xC0E0FF}));       // diary
+    QCOMPARE(look(QDate(2004, 3, 15)),
+             (CellLook{true, ColorFromBgr(0xC0FFC0)})); // selected, with a diary
+    QCOMPARE(look(QDate(2004, 3, 20)),
+             (CellLook{true, ColorFromBgr(0x88FFFF)})); // today, with a diary
+    QCOMPARE(look(QDate(2004, 3, 10)), (CellLook{true, ColorFromBgr(0xC0E0FF)})); // diary
     QCOMPARE(look(QDate(2004, 4, 1)), (CellLook{true, kOtherMonthGrey})); // other month, diary
     QCOMPARE(look(QDate(2004, 3, 11)), (CellLook{false, kWhite}));
     // The schedule and diary mark of a neighbouring month's day are shown too.
@@ -153,9 +155,8 @@ void tst_mainWindow::scheduleColours() {
              QStringLiteral("日記記入日"));
     QCOMPARE(Painted(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 10)))),
              ColorFromBgr(0xC0E0FF));
-    QCOMPARE(Painted(w->monthView()->scheduleCell(cellOf(QDate(2004, 4, 1)))),
-             ColorFromBgr(kOtherMonthGrey));
-    QCOMPARE(Painted(w->monthView()->dayCell(0)), ColorFromBgr(kHolidayRed));
+    QCOMPARE(Painted(w->monthView()->scheduleCell(cellOf(QDate(2004, 4, 1)))), kOtherMonthGrey);
+    QCOMPARE(Painted(w->monthView()->dayCell(0)), kHolidayRed);
 }
 
 void tst_mainWindow::diaryColourWithoutReadingAgain() {
@@ -163,12 +164,12 @@ void tst_mainWindow::diaryColourWithoutReadingAgain() {
     start(QDate(2004, 3, 20));
     w->monthView()->showDate(QDate(2004, 3, 15));
     const int cell = cellOf(QDate(2004, 3, 15));
-    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, ColorFromBgr(0xC0FFC0)}));
     // Moving the selection inside the month uses the marks of the last load.
     env->exec(QStringLiteral("DELETE FROM T_Diary"));
     QTest::keyClick(w->monthView(), Qt::Key_Right);
     QCOMPARE(w->monthView()->selectedDate(), QDate(2004, 3, 16));
-    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0E0FF}));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, ColorFromBgr(0xC0E0FF)}));
     // A reload reads again.
     w->monthView()->reload();
     QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{false, kWhite}));
@@ -194,7 +195,7 @@ void tst_mainWindow::carriesTheDayIntoTheNextMonth() {
     const int cell = cellOf(QDate(2004, 3, 2));
     QCOMPARE(cell, 30);
     QCOMPARE(w->monthView()->selectedCell(), 30);
-    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, 0xC0FFC0}));
+    QCOMPARE(w->monthView()->scheduleCell(cell)->look(), (CellLook{true, ColorFromBgr(0xC0FFC0)}));
     QCOMPARE(w->monthView()->dayCell(0)->text(), QStringLiteral(" 1"));
 }
 

@@ -286,7 +286,7 @@ void tst_workChart::monthColours() {
     MonthChart chart(year, month);
     chart.colour(rules);
     for (int c = 0; c < 42; ++c) {
-        quint32 expected = kWhite;
+        QColor expected = kWhite;
         if (!chart.inMonth(c))
             expected = kOtherMonthGrey;
         else if (c % 7 == 0 || red.contains(c))

@@ -152,7 +152,7 @@ void tst_workTimeWindow::weekChart() {
     QCOMPARE(monday.size(), size_t(1));
     QCOMPARE((QList<int>{monday[0].x1, monday[0].y1, monday[0].x2, monday[0].y2}),
              (QList<int>{0, 3 * 1410, 825, 4317}));
-    QCOMPARE(monday[0].color, quint32(0xFF8080));
+    QCOMPARE(monday[0].color, QColor(0x80, 0x80, 0xFF));
     QCOMPARE(w.picWeekly[0]->boxes().size(), size_t(2));
     QVERIFY(w.picWeekly[3]->boxes().empty());
 
@@ -187,7 +187,7 @@ void tst_workTimeWindow::monthChart() {
     QCOMPARE(bar.size(), size_t(1));
     QCOMPARE((QList<int>{bar[0].x1, bar[0].y1, bar[0].x2, bar[0].y2}),
              (QList<int>{0, 720 - 60, 720, 720})); // 121 minutes: 60.5 units high
-    QCOMPARE(bar[0].color, quint32(0x800080));
+    QCOMPARE(bar[0].color, QColor(0x80, 0x00, 0x80));
     // Colours: grey neighbours, Sundays, Saturdays, the default holidays of September.
     QCOMPARE(w.picDay[0]->BackColor(), kOtherMonthGrey);
     QCOMPARE(w.picDay[7]->BackColor(), kHolidayRed);
