@@ -184,8 +184,8 @@ void RunCommit(int c) {
         const bool source = c % kActions == Source;
         ScheduleDialog f(QDate(2004, 1, source ? 3 : 1));
         f.load();
-        f.txtSchedule->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c)
-                                           : ScheduleText(c));
+        Child<QPlainTextEdit>(f, "txtSchedule")
+            ->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c) : ScheduleText(c));
         f.save();
         Expect(f.result() == QDialog::Accepted, c, "schedule not saved");
         break;

@@ -189,12 +189,12 @@ const std::vector<Action>& Actions() {
                      [longText] {
                          ScheduleDialog f(QDate(2004, 3, 15));
                          f.load();
-                         f.txtSchedule->setPlainText(longText);
+                         Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(longText);
                          Arm();
                          f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
-                         return f.txtSchedule->toPlainText() == longText
+                         return Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText() == longText
                                     ? QStringLiteral("open, text kept")
                                     : QStringLiteral("open, text lost");
                      },

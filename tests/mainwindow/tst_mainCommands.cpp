@@ -105,8 +105,9 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
     QString caption;
     const auto watcher = WhenShown<ScheduleDialog>([&caption](ScheduleDialog* f) {
         caption = f->windowTitle();
-        f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
-        f->OKButton->click();
+        Child<QPlainTextEdit>(*f, "txtSchedule")
+            ->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
+        Child<QPushButton>(*f, "OKButton")->click();
     });
     QTest::mouseClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
     QTest::mouseDClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
@@ -123,8 +124,8 @@ void tst_mainCommands::cancelledEditorStillReloads() {
     start();
     // Another program changed the day meanwhile; the reload after the editor shows it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
-    const auto watcher =
-        WhenShown<ScheduleDialog>([](ScheduleDialog* f) { f->CancelButton->click(); });
+    const auto watcher = WhenShown<ScheduleDialog>(
+        [](ScheduleDialog* f) { Child<QPushButton>(*f, "CancelButton")->click(); });
     QTest::keyClick(w->monthView(), Qt::Key_Return);
     QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 16)))->text(),
              QStringLiteral("outside"));
@@ -183,7 +184,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
     QString shown;
     int workTimeRowsMeanwhile = -1;
     const auto watcher = WhenShown<TodayDialog>([&](TodayDialog* f) {
-        shown = f->txtSchedule->toPlainText();
+        shown = Child<QPlainTextEdit>(*f, "txtSchedule")->toPlainText();
         // The start-up has committed before the window waits, and holds nothing meanwhile: its
         // running period is in the file, and a tick now commits as usual.
         QCOMPARE(Connection::openCount(), 0);
@@ -288,7 +289,7 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
         f->txtDay->setText(QStringLiteral("22"));
         f->txtHoliday->setText(QStringLiteral("新休日"));
         f->cmdAdd->click();
-        (ok ? f->OKButton : f->CancelButton)->click();
+        (ok ? Child<QPushButton>(*f, "OKButton") : Child<QPushButton>(*f, "CancelButton"))->click();
     });
     QAction* menu = w->findAction(QStringLiteral("mnuHoliday"));
     QCOMPARE(menu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -41,7 +41,7 @@ QString Refuse(const char* when, const char* table) {
 void SaveSchedule(const QString& text) {
     ScheduleDialog f(QDate(2004, 3, 15));
     f.load();
-    f.txtSchedule->setPlainText(text);
+    Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(text);
     f.save();
 }
 
