@@ -212,8 +212,8 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("朝会\n10時"));
     QVERIFY(Child<QPlainTextEdit>(f, "txtSchedule")->isReadOnly());
-    QVERIFY(f.chkStartup->isChecked());
-    QVERIFY(f.cmdOK->isDefault());
+    QVERIFY(Child<QCheckBox>(f, "chkStartup")->isChecked());
+    QVERIFY(Child<QPushButton>(f, "cmdOK")->isDefault());
     // Nothing stays open while the window waits for the user.
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(msgs->messages.empty());
@@ -238,19 +238,20 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     opt.showTodayAtStart = true;
     TodayDialog f(opt);
     ShowActive(f);
+    QCheckBox* startup = Child<QCheckBox>(f, "chkStartup");
     for (int i = 0; i < clicks; ++i)
-        QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));
+        QTest::mouseClick(startup, Qt::LeftButton, {}, QPoint(5, startup->height() / 2));
     QCOMPARE(int(opt.showTodayAtStart), expected.toInt());
     QVERIFY(!QFile::exists(env->settingsFile()));
     switch (howClosed) {
     case 0:
-        QTest::mouseClick(f.cmdOK, Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(f, "cmdOK"), Qt::LeftButton);
         break;
     case 1:
-        QTest::keyClick(f.chkStartup, Qt::Key_Return);
+        QTest::keyClick(startup, Qt::Key_Return);
         break;
     case 2:
-        QTest::keyClick(f.chkStartup, Qt::Key_Escape);
+        QTest::keyClick(startup, Qt::Key_Escape);
         break;
     default:
         f.close();

@@ -191,8 +191,8 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
         workTimeRowsMeanwhile = env->count(QStringLiteral("T_WorkTime"));
         clock->advanceSecs(50);
         w->findChild<TickTimer*>()->tickNow();
-        f->chkStartup->click();
-        f->cmdOK->click();
+        Child<QCheckBox>(*f, "chkStartup")->click();
+        Child<QPushButton>(*f, "cmdOK")->click();
     });
     start();
     QCOMPARE(workTimeRowsMeanwhile, 1);
@@ -213,7 +213,7 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
     bool shown = false;
     const auto watcher = WhenShown<TodayDialog>([&shown](TodayDialog* f) {
         shown = true;
-        f->cmdOK->click();
+        Child<QPushButton>(*f, "cmdOK")->click();
     });
     start();
     QVERIFY(!shown);
