@@ -193,7 +193,7 @@ void RunCommit(int c) {
     case Diary: {
         DiaryDialog f(QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
         f.load();
-        f.txtDiary->setPlainText(DiaryText(c));
+        Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(DiaryText(c));
         f.save();
         Expect(f.result() == QDialog::Accepted, c, "diary not saved");
         break;

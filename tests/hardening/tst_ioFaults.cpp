@@ -210,12 +210,12 @@ const std::vector<Action>& Actions() {
                      [diary] {
                          DiaryDialog f(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
                          f.load();
-                         f.txtDiary->setPlainText(diary);
+                         Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(diary);
                          Arm();
                          f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
-                         return f.txtDiary->toPlainText() == diary
+                         return Child<QPlainTextEdit>(f, "txtDiary")->toPlainText() == diary
                                     ? QStringLiteral("open, text kept")
                                     : QStringLiteral("open, text lost");
                      },
