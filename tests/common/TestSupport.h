@@ -71,7 +71,7 @@ bool MakeSchema(const QString& path, TestEnv::Schema schema);
 // name that matches nothing (renamed or mistyped) ends the test program here, naming the control
 // and the calling line, instead of leaving a null pointer to crash on later.
 template <class W>
-W* Child(QObject& parent, const QString& objectName,
+W* Child(const QObject& parent, const QString& objectName,
          std::source_location at = std::source_location::current()) {
     W* w = parent.findChild<W*>(objectName);
     if (!w)
@@ -81,7 +81,7 @@ W* Child(QObject& parent, const QString& objectName,
     return w;
 }
 template <class W>
-W* Child(QObject& parent, const char* objectName,
+W* Child(const QObject& parent, const char* objectName,
          std::source_location at = std::source_location::current()) {
     return Child<W>(parent, QLatin1String(objectName), at);
 }
