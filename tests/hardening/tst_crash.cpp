@@ -204,7 +204,7 @@ void RunCommit(int c) {
         AnniversaryDialog f(QDate(2004, 1, 1));
         f.load();
         if (c % kActions == Delete) {
-            QListWidget* january = f.lstWhatday[0];
+            QListWidget* january = Child<QListWidget>(f, "lstWhatday0");
             QListWidgetItem* oldest = nullptr;
             for (int i = 0; i < january->count(); ++i) {
                 QListWidgetItem* item = january->item(i);
@@ -218,10 +218,10 @@ void RunCommit(int c) {
             f.pickEntry(0, oldest);
             f.deleteEntry();
         } else {
-            f.txtWhatDay->setText(kAnniversary + QString::number(c));
+            Child<QLineEdit>(f, "txtWhatDay")->setText(kAnniversary + QString::number(c));
             f.addEntry();
         }
-        Expect(f.txtWhatDay->text().isEmpty(), c, "anniversary not written");
+        Expect(Child<QLineEdit>(f, "txtWhatDay")->text().isEmpty(), c, "anniversary not written");
         break;
     }
     case Alarm: {
@@ -230,8 +230,8 @@ void RunCommit(int c) {
         d.show();
         const QDateTime t = AlarmTime(c);
         d.txtYear->setText(QString::number(t.date().year()));
-        d.txtMonth->setText(QString::number(t.date().month()));
-        d.txtDay->setText(QString::number(t.date().day()));
+        Child<QLineEdit>(d, "txtMonth")->setText(QString::number(t.date().month()));
+        Child<QLineEdit>(d, "txtDay")->setText(QString::number(t.date().day()));
         d.txtHour->setText(QString::number(t.time().hour()));
         d.txtMinute->setText(QString::number(t.time().minute()));
         d.txtAlarmDetail->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
@@ -252,8 +252,8 @@ void RunCommit(int c) {
             f.pickLine(ours);
         } else {
             f.cboKind->setCurrentIndex(1);
-            f.txtMonth->setText(QStringLiteral("12"));
-            f.txtDay->setText(QStringLiteral("31"));
+            Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
+            Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
         }
         f.txtHoliday->setText(kHoliday + QString::number(c));
         if (ours)

@@ -110,8 +110,8 @@ const std::vector<Action>& Actions() {
                  f.lstHoliday->setCurrentRow(0);
                  f.deleteSelected();
                  f.cboKind->setCurrentIndex(1);
-                 f.txtMonth->setText(QStringLiteral("12"));
-                 f.txtDay->setText(QStringLiteral("31"));
+                 Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
+                 Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
                  f.txtHoliday->setText(QStringLiteral("大晦日 's"));
                  f.addEntered();
                  const QString edited = Lines(f.lstHoliday);
@@ -159,8 +159,8 @@ const std::vector<Action>& Actions() {
                  auto* d = new AlarmDialog(alarm);
                  d->show();
                  d->txtYear->setText(QStringLiteral("2004"));
-                 d->txtMonth->setText(QStringLiteral("9"));
-                 d->txtDay->setText(QStringLiteral("6"));
+                 Child<QLineEdit>(*d, "txtMonth")->setText(QStringLiteral("9"));
+                 Child<QLineEdit>(*d, "txtDay")->setText(QStringLiteral("6"));
                  d->txtHour->setText(QStringLiteral("8"));
                  d->txtMinute->setText(QStringLiteral("4"));
                  d->txtAlarmDetail->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
@@ -225,8 +225,11 @@ const std::vector<Action>& Actions() {
                      "2003-03-15=last year|" + day + "=" + diary});
 
         const auto whatDayState = [](const AnniversaryDialog& f) {
-            return Lines(f.lstWhatday[2]) + " | " + f.txtMonth->text() + "," + f.txtDay->text() +
-                   "," + f.txtWhatDay->text() + (f.cmdDel->isEnabled() ? " | del on" : "");
+            return Lines(Child<QListWidget>(f, "lstWhatday2")) + " | " +
+                   Child<QLineEdit>(f, "txtMonth")->text() + "," +
+                   Child<QLineEdit>(f, "txtDay")->text() + "," +
+                   Child<QLineEdit>(f, "txtWhatDay")->text() +
+                   (Child<QPushButton>(f, "cmdDel")->isEnabled() ? " | del on" : "");
         };
         a.push_back({"anniversary add",
                      TestEnv::Schema::V106,
@@ -234,7 +237,7 @@ const std::vector<Action>& Actions() {
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
                          f.load();
-                         f.txtWhatDay->setText(QStringLiteral("新 😀"));
+                         Child<QLineEdit>(f, "txtWhatDay")->setText(QStringLiteral("新 😀"));
                          Arm();
                          f.addEntry();
                          return whatDayState(f);
@@ -251,7 +254,7 @@ const std::vector<Action>& Actions() {
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
                          f.load();
-                         QListWidget* march = f.lstWhatday[2];
+                         QListWidget* march = Child<QListWidget>(f, "lstWhatday2");
                          f.pickEntry(
                              2,
                              march->findItems(QStringLiteral("old"), Qt::MatchEndsWith).value(0));

@@ -55,8 +55,8 @@ void Paste(bool cut) {
 void AddWhatDay(const char* month, const char* text) {
     AnniversaryDialog f(QDate(2004, 3, 15));
     f.load();
-    f.txtMonth->setText(QString::fromLatin1(month));
-    f.txtWhatDay->setText(QString::fromUtf8(text));
+    Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
+    Child<QLineEdit>(f, "txtWhatDay")->setText(QString::fromUtf8(text));
     f.addEntry();
 }
 
@@ -64,8 +64,8 @@ void RegisterAlarm(const char* month) {
     AlarmState alarm;
     AlarmDialog f(alarm);
     f.txtYear->setText(QStringLiteral("2004"));
-    f.txtMonth->setText(QString::fromLatin1(month));
-    f.txtDay->setText(QStringLiteral("20"));
+    Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("20"));
     f.txtHour->setText(QStringLiteral("7"));
     f.txtMinute->setText(QStringLiteral("3"));
     f.txtAlarmDetail->setPlainText(QStringLiteral("新"));
