@@ -243,19 +243,20 @@ void RunCommit(int c) {
         HolidayEditor f;
         f.load();
         QListWidgetItem* ours = nullptr;
-        for (int i = 0; i < f.lstHoliday->count(); ++i) {
-            const std::optional<HolidayRule> r = ParseHolidayLine(f.lstHoliday->item(i)->text());
+        for (int i = 0; i < Child<QListWidget>(f, "lstHoliday")->count(); ++i) {
+            const std::optional<HolidayRule> r =
+                ParseHolidayLine(Child<QListWidget>(f, "lstHoliday")->item(i)->text());
             if (r && r->name.startsWith(kHoliday))
-                ours = f.lstHoliday->item(i);
+                ours = Child<QListWidget>(f, "lstHoliday")->item(i);
         }
         if (ours) {
             f.pickLine(ours);
         } else {
-            f.cboKind->setCurrentIndex(1);
+            Child<QComboBox>(f, "cboKind")->setCurrentIndex(1);
             Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
             Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
         }
-        f.txtHoliday->setText(kHoliday + QString::number(c));
+        Child<QLineEdit>(f, "txtHoliday")->setText(kHoliday + QString::number(c));
         if (ours)
             f.replacePicked();
         else

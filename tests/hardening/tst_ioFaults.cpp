@@ -107,20 +107,21 @@ const std::vector<Action>& Actions() {
              [] {
                  HolidayEditor f;
                  f.load();
-                 f.lstHoliday->setCurrentRow(0);
+                 Child<QListWidget>(f, "lstHoliday")->setCurrentRow(0);
                  f.deleteSelected();
-                 f.cboKind->setCurrentIndex(1);
+                 Child<QComboBox>(f, "cboKind")->setCurrentIndex(1);
                  Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
                  Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
-                 f.txtHoliday->setText(QStringLiteral("大晦日 's"));
+                 Child<QLineEdit>(f, "txtHoliday")->setText(QStringLiteral("大晦日 's"));
                  f.addEntered();
-                 const QString edited = Lines(f.lstHoliday);
+                 const QString edited = Lines(Child<QListWidget>(f, "lstHoliday"));
                  Arm();
                  f.saveRules();
                  if (f.result() == QDialog::Accepted)
                      return QStringLiteral("closed");
-                 return Lines(f.lstHoliday) == edited ? QStringLiteral("open, list kept")
-                                                      : QStringLiteral("open, list lost");
+                 return Lines(Child<QListWidget>(f, "lstHoliday")) == edited
+                            ? QStringLiteral("open, list kept")
+                            : QStringLiteral("open, list lost");
              },
              "closed",
              AfterDbMessages("open, list kept"),

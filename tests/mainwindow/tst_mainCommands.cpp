@@ -284,11 +284,11 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
     // Written after the month was drawn: only a reload would show it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-22', 'outside')"));
     const auto watcher = WhenShown<HolidayEditor>([ok](HolidayEditor* f) {
-        f->cboKind->setCurrentIndex(1);
-        f->txtMonth->setText(QStringLiteral("3"));
-        f->txtDay->setText(QStringLiteral("22"));
-        f->txtHoliday->setText(QStringLiteral("新休日"));
-        f->cmdAdd->click();
+        Child<QComboBox>(*f, "cboKind")->setCurrentIndex(1);
+        Child<QLineEdit>(*f, "txtMonth")->setText(QStringLiteral("3"));
+        Child<QLineEdit>(*f, "txtDay")->setText(QStringLiteral("22"));
+        Child<QLineEdit>(*f, "txtHoliday")->setText(QStringLiteral("新休日"));
+        Child<QPushButton>(*f, "cmdAdd")->click();
         (ok ? Child<QPushButton>(*f, "OKButton") : Child<QPushButton>(*f, "CancelButton"))->click();
     });
     QAction* menu = w->findAction(QStringLiteral("mnuHoliday"));
