@@ -229,12 +229,13 @@ void RunCommit(int c) {
         AlarmDialog d(alarm);
         d.show();
         const QDateTime t = AlarmTime(c);
-        d.txtYear->setText(QString::number(t.date().year()));
+        Child<QLineEdit>(d, "txtYear")->setText(QString::number(t.date().year()));
         Child<QLineEdit>(d, "txtMonth")->setText(QString::number(t.date().month()));
         Child<QLineEdit>(d, "txtDay")->setText(QString::number(t.date().day()));
-        d.txtHour->setText(QString::number(t.time().hour()));
-        d.txtMinute->setText(QString::number(t.time().minute()));
-        d.txtAlarmDetail->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
+        Child<QLineEdit>(d, "txtHour")->setText(QString::number(t.time().hour()));
+        Child<QLineEdit>(d, "txtMinute")->setText(QString::number(t.time().minute()));
+        Child<QPlainTextEdit>(d, "txtAlarmDetail")
+            ->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
         d.setAlarm();
         Expect(alarm.pending() && alarm.pending()->time == t, c, "alarm not set");
         break;

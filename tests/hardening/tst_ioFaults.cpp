@@ -159,12 +159,13 @@ const std::vector<Action>& Actions() {
                  QSignalSpy announced(&alarm, &AlarmState::changed);
                  auto* d = new AlarmDialog(alarm);
                  d->show();
-                 d->txtYear->setText(QStringLiteral("2004"));
+                 Child<QLineEdit>(*d, "txtYear")->setText(QStringLiteral("2004"));
                  Child<QLineEdit>(*d, "txtMonth")->setText(QStringLiteral("9"));
                  Child<QLineEdit>(*d, "txtDay")->setText(QStringLiteral("6"));
-                 d->txtHour->setText(QStringLiteral("8"));
-                 d->txtMinute->setText(QStringLiteral("4"));
-                 d->txtAlarmDetail->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
+                 Child<QLineEdit>(*d, "txtHour")->setText(QStringLiteral("8"));
+                 Child<QLineEdit>(*d, "txtMinute")->setText(QStringLiteral("4"));
+                 Child<QPlainTextEdit>(*d, "txtAlarmDetail")
+                     ->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
                  Arm();
                  d->setAlarm();
                  QString state = d->isVisible() ? QStringLiteral("open") : QStringLiteral("closed");

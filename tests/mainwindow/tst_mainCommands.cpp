@@ -254,13 +254,13 @@ void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
     QString caption;
     const auto watcher = WhenShown<AlarmDialog>([&caption](AlarmDialog* f) {
         caption = f->windowTitle();
-        f->txtYear->setText(QStringLiteral("2004"));
-        f->txtMonth->setText(QStringLiteral("9"));
-        f->txtDay->setText(QStringLiteral("5"));
-        f->txtHour->setText(QStringLiteral("7"));
-        f->txtMinute->setText(QStringLiteral("3"));
-        f->txtAlarmDetail->setPlainText(QStringLiteral("起きる"));
-        f->cmdAlarmOn->click();
+        Child<QLineEdit>(*f, "txtYear")->setText(QStringLiteral("2004"));
+        Child<QLineEdit>(*f, "txtMonth")->setText(QStringLiteral("9"));
+        Child<QLineEdit>(*f, "txtDay")->setText(QStringLiteral("5"));
+        Child<QLineEdit>(*f, "txtHour")->setText(QStringLiteral("7"));
+        Child<QLineEdit>(*f, "txtMinute")->setText(QStringLiteral("3"));
+        Child<QPlainTextEdit>(*f, "txtAlarmDetail")->setPlainText(QStringLiteral("起きる"));
+        Child<QPushButton>(*f, "cmdAlarmOn")->click();
     });
     QTest::mouseDClick(w->statusPanel(QStringLiteral("Alarm")), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("ｱﾗｰﾑの設定"));

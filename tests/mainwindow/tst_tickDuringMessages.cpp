@@ -63,12 +63,12 @@ void AddWhatDay(const char* month, const char* text) {
 void RegisterAlarm(const char* month) {
     AlarmState alarm;
     AlarmDialog f(alarm);
-    f.txtYear->setText(QStringLiteral("2004"));
+    Child<QLineEdit>(f, "txtYear")->setText(QStringLiteral("2004"));
     Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
     Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("20"));
-    f.txtHour->setText(QStringLiteral("7"));
-    f.txtMinute->setText(QStringLiteral("3"));
-    f.txtAlarmDetail->setPlainText(QStringLiteral("新"));
+    Child<QLineEdit>(f, "txtHour")->setText(QStringLiteral("7"));
+    Child<QLineEdit>(f, "txtMinute")->setText(QStringLiteral("3"));
+    Child<QPlainTextEdit>(f, "txtAlarmDetail")->setPlainText(QStringLiteral("新"));
     f.setAlarm();
 }
 
