@@ -9,11 +9,14 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
+#include "TestSupport.h"
 #include "entries/SearchDialog.h"
 #include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -31,13 +34,13 @@ void BM_Search(benchmark::State& state) {
     SearchDialog w;
     w.show();
     QCoreApplication::processEvents();
-    w.txtSearchString->setText(kCommonWord);
+    Child<QLineEdit>(w, "txtSearchString")->setText(kCommonWord);
     for (auto _ : state) {
         w.search();
         // The list laid out and painted.
         QCoreApplication::processEvents();
     }
-    state.counters["lines"] = double(w.lstSearch->count());
+    state.counters["lines"] = double(Child<QListWidget>(w, "lstSearch")->count());
 }
 BENCHMARK(BM_Search)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -22,15 +22,6 @@ public:
     // the offending field and returns false.
     bool CheckAlarmInput();
 
-    QLineEdit* txtYear = nullptr;
-    QLineEdit* txtMonth = nullptr;
-    QLineEdit* txtDay = nullptr;
-    QLineEdit* txtHour = nullptr;
-    QLineEdit* txtMinute = nullptr;
-    QPlainTextEdit* txtAlarmDetail = nullptr;
-    QPushButton* cmdAlarmOn = nullptr;
-    QPushButton* cmdAlarmOff = nullptr;
-
 public slots:
     void setAlarm();
     void cancelAlarm();
@@ -41,6 +32,15 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QLineEdit* txtYear = nullptr;
+    QLineEdit* txtMonth = nullptr;
+    QLineEdit* txtDay = nullptr;
+    QLineEdit* txtHour = nullptr;
+    QLineEdit* txtMinute = nullptr;
+    QPlainTextEdit* txtAlarmDetail = nullptr;
+    QPushButton* cmdAlarmOn = nullptr;
+    QPushButton* cmdAlarmOff = nullptr;
+
     QLineEdit* TimeField(int x, int width, int maxLength, const QString& name);
     void FocusWindowChanged(QWindow* w);
 

@@ -28,17 +28,6 @@ public:
     static constexpr int kDayRole = Qt::UserRole;
     static constexpr int kTextRole = Qt::UserRole + 1;
 
-    QTabWidget* tabWhatDay;
-    std::array<QListWidget*, 12> lstWhatday{};
-    QLineEdit* txtMonth;
-    QLabel* lblMonth;
-    QLineEdit* txtDay;
-    QLabel* lblDay;
-    QLineEdit* txtWhatDay;
-    QPushButton* cmdAdd;
-    QPushButton* cmdDel;
-    QPushButton* OKButton;
-
     // The picked entry, the values a deletion goes by.
     QString TagMonth() const { return m_tagMonth; }
     QString TagDay() const { return m_tagDay; }
@@ -58,6 +47,17 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QTabWidget* tabWhatDay;
+    std::array<QListWidget*, 12> lstWhatday{};
+    QLineEdit* txtMonth;
+    QLabel* lblMonth;
+    QLineEdit* txtDay;
+    QLabel* lblDay;
+    QLineEdit* txtWhatDay;
+    QPushButton* cmdAdd;
+    QPushButton* cmdDel;
+    QPushButton* OKButton;
+
     QDate m_day;
     // The month tabs with their lists, each line picked by a click or Enter.
     void MakeMonthLists();

@@ -27,13 +27,6 @@ public:
     static constexpr int kMaxChars = 2000;
     static constexpr int kEarlierYears = 9;
 
-    QLabel* lblDate;
-    QPlainTextEdit* txtDiary;
-    QTabWidget* tabOldDiary;
-    std::array<QPlainTextEdit*, kEarlierYears> txtOldDiary{};
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
-
 public slots:
     void save();
 
@@ -41,6 +34,13 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QLabel* lblDate;
+    QPlainTextEdit* txtDiary;
+    QTabWidget* tabOldDiary;
+    std::array<QPlainTextEdit*, kEarlierYears> txtOldDiary{};
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
     void ReadFailed(Connection& db);
 
     QDate m_day;

@@ -16,10 +16,6 @@ public:
     // Reads the day's schedule; run once before the window is shown.
     void load();
 
-    QPlainTextEdit* txtSchedule;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
-
     // Whether the day had a row when the window opened.
     bool rowExisted() const { return m_rowExisted; }
 
@@ -30,6 +26,10 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QPlainTextEdit* txtSchedule;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
     // Rolls back and says that the schedule could not be read.
     void ReadFailed(Connection& db);
     QDate m_day;

@@ -16,6 +16,13 @@ class SearchDialog : public QDialog {
 public:
     explicit SearchDialog(QWidget* parent = nullptr);
 
+public slots:
+    void search();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QLabel* lblSearchString;
     QLineEdit* txtSearchString;
     QPushButton* cmdSearch;
@@ -28,13 +35,6 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 
-public slots:
-    void search();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // Lists the lines in the list's order and empties lines.
     void ShowLines(QStringList& lines);
     void SearchFailed(Connection& db);

@@ -18,10 +18,6 @@ public:
     // window is shown.
     void load();
 
-    QPlainTextEdit* txtSchedule;
-    QCheckBox* chkStartup;
-    QPushButton* cmdOK;
-
 public slots:
     void setShowAtStart();
 
@@ -30,6 +26,10 @@ protected:
     void done(int result) override;
 
 private:
+    QPlainTextEdit* txtSchedule;
+    QCheckBox* chkStartup;
+    QPushButton* cmdOK;
+
     void saveStartUpOption();
     Options& m_options;
 };

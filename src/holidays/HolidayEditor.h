@@ -28,19 +28,6 @@ public:
     // The rules OK wrote, in table order; nothing unless OK committed them.
     const std::optional<HolidayRules>& CommittedRules() const { return m_committed; }
 
-    QListWidget* lstHoliday;
-    QLineEdit* txtMonth;
-    QLineEdit* txtDay;
-    QLabel* lblDay;
-    QLineEdit* txtWeek;
-    QLabel* lblWeek;
-    QComboBox* cboWeekday;
-    QComboBox* cboKind;
-    QLineEdit* txtHoliday;
-    QPushButton* cmdAdd;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
-
 public slots:
     void addEntered();
     void replacePicked();
@@ -56,6 +43,19 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QListWidget* lstHoliday;
+    QLineEdit* txtMonth;
+    QLineEdit* txtDay;
+    QLabel* lblDay;
+    QLineEdit* txtWeek;
+    QLabel* lblWeek;
+    QComboBox* cboWeekday;
+    QComboBox* cboKind;
+    QLineEdit* txtHoliday;
+    QPushButton* cmdAdd;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
     QLabel* lblMonthUnit;
     QPushButton* cmdUpdate;
     QPushButton* cmdDelete;

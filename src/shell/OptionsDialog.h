@@ -38,6 +38,31 @@ public:
     // focus in the path and false.
     bool CheckPicFile();
 
+    // The tooltip mode of the selected option button: 0, 1 or 9.
+    TrayTip SelectedTrayHint() const;
+
+public slots:
+    void save();
+    void residentToggled();
+    void trayHintChosen(int index);
+    void usePicture();
+    void useNoPicture();
+    void choosePicture();
+    void chooseButtonColor(QPushButton* button);
+
+signals:
+    // OK has saved the display settings: apply the options' background (colour and picture) to the
+    // calendar area and draw the month again with the new colours and formats, now.
+    void displayChanged();
+    // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::apply),
+    // its tooltip built from the new settings. Not emitted for TrayAction::None.
+    void trayActionRequested(TrayAction action);
+    // OK has removed the tray icon while the main window was hidden: nothing is left to bring
+    // it back, so show it again as the tray menu's restore command does. Emitted after the dialog
+    // has closed.
+    void restoreRequested();
+
+private:
     QTabWidget* tabOption = nullptr;
     // 全般
     QCheckBox* chkWindowSave = nullptr;
@@ -71,31 +96,6 @@ public:
 
     QPushButton* cmdOK = nullptr;
 
-    // The tooltip mode of the selected option button: 0, 1 or 9.
-    TrayTip SelectedTrayHint() const;
-
-public slots:
-    void save();
-    void residentToggled();
-    void trayHintChosen(int index);
-    void usePicture();
-    void useNoPicture();
-    void choosePicture();
-    void chooseButtonColor(QPushButton* button);
-
-signals:
-    // OK has saved the display settings: apply the options' background (colour and picture) to the
-    // calendar area and draw the month again with the new colours and formats, now.
-    void displayChanged();
-    // OK has saved the resident settings: add, modify or remove the tray icon (TrayIcon::apply),
-    // its tooltip built from the new settings. Not emitted for TrayAction::None.
-    void trayActionRequested(TrayAction action);
-    // OK has removed the tray icon while the main window was hidden: nothing is left to bring
-    // it back, so show it again as the tray menu's restore command does. Emitted after the dialog
-    // has closed.
-    void restoreRequested();
-
-private:
     QGroupBox* fmColorSetting = nullptr;
     QLabel* lblLayoutBack = nullptr;
     QLabel* lblLayoutToday = nullptr;

@@ -50,12 +50,12 @@ private:
         return dlg;
     }
     void setFields(const QStringList& f) {
-        dlg->txtYear->setText(f[0]);
-        dlg->txtMonth->setText(f[1]);
-        dlg->txtDay->setText(f[2]);
-        dlg->txtHour->setText(f[3]);
-        dlg->txtMinute->setText(f[4]);
-        dlg->txtAlarmDetail->setPlainText(f[5]);
+        Child<QLineEdit>(*dlg, "txtYear")->setText(f[0]);
+        Child<QLineEdit>(*dlg, "txtMonth")->setText(f[1]);
+        Child<QLineEdit>(*dlg, "txtDay")->setText(f[2]);
+        Child<QLineEdit>(*dlg, "txtHour")->setText(f[3]);
+        Child<QLineEdit>(*dlg, "txtMinute")->setText(f[4]);
+        Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->setPlainText(f[5]);
     }
     void storeAlarm(const QString& time, const QString& detail) {
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES (?, ?)"), {time, detail}));
@@ -149,7 +149,7 @@ void tst_alarmDialog::checksInOrder() {
     QFETCH(QString, focus);
     openDialog();
     setFields(fields);
-    dlg->cmdAlarmOn->setFocus();
+    Child<QPushButton>(*dlg, "cmdAlarmOn")->setFocus();
     QCOMPARE(dlg->CheckAlarmInput(), message.isEmpty());
     if (message.isEmpty()) {
         QVERIFY(msgs->messages.empty());
@@ -164,7 +164,7 @@ void tst_alarmDialog::checksInOrder() {
 void tst_alarmDialog::registersTheFieldsAsTyped() {
     openDialog();
     setFields({"2004", "9", "5", "7", "3", "  会議の\u00a0\"準備\"\n"});
-    dlg->cmdAlarmOn->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOn")->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(stored(), QStringList{"2004-09-05 07:03:00|会議の\u00a0\"準備\""});
     QVERIFY(alarmState->pending());
@@ -179,7 +179,7 @@ void tst_alarmDialog::registerReplacesTheEarlierAlarm() {
     storeAlarm(QStringLiteral("2004-09-01 13:00:00"), QStringLiteral("古い"));
     openDialog();
     setFields({"04", "10", "1", "23", "59", "新しい"});
-    dlg->cmdAlarmOn->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOn")->click();
     QCOMPARE(stored(), QStringList{"2004-10-01 23:59:00|新しい"});
     QCOMPARE(alarmTime(), QDateTime(QDate(2004, 10, 1), QTime(23, 59)));
 }
@@ -191,7 +191,7 @@ void tst_alarmDialog::failedRegisterKeepsTheEarlierAlarm() {
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     openDialog();
     setFields({"2004", "9", "5", "7", "3", "新しい"});
-    dlg->cmdAlarmOn->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOn")->click();
     QCOMPARE(msgs->texts(),
              QStringList{QStringLiteral("アラームの設定に失敗しました。\r\nrefused")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
@@ -202,7 +202,8 @@ void tst_alarmDialog::failedRegisterKeepsTheEarlierAlarm() {
     QCOMPARE(changes->count(), 0);
     // The dialog stays open with what was typed, so that the user can retry.
     QVERIFY(dlg && dlg->isVisible());
-    QCOMPARE(dlg->txtAlarmDetail->toPlainText(), QStringLiteral("新しい"));
+    QCOMPARE(Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->toPlainText(),
+             QStringLiteral("新しい"));
 }
 
 void tst_alarmDialog::cancelDeletesTheAlarm_data() {
@@ -218,7 +219,7 @@ void tst_alarmDialog::cancelDeletesTheAlarm() {
     openDialog();
     // The fields are not checked.
     setFields({"", "13", "", "", "", ""});
-    dlg->cmdAlarmOff->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOff")->click();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QVERIFY(!alarmState->pending());
@@ -232,7 +233,7 @@ void tst_alarmDialog::failedCancelKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     openDialog();
-    dlg->cmdAlarmOff->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOff")->click();
     QCOMPARE(msgs->texts(),
              QStringList{QStringLiteral("アラームの解除に失敗しました。\r\nrefused")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
@@ -261,7 +262,7 @@ void tst_alarmDialog::unreachableDatabaseClosesWithoutChange() {
     openDialog();
     QFile::rename(env->dbPath(), env->dbPath() + QStringLiteral(".away"));
     setFields({"2004", "9", "5", "7", "3", "新しい"});
-    dlg->cmdAlarmOn->click();
+    Child<QPushButton>(*dlg, "cmdAlarmOn")->click();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QVERIFY(!dlg || !dlg->isVisible());
     QVERIFY(alarmState->pending());
@@ -282,21 +283,26 @@ void tst_alarmDialog::offersThePendingAlarmOrThePresentMinute() {
     if (pending)
         storeAlarm(QStringLiteral("2004-09-05 07:03:00"), QStringLiteral("会議\n資料"));
     openDialog();
-    QCOMPARE((QStringList{dlg->txtYear->text(), dlg->txtMonth->text(), dlg->txtDay->text(),
-                          dlg->txtHour->text(), dlg->txtMinute->text(),
-                          dlg->txtAlarmDetail->toPlainText()}),
+    QCOMPARE((QStringList{Child<QLineEdit>(*dlg, "txtYear")->text(),
+                          Child<QLineEdit>(*dlg, "txtMonth")->text(),
+                          Child<QLineEdit>(*dlg, "txtDay")->text(),
+                          Child<QLineEdit>(*dlg, "txtHour")->text(),
+                          Child<QLineEdit>(*dlg, "txtMinute")->text(),
+                          Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->toPlainText()}),
              fields);
-    QCOMPARE(dlg->txtYear->maxLength(), 4);
-    QCOMPARE(dlg->txtMonth->maxLength(), 2);
-    QCOMPARE(dlg->txtMinute->maxLength(), 2);
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtYear")->maxLength(), 4);
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtMonth")->maxLength(), 2);
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtMinute")->maxLength(), 2);
 }
 
 void tst_alarmDialog::enterMovesOnThroughTheFields() {
     openDialog();
     QVERIFY(QTest::qWaitForWindowActive(dlg));
-    dlg->txtYear->setFocus();
-    const QList<QWidget*> chain{dlg->txtMonth, dlg->txtDay, dlg->txtHour, dlg->txtMinute,
-                                dlg->txtAlarmDetail};
+    Child<QLineEdit>(*dlg, "txtYear")->setFocus();
+    const QList<QWidget*> chain{Child<QLineEdit>(*dlg, "txtMonth"),
+                                Child<QLineEdit>(*dlg, "txtDay"), Child<QLineEdit>(*dlg, "txtHour"),
+                                Child<QLineEdit>(*dlg, "txtMinute"),
+                                Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")};
     for (QWidget* next : chain) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -304,10 +310,10 @@ void tst_alarmDialog::enterMovesOnThroughTheFields() {
             QCOMPARE(field->selectedText(), field->text()); // the whole text is selected
     }
     // In the detail, Enter is a line break; no button was pressed.
-    dlg->txtAlarmDetail->setPlainText(QStringLiteral("a"));
-    dlg->txtAlarmDetail->moveCursor(QTextCursor::End);
-    QTest::keyClick(dlg->txtAlarmDetail, Qt::Key_Return);
-    QCOMPARE(dlg->txtAlarmDetail->toPlainText(), QStringLiteral("a\n"));
+    Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->setPlainText(QStringLiteral("a"));
+    Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->moveCursor(QTextCursor::End);
+    QTest::keyClick(Child<QPlainTextEdit>(*dlg, "txtAlarmDetail"), Qt::Key_Return);
+    QCOMPARE(Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->toPlainText(), QStringLiteral("a\n"));
     QVERIFY(dlg->isVisible());
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
 }
@@ -315,11 +321,11 @@ void tst_alarmDialog::enterMovesOnThroughTheFields() {
 void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
     openDialog();
     QVERIFY(QTest::qWaitForWindowActive(dlg));
-    dlg->txtMonth->setText(QStringLiteral("11"));
+    Child<QLineEdit>(*dlg, "txtMonth")->setText(QStringLiteral("11"));
     // A message box of the dialog's own does not refill.
-    dlg->txtDay->setText(QStringLiteral("40"));
+    Child<QLineEdit>(*dlg, "txtDay")->setText(QStringLiteral("40"));
     QVERIFY(!dlg->CheckAlarmInput());
-    QCOMPARE(dlg->txtMonth->text(), QStringLiteral("11"));
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtMonth")->text(), QStringLiteral("11"));
 
     QWidget other;
     other.show();
@@ -328,9 +334,9 @@ void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
     storeAlarm(QStringLiteral("2004-09-05 07:03:00"), QStringLiteral("会議"));
     dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg));
-    QCOMPARE(dlg->txtMonth->text(), QStringLiteral("9"));
-    QCOMPARE(dlg->txtDay->text(), QStringLiteral("5"));
-    QCOMPARE(dlg->txtAlarmDetail->toPlainText(), QStringLiteral("会議"));
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtMonth")->text(), QStringLiteral("9"));
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtDay")->text(), QStringLiteral("5"));
+    QCOMPARE(Child<QPlainTextEdit>(*dlg, "txtAlarmDetail")->toPlainText(), QStringLiteral("会議"));
 }
 
 void tst_alarmDialog::oneDialogAtATime() {

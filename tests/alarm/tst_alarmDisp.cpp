@@ -149,9 +149,9 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     // The alarm dialog then offers the present minute.
     OpenAlarmDialog(*alarmState, nullptr, false);
     AlarmDialog* a = OpenWindowOf<AlarmDialog>(nullptr);
-    QCOMPARE(a->txtMinute->text(), QStringLiteral("3"));
-    QCOMPARE(a->txtHour->text(), QStringLiteral("7"));
-    QVERIFY(a->txtAlarmDetail->toPlainText().isEmpty());
+    QCOMPARE(Child<QLineEdit>(*a, "txtMinute")->text(), QStringLiteral("3"));
+    QCOMPARE(Child<QLineEdit>(*a, "txtHour")->text(), QStringLiteral("7"));
+    QVERIFY(Child<QPlainTextEdit>(*a, "txtAlarmDetail")->toPlainText().isEmpty());
 }
 
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {

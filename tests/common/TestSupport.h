@@ -5,12 +5,14 @@
 #include "core/MsgBox.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
 #include <deque>
 #include <memory>
+#include <source_location>
 #include <vector>
 
 // Records every message box instead of showing it and answers from a queue (OK when empty).
@@ -64,3 +66,22 @@ private:
 bool CreateTestDatabase(const QString& path, QString* error = nullptr);
 // Upgrades a base database to a later schema version by the statements of the upgrade.
 bool MakeSchema(const QString& path, TestEnv::Schema schema);
+
+// A window's control found by its object name, as a user's view of the window would find it. A
+// name that matches nothing (renamed or mistyped) ends the test program here, naming the control
+// and the calling line, instead of leaving a null pointer to crash on later.
+template <class W>
+W* Child(const QObject& parent, const QString& objectName,
+         std::source_location at = std::source_location::current()) {
+    W* w = parent.findChild<W*>(objectName);
+    if (!w)
+        qFatal("%s:%u: %s has no %s named \"%s\"", at.file_name(), unsigned(at.line()),
+               parent.metaObject()->className(), W::staticMetaObject.className(),
+               qPrintable(objectName));
+    return w;
+}
+template <class W>
+W* Child(const QObject& parent, const char* objectName,
+         std::source_location at = std::source_location::current()) {
+    return Child<W>(parent, QLatin1String(objectName), at);
+}

@@ -29,11 +29,16 @@ private:
     void addDiary(const QDate& d, const QString& text) {
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, ?)"), {d, text}));
     }
-    QStringList tabTexts(const DiaryDialog& f) const {
+    QStringList tabTexts(DiaryDialog& f) const {
+        const QTabWidget* tabs = Child<QTabWidget>(f, "tabOldDiary");
         QStringList out;
-        for (int i = 0; i < f.tabOldDiary->count(); ++i)
-            out << f.tabOldDiary->tabText(i);
+        for (int i = 0; i < tabs->count(); ++i)
+            out << tabs->tabText(i);
         return out;
+    }
+    // The read-only box of the year i + 1 years back.
+    static QPlainTextEdit* oldBox(DiaryDialog& f, int i) {
+        return Child<QPlainTextEdit>(f, QStringLiteral("txtOldDiary%1").arg(i));
     }
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<MsgRecorder> msgs;
@@ -60,19 +65,21 @@ void tst_diary::showsTheNineEarlierYears() {
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     f.load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
-    QCOMPARE(f.tabOldDiary->currentIndex(), 0);
+    QCOMPARE(Child<QTabWidget>(f, "tabOldDiary")->currentIndex(), 0);
     QStringList old;
-    for (QPlainTextEdit* box : f.txtOldDiary) {
+    for (int i = 0; i < DiaryDialog::kEarlierYears; ++i) {
+        const QPlainTextEdit* box = oldBox(f, i);
         QVERIFY(box->isReadOnly());
         old << box->toPlainText();
     }
     QCOMPARE(old, (QStringList{"last year", "", "", "", "", "", "", "", "nine back"}));
-    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("today's"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), QStringLiteral("today's"));
     QCOMPARE(f.windowTitle(), QStringLiteral("03月20日（土）の日記"));
-    QCOMPARE(f.lblDate->text(), QStringLiteral(" 2004年 03月20日（土）春分の日"));
-    QCOMPARE(f.lblDate->palette().color(QPalette::Window), QColor(0xFF, 0x77, 0x77));
-    QVERIFY(f.lblDate->autoFillBackground());
-    QCOMPARE(f.lblDate->font().family(), QStringLiteral("Noto Sans CJK JP"));
+    QCOMPARE(Child<QLabel>(f, "lblDate")->text(), QStringLiteral(" 2004年 03月20日（土）春分の日"));
+    QCOMPARE(Child<QLabel>(f, "lblDate")->palette().color(QPalette::Window),
+             QColor(0xFF, 0x77, 0x77));
+    QVERIFY(Child<QLabel>(f, "lblDate")->autoFillBackground());
+    QCOMPARE(Child<QLabel>(f, "lblDate")->font().family(), QStringLiteral("Noto Sans CJK JP"));
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
 }
@@ -84,9 +91,9 @@ void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
     DiaryDialog f(QDate(2004, 2, 29), QStringLiteral("29"), kWhite);
     f.load();
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(f.tabOldDiary->tabText(0), QStringLiteral("2003"));
-    QCOMPARE(f.txtOldDiary[0]->toPlainText(), QString());
-    QCOMPARE(f.txtOldDiary[3]->toPlainText(), QStringLiteral("leap 2000"));
+    QCOMPARE(Child<QTabWidget>(f, "tabOldDiary")->tabText(0), QStringLiteral("2003"));
+    QCOMPARE(oldBox(f, 0)->toPlainText(), QString());
+    QCOMPARE(oldBox(f, 3)->toPlainText(), QStringLiteral("leap 2000"));
     QCOMPARE(f.windowTitle(), QStringLiteral("02月29日（日）の日記"));
 }
 
@@ -103,10 +110,10 @@ void tst_diary::textsRoundTrip() {
     for (int pass = 0; pass < 3; ++pass) {
         DiaryDialog f(day, QStringLiteral("20"), kWhite);
         f.load();
-        QCOMPARE(TypedText(f.txtDiary), shown[pass]);
+        QCOMPARE(TypedText(Child<QPlainTextEdit>(f, "txtDiary")), shown[pass]);
         if (pass == 2)
             break;
-        f.txtDiary->setPlainText(typed[pass]);
+        Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(typed[pass]);
         f.save();
         QCOMPARE(f.result(), int(QDialog::Accepted));
     }
@@ -120,12 +127,12 @@ void tst_diary::emptyEntryWarns() {
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.load();
     ShowActive(f);
-    f.CancelButton->setFocus();
+    Child<QPushButton>(f, "CancelButton")->setFocus();
     f.save();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("日記に何も書かれていません。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("03月20日（土）の日記"));
-    QVERIFY(f.txtDiary->hasFocus());
+    QVERIFY(Child<QPlainTextEdit>(f, "txtDiary")->hasFocus());
     QVERIFY(f.isVisible());
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 0);
 }
@@ -137,9 +144,9 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
     addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
     DiaryDialog f(QDate(2004, 3, 2), QStringLiteral(" 2"), kWhite);
     f.load();
-    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("march"));
-    QCOMPARE(f.txtOldDiary[0]->toPlainText(), QStringLiteral("march last year"));
-    f.txtDiary->setPlainText(QStringLiteral("march, edited"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), QStringLiteral("march"));
+    QCOMPARE(oldBox(f, 0)->toPlainText(), QStringLiteral("march last year"));
+    Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QStringLiteral("march, edited"));
     f.save();
     QCOMPARE(env->column(QStringLiteral("SELECT Diary FROM T_Diary WHERE Date LIKE '2004-%' "
                                         "ORDER BY Date")),
@@ -156,12 +163,12 @@ void tst_diary::failedReadStopsTheLoad() {
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("00月00日の日記"));
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
-    QVERIFY(f.txtDiary->toPlainText().isEmpty());
+    QVERIFY(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText().isEmpty());
     QCOMPARE(Connection::openCount(), 0);
 
     // The read on OK fails the same way and the dialog stays open.
     msgs->clear();
-    f.txtDiary->setPlainText(QStringLiteral("new"));
+    Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QStringLiteral("new"));
     f.save();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("T_Diary")));
@@ -175,21 +182,22 @@ void tst_diary::entryIsLimitedTo2000Characters() {
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.load();
     // A stored entry is shown whole; what the user adds to it is refused.
-    QCOMPARE(f.txtDiary->toPlainText(), longStored);
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), longStored);
     ShowActive(f);
-    f.txtDiary->setFocus();
-    QTest::keyClicks(f.txtDiary, QStringLiteral("xy"));
-    QCOMPARE(f.txtDiary->toPlainText(), longStored);
+    Child<QPlainTextEdit>(f, "txtDiary")->setFocus();
+    QTest::keyClicks(Child<QPlainTextEdit>(f, "txtDiary"), QStringLiteral("xy"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), longStored);
 
-    f.txtDiary->setPlainText(QString(1998, QChar(0x3042)));
-    f.txtDiary->moveCursor(QTextCursor::Start);
-    QTest::keyClicks(f.txtDiary, QStringLiteral("abcd"));
-    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("ab") + QString(1998, QChar(0x3042)));
+    Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QString(1998, QChar(0x3042)));
+    Child<QPlainTextEdit>(f, "txtDiary")->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(Child<QPlainTextEdit>(f, "txtDiary"), QStringLiteral("abcd"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(),
+             QStringLiteral("ab") + QString(1998, QChar(0x3042)));
     // A pasted piece is cut to what still fits, never through a character.
-    f.txtDiary->setPlainText(QString(1999, QLatin1Char('a')));
-    f.txtDiary->moveCursor(QTextCursor::End);
-    f.txtDiary->insertPlainText(QStringLiteral("😀😀"));
-    QCOMPARE(f.txtDiary->toPlainText(), QString(1999, QLatin1Char('a')));
+    Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QString(1999, QLatin1Char('a')));
+    Child<QPlainTextEdit>(f, "txtDiary")->moveCursor(QTextCursor::End);
+    Child<QPlainTextEdit>(f, "txtDiary")->insertPlainText(QStringLiteral("😀😀"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), QString(1999, QLatin1Char('a')));
 }
 
 void tst_diary::enterNeverSaves() {
@@ -197,17 +205,17 @@ void tst_diary::enterNeverSaves() {
     DiaryDialog f(day, QStringLiteral("20"), kWhite);
     f.load();
     ShowActive(f);
-    f.txtDiary->setPlainText(QStringLiteral("line"));
-    f.txtOldDiary[0]->setFocus();
-    QTest::keyClick(f.txtOldDiary[0], Qt::Key_Return);
-    f.tabOldDiary->tabBar()->setFocus();
-    QTest::keyClick(f.tabOldDiary->tabBar(), Qt::Key_Enter);
+    Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QStringLiteral("line"));
+    oldBox(f, 0)->setFocus();
+    QTest::keyClick(oldBox(f, 0), Qt::Key_Return);
+    Child<QTabWidget>(f, "tabOldDiary")->tabBar()->setFocus();
+    QTest::keyClick(Child<QTabWidget>(f, "tabOldDiary")->tabBar(), Qt::Key_Enter);
     QVERIFY(f.isVisible());
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 1);
-    f.txtDiary->setFocus();
-    f.txtDiary->moveCursor(QTextCursor::End);
-    QTest::keyClick(f.txtDiary, Qt::Key_Return);
-    QCOMPARE(f.txtDiary->toPlainText(), QStringLiteral("line\n"));
+    Child<QPlainTextEdit>(f, "txtDiary")->setFocus();
+    Child<QPlainTextEdit>(f, "txtDiary")->moveCursor(QTextCursor::End);
+    QTest::keyClick(Child<QPlainTextEdit>(f, "txtDiary"), Qt::Key_Return);
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), QStringLiteral("line\n"));
     QVERIFY(f.isVisible());
 }
 

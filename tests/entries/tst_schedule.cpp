@@ -66,8 +66,8 @@ void tst_schedule::textsRoundTrip() {
         ScheduleDialog f(day);
         f.load();
         QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
-        QVERIFY(f.txtSchedule->toPlainText().isEmpty());
-        f.txtSchedule->setPlainText(text);
+        QVERIFY(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText().isEmpty());
+        Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(text);
         f.save();
         QCOMPARE(f.result(), int(QDialog::Accepted));
     }
@@ -77,8 +77,8 @@ void tst_schedule::textsRoundTrip() {
     ScheduleDialog g(day);
     g.load();
     QVERIFY(g.rowExisted());
-    QCOMPARE(TypedText(g.txtSchedule), text);
-    g.txtSchedule->appendPlainText(QStringLiteral("+"));
+    QCOMPARE(TypedText(Child<QPlainTextEdit>(g, "txtSchedule")), text);
+    Child<QPlainTextEdit>(g, "txtSchedule")->appendPlainText(QStringLiteral("+"));
     g.save();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text + QStringLiteral("\n+"));
@@ -91,7 +91,7 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
     ScheduleDialog f(day);
     f.load();
-    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("word"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("word"));
     f.save();
     QCOMPARE(stored(day), QStringLiteral("word"));
 
@@ -99,8 +99,8 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     ScheduleDialog g(day.addDays(1));
     g.load();
     QVERIFY(g.rowExisted());
-    QCOMPARE(g.txtSchedule->toPlainText(), QString());
-    g.txtSchedule->setPlainText(QStringLiteral(" "));
+    QCOMPARE(Child<QPlainTextEdit>(g, "txtSchedule")->toPlainText(), QString());
+    Child<QPlainTextEdit>(g, "txtSchedule")->setPlainText(QStringLiteral(" "));
     g.save();
     QCOMPARE(g.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day.addDays(1)), QStringLiteral(" "));
@@ -110,13 +110,13 @@ void tst_schedule::emptyTextWarnsAndWritesNothing() {
     ScheduleDialog f(day);
     f.load();
     ShowActive(f);
-    f.OKButton->setFocus();
+    Child<QPushButton>(f, "OKButton")->setFocus();
     f.save();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QCOMPARE(msgs->messages[0].text, QStringLiteral("予定を入力して下さい。"));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, f.windowTitle());
-    QVERIFY(f.txtSchedule->hasFocus());
+    QVERIFY(Child<QPlainTextEdit>(f, "txtSchedule")->hasFocus());
     QVERIFY(f.isVisible());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     f.reject();
@@ -141,7 +141,7 @@ void tst_schedule::rowChangedWhileOpen() {
         env->exec(QStringLiteral("DELETE FROM T_Schedule"));
     else
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'other')"), {day});
-    f.txtSchedule->setPlainText(QStringLiteral("mine"));
+    Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(QStringLiteral("mine"));
     f.save();
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QVERIFY(msgs->messages.empty());
@@ -154,23 +154,23 @@ void tst_schedule::enterBreaksTheLineEscCancels() {
     ScheduleDialog f(day);
     f.load();
     ShowActive(f);
-    f.txtSchedule->setFocus();
-    f.txtSchedule->moveCursor(QTextCursor::End);
-    QTest::keyClick(f.txtSchedule, Qt::Key_Return);
-    QTest::keyClicks(f.txtSchedule, QStringLiteral("c"));
+    Child<QPlainTextEdit>(f, "txtSchedule")->setFocus();
+    Child<QPlainTextEdit>(f, "txtSchedule")->moveCursor(QTextCursor::End);
+    QTest::keyClick(Child<QPlainTextEdit>(f, "txtSchedule"), Qt::Key_Return);
+    QTest::keyClicks(Child<QPlainTextEdit>(f, "txtSchedule"), QStringLiteral("c"));
     QVERIFY(f.isVisible());
-    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("ab\nc"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("ab\nc"));
     // Enter on the focused OK button saves.
-    f.OKButton->setFocus();
-    QTest::keyClick(f.OKButton, Qt::Key_Return);
+    Child<QPushButton>(f, "OKButton")->setFocus();
+    QTest::keyClick(Child<QPushButton>(f, "OKButton"), Qt::Key_Return);
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
 
     ScheduleDialog g(day);
     g.load();
     ShowActive(g);
-    g.txtSchedule->setPlainText(QStringLiteral("changed"));
-    QTest::keyClick(g.txtSchedule, Qt::Key_Escape);
+    Child<QPlainTextEdit>(g, "txtSchedule")->setPlainText(QStringLiteral("changed"));
+    QTest::keyClick(Child<QPlainTextEdit>(g, "txtSchedule"), Qt::Key_Escape);
     QVERIFY(!g.isVisible());
     QCOMPARE(g.result(), int(QDialog::Rejected));
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
@@ -183,10 +183,10 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     ScheduleDialog f(day);
     f.load();
     ShowActive(f);
-    f.txtSchedule->setPlainText(QStringLiteral("text"));
+    Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(QStringLiteral("text"));
     f.save();
     QVERIFY(f.isVisible());
-    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("text"));
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("text"));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
 
@@ -199,7 +199,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年03月15日（月）の予定"));
     QVERIFY(!g.rowExisted());
-    QVERIFY(g.txtSchedule->toPlainText().isEmpty());
+    QVERIFY(Child<QPlainTextEdit>(g, "txtSchedule")->toPlainText().isEmpty());
     QCOMPARE(Connection::openCount(), 0);
 }
 
@@ -210,10 +210,10 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     TodayDialog f(opt);
     f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
-    QCOMPARE(f.txtSchedule->toPlainText(), QStringLiteral("朝会\n10時"));
-    QVERIFY(f.txtSchedule->isReadOnly());
-    QVERIFY(f.chkStartup->isChecked());
-    QVERIFY(f.cmdOK->isDefault());
+    QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("朝会\n10時"));
+    QVERIFY(Child<QPlainTextEdit>(f, "txtSchedule")->isReadOnly());
+    QVERIFY(Child<QCheckBox>(f, "chkStartup")->isChecked());
+    QVERIFY(Child<QPushButton>(f, "cmdOK")->isDefault());
     // Nothing stays open while the window waits for the user.
     QCOMPARE(Connection::openCount(), 0);
     QVERIFY(msgs->messages.empty());
@@ -238,19 +238,20 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     opt.showTodayAtStart = true;
     TodayDialog f(opt);
     ShowActive(f);
+    QCheckBox* startup = Child<QCheckBox>(f, "chkStartup");
     for (int i = 0; i < clicks; ++i)
-        QTest::mouseClick(f.chkStartup, Qt::LeftButton, {}, QPoint(5, f.chkStartup->height() / 2));
+        QTest::mouseClick(startup, Qt::LeftButton, {}, QPoint(5, startup->height() / 2));
     QCOMPARE(int(opt.showTodayAtStart), expected.toInt());
     QVERIFY(!QFile::exists(env->settingsFile()));
     switch (howClosed) {
     case 0:
-        QTest::mouseClick(f.cmdOK, Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(f, "cmdOK"), Qt::LeftButton);
         break;
     case 1:
-        QTest::keyClick(f.chkStartup, Qt::Key_Return);
+        QTest::keyClick(startup, Qt::Key_Return);
         break;
     case 2:
-        QTest::keyClick(f.chkStartup, Qt::Key_Escape);
+        QTest::keyClick(startup, Qt::Key_Escape);
         break;
     default:
         f.close();

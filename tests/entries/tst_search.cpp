@@ -22,9 +22,10 @@ private slots:
 
 private:
     static QStringList lines(const SearchDialog& f) {
+        const QListWidget* list = Child<QListWidget>(f, "lstSearch");
         QStringList out;
-        for (int i = 0; i < f.lstSearch->count(); ++i)
-            out << f.lstSearch->item(i)->text().trimmed();
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text().trimmed();
         return out;
     }
     void add(const char* table, const QDate& d, const QString& text) {
@@ -37,7 +38,7 @@ private:
             {m, d, text}));
     }
     void search(SearchDialog& f, const QString& text) {
-        f.txtSearchString->setText(text);
+        Child<QLineEdit>(f, "txtSearchString")->setText(text);
         f.search();
     }
     std::unique_ptr<TestEnv> env;
@@ -63,8 +64,9 @@ void tst_search::cleanup() {
 void tst_search::findsAndSortsAllKinds() {
     SearchDialog f;
     QCOMPARE(f.windowTitle(), QStringLiteral("検索"));
-    QVERIFY(f.cmdSearch->isDefault());
-    QCOMPARE(f.lstSearch->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
+    QVERIFY(Child<QPushButton>(f, "cmdSearch")->isDefault());
+    QCOMPARE(Child<QListWidget>(f, "lstSearch")->font().family(),
+             QStringLiteral("Noto Sans Mono CJK JP"));
     search(f, QStringLiteral("会議"));
     // Anniversaries first in month and day order, then the dated entries by date; of one
     // date, the diary (日記) before the schedule (予定), in the code page's order.
@@ -72,7 +74,10 @@ void tst_search::findsAndSortsAllKinds() {
              (QStringList{"05/03 | What Day | 憲法会議", "12/01 | What Day | 会議記念日",
                           "2003/01/01 | 予定     | 新年会議", "2004/03/15 | 日記     | 会議メモ",
                           "2004/03/15 | 予定     | 会議の準備"}));
-    QVERIFY(f.lstSearch->item(0)->text().startsWith(QStringLiteral("     05/03 | ")));
+    QVERIFY(Child<QListWidget>(f, "lstSearch")
+                ->item(0)
+                ->text()
+                .startsWith(QStringLiteral("     05/03 | ")));
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Connection::openCount(), 0);
     QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
@@ -98,11 +103,11 @@ void tst_search::targets() {
     QFETCH(bool, whatDay);
     QFETCH(int, found);
     SearchDialog f;
-    f.chkSchedule->setChecked(schedule);
-    f.chkDiary->setChecked(diary);
-    f.chkWhatDay->setChecked(whatDay);
+    Child<QCheckBox>(f, "chkSchedule")->setChecked(schedule);
+    Child<QCheckBox>(f, "chkDiary")->setChecked(diary);
+    Child<QCheckBox>(f, "chkWhatDay")->setChecked(whatDay);
     search(f, QStringLiteral("会議"));
-    QCOMPARE(f.lstSearch->count(), found);
+    QCOMPARE(Child<QListWidget>(f, "lstSearch")->count(), found);
     for (const QString& line : lines(f)) {
         const bool isAnniversary = line.contains(QStringLiteral("What Day"));
         const bool isDiary = line.contains(QStringLiteral("日記"));
@@ -133,8 +138,8 @@ void tst_search::textMatchesLiterally() {
     for (int i = 0; i < texts.size(); ++i)
         add("T_Diary", QDate(2010, 1, 1).addDays(i), texts[i]);
     SearchDialog f;
-    f.chkSchedule->setChecked(false);
-    f.chkWhatDay->setChecked(false);
+    Child<QCheckBox>(f, "chkSchedule")->setChecked(false);
+    Child<QCheckBox>(f, "chkWhatDay")->setChecked(false);
     search(f, text);
     QStringList got;
     for (const QString& line : lines(f))
@@ -149,39 +154,40 @@ void tst_search::messagesAndFocus() {
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索する文字を入力して下さい。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("検索"));
-    QVERIFY(f.txtSearchString->hasFocus());
+    QVERIFY(Child<QLineEdit>(f, "txtSearchString")->hasFocus());
 
     search(f, QStringLiteral("会議"));
-    QCOMPARE(f.lstSearch->count(), 5);
-    f.lstSearch->setFocus();
-    QVERIFY(f.cmdOK->isDefault());
-    f.lstSearch->setCurrentRow(1);
-    QTest::keyClick(f.lstSearch, Qt::Key_Return);
+    QCOMPARE(Child<QListWidget>(f, "lstSearch")->count(), 5);
+    Child<QListWidget>(f, "lstSearch")->setFocus();
+    QVERIFY(Child<QPushButton>(f, "cmdOK")->isDefault());
+    Child<QListWidget>(f, "lstSearch")->setCurrentRow(1);
+    QTest::keyClick(Child<QListWidget>(f, "lstSearch"), Qt::Key_Return);
     QVERIFY(f.isVisible());
-    QCOMPARE(f.lstSearch->count(), 5);
+    QCOMPARE(Child<QListWidget>(f, "lstSearch")->count(), 5);
 
     msgs->clear();
-    for (QCheckBox* c : {f.chkSchedule, f.chkDiary, f.chkWhatDay})
+    for (QCheckBox* c : {Child<QCheckBox>(f, "chkSchedule"), Child<QCheckBox>(f, "chkDiary"),
+                         Child<QCheckBox>(f, "chkWhatDay")})
         c->setChecked(false);
     f.search();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索対象を選んで下さい。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
-    QVERIFY(f.chkSchedule->hasFocus());
-    QCOMPARE(f.lstSearch->count(), 0);
+    QVERIFY(Child<QCheckBox>(f, "chkSchedule")->hasFocus());
+    QCOMPARE(Child<QListWidget>(f, "lstSearch")->count(), 0);
 
     msgs->clear();
-    f.chkDiary->setChecked(true);
+    Child<QCheckBox>(f, "chkDiary")->setChecked(true);
     search(f, QStringLiteral("none such"));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索文字を含んだ情報はありません。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Information);
-    QVERIFY(f.txtSearchString->hasFocus());
-    QCOMPARE(f.txtSearchString->selectedText(), QStringLiteral("none such"));
-    QVERIFY(f.cmdSearch->isDefault());
+    QVERIFY(Child<QLineEdit>(f, "txtSearchString")->hasFocus());
+    QCOMPARE(Child<QLineEdit>(f, "txtSearchString")->selectedText(), QStringLiteral("none such"));
+    QVERIFY(Child<QPushButton>(f, "cmdSearch")->isDefault());
     // Enter in the text searches again.
     msgs->clear();
-    QTest::keyClick(f.txtSearchString, Qt::Key_Return);
+    QTest::keyClick(Child<QLineEdit>(f, "txtSearchString"), Qt::Key_Return);
     QCOMPARE(msgs->messages.size(), size_t(1));
-    QTest::keyClick(f.txtSearchString, Qt::Key_Escape);
+    QTest::keyClick(Child<QLineEdit>(f, "txtSearchString"), Qt::Key_Escape);
     QVERIFY(!f.isVisible());
 }
 

@@ -68,19 +68,20 @@ void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
     AnniversaryDialog f(kSelected);
     f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
-    QCOMPARE(lines(f.lstWhatday[2]),
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday2")),
              (QStringList{"  1日  ひな祭り前", "  5日  花見", " 15日  Birthday", " 15日  記念日",
                           " 31日  年度末"}));
-    QCOMPARE(lines(f.lstWhatday[11]), QStringList{" 24日  Eve"});
-    QCOMPARE(f.lstWhatday[0]->count(), 0);
-    QCOMPARE(f.lstWhatday[0]->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
-    QCOMPARE(f.tabWhatDay->count(), 12);
-    QCOMPARE(f.tabWhatDay->tabText(11), QStringLiteral("12"));
-    QCOMPARE(f.tabWhatDay->currentIndex(), 2);
-    QCOMPARE(f.txtMonth->text(), QStringLiteral("3"));
-    QCOMPARE(f.txtDay->text(), QStringLiteral("15"));
-    QVERIFY(f.txtWhatDay->text().isEmpty());
-    QVERIFY(!f.cmdDel->isEnabled());
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday11")), QStringList{" 24日  Eve"});
+    QCOMPARE(Child<QListWidget>(f, "lstWhatday0")->count(), 0);
+    QCOMPARE(Child<QListWidget>(f, "lstWhatday0")->font().family(),
+             QStringLiteral("Noto Sans Mono CJK JP"));
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->count(), 12);
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->tabText(11), QStringLiteral("12"));
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 2);
+    QCOMPARE(Child<QLineEdit>(f, "txtMonth")->text(), QStringLiteral("3"));
+    QCOMPARE(Child<QLineEdit>(f, "txtDay")->text(), QStringLiteral("15"));
+    QVERIFY(Child<QLineEdit>(f, "txtWhatDay")->text().isEmpty());
+    QVERIFY(!Child<QPushButton>(f, "cmdDel")->isEnabled());
     QVERIFY(msgs->messages.empty());
 }
 
@@ -97,8 +98,8 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
-    for (const QListWidget* list : f.lstWhatday)
-        QCOMPARE(list->count(), 0);
+    for (int i = 0; i < 12; ++i)
+        QCOMPARE(Child<QListWidget>(f, QStringLiteral("lstWhatday%1").arg(i))->count(), 0);
     QCOMPARE(Connection::openCount(), 0);
 }
 
@@ -144,10 +145,10 @@ void tst_whatDay::addChecksTheInput() {
     AnniversaryDialog f(kSelected);
     f.load();
     ShowActive(f);
-    f.txtMonth->setText(month);
-    f.txtDay->setText(day);
-    f.txtWhatDay->setText(text);
-    f.cmdAdd->setFocus();
+    Child<QLineEdit>(f, "txtMonth")->setText(month);
+    Child<QLineEdit>(f, "txtDay")->setText(day);
+    Child<QLineEdit>(f, "txtWhatDay")->setText(text);
+    Child<QPushButton>(f, "cmdAdd")->setFocus();
     f.addEntry();
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
@@ -161,39 +162,42 @@ void tst_whatDay::addsAndRefusesExactDuplicates() {
     f.load();
     ShowActive(f);
     const QString text = QStringLiteral(" \"Quoted\" it's ");
-    f.txtWhatDay->setText(text);
+    Child<QLineEdit>(f, "txtWhatDay")->setText(text);
     f.addEntry();
     QCOMPARE(stored(), QStringList{QStringLiteral("3/15:") + text});
-    QCOMPARE(lines(f.lstWhatday[2]), QStringList{QStringLiteral(" 15日  ") + text});
-    QVERIFY(f.txtMonth->text().isEmpty() && f.txtDay->text().isEmpty() &&
-            f.txtWhatDay->text().isEmpty());
-    QVERIFY(f.txtMonth->hasFocus());
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday2")),
+             QStringList{QStringLiteral(" 15日  ") + text});
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->text().isEmpty() &&
+            Child<QLineEdit>(f, "txtDay")->text().isEmpty() &&
+            Child<QLineEdit>(f, "txtWhatDay")->text().isEmpty());
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->hasFocus());
 
     // Exactly the same again: refused, shown on its month, the boxes keep their contents.
-    f.tabWhatDay->setCurrentIndex(0);
-    f.txtMonth->setText(QStringLiteral("03"));
-    f.txtDay->setText(QStringLiteral("15"));
-    f.txtWhatDay->setText(text);
+    Child<QTabWidget>(f, "tabWhatDay")->setCurrentIndex(0);
+    Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("03"));
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("15"));
+    Child<QLineEdit>(f, "txtWhatDay")->setText(text);
     f.addEntry();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("登録済みです。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
-    QCOMPARE(f.tabWhatDay->currentIndex(), 2);
-    QCOMPARE(f.txtWhatDay->text(), text);
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 2);
+    QCOMPARE(Child<QLineEdit>(f, "txtWhatDay")->text(), text);
     QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 1);
     QCOMPARE(Connection::openCount(), 0);
 
     // The same text on another day, and one of 31 February (not checked against the month).
-    f.txtDay->setText(QStringLiteral("5"));
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("5"));
     f.addEntry();
-    f.txtMonth->setText(QStringLiteral("2"));
-    f.txtDay->setText(QStringLiteral("31"));
-    f.txtWhatDay->setText(QStringLiteral("Schedule"));
+    Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("2"));
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
+    Child<QLineEdit>(f, "txtWhatDay")->setText(QStringLiteral("Schedule"));
     f.addEntry();
     QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 3);
-    QCOMPARE(lines(f.lstWhatday[2]),
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday2")),
              (QStringList{QStringLiteral("  5日  ") + text, QStringLiteral(" 15日  ") + text}));
-    QCOMPARE(lines(f.lstWhatday[1]), QStringList{QStringLiteral(" 31日  Schedule")});
-    QCOMPARE(f.tabWhatDay->currentIndex(), 1);
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday1")),
+             QStringList{QStringLiteral(" 31日  Schedule")});
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 1);
 }
 
 void tst_whatDay::pickAndDelete_data() {
@@ -213,24 +217,25 @@ void tst_whatDay::pickAndDelete() {
     AnniversaryDialog f(kSelected);
     f.load();
     ShowActive(f);
-    QListWidget* april = f.lstWhatday[3];
+    QListWidget* april = Child<QListWidget>(f, "lstWhatday3");
     QListWidgetItem* item = april->findItems(QStringLiteral("  8日  ") + text, Qt::MatchExactly)[0];
     QTest::mouseClick(april->viewport(), Qt::LeftButton, {}, april->visualItemRect(item).center());
-    QCOMPARE(f.tabWhatDay->currentIndex(), 3);
-    QCOMPARE(f.txtMonth->text(), QStringLiteral("4"));
-    QCOMPARE(f.txtDay->text(), QStringLiteral("8"));
-    QCOMPARE(f.txtWhatDay->text(), text.trimmed());
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 3);
+    QCOMPARE(Child<QLineEdit>(f, "txtMonth")->text(), QStringLiteral("4"));
+    QCOMPARE(Child<QLineEdit>(f, "txtDay")->text(), QStringLiteral("8"));
+    QCOMPARE(Child<QLineEdit>(f, "txtWhatDay")->text(), text.trimmed());
     QCOMPARE(f.TagWhatDay(), text);
-    QVERIFY(f.cmdDel->isEnabled());
-    QVERIFY(f.txtMonth->hasFocus());
+    QVERIFY(Child<QPushButton>(f, "cmdDel")->isEnabled());
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->hasFocus());
     if (switchTab)
-        QTest::keyClick(f.txtWhatDay, Qt::Key_F9, Qt::ControlModifier);
+        QTest::keyClick(Child<QLineEdit>(f, "txtWhatDay"), Qt::Key_F9, Qt::ControlModifier);
 
     f.deleteEntry();
     QCOMPARE(stored(), QStringList{QStringLiteral("4/8:neighbour")});
     QCOMPARE(lines(april), QStringList{QStringLiteral("  8日  neighbour")});
-    QVERIFY(!f.cmdDel->isEnabled());
-    QVERIFY(f.txtMonth->text().isEmpty() && f.txtWhatDay->text().isEmpty());
+    QVERIFY(!Child<QPushButton>(f, "cmdDel")->isEnabled());
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->text().isEmpty() &&
+            Child<QLineEdit>(f, "txtWhatDay")->text().isEmpty());
     QVERIFY(msgs->messages.empty());
 }
 
@@ -240,12 +245,13 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
                              "SELECT RAISE(ABORT, 'refused'); END"));
     AnniversaryDialog f(kSelected);
     f.load();
-    f.pickEntry(3, f.lstWhatday[3]->item(0));
+    f.pickEntry(3, Child<QListWidget>(f, "lstWhatday3")->item(0));
     f.deleteEntry();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
-    QCOMPARE(lines(f.lstWhatday[3]), QStringList{QStringLiteral("  8日  keep")});
+    QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday3")),
+             QStringList{QStringLiteral("  8日  keep")});
     QCOMPARE(stored(), QStringList{QStringLiteral("4/8:keep")});
-    QVERIFY(f.cmdDel->isEnabled());
+    QVERIFY(Child<QPushButton>(f, "cmdDel")->isEnabled());
 }
 
 void tst_whatDay::keys() {
@@ -253,29 +259,30 @@ void tst_whatDay::keys() {
     f.load();
     ShowActive(f);
     // Only digits go into the month box; Backspace is refused too.
-    f.txtMonth->clear();
-    f.txtMonth->setFocus();
-    QTest::keyClicks(f.txtMonth, QStringLiteral("a1-x"));
-    QTest::keyClick(f.txtMonth, Qt::Key_Backspace);
-    QTest::keyClicks(f.txtMonth, QStringLiteral("1 9"));
-    QCOMPARE(f.txtMonth->text(), QStringLiteral("11"));
+    Child<QLineEdit>(f, "txtMonth")->clear();
+    Child<QLineEdit>(f, "txtMonth")->setFocus();
+    QTest::keyClicks(Child<QLineEdit>(f, "txtMonth"), QStringLiteral("a1-x"));
+    QTest::keyClick(Child<QLineEdit>(f, "txtMonth"), Qt::Key_Backspace);
+    QTest::keyClicks(Child<QLineEdit>(f, "txtMonth"), QStringLiteral("1 9"));
+    QCOMPARE(Child<QLineEdit>(f, "txtMonth")->text(), QStringLiteral("11"));
     // Enter moves on and the next box's text is selected.
-    QTest::keyClick(f.txtMonth, Qt::Key_Return);
-    QVERIFY(f.txtDay->hasFocus());
-    QCOMPARE(f.txtDay->selectedText(), QStringLiteral("15"));
-    QTest::keyClick(f.txtDay, Qt::Key_Enter);
-    QVERIFY(f.txtWhatDay->hasFocus());
+    QTest::keyClick(Child<QLineEdit>(f, "txtMonth"), Qt::Key_Return);
+    QVERIFY(Child<QLineEdit>(f, "txtDay")->hasFocus());
+    QCOMPARE(Child<QLineEdit>(f, "txtDay")->selectedText(), QStringLiteral("15"));
+    QTest::keyClick(Child<QLineEdit>(f, "txtDay"), Qt::Key_Enter);
+    QVERIFY(Child<QLineEdit>(f, "txtWhatDay")->hasFocus());
     QVERIFY(f.isVisible());
     // Ctrl+F1 ... Ctrl+F12 choose the month wherever the focus is; other modifiers do not.
-    QTest::keyClick(f.txtWhatDay, Qt::Key_F12, Qt::ControlModifier);
-    QCOMPARE(f.tabWhatDay->currentIndex(), 11);
-    QVERIFY(f.txtMonth->hasFocus());
-    f.cmdAdd->setFocus();
-    QTest::keyClick(f.cmdAdd, Qt::Key_F1, Qt::ControlModifier);
-    QCOMPARE(f.tabWhatDay->currentIndex(), 0);
-    QTest::keyClick(f.txtMonth, Qt::Key_F5, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(f.tabWhatDay->currentIndex(), 0);
-    QTest::keyClick(f.txtMonth, Qt::Key_Escape);
+    QTest::keyClick(Child<QLineEdit>(f, "txtWhatDay"), Qt::Key_F12, Qt::ControlModifier);
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 11);
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->hasFocus());
+    Child<QPushButton>(f, "cmdAdd")->setFocus();
+    QTest::keyClick(Child<QPushButton>(f, "cmdAdd"), Qt::Key_F1, Qt::ControlModifier);
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 0);
+    QTest::keyClick(Child<QLineEdit>(f, "txtMonth"), Qt::Key_F5,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 0);
+    QTest::keyClick(Child<QLineEdit>(f, "txtMonth"), Qt::Key_Escape);
     QVERIFY(!f.isVisible());
 }
 
@@ -283,20 +290,20 @@ void tst_whatDay::leavingTheDayBoxChecksIt() {
     AnniversaryDialog f(kSelected);
     f.load();
     ShowActive(f);
-    f.txtDay->setFocus();
-    f.txtDay->setText(QStringLiteral("32"));
-    QTest::keyClick(f.txtDay, Qt::Key_Tab);
+    Child<QLineEdit>(f, "txtDay")->setFocus();
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("32"));
+    QTest::keyClick(Child<QLineEdit>(f, "txtDay"), Qt::Key_Tab);
     QApplication::processEvents();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("日を入力して下さい。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
-    QVERIFY(f.txtDay->hasFocus());
+    QVERIFY(Child<QLineEdit>(f, "txtDay")->hasFocus());
     // An empty day passes here.
     msgs->clear();
-    f.txtDay->clear();
-    QTest::keyClick(f.txtDay, Qt::Key_Tab);
+    Child<QLineEdit>(f, "txtDay")->clear();
+    QTest::keyClick(Child<QLineEdit>(f, "txtDay"), Qt::Key_Tab);
     QApplication::processEvents();
     QVERIFY(msgs->messages.empty());
-    QVERIFY(f.txtWhatDay->hasFocus());
+    QVERIFY(Child<QLineEdit>(f, "txtWhatDay")->hasFocus());
 }
 
 QTEST_MAIN(tst_whatDay)

@@ -184,8 +184,8 @@ void RunCommit(int c) {
         const bool source = c % kActions == Source;
         ScheduleDialog f(QDate(2004, 1, source ? 3 : 1));
         f.load();
-        f.txtSchedule->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c)
-                                           : ScheduleText(c));
+        Child<QPlainTextEdit>(f, "txtSchedule")
+            ->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c) : ScheduleText(c));
         f.save();
         Expect(f.result() == QDialog::Accepted, c, "schedule not saved");
         break;
@@ -193,7 +193,7 @@ void RunCommit(int c) {
     case Diary: {
         DiaryDialog f(QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
         f.load();
-        f.txtDiary->setPlainText(DiaryText(c));
+        Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(DiaryText(c));
         f.save();
         Expect(f.result() == QDialog::Accepted, c, "diary not saved");
         break;
@@ -204,7 +204,7 @@ void RunCommit(int c) {
         AnniversaryDialog f(QDate(2004, 1, 1));
         f.load();
         if (c % kActions == Delete) {
-            QListWidget* january = f.lstWhatday[0];
+            QListWidget* january = Child<QListWidget>(f, "lstWhatday0");
             QListWidgetItem* oldest = nullptr;
             for (int i = 0; i < january->count(); ++i) {
                 QListWidgetItem* item = january->item(i);
@@ -218,10 +218,10 @@ void RunCommit(int c) {
             f.pickEntry(0, oldest);
             f.deleteEntry();
         } else {
-            f.txtWhatDay->setText(kAnniversary + QString::number(c));
+            Child<QLineEdit>(f, "txtWhatDay")->setText(kAnniversary + QString::number(c));
             f.addEntry();
         }
-        Expect(f.txtWhatDay->text().isEmpty(), c, "anniversary not written");
+        Expect(Child<QLineEdit>(f, "txtWhatDay")->text().isEmpty(), c, "anniversary not written");
         break;
     }
     case Alarm: {
@@ -229,12 +229,13 @@ void RunCommit(int c) {
         AlarmDialog d(alarm);
         d.show();
         const QDateTime t = AlarmTime(c);
-        d.txtYear->setText(QString::number(t.date().year()));
-        d.txtMonth->setText(QString::number(t.date().month()));
-        d.txtDay->setText(QString::number(t.date().day()));
-        d.txtHour->setText(QString::number(t.time().hour()));
-        d.txtMinute->setText(QString::number(t.time().minute()));
-        d.txtAlarmDetail->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
+        Child<QLineEdit>(d, "txtYear")->setText(QString::number(t.date().year()));
+        Child<QLineEdit>(d, "txtMonth")->setText(QString::number(t.date().month()));
+        Child<QLineEdit>(d, "txtDay")->setText(QString::number(t.date().day()));
+        Child<QLineEdit>(d, "txtHour")->setText(QString::number(t.time().hour()));
+        Child<QLineEdit>(d, "txtMinute")->setText(QString::number(t.time().minute()));
+        Child<QPlainTextEdit>(d, "txtAlarmDetail")
+            ->setPlainText(QStringLiteral("アラーム ") + QString::number(c));
         d.setAlarm();
         Expect(alarm.pending() && alarm.pending()->time == t, c, "alarm not set");
         break;
@@ -243,19 +244,20 @@ void RunCommit(int c) {
         HolidayEditor f;
         f.load();
         QListWidgetItem* ours = nullptr;
-        for (int i = 0; i < f.lstHoliday->count(); ++i) {
-            const std::optional<HolidayRule> r = ParseHolidayLine(f.lstHoliday->item(i)->text());
+        for (int i = 0; i < Child<QListWidget>(f, "lstHoliday")->count(); ++i) {
+            const std::optional<HolidayRule> r =
+                ParseHolidayLine(Child<QListWidget>(f, "lstHoliday")->item(i)->text());
             if (r && r->name.startsWith(kHoliday))
-                ours = f.lstHoliday->item(i);
+                ours = Child<QListWidget>(f, "lstHoliday")->item(i);
         }
         if (ours) {
             f.pickLine(ours);
         } else {
-            f.cboKind->setCurrentIndex(1);
-            f.txtMonth->setText(QStringLiteral("12"));
-            f.txtDay->setText(QStringLiteral("31"));
+            Child<QComboBox>(f, "cboKind")->setCurrentIndex(1);
+            Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
+            Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
         }
-        f.txtHoliday->setText(kHoliday + QString::number(c));
+        Child<QLineEdit>(f, "txtHoliday")->setText(kHoliday + QString::number(c));
         if (ours)
             f.replacePicked();
         else

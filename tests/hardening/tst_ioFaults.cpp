@@ -107,20 +107,21 @@ const std::vector<Action>& Actions() {
              [] {
                  HolidayEditor f;
                  f.load();
-                 f.lstHoliday->setCurrentRow(0);
+                 Child<QListWidget>(f, "lstHoliday")->setCurrentRow(0);
                  f.deleteSelected();
-                 f.cboKind->setCurrentIndex(1);
-                 f.txtMonth->setText(QStringLiteral("12"));
-                 f.txtDay->setText(QStringLiteral("31"));
-                 f.txtHoliday->setText(QStringLiteral("大晦日 's"));
+                 Child<QComboBox>(f, "cboKind")->setCurrentIndex(1);
+                 Child<QLineEdit>(f, "txtMonth")->setText(QStringLiteral("12"));
+                 Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("31"));
+                 Child<QLineEdit>(f, "txtHoliday")->setText(QStringLiteral("大晦日 's"));
                  f.addEntered();
-                 const QString edited = Lines(f.lstHoliday);
+                 const QString edited = Lines(Child<QListWidget>(f, "lstHoliday"));
                  Arm();
                  f.saveRules();
                  if (f.result() == QDialog::Accepted)
                      return QStringLiteral("closed");
-                 return Lines(f.lstHoliday) == edited ? QStringLiteral("open, list kept")
-                                                      : QStringLiteral("open, list lost");
+                 return Lines(Child<QListWidget>(f, "lstHoliday")) == edited
+                            ? QStringLiteral("open, list kept")
+                            : QStringLiteral("open, list lost");
              },
              "closed",
              AfterDbMessages("open, list kept"),
@@ -158,12 +159,13 @@ const std::vector<Action>& Actions() {
                  QSignalSpy announced(&alarm, &AlarmState::changed);
                  auto* d = new AlarmDialog(alarm);
                  d->show();
-                 d->txtYear->setText(QStringLiteral("2004"));
-                 d->txtMonth->setText(QStringLiteral("9"));
-                 d->txtDay->setText(QStringLiteral("6"));
-                 d->txtHour->setText(QStringLiteral("8"));
-                 d->txtMinute->setText(QStringLiteral("4"));
-                 d->txtAlarmDetail->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
+                 Child<QLineEdit>(*d, "txtYear")->setText(QStringLiteral("2004"));
+                 Child<QLineEdit>(*d, "txtMonth")->setText(QStringLiteral("9"));
+                 Child<QLineEdit>(*d, "txtDay")->setText(QStringLiteral("6"));
+                 Child<QLineEdit>(*d, "txtHour")->setText(QStringLiteral("8"));
+                 Child<QLineEdit>(*d, "txtMinute")->setText(QStringLiteral("4"));
+                 Child<QPlainTextEdit>(*d, "txtAlarmDetail")
+                     ->setPlainText(QStringLiteral(" 新しいアラーム 😀 \"x\" "));
                  Arm();
                  d->setAlarm();
                  QString state = d->isVisible() ? QStringLiteral("open") : QStringLiteral("closed");
@@ -189,12 +191,12 @@ const std::vector<Action>& Actions() {
                      [longText] {
                          ScheduleDialog f(QDate(2004, 3, 15));
                          f.load();
-                         f.txtSchedule->setPlainText(longText);
+                         Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(longText);
                          Arm();
                          f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
-                         return f.txtSchedule->toPlainText() == longText
+                         return Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText() == longText
                                     ? QStringLiteral("open, text kept")
                                     : QStringLiteral("open, text lost");
                      },
@@ -210,12 +212,12 @@ const std::vector<Action>& Actions() {
                      [diary] {
                          DiaryDialog f(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
                          f.load();
-                         f.txtDiary->setPlainText(diary);
+                         Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(diary);
                          Arm();
                          f.save();
                          if (f.result() == QDialog::Accepted)
                              return QStringLiteral("closed");
-                         return f.txtDiary->toPlainText() == diary
+                         return Child<QPlainTextEdit>(f, "txtDiary")->toPlainText() == diary
                                     ? QStringLiteral("open, text kept")
                                     : QStringLiteral("open, text lost");
                      },
@@ -225,8 +227,11 @@ const std::vector<Action>& Actions() {
                      "2003-03-15=last year|" + day + "=" + diary});
 
         const auto whatDayState = [](const AnniversaryDialog& f) {
-            return Lines(f.lstWhatday[2]) + " | " + f.txtMonth->text() + "," + f.txtDay->text() +
-                   "," + f.txtWhatDay->text() + (f.cmdDel->isEnabled() ? " | del on" : "");
+            return Lines(Child<QListWidget>(f, "lstWhatday2")) + " | " +
+                   Child<QLineEdit>(f, "txtMonth")->text() + "," +
+                   Child<QLineEdit>(f, "txtDay")->text() + "," +
+                   Child<QLineEdit>(f, "txtWhatDay")->text() +
+                   (Child<QPushButton>(f, "cmdDel")->isEnabled() ? " | del on" : "");
         };
         a.push_back({"anniversary add",
                      TestEnv::Schema::V106,
@@ -234,7 +239,7 @@ const std::vector<Action>& Actions() {
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
                          f.load();
-                         f.txtWhatDay->setText(QStringLiteral("新 😀"));
+                         Child<QLineEdit>(f, "txtWhatDay")->setText(QStringLiteral("新 😀"));
                          Arm();
                          f.addEntry();
                          return whatDayState(f);
@@ -251,7 +256,7 @@ const std::vector<Action>& Actions() {
                      [whatDayState] {
                          AnniversaryDialog f(QDate(2004, 3, 15));
                          f.load();
-                         QListWidget* march = f.lstWhatday[2];
+                         QListWidget* march = Child<QListWidget>(f, "lstWhatday2");
                          f.pickEntry(
                              2,
                              march->findItems(QStringLiteral("old"), Qt::MatchEndsWith).value(0));

@@ -33,12 +33,12 @@ void ShowActive(QWidget& w) {
 
 void Type(HolidayEditor& f, const QString& packed) {
     const HolidayInput in = Input(packed);
-    f.cboKind->setCurrentIndex(in.kind);
-    f.txtMonth->setText(in.month);
-    f.txtDay->setText(in.day);
-    f.txtWeek->setText(in.week);
-    f.cboWeekday->setCurrentIndex(in.weekday);
-    f.txtHoliday->setText(in.name);
+    Child<QComboBox>(f, "cboKind")->setCurrentIndex(in.kind);
+    Child<QLineEdit>(f, "txtMonth")->setText(in.month);
+    Child<QLineEdit>(f, "txtDay")->setText(in.day);
+    Child<QLineEdit>(f, "txtWeek")->setText(in.week);
+    Child<QComboBox>(f, "cboYobi")->setCurrentIndex(in.weekday);
+    Child<QLineEdit>(f, "txtHoliday")->setText(in.name);
 }
 
 void Click(QListWidget* list, int row) {
@@ -146,62 +146,73 @@ void tst_holidayEditor::inputChecks() {
     f.load();
     ShowActive(f);
     Type(f, input);
-    f.cmdAdd->setFocus();
+    Child<QPushButton>(f, "cmdAdd")->setFocus();
     f.addEntered();
     if (message.isEmpty()) {
         QVERIFY(msgs->messages.empty());
-        QVERIFY(Lines(f.lstHoliday).contains(result));
-        QVERIFY(f.txtMonth->hasFocus() && f.txtMonth->text().isEmpty());
-        QCOMPARE(f.cboKind->currentIndex(), -1);
+        QVERIFY(Lines(Child<QListWidget>(f, "lstHoliday")).contains(result));
+        QVERIFY(Child<QLineEdit>(f, "txtMonth")->hasFocus() &&
+                Child<QLineEdit>(f, "txtMonth")->text().isEmpty());
+        QCOMPARE(Child<QComboBox>(f, "cboKind")->currentIndex(), -1);
         return;
     }
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("休日設定"));
     QCOMPARE(QApplication::focusWidget()->objectName(), result);
-    QCOMPARE(f.lstHoliday->count(), 16);
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 16);
 }
 
 void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
     HolidayEditor f;
     QVERIFY(f.load());
     ShowActive(f);
-    QCOMPARE(f.lstHoliday->font().family(), QStringLiteral("Noto Sans Mono CJK JP"));
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->font().family(),
+             QStringLiteral("Noto Sans Mono CJK JP"));
     // One-digit months, with their leading blank, before two-digit ones.
     QStringList months;
-    for (const QString& line : Lines(f.lstHoliday))
+    for (const QString& line : Lines(Child<QListWidget>(f, "lstHoliday")))
         months << cp932Mid(line, 1, 3).trimmed();
     QCOMPARE(months.join(','), QStringLiteral("1,1,2,2,3,4,5,5,5,7,8,9,9,10,11,11"));
-    QVERIFY(f.txtWeek->isHidden() && f.lblWeek->isHidden() && f.cboWeekday->isHidden());
-    QVERIFY(!f.txtWeek->testAttribute(Qt::WA_InputMethodEnabled));
-    QVERIFY(f.txtHoliday->testAttribute(Qt::WA_InputMethodEnabled));
-    QCOMPARE(f.txtHoliday->maxLength(), 50);
+    QVERIFY(Child<QLineEdit>(f, "txtWeek")->isHidden() && Child<QLabel>(f, "lblWeek")->isHidden() &&
+            Child<QComboBox>(f, "cboYobi")->isHidden());
+    QVERIFY(!Child<QLineEdit>(f, "txtWeek")->testAttribute(Qt::WA_InputMethodEnabled));
+    QVERIFY(Child<QLineEdit>(f, "txtHoliday")->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(Child<QLineEdit>(f, "txtHoliday")->maxLength(), 50);
 
-    f.cboKind->setCurrentIndex(2);
-    QVERIFY(f.txtDay->isHidden() && f.lblDay->isHidden());
-    QVERIFY(!f.txtWeek->isHidden() && !f.lblWeek->isHidden() && !f.cboWeekday->isHidden());
+    Child<QComboBox>(f, "cboKind")->setCurrentIndex(2);
+    QVERIFY(Child<QLineEdit>(f, "txtDay")->isHidden() && Child<QLabel>(f, "lblDay")->isHidden());
+    QVERIFY(!Child<QLineEdit>(f, "txtWeek")->isHidden() &&
+            !Child<QLabel>(f, "lblWeek")->isHidden() &&
+            !Child<QComboBox>(f, "cboYobi")->isHidden());
     // A full month box moves on to the week box, since the day box is hidden.
-    f.txtMonth->setFocus();
-    QTest::keyClicks(f.txtMonth, QStringLiteral("10"));
-    QVERIFY(f.txtWeek->hasFocus());
+    Child<QLineEdit>(f, "txtMonth")->setFocus();
+    QTest::keyClicks(Child<QLineEdit>(f, "txtMonth"), QStringLiteral("10"));
+    QVERIFY(Child<QLineEdit>(f, "txtWeek")->hasFocus());
 
-    Click(f.lstHoliday, 1); // 成人の日, second Monday of January
+    Click(Child<QListWidget>(f, "lstHoliday"), 1); // 成人の日, second Monday of January
     QCOMPARE(f.PickedLine(), 1);
-    QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("012"));
-    QCOMPARE(f.cboWeekday->currentText(), QStringLiteral("月曜日"));
-    QCOMPARE(f.txtHoliday->text(), QStringLiteral("成人の日"));
+    QCOMPARE(Child<QLineEdit>(f, "txtMonth")->text() + Child<QLineEdit>(f, "txtDay")->text() +
+                 Child<QLineEdit>(f, "txtWeek")->text(),
+             QStringLiteral("012"));
+    QCOMPARE(Child<QComboBox>(f, "cboYobi")->currentText(), QStringLiteral("月曜日"));
+    QCOMPARE(Child<QLineEdit>(f, "txtHoliday")->text(), QStringLiteral("成人の日"));
 
-    Click(f.lstHoliday, 2); // 建国記念の日, 11 February
-    QCOMPARE(f.cboKind->currentIndex(), 0);
-    QVERIFY(!f.txtDay->isHidden() && f.txtWeek->isHidden() && f.cboWeekday->isHidden());
-    QCOMPARE(f.txtMonth->text() + f.txtDay->text() + f.txtWeek->text(), QStringLiteral("0211"));
-    QCOMPARE(f.cboWeekday->currentText(), QStringLiteral("日曜日"));
-    QVERIFY(f.txtMonth->hasFocus());
+    Click(Child<QListWidget>(f, "lstHoliday"), 2); // 建国記念の日, 11 February
+    QCOMPARE(Child<QComboBox>(f, "cboKind")->currentIndex(), 0);
+    QVERIFY(!Child<QLineEdit>(f, "txtDay")->isHidden() &&
+            Child<QLineEdit>(f, "txtWeek")->isHidden() &&
+            Child<QComboBox>(f, "cboYobi")->isHidden());
+    QCOMPARE(Child<QLineEdit>(f, "txtMonth")->text() + Child<QLineEdit>(f, "txtDay")->text() +
+                 Child<QLineEdit>(f, "txtWeek")->text(),
+             QStringLiteral("0211"));
+    QCOMPARE(Child<QComboBox>(f, "cboYobi")->currentText(), QStringLiteral("日曜日"));
+    QVERIFY(Child<QLineEdit>(f, "txtMonth")->hasFocus());
     // Typing a full month and day moves on to the day box and then to the kind list.
-    QTest::keyClicks(f.txtMonth, QStringLiteral("12"));
-    QVERIFY(f.txtDay->hasFocus());
-    QTest::keyClicks(f.txtDay, QStringLiteral("24"));
-    QVERIFY(f.cboKind->hasFocus());
+    QTest::keyClicks(Child<QLineEdit>(f, "txtMonth"), QStringLiteral("12"));
+    QVERIFY(Child<QLineEdit>(f, "txtDay")->hasFocus());
+    QTest::keyClicks(Child<QLineEdit>(f, "txtDay"), QStringLiteral("24"));
+    QVERIFY(Child<QComboBox>(f, "cboKind")->hasFocus());
 }
 
 void tst_holidayEditor::editsStayInTheListUntilCancel_data() {
@@ -222,29 +233,30 @@ void tst_holidayEditor::editsStayInTheListUntilCancel() {
     // Update with no picked line adds and replaces nothing.
     Type(f, "1|6|1|-1|added");
     f.replacePicked();
-    QCOMPARE(f.lstHoliday->count(), 17);
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 17);
     // The picked line survives the deletion of a line before it, and is the one replaced.
-    Click(f.lstHoliday, 13); // 敬老の日
-    f.lstHoliday->setCurrentRow(0);
+    Click(Child<QListWidget>(f, "lstHoliday"), 13); // 敬老の日
+    Child<QListWidget>(f, "lstHoliday")->setCurrentRow(0);
     f.deleteSelected();
     QCOMPARE(f.PickedLine(), 12);
-    f.txtHoliday->setText(QStringLiteral("renamed"));
+    Child<QLineEdit>(f, "txtHoliday")->setText(QStringLiteral("renamed"));
     f.replacePicked();
-    QCOMPARE(f.lstHoliday->item(12)->text(), QStringLiteral("  9月 3週目 月曜  ＨＭ  renamed"));
-    QCOMPARE(f.lstHoliday->count(), 16);
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->item(12)->text(),
+             QStringLiteral("  9月 3週目 月曜  ＨＭ  renamed"));
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 16);
     // Deleting the picked line leaves nothing picked; nothing selected is refused.
-    Click(f.lstHoliday, 0);
+    Click(Child<QListWidget>(f, "lstHoliday"), 0);
     f.deleteSelected();
     QCOMPARE(f.PickedLine(), -1);
     f.deleteSelected();
     QCOMPARE(msgs->texts(), QStringList{"削除する休日を選択して下さい。"});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
-    QCOMPARE(f.lstHoliday->count(), 15);
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 15);
 
     if (escape)
-        QTest::keyClick(f.lstHoliday, Qt::Key_Escape);
+        QTest::keyClick(Child<QListWidget>(f, "lstHoliday"), Qt::Key_Escape);
     else
-        QTest::mouseClick(f.CancelButton, Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(f, "CancelButton"), Qt::LeftButton);
     QVERIFY(!f.isVisible() && !f.CommittedRules());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll() == before);
@@ -266,15 +278,15 @@ void tst_holidayEditor::okReplacesTheTable() {
     HolidayEditor f;
     f.load();
     f.show();
-    while (input.isEmpty() && f.lstHoliday->count()) {
-        f.lstHoliday->setCurrentRow(0);
+    while (input.isEmpty() && Child<QListWidget>(f, "lstHoliday")->count()) {
+        Child<QListWidget>(f, "lstHoliday")->setCurrentRow(0);
         f.deleteSelected();
     }
     if (!input.isEmpty()) {
         Type(f, input);
         f.addEntered();
     }
-    const QStringList lines = Lines(f.lstHoliday);
+    const QStringList lines = Lines(Child<QListWidget>(f, "lstHoliday"));
     QCOMPARE(lines.size(), input.isEmpty() ? 0 : 17);
     f.saveRules();
     QCOMPARE(Connection::openCount(), 0);
@@ -282,7 +294,7 @@ void tst_holidayEditor::okReplacesTheTable() {
         // Everything rolled back; the window stays open with its list.
         QCOMPARE(msgs->texts(), QStringList{"データの更新に失敗しました。"});
         QVERIFY(f.isVisible() && !f.CommittedRules());
-        QCOMPARE(Lines(f.lstHoliday), lines);
+        QCOMPARE(Lines(Child<QListWidget>(f, "lstHoliday")), lines);
         QCOMPARE(stored(), DefaultHolidayRules());
         return;
     }
@@ -316,8 +328,8 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QVERIFY(!f.load());
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
-    QCOMPARE(f.lstHoliday->count(), 0);
-    QVERIFY(!f.OKButton->isEnabled());
+    QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 0);
+    QVERIFY(!Child<QPushButton>(f, "OKButton")->isEnabled());
     QCOMPARE(Connection::openCount(), 0);
 }
 

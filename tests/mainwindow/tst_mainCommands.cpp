@@ -105,8 +105,9 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
     QString caption;
     const auto watcher = WhenShown<ScheduleDialog>([&caption](ScheduleDialog* f) {
         caption = f->windowTitle();
-        f->txtSchedule->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
-        f->OKButton->click();
+        Child<QPlainTextEdit>(*f, "txtSchedule")
+            ->setPlainText(QStringLiteral("  歯医者 \"15時\"  "));
+        Child<QPushButton>(*f, "OKButton")->click();
     });
     QTest::mouseClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
     QTest::mouseDClick(w->monthView()->scheduleCell(cell), Qt::LeftButton);
@@ -123,8 +124,8 @@ void tst_mainCommands::cancelledEditorStillReloads() {
     start();
     // Another program changed the day meanwhile; the reload after the editor shows it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'outside')"));
-    const auto watcher =
-        WhenShown<ScheduleDialog>([](ScheduleDialog* f) { f->CancelButton->click(); });
+    const auto watcher = WhenShown<ScheduleDialog>(
+        [](ScheduleDialog* f) { Child<QPushButton>(*f, "CancelButton")->click(); });
     QTest::keyClick(w->monthView(), Qt::Key_Return);
     QCOMPARE(w->monthView()->scheduleCell(cellOf(QDate(2004, 3, 16)))->text(),
              QStringLiteral("outside"));
@@ -183,15 +184,15 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
     QString shown;
     int workTimeRowsMeanwhile = -1;
     const auto watcher = WhenShown<TodayDialog>([&](TodayDialog* f) {
-        shown = f->txtSchedule->toPlainText();
+        shown = Child<QPlainTextEdit>(*f, "txtSchedule")->toPlainText();
         // The start-up has committed before the window waits, and holds nothing meanwhile: its
         // running period is in the file, and a tick now commits as usual.
         QCOMPARE(Connection::openCount(), 0);
         workTimeRowsMeanwhile = env->count(QStringLiteral("T_WorkTime"));
         clock->advanceSecs(50);
         w->findChild<TickTimer*>()->tickNow();
-        f->chkStartup->click();
-        f->cmdOK->click();
+        Child<QCheckBox>(*f, "chkStartup")->click();
+        Child<QPushButton>(*f, "cmdOK")->click();
     });
     start();
     QCOMPARE(workTimeRowsMeanwhile, 1);
@@ -212,7 +213,7 @@ void tst_mainCommands::noGreetingWithoutASchedule() {
     bool shown = false;
     const auto watcher = WhenShown<TodayDialog>([&shown](TodayDialog* f) {
         shown = true;
-        f->cmdOK->click();
+        Child<QPushButton>(*f, "cmdOK")->click();
     });
     start();
     QVERIFY(!shown);
@@ -253,13 +254,13 @@ void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {
     QString caption;
     const auto watcher = WhenShown<AlarmDialog>([&caption](AlarmDialog* f) {
         caption = f->windowTitle();
-        f->txtYear->setText(QStringLiteral("2004"));
-        f->txtMonth->setText(QStringLiteral("9"));
-        f->txtDay->setText(QStringLiteral("5"));
-        f->txtHour->setText(QStringLiteral("7"));
-        f->txtMinute->setText(QStringLiteral("3"));
-        f->txtAlarmDetail->setPlainText(QStringLiteral("起きる"));
-        f->cmdAlarmOn->click();
+        Child<QLineEdit>(*f, "txtYear")->setText(QStringLiteral("2004"));
+        Child<QLineEdit>(*f, "txtMonth")->setText(QStringLiteral("9"));
+        Child<QLineEdit>(*f, "txtDay")->setText(QStringLiteral("5"));
+        Child<QLineEdit>(*f, "txtHour")->setText(QStringLiteral("7"));
+        Child<QLineEdit>(*f, "txtMinute")->setText(QStringLiteral("3"));
+        Child<QPlainTextEdit>(*f, "txtAlarmDetail")->setPlainText(QStringLiteral("起きる"));
+        Child<QPushButton>(*f, "cmdAlarmOn")->click();
     });
     QTest::mouseDClick(w->statusPanel(QStringLiteral("Alarm")), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("ｱﾗｰﾑの設定"));
@@ -283,12 +284,12 @@ void tst_mainCommands::holidayEditorRedrawsWithoutReading() {
     // Written after the month was drawn: only a reload would show it.
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-22', 'outside')"));
     const auto watcher = WhenShown<HolidayEditor>([ok](HolidayEditor* f) {
-        f->cboKind->setCurrentIndex(1);
-        f->txtMonth->setText(QStringLiteral("3"));
-        f->txtDay->setText(QStringLiteral("22"));
-        f->txtHoliday->setText(QStringLiteral("新休日"));
-        f->cmdAdd->click();
-        (ok ? f->OKButton : f->CancelButton)->click();
+        Child<QComboBox>(*f, "cboKind")->setCurrentIndex(1);
+        Child<QLineEdit>(*f, "txtMonth")->setText(QStringLiteral("3"));
+        Child<QLineEdit>(*f, "txtDay")->setText(QStringLiteral("22"));
+        Child<QLineEdit>(*f, "txtHoliday")->setText(QStringLiteral("新休日"));
+        Child<QPushButton>(*f, "cmdAdd")->click();
+        (ok ? Child<QPushButton>(*f, "OKButton") : Child<QPushButton>(*f, "CancelButton"))->click();
     });
     QAction* menu = w->findAction(QStringLiteral("mnuHoliday"));
     QCOMPARE(menu->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -41,7 +41,7 @@ QString Refuse(const char* when, const char* table) {
 void SaveSchedule(const QString& text) {
     ScheduleDialog f(QDate(2004, 3, 15));
     f.load();
-    f.txtSchedule->setPlainText(text);
+    Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(text);
     f.save();
 }
 
@@ -55,20 +55,20 @@ void Paste(bool cut) {
 void AddWhatDay(const char* month, const char* text) {
     AnniversaryDialog f(QDate(2004, 3, 15));
     f.load();
-    f.txtMonth->setText(QString::fromLatin1(month));
-    f.txtWhatDay->setText(QString::fromUtf8(text));
+    Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
+    Child<QLineEdit>(f, "txtWhatDay")->setText(QString::fromUtf8(text));
     f.addEntry();
 }
 
 void RegisterAlarm(const char* month) {
     AlarmState alarm;
     AlarmDialog f(alarm);
-    f.txtYear->setText(QStringLiteral("2004"));
-    f.txtMonth->setText(QString::fromLatin1(month));
-    f.txtDay->setText(QStringLiteral("20"));
-    f.txtHour->setText(QStringLiteral("7"));
-    f.txtMinute->setText(QStringLiteral("3"));
-    f.txtAlarmDetail->setPlainText(QStringLiteral("新"));
+    Child<QLineEdit>(f, "txtYear")->setText(QStringLiteral("2004"));
+    Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
+    Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("20"));
+    Child<QLineEdit>(f, "txtHour")->setText(QStringLiteral("7"));
+    Child<QLineEdit>(f, "txtMinute")->setText(QStringLiteral("3"));
+    Child<QPlainTextEdit>(f, "txtAlarmDetail")->setPlainText(QStringLiteral("新"));
     f.setAlarm();
 }
 

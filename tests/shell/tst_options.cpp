@@ -114,8 +114,8 @@ void tst_options::okSavesEveryKeyInOrder() {
     const QString pic = picture();
     open();
     if (changed) {
-        dlg->chkWindowSave->setChecked(true);
-        dlg->chkStartup->setChecked(false);
+        Child<QCheckBox>(*dlg, "chkWindowSave")->setChecked(true);
+        Child<QCheckBox>(*dlg, "chkStartup")->setChecked(false);
         std::deque<quint32> colors = {0x0000FF, 0x00FF00, 0xFF0000, 0x000001};
         SetColorChooserHook([&colors](quint32& c) {
             c = colors.front();
@@ -123,21 +123,23 @@ void tst_options::okSavesEveryKeyInOrder() {
             return true;
         });
         for (QPushButton* b :
-             {dlg->cmdTodayColor, dlg->cmdSelectColor, dlg->cmdDiaryColor, dlg->cmdBackColor})
+             {Child<QPushButton>(*dlg, "cmdTodayColor"), Child<QPushButton>(*dlg, "cmdSelectColor"),
+              Child<QPushButton>(*dlg, "cmdDiaryColor"), Child<QPushButton>(*dlg, "cmdBackColor")})
             b->click();
-        dlg->optSetBack->click();
-        dlg->txtPicPath->setText(QStringLiteral("  ") + pic + QStringLiteral(" "));
-        dlg->cboFormatYear->setCurrentIndex(4);
-        dlg->cboFormatMonth->setCurrentIndex(2);
-        dlg->cboFormatWeek->setCurrentIndex(3);
-        dlg->chkTaskTray->setChecked(true);
-        dlg->optTrayHint9->click();
-        dlg->txtTrayHint->setText(QStringLiteral(" 予定 "));
-        dlg->chkStationed->click();
+        Child<QRadioButton>(*dlg, "optSetBack")->click();
+        Child<QLineEdit>(*dlg, "txtPicPath")
+            ->setText(QStringLiteral("  ") + pic + QStringLiteral(" "));
+        Child<QComboBox>(*dlg, "cboFormatYear")->setCurrentIndex(4);
+        Child<QComboBox>(*dlg, "cboFormatMonth")->setCurrentIndex(2);
+        Child<QComboBox>(*dlg, "cboFormatWeek")->setCurrentIndex(3);
+        Child<QCheckBox>(*dlg, "chkTaskTray")->setChecked(true);
+        Child<QRadioButton>(*dlg, "optTrayHint9")->click();
+        Child<QLineEdit>(*dlg, "txtTrayHint")->setText(QStringLiteral(" 予定 "));
+        Child<QCheckBox>(*dlg, "chkStationed")->click();
         expected.replaceInStrings(QStringLiteral("PIC"), pic);
     }
     QSignalSpy display(dlg, &OptionsDialog::displayChanged);
-    dlg->cmdOK->click();
+    Child<QPushButton>(*dlg, "cmdOK")->click();
     QCOMPARE(writes, expected);
     QCOMPARE(display.count(), 1);
     QVERIFY(msgs->messages.empty());
@@ -179,9 +181,9 @@ void tst_options::residencyChangesTheIcon() {
     });
     connect(dlg, &OptionsDialog::restoreRequested,
             [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
-    if (dlg->chkStationed->isChecked() != ticked)
-        dlg->chkStationed->click();
-    dlg->cmdOK->click();
+    if (Child<QCheckBox>(*dlg, "chkStationed")->isChecked() != ticked)
+        Child<QCheckBox>(*dlg, "chkStationed")->click();
+    Child<QPushButton>(*dlg, "cmdOK")->click();
     QStringList expected;
     if (action >= 0) {
         QCOMPARE(tray.count(), 1);
@@ -218,7 +220,7 @@ void tst_options::pictureCheck() {
     opt.backPicture = setBack;
     opt.backPicturePath = path;
     open();
-    dlg->cmdOK->click();
+    Child<QPushButton>(*dlg, "cmdOK")->click();
     QCOMPARE(writes.isEmpty(), !passes);
     if (passes) {
         QVERIFY(msgs->messages.empty());
@@ -228,9 +230,10 @@ void tst_options::pictureCheck() {
     QCOMPARE(msgs->messages[0].title, kTitle);
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Warning);
     QVERIFY(dlg->isVisible());
-    QCOMPARE(dlg->tabOption->currentIndex(), 1);
-    QCOMPARE(dlg->focusWidget(), setBack ? static_cast<QWidget*>(dlg->txtPicPath)
-                                         : static_cast<QWidget*>(dlg->optSetBack));
+    QCOMPARE(Child<QTabWidget>(*dlg, "tabOption")->currentIndex(), 1);
+    QCOMPARE(dlg->focusWidget(),
+             setBack ? static_cast<QWidget*>(Child<QLineEdit>(*dlg, "txtPicPath"))
+                     : static_cast<QWidget*>(Child<QRadioButton>(*dlg, "optSetBack")));
 }
 
 void tst_options::enablingRules() {
@@ -240,8 +243,10 @@ void tst_options::enablingRules() {
     opt.backPicturePath = picture();
     open();
     const QList<QWidget*> dependents = {
-        dlg->fmStationed, dlg->chkTaskTray,  dlg->lblInformation[0], dlg->lblInformation[1],
-        dlg->fmTrayHint,  dlg->optTrayHint0, dlg->optTrayHint1,      dlg->optTrayHint9};
+        Child<QGroupBox>(*dlg, "fmStationed"),     Child<QCheckBox>(*dlg, "chkTaskTray"),
+        Child<QLabel>(*dlg, "lblInfomation0"),     Child<QLabel>(*dlg, "lblInfomation1"),
+        Child<QGroupBox>(*dlg, "fmTrayHint"),      Child<QRadioButton>(*dlg, "optTrayHint0"),
+        Child<QRadioButton>(*dlg, "optTrayHint1"), Child<QRadioButton>(*dlg, "optTrayHint9")};
     const auto enabled = [&dependents](bool on) {
         for (QWidget* w : dependents) {
             if (w->isEnabled() != on)
@@ -249,33 +254,37 @@ void tst_options::enablingRules() {
         }
         return true;
     };
-    QCOMPARE(dlg->tabOption->currentIndex(), 0);
+    QCOMPARE(Child<QTabWidget>(*dlg, "tabOption")->currentIndex(), 0);
     // Without a notification area the tab says why it has no effect.
-    QVERIFY(!dlg->lblNoTray->isHidden() && dlg->lblNoTray->isEnabled());
+    QVERIFY(!Child<QLabel>(*dlg, "lblNoTray")->isHidden() &&
+            Child<QLabel>(*dlg, "lblNoTray")->isEnabled());
     QVERIFY(enabled(false));
-    QVERIFY(!dlg->txtTrayHint->isEnabled());
-    QVERIFY(!dlg->txtPicPath->isEnabled() && !dlg->cmdSetPic->isEnabled());
-    QVERIFY(dlg->imgBack->pixmap().isNull());
+    QVERIFY(!Child<QLineEdit>(*dlg, "txtTrayHint")->isEnabled());
+    QVERIFY(!Child<QLineEdit>(*dlg, "txtPicPath")->isEnabled() &&
+            !Child<QPushButton>(*dlg, "cmdSetPic")->isEnabled());
+    QVERIFY(Child<QLabel>(*dlg, "imgBack")->pixmap().isNull());
 
-    dlg->chkStationed->click();
+    Child<QCheckBox>(*dlg, "chkStationed")->click();
     QVERIFY(enabled(true));
-    QVERIFY(dlg->txtTrayHint->isEnabled());
-    dlg->optTrayHint1->click();
-    QVERIFY(!dlg->txtTrayHint->isEnabled());
-    dlg->optTrayHint9->click();
-    QVERIFY(dlg->txtTrayHint->isEnabled());
-    dlg->chkStationed->click();
+    QVERIFY(Child<QLineEdit>(*dlg, "txtTrayHint")->isEnabled());
+    Child<QRadioButton>(*dlg, "optTrayHint1")->click();
+    QVERIFY(!Child<QLineEdit>(*dlg, "txtTrayHint")->isEnabled());
+    Child<QRadioButton>(*dlg, "optTrayHint9")->click();
+    QVERIFY(Child<QLineEdit>(*dlg, "txtTrayHint")->isEnabled());
+    Child<QCheckBox>(*dlg, "chkStationed")->click();
     QVERIFY(enabled(false));
-    QVERIFY(!dlg->txtTrayHint->isEnabled());
+    QVERIFY(!Child<QLineEdit>(*dlg, "txtTrayHint")->isEnabled());
 
     // The preview shows the saved picture, not the typed path.
-    dlg->txtPicPath->setText(QStringLiteral("elsewhere.png"));
-    dlg->optSetBack->click();
-    QVERIFY(dlg->txtPicPath->isEnabled() && dlg->cmdSetPic->isEnabled());
-    QVERIFY(!dlg->imgBack->pixmap().isNull());
-    dlg->optNonBack->click();
-    QVERIFY(!dlg->txtPicPath->isEnabled() && !dlg->cmdSetPic->isEnabled());
-    QVERIFY(dlg->imgBack->pixmap().isNull());
+    Child<QLineEdit>(*dlg, "txtPicPath")->setText(QStringLiteral("elsewhere.png"));
+    Child<QRadioButton>(*dlg, "optSetBack")->click();
+    QVERIFY(Child<QLineEdit>(*dlg, "txtPicPath")->isEnabled() &&
+            Child<QPushButton>(*dlg, "cmdSetPic")->isEnabled());
+    QVERIFY(!Child<QLabel>(*dlg, "imgBack")->pixmap().isNull());
+    Child<QRadioButton>(*dlg, "optNonBack")->click();
+    QVERIFY(!Child<QLineEdit>(*dlg, "txtPicPath")->isEnabled() &&
+            !Child<QPushButton>(*dlg, "cmdSetPic")->isEnabled());
+    QVERIFY(Child<QLabel>(*dlg, "imgBack")->pixmap().isNull());
 }
 
 void tst_options::choosersAndCancelChangeNothing() {
@@ -285,8 +294,8 @@ void tst_options::choosersAndCancelChangeNothing() {
         c = 0x123456;
         return false;
     });
-    dlg->cmdTodayColor->click();
-    QCOMPARE(ButtonColor(dlg->cmdTodayColor), 0x88FFFFu);
+    Child<QPushButton>(*dlg, "cmdTodayColor")->click();
+    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdTodayColor")), 0x88FFFFu);
 
     QStringList asked;
     bool choose = false;
@@ -296,25 +305,25 @@ void tst_options::choosersAndCancelChangeNothing() {
         p = pic;
         return choose;
     });
-    dlg->txtPicPath->setText(QStringLiteral("old.png"));
-    dlg->cmdSetPic->click();
+    Child<QLineEdit>(*dlg, "txtPicPath")->setText(QStringLiteral("old.png"));
+    Child<QPushButton>(*dlg, "cmdSetPic")->click();
     QCOMPARE(asked, (QStringList{"0", "背景画像の選択",
                                  "画像ファイル(*.bmp *.gif *.jpg *.jpeg *.dib *.png);;"
                                  "全てのファイル(*)",
                                  "old.png"}));
-    QCOMPARE(dlg->txtPicPath->text(), QStringLiteral("old.png"));
-    QCOMPARE(dlg->focusWidget(), dlg->txtPicPath);
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtPicPath")->text(), QStringLiteral("old.png"));
+    QCOMPARE(dlg->focusWidget(), Child<QLineEdit>(*dlg, "txtPicPath"));
     choose = true;
-    dlg->cmdSetPic->click();
-    QCOMPARE(dlg->txtPicPath->text(), pic);
-    QVERIFY(!dlg->imgBack->pixmap().isNull());
+    Child<QPushButton>(*dlg, "cmdSetPic")->click();
+    QCOMPARE(Child<QLineEdit>(*dlg, "txtPicPath")->text(), pic);
+    QVERIFY(!Child<QLabel>(*dlg, "imgBack")->pixmap().isNull());
 
     SetColorChooserHook([](quint32& c) {
         c = 0x123456;
         return true;
     });
-    dlg->cmdBackColor->click();
-    QCOMPARE(ButtonColor(dlg->cmdBackColor), 0x123456u);
+    Child<QPushButton>(*dlg, "cmdBackColor")->click();
+    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdBackColor")), 0x123456u);
     QSignalSpy display(dlg, &OptionsDialog::displayChanged);
     QTest::keyClick(dlg, Qt::Key_Escape);
     QVERIFY(!dlg || !dlg->isVisible());
