@@ -1,6 +1,5 @@
 #include "core/MsgBox.h"
 
-#include "core/Colors.h"
 #include "core/TextBoxes.h"
 
 #include <QApplication>
@@ -152,13 +151,13 @@ void WarnInput(QWidget* field, const QString& text, const QString& title) {
     FocusAfterMessage(field);
 }
 
-bool ChooseColor(QWidget* parent, quint32& bgr) {
+bool ChooseColor(QWidget* parent, QColor& color) {
     if (g_colorHook)
-        return g_colorHook(bgr);
-    const QColor c = QColorDialog::getColor(ColorFromBgr(bgr), parent);
+        return g_colorHook(color);
+    const QColor c = QColorDialog::getColor(color, parent);
     if (!c.isValid())
         return false;
-    bgr = BgrFromColor(c);
+    color = c;
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QColor;
 class QWidget;
 
 enum class MsgIcon { Critical, Warning, Information, Question, None };
@@ -45,11 +46,11 @@ void SetMsgBoxHook(MsgBoxHook hook);
 
 // The colour and file choosers, replaceable the same way. A chooser returns false when the
 // user cancelled.
-using ColorChooserHook = std::function<bool(quint32& bgr)>;
+using ColorChooserHook = std::function<bool(QColor& color)>;
 using FileChooserHook =
     std::function<bool(bool save, const QString& title, const QString& filter, QString& path)>;
 void SetColorChooserHook(ColorChooserHook hook);
 void SetFileChooserHook(FileChooserHook hook);
-bool ChooseColor(QWidget* parent, quint32& bgr);
+bool ChooseColor(QWidget* parent, QColor& color);
 bool ChooseFile(QWidget* parent, bool save, const QString& title, const QString& filter,
                 QString& path);

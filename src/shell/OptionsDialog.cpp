@@ -59,13 +59,13 @@ QStringList WeekFormatTexts() {
             QStringLiteral("Sun ～ Sat"), QStringLiteral("Sunday ～ Saturday")};
 }
 
-quint32 ButtonColor(const QPushButton* button) {
-    return button->property(kColorProperty).toUInt();
+QColor ButtonColor(const QPushButton* button) {
+    return button->property(kColorProperty).value<QColor>();
 }
 
-void SetButtonColor(QPushButton* button, quint32 bgr) {
-    button->setProperty(kColorProperty, bgr);
-    const QString name = ColorFromBgr(bgr).name();
+void SetButtonColor(QPushButton* button, const QColor& color) {
+    button->setProperty(kColorProperty, color);
+    const QString name = color.name();
     button->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }"
                        "QPushButton:focus { border: 2px solid palette(highlight); }")
@@ -268,10 +268,10 @@ void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
 void OptionsDialog::showOptions() {
     chkWindowSave->setChecked(m_opt.saveWindow);
     chkStartup->setChecked(m_opt.showTodayAtStart);
-    SetButtonColor(cmdTodayColor, BgrFromColor(m_opt.todayColor));
-    SetButtonColor(cmdSelectColor, BgrFromColor(m_opt.selectColor));
-    SetButtonColor(cmdDiaryColor, BgrFromColor(m_opt.diaryColor));
-    SetButtonColor(cmdBackColor, BgrFromColor(m_opt.backColor));
+    SetButtonColor(cmdTodayColor, m_opt.todayColor);
+    SetButtonColor(cmdSelectColor, m_opt.selectColor);
+    SetButtonColor(cmdDiaryColor, m_opt.diaryColor);
+    SetButtonColor(cmdBackColor, m_opt.backColor);
     (m_opt.backPicture ? optSetBack : optNonBack)->setChecked(true);
     txtPicPath->setText(m_opt.backPicturePath);
     ShowPreview(optSetBack->isChecked() ? m_opt.backPicturePath : QString());
@@ -342,9 +342,9 @@ void OptionsDialog::ShowPreview(const QString& path) {
 }
 
 void OptionsDialog::chooseButtonColor(QPushButton* button) {
-    quint32 bgr = ButtonColor(button);
-    if (ChooseColor(this, bgr))
-        SetButtonColor(button, bgr);
+    QColor color = ButtonColor(button);
+    if (ChooseColor(this, color))
+        SetButtonColor(button, color);
 }
 
 void OptionsDialog::choosePicture() {
@@ -379,10 +379,10 @@ void OptionsDialog::save() {
     // Each group of keys goes to the file in one write.
     m_opt.saveWindow = chkWindowSave->isChecked();
     m_opt.showTodayAtStart = chkStartup->isChecked();
-    m_opt.todayColor = ColorFromBgr(ButtonColor(cmdTodayColor));
-    m_opt.selectColor = ColorFromBgr(ButtonColor(cmdSelectColor));
-    m_opt.diaryColor = ColorFromBgr(ButtonColor(cmdDiaryColor));
-    m_opt.backColor = ColorFromBgr(ButtonColor(cmdBackColor));
+    m_opt.todayColor = ButtonColor(cmdTodayColor);
+    m_opt.selectColor = ButtonColor(cmdSelectColor);
+    m_opt.diaryColor = ButtonColor(cmdDiaryColor);
+    m_opt.backColor = ButtonColor(cmdBackColor);
     m_opt.backPicture = optSetBack->isChecked();
     m_opt.backPicturePath = TrimBlanks(txtPicPath->text());
     m_opt.yearFormat = cboFormatYear->currentIndex();

@@ -24,9 +24,9 @@ QStringList YearFormatTexts();
 QStringList MonthFormatTexts();
 QStringList WeekFormatTexts();
 
-// The colour a colour button shows and the dialog saves (0x00BBGGRR).
-quint32 ButtonColor(const QPushButton* button);
-void SetButtonColor(QPushButton* button, quint32 bgr);
+// The colour a colour button shows and the dialog saves.
+QColor ButtonColor(const QPushButton* button);
+void SetButtonColor(QPushButton* button, const QColor& color);
 
 class OptionsDialog : public QDialog {
     Q_OBJECT

@@ -116,8 +116,9 @@ void tst_options::okSavesEveryKeyInOrder() {
     if (changed) {
         Child<QCheckBox>(*dlg, "chkWindowSave")->setChecked(true);
         Child<QCheckBox>(*dlg, "chkStartup")->setChecked(false);
-        std::deque<quint32> colors = {0x0000FF, 0x00FF00, 0xFF0000, 0x000001};
-        SetColorChooserHook([&colors](quint32& c) {
+        std::deque<QColor> colors = {ColorFromBgr(0x0000FF), ColorFromBgr(0x00FF00),
+                                     ColorFromBgr(0xFF0000), ColorFromBgr(0x000001)};
+        SetColorChooserHook([&colors](QColor& c) {
             c = colors.front();
             colors.pop_front();
             return true;
@@ -290,12 +291,12 @@ void tst_options::enablingRules() {
 void tst_options::choosersAndCancelChangeNothing() {
     opt.backPicture = true;
     open();
-    SetColorChooserHook([](quint32& c) {
-        c = 0x123456;
+    SetColorChooserHook([](QColor& c) {
+        c = ColorFromBgr(0x123456);
         return false;
     });
     Child<QPushButton>(*dlg, "cmdTodayColor")->click();
-    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdTodayColor")), 0x88FFFFu);
+    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdTodayColor")), ColorFromBgr(0x88FFFF));
 
     QStringList asked;
     bool choose = false;
@@ -318,12 +319,12 @@ void tst_options::choosersAndCancelChangeNothing() {
     QCOMPARE(Child<QLineEdit>(*dlg, "txtPicPath")->text(), pic);
     QVERIFY(!Child<QLabel>(*dlg, "imgBack")->pixmap().isNull());
 
-    SetColorChooserHook([](quint32& c) {
-        c = 0x123456;
+    SetColorChooserHook([](QColor& c) {
+        c = ColorFromBgr(0x123456);
         return true;
     });
     Child<QPushButton>(*dlg, "cmdBackColor")->click();
-    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdBackColor")), 0x123456u);
+    QCOMPARE(ButtonColor(Child<QPushButton>(*dlg, "cmdBackColor")), ColorFromBgr(0x123456));
     QSignalSpy display(dlg, &OptionsDialog::displayChanged);
     QTest::keyClick(dlg, Qt::Key_Escape);
     QVERIFY(!dlg || !dlg->isVisible());
