@@ -1,6 +1,7 @@
 // The per-user settings store: every key with its type and default, declared once here.
 #pragma once
 
+#include "core/Colors.h"
 #include "core/Twips.h"
 
 #include <QColor>
@@ -30,7 +31,7 @@ template <class T, class S> T OptionFromStored(S stored) {
     else if constexpr (std::is_same_v<T, TrayTip>)
         return stored == 1 ? TrayTip::Date : stored == 9 ? TrayTip::Text : TrayTip::Title;
     else if constexpr (std::is_same_v<T, QColor>)
-        return QColor(int(stored & 0xFF), int((stored >> 8) & 0xFF), int((stored >> 16) & 0xFF));
+        return ColorFromBgr(quint32(stored));
     else if constexpr (std::is_same_v<S, Twips>)
         return TwipsToPixels(qint32(stored));
     else
@@ -44,7 +45,7 @@ template <class S, class T> S OptionToStored(const T& value) {
     else if constexpr (std::is_same_v<T, TrayTip>)
         return S(value == TrayTip::Date ? 1 : value == TrayTip::Text ? 9 : 0);
     else if constexpr (std::is_same_v<T, QColor>)
-        return S(quint32(value.red()) | quint32(value.green()) << 8 | quint32(value.blue()) << 16);
+        return S(BgrFromColor(value));
     else if constexpr (std::is_same_v<S, Twips>)
         return Twips(PixelsToTwips(value));
     else
