@@ -25,7 +25,6 @@ public:
     int selectedCell() const { return m_selectedCell; }
     int loadedYear() const { return m_loadedYear; }
     int loadedMonth() const { return m_loadedMonth; }
-    bool hasMonth() const { return m_shownYear != 0; }
 
     // Selects the day and shows its month.
     void showDate(const QDate& day);
