@@ -20,7 +20,7 @@ CREATE TABLE T_WhatDay (ID INTEGER PRIMARY KEY AUTOINCREMENT, Month INTEGER, Day
                         WhatDay TEXT);
 CREATE INDEX T_WhatDay_MonthDay ON T_WhatDay (Month, Day);
 CREATE TABLE T_Holiday (Kind INTEGER, Month INTEGER, Day INTEGER, Week INTEGER, Yobi INTEGER,
-                        Name TEXT);
+                        Name TEXT, FromYear INTEGER, ToYear INTEGER);
 )SQL";
 
 } // namespace

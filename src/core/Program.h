@@ -6,7 +6,7 @@
 inline constexpr const char* kAppTitle = "Vaskel";
 inline constexpr const char* kDatabaseFileName = "Vaskel.pdb";
 inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 6;
+inline constexpr int kVersionMinor = 7;
 
 // The folder that holds the program and its database (default: the executable's folder).
 QString AppPath();

@@ -39,7 +39,27 @@ bool NeedsUpgrade(double stored) {
     return Fixed(stored) < Fixed(ProgramVersion());
 }
 
-bool UpgradeSchema(Connection& db, double stored) {
+namespace {
+
+bool HasColumn(Connection& db, const char* table, const char* column) {
+    Recordset rs;
+    if (!rs.open(db, QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name = ?"),
+                 {QString::fromLatin1(table), QString::fromLatin1(column)}))
+        return false;
+    return rs.integer(0) > 0;
+}
+
+// New nullable columns only: an older copy of the program reads the table as before.
+bool AddColumn(Connection& db, const char* table, const char* column, const char* type) {
+    if (HasColumn(db, table, column))
+        return true;
+    return db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                       .arg(QLatin1String(table), QLatin1String(column), QLatin1String(type)));
+}
+
+} // namespace
+
+bool UpgradeSchema(Connection& db, double stored, const UpgradeStep& holidayRules) {
     bool ok = true;
     if (Fixed(stored) < Fixed(1.03)) {
         ok =
@@ -50,6 +70,11 @@ bool UpgradeSchema(Connection& db, double stored) {
     }
     if (ok && Fixed(stored) < Fixed(1.06))
         ok = db.exec(QStringLiteral("CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT)"));
+    if (ok && Fixed(stored) < Fixed(1.07)) {
+        // The years of a holiday rule; a table made by a new-database tool has them already.
+        ok = db.isOpen() && AddColumn(db, "T_Holiday", "FromYear", "INTEGER") &&
+             AddColumn(db, "T_Holiday", "ToYear", "INTEGER") && (!holidayRules || holidayRules(db));
+    }
     return ok &&
            db.exec(QStringLiteral("UPDATE T_Version SET ver = ") + Format000(ProgramVersion()));
 }

@@ -8,7 +8,7 @@
 #include "core/SchemaUpgrade.h"
 #include "core/VersionUpNotice.h"
 
-bool VersionUp() {
+bool VersionUp(const UpgradeStep& holidayRules) {
     Db db = OpenDB();
     if (!db)
         return false;
@@ -24,7 +24,7 @@ bool VersionUp() {
     // Painted now: the upgrade runs before the event loop gets back to the window.
     notice.repaint();
 
-    if (!UpgradeSchema(*db, stored)) {
+    if (!UpgradeSchema(*db, stored, holidayRules)) {
         // Nothing of the upgrade may reach the file: it stays at its old version. The failed
         // statement has rolled the transaction back and closed the connection already.
         notice.close();

@@ -4,5 +4,6 @@
 #include "core/SchemaUpgrade.h"
 
 // Checks the stored schema version and upgrades an older database, showing the upgrade's
-// notice meanwhile. False (after its message): the program ends.
-bool VersionUp();
+// notice meanwhile; holidayRules is the holiday subsystem's step of the upgrade. False (after
+// its message): the program ends.
+bool VersionUp(const UpgradeStep& holidayRules = {});

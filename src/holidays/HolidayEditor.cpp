@@ -1,5 +1,6 @@
 #include "holidays/HolidayEditor.h"
 
+#include "core/CodePageText.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/Fonts.h"
@@ -19,15 +20,42 @@
 
 namespace {
 
-QLineEdit* NumberBox(QWidget* parent, const char* name, const char* accessible) {
+QLineEdit* NumberBox(QWidget* parent, const char* name, const char* accessible, int digits = 2) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(QString::fromUtf8(accessible));
-    box->setMaxLength(2);
+    box->setMaxLength(digits);
     box->setAlignment(Qt::AlignRight);
     box->setAttribute(Qt::WA_InputMethodEnabled, false);
-    box->setFixedWidth(36);
+    box->setFixedWidth(digits > 2 ? 52 : 36);
     return box;
+}
+
+// A list line that keeps the rule it shows: the years after the name are for the eye only,
+// since a name may end in anything.
+class RuleLineItem : public SortedLineItem {
+public:
+    explicit RuleLineItem(const HolidayRule& rule) : SortedLineItem(HolidayLine(rule)) {
+        m_rule = rule;
+        m_rule.name = RTrimBlanks(rule.name); // as the line shows it
+    }
+    const HolidayRule& rule() const { return m_rule; }
+
+private:
+    HolidayRule m_rule;
+};
+
+const HolidayRule* RuleOf(const QListWidgetItem* item) {
+    const auto* line = dynamic_cast<const RuleLineItem*>(item);
+    return line ? &line->rule() : nullptr;
+}
+
+QString TwoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QString YearText(const std::optional<int>& year) {
+    return year ? QString::number(*year) : QString();
 }
 
 QLabel* BoxLabel(QWidget* parent, const char* name, const char* caption, QWidget* buddy) {
@@ -72,10 +100,11 @@ HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
 
     MakeControls();
     LayOutControls();
-    ShowWeekBoxes(false);
+    ShowBoxesOf(-1);
 
-    QWidget* const order[] = {lstHoliday, txtMonth, txtDay,    txtWeek,   cboWeekday, cboKind,
-                              txtHoliday, cmdAdd,   cmdUpdate, cmdDelete, OKButton,   CancelButton};
+    QWidget* const order[] = {lstHoliday, txtMonth,   txtDay,       txtWeek,   cboWeekday,
+                              cboKind,    txtHoliday, txtFromYear,  txtToYear, cmdAdd,
+                              cmdUpdate,  cmdDelete,  cmdStatutory, OKButton,  CancelButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     txtMonth->setFocus();
@@ -107,11 +136,19 @@ void HolidayEditor::MakeControls() {
     txtHoliday->setAttribute(Qt::WA_InputMethodEnabled, true);
     txtHoliday->setMinimumWidth(160);
 
+    txtFromYear = NumberBox(this, "txtFromYear", "開始年", 4);
+    lblFromYear = BoxLabel(this, "lblFromYear", "年から", txtFromYear);
+    txtToYear = NumberBox(this, "txtToYear", "終了年", 4);
+    lblToYear = BoxLabel(this, "lblToYear", "年まで（空欄は期限なし）", txtToYear);
+
     cmdAdd = Button(this, "cmdAdd", "追加");
     cmdUpdate = Button(this, "cmdUpdate", "更新");
     cmdDelete = Button(this, "cmdDelete", "削除");
     OKButton = Button(this, "OKButton", "OK");
     CancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
+    cmdStatutory = Button(this, "cmdStatutory", "国民の祝日に戻す");
+    cmdStatutory->setMinimumWidth(cmdStatutory->sizeHint().width());
+    cmdStatutory->setMaximumWidth(QWIDGETSIZE_MAX);
 }
 
 void HolidayEditor::LayOutControls() {
@@ -137,6 +174,14 @@ void HolidayEditor::LayOutControls() {
     boxes->addWidget(cboKind);
     boxes->addWidget(txtHoliday, 1);
 
+    auto* years = new QHBoxLayout;
+    years->addWidget(txtFromYear);
+    years->addWidget(lblFromYear);
+    years->addWidget(txtToYear);
+    years->addWidget(lblToYear);
+    years->addStretch();
+    years->addWidget(cmdStatutory);
+
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdAdd);
     buttons->addWidget(cmdUpdate);
@@ -149,6 +194,7 @@ void HolidayEditor::LayOutControls() {
     layout->addWidget(lstHoliday, 0, 0);
     layout->addLayout(buttons, 0, 1);
     layout->addLayout(boxes, 1, 0, 1, 2);
+    layout->addLayout(years, 2, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -158,6 +204,7 @@ void HolidayEditor::ConnectControls() {
     connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::deleteSelected);
     connect(OKButton, &QPushButton::clicked, this, &HolidayEditor::saveRules);
     connect(CancelButton, &QPushButton::clicked, this, &HolidayEditor::reject);
+    connect(cmdStatutory, &QPushButton::clicked, this, &HolidayEditor::restoreStatutory);
     connect(lstHoliday, &QListWidget::itemClicked, this, &HolidayEditor::pickLine);
     // Enter on a line picks it as a click does.
     connect(lstHoliday, &QListWidget::itemActivated, this, &HolidayEditor::pickLine);
@@ -166,7 +213,7 @@ void HolidayEditor::ConnectControls() {
     connect(txtMonth, &QLineEdit::textChanged, this, &HolidayEditor::monthTyped);
     connect(txtDay, &QLineEdit::textChanged, this, &HolidayEditor::dayTyped);
 
-    for (QLineEdit* box : {txtMonth, txtDay, txtWeek, txtHoliday})
+    for (QLineEdit* box : {txtMonth, txtDay, txtWeek, txtHoliday, txtFromYear, txtToYear})
         box->installEventFilter(this);
 }
 
@@ -186,13 +233,19 @@ bool HolidayEditor::load() {
         return false;
     }
     CloseDB(*db);
+    showRules(rules);
+    OKButton->setEnabled(true);
+    return true;
+}
+
+void HolidayEditor::showRules(const HolidayRules& rules) {
+    lstHoliday->clear();
+    m_picked = nullptr;
     // A row no line can hold (an unknown kind, a missing day or week) marks no day anywhere.
     for (const HolidayRule& r : rules) {
         if (CanListRule(r))
             AddLine(r);
     }
-    OKButton->setEnabled(true);
-    return true;
 }
 
 int HolidayEditor::PickedLine() const {
@@ -200,27 +253,30 @@ int HolidayEditor::PickedLine() const {
 }
 
 void HolidayEditor::AddLine(const HolidayRule& rule) {
-    lstHoliday->addItem(new SortedLineItem(HolidayLine(rule)));
+    lstHoliday->addItem(new RuleLineItem(rule));
 }
 
-void HolidayEditor::ShowWeekBoxes(bool week) {
-    txtDay->setHidden(week);
-    lblDay->setHidden(week);
+void HolidayEditor::ShowBoxesOf(int kind) {
+    const bool week = kind == kHolidayNthWeekday;
+    const bool day = !week && kind != kHolidayEquinox;
+    txtDay->setVisible(day);
+    lblDay->setVisible(day);
     lblWeek->setVisible(week);
     txtWeek->setVisible(week);
     cboWeekday->setVisible(week);
 }
 
 HolidayInput HolidayEditor::Input() const {
-    return {cboKind->currentIndex(), txtMonth->text(),           txtDay->text(),
-            txtWeek->text(),         cboWeekday->currentIndex(), txtHoliday->text()};
+    return {cboKind->currentIndex(),    txtMonth->text(),   txtDay->text(),      txtWeek->text(),
+            cboWeekday->currentIndex(), txtHoliday->text(), txtFromYear->text(), txtToYear->text()};
 }
 
 bool HolidayEditor::CheckInput() {
     const HolidayInputProblem p = CheckHolidayInput(Input());
     if (p.field == HolidayField::None)
         return true;
-    QWidget* const fields[] = {nullptr, cboKind, txtMonth, txtDay, txtWeek, cboWeekday, txtHoliday};
+    QWidget* const fields[] = {nullptr,    cboKind,    txtMonth,    txtDay,   txtWeek,
+                               cboWeekday, txtHoliday, txtFromYear, txtToYear};
     WarnInput(fields[int(p.field)], p.message, windowTitle());
     return false;
 }
@@ -231,6 +287,8 @@ void HolidayEditor::AddInputLine() {
     txtMonth->clear();
     txtDay->clear();
     txtHoliday->clear();
+    txtFromYear->clear();
+    txtToYear->clear();
     cboKind->setCurrentIndex(-1);
     txtMonth->setFocus();
 }
@@ -267,7 +325,7 @@ void HolidayEditor::deleteSelected() {
 void HolidayEditor::saveRules() {
     HolidayRules rules;
     for (int i = 0; i < lstHoliday->count(); ++i) {
-        if (const std::optional<HolidayRule> r = ParseHolidayLine(lstHoliday->item(i)->text()))
+        if (const HolidayRule* r = RuleOf(lstHoliday->item(i)))
             rules.push_back(*r);
     }
     Db db = OpenDB();
@@ -284,29 +342,52 @@ void HolidayEditor::saveRules() {
 }
 
 void HolidayEditor::pickLine(QListWidgetItem* item) {
-    const std::optional<HolidayRule> r = item ? ParseHolidayLine(item->text()) : std::nullopt;
+    const HolidayRule* r = RuleOf(item);
     if (!r)
         return;
     m_picked = item;
     cboKind->setCurrentIndex(r->kind);
-    txtMonth->setText(QStringLiteral("%1").arg(r->month, 2, 10, QLatin1Char('0')));
-    const bool nth = r->kind == kHolidayNthWeekday;
-    ShowWeekBoxes(nth);
-    if (nth) {
+    txtMonth->setText(TwoDigits(r->month));
+    ShowBoxesOf(r->kind);
+    if (r->kind == kHolidayNthWeekday) {
         txtDay->clear();
         txtWeek->setText(QString::number(r->week.value_or(0)));
         cboWeekday->setCurrentIndex(r->weekday.value_or(0));
     } else {
-        txtDay->setText(QStringLiteral("%1").arg(r->day.value_or(0), 2, 10, QLatin1Char('0')));
+        txtDay->setText(r->day ? TwoDigits(*r->day) : QString());
         txtWeek->clear();
         cboWeekday->setCurrentIndex(0);
     }
     txtHoliday->setText(r->name);
+    txtFromYear->setText(YearText(r->fromYear));
+    txtToYear->setText(YearText(r->toYear));
     txtMonth->setFocus();
 }
 
 void HolidayEditor::kindChosen() {
-    ShowWeekBoxes(cboKind->currentIndex() == kHolidayNthWeekday);
+    ShowBoxesOf(cboKind->currentIndex());
+}
+
+void HolidayEditor::restoreStatutory() {
+    if (MsgBox(QStringLiteral("休日の一覧を国民の祝日の規則に戻します。\r\n"
+                              "追加・変更した休日は失われます。よろしいですか？"),
+               MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) != MsgResult::OK)
+        return;
+    const HolidayRules rules = DefaultHolidayRules();
+    Db db = OpenDB();
+    if (!db)
+        return;
+    if (!ReplaceHolidayRules(*db, rules)) {
+        UpdateFailed();
+        return;
+    }
+    if (!CloseDB(*db))
+        return;
+    // Written: the month shows them also when the editor is left with Cancel.
+    m_committed = rules;
+    showRules(rules);
+    OKButton->setEnabled(true);
+    lstHoliday->setFocus();
 }
 
 void HolidayEditor::monthTyped() {

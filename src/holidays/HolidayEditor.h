@@ -25,7 +25,7 @@ public:
 
     // The list position of the line last picked, or -1.
     int PickedLine() const;
-    // The rules OK wrote, in table order; nothing unless OK committed them.
+    // The rules OK or "国民の祝日に戻す" wrote, in table order; nothing unless they committed.
     const std::optional<HolidayRules>& CommittedRules() const { return m_committed; }
 
 public slots:
@@ -35,6 +35,8 @@ public slots:
     void saveRules();
     void pickLine(QListWidgetItem* item);
     void kindChosen();
+    // Replaces the table by the statutory rules, after a confirmation, in one transaction.
+    void restoreStatutory();
     void monthTyped();
     void dayTyped();
 
@@ -59,6 +61,11 @@ private:
     QLabel* lblMonthUnit;
     QPushButton* cmdUpdate;
     QPushButton* cmdDelete;
+    QLineEdit* txtFromYear;
+    QLabel* lblFromYear;
+    QLineEdit* txtToYear;
+    QLabel* lblToYear;
+    QPushButton* cmdStatutory;
 
     void MakeControls();
     void LayOutControls();
@@ -68,8 +75,10 @@ private:
     void AddLine(const HolidayRule& rule);
     // Adds the line of the boxes and empties them; the week and the weekday stay.
     void AddInputLine();
-    // Shows the week box and the weekday list instead of the day box, or the other way round.
-    void ShowWeekBoxes(bool week);
+    // Shows the boxes the kind uses: the week box and the weekday list for an nth-weekday rule,
+    // no day box for an equinox, else the day box.
+    void ShowBoxesOf(int kind);
+    void showRules(const HolidayRules& rules);
 
     QListWidgetItem* m_picked = nullptr;
     std::optional<HolidayRules> m_committed;

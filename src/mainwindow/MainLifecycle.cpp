@@ -9,6 +9,7 @@
 #include "core/Twips.h"
 #include "core/VersionUp.h"
 #include "entries/EntryCommands.h"
+#include "holidays/HolidayRules.h"
 #include "mainwindow/MainActions.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/WindowPlacement.h"
@@ -58,7 +59,7 @@ bool MainLifecycle::start() {
         }
         return false;
     };
-    if (!VersionUp() || m_ended)
+    if (!VersionUp(ReplaceUneditedHolidayRules) || m_ended)
         return stop();
     {
         Db db = OpenDB();

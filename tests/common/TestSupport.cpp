@@ -77,7 +77,8 @@ TestEnv::TestEnv(Schema schema) {
     SetSettingsFolder(m_dir.path() + QStringLiteral("/config"));
     if (schema != Schema::None) {
         QString error;
-        if (!CreateTestDatabase(dbPath(), &error))
+        // A database of an older version holds the rule table its tool wrote.
+        if (!CreateTestDatabase(dbPath(), &error, schema != Schema::V107))
             qFatal("cannot create the test database: %s", qPrintable(error));
         if (!MakeSchema(dbPath(), schema))
             qFatal("cannot upgrade the test database");
@@ -152,8 +153,11 @@ ClockOverride::~ClockOverride() {
     SetNowOverride({});
 }
 
-bool CreateTestDatabase(const QString& path, QString* error) {
-    const auto seed = [](Connection& db) { return InsertHolidayRules(db, DefaultHolidayRules()); };
+bool CreateTestDatabase(const QString& path, QString* error, bool legacyHolidays) {
+    const auto seed = [legacyHolidays](Connection& db) {
+        return InsertHolidayRules(db, legacyHolidays ? LegacyDefaultHolidayRules()
+                                                     : DefaultHolidayRules());
+    };
     return CreateNewDatabase(path, seed, error);
 }
 
@@ -170,6 +174,12 @@ bool MakeSchema(const QString& path, TestEnv::Schema schema) {
         break;
     case TestEnv::Schema::V106:
         sql = "CREATE TABLE T_Version (ver SINGLE); INSERT INTO T_Version (ver) VALUES (1.06);"
+              "CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE);"
+              "CREATE INDEX StartEndTime ON T_WorkTime (StartTime, EndTime);"
+              "CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT);";
+        break;
+    case TestEnv::Schema::V107:
+        sql = "CREATE TABLE T_Version (ver SINGLE); INSERT INTO T_Version (ver) VALUES (1.07);"
               "CREATE TABLE T_WorkTime (StartTime DATE, EndTime DATE);"
               "CREATE INDEX StartEndTime ON T_WorkTime (StartTime, EndTime);"
               "CREATE TABLE T_Alarm (AlarmTime DATE, AlarmDetail LONGTEXT);";

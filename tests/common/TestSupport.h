@@ -29,7 +29,7 @@ public:
 // A temporary program folder and settings store, made anew for every test.
 class TestEnv {
 public:
-    enum class Schema { V100, V103, V106, None };
+    enum class Schema { V100, V103, V106, V107, None };
     explicit TestEnv(Schema schema = Schema::V106);
     ~TestEnv();
 
@@ -62,8 +62,9 @@ private:
     std::shared_ptr<QDateTime> m_now;
 };
 
-// A new database with the default holiday rules, as the new-database tool makes it.
-bool CreateTestDatabase(const QString& path, QString* error = nullptr);
+// A new database with the default holiday rules, as the new-database tool makes it; with
+// legacyHolidays, the rules the tool wrote before rules could state years.
+bool CreateTestDatabase(const QString& path, QString* error = nullptr, bool legacyHolidays = false);
 // Upgrades a base database to a later schema version by the statements of the upgrade.
 bool MakeSchema(const QString& path, TestEnv::Schema schema);
 

@@ -53,10 +53,10 @@ void tst_versionUp::upgradesFrom100() {
     QCOMPARE(notice.caption, QStringLiteral("Vaskelのﾊﾞｰｼﾞｮﾝｱｯﾌﾟ中..."));
     QCOMPARE(
         notice.texts,
-        (QStringList{QStringLiteral("Vaskelの Ver.1.00 から、1.06 にバージョンアップ中です..."),
+        (QStringList{QStringLiteral("Vaskelの Ver.1.00 から、1.07 にバージョンアップ中です..."),
                      QStringLiteral("この処理には数分かかる場合があります。")}));
     QCOMPARE(Connection::openCount(), 0);
-    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
+    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
     QVERIFY(env.tableExists(QStringLiteral("T_WorkTime")));
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
@@ -78,17 +78,17 @@ void tst_versionUp::upgradesFrom103() {
                             "'2004-03-15 11:00:00')"));
     QVERIFY(VersionUp());
     QCOMPARE(notice.texts.value(0),
-             QStringLiteral("Vaskelの Ver.1.03 から、1.06 にバージョンアップ中です..."));
+             QStringLiteral("Vaskelの Ver.1.03 から、1.07 にバージョンアップ中です..."));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
-    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
+    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
     QCOMPARE(env.count(QStringLiteral("T_WorkTime")), 1);
     QVERIFY(msgs.messages.empty());
 }
 
 void tst_versionUp::leavesCurrentAndNewerUntouched_data() {
     QTest::addColumn<double>("version");
-    QTest::newRow("1.06") << 1.06;
-    QTest::newRow("1.06 stored in single precision") << double(1.06f);
+    QTest::newRow("1.07") << 1.07;
+    QTest::newRow("1.07 stored in single precision") << double(1.07f);
     QTest::newRow("newer") << 2.5;
 }
 

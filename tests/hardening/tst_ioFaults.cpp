@@ -98,7 +98,7 @@ const std::vector<Action>& Actions() {
                      "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE name "
                      "IN ('T_Version', 'T_WorkTime', 'StartEndTime', 'T_Alarm') ORDER BY name) "
                      "UNION ALL SELECT printf('%.2f', ver) FROM T_Version",
-                     "StartEndTime,T_Alarm,T_Version,T_WorkTime|1.06"});
+                     "StartEndTime,T_Alarm,T_Version,T_WorkTime|1.07"});
 
         a.push_back(
             {"holiday table rewrite",

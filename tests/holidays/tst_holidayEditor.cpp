@@ -295,7 +295,7 @@ void tst_holidayEditor::okReplacesTheTable() {
         QCOMPARE(msgs->texts(), QStringList{"データの更新に失敗しました。"});
         QVERIFY(f.isVisible() && !f.CommittedRules());
         QCOMPARE(Lines(Child<QListWidget>(f, "lstHoliday")), lines);
-        QCOMPARE(stored(), DefaultHolidayRules());
+        QCOMPARE(stored(), LegacyDefaultHolidayRules());
         return;
     }
     QVERIFY(msgs->messages.empty());

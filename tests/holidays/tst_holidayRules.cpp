@@ -21,9 +21,9 @@ void tst_holidayRules::rulesRoundTripInTableOrder() {
     Db db = OpenDB();
     HolidayRules read;
     QVERIFY(ReadHolidayRules(*db, read));
-    QCOMPARE(read, DefaultHolidayRules());
+    QCOMPARE(read, LegacyDefaultHolidayRules());
 
-    HolidayRules rules = DefaultHolidayRules();
+    HolidayRules rules = LegacyDefaultHolidayRules();
     rules[0].name = QStringLiteral("O'Brien's \"day\" ｶﾀｶﾅ");
     // The fields a kind does not use are stored as Null whatever the rule holds.
     rules[1].day = 9;

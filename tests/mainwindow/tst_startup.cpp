@@ -60,7 +60,7 @@ void tst_startup::upgradesAnOldDatabaseAndRuns() {
     QVERIFY(!w.hasEnded());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vaskel"));
     QCOMPARE(Connection::openCount(), 0);
-    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.06"});
+    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
     // The start opened a running period.

@@ -68,7 +68,7 @@ void tst_about::showsTheProgram() {
         return box->findChild<QPushButton*>(QLatin1String(name));
     };
     QCOMPARE(label("lblTitle")->text(), QStringLiteral("Vaskel"));
-    QCOMPARE(label("lblVersion")->text(), QStringLiteral("ver.1.06"));
+    QCOMPARE(label("lblVersion")->text(), QStringLiteral("ver.1.07"));
     QVERIFY(!label("lblComments")->text().isEmpty() && !label("lblDescription")->text().isEmpty());
     QCOMPARE(button("cmdSysInfo")->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
     QVERIFY(button("cmdOK")->isDefault());
