@@ -43,7 +43,6 @@ inline int RunBenchmarks(int& argc, char** argv, const MsgRecorder& msgs) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    SetAppPath(QString());
     for (const MsgRecord& m : msgs.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return msgs.messages.empty() ? 0 : 1;

@@ -3,6 +3,8 @@
 
 #include "core/SchemaUpgrade.h"
 
+class Program;
+
 // Checks the stored schema version and upgrades an older database, showing the upgrade's
 // notice meanwhile. False (after its message): the program ends.
-bool VersionUp();
+bool VersionUp(const Program& program);

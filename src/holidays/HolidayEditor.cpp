@@ -66,7 +66,8 @@ void KeepPlace(QWidget* w) {
 
 } // namespace
 
-HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
+HolidayEditor::HolidayEditor(const Program& program, QWidget* parent)
+    : QDialog(parent), m_program(program) {
     PrepareDialog(this, "frmHoliday", QStringLiteral("休日設定"));
     setModal(true);
 
@@ -175,7 +176,7 @@ bool HolidayEditor::load() {
     m_picked = nullptr;
     // Until the rules have been read, an empty list must not replace them.
     OKButton->setEnabled(false);
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return false;
     HolidayRules rules;
@@ -270,7 +271,7 @@ void HolidayEditor::saveRules() {
         if (const std::optional<HolidayRule> r = ParseHolidayLine(lstHoliday->item(i)->text()))
             rules.push_back(*r);
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     if (!ReplaceHolidayRules(*db, rules)) {
@@ -345,8 +346,8 @@ void HolidayEditor::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner) {
-    HolidayEditor f(owner);
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner, const Program& program) {
+    HolidayEditor f(program, owner);
     f.load();
     f.exec();
     return f.CommittedRules();

@@ -14,10 +14,12 @@
 
 #include <optional>
 
+class Program;
+
 class HolidayEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit HolidayEditor(QWidget* parent = nullptr);
+    explicit HolidayEditor(const Program& program, QWidget* parent = nullptr);
 
     // Lists the rules of the table; run once before showing. False when they could not be read
     // (said in a message; OK stays disabled, so that the empty list cannot replace them).
@@ -71,9 +73,10 @@ private:
     // Shows the week box and the weekday list instead of the day box, or the other way round.
     void ShowWeekBoxes(bool week);
 
+    const Program& m_program;
     QListWidgetItem* m_picked = nullptr;
     std::optional<HolidayRules> m_committed;
 };
 
 // Opens the editor modally over its owner. The rules it committed, if OK committed any.
-std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner);
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner, const Program& program);

@@ -35,8 +35,6 @@ QColor Painted(QWidget* l) {
 
 class tst_mainWindow : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     // The program's own font: its metrics decide what fits.
@@ -77,8 +75,8 @@ private slots:
 
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
-        clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
-        w = std::make_unique<MainWindow>(opt);
+        clock = std::make_unique<ClockOverride>(env->program(), QDateTime(today, QTime(9, 0)));
+        w = std::make_unique<MainWindow>(env->app());
         QVERIFY(w->start());
     }
     QString info() const { return w->statusPanel(QStringLiteral("Info"))->text(); }
@@ -95,7 +93,6 @@ private:
 void tst_mainWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    opt = Options();
     // Keep the program from taking the whole screen's attention in these tests.
     WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
 }
@@ -314,8 +311,8 @@ void tst_mainWindow::weekAndMonthFormats() {
     QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
     QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("March"));
-    opt.weekFormat = 1;
-    opt.monthFormat = 1;
+    env->app().options().weekFormat = 1;
+    env->app().options().monthFormat = 1;
     w->monthView()->redraw();
     QCOMPARE(w->monthView()->weekLabel(6)->text(), QStringLiteral("土曜日"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("Mar"));
@@ -449,7 +446,7 @@ void tst_mainWindow::failedLoadKeepsTheOldMonth() {
     QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
     QCOMPARE(w->monthView()->dayCell(21)->text(), caption);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain_data() {
