@@ -50,11 +50,13 @@ bool BuildDatabase(const QString& folder, BenchSize size) {
     return BuildBenchDatabase(path, size, kEnd, QDate::currentDate());
 }
 
-void Prepare(const QString& folder) {
-    SetSettingsFolder(folder + QStringLiteral("/config"));
+// The program on folder, with settings of its own there.
+std::unique_ptr<AppContext> Prepare(const QString& folder) {
+    auto app = std::make_unique<AppContext>(folder, folder + QStringLiteral("/config"));
     // Neither the today's-schedule window nor a resident close may wait for a user here.
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    app->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
+    app->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
+    return app;
 }
 
 std::unique_ptr<QTemporaryDir> g_folders[2];
@@ -63,18 +65,15 @@ BenchSize SizeArg(const benchmark::State& state) {
     return state.range(0) ? BenchSize::Load : BenchSize::Standard;
 }
 
-// The folder of a size, prepared; the program is to run on it.
-QString Use(BenchSize size) {
-    const QString folder = g_folders[size == BenchSize::Load]->path();
-    Prepare(folder);
-    return folder;
+std::unique_ptr<AppContext> Use(BenchSize size) {
+    return Prepare(g_folders[size == BenchSize::Load]->path());
 }
 
 // A month switch as the user sees it: load, labels, and the window painted.
 void BM_MonthSwitch(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    AppContext app(Use(size));
-    MainWindow w(app);
+    const auto app = Use(size);
+    MainWindow w(*app);
     if (!w.start()) {
         state.SkipWithError("start-up failed");
         return;
@@ -101,7 +100,8 @@ BENCHMARK(BM_MonthSwitch)
 // Only the month's data: one connection and its queries.
 void BM_MonthLoadOnly(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    const Program program(Use(size));
+    const auto app = Use(size);
+    const Program& program = app->program();
     const int months = ShapeOf(size).entryYears * 12;
     MonthCells cells;
     int i = 0;
@@ -118,8 +118,8 @@ BENCHMARK(BM_MonthLoadOnly)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kM
 // The same switches up to the labels' new state, without letting the window paint.
 void BM_MonthSwitchNoPaint(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    AppContext app(Use(size));
-    MainWindow w(app);
+    const auto app = Use(size);
+    MainWindow w(*app);
     w.start();
     const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
@@ -146,15 +146,14 @@ double SinceLaunchMs() {
 int Startup(int argc, char** argv, const QString& folder) {
     QElapsedTimer t;
     t.start();
-    Prepare(folder);
+    const auto context = Prepare(folder);
     QApplication app(argc, argv);
     SetUpApplication();
-    AppContext context(folder);
-    SingleInstance guard(context.program().folder());
+    SingleInstance guard(context->program().folder());
     if (guard.Claim() != SingleInstance::ClaimResult::Claimed)
         return 1;
     SetUpAppearance();
-    MainWindow w(context);
+    MainWindow w(*context);
     if (!w.start())
         return 1;
     // The month is drawn once the window has painted itself.

@@ -48,7 +48,8 @@ bool BuildDatabase(BenchSize size) {
     if (!BuildBenchDatabase(path, size, kEnd, kEnd, &db.counts))
         return false;
     // The program's start-up: the current period and the log's lookup indexes.
-    db.app = std::make_unique<AppContext>(db.dir->path());
+    db.app =
+        std::make_unique<AppContext>(db.dir->path(), db.dir->path() + QStringLiteral("/config"));
     db.app->program().clock().setSource([] { return kNow; });
     Db conn = OpenDB(db.app->program());
     return conn && RecordRunningTimeAtStart(*conn, kNow) && CloseDB(*conn);

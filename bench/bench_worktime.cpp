@@ -46,7 +46,8 @@ QString NewFolder(Log& log) {
     log.dir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
                              : std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(base) +
                                                                QStringLiteral("/worktime-XXXXXX"));
-    log.app = std::make_unique<AppContext>(log.dir->path());
+    log.app =
+        std::make_unique<AppContext>(log.dir->path(), log.dir->path() + QStringLiteral("/config"));
     log.app->program().clock().setSource([] { return g_now; });
     return QDir(log.dir->path()).filePath(QStringLiteral("Vaskel.pdb"));
 }

@@ -65,5 +65,5 @@ void TodayDialog::done(int result) {
 }
 
 void TodayDialog::saveStartUpOption() {
-    WriteOption(m_app.options(), SettingKey::StartUp);
+    m_app.settings().writeOption(m_app.options(), SettingKey::StartUp);
 }

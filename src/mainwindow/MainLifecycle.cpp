@@ -90,7 +90,7 @@ bool MainLifecycle::start() {
 bool MainLifecycle::initMain(Connection& db) {
     QMainWindow& window = m_parts.window;
     window.setWindowTitle(QString::fromLatin1(kAppTitle));
-    ReadStartupSettings(m_parts.app.options());
+    m_parts.app.settings().readStartup(m_parts.app.options());
     restoreWindowState();
     m_parts.view.applyBackground();
     if (m_parts.app.options().resident)
@@ -211,9 +211,9 @@ void MainLifecycle::shutdown() {
     m_parts.tray.remove();
     QMainWindow& window = m_parts.window;
     const QRect outer = window.frameGeometry();
-    SaveWindowSettings(m_parts.app.options(), windowShow(), outer);
+    m_parts.app.settings().saveWindowSettings(m_parts.app.options(), windowShow(), outer);
     // The store's file exists after every run, so that the user finds where options live.
-    const QString ini = SettingsFilePath();
+    const QString ini = m_parts.app.settings().filePath();
     if (m_started && !QFileInfo::exists(ini)) {
         QDir().mkpath(QFileInfo(ini).absolutePath());
         QFile f(ini);

@@ -189,7 +189,7 @@ void MainWindow::restoreWindow() {
 }
 
 void MainWindow::openOptions(bool modal) {
-    OpenOptionsDialog(m_app.options(), this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(m_app, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             m_view->applyBackground();
             m_view->redraw();

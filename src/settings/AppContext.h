@@ -7,19 +7,25 @@
 
 class AppContext {
 public:
-    // programFolder: where the database is (empty: the executable's folder).
-    explicit AppContext(const QString& programFolder = QString()) : m_program(programFolder) {}
+    // programFolder: where the database is (empty: the executable's folder); settingsFolder:
+    // where the settings store's folder is (empty: the per-user configuration folder).
+    explicit AppContext(const QString& programFolder = QString(),
+                        const QString& settingsFolder = QString())
+        : m_program(programFolder), m_settings(settingsFolder) {}
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     // The program's folder, clock and database.
     Program& program() { return m_program; }
     const Program& program() const { return m_program; }
+    // The settings file.
+    SettingsStore& settings() { return m_settings; }
     // The options in force: read at start, changed by the options dialog.
     Options& options() { return m_options; }
     const Options& options() const { return m_options; }
 
 private:
     Program m_program;
+    SettingsStore m_settings;
     Options m_options;
 };

@@ -71,8 +71,7 @@ QStringList MsgRecorder::texts() const {
     return out;
 }
 
-TestEnv::TestEnv(Schema schema) : m_app(m_dir.path()) {
-    SetSettingsFolder(m_dir.path() + QStringLiteral("/config"));
+TestEnv::TestEnv(Schema schema) : m_app(m_dir.path(), m_dir.path() + QStringLiteral("/config")) {
     if (schema != Schema::None) {
         QString error;
         if (!CreateTestDatabase(dbPath(), &error))

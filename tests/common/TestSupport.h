@@ -39,6 +39,7 @@ public:
     // its settings and its options.
     AppContext& app() { return m_app; }
     Program& program() { return m_app.program(); }
+    SettingsStore& settings() { return m_app.settings(); }
     // How many connections to the database the windows hold open now.
     int openConnections() const { return m_app.program().openConnections(); }
 

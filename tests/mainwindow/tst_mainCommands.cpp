@@ -86,8 +86,8 @@ void tst_mainCommands::init() {
     msgs = std::make_unique<MsgRecorder>();
     clock =
         std::make_unique<ClockOverride>(env->program(), QDateTime(QDate(2004, 3, 15), QTime(9, 0)));
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    env->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
 }
 
 void tst_mainCommands::cleanup() {
@@ -177,7 +177,7 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
 }
 
 void tst_mainCommands::todaysScheduleGreetsAtStart() {
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '朝会')"));
     QString shown;
     int workTimeRowsMeanwhile = -1;
@@ -206,7 +206,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
 }
 
 void tst_mainCommands::noGreetingWithoutASchedule() {
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '')"));
     bool shown = false;
     const auto watcher = WhenShown<TodayDialog>([&shown](TodayDialog* f) {

@@ -94,7 +94,7 @@ void tst_mainWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     // Keep the program from taking the whole screen's attention in these tests.
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    env->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
 }
 
 void tst_mainWindow::cleanup() {
@@ -299,14 +299,14 @@ void tst_mainWindow::yearFormats() {
     QFETCH(int, format);
     QFETCH(QDate, today);
     QFETCH(QString, label);
-    WriteSettingText(SettingKey::YearFormat, QString::number(format));
+    env->settings().writeText(SettingKey::YearFormat, QString::number(format));
     start(today);
     QCOMPARE(w->monthView()->yearLabel()->text(), label);
 }
 
 void tst_mainWindow::weekAndMonthFormats() {
-    WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
-    WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+    env->settings().writeText(SettingKey::WeekFormat, QStringLiteral("3"));
+    env->settings().writeText(SettingKey::MonthFormat, QStringLiteral("2"));
     start();
     QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
     QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
@@ -535,18 +535,18 @@ void tst_mainWindow::windowKeepsItsWidth() {
         env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (9, 20, ?)"),
                   {a});
     if (longFormats) {
-        WriteSettingText(SettingKey::YearFormat, QStringLiteral("4"));
-        WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
-        WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+        env->settings().writeText(SettingKey::YearFormat, QStringLiteral("4"));
+        env->settings().writeText(SettingKey::MonthFormat, QStringLiteral("2"));
+        env->settings().writeText(SettingKey::WeekFormat, QStringLiteral("3"));
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-20', ?)"),
                   {QStringLiteral("予定").repeated(100)});
     }
     if (savedWidth) {
-        WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-        WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-        WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
-        WriteSettingText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
-        WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+        env->settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+        env->settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+        env->settings().writeText(SettingKey::WindowTop, QStringLiteral("750"));
+        env->settings().writeText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
+        env->settings().writeText(SettingKey::WindowHeight, QStringLiteral("7500"));
     }
     start(atStart ? day : QDate(2004, 9, 1));
     w->show();
@@ -583,7 +583,7 @@ void tst_mainWindow::monthLabelKeepsItsDescenders_data() {
 void tst_mainWindow::monthLabelKeepsItsDescenders() {
     QFETCH(int, format);
     QFETCH(QDate, today);
-    WriteSettingText(SettingKey::MonthFormat, QString::number(format));
+    env->settings().writeText(SettingKey::MonthFormat, QString::number(format));
     start(today);
     const QImage img = w->monthView()->monthLabel()->grab().toImage();
     int lastInk = -1;

@@ -117,10 +117,10 @@ void tst_startup::failingInitMainCommitsNothing() {
 void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-    WriteSettingText(SettingKey::WindowState, QStringLiteral("2"));
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::WindowState, QStringLiteral("2"));
+    env.settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    env.settings().writeText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());
@@ -135,11 +135,11 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
 void tst_startup::restoresSavedGeometry() {
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-    WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
-    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
-    WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    env.settings().writeText(SettingKey::WindowTop, QStringLiteral("750"));
+    env.settings().writeText(SettingKey::WindowWidth, QStringLiteral("9000"));
+    env.settings().writeText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());
@@ -163,11 +163,11 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
     QFETCH(QStringList, saved);
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
     const SettingKey keys[] = {SettingKey::WindowLeft, SettingKey::WindowTop,
                                SettingKey::WindowWidth, SettingKey::WindowHeight};
     for (int i = 0; i < 4; ++i)
-        WriteSettingText(keys[i], saved.at(i));
+        env.settings().writeText(keys[i], saved.at(i));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());
@@ -203,7 +203,7 @@ void tst_startup::residentCloseKeepsTheWindowReachable() {
 void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    env.settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());
@@ -218,7 +218,7 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
 void tst_startup::startsInTheTrayWhenAsked() {
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());
@@ -230,9 +230,9 @@ void tst_startup::startsInTheTrayWhenAsked() {
 void tst_startup::missingBackgroundPictureIsIgnored() {
     TestEnv env;
     ClockOverride clock(env.program(), kStart);
-    WriteSettingText(SettingKey::BackPic, QStringLiteral("True"));
-    WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
-    WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
+    env.settings().writeText(SettingKey::BackPic, QStringLiteral("True"));
+    env.settings().writeText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
+    env.settings().writeText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
     MainWindow w(env.app());
     QVERIFY(w.start());

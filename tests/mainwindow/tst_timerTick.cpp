@@ -202,7 +202,7 @@ void tst_timerTick::lockAcrossTicks() {
     msgs.reset();
     QVERIFY(
         env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', '会議')")));
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
     ClockOverride clock(env->program(), At(2004, 9, 5, 7, 2, 30));
     MainWindow w(env->app());
     QVERIFY(w.start());

@@ -65,7 +65,7 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
     TestEnv env;
     MsgRecorder msgs;
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    env.settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
     MainWindow w(env.app());
     QVERIFY(w.start());
     auto* icon = w.findChild<QSystemTrayIcon*>();
