@@ -29,12 +29,10 @@ inline void QuietSizeHintWarnings() {
     bench_detail::g_nextHandler = qInstallMessageHandler(bench_detail::DropSizeHintWarning);
 }
 
-// The settings in a folder of their own, and every message box recorded: a failure must be
-// seen, not wait for a click.
+// Every message box recorded: a failure must be seen, not wait for a click. (Each benchmark's
+// program keeps its settings in a folder of its own.)
 struct BenchSession {
-    QTemporaryDir config;
     MsgRecorder msgs;
-    BenchSession() { SetSettingsFolder(config.path()); }
 };
 
 // Runs the registered benchmarks. A message box shown meanwhile (recorded, so that it does not
@@ -43,7 +41,6 @@ inline int RunBenchmarks(int& argc, char** argv, const MsgRecorder& msgs) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    SetAppPath(QString());
     for (const MsgRecord& m : msgs.messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return msgs.messages.empty() ? 0 : 1;

@@ -20,7 +20,7 @@
 #include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -50,12 +50,13 @@ bool BuildDatabase(const QString& folder, BenchSize size) {
     return BuildBenchDatabase(path, size, kEnd, QDate::currentDate());
 }
 
-void Prepare(const QString& folder) {
-    SetAppPath(folder);
-    SetSettingsFolder(folder + QStringLiteral("/config"));
+// The program on folder, with settings of its own there.
+std::unique_ptr<AppContext> Prepare(const QString& folder) {
+    auto app = std::make_unique<AppContext>(folder, folder + QStringLiteral("/config"));
     // Neither the today's-schedule window nor a resident close may wait for a user here.
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    app->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
+    app->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
+    return app;
 }
 
 std::unique_ptr<QTemporaryDir> g_folders[2];
@@ -64,16 +65,15 @@ BenchSize SizeArg(const benchmark::State& state) {
     return state.range(0) ? BenchSize::Load : BenchSize::Standard;
 }
 
-void Use(BenchSize size) {
-    Prepare(g_folders[size == BenchSize::Load]->path());
+std::unique_ptr<AppContext> Use(BenchSize size) {
+    return Prepare(g_folders[size == BenchSize::Load]->path());
 }
 
 // A month switch as the user sees it: load, labels, and the window painted.
 void BM_MonthSwitch(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    Use(size);
-    Options options;
-    MainWindow w(options);
+    const auto app = Use(size);
+    MainWindow w(*app);
     if (!w.start()) {
         state.SkipWithError("start-up failed");
         return;
@@ -100,13 +100,14 @@ BENCHMARK(BM_MonthSwitch)
 // Only the month's data: one connection and its queries.
 void BM_MonthLoadOnly(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    Use(size);
+    const auto app = Use(size);
+    const Program& program = app->program();
     const int months = ShapeOf(size).entryYears * 12;
     MonthCells cells;
     int i = 0;
     for (auto _ : state) {
         const int m = i++ % months;
-        Db db = OpenDB();
+        Db db = OpenDB(program);
         LoadMonthCells(*db, cells, FirstYear(size) + m / 12, 1 + m % 12, 0xC0E0FF);
         CloseDB(*db);
         benchmark::DoNotOptimize(cells);
@@ -117,9 +118,8 @@ BENCHMARK(BM_MonthLoadOnly)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kM
 // The same switches up to the labels' new state, without letting the window paint.
 void BM_MonthSwitchNoPaint(benchmark::State& state) {
     const BenchSize size = SizeArg(state);
-    Use(size);
-    Options options;
-    MainWindow w(options);
+    const auto app = Use(size);
+    MainWindow w(*app);
     w.start();
     const int months = ShapeOf(size).entryYears * 12;
     int i = 0;
@@ -146,15 +146,14 @@ double SinceLaunchMs() {
 int Startup(int argc, char** argv, const QString& folder) {
     QElapsedTimer t;
     t.start();
-    Prepare(folder);
+    const auto context = Prepare(folder);
     QApplication app(argc, argv);
     SetUpApplication();
-    SingleInstance guard(AppPath());
+    SingleInstance guard(context->program().folder());
     if (guard.Claim() != SingleInstance::ClaimResult::Claimed)
         return 1;
     SetUpAppearance();
-    Options options;
-    MainWindow w(options);
+    MainWindow w(*context);
     if (!w.start())
         return 1;
     // The month is drawn once the window has painted itself.

@@ -30,8 +30,8 @@ const QDate kEnd(2024, 1, 1);
 std::unique_ptr<QTemporaryDir> g_folders[2];
 
 void BM_Search(benchmark::State& state) {
-    SetAppPath(g_folders[state.range(0) != 0]->path());
-    SearchDialog w;
+    const Program program(g_folders[state.range(0) != 0]->path());
+    SearchDialog w(program);
     w.show();
     QCoreApplication::processEvents();
     Child<QLineEdit>(w, "txtSearchString")->setText(kCommonWord);

@@ -10,8 +10,8 @@
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
-#include "core/Clock.h"
 #include "core/DatabaseMessages.h"
+#include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "statistics/Statistics.h"
 #include "statistics/StatisticsWindow.h"
@@ -33,6 +33,7 @@ const QDateTime kNow(kEnd, QTime(9, 0, 0));
 
 struct Sized {
     std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppContext> app; // on dir, at kNow
     BenchCounts counts;
 };
 Sized g_db[2];
@@ -47,15 +48,15 @@ bool BuildDatabase(BenchSize size) {
     if (!BuildBenchDatabase(path, size, kEnd, kEnd, &db.counts))
         return false;
     // The program's start-up: the current period and the log's lookup indexes.
-    SetAppPath(db.dir->path());
-    Db conn = OpenDB();
+    db.app =
+        std::make_unique<AppContext>(db.dir->path(), db.dir->path() + QStringLiteral("/config"));
+    db.app->program().clock().setSource([] { return kNow; });
+    Db conn = OpenDB(db.app->program());
     return conn && RecordRunningTimeAtStart(*conn, kNow) && CloseDB(*conn);
 }
 
-const BenchCounts& Use(const benchmark::State& state) {
-    const Sized& db = g_db[state.range(0) != 0];
-    SetAppPath(db.dir->path());
-    return db.counts;
+const Sized& Use(const benchmark::State& state) {
+    return g_db[state.range(0) != 0];
 }
 
 template <class Stats> void Check(benchmark::State& state, const Stats& s) {
@@ -64,9 +65,10 @@ template <class Stats> void Check(benchmark::State& state, const Stats& s) {
 }
 
 void BM_CalcScheduleStats(benchmark::State& state) {
-    const qint64 rows = Use(state).entryDays;
+    const Sized& db = Use(state);
+    const qint64 rows = db.counts.entryDays;
     for (auto _ : state) {
-        const EntryStats s = CalcScheduleStats();
+        const EntryStats s = CalcScheduleStats(db.app->program());
         Check(state, s);
     }
     state.counters["rows"] = double(rows);
@@ -74,9 +76,10 @@ void BM_CalcScheduleStats(benchmark::State& state) {
 BENCHMARK(BM_CalcScheduleStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_CalcDiaryStats(benchmark::State& state) {
-    const qint64 rows = Use(state).entryDays;
+    const Sized& db = Use(state);
+    const qint64 rows = db.counts.entryDays;
     for (auto _ : state) {
-        const EntryStats s = CalcDiaryStats();
+        const EntryStats s = CalcDiaryStats(db.app->program());
         Check(state, s);
     }
     state.counters["rows"] = double(rows);
@@ -84,9 +87,10 @@ void BM_CalcDiaryStats(benchmark::State& state) {
 BENCHMARK(BM_CalcDiaryStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_CalcWorkTimeStats(benchmark::State& state) {
-    const qint64 rows = Use(state).periods;
+    const Sized& db = Use(state);
+    const qint64 rows = db.counts.periods;
     for (auto _ : state) {
-        const WorkTimeStats s = CalcWorkTimeStats();
+        const WorkTimeStats s = CalcWorkTimeStats(db.app->program());
         Check(state, s);
     }
     state.counters["rows"] = double(rows);
@@ -95,9 +99,7 @@ BENCHMARK(BM_CalcWorkTimeStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark
 
 // A selection of the tab: computed, written into the labels and the whole window rendered.
 void BM_TabSelected(benchmark::State& state) {
-    Use(state);
-    const Options options;
-    StatisticsWindow w(options);
+    StatisticsWindow w(*Use(state).app);
     w.show();
     w.tabStatistics->setCurrentIndex(int(state.range(1)));
     QCoreApplication::processEvents();
@@ -117,7 +119,6 @@ int main(int argc, char** argv) {
     QuietSizeHintWarnings();
     QApplication app(argc, argv);
     BenchSession session;
-    SetNowOverride([] { return kNow; });
     for (BenchSize size : {BenchSize::Standard, BenchSize::Load}) {
         if (!BuildDatabase(size)) {
             std::fprintf(stderr, "cannot build the %s database\n", SizeName(size));

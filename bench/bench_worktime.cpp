@@ -11,9 +11,9 @@
 #include "BenchDatabase.h"
 #include "BenchMain.h"
 #include "alarm/Alarm.h"
-#include "core/Clock.h"
 #include "core/DatabaseMessages.h"
 #include "mainwindow/TimerTick.h"
+#include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkTimeWindow.h"
@@ -33,6 +33,7 @@ const QDateTime kRunStart(kLogEnd, QTime(9, 0, 0));
 
 struct Log {
     std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppContext> app; // on dir, at g_now
     qint64 rows = 0;
     QDate first;
 };
@@ -45,6 +46,9 @@ QString NewFolder(Log& log) {
     log.dir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
                              : std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(base) +
                                                                QStringLiteral("/worktime-XXXXXX"));
+    log.app =
+        std::make_unique<AppContext>(log.dir->path(), log.dir->path() + QStringLiteral("/config"));
+    log.app->program().clock().setSource([] { return g_now; });
     return QDir(log.dir->path()).filePath(QStringLiteral("Vaskel.pdb"));
 }
 
@@ -79,15 +83,14 @@ bool BuildLog(Log& log, BenchSize size) {
 // Points the program at a log, and runs the start-up step once so that a period is open and
 // the lookup indexes exist.
 bool Use(const Log& log) {
-    SetAppPath(log.dir->path());
     g_now = kRunStart;
-    Db db = OpenDB();
+    Db db = OpenDB(log.app->program());
     return db && RecordRunningTimeAtStart(*db, g_now) && CloseDB(*db);
 }
 
 // Without the lookup indexes the tick reads the whole log; the comparison shows what they buy.
-bool DropIndexes() {
-    Db db = OpenDB();
+bool DropIndexes(const Program& program) {
+    Db db = OpenDB(program);
     return db && db->exec(QStringLiteral("DROP INDEX WorkTimeEnd")) &&
            db->exec(QStringLiteral("DROP INDEX WorkTimeLength")) && CloseDB(*db);
 }
@@ -95,14 +98,14 @@ bool DropIndexes() {
 void BM_Tick(benchmark::State& state) {
     const Log& log = g_logs[state.range(0)];
     const bool indexed = state.range(1) != 0;
-    if (!Use(log) || (!indexed && !DropIndexes())) {
+    if (!Use(log) || (!indexed && !DropIndexes(log.app->program()))) {
         state.SkipWithError("no database");
         return;
     }
     const AlarmState alarm;
     for (auto _ : state) {
         g_now = g_now.addSecs(50);
-        benchmark::DoNotOptimize(RunTick(g_now, alarm));
+        benchmark::DoNotOptimize(RunTick(log.app->program(), g_now, alarm));
     }
     state.counters["rows"] = double(log.rows);
     if (!indexed)
@@ -125,7 +128,7 @@ void BM_StartupStep(benchmark::State& state) {
     }
     for (auto _ : state) {
         g_now = g_now.addSecs(50);
-        Db db = OpenDB();
+        Db db = OpenDB(log.app->program());
         benchmark::DoNotOptimize(RecordRunningTimeAtStart(*db, g_now));
         CloseDB(*db);
     }
@@ -151,8 +154,7 @@ void BM_DrawWeekChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    const Options options;
-    WorkTimeWindow w(options);
+    WorkTimeWindow w(*log.app);
     w.showWeekOf(ShownDay(log, int(state.range(1))));
     for (auto _ : state) {
         if (!w.DrawWeekChart()) {
@@ -172,8 +174,7 @@ void BM_DrawMonthChart(benchmark::State& state) {
         state.SkipWithError("no database");
         return;
     }
-    const Options options;
-    WorkTimeWindow w(options);
+    WorkTimeWindow w(*log.app);
     const QDate d = ShownDay(log, int(state.range(1)));
     w.showMonth(d.year(), d.month());
     for (auto _ : state) {
@@ -194,7 +195,6 @@ int main(int argc, char** argv) {
     QuietSizeHintWarnings();
     QApplication app(argc, argv);
     BenchSession session;
-    SetNowOverride([] { return g_now; });
     if (!BuildWeek(g_logs[0]) || !BuildLog(g_logs[1], BenchSize::Standard) ||
         !BuildLog(g_logs[2], BenchSize::Load)) {
         std::fprintf(stderr, "cannot build the databases\n");

@@ -17,11 +17,13 @@
 #include <QStringList>
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
-QString g_root; // a private settings folder
-QString g_file; // its settings file
+QString g_root;                         // a private settings folder
+QString g_file;                         // its settings file
+std::unique_ptr<SettingsStore> g_store; // on g_root
 
 bool SameOptions(const Options& a, const Options& b) {
     bool same = true;
@@ -48,7 +50,7 @@ Options ReadFile(const std::string& bytes) {
     FUZZ_CHECK(f.setFileTime(QDateTime::fromSecsSinceEpoch(++serial), QFile::FileModificationTime));
     f.close();
     Options o;
-    ReadStartupSettings(o);
+    g_store->readStartup(o);
     return o;
 }
 
@@ -70,8 +72,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     QByteArray root = QDir::tempPath().toLocal8Bit() + "/vaskel-fuzz-settings-XXXXXX";
     FUZZ_CHECK(mkdtemp(root.data()) != nullptr);
     g_root = QString::fromLocal8Bit(root);
-    SetSettingsFolder(g_root);
-    g_file = SettingsFilePath();
+    g_store = std::make_unique<SettingsStore>(g_root);
+    g_file = g_store->filePath();
     FUZZ_CHECK(QDir().mkpath(QFileInfo(g_file).path()));
     std::atexit([] { QDir(g_root).removeRecursively(); });
     return 0;

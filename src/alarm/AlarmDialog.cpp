@@ -2,10 +2,10 @@
 
 #include "alarm/Alarm.h"
 #include "alarm/AlarmNotice.h"
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
+#include "core/Program.h"
 #include "core/ProgramWindows.h"
 #include "core/TextBoxes.h"
 
@@ -32,7 +32,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-AlarmDialog::AlarmDialog(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
+AlarmDialog::AlarmDialog(const Program& program, AlarmState& alarm, QWidget* owner)
+    : QDialog(owner), m_program(program), m_alarm(alarm) {
     PrepareDialog(this, "frmAlarm", QStringLiteral("ｱﾗｰﾑの設定"));
 
     MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"), QRect(12, 10, 120, 20));
@@ -98,15 +99,16 @@ QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString
     return t;
 }
 
-void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal) {
-    ShowOnce<AlarmDialog>(owner, modal, [&alarm, owner] { return new AlarmDialog(alarm, owner); });
+void OpenAlarmDialog(const Program& program, AlarmState& alarm, QWidget* owner, bool modal) {
+    ShowOnce<AlarmDialog>(
+        owner, modal, [&program, &alarm, owner] { return new AlarmDialog(program, alarm, owner); });
 }
 
 // ---------------------------------------------------------------- filling
 
 void AlarmDialog::fillFields() {
     const std::optional<PendingAlarm>& pending = m_alarm.pending();
-    const QDateTime t = pending ? pending->time : Now();
+    const QDateTime t = pending ? pending->time : m_program.clock().now();
     txtYear->setText(QString::number(t.date().year()));
     txtMonth->setText(QString::number(t.date().month()));
     txtDay->setText(QString::number(t.date().day()));
@@ -187,7 +189,7 @@ bool AlarmDialog::CheckAlarmInput() {
 void AlarmDialog::setAlarm() {
     if (!CheckAlarmInput())
         return;
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db) {
         close();
         return;
@@ -204,7 +206,7 @@ void AlarmDialog::setAlarm() {
 }
 
 void AlarmDialog::cancelAlarm() {
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db) {
         close();
         return;

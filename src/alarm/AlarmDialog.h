@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class AlarmState;
+class Program;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,7 +15,7 @@ class QWindow;
 class AlarmDialog : public QDialog {
     Q_OBJECT
 public:
-    AlarmDialog(AlarmState& alarm, QWidget* owner = nullptr);
+    AlarmDialog(const Program& program, AlarmState& alarm, QWidget* owner = nullptr);
 
     // Refills the fields from the pending alarm, or with the present minute and no detail.
     void fillFields();
@@ -44,6 +45,7 @@ private:
     QLineEdit* TimeField(int x, int width, int maxLength, const QString& name);
     void FocusWindowChanged(QWindow* w);
 
+    const Program& m_program;
     AlarmState& m_alarm;
     // Set when another window of the program was active since this one last was; a message
     // box of our own or another application does not count.
@@ -54,4 +56,4 @@ private:
 
 // Opens the alarm dialog owned by the main window: modal from its menu and status bar,
 // modeless from the tray menu. An open dialog is brought forward instead.
-void OpenAlarmDialog(AlarmState& alarm, QWidget* owner, bool modal);
+void OpenAlarmDialog(const Program& program, AlarmState& alarm, QWidget* owner, bool modal);

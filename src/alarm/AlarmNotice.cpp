@@ -5,6 +5,7 @@
 #include "core/DatabaseMessages.h"
 #include "core/DateFormat.h"
 #include "core/MsgBox.h"
+#include "core/Program.h"
 #include "core/ProgramWindows.h"
 #include "core/Twips.h"
 
@@ -47,7 +48,8 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels) {
     return g;
 }
 
-AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_alarm(alarm) {
+AlarmNotice::AlarmNotice(const Program& program, AlarmState& alarm, QWidget* owner)
+    : QDialog(owner), m_program(program), m_alarm(alarm) {
     // The caption is the alarm's minute, set with the detail.
     PrepareDialog(this, "frmAlarmDisp", QString());
     setModal(false);
@@ -65,10 +67,10 @@ AlarmNotice::AlarmNotice(AlarmState& alarm, QWidget* owner) : QDialog(owner), m_
     showPendingAlarm();
 }
 
-AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner) {
+AlarmNotice* NotifyAlarm(const Program& program, AlarmState& alarm, QWidget* owner) {
     AlarmNotice* d = OpenWindowOf<AlarmNotice>(owner);
     if (!d) {
-        d = new AlarmNotice(alarm, owner);
+        d = new AlarmNotice(program, alarm, owner);
         d->setAttribute(Qt::WA_DeleteOnClose);
     } else if (alarm.pending() && d->AlarmTime() != alarm.pending()->time) {
         // The alarm was replaced while its predecessor's notice stayed open.
@@ -106,7 +108,7 @@ void AlarmNotice::acknowledge() {
         close();
         return;
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db) {
         close();
         return;

@@ -9,6 +9,7 @@
 
 class AlarmState;
 class Connection;
+class Program;
 class QLabel;
 class QPushButton;
 
@@ -29,7 +30,7 @@ AlarmDispGeometry AlarmDispLayout(const QSize& labelPixels);
 class AlarmNotice : public QDialog {
     Q_OBJECT
 public:
-    AlarmNotice(AlarmState& alarm, QWidget* owner = nullptr);
+    AlarmNotice(const Program& program, AlarmState& alarm, QWidget* owner = nullptr);
 
     // Caption, detail and size from the pending alarm: when made, and again when the alarm has
     // been replaced while the notice stayed open.
@@ -44,10 +45,11 @@ public slots:
 private:
     QLabel* lblAlarmDetail = nullptr;
     QPushButton* cmdOK = nullptr;
+    const Program& m_program;
     AlarmState& m_alarm;
     QDateTime m_time;
 };
 
 // Shows the notification of the pending alarm, modeless and owned by the owner, or brings the
 // one owner has open forward (showing the pending alarm, should it have been replaced).
-AlarmNotice* NotifyAlarm(AlarmState& alarm, QWidget* owner);
+AlarmNotice* NotifyAlarm(const Program& program, AlarmState& alarm, QWidget* owner);

@@ -4,7 +4,7 @@
 #include "core/Program.h"
 #include "mainwindow/MainApplication.h"
 #include "mainwindow/MainWindow.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -17,6 +17,7 @@
 
 namespace {
 
+// Global because a signal handler can reach nothing else.
 int g_signalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
@@ -48,12 +49,14 @@ void EndOnSignals(MainWindow& w) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication application(argc, argv);
     SetUpApplication();
+    // The program's folder, clock, settings and options, passed down to every window.
+    AppContext app;
 
     // A second start only brings the running program to the front: two would log the running
     // time twice and write one file at once.
-    SingleInstance guard(AppPath());
+    SingleInstance guard(app.program().folder());
     switch (guard.Claim()) {
     case SingleInstance::ClaimResult::Claimed:
         break;
@@ -72,13 +75,11 @@ int main(int argc, char** argv) {
     }
 
     SetUpAppearance();
-    // The options in force, read by the start-up and changed by the options dialog.
-    Options options;
-    MainWindow w(options);
+    MainWindow w(app);
     EndOnSignals(w);
     QObject::connect(&guard, &SingleInstance::activationRequested, &w, &MainWindow::restoreWindow);
     // Logging off or shutting down ends a resident program cleanly instead of hiding it.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &w,
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &w,
                      [&w](QSessionManager&) { w.endProgram(); });
     if (!w.start())
         return w.startFailed() ? 1 : 0;

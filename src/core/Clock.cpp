@@ -1,17 +1,13 @@
 #include "core/Clock.h"
 
-namespace {
-std::function<QDateTime()> g_now;
-} // namespace
-
-QDateTime Now() {
-    return g_now ? g_now() : QDateTime::currentDateTime();
+QDateTime Clock::now() const {
+    return m_source ? m_source() : QDateTime::currentDateTime();
 }
 
-QDate Today() {
-    return Now().date();
+QDate Clock::today() const {
+    return now().date();
 }
 
-void SetNowOverride(std::function<QDateTime()> now) {
-    g_now = std::move(now);
+void Clock::setSource(std::function<QDateTime()> source) {
+    m_source = std::move(source);
 }

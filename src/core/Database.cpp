@@ -1,7 +1,6 @@
 // The connection pattern: one connection per operation, one transaction per connection.
 
 #include "core/Database.h"
-#include "core/Program.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +9,6 @@
 
 namespace {
 
-int g_openConnections = 0;
 // How long a statement waits for another process that holds the file before it fails.
 constexpr int kBusyTimeoutMs = 500;
 
@@ -72,19 +70,17 @@ QString ColumnText(sqlite3_stmt* st, int col) {
 
 // ---------------------------------------------------------------- Connection
 
-Connection::Connection(sqlite3* db) : m_db(db) {
-    ++g_openConnections;
+Connection::Connection(sqlite3* db, ConnectionCount count) : m_db(db), m_count(std::move(count)) {
+    if (m_count)
+        ++*m_count;
 }
 
 Connection::~Connection() {
     close(false);
 }
 
-int Connection::openCount() {
-    return g_openConnections;
-}
-
-std::unique_ptr<Connection> Connection::open(const QString& path, QString* why) {
+std::unique_ptr<Connection> Connection::open(const QString& path, QString* why,
+                                             ConnectionCount count) {
     const auto refuse = [why](sqlite3* db, const QString& text) {
         if (why)
             *why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : text;
@@ -104,7 +100,7 @@ std::unique_ptr<Connection> Connection::open(const QString& path, QString* why) 
         sqlite3_close(db);
         return nullptr;
     }
-    std::unique_ptr<Connection> c(new Connection(db));
+    std::unique_ptr<Connection> c(new Connection(db, std::move(count)));
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     // A file we may not write is opened read-only by the engine; that is no usable database.
@@ -132,7 +128,7 @@ std::unique_ptr<Connection> Connection::create(const QString& path, QString* why
         sqlite3_close(db);
         return nullptr;
     }
-    std::unique_ptr<Connection> c(new Connection(db));
+    std::unique_ptr<Connection> c(new Connection(db, {}));
     sqlite3_extended_result_codes(db, 1);
     if (!c->execScript("BEGIN")) {
         if (why)
@@ -176,7 +172,8 @@ void Connection::close(bool commit) {
     }
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    --g_openConnections;
+    if (m_count)
+        --*m_count;
 }
 
 void Connection::attach(Recordset* rs) {
@@ -375,10 +372,6 @@ QDateTime Recordset::dateTime(const char* name) const {
 }
 
 // ---------------------------------------------------------------- module procedures
-
-Db OpenDatabase(QString* why) {
-    return Connection::open(DatabasePath(), why);
-}
 
 QString DbFailureText(DbFailure failure) {
     switch (failure) {

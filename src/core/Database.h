@@ -17,6 +17,8 @@ struct sqlite3_stmt;
 
 using SqlParams = std::initializer_list<QVariant>;
 class Recordset;
+// A count of open connections that the connections themselves keep: one more while each is open.
+using ConnectionCount = std::shared_ptr<int>;
 
 // One connection to the database file and its one transaction. Opening begins the transaction;
 // only commit() makes the work permanent. A failed statement, rollback() or destruction undoes
@@ -29,8 +31,9 @@ public:
 
     // Opens an existing database file read-write, never creating it, makes sure it really is a
     // database we can write, and begins the transaction. Null on any failure; why (when given)
-    // then holds the engine's text.
-    static std::unique_ptr<Connection> open(const QString& path, QString* why = nullptr);
+    // then holds the engine's text. count, when given, counts the connection while it is open.
+    static std::unique_ptr<Connection> open(const QString& path, QString* why = nullptr,
+                                            ConnectionCount count = {});
     // Creates a new database file and begins its transaction (the new-database tool).
     static std::unique_ptr<Connection> create(const QString& path, QString* why = nullptr);
 
@@ -54,12 +57,9 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
-    // How many connections of this process are open now.
-    static int openCount();
-
 private:
     friend class Recordset;
-    explicit Connection(sqlite3* db);
+    Connection(sqlite3* db, ConnectionCount count);
     // Keeps the engine's current error text; later successful calls would clear it.
     void noteError();
     // After a failed statement: the engine may already have abandoned the transaction, and a
@@ -70,6 +70,7 @@ private:
     void detach(Recordset* rs);
 
     sqlite3* m_db = nullptr;
+    ConnectionCount m_count;
     QString m_lastError;
     std::vector<Recordset*> m_recordsets;
 };
@@ -119,10 +120,6 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     bool m_eof = true;
 };
-
-// Opens the database beside the program and begins its transaction; null on failure (why,
-// when given, then holds the engine's text).
-Db OpenDatabase(QString* why = nullptr);
 
 // The failures of the connection pattern that the user is told of, and their texts.
 enum class DbFailure { Connect, Disconnect, Update };

@@ -8,8 +8,8 @@ void ShowDbFailure(DbFailure failure) {
            QString::fromLatin1(kAppTitle));
 }
 
-Db OpenDB() {
-    Db db = OpenDatabase();
+Db OpenDB(const Program& program) {
+    Db db = program.openDatabase();
     if (!db)
         ShowDbFailure(DbFailure::Connect);
     return db;

@@ -6,11 +6,13 @@
 
 #include "core/Database.h"
 
+class Program;
+
 // Shows the failure's message.
 void ShowDbFailure(DbFailure failure);
-// Opens the database beside the program and begins its transaction; null (after the
-// connection message) on failure.
-Db OpenDB();
+// Opens the program's database and begins its transaction; null (after the connection
+// message) on failure.
+Db OpenDB(const Program& program);
 // Commits and closes; the disconnection message on a failed commit. False without a message
 // when a failed statement has already closed the connection (its failure was reported).
 bool CloseDB(Connection& db);

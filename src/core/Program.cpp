@@ -3,20 +3,17 @@
 #include <QCoreApplication>
 #include <QDir>
 
-namespace {
-QString g_appPath;
-} // namespace
+Program::Program(const QString& folder)
+    : m_folder(folder), m_openConnections(std::make_shared<int>(0)) {}
 
-QString AppPath() {
-    if (!g_appPath.isEmpty())
-        return g_appPath;
-    return QCoreApplication::applicationDirPath();
+QString Program::folder() const {
+    return m_folder.isEmpty() ? QCoreApplication::applicationDirPath() : m_folder;
 }
 
-void SetAppPath(const QString& dir) {
-    g_appPath = dir;
+QString Program::databasePath() const {
+    return QDir(folder()).filePath(QString::fromLatin1(kDatabaseFileName));
 }
 
-QString DatabasePath() {
-    return QDir(AppPath()).filePath(QString::fromLatin1(kDatabaseFileName));
+Db Program::openDatabase(QString* why) const {
+    return Connection::open(databasePath(), why, m_openConnections);
 }

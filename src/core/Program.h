@@ -1,6 +1,9 @@
 // The program's identity and where it lives: its folder holds the program and its database.
 #pragma once
 
+#include "core/Clock.h"
+#include "core/Database.h"
+
 #include <QString>
 
 inline constexpr const char* kAppTitle = "Vaskel";
@@ -8,7 +11,30 @@ inline constexpr const char* kDatabaseFileName = "Vaskel.pdb";
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 7;
 
-// The folder that holds the program and its database (default: the executable's folder).
-QString AppPath();
-void SetAppPath(const QString& dir);
-QString DatabasePath();
+// The running program as its windows see it: the folder that holds it and its database, the
+// present time, and the connections to that database. main() has one, each test its own; every
+// window that reads the time or the database is given it.
+class Program {
+public:
+    // folder: where the database is; empty for the executable's folder.
+    explicit Program(const QString& folder = QString());
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    QString folder() const;
+    QString databasePath() const;
+
+    Clock& clock() { return m_clock; }
+    const Clock& clock() const { return m_clock; }
+
+    // Opens the database in the folder and begins its transaction; null on failure (why, when
+    // given, then holds the engine's text).
+    Db openDatabase(QString* why = nullptr) const;
+    // How many of the connections it opened are open now (tests: none while a window waits).
+    int openConnections() const { return *m_openConnections; }
+
+private:
+    QString m_folder;
+    Clock m_clock;
+    ConnectionCount m_openConnections;
+};

@@ -5,11 +5,12 @@
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
+#include "core/Program.h"
 #include "core/SchemaUpgrade.h"
 #include "core/VersionUpNotice.h"
 
-bool VersionUp(const UpgradeStep& holidayRules) {
-    Db db = OpenDB();
+bool VersionUp(const Program& program, const UpgradeStep& holidayRules) {
+    Db db = OpenDB(program);
     if (!db)
         return false;
     const double stored = ReadSchemaVersion(*db);

@@ -3,7 +3,9 @@
 
 #include "core/SchemaUpgrade.h"
 
+class Program;
+
 // Checks the stored schema version and upgrades an older database, showing the upgrade's
 // notice meanwhile; holidayRules is the holiday subsystem's step of the upgrade. False (after
 // its message): the program ends.
-bool VersionUp(const UpgradeStep& holidayRules = {});
+bool VersionUp(const Program& program, const UpgradeStep& holidayRules = {});

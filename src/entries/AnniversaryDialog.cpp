@@ -17,8 +17,8 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-AnniversaryDialog::AnniversaryDialog(const QDate& day, QWidget* parent)
-    : QDialog(parent), m_day(day) {
+AnniversaryDialog::AnniversaryDialog(const Program& program, const QDate& day, QWidget* parent)
+    : QDialog(parent), m_program(program), m_day(day) {
     PrepareDialog(this, "frmWhatDay", QStringLiteral("What Day"));
     setModal(true);
 
@@ -133,7 +133,7 @@ void AnniversaryDialog::LoadFailed(Connection& db) {
 void AnniversaryDialog::load() {
     for (QListWidget* list : lstWhatday)
         list->clear();
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     std::vector<Anniversary> stored;
@@ -191,7 +191,7 @@ void AnniversaryDialog::addEntry() {
     ParseWholeNumber(txtDay->text(), day);
     const QString text = txtWhatDay->text();
     [&] {
-        Db db = OpenDB();
+        Db db = OpenDB(m_program);
         if (!db)
             return;
         const Anniversary entry{month, day, text};
@@ -227,7 +227,7 @@ void AnniversaryDialog::deleteEntry() {
     if (!ParseWholeNumber(m_tagMonth, month) || month < 1 || month > 12 ||
         !ParseWholeNumber(m_tagDay, day))
         return; // nothing picked
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     if (!DeleteAnniversary(*db, {month, day, m_tagWhatDay})) {

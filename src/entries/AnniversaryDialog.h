@@ -13,13 +13,14 @@
 #include <array>
 
 class Connection;
+class Program;
 class QHBoxLayout;
 
 class AnniversaryDialog : public QDialog {
     Q_OBJECT
 public:
     // day: its month and day fill the boxes, and its month's list is shown.
-    explicit AnniversaryDialog(const QDate& day, QWidget* parent = nullptr);
+    AnniversaryDialog(const Program& program, const QDate& day, QWidget* parent = nullptr);
 
     // Fills the lists and the day's month and day; run once before showing.
     void load();
@@ -58,6 +59,7 @@ private:
     QPushButton* cmdDel;
     QPushButton* OKButton;
 
+    const Program& m_program;
     QDate m_day;
     // The month tabs with their lists, each line picked by a click or Enter.
     void MakeMonthLists();

@@ -15,9 +15,10 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-DiaryDialog::DiaryDialog(const QDate& day, const QString& dayCellCaption,
+DiaryDialog::DiaryDialog(const Program& program, const QDate& day, const QString& dayCellCaption,
                          const QColor& dayCellColor, QWidget* parent)
-    : QDialog(parent), m_day(day), m_dayCellCaption(dayCellCaption), m_dayCellColor(dayCellColor) {
+    : QDialog(parent), m_program(program), m_day(day), m_dayCellCaption(dayCellCaption),
+      m_dayCellColor(dayCellColor) {
     PrepareDialog(this, "frmDiary", QStringLiteral("00月00日の日記"));
     setModal(true);
 
@@ -78,7 +79,7 @@ void DiaryDialog::ReadFailed(Connection& db) {
 }
 
 void DiaryDialog::load() {
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     // Everything is taken from the day itself, which may lie in the month after the
@@ -122,7 +123,7 @@ void DiaryDialog::save() {
         WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, m_day);

@@ -12,14 +12,15 @@
 #include <array>
 
 class Connection;
+class Program;
 
 class DiaryDialog : public QDialog {
     Q_OBJECT
 public:
     // The caption and background colour of the main window's selected day cell
     // make the heading.
-    DiaryDialog(const QDate& day, const QString& dayCellCaption, const QColor& dayCellColor,
-                QWidget* parent = nullptr);
+    DiaryDialog(const Program& program, const QDate& day, const QString& dayCellCaption,
+                const QColor& dayCellColor, QWidget* parent = nullptr);
 
     // Reads the entries; run once before the window is shown.
     void load();
@@ -43,6 +44,7 @@ private:
 
     void ReadFailed(Connection& db);
 
+    const Program& m_program;
     QDate m_day;
     QString m_dayCellCaption;
     QColor m_dayCellColor;

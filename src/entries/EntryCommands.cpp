@@ -41,32 +41,32 @@ QString ReadSchedule(Connection& db, const QDate& day) {
     return QString();
 }
 
-void OpenScheduleEditor(QWidget* owner, const QDate& day) {
-    ShowLoaded<ScheduleDialog>(day, owner);
+void OpenScheduleEditor(QWidget* owner, const Program& program, const QDate& day) {
+    ShowLoaded<ScheduleDialog>(program, day, owner);
 }
 
-void OpenTodaySchedule(QWidget* owner, Options& options) {
-    ShowLoaded<TodayDialog>(options, owner);
+void OpenTodaySchedule(QWidget* owner, AppContext& app) {
+    ShowLoaded<TodayDialog>(app, owner);
 }
 
-void OpenDiaryEditor(QWidget* owner, const QDate& day, const QString& dayCellCaption,
-                     const QColor& dayCellColor) {
-    ShowLoaded<DiaryDialog>(day, dayCellCaption, dayCellColor, owner);
+void OpenDiaryEditor(QWidget* owner, const Program& program, const QDate& day,
+                     const QString& dayCellCaption, const QColor& dayCellColor) {
+    ShowLoaded<DiaryDialog>(program, day, dayCellCaption, dayCellColor, owner);
 }
 
-void OpenWhatDay(QWidget* owner, const QDate& day) {
-    ShowLoaded<AnniversaryDialog>(day, owner);
+void OpenWhatDay(QWidget* owner, const Program& program, const QDate& day) {
+    ShowLoaded<AnniversaryDialog>(program, day, owner);
 }
 
-void OpenSearch(QWidget* owner) {
-    SearchDialog f(owner);
+void OpenSearch(QWidget* owner, const Program& program) {
+    SearchDialog f(program, owner);
     f.exec();
 }
 
 // ---------------------------------------------------------------- clipboard
 
 void ScheduleClipboard::CopyOrCut(const QDate& day, bool cut) {
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -97,7 +97,7 @@ bool ScheduleClipboard::Paste(const QDate& day) {
         m_cutDay = QDate();
         return false;
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return false;
     // Whether the day has a row decides between appending and inserting; a row with an
@@ -123,11 +123,11 @@ bool ScheduleClipboard::Paste(const QDate& day) {
 
 namespace {
 
-bool DeleteDayRow(const QDate& day, const QString& question, const QString& mainCaption,
-                  DayEntry entry) {
+bool DeleteDayRow(const Program& program, const QDate& day, const QString& question,
+                  const QString& mainCaption, DayEntry entry) {
     if (MsgBox(question, MsgButtons::OKCancel, MsgIcon::Question, mainCaption) == MsgResult::Cancel)
         return false;
-    Db db = OpenDB();
+    Db db = OpenDB(program);
     if (!db)
         return false;
     if (!DeleteDay(*db, entry, day))
@@ -137,10 +137,10 @@ bool DeleteDayRow(const QDate& day, const QString& question, const QString& main
 
 } // namespace
 
-bool DeleteSchedule(const QDate& day, const QString& mainCaption) {
-    return DeleteDayRow(day, DeleteScheduleQuestion(day), mainCaption, DayEntry::Schedule);
+bool DeleteSchedule(const Program& program, const QDate& day, const QString& mainCaption) {
+    return DeleteDayRow(program, day, DeleteScheduleQuestion(day), mainCaption, DayEntry::Schedule);
 }
 
-bool DeleteDiary(const QDate& day, const QString& mainCaption) {
-    return DeleteDayRow(day, DeleteDiaryQuestion(day), mainCaption, DayEntry::Diary);
+bool DeleteDiary(const Program& program, const QDate& day, const QString& mainCaption) {
+    return DeleteDayRow(program, day, DeleteDiaryQuestion(day), mainCaption, DayEntry::Diary);
 }

@@ -14,7 +14,8 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
-ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(parent), m_day(day) {
+ScheduleDialog::ScheduleDialog(const Program& program, const QDate& day, QWidget* parent)
+    : QDialog(parent), m_program(program), m_day(day) {
     PrepareDialog(this, "frmSchedule", QString());
     setModal(true);
 
@@ -44,7 +45,7 @@ ScheduleDialog::ScheduleDialog(const QDate& day, QWidget* parent) : QDialog(pare
 void ScheduleDialog::load() {
     m_rowExisted = false;
     setWindowTitle(ScheduleCaption(m_day));
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     const std::optional<DayText> stored = ReadDay(*db, DayEntry::Schedule, m_day);
@@ -65,7 +66,7 @@ void ScheduleDialog::save() {
         WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
         return;
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     // The row may have been created or removed since the window opened; the choice between

@@ -7,11 +7,12 @@
 #include <QPushButton>
 
 class Connection;
+class Program;
 
 class ScheduleDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ScheduleDialog(const QDate& day, QWidget* parent = nullptr);
+    ScheduleDialog(const Program& program, const QDate& day, QWidget* parent = nullptr);
 
     // Reads the day's schedule; run once before the window is shown.
     void load();
@@ -32,6 +33,7 @@ private:
 
     // Rolls back and says that the schedule could not be read.
     void ReadFailed(Connection& db);
+    const Program& m_program;
     QDate m_day;
     bool m_rowExisted = false;
 };

@@ -14,7 +14,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
+SearchDialog::SearchDialog(const Program& program, QWidget* parent)
+    : QDialog(parent), m_program(program) {
     PrepareDialog(this, "frmSearch", QStringLiteral("検索"));
     setModal(true);
 
@@ -128,7 +129,7 @@ void SearchDialog::search() {
         return;
     }
     setCursor(Qt::WaitCursor);
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db) {
         unsetCursor();
         return;

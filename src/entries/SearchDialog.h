@@ -10,11 +10,12 @@
 #include <QPushButton>
 
 class Connection;
+class Program;
 
 class SearchDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SearchDialog(QWidget* parent = nullptr);
+    explicit SearchDialog(const Program& program, QWidget* parent = nullptr);
 
 public slots:
     void search();
@@ -38,4 +39,5 @@ private:
     // Lists the lines in the list's order and empties lines.
     void ShowLines(QStringList& lines);
     void SearchFailed(Connection& db);
+    const Program& m_program;
 };

@@ -2,16 +2,15 @@
 
 #include "entries/EntryCommands.h"
 
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/ProgramWindows.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-TodayDialog::TodayDialog(Options& options, QWidget* parent) : QDialog(parent), m_options(options) {
+TodayDialog::TodayDialog(AppContext& app, QWidget* parent) : QDialog(parent), m_app(app) {
     PrepareDialog(this, "frmToday", QStringLiteral("今日の予定"));
     setModal(true);
 
@@ -48,16 +47,16 @@ TodayDialog::TodayDialog(Options& options, QWidget* parent) : QDialog(parent), m
 }
 
 void TodayDialog::load() {
-    Db db = OpenDB();
+    Db db = OpenDB(m_app.program());
     if (!db)
         return;
-    const QString text = ReadSchedule(*db, Today());
+    const QString text = ReadSchedule(*db, m_app.program().clock().today());
     CloseDB(*db);
     txtSchedule->setPlainText(text);
 }
 
 void TodayDialog::setShowAtStart() {
-    m_options.showTodayAtStart = chkStartup->isChecked();
+    m_app.options().showTodayAtStart = chkStartup->isChecked();
 }
 
 void TodayDialog::done(int result) {
@@ -66,5 +65,5 @@ void TodayDialog::done(int result) {
 }
 
 void TodayDialog::saveStartUpOption() {
-    WriteOption(m_options, SettingKey::StartUp);
+    m_app.settings().writeOption(m_app.options(), SettingKey::StartUp);
 }

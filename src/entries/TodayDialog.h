@@ -6,13 +6,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-struct Options;
+class AppContext;
 
 class TodayDialog : public QDialog {
     Q_OBJECT
 public:
-    // options: its start-up switch is the check box's, written when the window closes.
-    explicit TodayDialog(Options& options, QWidget* parent = nullptr);
+    // app: its start-up option is the check box's, written when the window closes.
+    explicit TodayDialog(AppContext& app, QWidget* parent = nullptr);
 
     // Reads today's schedule in a short read of its own; no connection stays open while the
     // window is shown.
@@ -31,5 +31,5 @@ private:
     QPushButton* cmdOK;
 
     void saveStartUpOption();
-    Options& m_options;
+    AppContext& m_app;
 };

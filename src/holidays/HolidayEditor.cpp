@@ -94,7 +94,8 @@ void KeepPlace(QWidget* w) {
 
 } // namespace
 
-HolidayEditor::HolidayEditor(QWidget* parent) : QDialog(parent) {
+HolidayEditor::HolidayEditor(const Program& program, QWidget* parent)
+    : QDialog(parent), m_program(program) {
     PrepareDialog(this, "frmHoliday", QStringLiteral("休日設定"));
     setModal(true);
 
@@ -222,7 +223,7 @@ bool HolidayEditor::load() {
     m_picked = nullptr;
     // Until the rules have been read, an empty list must not replace them.
     OKButton->setEnabled(false);
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return false;
     HolidayRules rules;
@@ -328,7 +329,7 @@ void HolidayEditor::saveRules() {
         if (const HolidayRule* r = RuleOf(lstHoliday->item(i)))
             rules.push_back(*r);
     }
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     if (!ReplaceHolidayRules(*db, rules)) {
@@ -374,7 +375,7 @@ void HolidayEditor::restoreStatutory() {
                MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) != MsgResult::OK)
         return;
     const HolidayRules rules = DefaultHolidayRules();
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db)
         return;
     if (!ReplaceHolidayRules(*db, rules)) {
@@ -426,8 +427,8 @@ void HolidayEditor::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner) {
-    HolidayEditor f(owner);
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner, const Program& program) {
+    HolidayEditor f(program, owner);
     f.load();
     f.exec();
     return f.CommittedRules();

@@ -14,10 +14,12 @@
 
 #include <optional>
 
+class Program;
+
 class HolidayEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit HolidayEditor(QWidget* parent = nullptr);
+    explicit HolidayEditor(const Program& program, QWidget* parent = nullptr);
 
     // Lists the rules of the table; run once before showing. False when they could not be read
     // (said in a message; OK stays disabled, so that the empty list cannot replace them).
@@ -80,9 +82,10 @@ private:
     void ShowBoxesOf(int kind);
     void showRules(const HolidayRules& rules);
 
+    const Program& m_program;
     QListWidgetItem* m_picked = nullptr;
     std::optional<HolidayRules> m_committed;
 };
 
 // Opens the editor modally over its owner. The rules it committed, if OK committed any.
-std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner);
+std::optional<HolidayRules> OpenHolidayEditor(QWidget* owner, const Program& program);

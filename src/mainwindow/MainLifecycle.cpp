@@ -1,7 +1,6 @@
 #include "mainwindow/MainLifecycle.h"
 
 #include "alarm/Alarm.h"
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
@@ -13,7 +12,7 @@
 #include "mainwindow/MainActions.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/WindowPlacement.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "shell/Tray.h"
 #include "worktime/RunningTime.h"
 
@@ -59,10 +58,11 @@ bool MainLifecycle::start() {
         }
         return false;
     };
-    if (!VersionUp(ReplaceUneditedHolidayRules) || m_ended)
+    const Program& program = m_parts.app.program();
+    if (!VersionUp(program, ReplaceUneditedHolidayRules) || m_ended)
         return stop();
     {
-        Db db = OpenDB();
+        Db db = OpenDB(program);
         if (!db || !initMain(*db))
             return stop();
         // What the start-up wrote is committed before any window waits for the user: the
@@ -70,18 +70,18 @@ bool MainLifecycle::start() {
         if (!CloseDB(*db))
             return stop();
     }
-    if (m_parts.options.showTodayAtStart && hasTodaySchedule())
-        OpenTodaySchedule(&m_parts.window, m_parts.options);
+    if (m_parts.app.options().showTodayAtStart && hasTodaySchedule())
+        OpenTodaySchedule(&m_parts.window, m_parts.app);
     if (m_ended)
         return stop();
 
     m_parts.view.layOutGrid();
-    m_parts.view.showDate(Today());
+    m_parts.view.showDate(program.clock().today());
     if (m_ended)
         return stop();
 
     m_started = true;
-    if (m_parts.options.resident && m_parts.options.startInTray)
+    if (m_parts.app.options().resident && m_parts.app.options().startInTray)
         hideToTray();
     else
         m_parts.window.show();
@@ -91,10 +91,10 @@ bool MainLifecycle::start() {
 bool MainLifecycle::initMain(Connection& db) {
     QMainWindow& window = m_parts.window;
     window.setWindowTitle(QString::fromLatin1(kAppTitle));
-    ReadStartupSettings(m_parts.options);
+    m_parts.app.settings().readStartup(m_parts.app.options());
     restoreWindowState();
     m_parts.view.applyBackground();
-    if (m_parts.options.resident)
+    if (m_parts.app.options().resident)
         m_parts.tray.add();
 
     const auto failed = [&window, &db] {
@@ -104,7 +104,7 @@ bool MainLifecycle::initMain(Connection& db) {
                MsgIcon::Critical, window.windowTitle());
         return false;
     };
-    if (!RecordRunningTimeAtStart(db, Now()))
+    if (!RecordRunningTimeAtStart(db, m_parts.app.program().clock().now()))
         return failed();
     if (!m_parts.alarm.load(db))
         return failed();
@@ -112,7 +112,7 @@ bool MainLifecycle::initMain(Connection& db) {
 }
 
 void MainLifecycle::restoreWindowState() {
-    const Options& o = m_parts.options;
+    const Options& o = m_parts.app.options();
     QMainWindow& window = m_parts.window;
     if (!o.saveWindow)
         return;
@@ -142,10 +142,11 @@ void MainLifecycle::windowShown() {
 }
 
 bool MainLifecycle::hasTodaySchedule() {
-    Db db = OpenDB();
+    const Program& program = m_parts.app.program();
+    Db db = OpenDB(program);
     if (!db)
         return false;
-    const QString text = ReadSchedule(*db, Today());
+    const QString text = ReadSchedule(*db, program.clock().today());
     CloseDB(*db);
     return !text.isEmpty();
 }
@@ -172,7 +173,7 @@ void MainLifecycle::hideToTray() {
 }
 
 bool MainLifecycle::closeWindow() {
-    if (!m_ended && !m_endRequested && m_parts.options.resident) {
+    if (!m_ended && !m_endRequested && m_parts.app.options().resident) {
         hideToTray();
         return false;
     }
@@ -182,7 +183,7 @@ bool MainLifecycle::closeWindow() {
 
 void MainLifecycle::exit() {
     // Without a notification area the tray's end command cannot be reached; this one stands in.
-    if (m_parts.options.resident && TrayUsable()) {
+    if (m_parts.app.options().resident && TrayUsable()) {
         m_parts.window.close();
         return;
     }
@@ -211,9 +212,9 @@ void MainLifecycle::shutdown() {
     m_parts.tray.remove();
     QMainWindow& window = m_parts.window;
     const QRect outer = window.frameGeometry();
-    SaveWindowSettings(m_parts.options, windowShow(), outer);
+    m_parts.app.settings().saveWindowSettings(m_parts.app.options(), windowShow(), outer);
     // The store's file exists after every run, so that the user finds where options live.
-    const QString ini = SettingsFilePath();
+    const QString ini = m_parts.app.settings().filePath();
     if (m_started && !QFileInfo::exists(ini)) {
         QDir().mkpath(QFileInfo(ini).absolutePath());
         QFile f(ini);

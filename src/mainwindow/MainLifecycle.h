@@ -5,12 +5,12 @@
 #include <QSize>
 
 class AlarmState;
+class AppContext;
 class Connection;
 class MainActions;
 class MonthView;
 class QMainWindow;
 class TrayIcon;
-struct Options;
 enum class WindowShow;
 
 class MainLifecycle : public QObject {
@@ -19,7 +19,7 @@ public:
     // What the start-up and the shutdown work on; all of it outlives this object.
     struct Parts {
         QMainWindow& window;
-        Options& options;
+        AppContext& app;
         MonthView& view;
         MainActions& actions;
         TrayIcon& tray;

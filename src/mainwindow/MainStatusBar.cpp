@@ -14,7 +14,8 @@ const char* const kPanelKeys[5] = {"Info", "AlarmLabel", "Alarm", "Date", "Time"
 
 } // namespace
 
-MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
+MainStatusBar::MainStatusBar(const Clock& clock, QWidget* parent)
+    : QStatusBar(parent), m_time(clock) {
     setObjectName(QStringLiteral("sbStatusBar"));
     setSizeGripEnabled(true);
     m_info = new InfoPanel(this);
@@ -61,7 +62,7 @@ void MainStatusBar::setAlarm(bool on) {
 }
 
 void MainStatusBar::showClock() {
-    const QDateTime now = Now();
+    const QDateTime now = m_time.now();
     m_panels[Date]->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
     m_panels[Time]->setText(now.toString(QStringLiteral("HH:mm")));
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class Clock;
 class InfoPanel;
 class QLabel;
 class QTimer;
@@ -13,7 +14,8 @@ class QTimer;
 class MainStatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    explicit MainStatusBar(QWidget* parent = nullptr);
+    // clock: the date and time shown.
+    explicit MainStatusBar(const Clock& clock, QWidget* parent = nullptr);
 
     // The panel of a key ("Info", "AlarmLabel", "Alarm", "Date", "Time"), or null.
     QLabel* panel(const QString& key) const;
@@ -31,6 +33,7 @@ protected:
 private:
     void showClock();
 
+    const Clock& m_time;
     InfoPanel* m_info = nullptr;
     std::array<QLabel*, 5> m_panels{};
     QTimer* m_clock = nullptr;

@@ -1,36 +1,36 @@
 #include "mainwindow/MainWindow.h"
 
 #include "alarm/Alarm.h"
-#include "core/Program.h"
 #include "core/Twips.h"
 #include "mainwindow/MainLifecycle.h"
 #include "mainwindow/MainStatusBar.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
 #include "mainwindow/WindowPlacement.h"
+#include "settings/AppContext.h"
 #include "shell/Tray.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 
-MainWindow::MainWindow(Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options) {
+MainWindow::MainWindow(AppContext& app, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_clipboard(app.program()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vaskel.png")));
     resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
 
-    m_view = new MonthView(m_options, this);
+    m_view = new MonthView(m_app, this);
     setCentralWidget(m_view);
     m_actions = new MainActions(this);
     connect(m_actions, &MainActions::triggered, this, &MainWindow::run);
     m_tray = new TrayIcon(
-        m_options, [this] { return isHidden(); }, windowIcon(), this);
+        m_app, [this] { return isHidden(); }, windowIcon(), this);
     connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restoreWindow);
     connect(m_tray, &TrayIcon::menuRequested, this, [this](const QPoint& pos) {
         PopUpTrayMenu(m_actions->menu(MenuId::TaskTray), isHidden(), pos);
     });
-    m_status = new MainStatusBar(this);
+    m_status = new MainStatusBar(m_app.program().clock(), this);
     setStatusBar(m_status);
     connect(m_status, &MainStatusBar::alarmRequested, this, [this] { run(Command::Alarm); });
     connectMonthView();
@@ -40,10 +40,10 @@ MainWindow::MainWindow(Options& options, QWidget* parent)
     connect(m_alarm, &AlarmState::changed, m_status, &MainStatusBar::setAlarm);
 
     // The tick counts from the moment the window exists; only the shutdown stops it.
-    m_tick = new TickTimer(*m_alarm, this);
+    m_tick = new TickTimer(m_app.program(), *m_alarm, this);
     connect(m_tick, &TickTimer::ticked, this, &MainWindow::showTick);
 
-    m_life = new MainLifecycle({*this, m_options, *m_view, *m_actions, *m_tray, *m_alarm}, this);
+    m_life = new MainLifecycle({*this, m_app, *m_view, *m_actions, *m_tray, *m_alarm}, this);
     connect(m_life, &MainLifecycle::shuttingDown, m_tick, &TickTimer::stop);
 }
 

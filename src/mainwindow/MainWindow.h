@@ -13,10 +13,10 @@
 #include <array>
 
 class AlarmState;
+class AppContext;
 class MainLifecycle;
 class MainStatusBar;
 class MonthView;
-struct Options;
 class QAction;
 class QFrame;
 class QMenu;
@@ -25,8 +25,9 @@ class TrayIcon;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // options: the options in force, read into at start and changed by the options dialog.
-    explicit MainWindow(Options& options, QWidget* parent = nullptr);
+    // app: the program's folder, clock and settings, and the options in force (read into at
+    // start and changed by the options dialog).
+    explicit MainWindow(AppContext& app, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The pending alarm the window holds.
@@ -80,7 +81,7 @@ private:
     // What a tick found: a failure is reported once per outage, a due alarm notified.
     void showTick(const TickOutcome& tick);
 
-    Options& m_options;
+    AppContext& m_app;
     MonthView* m_view = nullptr;
     MainStatusBar* m_status = nullptr;
     MainActions* m_actions = nullptr;

@@ -12,6 +12,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
+#include "settings/AppContext.h"
 #include "shell/AboutDialog.h"
 #include "shell/BackupDialog.h"
 #include "shell/OptionsDialog.h"
@@ -55,16 +56,17 @@ bool MainWindow::runDayCommand(Command c) {
     case Command::EditDiary: {
         const CellLabel* cell = m_view->dayCell(m_view->selectedCell());
         const CellLook look = cell->look();
-        OpenDiaryEditor(this, day, cell->text(), look.opaque ? look.color : kWhite);
+        OpenDiaryEditor(this, m_app.program(), day, cell->text(),
+                        look.opaque ? look.color : kWhite);
         return true;
     }
     case Command::EditWhatDay:
-        OpenWhatDay(this, day);
+        OpenWhatDay(this, m_app.program(), day);
         return true;
     case Command::DeleteSchedule:
     case Command::DeleteDiary:
-        if (c == Command::DeleteSchedule ? DeleteSchedule(day, windowTitle())
-                                         : DeleteDiary(day, windowTitle()))
+        if (c == Command::DeleteSchedule ? DeleteSchedule(m_app.program(), day, windowTitle())
+                                         : DeleteDiary(m_app.program(), day, windowTitle()))
             m_view->reload();
         return true;
     default:
@@ -106,21 +108,21 @@ void MainWindow::runWindowCommand(Command c) {
     const bool modal = c < Command::TrayCancel;
     switch (c) {
     case Command::Backup:
-        return OpenBackupDialog(this, true);
+        return OpenBackupDialog(m_app.program(), this, true);
     case Command::Exit:
         return exitProgram();
     case Command::Find:
-        return OpenSearch(this);
+        return OpenSearch(this, m_app.program());
     case Command::Statistics:
     case Command::TrayStatistics:
-        return OpenStatistics(m_options, this, modal);
+        return OpenStatistics(m_app, this, modal);
     case Command::WorkTime:
     case Command::TrayWorkTime:
-        OpenWorkTime(m_options, this, modal);
+        OpenWorkTime(m_app, this, modal);
         return;
     case Command::Alarm:
     case Command::TrayAlarm:
-        return OpenAlarmDialog(*m_alarm, this, modal);
+        return OpenAlarmDialog(m_app.program(), *m_alarm, this, modal);
     case Command::Holidays:
         return editHolidays();
     case Command::Options:
@@ -159,13 +161,13 @@ void MainWindow::showHelpContents() {
 }
 
 void MainWindow::openScheduleEditor() {
-    ::OpenScheduleEditor(this, m_view->selectedDate());
+    ::OpenScheduleEditor(this, m_app.program(), m_view->selectedDate());
     m_view->reload();
 }
 
 void MainWindow::editHolidays() {
     // The month is redrawn, not read again; only its holiday marks follow the new rules.
-    if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this))
+    if (const std::optional<HolidayRules> rules = OpenHolidayEditor(this, m_app.program()))
         m_view->showHolidayRules(*rules);
     m_view->redraw();
 }
@@ -187,7 +189,7 @@ void MainWindow::restoreWindow() {
 }
 
 void MainWindow::openOptions(bool modal) {
-    OpenOptionsDialog(m_options, this, modal, [this](OptionsDialog& f) {
+    OpenOptionsDialog(m_app, this, modal, [this](OptionsDialog& f) {
         connect(&f, &OptionsDialog::displayChanged, this, [this] {
             m_view->applyBackground();
             m_view->redraw();
@@ -204,5 +206,5 @@ void MainWindow::openOptions(bool modal) {
 void MainWindow::showTick(const TickOutcome& tick) {
     m_tickReport.take(this, tick);
     if (tick.alarmDue)
-        NotifyAlarm(*m_alarm, this);
+        NotifyAlarm(m_app.program(), *m_alarm, this);
 }

@@ -1,7 +1,6 @@
 #include "mainwindow/MonthView.h"
 
 #include "calendar/GridLayout.h"
-#include "core/Clock.h"
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
@@ -9,7 +8,7 @@
 #include "core/Dates.h"
 #include "core/MsgBox.h"
 #include "mainwindow/CellLabel.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -41,8 +40,8 @@ QRect NonNegative(const QRect& r) {
 
 } // namespace
 
-MonthView::MonthView(const Options& options, QWidget* parent)
-    : QWidget(parent), m_options(options) {
+MonthView::MonthView(const AppContext& app, QWidget* parent)
+    : QWidget(parent), m_program(app.program()), m_options(app.options()) {
     setObjectName(QStringLiteral("picBack"));
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -162,7 +161,7 @@ void MonthView::moveShownMonth(int months) {
 }
 
 void MonthView::showToday() {
-    const QDate today = Today();
+    const QDate today = m_program.clock().today();
     m_selected = CarrySelection(m_selected, today.year(), today.month());
     showMonth(today.year(), today.month());
 }
@@ -185,7 +184,7 @@ void MonthView::reload() {
 }
 
 bool MonthView::loadMonth(int year, int month) {
-    Db db = OpenDB();
+    Db db = OpenDB(m_program);
     if (!db) {
         m_loadedYear = 0;
         m_loadedMonth = 0;
@@ -248,7 +247,7 @@ void MonthView::drawMonth(int year, int month) {
 
 void MonthView::drawCells(int year, int month) {
     const QDate start = GridStart(year, month);
-    const QDate today = Today();
+    const QDate today = m_program.clock().today();
     const GridColors colors{m_options.todayColor, m_options.selectColor, m_options.diaryColor};
     const QString weekPattern = WeekFormatPattern(m_options.weekFormat);
     for (int i = 0; i < kGridCells; ++i) {
@@ -326,7 +325,7 @@ void MonthView::keyPressEvent(QKeyEvent* e) {
     if (page)
         moveShownMonth((ctrl ? 12 : 1) * (key == Qt::Key_PageDown ? 1 : -1));
     else if (key == Qt::Key_Home)
-        showMonth(Today().year(), Today().month());
+        showMonth(m_program.clock().today().year(), m_program.clock().today().month());
     else if (sideways)
         moveSelectionDays(key == Qt::Key_Left ? -1 : 1);
     else if (upDown)

@@ -9,15 +9,18 @@
 
 #include <array>
 
+class AppContext;
 class CellLabel;
+class Program;
 class QLabel;
 struct Options;
 
 class MonthView : public QWidget {
     Q_OBJECT
 public:
-    // options: the colours, formats and background in force; read at every draw.
-    explicit MonthView(const Options& options, QWidget* parent = nullptr);
+    // app: the database, today, and the options in force (colours, formats and background;
+    // read at every draw).
+    explicit MonthView(const AppContext& app, QWidget* parent = nullptr);
 
     // The selected day, the grid cell showing it, and the month whose data the cells hold
     // (0 while none is loaded).
@@ -87,6 +90,7 @@ private:
     // True for a mouse event on a header that it handled.
     bool headerMouse(QMouseEvent* e);
 
+    const Program& m_program;
     const Options& m_options;
     QLabel* m_background = nullptr;
     QLabel* m_yearLabel = nullptr;

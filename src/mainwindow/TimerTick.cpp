@@ -1,7 +1,6 @@
 #include "mainwindow/TimerTick.h"
 
 #include "alarm/Alarm.h"
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/Program.h"
 #include "worktime/RunningTime.h"
@@ -14,10 +13,10 @@ constexpr int kTickInterval = 50000;
 
 } // namespace
 
-TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm) {
+TickOutcome RunTick(const Program& program, const QDateTime& now, const AlarmState& alarm) {
     TickOutcome out;
     out.alarmDue = alarm.due(now);
-    Db db = OpenDatabase();
+    Db db = program.openDatabase();
     if (!db) {
         out.failure = DbFailure::Connect;
         return out;
@@ -32,8 +31,8 @@ TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm) {
     return out;
 }
 
-TickTimer::TickTimer(const AlarmState& alarm, QObject* parent)
-    : QObject(parent), m_alarm(alarm), m_timer(new QTimer(this)) {
+TickTimer::TickTimer(const Program& program, const AlarmState& alarm, QObject* parent)
+    : QObject(parent), m_program(program), m_alarm(alarm), m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(kTickInterval);
     connect(m_timer, &QTimer::timeout, this, &TickTimer::tickNow);
@@ -45,5 +44,5 @@ void TickTimer::stop() {
 }
 
 void TickTimer::tickNow() {
-    emit ticked(RunTick(Now(), m_alarm));
+    emit ticked(RunTick(m_program, m_program.clock().now(), m_alarm));
 }

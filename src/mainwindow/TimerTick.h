@@ -4,6 +4,7 @@
 #include "core/Database.h"
 
 class AlarmState;
+class Program;
 
 #include <QDateTime>
 #include <QObject>
@@ -22,20 +23,21 @@ struct TickOutcome {
     std::optional<DbFailure> failure;
 };
 
-// Extends the running period on a connection of its own and checks the alarm. Never shows
+// Extends the running period on a connection of its own to the program's database and checks
+// the alarm. Never shows
 // anything and never waits on the user: the caller reports a failure without blocking, so that
 // the ticks go on. No other connection of the program is open when a tick runs, as none stays
 // open while a window waits for the user.
-TickOutcome RunTick(const QDateTime& now, const AlarmState& alarm);
+TickOutcome RunTick(const Program& program, const QDateTime& now, const AlarmState& alarm);
 
 class QTimer;
 
 // The program's periodic tick: from its making until stop(), every 50 seconds it runs RunTick
-// on the pending alarm and reports what it found.
+// at the program's present time on the pending alarm and reports what it found.
 class TickTimer : public QObject {
     Q_OBJECT
 public:
-    explicit TickTimer(const AlarmState& alarm, QObject* parent = nullptr);
+    TickTimer(const Program& program, const AlarmState& alarm, QObject* parent = nullptr);
     void stop();
 
 public slots:
@@ -46,6 +48,7 @@ signals:
     void ticked(const TickOutcome& outcome);
 
 private:
+    const Program& m_program;
     const AlarmState& m_alarm;
     QTimer* m_timer;
 };

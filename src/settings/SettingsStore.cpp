@@ -16,10 +16,6 @@
 
 namespace {
 
-SettingWriteHook g_writeHook;
-QString g_folder; // empty: the per-user default
-QString g_file;   // worked out from it on first use
-
 // What identifies one version of the file: another program's write changes at least one.
 struct FileStamp {
     bool exists = false;
@@ -32,21 +28,6 @@ struct FileStamp {
                modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
     }
 };
-
-// The file as last read or written: its bytes, where our section stands in them, and our
-// section's keys as they are now (changed by every write). Only our section is decoded, and
-// the file is read again only when it has changed since, so that a start reads it once and an
-// exit writes it once, whatever else it holds.
-struct StoreCache {
-    bool valid = false;
-    FileStamp stamp;
-    QByteArray text;
-    IniSection layout; // of text; worked out again only when a write needs it
-    bool layoutValid = false;
-    QSettings::SettingsMap map;
-    SettingsFileStats stats;
-};
-StoreCache g_cache;
 
 // Only a regular file is ever read or written: anything else (a FIFO would block the start
 // for good, a device never ends) reads as an empty store and is left alone.
@@ -88,60 +69,9 @@ bool ReadRegularFile(const QByteArray& path, QByteArray& data, FileStamp& stamp)
     return true;
 }
 
-// The store as the file holds it now.
-const QSettings::SettingsMap& Store() {
-    const QByteArray path = QFile::encodeName(SettingsFilePath());
-    FileStamp now;
-    const FileKind kind = Inspect(path, now);
-    if (g_cache.valid && now == g_cache.stamp)
-        return g_cache.map;
-    g_cache.text.clear();
-    g_cache.stamp = now;
-    g_cache.valid = true;
-    if (kind == FileKind::Regular && ReadRegularFile(path, g_cache.text, g_cache.stamp))
-        ++g_cache.stats.reads;
-    g_cache.layout = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection));
-    g_cache.layoutValid = true;
-    g_cache.map = g_cache.layout.keys;
-    return g_cache.map;
-}
-
 QString KeyPath(SettingKey k) {
     return QString::fromLatin1(kSettingsSection) + QLatin1Char('/') +
            QString::fromLatin1(SettingName(k));
-}
-
-// Writes the changed keys, our section anew and every other byte of the file as it was, in
-// one write: to a temporary file that replaces the old one only when complete.
-void WriteKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
-    Store();
-    for (const auto& [k, text] : changes)
-        g_cache.map.insert(KeyPath(k), text);
-    const QString file = SettingsFilePath();
-    const QByteArray path = QFile::encodeName(file);
-    FileStamp stamp;
-    if (Inspect(path, stamp) != FileKind::Other) {
-        if (!g_cache.layoutValid) {
-            g_cache.layout = ReadIniSection(g_cache.text, QString::fromLatin1(kSettingsSection));
-            g_cache.layoutValid = true;
-        }
-        QByteArray text = ReplaceIniSection(g_cache.text, g_cache.layout, g_cache.map);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QSaveFile out(file);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(text);
-            if (out.commit()) {
-                ++g_cache.stats.writes;
-                g_cache.text = std::move(text);
-                g_cache.layoutValid = false;
-            }
-        }
-        Inspect(path, g_cache.stamp);
-    }
-    if (g_writeHook) {
-        for (const auto& [k, text] : changes)
-            g_writeHook(k, text);
-    }
 }
 
 QString Encode(bool v) {
@@ -202,6 +132,82 @@ QString DefaultText(SettingKey k) {
 
 } // namespace
 
+// The file as last read or written: its bytes, where our section stands in them, and our
+// section's keys as they are now (changed by every write). Only our section is decoded, and
+// the file is read again only when it has changed since, so that a start reads it once and an
+// exit writes it once, whatever else it holds.
+struct SettingsCache {
+    bool valid = false;
+    FileStamp stamp;
+    QByteArray text;
+    IniSection layout; // of text; worked out again only when a write needs it
+    bool layoutValid = false;
+    QSettings::SettingsMap map;
+    SettingsFileStats stats;
+};
+
+SettingsStore::SettingsStore(const QString& folder) : m_cache(std::make_unique<SettingsCache>()) {
+    const QString base =
+        folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                         : folder;
+    const QString app = QString::fromLatin1(kSettingsApp);
+    m_file = base + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
+}
+
+SettingsStore::~SettingsStore() = default;
+
+const QSettings::SettingsMap& SettingsStore::keys() {
+    SettingsCache& c = *m_cache;
+    const QByteArray path = QFile::encodeName(m_file);
+    FileStamp now;
+    const FileKind kind = Inspect(path, now);
+    if (c.valid && now == c.stamp)
+        return c.map;
+    c.text.clear();
+    c.stamp = now;
+    c.valid = true;
+    if (kind == FileKind::Regular && ReadRegularFile(path, c.text, c.stamp))
+        ++c.stats.reads;
+    c.layout = ReadIniSection(c.text, QString::fromLatin1(kSettingsSection));
+    c.layoutValid = true;
+    c.map = c.layout.keys;
+    return c.map;
+}
+
+// Writes the changed keys, our section anew and every other byte of the file as it was, in
+// one write: to a temporary file that replaces the old one only when complete.
+void SettingsStore::writeKeys(const std::vector<std::pair<SettingKey, QString>>& changes) {
+    keys();
+    SettingsCache& c = *m_cache;
+    for (const auto& [k, text] : changes)
+        c.map.insert(KeyPath(k), text);
+    const QString& file = m_file;
+    const QByteArray path = QFile::encodeName(file);
+    FileStamp stamp;
+    if (Inspect(path, stamp) != FileKind::Other) {
+        if (!c.layoutValid) {
+            c.layout = ReadIniSection(c.text, QString::fromLatin1(kSettingsSection));
+            c.layoutValid = true;
+        }
+        QByteArray text = ReplaceIniSection(c.text, c.layout, c.map);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(text);
+            if (out.commit()) {
+                ++c.stats.writes;
+                c.text = std::move(text);
+                c.layoutValid = false;
+            }
+        }
+        Inspect(path, c.stamp);
+    }
+    if (m_writeHook) {
+        for (const auto& [k, text] : changes)
+            m_writeHook(k, text);
+    }
+}
+
 QString EncodeBool(bool v) {
     return v ? QStringLiteral("True") : QStringLiteral("False");
 }
@@ -218,22 +224,22 @@ const char* SettingName(SettingKey k) {
     }
 }
 
-QString ReadSettingText(SettingKey k) {
-    const QSettings::SettingsMap& map = Store();
+QString SettingsStore::readText(SettingKey k) {
+    const QSettings::SettingsMap& map = keys();
     const auto it = map.constFind(KeyPath(k));
     return it != map.cend() ? it->toString() : DefaultText(k);
 }
 
-void WriteSettingText(SettingKey k, const QString& text) {
-    WriteKeys({{k, text}});
+void SettingsStore::writeText(SettingKey k, const QString& text) {
+    writeKeys({{k, text}});
 }
 
-void SetSettingWriteHook(SettingWriteHook hook) {
-    g_writeHook = std::move(hook);
+void SettingsStore::setWriteHook(SettingWriteHook hook) {
+    m_writeHook = std::move(hook);
 }
 
-void ReadStartupSettings(Options& o) {
-    DecodeStartupSettings(o, ReadSettingText);
+void SettingsStore::readStartup(Options& o) {
+    DecodeStartupSettings(o, [this](SettingKey k) { return readText(k); });
 }
 
 void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText) {
@@ -258,54 +264,36 @@ QString OptionText(const Options& o, SettingKey k) {
     }
 }
 
-void WriteOption(const Options& o, SettingKey k) {
-    WriteOptions(o, {k});
+void SettingsStore::writeOption(const Options& o, SettingKey k) {
+    writeOptions(o, {k});
 }
 
-void WriteOptions(const Options& o, const std::vector<SettingKey>& keys) {
+void SettingsStore::writeOptions(const Options& o, const std::vector<SettingKey>& keys) {
     std::vector<std::pair<SettingKey, QString>> changes;
     for (SettingKey k : keys) {
         if (k != SettingKey::Count)
             changes.emplace_back(k, OptionText(o, k));
     }
     if (!changes.empty())
-        WriteKeys(changes);
+        writeKeys(changes);
 }
 
-void SaveWindowSettings(Options& o, WindowShow state, const QRect& g) {
+void SettingsStore::saveWindowSettings(Options& o, WindowShow state, const QRect& g) {
     if (!o.saveWindow)
         return;
     o.windowShow = state;
     if (state != WindowShow::Normal) {
-        WriteOption(o, SettingKey::WindowState);
+        writeOption(o, SettingKey::WindowState);
         return;
     }
     o.windowLeft = g.x();
     o.windowTop = g.y();
     o.windowWidth = g.width();
     o.windowHeight = g.height();
-    WriteOptions(o, {SettingKey::WindowState, SettingKey::WindowLeft, SettingKey::WindowTop,
+    writeOptions(o, {SettingKey::WindowState, SettingKey::WindowLeft, SettingKey::WindowTop,
                      SettingKey::WindowWidth, SettingKey::WindowHeight});
 }
 
-void SetSettingsFolder(const QString& dir) {
-    g_folder = dir;
-    g_file.clear();
-    g_cache = StoreCache();
-}
-
-SettingsFileStats SettingsFileCounts() {
-    return g_cache.stats;
-}
-
-QString SettingsFilePath() {
-    if (g_file.isEmpty()) {
-        const QString folder =
-            g_folder.isEmpty()
-                ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                : g_folder;
-        const QString app = QString::fromLatin1(kSettingsApp);
-        g_file = folder + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
-    }
-    return g_file;
+SettingsFileStats SettingsStore::fileCounts() const {
+    return m_cache->stats;
 }

@@ -6,9 +6,11 @@
 
 #include <QColor>
 #include <QRect>
+#include <QSettings>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -102,41 +104,64 @@ inline constexpr const char* kSettingsSection = "Calender";
 
 const char* SettingName(SettingKey k);
 
-// The stored text of a key, or its default as text when the key is missing.
-QString ReadSettingText(SettingKey k);
-void WriteSettingText(SettingKey k, const QString& text);
-
-// Reads every key in the start-up order into o. The window state and geometry keys are read
-// only when "WindowSave" is 1. Values that do not convert to their type keep their default.
-void ReadStartupSettings(Options& o);
-// The same read over any source of stored texts: storedText gives a key's text, or its
-// default as text when the key is missing.
+// The same read as SettingsStore::readStartup over any source of stored texts: storedText gives
+// a key's text, or its default as text when the key is missing.
 void DecodeStartupSettings(Options& o, const std::function<QString(SettingKey)>& storedText);
-// The text WriteOption stores for a key.
+// The text SettingsStore::writeOption stores for a key.
 QString OptionText(const Options& o, SettingKey k);
-// Writes the current in-memory value of one key; of several keys, in one write of the file.
-void WriteOption(const Options& o, SettingKey k);
-void WriteOptions(const Options& o, const std::vector<SettingKey>& keys);
-// At the real end of the program: the window state, and the outer frame (pixels) only for a
-// window that is neither minimised nor maximised. Does nothing unless the window is saved.
-void SaveWindowSettings(Options& o, WindowShow state, const QRect& frame);
 
 QString EncodeBool(bool v);
 
 // Called after every write with the key and the text written, so that the order of the writes
 // can be followed (tests); an empty function removes it.
 using SettingWriteHook = std::function<void(SettingKey, const QString&)>;
-void SetSettingWriteHook(SettingWriteHook hook);
 
-// Points the store at another folder (tests); an empty text restores the per-user default.
-void SetSettingsFolder(const QString& dir);
-QString SettingsFilePath();
-
-// The file is read only when it has changed since it was last read or written, and only when
-// it is a regular file: anything else reads as an empty store and is never written. How often
-// it has been parsed and written since the store was pointed at its folder (tests).
+// How often the file has been parsed and written since the store was made (tests).
 struct SettingsFileStats {
     int reads = 0;
     int writes = 0;
 };
-SettingsFileStats SettingsFileCounts();
+
+struct SettingsCache;
+
+// The settings file and what is known of it. The file is read only when it has changed since it
+// was last read or written, and only when it is a regular file: anything else reads as an empty
+// store and is never written.
+class SettingsStore {
+public:
+    // folder: where the store's folder is (empty: the per-user configuration folder).
+    explicit SettingsStore(const QString& folder = QString());
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    QString filePath() const { return m_file; }
+
+    // The stored text of a key, or its default as text when the key is missing.
+    QString readText(SettingKey k);
+    void writeText(SettingKey k, const QString& text);
+
+    // Reads every key in the start-up order into o. The window state and geometry keys are
+    // read only when "WindowSave" is 1. Values that do not convert to their type keep their
+    // default.
+    void readStartup(Options& o);
+    // Writes the current in-memory value of one key; of several keys, in one write of the file.
+    void writeOption(const Options& o, SettingKey k);
+    void writeOptions(const Options& o, const std::vector<SettingKey>& keys);
+    // At the real end of the program: the window state, and the outer frame (pixels) only for
+    // a window that is neither minimised nor maximised. Does nothing unless the window is saved.
+    void saveWindowSettings(Options& o, WindowShow state, const QRect& frame);
+
+    void setWriteHook(SettingWriteHook hook);
+    SettingsFileStats fileCounts() const;
+
+private:
+    // The keys as the file holds them now.
+    const QSettings::SettingsMap& keys();
+    // Writes the changed keys, our section anew and every other byte of the file as it was.
+    void writeKeys(const std::vector<std::pair<SettingKey, QString>>& changes);
+
+    QString m_file;
+    SettingWriteHook m_writeHook;
+    std::unique_ptr<SettingsCache> m_cache;
+};

@@ -1,6 +1,5 @@
 #include "shell/BackupDialog.h"
 
-#include "core/Clock.h"
 #include "core/CodePageText.h"
 #include "core/Database.h"
 #include "core/MsgBox.h"
@@ -65,8 +64,9 @@ bool IsDatabaseSideFile(const QString& database, const QString& path) {
     return false;
 }
 
-bool CopyDatabase(const QString& database, const QString& target,
+bool CopyDatabase(const Program& program, const QString& target,
                   const std::function<void()>& whileLocked) {
+    const QString database = program.databasePath();
     if (SameFile(database, target) || IsDatabaseSideFile(database, target))
         return false;
     struct stat dbStat {};
@@ -78,7 +78,7 @@ bool CopyDatabase(const QString& database, const QString& target,
 
     // Opening reads the file in a transaction: the read lock is held until the rollback, and
     // the engine sees every committed page, also those still in another tool's write-ahead log.
-    Db db = Connection::open(database);
+    Db db = program.openDatabase();
     if (!db)
         return false;
 
@@ -119,7 +119,8 @@ bool CopyDatabase(const QString& database, const QString& target,
 
 // ---------------------------------------------------------------- the dialog
 
-BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
+BackupDialog::BackupDialog(const Program& program, QWidget* owner)
+    : QDialog(owner), m_program(program) {
     PrepareDialog(this, "frmBackUp", QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
 
     lblInfo = new QLabel(this);
@@ -156,12 +157,14 @@ BackupDialog::BackupDialog(QWidget* owner) : QDialog(owner) {
     // Opening: the message and the first free default name of today.
     lblInfo->setText(QString::fromLatin1(kAppTitle) +
                      QStringLiteral("のデータバックアップを行います。"));
-    txtPath->setText(QDir::toNativeSeparators(DefaultBackupPath(AppPath(), Today())));
+    txtPath->setText(
+        QDir::toNativeSeparators(DefaultBackupPath(m_program.folder(), m_program.clock().today())));
 }
 
-void OpenBackupDialog(QWidget* owner, bool modal) {
+void OpenBackupDialog(const Program& program, QWidget* owner, bool modal) {
     ShowOnce<BackupDialog>(
-        owner, modal, [owner] { return new BackupDialog(owner); }, Counted::WhileShown);
+        owner, modal, [&program, owner] { return new BackupDialog(program, owner); },
+        Counted::WhileShown);
 }
 
 void BackupDialog::chooseTarget() {
@@ -184,7 +187,8 @@ void BackupDialog::backUp() {
     const QString failed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
     // Overwriting the database with itself would destroy it, and a copy named like one of the
     // engine's side files would be taken for a journal and deleted; no question is asked.
-    if (SameFile(path, DatabasePath()) || IsDatabaseSideFile(DatabasePath(), path)) {
+    const QString database = m_program.databasePath();
+    if (SameFile(path, database) || IsDatabaseSideFile(database, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         FocusAfterMessage(txtPath);
         return;
@@ -196,7 +200,7 @@ void BackupDialog::backUp() {
         FocusAfterMessage(txtPath);
         return;
     }
-    if (!CopyDatabase(DatabasePath(), path)) {
+    if (!CopyDatabase(m_program, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
     }

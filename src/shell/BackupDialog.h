@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class Program;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,19 +23,19 @@ bool SameFile(const QString& a, const QString& b);
 // "-wal" or "-shm" beside it), which the engine would take for its own and delete.
 bool IsDatabaseSideFile(const QString& database, const QString& path);
 
-// Copies the database to target with the engine's online backup, which sees every committed
-// page (also those in another tool's write-ahead log) while a read transaction keeps writers
-// out. The copy is written to a new temporary file beside target that takes target's name only
-// when complete, and gets the database's own permissions (never wider; the owner can always
+// Copies the program's database to target with the engine's online backup, which sees every
+// committed page (also those in another tool's write-ahead log) while a read transaction keeps
+// writers out. The copy is written to a new temporary file beside target that takes target's name
+// only when complete, and gets the database's own permissions (never wider; the owner can always
 // write it). Refuses the database itself and its side files. whileLocked runs when the copy is
 // complete, while the file is still held (tests). False on any failure, with target untouched.
-bool CopyDatabase(const QString& database, const QString& target,
+bool CopyDatabase(const Program& program, const QString& target,
                   const std::function<void()>& whileLocked = {});
 
 class BackupDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit BackupDialog(QWidget* owner = nullptr);
+    explicit BackupDialog(const Program& program, QWidget* owner = nullptr);
 
 public slots:
     void chooseTarget();
@@ -47,8 +48,9 @@ private:
     QPushButton* cmdFileSave = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    const Program& m_program;
 };
 
 // Opens the dialog owned by the main window (modal from its menu); the one owner has on the
 // screen is brought to the front instead.
-void OpenBackupDialog(QWidget* owner, bool modal);
+void OpenBackupDialog(const Program& program, QWidget* owner, bool modal);

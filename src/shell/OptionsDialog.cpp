@@ -4,7 +4,7 @@
 #include "core/Colors.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "shell/ShellHelpers.h"
 
 #include <QButtonGroup>
@@ -74,7 +74,8 @@ void SetButtonColor(QPushButton* button, const QColor& color) {
 
 // ---------------------------------------------------------------- building
 
-OptionsDialog::OptionsDialog(Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
+OptionsDialog::OptionsDialog(AppContext& app, QWidget* owner)
+    : QDialog(owner), m_opt(app.options()), m_settings(app.settings()) {
     PrepareDialog(this, "frmOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
 
     tabOption = Named(new QTabWidget(this), "tabOption");
@@ -254,10 +255,10 @@ void OptionsDialog::BuildResidentTab(QWidget* page) {
 
 // ---------------------------------------------------------------- opening
 
-void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
+void OpenOptionsDialog(AppContext& app, QWidget* owner, bool modal,
                        const std::function<void(OptionsDialog&)>& setUp) {
-    const auto make = [&opt, owner, &setUp] {
-        auto* d = new OptionsDialog(opt, owner);
+    const auto make = [&app, owner, &setUp] {
+        auto* d = new OptionsDialog(app, owner);
         if (setUp)
             setUp(*d);
         return d;
@@ -388,10 +389,11 @@ void OptionsDialog::save() {
     m_opt.yearFormat = cboFormatYear->currentIndex();
     m_opt.monthFormat = cboFormatMonth->currentIndex();
     m_opt.weekFormat = cboFormatWeek->currentIndex();
-    WriteOptions(m_opt, {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
-                         SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
-                         SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
-                         SettingKey::MonthFormat, SettingKey::WeekFormat});
+    m_settings.writeOptions(m_opt,
+                            {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
+                             SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
+                             SettingKey::BackPic, SettingKey::BackPicPath, SettingKey::YearFormat,
+                             SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
     const TrayAction action = TrayActionFor(m_opt.resident, chkStationed->isChecked());
@@ -405,7 +407,7 @@ void OptionsDialog::save() {
     }
     m_opt.trayTip = mode;
     tray.push_back(SettingKey::TrayHint);
-    WriteOptions(m_opt, tray);
+    m_settings.writeOptions(m_opt, tray);
     if (action != TrayAction::None)
         emit trayActionRequested(action);
 

@@ -17,7 +17,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class AppContext;
 struct Options;
+class SettingsStore;
 
 // The texts of the three format lists; the index is the stored value.
 QStringList YearFormatTexts();
@@ -31,8 +33,8 @@ void SetButtonColor(QPushButton* button, const QColor& color);
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    // opt: the settings shown, and those OK sets and saves.
-    explicit OptionsDialog(Options& opt, QWidget* owner = nullptr);
+    // app: its options are the settings shown and those OK sets, and its store saves them.
+    explicit OptionsDialog(AppContext& app, QWidget* owner = nullptr);
 
     // The picture path must name a readable picture, or be empty. Otherwise the warning, the
     // focus in the path and false.
@@ -116,11 +118,12 @@ private:
     void ShowPreview(const QString& path);
 
     Options& m_opt;
+    SettingsStore& m_settings;
 };
 
 // Opens the dialog owned by the main window: modal from its menu (returns when closed),
 // modeless from the tray menu. The dialog owner has on the screen is brought to the front
 // instead. setUp runs on a new dialog before it shows; connect its signals there. The main
 // window's restore closes it without saving (CloseOpenWindow).
-void OpenOptionsDialog(Options& opt, QWidget* owner, bool modal,
+void OpenOptionsDialog(AppContext& app, QWidget* owner, bool modal,
                        const std::function<void(OptionsDialog&)>& setUp = {});

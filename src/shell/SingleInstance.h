@@ -12,7 +12,7 @@ class QLockFile;
 
 // Used by main() before anything is read or written:
 //
-//     SingleInstance guard(AppPath());
+//     SingleInstance guard(app.program().folder());
 //     switch (guard.Claim()) { ... }   // Claimed: go on; otherwise end (see ClaimResult)
 //     ... connect(&guard, &SingleInstance::activationRequested, &w, <restore the window>);
 //

@@ -1,9 +1,7 @@
 #include "shell/Tray.h"
 
-#include "core/Clock.h"
 #include "core/CodePageText.h"
-#include "core/Program.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -87,9 +85,9 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos) {
 
 // ---------------------------------------------------------------- the icon
 
-TrayIcon::TrayIcon(const Options& options, std::function<bool()> windowHidden, const QIcon& icon,
+TrayIcon::TrayIcon(const AppContext& app, std::function<bool()> windowHidden, const QIcon& icon,
                    QObject* parent)
-    : QObject(parent), m_options(options), m_windowHidden(std::move(windowHidden)) {
+    : QObject(parent), m_app(app), m_windowHidden(std::move(windowHidden)) {
     m_icon = new QSystemTrayIcon(icon.isNull() ? QGuiApplication::windowIcon() : icon, this);
     // Queued: the icon's window may be gone when the command asked for has run (the end
     // command removes the icon), so nothing may run inside the icon's own event handler.
@@ -102,7 +100,9 @@ TrayIcon::~TrayIcon() {
 }
 
 void TrayIcon::setTip() {
-    m_icon->setToolTip(TrayTipText(m_options.trayTip, m_options.trayTipText, Today()));
+    const Options& options = m_app.options();
+    m_icon->setToolTip(
+        TrayTipText(options.trayTip, options.trayTipText, m_app.program().clock().today()));
 }
 
 void TrayIcon::add() {

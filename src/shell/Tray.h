@@ -13,7 +13,7 @@
 #include <optional>
 
 class QMenu;
-struct Options;
+class AppContext;
 enum class TrayTip;
 
 // The one place that decides between hiding the main window behind its tray icon (true) and
@@ -54,9 +54,9 @@ void PopUpTrayMenu(QMenu* menu, bool windowHidden, const QPoint& pos);
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    // options: the tooltip's settings in force; icon: the main window's icon (default: the
-    // application's window icon).
-    TrayIcon(const Options& options, std::function<bool()> windowHidden, const QIcon& icon = {},
+    // app: the tooltip's settings in force and today; icon: the main window's icon (default:
+    // the application's window icon).
+    TrayIcon(const AppContext& app, std::function<bool()> windowHidden, const QIcon& icon = {},
              QObject* parent = nullptr);
     ~TrayIcon() override;
 
@@ -87,7 +87,7 @@ private:
     void setTip();
 
     QSystemTrayIcon* m_icon = nullptr;
-    const Options& m_options;
+    const AppContext& m_app;
     std::function<bool()> m_windowHidden;
     bool m_added = false;
 };

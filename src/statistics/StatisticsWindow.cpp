@@ -1,12 +1,11 @@
 #include "statistics/StatisticsWindow.h"
 
-#include "core/Clock.h"
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "statistics/Statistics.h"
 #include "worktime/WorkTimeWindow.h"
 
@@ -196,8 +195,9 @@ private:
 
 // Runs a computation on its own connection: an unopened database changes nothing; a failed
 // query is rolled back and closed, and the normal pointer is back, before anyone reports it.
-template <class Stats, class Compute> void RunOnOwnConnection(Stats& out, Compute compute) {
-    Db db = OpenDB();
+template <class Stats, class Compute>
+void RunOnOwnConnection(const Program& program, Stats& out, Compute compute) {
+    Db db = OpenDB(program);
     if (!db)
         return;
     WaitCursor wait;
@@ -214,28 +214,31 @@ template <class Stats, class Compute> void RunOnOwnConnection(Stats& out, Comput
 
 } // namespace
 
-EntryStats CalcScheduleStats() {
+EntryStats CalcScheduleStats(const Program& program) {
     EntryStats out(EntryTable::Schedule);
-    RunOnOwnConnection(
-        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Schedule, out); });
+    RunOnOwnConnection(program, out, [&out](Connection& db) {
+        return ComputeEntryStats(db, EntryTable::Schedule, out);
+    });
     return out;
 }
 
-EntryStats CalcDiaryStats() {
+EntryStats CalcDiaryStats(const Program& program) {
     EntryStats out(EntryTable::Diary);
-    RunOnOwnConnection(
-        out, [&out](Connection& db) { return ComputeEntryStats(db, EntryTable::Diary, out); });
+    RunOnOwnConnection(program, out, [&out](Connection& db) {
+        return ComputeEntryStats(db, EntryTable::Diary, out);
+    });
     return out;
 }
 
-WorkTimeStats CalcWorkTimeStats() {
+WorkTimeStats CalcWorkTimeStats(const Program& program) {
     WorkTimeStats out;
-    RunOnOwnConnection(out, [&out](Connection& db) { return ComputeWorkTimeStats(db, out); });
+    RunOnOwnConnection(program, out,
+                       [&out](Connection& db) { return ComputeWorkTimeStats(db, out); });
     return out;
 }
 
-StatisticsWindow::StatisticsWindow(const Options& opt, QWidget* owner)
-    : QDialog(owner), m_opt(opt) {
+StatisticsWindow::StatisticsWindow(const AppContext& app, QWidget* owner)
+    : QDialog(owner), m_app(app) {
     PrepareDialog(this, "frmStatistics", QStringLiteral("統計情報"));
 
     tabStatistics = new QTabWidget(this);
@@ -298,9 +301,9 @@ StatisticsWindow::StatisticsWindow(const Options& opt, QWidget* owner)
     });
 }
 
-void OpenStatistics(const Options& opt, QWidget* owner, bool modal) {
+void OpenStatistics(const AppContext& app, QWidget* owner, bool modal) {
     ShowOnce<StatisticsWindow>(owner, modal,
-                               [&opt, owner] { return new StatisticsWindow(opt, owner); });
+                               [&app, owner] { return new StatisticsWindow(app, owner); });
 }
 
 void StatisticsWindow::BuildEntryTab(QWidget* page, bool diary) {
@@ -377,7 +380,8 @@ void StatisticsWindow::computeShownTab() {
     case 0:
     case 1: {
         const bool diary = tabStatistics->currentIndex() == 1;
-        const EntryStats s = diary ? CalcDiaryStats() : CalcScheduleStats();
+        const EntryStats s =
+            diary ? CalcDiaryStats(m_app.program()) : CalcScheduleStats(m_app.program());
         if (s.status == StatsStatus::NotOpened)
             return;
         ShowEntryStats(s, diary);
@@ -386,7 +390,7 @@ void StatisticsWindow::computeShownTab() {
         break;
     }
     case 2: {
-        const WorkTimeStats s = CalcWorkTimeStats();
+        const WorkTimeStats s = CalcWorkTimeStats(m_app.program());
         if (s.status == StatsStatus::NotOpened)
             return;
         ShowWorkTimeStats(s);
@@ -433,7 +437,7 @@ void StatisticsWindow::ShowEntryStats(const EntryStats& s, bool diary) {
 
 void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
     ShowCommonStats(workTab, s, s.weekdayWorkTime);
-    const QDate today = Today();
+    const QDate today = m_app.program().clock().today();
     for (size_t i = 0; i < 10; ++i) {
         const QDate d = s.best[i].day;
         QLabel* day = workTab.best[i];
@@ -452,7 +456,7 @@ void StatisticsWindow::ShowWorkTimeStats(const WorkTimeStats& s) {
         rank->setFrameShape(isToday ? QFrame::Box : QFrame::NoFrame);
         if (isToday) {
             QPalette pal = rank->palette();
-            pal.setColor(QPalette::Window, m_opt.todayColor);
+            pal.setColor(QPalette::Window, m_app.options().todayColor);
             rank->setPalette(pal);
         }
         day->setText(s.bestYMD[i]);
@@ -498,7 +502,7 @@ void StatisticsWindow::openViewerOnRow(bool month) {
     if (!d.isValid())
         return;
     // From a modal statistics window a modeless viewer could not be used: it is modal then.
-    OpenWorkTimeOn(m_opt, this, isModal(),
+    OpenWorkTimeOn(m_app, this, isModal(),
                    month ? WorkTimeWindow::View::Month : WorkTimeWindow::View::Week, d);
 }
 

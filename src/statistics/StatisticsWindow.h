@@ -17,22 +17,23 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class AppContext;
 struct EntryStats;
-struct Options;
+class Program;
 struct WorkTimeStats;
 
 // Each statistic computed on a connection of its own, under the wait cursor. An unopened
 // database has shown its message; a failed query is rolled back and closed before this returns,
 // and the caller reports it.
-EntryStats CalcScheduleStats();
-EntryStats CalcDiaryStats();
-WorkTimeStats CalcWorkTimeStats();
+EntryStats CalcScheduleStats(const Program& program);
+EntryStats CalcDiaryStats(const Program& program);
+WorkTimeStats CalcWorkTimeStats(const Program& program);
 
 class StatisticsWindow : public QDialog {
     Q_OBJECT
 public:
-    // opt: today's colour in the ranking, and the viewer's formats.
-    explicit StatisticsWindow(const Options& opt, QWidget* owner = nullptr);
+    // app: the database, today and its colour in the ranking, and the viewer's formats.
+    explicit StatisticsWindow(const AppContext& app, QWidget* owner = nullptr);
 
     QTabWidget* tabStatistics = nullptr;
 
@@ -86,10 +87,10 @@ private:
     void openRowOnDoubleClick(int row);
     void openViewerOnRow(bool month);
 
-    const Options& m_opt;
+    const AppContext& m_app;
     int m_pickedRow = 0;
 };
 
 // Opens the window from the main window's menu (modal) or the tray menu (modeless); the one
 // owner has loaded is brought to the front.
-void OpenStatistics(const Options& opt, QWidget* owner, bool modal);
+void OpenStatistics(const AppContext& app, QWidget* owner, bool modal);

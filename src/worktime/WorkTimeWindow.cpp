@@ -1,6 +1,5 @@
 #include "worktime/WorkTimeWindow.h"
 
-#include "core/Clock.h"
 #include "core/Colors.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
@@ -8,7 +7,7 @@
 #include "core/ProgramWindows.h"
 #include "core/Twips.h"
 #include "holidays/HolidayRules.h"
-#include "settings/SettingsStore.h"
+#include "settings/AppContext.h"
 #include "worktime/PictureBox.h"
 #include "worktime/RunningTime.h"
 #include "worktime/WorkChart.h"
@@ -72,7 +71,7 @@ void AddScaleLine(QWidget* page, int y) {
 
 } // namespace
 
-WorkTimeWindow::WorkTimeWindow(const Options& opt, QWidget* owner) : QDialog(owner), m_opt(opt) {
+WorkTimeWindow::WorkTimeWindow(const AppContext& app, QWidget* owner) : QDialog(owner), m_app(app) {
     PrepareDialog(this, "frmWorkTime", QStringLiteral("稼働時間"));
 
     tabWorkTime = new QTabWidget(this);
@@ -114,24 +113,24 @@ WorkTimeWindow::WorkTimeWindow(const Options& opt, QWidget* owner) : QDialog(own
 
     // Opens on today's week; the month tab holds today's month.
     tabWorkTime->setCurrentIndex(0);
-    const QDate today = Today();
+    const QDate today = m_app.program().clock().today();
     showWeekOf(today);
     showMonth(today.year(), today.month());
     connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::redraw);
 }
 
-WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal) {
+WorkTimeWindow* OpenWorkTime(const AppContext& app, QWidget* owner, bool modal) {
     if (WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>()) {
         BringToFront(w);
         return w;
     }
-    auto* w = new WorkTimeWindow(opt, owner);
+    auto* w = new WorkTimeWindow(app, owner);
     ShowNewDialog(w, modal);
     // A modal viewer is gone once it has closed.
     return modal ? nullptr : w;
 }
 
-WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+WorkTimeWindow* OpenWorkTimeOn(const AppContext& app, QWidget* owner, bool modal,
                                WorkTimeWindow::View view, const QDate& d) {
     WorkTimeWindow* w = ProgramWindowOf<WorkTimeWindow>();
     if (w && (!modal || w->isModal())) {
@@ -144,7 +143,7 @@ WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
         w->hide();
         w->setParent(owner, w->windowFlags());
     } else {
-        w = new WorkTimeWindow(opt, owner);
+        w = new WorkTimeWindow(app, owner);
         w->setAttribute(Qt::WA_DeleteOnClose);
     }
     w->ShowPeriod(view, d);
@@ -305,10 +304,10 @@ void WorkTimeWindow::SetMonthLabels() {
     if (!first.isValid())
         return;
     // An option value outside the table leaves the label as it is.
-    const QString yp = YearFormatPattern(m_opt.yearFormat);
+    const QString yp = YearFormatPattern(m_app.options().yearFormat);
     if (!yp.isEmpty())
         lblYear->setText(FormatDate(first, yp));
-    const QString mp = MonthFormatPattern(m_opt.monthFormat);
+    const QString mp = MonthFormatPattern(m_app.options().monthFormat);
     if (!mp.isEmpty())
         lblMonth->setText(FormatDate(first, mp));
 }
@@ -346,7 +345,7 @@ void WorkTimeWindow::showNext() {
 }
 
 void WorkTimeWindow::showCurrent(int tab) {
-    const QDate today = Today();
+    const QDate today = m_app.program().clock().today();
     if (tab == 0)
         showWeekOf(today);
     else
@@ -449,7 +448,7 @@ bool WorkTimeWindow::DrawWeekChart() {
     }
     if (!w.isValid())
         return false;
-    Db db = OpenDB();
+    Db db = OpenDB(m_app.program());
     if (!db)
         return false;
 
@@ -476,7 +475,7 @@ bool WorkTimeWindow::DrawWeekChart() {
 bool WorkTimeWindow::DrawMonthChart() {
     if (!QDate(m_year, m_month, 1).isValid())
         return false;
-    Db db = OpenDB();
+    Db db = OpenDB(m_app.program());
     if (!db)
         return false;
     HolidayRules rules;

@@ -7,8 +7,8 @@
 
 #include <array>
 
+class AppContext;
 class PictureBox;
-struct Options;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,8 +19,8 @@ class QWindow;
 class WorkTimeWindow : public QDialog {
     Q_OBJECT
 public:
-    // opt: the display formats of the month tab's year and month.
-    explicit WorkTimeWindow(const Options& opt, QWidget* owner = nullptr);
+    // app: the database, today, and the display formats of the month tab's year and month.
+    explicit WorkTimeWindow(const AppContext& app, QWidget* owner = nullptr);
 
     enum class View { Week, Month };
     // Puts the week containing d or d's month into the view and selects its tab (no drawing).
@@ -77,8 +77,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    friend WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal, View view,
-                                          const QDate& d);
+    friend WorkTimeWindow* OpenWorkTimeOn(const AppContext& app, QWidget* owner, bool modal,
+                                          View view, const QDate& d);
 
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
@@ -88,7 +88,7 @@ private:
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
 
-    const Options& m_opt;
+    const AppContext& m_app;
     int m_year = 0;
     int m_month = 0;
     // Whether the window that was active before this one was one of our message boxes.
@@ -102,9 +102,9 @@ private:
 // Shows the viewer, loading it first when it is not loaded; a loaded viewer is brought forward
 // as it is. Modal from the main window's menu, modeless from the tray menu; a modal opening
 // returns null once the viewer has closed.
-WorkTimeWindow* OpenWorkTime(const Options& opt, QWidget* owner, bool modal);
+WorkTimeWindow* OpenWorkTime(const AppContext& app, QWidget* owner, bool modal);
 // Opens the viewer as OpenWorkTime does, on the week containing d (tab 0) or on d's month
 // (tab 1), and draws it. A modal opening takes a loaded modeless viewer over: behind its modal
 // owner it could not be used.
-WorkTimeWindow* OpenWorkTimeOn(const Options& opt, QWidget* owner, bool modal,
+WorkTimeWindow* OpenWorkTimeOn(const AppContext& app, QWidget* owner, bool modal,
                                WorkTimeWindow::View view, const QDate& d);

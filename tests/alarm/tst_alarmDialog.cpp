@@ -43,7 +43,7 @@ private slots:
 
 private:
     AlarmDialog* openDialog() {
-        dlg = new AlarmDialog(*alarmState);
+        dlg = new AlarmDialog(env->program(), *alarmState);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -88,14 +88,14 @@ void tst_alarmDialog::initTestCase() {
 void tst_alarmDialog::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(kNow);
+    clock = std::make_unique<ClockOverride>(env->program(), kNow);
     alarmState = std::make_unique<AlarmState>();
     changes = std::make_unique<QSignalSpy>(alarmState.get(), &AlarmState::changed);
 }
 
 void tst_alarmDialog::cleanup() {
     delete dlg;
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     changes.reset();
     alarmState.reset();
     clock.reset();
@@ -340,10 +340,10 @@ void tst_alarmDialog::refillsWhenComingBackFromAnotherWindow() {
 }
 
 void tst_alarmDialog::oneDialogAtATime() {
-    OpenAlarmDialog(*alarmState, nullptr, false);
+    OpenAlarmDialog(env->program(), *alarmState, nullptr, false);
     AlarmDialog* first = OpenWindowOf<AlarmDialog>(nullptr);
     QVERIFY(first && first->isVisible());
-    OpenAlarmDialog(*alarmState, nullptr, false);
+    OpenAlarmDialog(env->program(), *alarmState, nullptr, false);
     QCOMPARE(OpenWindowOf<AlarmDialog>(nullptr), first);
     dlg = first;
 }

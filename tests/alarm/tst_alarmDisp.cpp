@@ -65,7 +65,7 @@ private:
 void tst_alarmDisp::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(kAlarm.addSecs(20));
+    clock = std::make_unique<ClockOverride>(env->program(), kAlarm.addSecs(20));
     alarmState = std::make_unique<AlarmState>();
     changes = std::make_unique<QSignalSpy>(alarmState.get(), &AlarmState::changed);
     pend(kAlarm, QStringLiteral("会議"));
@@ -74,7 +74,7 @@ void tst_alarmDisp::init() {
 void tst_alarmDisp::cleanup() {
     delete OpenWindowOf<AlarmNotice>(nullptr);
     delete OpenWindowOf<AlarmDialog>(nullptr);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     changes.reset();
     alarmState.reset();
     clock.reset();
@@ -105,7 +105,7 @@ void tst_alarmDisp::layoutInTwips() {
 
 void tst_alarmDisp::captionAndSizeForThreeLines() {
     pend(kAlarm, QStringLiteral("一行目の予定\n二行目\n三行目"));
-    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(env->program(), *alarmState, nullptr);
     QVERIFY(d->isVisible());
     QVERIFY(!d->isModal());
     QCOMPARE(d->windowTitle(), QStringLiteral("2004年09月05日 07時03分です。"));
@@ -121,23 +121,23 @@ void tst_alarmDisp::captionAndSizeForThreeLines() {
 }
 
 void tst_alarmDisp::oneNotificationAtATime() {
-    AlarmNotice* first = NotifyAlarm(*alarmState, nullptr);
+    AlarmNotice* first = NotifyAlarm(env->program(), *alarmState, nullptr);
     // A second tick in the same minute brings the same window forward.
     QVERIFY(alarmState->due(kAlarm.addSecs(50)));
-    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(env->program(), *alarmState, nullptr), first);
     int shown = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<AlarmNotice*>(w) && w->isVisible();
     QCOMPARE(shown, 1);
     // A replaced alarm that falls due shows itself in that window.
     pend(kAlarm.addSecs(3600), QStringLiteral("次"));
-    QCOMPARE(NotifyAlarm(*alarmState, nullptr), first);
+    QCOMPARE(NotifyAlarm(env->program(), *alarmState, nullptr), first);
     QCOMPARE(first->windowTitle(), QStringLiteral("2004年09月05日 08時03分です。"));
     QCOMPARE(Detail(first)->text(), QStringLiteral("次"));
 }
 
 void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
-    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(env->program(), *alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     OkButton(d)->click();
     QVERIFY(msgs->messages.empty());
@@ -147,7 +147,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
     QCOMPARE(changes->at(0).at(0).toBool(), false);
     QVERIFY(!guard || !guard->isVisible());
     // The alarm dialog then offers the present minute.
-    OpenAlarmDialog(*alarmState, nullptr, false);
+    OpenAlarmDialog(env->program(), *alarmState, nullptr, false);
     AlarmDialog* a = OpenWindowOf<AlarmDialog>(nullptr);
     QCOMPARE(Child<QLineEdit>(*a, "txtMinute")->text(), QStringLiteral("3"));
     QCOMPARE(Child<QLineEdit>(*a, "txtHour")->text(), QStringLiteral("7"));
@@ -157,7 +157,7 @@ void tst_alarmDisp::acknowledgingDeletesTheAlarm() {
 void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER NoDelete BEFORE DELETE ON T_Alarm "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(env->program(), *alarmState, nullptr);
     QPointer<AlarmNotice> guard(d);
     OkButton(d)->click();
     QCOMPARE(msgs->texts(),
@@ -171,7 +171,7 @@ void tst_alarmDisp::failedDeleteKeepsTheAlarm() {
 }
 
 void tst_alarmDisp::aReplacedAlarmIsNotDeleted() {
-    AlarmNotice* d = NotifyAlarm(*alarmState, nullptr);
+    AlarmNotice* d = NotifyAlarm(env->program(), *alarmState, nullptr);
     // While the notice is open the user registers the next alarm.
     pend(kAlarm.addDays(1), QStringLiteral("明日"));
     OkButton(d)->click();

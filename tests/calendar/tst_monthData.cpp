@@ -45,7 +45,7 @@ private slots:
 private:
     bool load(int year, int month) {
         cells = MonthCells();
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         if (!db)
             return false;
         const bool ok = LoadMonthCells(*db, cells, year, month, ColorFromBgr(0xC0E0FF));
@@ -223,7 +223,7 @@ void tst_monthData::diaryColourOnlyWhereTheBackgroundIsPlain() {
         QStringLiteral("INSERT INTO T_Diary VALUES ('2004-02-10', 'a'), ('2004-02-11', 'b')"));
     cells = MonthCells();
     cells[10].scheduleLook = {true, ColorFromBgr(0xC0FFC0)}; // drawn as the selected day
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(LoadMonthCells(*db, cells, 2004, 2, ColorFromBgr(0x123456)));
     QVERIFY(CloseDB(*db));
     QCOMPARE(cells[9].scheduleLook, (CellLook{true, ColorFromBgr(0x123456)}));
@@ -267,7 +267,7 @@ void tst_monthData::failingQueryReportsAndKeepsCells() {
     QVERIFY(load(2004, 2));
     const MonthCells before = cells;
     env->exec(QStringLiteral("DROP TABLE T_WhatDay"));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(!LoadMonthCells(*db, cells, 2004, 3, QColor()));
     QVERIFY(db->errorText().contains(QStringLiteral("T_WhatDay")));
     for (int i = 0; i < kGridCells; ++i)

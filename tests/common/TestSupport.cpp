@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/NewDatabase.h"
 #include "core/Program.h"
@@ -72,9 +71,7 @@ QStringList MsgRecorder::texts() const {
     return out;
 }
 
-TestEnv::TestEnv(Schema schema) {
-    SetAppPath(m_dir.path());
-    SetSettingsFolder(m_dir.path() + QStringLiteral("/config"));
+TestEnv::TestEnv(Schema schema) : m_app(m_dir.path(), m_dir.path() + QStringLiteral("/config")) {
     if (schema != Schema::None) {
         QString error;
         // A database of an older version holds the rule table its tool wrote.
@@ -85,9 +82,7 @@ TestEnv::TestEnv(Schema schema) {
     }
 }
 
-TestEnv::~TestEnv() {
-    SetAppPath(QString());
-}
+TestEnv::~TestEnv() = default;
 
 QString TestEnv::dbPath() const {
     return QDir(m_dir.path()).filePath(QStringLiteral("Vaskel.pdb"));
@@ -144,13 +139,14 @@ bool TestEnv::indexExists(const QString& name) const {
                {name}) == QLatin1String("1");
 }
 
-ClockOverride::ClockOverride(const QDateTime& t) : m_now(std::make_shared<QDateTime>(t)) {
+ClockOverride::ClockOverride(Program& program, const QDateTime& t)
+    : m_program(program), m_now(std::make_shared<QDateTime>(t)) {
     auto now = m_now;
-    SetNowOverride([now] { return *now; });
+    m_program.clock().setSource([now] { return *now; });
 }
 
 ClockOverride::~ClockOverride() {
-    SetNowOverride({});
+    m_program.clock().setSource({});
 }
 
 bool CreateTestDatabase(const QString& path, QString* error, bool legacyHolidays) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/MsgBox.h"
+#include "settings/AppContext.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -26,12 +27,21 @@ public:
     void clear() { messages.clear(); }
 };
 
-// A temporary program folder and settings store, made anew for every test.
+// A temporary program folder and settings store, and the application context on them, made anew
+// for every test.
 class TestEnv {
 public:
     enum class Schema { V100, V103, V106, V107, None };
     explicit TestEnv(Schema schema = Schema::V106);
     ~TestEnv();
+
+    // What the windows under test are given: the program on the temporary folder, its clock,
+    // its settings and its options.
+    AppContext& app() { return m_app; }
+    Program& program() { return m_app.program(); }
+    SettingsStore& settings() { return m_app.settings(); }
+    // How many connections to the database the windows hold open now.
+    int openConnections() const { return m_app.program().openConnections(); }
 
     QString dir() const { return m_dir.path(); }
     QString dbPath() const;
@@ -48,17 +58,19 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    AppContext m_app;
 };
 
-// Sets the present time for the lifetime of the object.
+// Sets the present time of a program for the lifetime of the object.
 class ClockOverride {
 public:
-    explicit ClockOverride(const QDateTime& t);
+    ClockOverride(Program& program, const QDateTime& t);
     ~ClockOverride();
     void set(const QDateTime& t) { *m_now = t; }
     void advanceSecs(qint64 s) { *m_now = m_now->addSecs(s); }
 
 private:
+    Program& m_program;
     std::shared_ptr<QDateTime> m_now;
 };
 

@@ -79,11 +79,11 @@ void tst_database::openFailsOnUnusableFiles() {
     if (readOnly && QFileInfo(path).isWritable())
         QSKIP("running with rights that ignore file permissions");
 
-    QVERIFY(!OpenDB());
+    QVERIFY(!OpenDB(env->program()));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QCOMPARE(msgs->messages.front().icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 
     // Nothing was created or changed.
     if (content == "-") {
@@ -101,19 +101,19 @@ void tst_database::openFailsWhileAnotherProgramLocksTheFile() {
     sqlite3* other = nullptr;
     QCOMPARE(sqlite3_open(env->dbPath().toUtf8().constData(), &other), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    QVERIFY(!OpenDB());
+    QVERIFY(!OpenDB(env->program()));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     msgs->clear();
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(CloseDB(*db));
     QVERIFY(msgs->messages.empty());
 }
 
 void tst_database::closeCommitsEveryStatement() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 15), QStringLiteral("A")}));
@@ -122,14 +122,14 @@ void tst_database::closeCommitsEveryStatement() {
     // Not visible to another connection before the commit.
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QVERIFY(CloseDB(*db));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(env->count(QStringLiteral("T_Diary")), 1);
     QVERIFY(msgs->messages.empty());
 }
 
 void tst_database::failedStatementRollsBackTheWholeConnection() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(ExecSQL(*db, QStringLiteral("CREATE TABLE T_Extra (x INTEGER)")));
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
@@ -138,7 +138,7 @@ void tst_database::failedStatementRollsBackTheWholeConnection() {
     bool lockedDuringMessage = true;
     SetMsgBoxHook([&](const MsgRecord& r) {
         msgs->messages.push_back(r);
-        lockedDuringMessage = Connection::openCount() != 0;
+        lockedDuringMessage = env->openConnections() != 0;
         return MsgResult::OK;
     });
     // The second row for the same day breaks the one-row-per-day rule.
@@ -162,14 +162,14 @@ void tst_database::failedStatementRollsBackTheWholeConnection() {
 
 void tst_database::abandonedConnectionCommitsNothing() {
     {
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         QVERIFY(db);
         QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                         {QDate(2004, 3, 15), QStringLiteral("abandoned")}));
         // An operation that stops half-way never commits.
     }
-    QCOMPARE(Connection::openCount(), 0);
-    Db db = OpenDB();
+    QCOMPARE(env->openConnections(), 0);
+    Db db = OpenDB(env->program());
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 16), QStringLiteral("kept")}));
     QVERIFY(CloseDB(*db));
@@ -184,26 +184,26 @@ void tst_database::failedCommitIsReportedAndUndone() {
     QCOMPARE(
         sqlite3_exec(other, "BEGIN; SELECT count(*) FROM T_Holiday;", nullptr, nullptr, nullptr),
         SQLITE_OK);
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"),
                     {QDate(2004, 3, 15), QStringLiteral("A")}));
     QVERIFY(!CloseDB(*db));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースの切断に失敗しました。")});
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     // The failed commit did not half-happen: the row is not there, and the file is usable.
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QVERIFY(!QFile::exists(env->dbPath() + QStringLiteral("-journal")));
-    db = OpenDB();
+    db = OpenDB(env->program());
     QVERIFY(CloseDB(*db));
 }
 
 void tst_database::recordsetCannotOutliveItsConnection() {
     Recordset rs;
     {
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_Holiday")));
         QVERIFY(!rs.eof());
         db->rollback();
@@ -213,8 +213,8 @@ void tst_database::recordsetCannotOutliveItsConnection() {
         QVERIFY(!rs.moveNext());
     }
     // Opened on a connection that is gone at once: closed with it.
-    QVERIFY(rs.open(*OpenDB(), QStringLiteral("SELECT 1")));
-    QCOMPARE(Connection::openCount(), 0);
+    QVERIFY(rs.open(*OpenDB(env->program()), QStringLiteral("SELECT 1")));
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(rs.eof());
 }
 
@@ -233,13 +233,13 @@ void tst_database::textsRoundTripUnchanged_data() {
 void tst_database::textsRoundTripUnchanged() {
     QFETCH(QString, text);
     const QDate d(2004, 3, 15);
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {d, text}));
     QVERIFY(ExecSQL(*db,
                     QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, ?)"),
                     {text}));
     QVERIFY(CloseDB(*db));
-    db = OpenDB();
+    db = OpenDB(env->program());
     Recordset rs;
     QVERIFY(rs.open(*db, QStringLiteral("SELECT Schedule FROM T_Schedule WHERE [Date] = ?"), {d}));
     QCOMPARE(rs.text(0), text);
@@ -252,7 +252,7 @@ void tst_database::textsRoundTripUnchanged() {
 }
 
 void tst_database::recordsetReadsByName() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     Recordset rs;
     QVERIFY(rs.open(*db, QStringLiteral("SELECT * FROM T_Holiday ORDER BY rowid")));
     QVERIFY(!rs.eof());
@@ -275,7 +275,7 @@ void tst_database::recordsetReadsByName() {
 }
 
 void tst_database::failedReadThatCostTheTransactionClosesTheConnection() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'x')")));
     // The engine runs out of memory in a read of a table and gives up the whole transaction.
     const sqlite3_int64 limit = sqlite3_hard_heap_limit64(-1);
@@ -287,7 +287,7 @@ void tst_database::failedReadThatCostTheTransactionClosesTheConnection() {
     // Not left running in autocommit, where each later statement would commit on its own.
     QVERIFY(!db->isOpen());
     QVERIFY(!db->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-16', 'y')")));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
 }
 

@@ -48,14 +48,14 @@ void tst_versionUp::upgradesFrom100() {
     MsgRecorder msgs;
     NoticeWatcher notice;
     env.exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'kept')"));
-    QVERIFY(VersionUp());
+    QVERIFY(VersionUp(env.program()));
     QVERIFY(msgs.messages.empty());
     QCOMPARE(notice.caption, QStringLiteral("Vaskelのﾊﾞｰｼﾞｮﾝｱｯﾌﾟ中..."));
     QCOMPARE(
         notice.texts,
         (QStringList{QStringLiteral("Vaskelの Ver.1.00 から、1.07 にバージョンアップ中です..."),
                      QStringLiteral("この処理には数分かかる場合があります。")}));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env.openConnections(), 0);
     QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
     QVERIFY(env.tableExists(QStringLiteral("T_WorkTime")));
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
@@ -66,7 +66,7 @@ void tst_versionUp::upgradesFrom100() {
              (QStringList{"StartTime", "EndTime"}));
 
     // A second start finds the current version and does nothing.
-    QVERIFY(VersionUp());
+    QVERIFY(VersionUp(env.program()));
     QCOMPARE(notice.texts.size(), 2);
 }
 
@@ -76,7 +76,7 @@ void tst_versionUp::upgradesFrom103() {
     NoticeWatcher notice;
     env.exec(QStringLiteral("INSERT INTO T_WorkTime VALUES ('2004-03-15 10:00:00', "
                             "'2004-03-15 11:00:00')"));
-    QVERIFY(VersionUp());
+    QVERIFY(VersionUp(env.program()));
     QCOMPARE(notice.texts.value(0),
              QStringLiteral("Vaskelの Ver.1.03 から、1.07 にバージョンアップ中です..."));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
@@ -99,18 +99,18 @@ void tst_versionUp::leavesCurrentAndNewerUntouched() {
     NoticeWatcher notice;
     env.exec(QStringLiteral("UPDATE T_Version SET ver = ?"), {version});
     const QString before = env.scalar(QStringLiteral("SELECT ver FROM T_Version"));
-    QVERIFY(VersionUp());
+    QVERIFY(VersionUp(env.program()));
     QVERIFY(notice.texts.isEmpty());
     QVERIFY(msgs.messages.empty());
     QCOMPARE(env.scalar(QStringLiteral("SELECT ver FROM T_Version")), before);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env.openConnections(), 0);
 }
 
 void tst_versionUp::emptyVersionTableFailsAndCommitsNothing() {
     TestEnv env(TestEnv::Schema::V103);
     MsgRecorder msgs;
     env.exec(QStringLiteral("DELETE FROM T_Version"));
-    QVERIFY(!VersionUp());
+    QVERIFY(!VersionUp(env.program()));
     QCOMPARE(msgs.texts(), QStringList{QStringLiteral("バージョンアップ処理に失敗しました。")});
     QCOMPARE(msgs.messages.front().title, QStringLiteral("バージョンアップ更新処理"));
     QCOMPARE(msgs.messages.front().icon, MsgIcon::Critical);
@@ -124,7 +124,7 @@ void tst_versionUp::emptyVersionTableFailsAndCommitsNothing() {
 void tst_versionUp::missingDatabaseFails() {
     TestEnv env(TestEnv::Schema::None);
     MsgRecorder msgs;
-    QVERIFY(!VersionUp());
+    QVERIFY(!VersionUp(env.program()));
     QCOMPARE(msgs.texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
     QVERIFY(!QFile::exists(env.dbPath()));
 }

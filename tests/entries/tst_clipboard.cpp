@@ -57,7 +57,7 @@ void tst_clipboard::cleanup() {
 }
 
 void tst_clipboard::copyPutsTheStoredTextOnTheClipboard() {
-    ScheduleClipboard clip;
+    ScheduleClipboard clip(env->program());
     clip.Cut(Day(1));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("  A \"text\"\n "));
     QCOMPARE(clip.PendingCut(), Day(1));
@@ -68,7 +68,7 @@ void tst_clipboard::copyPutsTheStoredTextOnTheClipboard() {
     QVERIFY(!clip.Paste(Day(2)));
     QCOMPARE(schedules(), QStringLiteral("01=  A \"text\"\n ;02=B;03=C;05="));
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 // Each step is a letter and a day: c copy, x cut, p paste, e some other program's text.
@@ -110,7 +110,7 @@ void tst_clipboard::pasteSequences() {
     QFETCH(QString, steps);
     QFETCH(QString, expected);
     QFETCH(int, pendingAfter);
-    ScheduleClipboard clip;
+    ScheduleClipboard clip(env->program());
     for (const QString& step : steps.split(QLatin1Char(' '))) {
         const int d = step.mid(1).toInt();
         // "p9" pastes on day 2 while the database is away.
@@ -142,7 +142,7 @@ void tst_clipboard::pasteSequences() {
     }
     QCOMPARE(schedules(), expected);
     QCOMPARE(clip.PendingCut().isValid(), pendingAfter != 0);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_clipboard::pasteWithoutTextDoesNothing_data() {
@@ -154,7 +154,7 @@ void tst_clipboard::pasteWithoutTextDoesNothing_data() {
 
 void tst_clipboard::pasteWithoutTextDoesNothing() {
     QFETCH(int, content);
-    ScheduleClipboard clip;
+    ScheduleClipboard clip(env->program());
     clip.Cut(Day(1));
     QClipboard* c = QGuiApplication::clipboard();
     c->clear();
@@ -174,7 +174,7 @@ void tst_clipboard::pasteWithoutTextDoesNothing() {
 void tst_clipboard::failingDeleteUndoesTheAppendAndKeepsTheCut() {
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    ScheduleClipboard clip;
+    ScheduleClipboard clip(env->program());
     clip.Cut(Day(1));
     QVERIFY(!clip.Paste(Day(2)));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データの更新に失敗しました。")});
@@ -202,8 +202,8 @@ void tst_clipboard::deletionsAskFirst() {
     env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, 'D3')"), {Day(3)});
     msgs->answers.push_back(MsgResult(answer));
     const bool ok = answer == int(MsgResult::OK);
-    QCOMPARE(diary ? DeleteDiary(Day(2), QStringLiteral("Vaskel"))
-                   : DeleteSchedule(Day(2), QStringLiteral("Vaskel")),
+    QCOMPARE(diary ? DeleteDiary(env->program(), Day(2), QStringLiteral("Vaskel"))
+                   : DeleteSchedule(env->program(), Day(2), QStringLiteral("Vaskel")),
              ok);
     QCOMPARE(msgs->messages.size(), size_t(1));
     const MsgRecord& q = msgs->messages[0];
@@ -220,8 +220,8 @@ void tst_clipboard::deletionsAskFirst() {
              ok && diary ? QStringLiteral("D3") : QStringLiteral("D2,D3"));
     // A day without a row: nothing to delete and no error.
     msgs->answers.push_back(MsgResult::OK);
-    QVERIFY(diary ? DeleteDiary(Day(20), QStringLiteral("Vaskel"))
-                  : DeleteSchedule(Day(20), QStringLiteral("Vaskel")));
+    QVERIFY(diary ? DeleteDiary(env->program(), Day(20), QStringLiteral("Vaskel"))
+                  : DeleteSchedule(env->program(), Day(20), QStringLiteral("Vaskel")));
     QCOMPARE(msgs->messages.size(), size_t(2));
 }
 

@@ -61,7 +61,7 @@ void tst_diary::showsTheNineEarlierYears() {
     addDiary(QDate(1994, 3, 20), QStringLiteral("ten back"));
     addDiary(QDate(2002, 3, 21), QStringLiteral("next day"));
     addDiary(day, QStringLiteral("today's"));
-    DiaryDialog f(day, QStringLiteral("20春分の日"), kHolidayRed);
+    DiaryDialog f(env->program(), day, QStringLiteral("20春分の日"), kHolidayRed);
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     f.load();
     QCOMPARE(tabTexts(f), QString("2003 2002 2001 2000 1999 1998 1997 1996 1995").split(' '));
@@ -81,14 +81,14 @@ void tst_diary::showsTheNineEarlierYears() {
     QVERIFY(Child<QLabel>(f, "lblDate")->autoFillBackground());
     QCOMPARE(Child<QLabel>(f, "lblDate")->font().family(), QStringLiteral("Noto Sans CJK JP"));
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_diary::leapDayLooksUpOnlyYearsThatHaveIt() {
     addDiary(QDate(2000, 2, 29), QStringLiteral("leap 2000"));
     addDiary(QDate(2003, 2, 28), QStringLiteral("not the same day"));
     addDiary(QDate(2003, 3, 1), QStringLiteral("not the same day either"));
-    DiaryDialog f(QDate(2004, 2, 29), QStringLiteral("29"), kWhite);
+    DiaryDialog f(env->program(), QDate(2004, 2, 29), QStringLiteral("29"), kWhite);
     f.load();
     QVERIFY(msgs->messages.empty());
     QCOMPARE(Child<QTabWidget>(f, "tabOldDiary")->tabText(0), QStringLiteral("2003"));
@@ -108,7 +108,7 @@ void tst_diary::textsRoundTrip() {
     const QStringList shown{QString(), QStringLiteral("draft"), text};
     const QStringList typed{QStringLiteral("draft"), text};
     for (int pass = 0; pass < 3; ++pass) {
-        DiaryDialog f(day, QStringLiteral("20"), kWhite);
+        DiaryDialog f(env->program(), day, QStringLiteral("20"), kWhite);
         f.load();
         QCOMPARE(TypedText(Child<QPlainTextEdit>(f, "txtDiary")), shown[pass]);
         if (pass == 2)
@@ -124,7 +124,7 @@ void tst_diary::textsRoundTrip() {
 }
 
 void tst_diary::emptyEntryWarns() {
-    DiaryDialog f(day, QStringLiteral("20"), kWhite);
+    DiaryDialog f(env->program(), day, QStringLiteral("20"), kWhite);
     f.load();
     ShowActive(f);
     Child<QPushButton>(f, "CancelButton")->setFocus();
@@ -142,7 +142,7 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
     addDiary(QDate(2004, 2, 2), QStringLiteral("february"));
     addDiary(QDate(2004, 3, 2), QStringLiteral("march"));
     addDiary(QDate(2003, 3, 2), QStringLiteral("march last year"));
-    DiaryDialog f(QDate(2004, 3, 2), QStringLiteral(" 2"), kWhite);
+    DiaryDialog f(env->program(), QDate(2004, 3, 2), QStringLiteral(" 2"), kWhite);
     f.load();
     QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), QStringLiteral("march"));
     QCOMPARE(oldBox(f, 0)->toPlainText(), QStringLiteral("march last year"));
@@ -156,7 +156,7 @@ void tst_diary::selectionBeyondTheDisplayedMonthSavesThatDay() {
 void tst_diary::failedReadStopsTheLoad() {
     addDiary(day, QStringLiteral("kept"));
     env->exec(QStringLiteral("ALTER TABLE T_Diary RENAME TO T_Old"));
-    DiaryDialog f(day, QStringLiteral("20"), kWhite);
+    DiaryDialog f(env->program(), day, QStringLiteral("20"), kWhite);
     f.load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("no such table: T_Diary")));
@@ -164,7 +164,7 @@ void tst_diary::failedReadStopsTheLoad() {
     QCOMPARE(msgs->messages[0].title, QStringLiteral("00月00日の日記"));
     QCOMPARE(f.windowTitle(), QStringLiteral("00月00日の日記"));
     QVERIFY(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText().isEmpty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 
     // The read on OK fails the same way and the dialog stays open.
     msgs->clear();
@@ -179,7 +179,7 @@ void tst_diary::failedReadStopsTheLoad() {
 void tst_diary::entryIsLimitedTo2000Characters() {
     const QString longStored(2500, QLatin1Char('s'));
     addDiary(day, longStored);
-    DiaryDialog f(day, QStringLiteral("20"), kWhite);
+    DiaryDialog f(env->program(), day, QStringLiteral("20"), kWhite);
     f.load();
     // A stored entry is shown whole; what the user adds to it is refused.
     QCOMPARE(Child<QPlainTextEdit>(f, "txtDiary")->toPlainText(), longStored);
@@ -202,7 +202,7 @@ void tst_diary::entryIsLimitedTo2000Characters() {
 
 void tst_diary::enterNeverSaves() {
     addDiary(QDate(2003, 3, 20), QStringLiteral("old"));
-    DiaryDialog f(day, QStringLiteral("20"), kWhite);
+    DiaryDialog f(env->program(), day, QStringLiteral("20"), kWhite);
     f.load();
     ShowActive(f);
     Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(QStringLiteral("line"));

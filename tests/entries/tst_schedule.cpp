@@ -15,8 +15,6 @@
 
 class tst_schedule : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void init();
@@ -46,7 +44,6 @@ private:
 void tst_schedule::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    opt = Options();
 }
 
 void tst_schedule::cleanup() {
@@ -63,7 +60,7 @@ void tst_schedule::textsRoundTrip_data() {
 void tst_schedule::textsRoundTrip() {
     QFETCH(QString, text);
     {
-        ScheduleDialog f(day);
+        ScheduleDialog f(env->program(), day);
         f.load();
         QCOMPARE(f.windowTitle(), QStringLiteral("2004年03月15日（月）の予定"));
         QVERIFY(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText().isEmpty());
@@ -74,7 +71,7 @@ void tst_schedule::textsRoundTrip() {
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text);
     // Opened again, the stored row is updated in place.
-    ScheduleDialog g(day);
+    ScheduleDialog g(env->program(), day);
     g.load();
     QVERIFY(g.rowExisted());
     QCOMPARE(TypedText(Child<QPlainTextEdit>(g, "txtSchedule")), text);
@@ -83,20 +80,20 @@ void tst_schedule::textsRoundTrip() {
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 1);
     QCOMPARE(stored(day), text + QStringLiteral("\n+"));
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "  word  "});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day.addDays(1), "   "});
-    ScheduleDialog f(day);
+    ScheduleDialog f(env->program(), day);
     f.load();
     QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("word"));
     f.save();
     QCOMPARE(stored(day), QStringLiteral("word"));
 
     // Blanks only are a text: stored, and shown as nothing the next time.
-    ScheduleDialog g(day.addDays(1));
+    ScheduleDialog g(env->program(), day.addDays(1));
     g.load();
     QVERIFY(g.rowExisted());
     QCOMPARE(Child<QPlainTextEdit>(g, "txtSchedule")->toPlainText(), QString());
@@ -107,7 +104,7 @@ void tst_schedule::blanksAreTrimmedOnDisplayOnly() {
 }
 
 void tst_schedule::emptyTextWarnsAndWritesNothing() {
-    ScheduleDialog f(day);
+    ScheduleDialog f(env->program(), day);
     f.load();
     ShowActive(f);
     Child<QPushButton>(f, "OKButton")->setFocus();
@@ -134,7 +131,7 @@ void tst_schedule::rowChangedWhileOpen() {
     QFETCH(bool, rowAtLoad);
     if (rowAtLoad)
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'old')"), {day});
-    ScheduleDialog f(day);
+    ScheduleDialog f(env->program(), day);
     f.load();
     QCOMPARE(f.rowExisted(), rowAtLoad);
     if (rowAtLoad)
@@ -151,7 +148,7 @@ void tst_schedule::rowChangedWhileOpen() {
 
 void tst_schedule::enterBreaksTheLineEscCancels() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'ab')"), {day});
-    ScheduleDialog f(day);
+    ScheduleDialog f(env->program(), day);
     f.load();
     ShowActive(f);
     Child<QPlainTextEdit>(f, "txtSchedule")->setFocus();
@@ -166,7 +163,7 @@ void tst_schedule::enterBreaksTheLineEscCancels() {
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QCOMPARE(stored(day), QStringLiteral("ab\nc"));
 
-    ScheduleDialog g(day);
+    ScheduleDialog g(env->program(), day);
     g.load();
     ShowActive(g);
     Child<QPlainTextEdit>(g, "txtSchedule")->setPlainText(QStringLiteral("changed"));
@@ -180,7 +177,7 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The write fails: the text stays in the open dialog, nothing is stored.
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Schedule BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    ScheduleDialog f(day);
+    ScheduleDialog f(env->program(), day);
     f.load();
     ShowActive(f);
     Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(QStringLiteral("text"));
@@ -193,21 +190,21 @@ void tst_schedule::failuresKeepTheDialogOpen() {
     // The read at load fails: the message, an empty dialog, no connection left behind.
     msgs->clear();
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    ScheduleDialog g(day);
+    ScheduleDialog g(env->program(), day);
     g.load();
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("予定の取得に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(msgs->messages[0].title, QStringLiteral("2004年03月15日（月）の予定"));
     QVERIFY(!g.rowExisted());
     QVERIFY(Child<QPlainTextEdit>(g, "txtSchedule")->toPlainText().isEmpty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_schedule::todayReadsInAShortReadOfItsOwn() {
-    ClockOverride clock(QDateTime(day, QTime(8, 0)));
+    ClockOverride clock(env->program(), QDateTime(day, QTime(8, 0)));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, ?)"), {day, "朝会\n10時"});
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES (?, 'tomorrow')"), {day.addDays(1)});
-    TodayDialog f(opt);
+    TodayDialog f(env->app());
     f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("今日の予定"));
     QCOMPARE(Child<QPlainTextEdit>(f, "txtSchedule")->toPlainText(), QStringLiteral("朝会\n10時"));
@@ -215,7 +212,7 @@ void tst_schedule::todayReadsInAShortReadOfItsOwn() {
     QVERIFY(Child<QCheckBox>(f, "chkStartup")->isChecked());
     QVERIFY(Child<QPushButton>(f, "cmdOK")->isDefault());
     // Nothing stays open while the window waits for the user.
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(msgs->messages.empty());
 }
 
@@ -235,13 +232,13 @@ void tst_schedule::todayStoresTheStartUpFlag() {
     QFETCH(int, clicks);
     QFETCH(int, howClosed);
     QFETCH(QString, expected);
-    opt.showTodayAtStart = true;
-    TodayDialog f(opt);
+    env->app().options().showTodayAtStart = true;
+    TodayDialog f(env->app());
     ShowActive(f);
     QCheckBox* startup = Child<QCheckBox>(f, "chkStartup");
     for (int i = 0; i < clicks; ++i)
         QTest::mouseClick(startup, Qt::LeftButton, {}, QPoint(5, startup->height() / 2));
-    QCOMPARE(int(opt.showTodayAtStart), expected.toInt());
+    QCOMPARE(int(env->app().options().showTodayAtStart), expected.toInt());
     QVERIFY(!QFile::exists(env->settingsFile()));
     switch (howClosed) {
     case 0:
@@ -264,7 +261,7 @@ void tst_schedule::todayStoresTheStartUpFlag() {
 
 void tst_schedule::readSchedule() {
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', 'Meeting')"));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 15)), QStringLiteral("Meeting"));
     QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 16)), QString());
     QVERIFY(CloseDB(*db));
@@ -272,7 +269,7 @@ void tst_schedule::readSchedule() {
 
     // Without its table the lookup reports and returns the empty text.
     env->exec(QStringLiteral("DROP TABLE T_Schedule"));
-    db = OpenDB();
+    db = OpenDB(env->program());
     QCOMPARE(ReadSchedule(*db, QDate(2004, 3, 15)), QString());
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("スケジュールの取得に失敗しました。")});
     QVERIFY(!db->isOpen());

@@ -62,7 +62,7 @@ void tst_search::cleanup() {
 }
 
 void tst_search::findsAndSortsAllKinds() {
-    SearchDialog f;
+    SearchDialog f(env->program());
     QCOMPARE(f.windowTitle(), QStringLiteral("検索"));
     QVERIFY(Child<QPushButton>(f, "cmdSearch")->isDefault());
     QCOMPARE(Child<QListWidget>(f, "lstSearch")->font().family(),
@@ -79,7 +79,7 @@ void tst_search::findsAndSortsAllKinds() {
                 ->text()
                 .startsWith(QStringLiteral("     05/03 | ")));
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
     // Searching again replaces the results.
     search(f, QStringLiteral("休み"));
@@ -102,7 +102,7 @@ void tst_search::targets() {
     QFETCH(bool, diary);
     QFETCH(bool, whatDay);
     QFETCH(int, found);
-    SearchDialog f;
+    SearchDialog f(env->program());
     Child<QCheckBox>(f, "chkSchedule")->setChecked(schedule);
     Child<QCheckBox>(f, "chkDiary")->setChecked(diary);
     Child<QCheckBox>(f, "chkWhatDay")->setChecked(whatDay);
@@ -137,7 +137,7 @@ void tst_search::textMatchesLiterally() {
                             "say \"hi\"", "it's", "Schedule", "abc",   "a%b!"};
     for (int i = 0; i < texts.size(); ++i)
         add("T_Diary", QDate(2010, 1, 1).addDays(i), texts[i]);
-    SearchDialog f;
+    SearchDialog f(env->program());
     Child<QCheckBox>(f, "chkSchedule")->setChecked(false);
     Child<QCheckBox>(f, "chkWhatDay")->setChecked(false);
     search(f, text);
@@ -148,7 +148,7 @@ void tst_search::textMatchesLiterally() {
 }
 
 void tst_search::messagesAndFocus() {
-    SearchDialog f;
+    SearchDialog f(env->program());
     ShowActive(f);
     search(f, QString());
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索する文字を入力して下さい。")});
@@ -193,13 +193,13 @@ void tst_search::messagesAndFocus() {
 
 void tst_search::failedReadKeepsEarlierLines() {
     env->exec(QStringLiteral("DROP TABLE T_Diary"));
-    SearchDialog f;
+    SearchDialog f(env->program());
     search(f, QStringLiteral("会議"));
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("検索に失敗しました。")});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(lines(f), (QStringList{"2003/01/01 | 予定     | 新年会議",
                                     "2004/03/15 | 予定     | 会議の準備"}));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QCOMPARE(f.cursor().shape(), Qt::ArrowCursor);
 }
 

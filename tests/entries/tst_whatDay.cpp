@@ -65,7 +65,7 @@ void tst_whatDay::loadsSortedListsAndTheSelectedDay() {
     addRow(3, 15, QStringLiteral("Birthday"));
     addRow(3, 1, QStringLiteral("ひな祭り前"));
     addRow(3, 31, QStringLiteral("年度末"));
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     QCOMPARE(f.windowTitle(), QStringLiteral("What Day"));
     QCOMPARE(lines(Child<QListWidget>(f, "lstWhatday2")),
@@ -92,7 +92,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     env->exec(QStringLiteral("ALTER TABLE T_WhatDay RENAME TO W"));
     env->exec(QStringLiteral("CREATE VIEW T_WhatDay AS SELECT ID, Month, Day, CASE WHEN Month = 5 "
                              "THEN json('{') ELSE WhatDay END AS WhatDay FROM W"));
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     QCOMPARE(msgs->messages.size(), size_t(1));
     QVERIFY(msgs->messages[0].text.contains(QStringLiteral("JSON")));
@@ -100,7 +100,7 @@ void tst_whatDay::failedLoadLeavesTheListsEmpty() {
     QCOMPARE(msgs->messages[0].title, QStringLiteral("What Day"));
     for (int i = 0; i < 12; ++i)
         QCOMPARE(Child<QListWidget>(f, QStringLiteral("lstWhatday%1").arg(i))->count(), 0);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_whatDay::addChecksTheInput_data() {
@@ -142,7 +142,7 @@ void tst_whatDay::addChecksTheInput() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     ShowActive(f);
     Child<QLineEdit>(f, "txtMonth")->setText(month);
@@ -158,7 +158,7 @@ void tst_whatDay::addChecksTheInput() {
 }
 
 void tst_whatDay::addsAndRefusesExactDuplicates() {
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     ShowActive(f);
     const QString text = QStringLiteral(" \"Quoted\" it's ");
@@ -183,7 +183,7 @@ void tst_whatDay::addsAndRefusesExactDuplicates() {
     QCOMPARE(Child<QTabWidget>(f, "tabWhatDay")->currentIndex(), 2);
     QCOMPARE(Child<QLineEdit>(f, "txtWhatDay")->text(), text);
     QCOMPARE(env->count(QStringLiteral("T_WhatDay")), 1);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 
     // The same text on another day, and one of 31 February (not checked against the month).
     Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("5"));
@@ -214,7 +214,7 @@ void tst_whatDay::pickAndDelete() {
     QFETCH(bool, switchTab);
     addRow(4, 8, text);
     addRow(4, 8, QStringLiteral("neighbour"));
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     ShowActive(f);
     QListWidget* april = Child<QListWidget>(f, "lstWhatday3");
@@ -243,7 +243,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
     addRow(4, 8, QStringLiteral("keep"));
     env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON T_WhatDay BEGIN "
                              "SELECT RAISE(ABORT, 'refused'); END"));
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     f.pickEntry(3, Child<QListWidget>(f, "lstWhatday3")->item(0));
     f.deleteEntry();
@@ -255,7 +255,7 @@ void tst_whatDay::failedDeleteKeepsTheLine() {
 }
 
 void tst_whatDay::keys() {
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     ShowActive(f);
     // Only digits go into the month box; Backspace is refused too.
@@ -287,7 +287,7 @@ void tst_whatDay::keys() {
 }
 
 void tst_whatDay::leavingTheDayBoxChecksIt() {
-    AnniversaryDialog f(kSelected);
+    AnniversaryDialog f(env->program(), kSelected);
     f.load();
     ShowActive(f);
     Child<QLineEdit>(f, "txtDay")->setFocus();

@@ -177,12 +177,12 @@ void Expect(bool ok, int c, const char* what) {
 }
 
 // Runs commit c through the windows and commands a user would use.
-void RunCommit(int c) {
+void RunCommit(const Program& program, int c) {
     switch (c % kActions) {
     case Schedule:
     case Source: {
         const bool source = c % kActions == Source;
-        ScheduleDialog f(QDate(2004, 1, source ? 3 : 1));
+        ScheduleDialog f(program, QDate(2004, 1, source ? 3 : 1));
         f.load();
         Child<QPlainTextEdit>(f, "txtSchedule")
             ->setPlainText(source ? QStringLiteral("移動 ") + QString::number(c) : ScheduleText(c));
@@ -191,7 +191,7 @@ void RunCommit(int c) {
         break;
     }
     case Diary: {
-        DiaryDialog f(QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
+        DiaryDialog f(program, QDate(2004, 1, 2), QStringLiteral(" 2"), kWhite);
         f.load();
         Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(DiaryText(c));
         f.save();
@@ -201,7 +201,7 @@ void RunCommit(int c) {
     case AddFirst:
     case AddSecond:
     case Delete: {
-        AnniversaryDialog f(QDate(2004, 1, 1));
+        AnniversaryDialog f(program, QDate(2004, 1, 1));
         f.load();
         if (c % kActions == Delete) {
             QListWidget* january = Child<QListWidget>(f, "lstWhatday0");
@@ -226,7 +226,7 @@ void RunCommit(int c) {
     }
     case Alarm: {
         AlarmState alarm;
-        AlarmDialog d(alarm);
+        AlarmDialog d(program, alarm);
         d.show();
         const QDateTime t = AlarmTime(c);
         Child<QLineEdit>(d, "txtYear")->setText(QString::number(t.date().year()));
@@ -241,7 +241,7 @@ void RunCommit(int c) {
         break;
     }
     case Holidays: {
-        HolidayEditor f;
+        HolidayEditor f(program);
         f.load();
         QListWidgetItem* ours = nullptr;
         for (int i = 0; i < Child<QListWidget>(f, "lstHoliday")->count(); ++i) {
@@ -267,29 +267,29 @@ void RunCommit(int c) {
         break;
     }
     case Paste: {
-        ScheduleClipboard clip;
+        ScheduleClipboard clip(program);
         clip.Cut(QDate(2004, 1, 3));
         Expect(clip.Paste(QDate(2004, 1, 4)), c, "paste not committed");
         break;
     }
     case Tick:
-        RunTick(TickTime(c), AlarmState());
+        RunTick(program, TickTime(c), AlarmState());
         break;
     }
 }
 
 int RunChild(int argc, char** argv) {
     QApplication app(argc, argv);
-    SetAppPath(QString::fromLocal8Bit(argv[2]));
+    Program program(QString::fromLocal8Bit(argv[2]));
     SetMsgBoxHook([](const MsgRecord& m) -> MsgResult {
         ChildFails(QStringLiteral("message %1: %2").arg(m.title, m.text));
     });
-    ClockOverride clock(kBase);
+    ClockOverride clock(program, kBase);
     std::printf("ready\n");
     std::fflush(stdout);
     // Until killed; the bound only stops a child whose parent has gone.
     for (int c = std::atoi(argv[3]), end = c + 100'000; c < end; ++c) {
-        RunCommit(c);
+        RunCommit(program, c);
         std::printf("%d\n", c);
         std::fflush(stdout);
     }

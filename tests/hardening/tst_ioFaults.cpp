@@ -67,8 +67,9 @@ QString LongText() {
 struct Action {
     const char* name;
     TestEnv::Schema schema;
-    QStringList seed;             // statements that make the database before the action
-    std::function<QString()> run; // loads, arms the fault, acts; returns the window's state
+    QStringList seed; // statements that make the database before the action
+    std::function<QString(const Program&)>
+        run;                      // loads, arms the fault, acts; returns the window's state
     QString done;                 // the state after success
     QMap<QString, QString> after; // a message ("title: first line", "" for none) -> the state
     QString effectSql;            // the rows that show the action's effect, joined by "|"
@@ -87,9 +88,10 @@ const std::vector<Action>& Actions() {
         a.push_back({"upgrade",
                      TestEnv::Schema::V100,
                      {},
-                     [] {
+                     [](const Program& program) {
                          Arm();
-                         return VersionUp() ? QStringLiteral("runs") : QStringLiteral("ends");
+                         return VersionUp(program) ? QStringLiteral("runs")
+                                                   : QStringLiteral("ends");
                      },
                      "runs",
                      {{kConnect, "ends"},
@@ -104,8 +106,8 @@ const std::vector<Action>& Actions() {
             {"holiday table rewrite",
              TestEnv::Schema::V106,
              {},
-             [] {
-                 HolidayEditor f;
+             [](const Program& program) {
+                 HolidayEditor f(program);
                  f.load();
                  Child<QListWidget>(f, "lstHoliday")->setCurrentRow(0);
                  f.deleteSelected();
@@ -133,8 +135,8 @@ const std::vector<Action>& Actions() {
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_Schedule VALUES ('2004-03-01', ' 切り取り 😀 ')",
                       "INSERT INTO T_Schedule VALUES ('2004-03-02', 'B')"},
-                     [] {
-                         ScheduleClipboard clip;
+                     [](const Program& program) {
+                         ScheduleClipboard clip(program);
                          clip.Cut(QDate(2004, 3, 1));
                          Arm();
                          if (clip.Paste(QDate(2004, 3, 2)))
@@ -152,12 +154,12 @@ const std::vector<Action>& Actions() {
             {"alarm replace",
              TestEnv::Schema::V106,
              {"INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', 'old')"},
-             [] {
+             [](const Program& program) {
                  const QDateTime old(QDate(2004, 9, 5), QTime(7, 3));
                  AlarmState alarm;
                  alarm.set(PendingAlarm{old, QStringLiteral("old")});
                  QSignalSpy announced(&alarm, &AlarmState::changed);
-                 auto* d = new AlarmDialog(alarm);
+                 auto* d = new AlarmDialog(program, alarm);
                  d->show();
                  Child<QLineEdit>(*d, "txtYear")->setText(QStringLiteral("2004"));
                  Child<QLineEdit>(*d, "txtMonth")->setText(QStringLiteral("9"));
@@ -188,8 +190,8 @@ const std::vector<Action>& Actions() {
         a.push_back({"schedule save",
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_Schedule VALUES ('2004-03-15', 'old')"},
-                     [longText] {
-                         ScheduleDialog f(QDate(2004, 3, 15));
+                     [longText](const Program& program) {
+                         ScheduleDialog f(program, QDate(2004, 3, 15));
                          f.load();
                          Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(longText);
                          Arm();
@@ -209,8 +211,8 @@ const std::vector<Action>& Actions() {
                      TestEnv::Schema::V106,
                      // an entry of a year before, shown on a tab: it must stay as it is
                      {"INSERT INTO T_Diary VALUES ('2003-03-15', 'last year')"},
-                     [diary] {
-                         DiaryDialog f(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
+                     [diary](const Program& program) {
+                         DiaryDialog f(program, QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
                          f.load();
                          Child<QPlainTextEdit>(f, "txtDiary")->setPlainText(diary);
                          Arm();
@@ -236,8 +238,8 @@ const std::vector<Action>& Actions() {
         a.push_back({"anniversary add",
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')"},
-                     [whatDayState] {
-                         AnniversaryDialog f(QDate(2004, 3, 15));
+                     [whatDayState](const Program& program) {
+                         AnniversaryDialog f(program, QDate(2004, 3, 15));
                          f.load();
                          Child<QLineEdit>(f, "txtWhatDay")->setText(QStringLiteral("新 😀"));
                          Arm();
@@ -253,8 +255,8 @@ const std::vector<Action>& Actions() {
                      TestEnv::Schema::V106,
                      {"INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'old')",
                       "INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (3, 15, 'keep')"},
-                     [whatDayState] {
-                         AnniversaryDialog f(QDate(2004, 3, 15));
+                     [whatDayState](const Program& program) {
+                         AnniversaryDialog f(program, QDate(2004, 3, 15));
                          f.load();
                          QListWidget* march = Child<QListWidget>(f, "lstWhatday2");
                          f.pickEntry(
@@ -273,12 +275,12 @@ const std::vector<Action>& Actions() {
             {"timer tick",
              TestEnv::Schema::V106,
              {"INSERT INTO T_WorkTime VALUES ('2004-09-05 07:00:00', '2004-09-05 07:02:10')"},
-             [] {
+             [](const Program& program) {
                  AlarmState alarm;
                  alarm.set(PendingAlarm{QDateTime(QDate(2004, 9, 5), QTime(7, 3)), {}});
                  Arm();
                  const TickOutcome tick =
-                     RunTick(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)), alarm);
+                     RunTick(program, QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)), alarm);
                  TickReport().take(nullptr, tick);
                  return tick.alarmDue ? QStringLiteral("alarm shown")
                                       : QStringLiteral("alarm skipped");
@@ -355,7 +357,7 @@ void tst_ioFaults::everyFaultLeavesTheFileAsItWas() {
     for (const QString& sql : a.seed)
         QVERIFY(env.exec(sql));
     const QByteArray before = Bytes(env.dbPath());
-    ClockOverride clock(QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)));
+    ClockOverride clock(env.program(), QDateTime(QDate(2004, 9, 5), QTime(7, 3, 20)));
     g_kind = FaultKind(kind);
     g_code = code;
     for (g_n = 1;; ++g_n) {
@@ -365,10 +367,10 @@ void tst_ioFaults::everyFaultLeavesTheFileAsItWas() {
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
         file.close();
         MsgRecorder msgs;
-        const QString state = a.run();
+        const QString state = a.run(env.program());
         DisarmFault();
         const QByteArray where = QByteArray("at call ") + QByteArray::number(g_n);
-        QVERIFY2(Connection::openCount() == 0, where);
+        QVERIFY2(env.openConnections() == 0, where);
         QStringList seen;
         for (const MsgRecord& m : msgs.messages) {
             seen << m.title + QStringLiteral(": ") + m.text.section(QStringLiteral("\r\n"), 0, 0);

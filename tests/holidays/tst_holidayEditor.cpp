@@ -75,7 +75,7 @@ private slots:
 private:
     HolidayRules stored() const {
         HolidayRules rules;
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         if (db && ReadHolidayRules(*db, rules))
             CloseDB(*db);
         return rules;
@@ -142,7 +142,7 @@ void tst_holidayEditor::inputChecks() {
     QFETCH(QString, input);
     QFETCH(QString, message);
     QFETCH(QString, result);
-    HolidayEditor f;
+    HolidayEditor f(env->program());
     f.load();
     ShowActive(f);
     Type(f, input);
@@ -164,7 +164,7 @@ void tst_holidayEditor::inputChecks() {
 }
 
 void tst_holidayEditor::opensSortedSwapsKindsAndPicks() {
-    HolidayEditor f;
+    HolidayEditor f(env->program());
     QVERIFY(f.load());
     ShowActive(f);
     QCOMPARE(Child<QListWidget>(f, "lstHoliday")->font().family(),
@@ -227,7 +227,7 @@ void tst_holidayEditor::editsStayInTheListUntilCancel() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
-    HolidayEditor f;
+    HolidayEditor f(env->program());
     f.load();
     ShowActive(f);
     // Update with no picked line adds and replaces nothing.
@@ -275,7 +275,7 @@ void tst_holidayEditor::okReplacesTheTable() {
     QFETCH(QString, input);
     QVERIFY(env->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Holiday WHEN "
                                      "NEW.Name = 'bad' BEGIN SELECT RAISE(ABORT, 'no'); END")));
-    HolidayEditor f;
+    HolidayEditor f(env->program());
     f.load();
     f.show();
     while (input.isEmpty() && Child<QListWidget>(f, "lstHoliday")->count()) {
@@ -289,7 +289,7 @@ void tst_holidayEditor::okReplacesTheTable() {
     const QStringList lines = Lines(Child<QListWidget>(f, "lstHoliday"));
     QCOMPARE(lines.size(), input.isEmpty() ? 0 : 17);
     f.saveRules();
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     if (input.endsWith(QLatin1String("|bad"))) {
         // Everything rolled back; the window stays open with its list.
         QCOMPARE(msgs->texts(), QStringList{"データの更新に失敗しました。"});
@@ -324,13 +324,13 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QFETCH(QString, damage);
     QFETCH(QString, message);
     QVERIFY(damage.isEmpty() ? QFile::remove(env->dbPath()) : env->exec(damage));
-    HolidayEditor f;
+    HolidayEditor f(env->program());
     QVERIFY(!f.load());
     QCOMPARE(msgs->texts(), QStringList{message});
     QCOMPARE(msgs->messages[0].icon, MsgIcon::Critical);
     QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 0);
     QVERIFY(!Child<QPushButton>(f, "OKButton")->isEnabled());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 QTEST_MAIN(tst_holidayEditor)

@@ -36,7 +36,7 @@ void tst_holidayLaw::everyDayOfTheOfficialList() {
     MsgRecorder msgs;
     HolidayRules rules;
     {
-        Db db = OpenDB();
+        Db db = OpenDB(env.program());
         QVERIFY(db && ReadHolidayRules(*db, rules));
         db->rollback();
     }

@@ -18,7 +18,7 @@ private slots:
 void tst_holidayRules::rulesRoundTripInTableOrder() {
     TestEnv env;
     MsgRecorder msgs;
-    Db db = OpenDB();
+    Db db = OpenDB(env.program());
     HolidayRules read;
     QVERIFY(ReadHolidayRules(*db, read));
     QCOMPARE(read, LegacyDefaultHolidayRules());
@@ -36,7 +36,7 @@ void tst_holidayRules::rulesRoundTripInTableOrder() {
     QCOMPARE(env.scalar(QStringLiteral("SELECT count(*) FROM T_Holiday WHERE Kind = 0 AND "
                                        "Week IS NULL AND Yobi IS NULL")),
              QStringLiteral("12"));
-    db = OpenDB();
+    db = OpenDB(env.program());
     QVERIFY(ReadHolidayRules(*db, read));
     rules[1].day.reset();
     QCOMPARE(read, rules);

@@ -48,8 +48,6 @@ template <class T> std::unique_ptr<QTimer> WhenShown(std::function<void(T*)> f) 
 
 class tst_mainCommands : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void init();
@@ -70,7 +68,7 @@ private slots:
 
 private:
     void start() {
-        w = std::make_unique<MainWindow>(opt);
+        w = std::make_unique<MainWindow>(env->app());
         QVERIFY(w->start());
     }
     int cellOf(const QDate& d) const {
@@ -86,10 +84,10 @@ private:
 void tst_mainCommands::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 0)));
-    opt = Options();
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
+    clock =
+        std::make_unique<ClockOverride>(env->program(), QDateTime(QDate(2004, 3, 15), QTime(9, 0)));
+    env->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
 }
 
 void tst_mainCommands::cleanup() {
@@ -117,7 +115,7 @@ void tst_mainCommands::doubleClickEditsTheSchedule() {
         QStringLiteral("  歯医者 \"15時\"  "));
     // The grid was read again and shows the text without its blanks.
     QCOMPARE(w->monthView()->scheduleCell(cell)->text(), QStringLiteral("歯医者 \"15時\""));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_mainCommands::cancelledEditorStillReloads() {
@@ -179,7 +177,7 @@ void tst_mainCommands::cutAndPasteMovesASchedule() {
 }
 
 void tst_mainCommands::todaysScheduleGreetsAtStart() {
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '朝会')"));
     QString shown;
     int workTimeRowsMeanwhile = -1;
@@ -187,7 +185,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
         shown = Child<QPlainTextEdit>(*f, "txtSchedule")->toPlainText();
         // The start-up has committed before the window waits, and holds nothing meanwhile: its
         // running period is in the file, and a tick now commits as usual.
-        QCOMPARE(Connection::openCount(), 0);
+        QCOMPARE(env->openConnections(), 0);
         workTimeRowsMeanwhile = env->count(QStringLiteral("T_WorkTime"));
         clock->advanceSecs(50);
         w->findChild<TickTimer*>()->tickNow();
@@ -199,8 +197,8 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")),
              QStringLiteral("2004-03-15 09:00:50"));
     QCOMPARE(shown, QStringLiteral("朝会"));
-    QCOMPARE(Connection::openCount(), 0);
-    QCOMPARE(opt.showTodayAtStart, false);
+    QCOMPARE(env->openConnections(), 0);
+    QCOMPARE(env->app().options().showTodayAtStart, false);
     QSettings s(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Calender/StartUp")).toString(), QStringLiteral("0"));
     // The start-up still committed its running period.
@@ -208,7 +206,7 @@ void tst_mainCommands::todaysScheduleGreetsAtStart() {
 }
 
 void tst_mainCommands::noGreetingWithoutASchedule() {
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("1"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("1"));
     env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-03-15', '')"));
     bool shown = false;
     const auto watcher = WhenShown<TodayDialog>([&shown](TodayDialog* f) {
@@ -246,7 +244,7 @@ void tst_mainCommands::ticksExtendTheRunAndFireTheAlarm() {
     QCOMPARE(env->count(QStringLiteral("T_Alarm")), 0);
     QCOMPARE(w->statusPanel(QStringLiteral("Alarm"))->text(), QStringLiteral("OFF"));
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_mainCommands::alarmPanelOpensTheAlarmDialog() {

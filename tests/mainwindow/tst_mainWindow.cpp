@@ -35,8 +35,6 @@ QColor Painted(QWidget* l) {
 
 class tst_mainWindow : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     // The program's own font: its metrics decide what fits.
@@ -77,8 +75,8 @@ private slots:
 
 private:
     void start(const QDate& today = QDate(2004, 3, 15)) {
-        clock = std::make_unique<ClockOverride>(QDateTime(today, QTime(9, 0)));
-        w = std::make_unique<MainWindow>(opt);
+        clock = std::make_unique<ClockOverride>(env->program(), QDateTime(today, QTime(9, 0)));
+        w = std::make_unique<MainWindow>(env->app());
         QVERIFY(w->start());
     }
     QString info() const { return w->statusPanel(QStringLiteral("Info"))->text(); }
@@ -95,9 +93,8 @@ private:
 void tst_mainWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    opt = Options();
     // Keep the program from taking the whole screen's attention in these tests.
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    env->settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
 }
 
 void tst_mainWindow::cleanup() {
@@ -306,20 +303,20 @@ void tst_mainWindow::yearFormats() {
     QFETCH(int, format);
     QFETCH(QDate, today);
     QFETCH(QString, label);
-    WriteSettingText(SettingKey::YearFormat, QString::number(format));
+    env->settings().writeText(SettingKey::YearFormat, QString::number(format));
     start(today);
     QCOMPARE(w->monthView()->yearLabel()->text(), label);
 }
 
 void tst_mainWindow::weekAndMonthFormats() {
-    WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
-    WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
+    env->settings().writeText(SettingKey::WeekFormat, QStringLiteral("3"));
+    env->settings().writeText(SettingKey::MonthFormat, QStringLiteral("2"));
     start();
     QCOMPARE(w->monthView()->weekLabel(0)->text(), QStringLiteral("Sunday"));
     QCOMPARE(w->monthView()->weekLabel(3)->text(), QStringLiteral("Wednesday"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("March"));
-    opt.weekFormat = 1;
-    opt.monthFormat = 1;
+    env->app().options().weekFormat = 1;
+    env->app().options().monthFormat = 1;
     w->monthView()->redraw();
     QCOMPARE(w->monthView()->weekLabel(6)->text(), QStringLiteral("土曜日"));
     QCOMPARE(w->monthView()->monthLabel()->text(), QStringLiteral("Mar"));
@@ -453,7 +450,7 @@ void tst_mainWindow::failedLoadKeepsTheOldMonth() {
     QVERIFY(msgs->messages.front().text.contains(QStringLiteral("T_Diary")));
     QCOMPARE(msgs->messages.front().title, QStringLiteral("Vaskel"));
     QCOMPARE(w->monthView()->dayCell(21)->text(), caption);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_mainWindow::failedReadShowsOneMonthAndReadsAgain_data() {
@@ -542,18 +539,18 @@ void tst_mainWindow::windowKeepsItsWidth() {
         env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES (9, 20, ?)"),
                   {a});
     if (longFormats) {
-        WriteSettingText(SettingKey::YearFormat, QStringLiteral("4"));
-        WriteSettingText(SettingKey::MonthFormat, QStringLiteral("2"));
-        WriteSettingText(SettingKey::WeekFormat, QStringLiteral("3"));
+        env->settings().writeText(SettingKey::YearFormat, QStringLiteral("4"));
+        env->settings().writeText(SettingKey::MonthFormat, QStringLiteral("2"));
+        env->settings().writeText(SettingKey::WeekFormat, QStringLiteral("3"));
         env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-20', ?)"),
                   {QStringLiteral("予定").repeated(100)});
     }
     if (savedWidth) {
-        WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-        WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-        WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
-        WriteSettingText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
-        WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+        env->settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+        env->settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+        env->settings().writeText(SettingKey::WindowTop, QStringLiteral("750"));
+        env->settings().writeText(SettingKey::WindowWidth, QString::number(savedWidth * 15));
+        env->settings().writeText(SettingKey::WindowHeight, QStringLiteral("7500"));
     }
     start(atStart ? day : QDate(2004, 9, 1));
     w->show();
@@ -590,7 +587,7 @@ void tst_mainWindow::monthLabelKeepsItsDescenders_data() {
 void tst_mainWindow::monthLabelKeepsItsDescenders() {
     QFETCH(int, format);
     QFETCH(QDate, today);
-    WriteSettingText(SettingKey::MonthFormat, QString::number(format));
+    env->settings().writeText(SettingKey::MonthFormat, QString::number(format));
     start(today);
     const QImage img = w->monthView()->monthLabel()->grab().toImage();
     int lastInk = -1;

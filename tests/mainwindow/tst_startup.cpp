@@ -13,14 +13,15 @@
 #include <QSettings>
 #include <QtTest>
 
+namespace {
+// The present time of every start.
+const QDateTime kStart(QDate(2004, 3, 15), QTime(9, 30, 0));
+} // namespace
+
 class tst_startup : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
-    void init();
-    void cleanup();
     void upgradesAnOldDatabaseAndRuns();
     void failsWithoutAUsableDatabase_data();
     void failsWithoutAUsableDatabase();
@@ -39,27 +40,18 @@ private:
         QSettings s(env.settingsFile(), QSettings::IniFormat);
         return s.value(QStringLiteral("Calender/") + QLatin1String(key)).toString();
     }
-    std::unique_ptr<ClockOverride> clock;
 };
-
-void tst_startup::init() {
-    opt = Options();
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 3, 15), QTime(9, 30, 0)));
-}
-
-void tst_startup::cleanup() {
-    clock.reset();
-}
 
 void tst_startup::upgradesAnOldDatabaseAndRuns() {
     TestEnv env(TestEnv::Schema::V100);
+    ClockOverride clock(env.program(), kStart);
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     QVERIFY(w.isVisible());
     QVERIFY(!w.hasEnded());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vaskel"));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env.openConnections(), 0);
     QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
     QVERIFY(env.indexExists(QStringLiteral("StartEndTime")));
     QVERIFY(env.tableExists(QStringLiteral("T_Alarm")));
@@ -89,6 +81,7 @@ void tst_startup::failsWithoutAUsableDatabase_data() {
 void tst_startup::failsWithoutAUsableDatabase() {
     QFETCH(bool, writeJunk);
     TestEnv env(TestEnv::Schema::None);
+    ClockOverride clock(env.program(), kStart);
     if (writeJunk) {
         QFile f(env.dbPath());
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -96,7 +89,7 @@ void tst_startup::failsWithoutAUsableDatabase() {
     }
     const QStringList before = QDir(env.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(!w.start());
     QVERIFY(w.hasEnded());
     QVERIFY(!w.isVisible());
@@ -106,9 +99,10 @@ void tst_startup::failsWithoutAUsableDatabase() {
 
 void tst_startup::failingInitMainCommitsNothing() {
     TestEnv env;
+    ClockOverride clock(env.program(), kStart);
     env.exec(QStringLiteral("DROP TABLE T_Alarm"));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(!w.start());
     QCOMPARE(msgs.messages.size(), size_t(1));
     QVERIFY(msgs.messages.front().text.startsWith(QStringLiteral("初期処理に失敗しました。\r\n")));
@@ -117,17 +111,18 @@ void tst_startup::failingInitMainCommitsNothing() {
     QCOMPARE(msgs.messages.front().icon, MsgIcon::Critical);
     // The running period written before the failure was not committed.
     QCOMPARE(env.count(QStringLiteral("T_WorkTime")), 0);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env.openConnections(), 0);
 }
 
 void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
     TestEnv env;
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-    WriteSettingText(SettingKey::WindowState, QStringLiteral("2"));
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("4500"));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::WindowState, QStringLiteral("2"));
+    env.settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    env.settings().writeText(SettingKey::WindowWidth, QStringLiteral("4500"));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     QVERIFY(w.windowState() & Qt::WindowMaximized);
     w.endProgram();
@@ -139,13 +134,14 @@ void tst_startup::restoresAMaximisedWindowAndSavesOnlyItsState() {
 
 void tst_startup::restoresSavedGeometry() {
     TestEnv env;
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-    WriteSettingText(SettingKey::WindowTop, QStringLiteral("750"));
-    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
-    WriteSettingText(SettingKey::WindowHeight, QStringLiteral("7500"));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
+    env.settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    env.settings().writeText(SettingKey::WindowTop, QStringLiteral("750"));
+    env.settings().writeText(SettingKey::WindowWidth, QStringLiteral("9000"));
+    env.settings().writeText(SettingKey::WindowHeight, QStringLiteral("7500"));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
     w.resize(700, 520);
@@ -166,13 +162,14 @@ void tst_startup::unreachableSavedGeometryIsReplaced_data() {
 void tst_startup::unreachableSavedGeometryIsReplaced() {
     QFETCH(QStringList, saved);
     TestEnv env;
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
     const SettingKey keys[] = {SettingKey::WindowLeft, SettingKey::WindowTop,
                                SettingKey::WindowWidth, SettingKey::WindowHeight};
     for (int i = 0; i < 4; ++i)
-        WriteSettingText(keys[i], saved.at(i));
+        env.settings().writeText(keys[i], saved.at(i));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     const QRect g = w.frameGeometry();
     QVERIFY2(w.screen()->availableGeometry().contains(g), qPrintable(QDebug::toString(g)));
@@ -187,8 +184,9 @@ void tst_startup::unreachableSavedGeometryIsReplaced() {
 
 void tst_startup::residentCloseKeepsTheWindowReachable() {
     TestEnv env;
+    ClockOverride clock(env.program(), kStart);
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     // Closing twice: the program keeps running, minimised, and says why only once.
     QVERIFY(!w.close());
@@ -204,9 +202,10 @@ void tst_startup::residentCloseKeepsTheWindowReachable() {
 
 void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
     TestEnv env;
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("False"));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::Stationed, QStringLiteral("False"));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     // Not resident: closing ends the program.
     QVERIFY(w.close());
@@ -218,9 +217,10 @@ void tst_startup::endingSavesNothingWhenWindowSaveIsOff() {
 
 void tst_startup::startsInTheTrayWhenAsked() {
     TestEnv env;
-    WriteSettingText(SettingKey::TaskTray, QStringLiteral("1"));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::TaskTray, QStringLiteral("1"));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     QVERIFY(!w.hasEnded());
     // Without a notification area it starts minimised rather than invisible.
@@ -229,11 +229,12 @@ void tst_startup::startsInTheTrayWhenAsked() {
 
 void tst_startup::missingBackgroundPictureIsIgnored() {
     TestEnv env;
-    WriteSettingText(SettingKey::BackPic, QStringLiteral("True"));
-    WriteSettingText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
-    WriteSettingText(SettingKey::BackColor, QString::number(0x00FF00));
+    ClockOverride clock(env.program(), kStart);
+    env.settings().writeText(SettingKey::BackPic, QStringLiteral("True"));
+    env.settings().writeText(SettingKey::BackPicPath, env.dir() + QStringLiteral("/gone.png"));
+    env.settings().writeText(SettingKey::BackColor, QString::number(0x00FF00));
     MsgRecorder msgs;
-    MainWindow w(opt);
+    MainWindow w(env.app());
     QVERIFY(w.start());
     QVERIFY(msgs.messages.empty());
     QVERIFY(w.findChild<QLabel*>(QStringLiteral("imgBack"))->pixmap().isNull());

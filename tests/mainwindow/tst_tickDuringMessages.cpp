@@ -5,9 +5,9 @@
 #include "TestSupport.h"
 #include "alarm/Alarm.h"
 #include "alarm/AlarmDialog.h"
-#include "core/Clock.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
+#include "core/Program.h"
 #include "entries/AnniversaryDialog.h"
 #include "entries/EntryCommands.h"
 #include "entries/ScheduleDialog.h"
@@ -27,7 +27,7 @@ const QString kFailed = QStringLiteral("データの更新に失敗しました�
 
 struct Action {
     QStringList setup; // statements run on the fresh database first
-    std::function<void()> run;
+    std::function<void(const Program&)> run;
     std::deque<MsgResult> answers;
     QStringList messages;
     QStringList outcome; // the user tables afterwards
@@ -38,31 +38,31 @@ QString Refuse(const char* when, const char* table) {
         .arg(QLatin1String(when), QLatin1String(table));
 }
 
-void SaveSchedule(const QString& text) {
-    ScheduleDialog f(QDate(2004, 3, 15));
+void SaveSchedule(const Program& program, const QString& text) {
+    ScheduleDialog f(program, QDate(2004, 3, 15));
     f.load();
     Child<QPlainTextEdit>(f, "txtSchedule")->setPlainText(text);
     f.save();
 }
 
 // Cuts (or copies) the 10th and pastes on the 15th.
-void Paste(bool cut) {
-    ScheduleClipboard clip;
+void Paste(const Program& program, bool cut) {
+    ScheduleClipboard clip(program);
     cut ? clip.Cut(QDate(2004, 3, 10)) : clip.Copy(QDate(2004, 3, 10));
     clip.Paste(QDate(2004, 3, 15));
 }
 
-void AddWhatDay(const char* month, const char* text) {
-    AnniversaryDialog f(QDate(2004, 3, 15));
+void AddWhatDay(const Program& program, const char* month, const char* text) {
+    AnniversaryDialog f(program, QDate(2004, 3, 15));
     f.load();
     Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
     Child<QLineEdit>(f, "txtWhatDay")->setText(QString::fromUtf8(text));
     f.addEntry();
 }
 
-void RegisterAlarm(const char* month) {
+void RegisterAlarm(const Program& program, const char* month) {
     AlarmState alarm;
-    AlarmDialog f(alarm);
+    AlarmDialog f(program, alarm);
     Child<QLineEdit>(f, "txtYear")->setText(QStringLiteral("2004"));
     Child<QLineEdit>(f, "txtMonth")->setText(QString::fromLatin1(month));
     Child<QLineEdit>(f, "txtDay")->setText(QStringLiteral("20"));
@@ -83,57 +83,61 @@ const std::vector<std::pair<const char*, Action>>& Actions() {
     static const std::vector<std::pair<const char*, Action>> actions = {
         {"schedule save, failing write",
          {{Refuse("BEFORE INSERT", "T_Schedule")},
-          [] { SaveSchedule(QStringLiteral("新しい予定")); },
+          [](const Program& p) { SaveSchedule(p, QStringLiteral("新しい予定")); },
           {},
           {kFailed},
           {}}},
         {"schedule save, empty text",
-         {{}, [] { SaveSchedule(QString()); }, {}, {QStringLiteral("予定を入力して下さい。")}, {}}},
+         {{},
+          [](const Program& p) { SaveSchedule(p, QString()); },
+          {},
+          {QStringLiteral("予定を入力して下さい。")},
+          {}}},
         {"paste, failing delete of the cut source",
          {{kSchedules, Refuse("BEFORE DELETE", "T_Schedule")},
-          [] { Paste(true); },
+          [](const Program& p) { Paste(p, true); },
           {},
           {kFailed},
           {"S 2004-03-10 a", "S 2004-03-15 b"}}},
         {"paste, failing append",
          {{kSchedules, Refuse("BEFORE UPDATE", "T_Schedule")},
-          [] { Paste(false); },
+          [](const Program& p) { Paste(p, false); },
           {},
           {kFailed},
           {"S 2004-03-10 a", "S 2004-03-15 b"}}},
         {"diary delete, OK",
          {{kDiary},
-          [] { DeleteDiary(QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
+          [](const Program& p) { DeleteDiary(p, QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
           {MsgResult::OK},
           {QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？")},
           {}}},
         {"diary delete, Cancel",
          {{kDiary},
-          [] { DeleteDiary(QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
+          [](const Program& p) { DeleteDiary(p, QDate(2004, 3, 15), QStringLiteral("Vaskel")); },
           {MsgResult::Cancel},
           {QStringLiteral("2004年03月15日（月）の日記を削除してよろしいですか？")},
           {"D 2004-03-15 d"}}},
         {"anniversary add, duplicate",
          {{kWhatDay},
-          [] { AddWhatDay("3", "記念日"); },
+          [](const Program& p) { AddWhatDay(p, "3", "記念日"); },
           {},
           {QStringLiteral("登録済みです。")},
           {"W 3/15 記念日"}}},
         {"anniversary add, input warning",
          {{kWhatDay},
-          [] { AddWhatDay("13", "別"); },
+          [](const Program& p) { AddWhatDay(p, "13", "別"); },
           {},
           {QStringLiteral("1～12の数値を入力して下さい。")},
           {"W 3/15 記念日"}}},
         {"alarm register, input warning",
          {{kAlarm},
-          [] { RegisterAlarm("13"); },
+          [](const Program& p) { RegisterAlarm(p, "13"); },
           {},
           {QStringLiteral("月は 1～12 で入力して下さい。")},
           {"A 2004-09-06 08:00:00 旧"}}},
         {"alarm register, failing insert",
          {{kAlarm, Refuse("BEFORE INSERT", "T_Alarm")},
-          [] { RegisterAlarm("9"); },
+          [](const Program& p) { RegisterAlarm(p, "9"); },
           {},
           {QStringLiteral("アラームの設定に失敗しました。\r\nx")},
           {"A 2004-09-06 08:00:00 旧"}}},
@@ -163,6 +167,8 @@ private:
             out << env.column(QString::fromUtf8(sql));
         return out;
     }
+    // The environment of the run in progress.
+    std::unique_ptr<TestEnv> env;
 };
 
 void tst_tickDuringMessages::initTestCase() {
@@ -171,7 +177,9 @@ void tst_tickDuringMessages::initTestCase() {
 
 void tst_tickDuringMessages::cleanup() {
     SetMsgBoxHook({});
-    QCOMPARE(Connection::openCount(), 0);
+    if (env)
+        QCOMPARE(env->openConnections(), 0);
+    env.reset();
 }
 
 void tst_tickDuringMessages::tickDuringTheMessageLeavesTheOutcomeAlone_data() {
@@ -186,48 +194,48 @@ void tst_tickDuringMessages::tickDuringTheMessageLeavesTheOutcomeAlone() {
     QStringList outcomeWithout;
     // Once without and once with a tick during every message.
     for (const bool tick : {false, true}) {
-        TestEnv env;
-        ClockOverride clock(kStart);
+        env = std::make_unique<TestEnv>();
+        ClockOverride clock(env->program(), kStart);
         QGuiApplication::clipboard()->clear();
         {
-            Db db = OpenDB();
+            Db db = OpenDB(env->program());
             QVERIFY(db && RecordRunningTimeAtStart(*db, kStart) && CloseDB(*db));
         }
         for (const QString& sql : a.setup)
-            QVERIFY(env.exec(sql));
+            QVERIFY(env->exec(sql));
         QStringList messages;
         std::deque<MsgResult> answers = a.answers;
         int openWhileShown = 0;
         QStringList periodAfterTick;
         SetMsgBoxHook([&](const MsgRecord& r) {
             messages << r.text;
-            openWhileShown += Connection::openCount();
+            openWhileShown += env->openConnections();
             if (tick) {
                 clock.advanceSecs(50);
-                RunTick(Now(), AlarmState());
-                periodAfterTick << env.scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime"));
+                RunTick(env->program(), env->program().clock().now(), AlarmState());
+                periodAfterTick << env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime"));
             }
             const MsgResult answer = answers.empty() ? MsgResult::OK : answers.front();
             if (!answers.empty())
                 answers.pop_front();
             return answer;
         });
-        a.run();
+        a.run(env->program());
         SetMsgBoxHook({});
         QCOMPARE(messages, a.messages);
         QCOMPARE(openWhileShown, 0);
-        QCOMPARE(Connection::openCount(), 0);
+        QCOMPARE(env->openConnections(), 0);
         if (tick) {
             // Every tick's extension reached the file.
             QStringList expected;
             for (int i = 1; i <= a.messages.size(); ++i)
                 expected << SqlDateTime(kStart.addSecs(50 * i));
             QCOMPARE(periodAfterTick, expected);
-            QCOMPARE(Outcome(env), outcomeWithout);
+            QCOMPARE(Outcome(*env), outcomeWithout);
         } else {
-            outcomeWithout = Outcome(env);
+            outcomeWithout = Outcome(*env);
         }
-        QCOMPARE(Outcome(env), a.outcome);
+        QCOMPARE(Outcome(*env), a.outcome);
     }
 }
 

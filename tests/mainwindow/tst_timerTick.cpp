@@ -29,8 +29,6 @@ QDateTime At(int y, int mo, int d, int h, int mi, int s = 0) {
 
 class tst_timerTick : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void init();
@@ -49,7 +47,7 @@ private slots:
 private:
     // The start of the program: the start-up step on its own connection.
     void start(const QDateTime& t) {
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         QVERIFY(db);
         QVERIFY(RecordRunningTimeAtStart(*db, t));
         QVERIFY(CloseDB(*db));
@@ -74,7 +72,7 @@ void tst_timerTick::init() {
 }
 
 void tst_timerTick::cleanup() {
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     msgs.reset();
     env.reset();
 }
@@ -84,7 +82,7 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
     start(t);
     QDateTime last;
     for (t = t.addSecs(50); t <= At(2004, 9, 6, 0, 5, 0); t = t.addSecs(50)) {
-        QVERIFY(!RunTick(t, alarmState).alarmDue);
+        QVERIFY(!RunTick(env->program(), t, alarmState).alarmDue);
         last = t;
     }
     QCOMPARE(rows(), QStringList{QStringLiteral("2004-09-05 23:58:00 ") + SqlDateTime(last)});
@@ -95,10 +93,10 @@ void tst_timerTick::runAcrossMidnightIsOneRow() {
 void tst_timerTick::suspensionEndsThePeriod() {
     const QDateTime t = At(2004, 9, 6, 9, 0, 0);
     start(t);
-    QVERIFY(RunTick(t.addSecs(50), alarmState).recorded);
+    QVERIFY(RunTick(env->program(), t.addSecs(50), alarmState).recorded);
     // Ten minutes asleep: the ticks after it find no open period and write nothing.
     for (int i = 0; i < 5; ++i)
-        QVERIFY(RunTick(t.addSecs(50 + 600 + 50 * i), alarmState).recorded);
+        QVERIFY(RunTick(env->program(), t.addSecs(50 + 600 + 50 * i), alarmState).recorded);
     QCOMPARE(rows(), QStringList{"2004-09-06 09:00:00 2004-09-06 09:00:50"});
     QCOMPARE(env->count(QStringLiteral("T_WorkTime")), 1);
 }
@@ -124,7 +122,7 @@ void tst_timerTick::alarmIsDueOnlyInItsMinute() {
     QFETCH(bool, due);
     start(tick.addSecs(-50));
     alarmState.set(pending ? std::optional<PendingAlarm>(PendingAlarm{alarm, {}}) : std::nullopt);
-    QCOMPARE(RunTick(tick, alarmState).alarmDue, due);
+    QCOMPARE(RunTick(env->program(), tick, alarmState).alarmDue, due);
     // The tick extended the period in any case.
     QCOMPARE(env->scalar(QStringLiteral("SELECT EndTime FROM T_WorkTime")), SqlDateTime(tick));
 }
@@ -134,7 +132,7 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
     start(t);
     failUpdates();
     alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
-    const TickOutcome tick = RunTick(t.addSecs(50), alarmState);
+    const TickOutcome tick = RunTick(env->program(), t.addSecs(50), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QVERIFY(!tick.failure);
@@ -145,7 +143,7 @@ void tst_timerTick::failedUpdateIsSilentAndTheAlarmStillShows() {
 void tst_timerTick::unreachableDatabaseIsReportedNotShown() {
     alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
     QVERIFY(QFile::remove(env->dbPath()));
-    const TickOutcome tick = RunTick(At(2004, 9, 5, 7, 3, 10), alarmState);
+    const TickOutcome tick = RunTick(env->program(), At(2004, 9, 5, 7, 3, 10), alarmState);
     QVERIFY(tick.alarmDue);
     QVERIFY(!tick.recorded);
     QCOMPARE(tick.failure, DbFailure::Connect);
@@ -159,17 +157,17 @@ void tst_timerTick::leavesAHeldConnectionAlone() {
     start(t);
     alarmState.set(PendingAlarm{At(2004, 9, 5, 7, 3), {}});
     // An operation holds its connection (a tick can come in any nested event loop of it).
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(ExecSQL(*db, QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-09-05', 'x')")));
     // The alarm still falls due; the database is left alone.
-    QVERIFY(RunTick(t.addSecs(50), alarmState).alarmDue);
+    QVERIFY(RunTick(env->program(), t.addSecs(50), alarmState).alarmDue);
     QVERIFY(db->isOpen());
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:02:30"});
     // The operation's outcome is its own, and the next tick extends the period.
     db->rollback();
     QCOMPARE(env->count(QStringLiteral("T_Schedule")), 0);
-    QVERIFY(!RunTick(t.addSecs(100), alarmState).alarmDue);
+    QVERIFY(!RunTick(env->program(), t.addSecs(100), alarmState).alarmDue);
     QCOMPARE(rows(), QStringList{"2004-09-05 07:02:30 2004-09-05 07:04:10"});
     QVERIFY(msgs->messages.empty());
 }
@@ -177,14 +175,14 @@ void tst_timerTick::leavesAHeldConnectionAlone() {
 void tst_timerTick::loadsThePendingAlarm() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', ?)"),
                       {QStringLiteral("会議\r\n資料")}));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(alarmState.load(*db));
     QVERIFY(CloseDB(*db));
     QVERIFY(alarmState.pending());
     QCOMPARE(alarmState.pending()->time, At(2004, 9, 5, 7, 3));
     QCOMPARE(alarmState.pending()->detail, QStringLiteral("会議\r\n資料"));
     // An alarm whose minute has passed stays pending and never becomes due.
-    QVERIFY(!RunTick(At(2004, 9, 5, 7, 5), alarmState).alarmDue);
+    QVERIFY(!RunTick(env->program(), At(2004, 9, 5, 7, 5), alarmState).alarmDue);
     QVERIFY(alarmState.pending());
 }
 
@@ -204,10 +202,9 @@ void tst_timerTick::lockAcrossTicks() {
     msgs.reset();
     QVERIFY(
         env->exec(QStringLiteral("INSERT INTO T_Alarm VALUES ('2004-09-05 07:03:00', '会議')")));
-    opt = Options();
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    ClockOverride clock(At(2004, 9, 5, 7, 2, 30));
-    MainWindow w(opt);
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
+    ClockOverride clock(env->program(), At(2004, 9, 5, 7, 2, 30));
+    MainWindow w(env->app());
     QVERIFY(w.start());
     const auto end = qScopeGuard([&w] { w.endProgram(); });
     const auto boxes = [&w] { return w.findChildren<QMessageBox*>(); };

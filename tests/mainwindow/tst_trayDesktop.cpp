@@ -54,8 +54,6 @@ QString ChooseFromTrayMenu(const QString& entry, MainWindow& w) {
 
 class tst_trayDesktop : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void iconRestoresAndEnds();
@@ -67,9 +65,8 @@ void tst_trayDesktop::iconRestoresAndEnds() {
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
     TestEnv env;
     MsgRecorder msgs;
-    opt = Options();
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("0"));
-    MainWindow w(opt);
+    env.settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
+    MainWindow w(env.app());
     QVERIFY(w.start());
     auto* icon = w.findChild<QSystemTrayIcon*>();
     QVERIFY(icon);

@@ -42,7 +42,8 @@ void tst_warningFocus::initTestCase() {
 
 void tst_warningFocus::init() {
     env = std::make_unique<TestEnv>();
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 1), QTime(12, 34)));
+    clock = std::make_unique<ClockOverride>(env->program(),
+                                            QDateTime(QDate(2004, 9, 1), QTime(12, 34)));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WhatDay (Month, Day, WhatDay) VALUES "
                                      "(3, 15, '記念日')")));
     watcher.start();
@@ -139,21 +140,21 @@ void tst_warningFocus::focusIsInTheNamedField() {
     AlarmState alarm;
     std::unique_ptr<QDialog> dlg;
     if (dialog == QLatin1String("frmAlarm")) {
-        dlg = std::make_unique<AlarmDialog>(alarm);
+        dlg = std::make_unique<AlarmDialog>(env->program(), alarm);
     } else if (dialog == QLatin1String("frmWhatDay")) {
-        auto* f = new AnniversaryDialog(QDate(2004, 3, 15));
+        auto* f = new AnniversaryDialog(env->program(), QDate(2004, 3, 15));
         dlg.reset(f);
         f->load();
     } else if (dialog == QLatin1String("frmSchedule")) {
-        auto* f = new ScheduleDialog(QDate(2004, 3, 15));
+        auto* f = new ScheduleDialog(env->program(), QDate(2004, 3, 15));
         dlg.reset(f);
         f->load();
     } else if (dialog == QLatin1String("frmDiary")) {
-        auto* f = new DiaryDialog(QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
+        auto* f = new DiaryDialog(env->program(), QDate(2004, 3, 15), QStringLiteral("15"), kWhite);
         dlg.reset(f);
         f->load();
     } else {
-        dlg = std::make_unique<SearchDialog>();
+        dlg = std::make_unique<SearchDialog>(env->program());
     }
     dlg->show();
     dlg->activateWindow();

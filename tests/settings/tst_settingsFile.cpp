@@ -167,12 +167,12 @@ void tst_settingsFile::storeSurvivesAForeignObject() {
             "WindowTop=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\nStationed=False\n");
     f.close();
     Options o;
-    ReadStartupSettings(o);
+    env.settings().readStartup(o);
     QCOMPARE(o.saveWindow, true);
     QCOMPARE(o.windowLeft, 0);
     QCOMPARE(o.windowTop, 0);
     QCOMPARE(o.resident, false);
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("120"));
+    env.settings().writeText(SettingKey::WindowLeft, QStringLiteral("120"));
     QCOMPARE(FileBytes(env.settingsFile()),
              QByteArray("[Calender]\nStationed=False\nWindowLeft=120\nWindowSave=1\n"));
 }

@@ -54,7 +54,7 @@ void tst_settingsStore::cleanup() {
 void tst_settingsStore::defaultsOnAnEmptyStore() {
     Options o;
     o.saveWindow = true; // overwritten by the read
-    ReadStartupSettings(o);
+    env->settings().readStartup(o);
     QCOMPARE(o.saveWindow, false);
     QCOMPARE(o.showTodayAtStart, true);
     // 7000 by 10000 twips.
@@ -75,11 +75,11 @@ void tst_settingsStore::defaultsOnAnEmptyStore() {
     // Reading never writes.
     QVERIFY(!QFile::exists(env->settingsFile()));
     // Missing keys read as their defaults in their stored form.
-    QCOMPARE(ReadSettingText(SettingKey::Stationed), QStringLiteral("True"));
-    QCOMPARE(ReadSettingText(SettingKey::TodayColor), QStringLiteral("8978431"));
-    QCOMPARE(ReadSettingText(SettingKey::SelectColor), QStringLiteral("12648384"));
-    QCOMPARE(ReadSettingText(SettingKey::DiaryColor), QStringLiteral("12640511"));
-    QCOMPARE(ReadSettingText(SettingKey::BackColor), QStringLiteral("16777215"));
+    QCOMPARE(env->settings().readText(SettingKey::Stationed), QStringLiteral("True"));
+    QCOMPARE(env->settings().readText(SettingKey::TodayColor), QStringLiteral("8978431"));
+    QCOMPARE(env->settings().readText(SettingKey::SelectColor), QStringLiteral("12648384"));
+    QCOMPARE(env->settings().readText(SettingKey::DiaryColor), QStringLiteral("12640511"));
+    QCOMPARE(env->settings().readText(SettingKey::BackColor), QStringLiteral("16777215"));
 }
 
 void tst_settingsStore::encodings() {
@@ -91,7 +91,7 @@ void tst_settingsStore::encodings() {
     o.trayTipText = QStringLiteral("今日も一日 \"がんばろう\"");
     for (SettingKey k : {SettingKey::Stationed, SettingKey::BackPic, SettingKey::TodayColor,
                          SettingKey::WindowLeft, SettingKey::TrayHintText})
-        WriteOption(o, k);
+        env->settings().writeOption(o, k);
     QCOMPARE(value("Stationed"), QStringLiteral("False"));
     QCOMPARE(value("BackPic"), QStringLiteral("True"));
     QCOMPARE(value("TodayColor"), QString::number(0x123456));
@@ -106,7 +106,7 @@ void tst_settingsStore::encodings() {
     QVERIFY(ini.contains("BackPic=True"));
 
     Options back;
-    ReadStartupSettings(back);
+    env->settings().readStartup(back);
     QCOMPARE(back.resident, false);
     QCOMPARE(back.backPicture, true);
     QCOMPARE(back.todayColor, ColorFromBgr(0x123456));
@@ -114,18 +114,18 @@ void tst_settingsStore::encodings() {
 }
 
 void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
-    WriteSettingText(SettingKey::WindowState, QStringLiteral("2"));
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("1500"));
-    WriteSettingText(SettingKey::WindowWidth, QStringLiteral("9000"));
+    env->settings().writeText(SettingKey::WindowState, QStringLiteral("2"));
+    env->settings().writeText(SettingKey::WindowLeft, QStringLiteral("1500"));
+    env->settings().writeText(SettingKey::WindowWidth, QStringLiteral("9000"));
     Options off;
-    ReadStartupSettings(off);
+    env->settings().readStartup(off);
     QCOMPARE(off.windowShow, WindowShow::Normal);
     QCOMPARE(off.windowLeft, 0);
     QCOMPARE(off.windowWidth, 467);
 
-    WriteSettingText(SettingKey::WindowSave, QStringLiteral("1"));
+    env->settings().writeText(SettingKey::WindowSave, QStringLiteral("1"));
     Options on;
-    ReadStartupSettings(on);
+    env->settings().readStartup(on);
     QCOMPARE(on.windowShow, WindowShow::Maximized);
     // The stored twips, in pixels.
     QCOMPARE(on.windowLeft, 100);
@@ -134,19 +134,19 @@ void tst_settingsStore::windowKeysReadOnlyWhenWindowSaveIsOn() {
 }
 
 void tst_settingsStore::unreadableValuesKeepTheirDefault() {
-    WriteSettingText(SettingKey::StartUp, QStringLiteral("yes"));
-    WriteSettingText(SettingKey::Stationed, QStringLiteral("maybe"));
-    WriteSettingText(SettingKey::YearFormat, QStringLiteral("99999")); // beyond 16 bits
-    WriteSettingText(SettingKey::TodayColor, QStringLiteral("-1"));
+    env->settings().writeText(SettingKey::StartUp, QStringLiteral("yes"));
+    env->settings().writeText(SettingKey::Stationed, QStringLiteral("maybe"));
+    env->settings().writeText(SettingKey::YearFormat, QStringLiteral("99999")); // beyond 16 bits
+    env->settings().writeText(SettingKey::TodayColor, QStringLiteral("-1"));
     Options o;
-    ReadStartupSettings(o);
+    env->settings().readStartup(o);
     QCOMPARE(o.showTodayAtStart, true);
     QCOMPARE(o.resident, true);
     QCOMPARE(o.yearFormat, 0);
     QCOMPARE(o.todayColor, ColorFromBgr(0x88FFFF));
     // A format value out of its list is still a number and is kept (the drawing ignores it).
-    WriteSettingText(SettingKey::YearFormat, QStringLiteral("7"));
-    ReadStartupSettings(o);
+    env->settings().writeText(SettingKey::YearFormat, QStringLiteral("7"));
+    env->settings().readStartup(o);
     QCOMPARE(o.yearFormat, 7);
 }
 
@@ -170,10 +170,10 @@ void tst_settingsStore::savingTheWindowAtExit() {
     QFETCH(int, state);
     QFETCH(QString, savedState);
     QFETCH(QString, savedLeft);
-    WriteSettingText(SettingKey::WindowLeft, QStringLiteral("3000"));
+    env->settings().writeText(SettingKey::WindowLeft, QStringLiteral("3000"));
     Options o;
     o.saveWindow = windowSave == 1;
-    SaveWindowSettings(o, WindowShow(state), QRect(10, -3, 467, 666)); // pixels
+    env->settings().saveWindowSettings(o, WindowShow(state), QRect(10, -3, 467, 666)); // pixels
     QCOMPARE(value("WindowState"), savedState);
     QCOMPARE(value("WindowLeft"), savedLeft);
     if (windowSave == 1 && state == 0) {
@@ -196,15 +196,15 @@ void tst_settingsStore::largeFileIsParsedOnceAndWrittenOnce() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(text);
     }
-    const SettingsFileStats before = SettingsFileCounts();
+    const SettingsFileStats before = env->settings().fileCounts();
     // A start: every key read; an exit: the window saved.
     Options o;
-    ReadStartupSettings(o);
+    env->settings().readStartup(o);
     QCOMPARE(o.windowLeft, 100);
-    QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
-    SaveWindowSettings(o, WindowShow::Normal, QRect(10, 2, 467, 666));
-    QCOMPARE(SettingsFileCounts().reads - before.reads, 1);
-    QCOMPARE(SettingsFileCounts().writes - before.writes, 1);
+    QCOMPARE(env->settings().fileCounts().reads - before.reads, 1);
+    env->settings().saveWindowSettings(o, WindowShow::Normal, QRect(10, 2, 467, 666));
+    QCOMPARE(env->settings().fileCounts().reads - before.reads, 1);
+    QCOMPARE(env->settings().fileCounts().writes - before.writes, 1);
     QCOMPARE(value("WindowLeft"), QStringLiteral("150"));
     QSettings other(env->settingsFile(), QSettings::IniFormat);
     QCOMPARE(other.value(QStringLiteral("Other/key199999")).toString(),
@@ -212,8 +212,8 @@ void tst_settingsStore::largeFileIsParsedOnceAndWrittenOnce() {
     // Changed by someone else meanwhile: read again, and that change is kept.
     QSettings(env->settingsFile(), QSettings::IniFormat)
         .setValue(QStringLiteral("Calender/WindowTop"), QStringLiteral("77"));
-    QCOMPARE(ReadSettingText(SettingKey::WindowTop), QStringLiteral("77"));
-    QCOMPARE(SettingsFileCounts().reads - before.reads, 2);
+    QCOMPARE(env->settings().readText(SettingKey::WindowTop), QStringLiteral("77"));
+    QCOMPARE(env->settings().fileCounts().reads - before.reads, 2);
 }
 
 void tst_settingsStore::onlyARegularFileIsReadOrWritten_data() {
@@ -231,10 +231,11 @@ void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
     else
         QVERIFY(QDir().mkpath(file));
     // Nobody ever writes into the FIFO: a read that opened it would wait for good.
-    auto start = std::async(std::launch::async, [] {
+    SettingsStore& store = env->settings();
+    auto start = std::async(std::launch::async, [&store] {
         Options o;
         o.showTodayAtStart = false;
-        ReadStartupSettings(o);
+        store.readStartup(o);
         return o;
     });
     if (start.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
@@ -251,11 +252,11 @@ void tst_settingsStore::onlyARegularFileIsReadOrWritten() {
     // The exit keeps its values in memory and leaves the file as it is.
     Options exit = o;
     exit.saveWindow = true;
-    SaveWindowSettings(exit, WindowShow::Normal, QRect(10, 2, 467, 666));
+    env->settings().saveWindowSettings(exit, WindowShow::Normal, QRect(10, 2, 467, 666));
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
     QVERIFY(kind == QLatin1String("fifo") ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
-    QCOMPARE(ReadSettingText(SettingKey::WindowLeft), QStringLiteral("150"));
+    QCOMPARE(env->settings().readText(SettingKey::WindowLeft), QStringLiteral("150"));
 }
 
 QTEST_MAIN(tst_settingsStore)

@@ -97,7 +97,7 @@ private slots:
 
 private:
     BackupDialog* open() {
-        dlg = new BackupDialog;
+        dlg = new BackupDialog(env->program());
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -120,7 +120,8 @@ void tst_backup::initTestCase() {
 void tst_backup::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 29), QTime(10, 0)));
+    clock = std::make_unique<ClockOverride>(env->program(),
+                                            QDateTime(QDate(2004, 9, 29), QTime(10, 0)));
 }
 
 void tst_backup::cleanup() {
@@ -292,7 +293,7 @@ void tst_backup::copyWhileAnotherConnectionWrites() {
         const QString target = env->dir() + QStringLiteral("/copy%1.dat").arg(round);
         const QString snapshot = env->dir() + QStringLiteral("/snapshot%1").arg(round);
         int whileCopying = -1;
-        const bool ok = CopyDatabase(env->dbPath(), target, [&] {
+        const bool ok = CopyDatabase(env->program(), target, [&] {
             // Time for the writer to try; it must wait for the copy.
             const int held = commits;
             QThread::msleep(30);
@@ -305,7 +306,7 @@ void tst_backup::copyWhileAnotherConnectionWrites() {
         QCOMPARE(ContentOf(target), ContentOf(snapshot));
         QCOMPARE(IntegrityOf(target), QStringLiteral("ok"));
     }
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_backup::copyOfAWalDatabaseHeldOpen() {
@@ -326,7 +327,7 @@ void tst_backup::copyOfAWalDatabaseHeldOpen() {
     QVERIFY(QFileInfo(env->dbPath() + QStringLiteral("-wal")).size() > 0);
 
     const QString target = env->dir() + QStringLiteral("/copy.dat");
-    QVERIFY(CopyDatabase(env->dbPath(), target));
+    QVERIFY(CopyDatabase(env->program(), target));
     const QStringList content = ContentOf(target);
     QCOMPARE(content, ContentOf(env->dbPath()));
     for (const char* row : {"2004-09-29|予定", "1", "2"})
@@ -335,7 +336,7 @@ void tst_backup::copyOfAWalDatabaseHeldOpen() {
     // The copy is one self-contained file in the rollback-journal format.
     QCOMPARE(ReadAll(target).mid(18, 2), QByteArray("\x01\x01", 2));
     QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
 }
 
 void tst_backup::copyHasTheDatabasesPermissions_data() {
@@ -362,7 +363,7 @@ void tst_backup::copyHasTheDatabasesPermissions() {
         QCOMPARE(::chmod(target.toUtf8().constData(), mode_t(existing)), 0);
     }
     const mode_t old = ::umask(mode_t(umask));
-    const bool ok = CopyDatabase(env->dbPath(), target);
+    const bool ok = CopyDatabase(env->program(), target);
     ::umask(old);
     QVERIFY(ok);
     struct stat st {};

@@ -27,8 +27,6 @@ const QString kNotFound = QStringLiteral("指定したファイルが見つか�
 
 class tst_options : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void initTestCase();
@@ -46,7 +44,7 @@ private slots:
 
 private:
     OptionsDialog* open(QWidget* owner = nullptr) {
-        dlg = new OptionsDialog(opt, owner);
+        dlg = new OptionsDialog(env->app(), owner);
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->show();
         QApplication::setActiveWindow(dlg);
@@ -72,22 +70,20 @@ void tst_options::initTestCase() {
 void tst_options::init() {
     env = std::make_unique<TestEnv>(TestEnv::Schema::None);
     msgs = std::make_unique<MsgRecorder>();
-    opt = Options();
     writes.clear();
-    SetSettingWriteHook([this](SettingKey k, const QString& text) {
+    env->settings().setWriteHook([this](SettingKey k, const QString& text) {
         writes << QString::fromLatin1(SettingName(k)) + QLatin1Char('=') + text;
     });
 }
 
 void tst_options::cleanup() {
     delete dlg;
-    SetSettingWriteHook({});
+    env->settings().setWriteHook({});
     SetColorChooserHook({});
     SetFileChooserHook({});
     SetTrayUsableOverride(std::nullopt);
     msgs.reset();
     env.reset();
-    opt = Options();
 }
 
 void tst_options::okSavesEveryKeyInOrder_data() {
@@ -146,8 +142,8 @@ void tst_options::okSavesEveryKeyInOrder() {
     QVERIFY(msgs->messages.empty());
     QVERIFY(!dlg || !dlg->isVisible());
     // The values in memory are the ones written.
-    QCOMPARE(opt.backPicturePath, changed ? pic : QString());
-    QCOMPARE(opt.resident, !changed);
+    QCOMPARE(env->app().options().backPicturePath, changed ? pic : QString());
+    QCOMPARE(env->app().options().resident, !changed);
 }
 
 void tst_options::residencyChangesTheIcon_data() {
@@ -169,7 +165,7 @@ void tst_options::residencyChangesTheIcon() {
     QFETCH(bool, ownerHidden);
     QFETCH(int, action);
     QFETCH(bool, restores);
-    opt.resident = oldStationed;
+    env->app().options().resident = oldStationed;
     QWidget owner;
     if (!ownerHidden)
         owner.show();
@@ -178,7 +174,7 @@ void tst_options::residencyChangesTheIcon() {
     QStringList events;
     connect(dlg, &OptionsDialog::trayActionRequested, [&events, this](TrayAction) {
         // The icon is changed from the new settings, already in memory.
-        events << QStringLiteral("tray") + EncodeBool(opt.resident);
+        events << QStringLiteral("tray") + EncodeBool(env->app().options().resident);
     });
     connect(dlg, &OptionsDialog::restoreRequested,
             [&events, this] { events << (dlg->isVisible() ? "restore open" : "restore closed"); });
@@ -218,8 +214,8 @@ void tst_options::pictureCheck() {
     text.write("not a picture");
     text.close();
     path.replace(QStringLiteral("PIC"), picture()).replace(QStringLiteral("DIR"), env->dir());
-    opt.backPicture = setBack;
-    opt.backPicturePath = path;
+    env->app().options().backPicture = setBack;
+    env->app().options().backPicturePath = path;
     open();
     Child<QPushButton>(*dlg, "cmdOK")->click();
     QCOMPARE(writes.isEmpty(), !passes);
@@ -239,9 +235,9 @@ void tst_options::pictureCheck() {
 
 void tst_options::enablingRules() {
     SetTrayUsableOverride(false);
-    opt.resident = false;
-    opt.trayTip = TrayTip::Text;
-    opt.backPicturePath = picture();
+    env->app().options().resident = false;
+    env->app().options().trayTip = TrayTip::Text;
+    env->app().options().backPicturePath = picture();
     open();
     const QList<QWidget*> dependents = {
         Child<QGroupBox>(*dlg, "fmStationed"),     Child<QCheckBox>(*dlg, "chkTaskTray"),
@@ -289,7 +285,7 @@ void tst_options::enablingRules() {
 }
 
 void tst_options::choosersAndCancelChangeNothing() {
-    opt.backPicture = true;
+    env->app().options().backPicture = true;
     open();
     SetColorChooserHook([](QColor& c) {
         c = ColorFromBgr(0x123456);
@@ -330,18 +326,18 @@ void tst_options::choosersAndCancelChangeNothing() {
     QVERIFY(!dlg || !dlg->isVisible());
     QVERIFY(writes.isEmpty());
     QCOMPARE(display.count(), 0);
-    QCOMPARE(opt.backColor, ColorFromBgr(0xFFFFFF));
-    QVERIFY(!QFile::exists(SettingsFilePath()));
+    QCOMPARE(env->app().options().backColor, ColorFromBgr(0xFFFFFF));
+    QVERIFY(!QFile::exists(env->settings().filePath()));
 }
 
 void tst_options::oneDialogAtATime() {
     QWidget owner;
     int setUps = 0;
     const auto setUp = [&setUps](OptionsDialog& d) { setUps += d.isVisible() ? 100 : 1; };
-    OpenOptionsDialog(opt, &owner, false, setUp);
+    OpenOptionsDialog(env->app(), &owner, false, setUp);
     OptionsDialog* first = OpenWindowOf<OptionsDialog>(&owner, Counted::WhileShown);
     QVERIFY(first && first->isVisible() && first->parentWidget() == &owner);
-    OpenOptionsDialog(opt, &owner, false, setUp);
+    OpenOptionsDialog(env->app(), &owner, false, setUp);
     QCOMPARE(owner.findChildren<OptionsDialog*>().size(), 1);
     QCOMPARE(setUps, 1); // once, before the new dialog showed
     QVERIFY(CloseOpenWindow<OptionsDialog>(&owner));

@@ -12,8 +12,6 @@
 
 class tst_tray : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void tooltip_data();
@@ -62,10 +60,9 @@ void tst_tray::tooltip() {
 
 void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     TestEnv env;
-    ClockOverride clock(QDateTime(QDate(2004, 9, 29), QTime(23, 59)));
-    opt = Options();
-    opt.trayTip = TrayTip::Date;
-    TrayIcon icon(opt, [] { return false; });
+    ClockOverride clock(env.program(), QDateTime(QDate(2004, 9, 29), QTime(23, 59)));
+    env.app().options().trayTip = TrayTip::Date;
+    TrayIcon icon(env.app(), [] { return false; });
     icon.add();
     QVERIFY(icon.isAdded());
     clock.advanceSecs(120);
@@ -73,14 +70,13 @@ void tst_tray::iconTakesTheTooltipWhenAddedOrModified() {
     QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月29日"));
     icon.modify();
     QCOMPARE(icon.toolTip(), QStringLiteral("2004年9月30日"));
-    opt.trayTip = TrayTip::Text;
-    opt.trayTipText = QStringLiteral("予定");
+    env.app().options().trayTip = TrayTip::Text;
+    env.app().options().trayTipText = QStringLiteral("予定");
     icon.apply(TrayAction::Modify);
     QCOMPARE(icon.toolTip(), QStringLiteral("予定"));
     icon.apply(TrayAction::Delete);
     QVERIFY(!icon.isAdded());
     QVERIFY(!icon.icon()->isVisible());
-    opt = Options();
 }
 
 void tst_tray::restoreItemOnlyWhileHidden() {
@@ -132,7 +128,8 @@ void tst_tray::clicks() {
     QFETCH(bool, hidden);
     QFETCH(int, restores);
     QFETCH(int, menus);
-    TrayIcon icon(opt, [hidden] { return hidden; });
+    AppContext app;
+    TrayIcon icon(app, [hidden] { return hidden; });
     QSignalSpy restore(&icon, &TrayIcon::restoreRequested);
     QSignalSpy menu(&icon, &TrayIcon::menuRequested);
     emit icon.icon()->activated(QSystemTrayIcon::ActivationReason(reason));

@@ -49,11 +49,12 @@ void tst_statistics::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
     // Wednesday 15 September 2004.
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
+    clock = std::make_unique<ClockOverride>(env->program(),
+                                            QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
 }
 
 void tst_statistics::cleanup() {
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(!QGuiApplication::overrideCursor());
     clock.reset();
     msgs.reset();
@@ -129,7 +130,8 @@ void tst_statistics::entryStats() {
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES (?, 'D')"), {d}));
     }
     // Both tabs compute the same from the same dates.
-    for (const EntryStats& s : {CalcScheduleStats(), CalcDiaryStats()}) {
+    for (const EntryStats& s :
+         {CalcScheduleStats(env->program()), CalcDiaryStats(env->program())}) {
         QCOMPARE(s.status, StatsStatus::Done);
         QCOMPARE(s.average, average);
         QCOMPARE(s.between, between);
@@ -144,11 +146,11 @@ void tst_statistics::entryStats() {
 
 void tst_statistics::periodTextNamesTheTable() {
     // The schedule's texts are read in the window's tests.
-    QCOMPARE(CalcDiaryStats().betweenInfo,
+    QCOMPARE(CalcDiaryStats(env->program()).betweenInfo,
              QStringLiteral("統計対象となる日記が一度も記入されていません。"));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-03-15', 'x'), "
                                      "('2003-05-20', 'x'), ('2004-01-10', 'x')")));
-    QCOMPARE(CalcDiaryStats().betweenInfo,
+    QCOMPARE(CalcDiaryStats(env->program()).betweenInfo,
              QStringLiteral("一番過去の日記記入日 （2003/05/20） から\r\n"
                             "一番最近の日記記入日 （2004/03/15） の間で算出しています。"));
 }
@@ -220,7 +222,7 @@ void tst_statistics::workTimeStats() {
     for (const QString& p : periods)
         QVERIFY(env->exec(QStringLiteral("INSERT INTO T_WorkTime VALUES (?, ?)"),
                           {p.section(QLatin1Char('|'), 0, 0), p.section(QLatin1Char('|'), 1)}));
-    const WorkTimeStats s = CalcWorkTimeStats();
+    const WorkTimeStats s = CalcWorkTimeStats(env->program());
     QCOMPARE(s.status, StatsStatus::Done);
     QCOMPARE(s.average, average);
     const QStringList p = period.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -247,19 +249,19 @@ void tst_statistics::failedQueryIsRolledBack() {
         QVERIFY(env->exec(QStringLiteral("DROP TABLE ") + QLatin1String(table)));
     // Nothing is shown here (the window reports the engine's text); the sections not reached
     // keep their reset texts, and the connection and the wait cursor are gone (cleanup).
-    const EntryStats schedule = CalcScheduleStats();
+    const EntryStats schedule = CalcScheduleStats(env->program());
     QCOMPARE(schedule.status, StatsStatus::Failed);
     QCOMPARE(schedule.error, QStringLiteral("no such table: T_Schedule"));
     QCOMPARE(schedule.average, QStringLiteral("---.- %"));
-    const WorkTimeStats work = CalcWorkTimeStats();
+    const WorkTimeStats work = CalcWorkTimeStats(env->program());
     QCOMPARE(work.status, StatsStatus::Failed);
     QCOMPARE(work.error, QStringLiteral("no such table: T_WorkTime"));
     QCOMPARE(work.bestYMD[0], QStringLiteral("----年--月--日（－）"));
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(CalcDiaryStats().status, StatsStatus::Done);
+    QCOMPARE(CalcDiaryStats(env->program()).status, StatsStatus::Done);
     // An unreachable database: its own message, nothing to show.
     QVERIFY(QFile::remove(env->dbPath()));
-    QCOMPARE(CalcDiaryStats().status, StatsStatus::NotOpened);
+    QCOMPARE(CalcDiaryStats(env->program()).status, StatsStatus::NotOpened);
     QCOMPARE(msgs->texts(), QStringList{QStringLiteral("データベースへの接続に失敗しました。")});
 }
 

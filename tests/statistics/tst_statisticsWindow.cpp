@@ -29,8 +29,6 @@ QColor TextColor(const QLabel* l) {
 
 class tst_statisticsWindow : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void init();
@@ -64,15 +62,15 @@ private:
 void tst_statisticsWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
-    opt = Options();
+    clock = std::make_unique<ClockOverride>(env->program(),
+                                            QDateTime(QDate(2004, 9, 15), QTime(18, 0)));
 }
 
 void tst_statisticsWindow::cleanup() {
     delete ProgramWindowOf<WorkTimeWindow>();
     delete OpenWindowOf<StatisticsWindow>(nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(!QApplication::overrideCursor());
     clock.reset();
     msgs.reset();
@@ -82,7 +80,7 @@ void tst_statisticsWindow::cleanup() {
 void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
-    StatisticsWindow w(opt);
+    StatisticsWindow w(env->app());
     QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
     QCOMPARE(w.workTab.weekdayFrame->title() + w.diaryTab.bestFrame->title(),
              QStringLiteral("曜日別稼動率Best 10"));
@@ -120,9 +118,9 @@ void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
 }
 
 void tst_statisticsWindow::workTimeRanking() {
-    opt.todayColor = ColorFromBgr(0x00FF00);
+    env->app().options().todayColor = ColorFromBgr(0x00FF00);
     addPeriods();
-    StatisticsWindow w(opt);
+    StatisticsWindow w(env->app());
     w.tabStatistics->setCurrentIndex(2);
     QCOMPARE(w.workTab.best[1]->text() + w.workTab.bestValue[1]->text() +
                  w.workTab.bestAverage[1]->text(),
@@ -174,10 +172,10 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     QFETCH(int, label);
     QFETCH(QString, gesture);
     QFETCH(QString, shown);
-    opt.yearFormat = 4;  // "ggg e年"
-    opt.monthFormat = 2; // "mmmm"
+    env->app().options().yearFormat = 4;  // "ggg e年"
+    env->app().options().monthFormat = 2; // "mmmm"
     addPeriods();
-    StatisticsWindow w(opt);
+    StatisticsWindow w(env->app());
     w.show();
     w.tabStatistics->setCurrentIndex(2);
     QLabel* target = std::array<QLabel*, 4>{
@@ -234,26 +232,26 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
         QTest::mouseDClick(w->workTab.best[1], Qt::LeftButton);
         w->OKButton->click();
     });
-    OpenStatistics(opt, nullptr, true);
+    OpenStatistics(env->app(), nullptr, true);
     QVERIFY(sawViewer);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr));
 }
 
 void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
-    OpenStatistics(opt, nullptr, false);
+    OpenStatistics(env->app(), nullptr, false);
     StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
     first->tabStatistics->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
-    OpenStatistics(opt, nullptr, false);
+    OpenStatistics(env->app(), nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
     QCOMPARE(first->tabStatistics->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
     QTest::keyClick(first->diaryTab.average, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    OpenStatistics(opt, nullptr, false);
+    OpenStatistics(env->app(), nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
     OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
@@ -261,12 +259,12 @@ void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
 
 void tst_statisticsWindow::failedQueryIsReported() {
     addPeriods();
-    StatisticsWindow w(opt);
+    StatisticsWindow w(env->app());
     w.tabStatistics->setCurrentIndex(2);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
     QList<bool> busy;
     SetMsgBoxHook([&busy, this](const MsgRecord& r) {
-        busy << (QApplication::overrideCursor() || Connection::openCount() != 0);
+        busy << (QApplication::overrideCursor() || env->openConnections() != 0);
         msgs->messages.push_back(r);
         return MsgResult::OK;
     });

@@ -51,7 +51,7 @@ void tst_runningTime::cleanup() {
 }
 
 void tst_runningTime::firstStartOnAnEmptyLog() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     // Milliseconds of the clock are not part of the stored time.
     QVERIFY(RecordRunningTimeAtStart(*db, kStart.addMSecs(700)));
@@ -78,7 +78,7 @@ void tst_runningTime::restartContinuesOnlyARecentPeriod() {
     QFETCH(int, gap);
     QFETCH(QStringList, expected);
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 09:00:00"));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(RecordRunningTimeAtStart(*db, kStart.addSecs(gap)));
     QVERIFY(CloseDB(*db));
@@ -100,7 +100,7 @@ void tst_runningTime::extendsEveryOpenPeriodAndNoOther() {
     addRow(QStringLiteral("2004-09-06 07:00:00"), end);
     // A second open period (the program never makes one) is extended as well.
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 08:59:30"));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(ExtendRunningTime(*db, kStart));
     QVERIFY(CloseDB(*db));
@@ -112,7 +112,7 @@ void tst_runningTime::extendsEveryOpenPeriodAndNoOther() {
 void tst_runningTime::clockSetBackWritesNothing() {
     // The latest end lies after the present, but the period contains the last 2 minutes.
     addRow(QStringLiteral("2004-09-06 08:00:00"), QStringLiteral("2004-09-06 09:30:00"));
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(RecordRunningTimeAtStart(*db, kStart));
     QVERIFY(CloseDB(*db));
@@ -120,14 +120,14 @@ void tst_runningTime::clockSetBackWritesNothing() {
 }
 
 void tst_runningTime::startupAddsTheLookupIndexes() {
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(RecordRunningTimeAtStart(*db, kStart));
     QVERIFY(CloseDB(*db));
     QVERIFY(env->indexExists(QStringLiteral("WorkTimeEnd")));
     QVERIFY(env->indexExists(QStringLiteral("WorkTimeLength")));
     // A second start finds them in place.
-    db = OpenDB();
+    db = OpenDB(env->program());
     QVERIFY(db);
     QVERIFY(RecordRunningTimeAtStart(*db, kStart.addSecs(60)));
     QVERIFY(CloseDB(*db));
@@ -155,12 +155,12 @@ void tst_runningTime::readsEveryOverlappingPeriod() {
     for (const QString& p : periods)
         addRow(p.left(19), p.mid(20));
     if (indexed) {
-        Db db = OpenDB();
+        Db db = OpenDB(env->program());
         QVERIFY(db);
         QVERIFY(EnsureRunningTimeIndexes(*db));
         QVERIFY(CloseDB(*db));
     }
-    Db db = OpenDB();
+    Db db = OpenDB(env->program());
     QVERIFY(db);
     QStringList got;
     QVERIFY(ReadPeriods(*db, QDate(2004, 9, 5), QDate(2004, 9, 11),

@@ -27,8 +27,6 @@ const QDateTime kNow(QDate(2004, 9, 15), QTime(10, 0, 0));
 
 class tst_workTimeWindow : public QObject {
     Q_OBJECT
-    // The options in force for the windows under test.
-    Options opt;
 
 private slots:
     void init();
@@ -66,12 +64,11 @@ private:
 void tst_workTimeWindow::init() {
     env = std::make_unique<TestEnv>();
     msgs = std::make_unique<MsgRecorder>();
-    clock = std::make_unique<ClockOverride>(kNow);
-    opt = Options();
+    clock = std::make_unique<ClockOverride>(env->program(), kNow);
 }
 
 void tst_workTimeWindow::cleanup() {
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(!QApplication::overrideCursor());
     delete ProgramWindowOf<WorkTimeWindow>();
     clock.reset();
@@ -110,9 +107,9 @@ void tst_workTimeWindow::opensOnTheCurrentWeekAndMonth() {
     QFETCH(QString, year);
     QFETCH(QString, month);
     clock->set(QDateTime(today, QTime(8, 0)));
-    opt.yearFormat = yearFormat;
-    opt.monthFormat = monthFormat;
-    WorkTimeWindow w(opt);
+    env->app().options().yearFormat = yearFormat;
+    env->app().options().monthFormat = monthFormat;
+    WorkTimeWindow w(env->app());
     QCOMPARE(w.windowTitle(), QStringLiteral("稼働時間"));
     QCOMPARE(w.tabWorkTime->currentIndex(), 0);
     QCOMPARE(w.tabWorkTime->tabText(0), QStringLiteral("週間稼動率"));
@@ -131,7 +128,7 @@ void tst_workTimeWindow::weekChart() {
     addRow("2004-09-13 23:30:00", "2004-09-14 01:15:00");
     addRow("2004-09-17 22:00:00", "2004-09-20 02:00:00"); // into the next week
     addRow("2004-09-05 09:00:00", "2004-09-11 23:59:59"); // the week before
-    WorkTimeWindow w(opt);
+    WorkTimeWindow w(env->app());
     w.show();
     QVERIFY(msgs->messages.empty());
     QStringList days;
@@ -168,7 +165,7 @@ void tst_workTimeWindow::monthChart() {
     addRow("2004-09-06 09:00:00", "2004-09-06 09:43:30");
     addRow("2004-09-20 10:00:00", "2004-09-20 11:29:00");
     addRow("2004-09-30 23:00:00", "2004-10-01 05:00:00");
-    WorkTimeWindow w(opt);
+    WorkTimeWindow w(env->app());
     w.show();
     w.tabWorkTime->setCurrentIndex(1);
     QVERIFY(msgs->messages.empty());
@@ -232,9 +229,9 @@ void tst_workTimeWindow::navigation() {
     QFETCH(QString, week);
     QFETCH(QString, month);
     clock->set(QDateTime(today, QTime(8, 0)));
-    opt.yearFormat = 1;  // "yyyy"
-    opt.monthFormat = 0; // "m"
-    WorkTimeWindow w(opt);
+    env->app().options().yearFormat = 1;  // "yyyy"
+    env->app().options().monthFormat = 0; // "m"
+    WorkTimeWindow w(env->app());
     w.show();
     w.tabWorkTime->setCurrentIndex(tab);
     for (QChar c : button) {
@@ -283,7 +280,7 @@ void tst_workTimeWindow::keys() {
     QFETCH(int, tabAfter);
     QFETCH(QString, week);
     QFETCH(int, month);
-    WorkTimeWindow w(opt);
+    WorkTimeWindow w(env->app());
     w.show();
     w.tabWorkTime->setCurrentIndex(tab);
     // The window sees the key whichever control has the focus.
@@ -306,20 +303,20 @@ void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor() {
     QFETCH(int, tab);
     QFETCH(QString, drop);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE ") + drop));
-    WorkTimeWindow w(opt);
+    WorkTimeWindow w(env->app());
     w.tabWorkTime->setCurrentIndex(tab);
     QVERIFY(tab == 0 ? !w.DrawWeekChart() : !w.DrawMonthChart());
     // Silent, and nothing left open: the next operation starts afresh.
     QVERIFY(msgs->messages.empty());
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     w.redraw();
-    QCOMPARE(Connection::openCount(), 0);
+    QCOMPARE(env->openConnections(), 0);
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
     addRow("2004-09-15 08:00:00", "2004-09-15 09:59:00");
-    WorkTimeWindow w(opt);
+    WorkTimeWindow w(env->app());
     QFile::rename(env->dbPath(), env->dbPath() + QStringLiteral(".away"));
     // The wait cursor is up while the drawing runs, also when its message shows.
     QList<Qt::CursorShape> cursors;
@@ -342,17 +339,17 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
 }
 
 void tst_workTimeWindow::oneViewerAtATime() {
-    WorkTimeWindow* first = OpenWorkTime(opt, nullptr, false);
+    WorkTimeWindow* first = OpenWorkTime(env->app(), nullptr, false);
     QVERIFY(first && first->isVisible());
     first->cmdAfterWeek[0]->click();
-    QCOMPARE(OpenWorkTime(opt, nullptr, false), first);
+    QCOMPARE(OpenWorkTime(env->app(), nullptr, false), first);
     // Reusing the loaded viewer keeps its week.
     QCOMPARE(first->lblStartDay->text(), QStringLiteral("2004/09/19"));
     // Esc closes it; the next opening starts afresh.
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     delete first;
-    WorkTimeWindow* second = OpenWorkTime(opt, nullptr, false);
+    WorkTimeWindow* second = OpenWorkTime(env->app(), nullptr, false);
     QCOMPARE(second->lblStartDay->text(), QStringLiteral("2004/09/12"));
 }
 
@@ -360,7 +357,7 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
     addRow("2004-08-03 09:00:00", "2004-08-03 09:59:00"); // a Tuesday; 1 August is a Sunday
     QWidget owner;
     owner.show();
-    WorkTimeWindow* before = OpenWorkTime(opt, nullptr, false);
+    WorkTimeWindow* before = OpenWorkTime(env->app(), nullptr, false);
     // Behind a modal owner a modeless viewer could not be used: the same viewer turns modal,
     // owned by it, on the week asked for, and drawn.
     QString seen;
@@ -374,7 +371,8 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
         v->close();
     });
     before->tabWorkTime->setCurrentIndex(1);
-    QVERIFY(!OpenWorkTimeOn(opt, &owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
+    QVERIFY(
+        !OpenWorkTimeOn(env->app(), &owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
     QCOMPARE(seen, QStringLiteral("1 1 1 2004/08/01 09:00～09:59"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
