@@ -41,6 +41,8 @@ private slots:
     void failingQueryReportsAndKeepsCells();
     void selectionCarriesAndClicksSelect();
     void holidayMarksWithoutReading();
+    void lawWhereRulesMeet_data();
+    void lawWhereRulesMeet();
 
 private:
     bool load(int year, int month) {
@@ -311,6 +313,69 @@ void tst_monthData::holidayMarksWithoutReading() {
     for (int i = 0; i < kGridCells; ++i) {
         QCOMPARE(marked[size_t(i)].dayCaption, cells[size_t(i)].dayCaption);
         QCOMPARE(marked[size_t(i)].dayLook, cells[size_t(i)].dayLook);
+    }
+}
+
+// A new database's rules in the grid where they meet, neighbouring months' days included; "law"
+// rules of the test's own add a holiday on Sunday 31 January 2027.
+void tst_monthData::lawWhereRulesMeet_data() {
+    QTest::addColumn<QString>("extra"); // rows added to the table
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QStringList>("expected"); // "yyyy-mm-dd caption" of each checked day
+    QTest::newRow("2019-04") << "" << 2019 << 4
+                             << QStringList{
+                                    "2019-04-29 29［昭和の日］",   "2019-04-30 30[国民の休日]",
+                                    "2019-05-01  1［即位の日］",   "2019-05-02  2[国民の休日]",
+                                    "2019-05-03  3［憲法記念日］", "2019-04-28 28"};
+    QTest::newRow("2019-05") << "" << 2019 << 5
+                             << QStringList{"2019-05-05  5［こどもの日］",
+                                            "2019-05-06  6[振替休日]", "2019-05-07  7"};
+    QTest::newRow("2026-05") << "" << 2026 << 5
+                             << QStringList{"2026-05-03  3［憲法記念日］",
+                                            "2026-05-04  4［みどりの日］",
+                                            "2026-05-06  6[振替休日]", "2026-05-07  7"};
+    QTest::newRow("2026-09") << "" << 2026 << 9
+                             << QStringList{"2026-09-21 21[敬老の日]", "2026-09-22 22[国民の休日]",
+                                            "2026-09-23 23［秋分の日］", "2026-09-24 24"};
+    QTest::newRow("2027-03") << "" << 2027 << 3
+                             << QStringList{"2027-03-20 20", "2027-03-21 21［春分の日］",
+                                            "2027-03-22 22[振替休日]"};
+    // Sunday 3 November 2019 in the grid's last row of October, its substitute the next cell.
+    QTest::newRow("2019-10, next month's days")
+        << "" << 2019 << 10
+        << QStringList{"2019-10-14 14[体育の日]", "2019-10-22 22［即位礼正殿の儀］",
+                       "2019-11-03  3［文化の日］", "2019-11-04  4[振替休日]"};
+    QTest::newRow("substitute in the next month's grid")
+        << "(3, 1, 31, NULL, NULL, '月末', 2027, 2027)" << 2027 << 2
+        << QStringList{"2027-01-31 31［月末］", "2027-02-01  1[振替休日]"};
+    QTest::newRow("substitute in the grid's last row")
+        << "(3, 1, 31, NULL, NULL, '月末', 2027, 2027)" << 2027 << 1
+        << QStringList{"2027-01-31 31［月末］", "2027-02-01  1[振替休日]",
+                       "2027-01-11 11[成人の日]"};
+}
+
+void tst_monthData::lawWhereRulesMeet() {
+    QFETCH(QString, extra);
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QStringList, expected);
+    env = std::make_unique<TestEnv>(TestEnv::Schema::V107);
+    if (!extra.isEmpty())
+        QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Holiday (Kind, Month, Day, Week, Yobi, "
+                                         "Name, FromYear, ToYear) VALUES ") +
+                          extra));
+    QVERIFY(load(year, month));
+    for (const QString& row : expected) {
+        const QDate d = QDate::fromString(row.left(10), Qt::ISODate);
+        const GridCell& c = at(year, month, d);
+        QCOMPARE(row.mid(11), c.dayCaption);
+        // Holidays in the holiday colour, other days by their weekday.
+        const bool holiday = c.dayCaption.size() > 2;
+        const int weekday = d.dayOfWeek() % 7;
+        QCOMPARE(c.dayLook, (holiday || weekday == 0 ? CellLook{true, kHolidayRed}
+                             : weekday == 6          ? CellLook{true, kSaturdayBlue}
+                                                     : CellLook{false, kWhite}));
     }
 }
 

@@ -11,11 +11,13 @@
 
 namespace {
 
-// Input from "kind|month|day or week|weekday|name" (-1: nothing chosen).
+// Input from "kind|month|day or week|weekday|name[|from year|to year]" (-1: nothing chosen).
 HolidayInput Input(const QString& packed) {
     const QStringList v = packed.split(QLatin1Char('|'));
     const bool nth = v[0].toInt() == kHolidayNthWeekday;
-    return {v[0].toInt(), v[1], nth ? QString() : v[2], nth ? v[2] : QString(), v[3].toInt(), v[4]};
+    return {
+        v[0].toInt(), v[1],      nth ? QString() : v[2], nth ? v[2] : QString(), v[3].toInt(), v[4],
+        v.value(5),   v.value(6)};
 }
 
 QStringList Lines(const QListWidget* list) {
@@ -39,6 +41,8 @@ void Type(HolidayEditor& f, const QString& packed) {
     Child<QLineEdit>(f, "txtWeek")->setText(in.week);
     Child<QComboBox>(f, "cboYobi")->setCurrentIndex(in.weekday);
     Child<QLineEdit>(f, "txtHoliday")->setText(in.name);
+    Child<QLineEdit>(f, "txtFromYear")->setText(in.fromYear);
+    Child<QLineEdit>(f, "txtToYear")->setText(in.toYear);
 }
 
 void Click(QListWidget* list, int row) {
@@ -62,6 +66,8 @@ private slots:
     void cleanup();
     void lines_data();
     void lines();
+    void lawLines_data();
+    void lawLines();
     void inputChecks_data();
     void inputChecks();
     void opensSortedSwapsKindsAndPicks();
@@ -71,6 +77,8 @@ private slots:
     void okReplacesTheTable();
     void failedReadDisablesOK_data();
     void failedReadDisablesOK();
+    void statutoryRules_data();
+    void statutoryRules();
 
 private:
     HolidayRules stored() const {
@@ -136,6 +144,48 @@ void tst_holidayEditor::inputChecks_data() {
     Row("30 February", {"0|2|30|-1|x", "日付が認識できません。", "txtMonth"});
     Row("29 February", {"0|02|29|-1|x", "", "  2月 29日        通常  x"});
     Row("kind 2, 05", {"2|05|05|0|y", "", "  5月 5週目 日曜  ＨＭ  y"});
+    Row("equinox in June",
+        {"4|6||-1|x", "春分の日は3月、秋分の日は9月を入力して下さい。", "txtMonth"});
+    Row("equinox needs no day",
+        {"4|9||-1|秋分の日|1948", "", "  9月 計算        春秋  秋分の日  1948年～"});
+    Row("law kind needs a day", {"3|5||-1|x", "日を入力して下さい。", "txtDay"});
+    Row("letters in from year",
+        {"3|5|4|-1|x|2OO7", "開始年は1～9999の数字で入力して下さい。", "txtFromYear"});
+    Row("year 0", {"3|5|4|-1|x||0", "終了年は1～9999の数字で入力して下さい。", "txtToYear"});
+    Row("to before from",
+        {"3|5|4|-1|x|2007|2006", "終了年は開始年以降の年を入力して下さい。", "txtToYear"});
+    Row("bad date before years", {"5|2|30|-1|x|20x", "日付が認識できません。", "txtMonth"});
+    Row("full-width years",
+        {"6|1|1|-1|振替休日|２００７", "", "  1月  1日        順延  振替休日  2007年～"});
+}
+
+void tst_holidayEditor::lawLines_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("line");
+    Row("law date, both years",
+        {"3|7|20|-1|海の日|1996|2002", "  7月 20日        祝日  海の日  1996年～2002年"});
+    Row("to year only", {"3|1|15|-1|成人の日||1999", "  1月 15日        祝日  成人の日  ～1999年"});
+    Row("one year", {"1|5|1|-1|即位の日|2019|2019", "  5月  1日        固定  即位の日  2019年"});
+    Row("nth weekday from",
+        {"2|10|2|1|スポーツの日|2022", " 10月 2週目 月曜  ＨＭ  スポーツの日  2022年～"});
+    Row("equinox", {"4|3||-1|春分の日|1949", "  3月 計算        春秋  春分の日  1949年～"});
+    Row("next day",
+        {"5|4|12|-1|振替休日|1973|2006", "  4月 12日        翌日  振替休日  1973年～2006年"});
+    Row("between, no years", {"7|12|27|-1|国民の休日", " 12月 27日        挟日  国民の休日"});
+}
+
+// Lines of rules with the new kinds or years keep the tag at byte 19 and the name at byte 25;
+// a rule without years reads back from its line.
+void tst_holidayEditor::lawLines() {
+    QFETCH(QString, input);
+    QFETCH(QString, line);
+    QCOMPARE(CheckHolidayInput(Input(input)).message, QString());
+    const HolidayRule rule = RuleFromInput(Input(input));
+    QCOMPARE(HolidayLine(rule), line);
+    QCOMPARE(cp932Length(cp932Mid(line, 1, 18)), 18);
+    QCOMPARE(cp932Mid(line, 25, cp932Length(rule.name)), rule.name);
+    if (!rule.fromYear && !rule.toYear)
+        QCOMPARE(ParseHolidayLine(line), std::optional<HolidayRule>(rule));
 }
 
 void tst_holidayEditor::inputChecks() {
@@ -331,6 +381,62 @@ void tst_holidayEditor::failedReadDisablesOK() {
     QCOMPARE(Child<QListWidget>(f, "lstHoliday")->count(), 0);
     QVERIFY(!Child<QPushButton>(f, "OKButton")->isEnabled());
     QCOMPARE(env->openConnections(), 0);
+}
+
+void tst_holidayEditor::statutoryRules_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("OK") << true;
+    QTest::newRow("ｷｬﾝｾﾙ") << false;
+}
+
+// "国民の祝日に戻す" asks first; on OK the table holds the statutory rules at once, the list
+// shows them with their years, and the month is redrawn even if the editor is then cancelled.
+void tst_holidayEditor::statutoryRules() {
+    QFETCH(bool, ok);
+    HolidayEditor f(env->program());
+    f.load();
+    ShowActive(f);
+    msgs->answers.push_back(ok ? MsgResult::OK : MsgResult::Cancel);
+    QTest::mouseClick(Child<QPushButton>(f, "cmdStatutory"), Qt::LeftButton);
+    QCOMPARE(msgs->messages.size(), size_t(1));
+    QCOMPARE(msgs->messages[0].icon, MsgIcon::Question);
+    QCOMPARE(msgs->messages[0].buttons, MsgButtons::OKCancel);
+    QCOMPARE(env->openConnections(), 0);
+    const HolidayRules want = ok ? DefaultHolidayRules() : LegacyDefaultHolidayRules();
+    QCOMPARE(stored(), want);
+    const QStringList lines = Lines(Child<QListWidget>(f, "lstHoliday"));
+    QCOMPARE(lines.size(), qsizetype(want.size()));
+    QCOMPARE(lines.contains(QStringLiteral("  9月 計算        春秋  秋分の日  1948年～")), ok);
+    QTest::mouseClick(Child<QPushButton>(f, "CancelButton"), Qt::LeftButton);
+    QCOMPARE(f.CommittedRules(), ok ? std::optional<HolidayRules>(want) : std::nullopt);
+
+    // Picking a line of the law shows its years; an equinox line has no day box.
+    if (!ok)
+        return;
+    HolidayEditor g(env->program());
+    g.load();
+    ShowActive(g);
+    QListWidget* list = Child<QListWidget>(g, "lstHoliday");
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text().contains(QStringLiteral("秋分の日")))
+            g.pickLine(list->item(i));
+    }
+    QCOMPARE(Child<QComboBox>(g, "cboKind")->currentIndex(), int(kHolidayEquinox));
+    QVERIFY(Child<QLineEdit>(g, "txtDay")->isHidden() &&
+            Child<QLineEdit>(g, "txtWeek")->isHidden());
+    QCOMPARE(Child<QLineEdit>(g, "txtFromYear")->text() + "-" +
+                 Child<QLineEdit>(g, "txtToYear")->text(),
+             QStringLiteral("1948-"));
+    // Saved unchanged, the table holds the same rules (in the list's order).
+    g.saveRules();
+    const auto sortedLines = [](const HolidayRules& rules) {
+        QStringList out;
+        for (const HolidayRule& r : rules)
+            out << HolidayLine(r);
+        out.sort();
+        return out;
+    };
+    QCOMPARE(sortedLines(stored()), sortedLines(want));
 }
 
 QTEST_MAIN(tst_holidayEditor)

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "core/Database.h"
 #include "core/DatabaseMessages.h"
+#include "core/VersionUp.h"
 #include "holidays/HolidayRules.h"
 
 #include <QtTest>
@@ -16,6 +17,8 @@ private slots:
     void afterTheList();
     void equinoxOutsideItsPeriods();
     void runBoundaries();
+    void upgradeReplacesOnlyAnUntouchedTable_data();
+    void upgradeReplacesOnlyAnUntouchedTable();
 };
 
 // Every day from 1948 to 2027 is a holiday or not, with its name, exactly as the list says; the
@@ -91,6 +94,65 @@ void tst_holidayLaw::runBoundaries() {
         QVERIFY2(wide.holiday, qPrintable(d.toString(Qt::ISODate)));
         QCOMPARE(HolidayCalendar(rules, d, d).mark(d).names, wide.names);
     }
+}
+
+void tst_holidayLaw::upgradeReplacesOnlyAnUntouchedTable_data() {
+    QTest::addColumn<QString>("edit"); // run on the old table before the upgrade
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("untouched") << "" << true;
+    // The editor writes its list sorted; the same rules in another order are still untouched.
+    QTest::newRow("untouched, other order")
+        << "CREATE TABLE H AS SELECT * FROM T_Holiday ORDER BY rowid DESC; DELETE FROM T_Holiday;"
+           "INSERT INTO T_Holiday SELECT * FROM H; DROP TABLE H"
+        << true;
+    QTest::newRow("a rule renamed") << "UPDATE T_Holiday SET Name = '元旦' WHERE Month = 1 AND "
+                                       "Day = 1"
+                                    << false;
+    QTest::newRow("a rule added")
+        << "INSERT INTO T_Holiday (Kind, Month, Day, Name) VALUES (1, 12, 31, '大晦日')" << false;
+    QTest::newRow("a rule deleted") << "DELETE FROM T_Holiday WHERE Name = '山の日'" << false;
+}
+
+// An old file, with the rule table as its version had it (no year columns): the upgrade adds
+// the columns, and gives the law's rules only to a table nobody has edited.
+void tst_holidayLaw::upgradeReplacesOnlyAnUntouchedTable() {
+    QFETCH(QString, edit);
+    QFETCH(bool, replaced);
+    TestEnv env(TestEnv::Schema::V106);
+    MsgRecorder msgs;
+    // One statement per call.
+    const auto run = [&env](const QString& script) {
+        for (const QString& sql : script.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            QVERIFY(env.exec(sql));
+    };
+    run(QStringLiteral("CREATE TABLE H AS SELECT Kind, Month, Day, Week, Yobi, Name FROM T_Holiday "
+                       "ORDER BY rowid; DROP TABLE T_Holiday; ALTER TABLE H RENAME TO T_Holiday"));
+    QCOMPARE(env.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info('T_Holiday')")),
+             QStringLiteral("6"));
+    run(edit);
+    const QStringList before = env.column(QStringLiteral(
+        "SELECT Kind || '/' || Month || '/' || ifnull(Day, '') || '/' || ifnull(Week, '') || "
+        "'/' || ifnull(Yobi, '') || '/' || Name FROM T_Holiday ORDER BY rowid"));
+
+    QVERIFY(VersionUp(env.program(), ReplaceUneditedHolidayRules));
+    QVERIFY(msgs.messages.empty());
+    QCOMPARE(env.column(QStringLiteral("SELECT ver FROM T_Version")), QStringList{"1.07"});
+    HolidayRules rules;
+    {
+        Db db = OpenDB(env.program());
+        QVERIFY(db && ReadHolidayRules(*db, rules));
+        db->rollback();
+    }
+    if (replaced) {
+        QCOMPARE(rules, DefaultHolidayRules());
+        return;
+    }
+    QCOMPARE(env.column(QStringLiteral(
+                 "SELECT Kind || '/' || Month || '/' || ifnull(Day, '') || '/' || "
+                 "ifnull(Week, '') || '/' || ifnull(Yobi, '') || '/' || Name FROM T_Holiday "
+                 "WHERE FromYear IS NULL AND ToYear IS NULL ORDER BY rowid")),
+             before);
+    QCOMPARE(qsizetype(rules.size()), before.size());
 }
 
 QTEST_MAIN(tst_holidayLaw)
