@@ -10,7 +10,8 @@
 //    CheckWhatDayInput accepts.
 //  - holiday rule: any rule CanListRule accepts (the editor lists no other), without the
 //    fields its kind does not use (a line has no place for them), any name; reading back
-//    gives the rule with the name's trailing blanks removed.
+//    gives the rule with the name's trailing blanks removed. A rule with years shows them after
+//    its name; the editor keeps such a line's rule, so only its layout is checked.
 //  - holiday input: any boxes (name at most 50 characters) that CheckHolidayInput accepts.
 //  - search: dates of years 1-9999 (what a stored date can be), anniversaries on month 1-12
 //    and day 1-31, any text.
@@ -68,37 +69,51 @@ void AnniversaryInput(FuzzedDataProvider& in) {
 void HolidayRoundTrip(const HolidayRule& r) {
     FUZZ_CHECK(CanListRule(r));
     const QString line = HolidayLine(r);
-    // The tag starts at byte 19 and the name at byte 25.
-    FUZZ_CHECK(cp932Mid(line, 19, 4) == HolidayKindItems().at(r.kind).left(2));
-    FUZZ_CHECK(cp932Mid(line, 25, -1) == r.name);
+    // The tag starts at byte 19 and the name at byte 25; years follow the name.
+    const bool years = r.fromYear || r.toYear;
+    if (r.kind <= kHolidayNthWeekday)
+        FUZZ_CHECK(cp932Mid(line, 19, 4) == HolidayKindItems().at(r.kind).left(2));
+    FUZZ_CHECK(cp932Mid(line, 25, years ? cp932Length(r.name) : -1) == r.name);
+    if (years)
+        return; // the list keeps such a line's rule itself
     HolidayRule expected = r;
     expected.name = WithoutTrailingBlanks(r.name);
     const std::optional<HolidayRule> back = ParseHolidayLine(line);
     FUZZ_CHECK(back && *back == expected);
 }
 
+std::optional<int> TakeYear(FuzzedDataProvider& in) {
+    if (in.ConsumeBool())
+        return std::nullopt;
+    return in.ConsumeIntegralInRange(0, 9999);
+}
+
 void HolidayRuleLine(FuzzedDataProvider& in) {
     HolidayRule r;
-    r.kind = in.ConsumeIntegralInRange(0, 2);
+    r.kind = in.ConsumeIntegralInRange(0, kHolidayKinds - 1);
     r.month = in.ConsumeIntegralInRange(0, 99);
     if (r.kind == kHolidayNthWeekday) {
         r.week = in.ConsumeIntegralInRange(0, 9);
         r.weekday = in.ConsumeIntegralInRange(0, 6);
-    } else {
+    } else if (r.kind != kHolidayEquinox) {
         r.day = in.ConsumeIntegralInRange(0, 99);
     }
+    r.fromYear = TakeYear(in);
+    r.toYear = TakeYear(in);
     r.name = TakeText(in, 200);
     HolidayRoundTrip(r);
 }
 
 void HolidayInputLine(FuzzedDataProvider& in) {
     HolidayInput input;
-    input.kind = in.ConsumeIntegralInRange(-1, 3);
+    input.kind = in.ConsumeIntegralInRange(-1, kHolidayKinds);
     input.weekday = in.ConsumeIntegralInRange(-1, 7);
     input.month = TakeText(in, 4, NumberPieces());
     input.day = TakeText(in, 4, NumberPieces());
     input.week = TakeText(in, 4, NumberPieces());
     input.name = TakeText(in, 50);
+    input.fromYear = TakeText(in, 5, NumberPieces());
+    input.toYear = TakeText(in, 5, NumberPieces());
     if (CheckHolidayInput(input).field != HolidayField::None)
         return;
     const HolidayRule r = RuleFromInput(input);
