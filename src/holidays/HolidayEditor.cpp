@@ -329,17 +329,21 @@ void HolidayEditor::saveRules() {
         if (const HolidayRule* r = RuleOf(lstHoliday->item(i)))
             rules.push_back(*r);
     }
-    Db db = OpenDB(m_program);
-    if (!db)
-        return;
-    if (!ReplaceHolidayRules(*db, rules)) {
-        UpdateFailed();
-        return;
-    }
-    if (!CloseDB(*db))
+    if (!writeRules(rules))
         return;
     m_committed = std::move(rules);
     accept();
+}
+
+bool HolidayEditor::writeRules(const HolidayRules& rules) {
+    Db db = OpenDB(m_program);
+    if (!db)
+        return false;
+    if (!ReplaceHolidayRules(*db, rules)) {
+        UpdateFailed();
+        return false;
+    }
+    return CloseDB(*db);
 }
 
 void HolidayEditor::pickLine(QListWidgetItem* item) {
@@ -375,14 +379,7 @@ void HolidayEditor::restoreStatutory() {
                MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) != MsgResult::OK)
         return;
     const HolidayRules rules = DefaultHolidayRules();
-    Db db = OpenDB(m_program);
-    if (!db)
-        return;
-    if (!ReplaceHolidayRules(*db, rules)) {
-        UpdateFailed();
-        return;
-    }
-    if (!CloseDB(*db))
+    if (!writeRules(rules))
         return;
     // Written: the month shows them also when the editor is left with Cancel.
     m_committed = rules;

@@ -81,6 +81,8 @@ private:
     // no day box for an equinox, else the day box.
     void ShowBoxesOf(int kind);
     void showRules(const HolidayRules& rules);
+    // Replaces the table in one transaction; false after the failure's message.
+    bool writeRules(const HolidayRules& rules);
 
     const Program& m_program;
     QListWidgetItem* m_picked = nullptr;
