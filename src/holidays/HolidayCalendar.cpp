@@ -75,8 +75,9 @@ HolidayCalendar::HolidayCalendar(const HolidayRules& rules, const QDate& first, 
         return;
     // Whole years around the run: a substitute may come from a Sunday before it, and an
     // in-between day needs the day after it.
-    const int firstYear = first.year() - 1;
-    const int lastYear = last.year() + 1;
+    // (The calendar has no year 0: 1 BC is followed by AD 1.)
+    const int firstYear = first.year() == 1 ? -1 : first.year() - 1;
+    const int lastYear = last.year() == -1 ? 1 : last.year() + 1;
     m_start = QDate(firstYear, 1, 1);
     m_days.resize(size_t(m_start.daysTo(QDate(lastYear, 12, 31)) + 1));
     placeRules(firstYear, lastYear);

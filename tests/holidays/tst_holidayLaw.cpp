@@ -94,6 +94,10 @@ void tst_holidayLaw::runBoundaries() {
         QVERIFY2(wide.holiday, qPrintable(d.toString(Qt::ISODate)));
         QCOMPARE(HolidayCalendar(rules, d, d).mark(d).names, wide.names);
     }
+    // The first and the last year a date can have.
+    const HolidayRules legacy = LegacyDefaultHolidayRules();
+    for (const QDate& d : {QDate(1, 1, 1), QDate(9999, 11, 23)})
+        QVERIFY(HolidayCalendar(legacy, d, d.addDays(30)).isHoliday(d));
 }
 
 void tst_holidayLaw::upgradeReplacesOnlyAnUntouchedTable_data() {
