@@ -7,12 +7,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libsqlite3-dev
+  qt6-base-dev libgl-dev libsqlite3-dev libical-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick trayer
   fonts-noto-cjk adwaita-icon-theme
   xdotool faketime sqlite3 dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi
+  python3-icalendar
 )
 
 missing=()

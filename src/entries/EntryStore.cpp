@@ -96,6 +96,20 @@ bool SearchDays(Connection& db, DayEntry entry, const QString& pattern,
     return true;
 }
 
+bool ReadAllDays(Connection& db, DayEntry entry,
+                 const std::function<void(const QDate&, const QString&)>& found) {
+    Recordset rs;
+    // Days without text have nothing to give.
+    if (!rs.open(db, Sql("SELECT [Date], %2 FROM %1 WHERE %2 <> '' ORDER BY [Date]", entry)))
+        return false;
+    while (!rs.eof()) {
+        found(rs.date(0), rs.text(1));
+        if (!rs.moveNext())
+            return false;
+    }
+    return true;
+}
+
 bool SearchAnniversaries(Connection& db, const QString& pattern,
                          const std::function<void(const Anniversary&)>& found) {
     Recordset rs;

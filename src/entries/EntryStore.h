@@ -44,5 +44,8 @@ bool DeleteAnniversary(Connection& db, const Anniversary& a);
 // The entries whose text matches a LIKE pattern (ESCAPE '\'), in table order.
 bool SearchDays(Connection& db, DayEntry entry, const QString& pattern,
                 const std::function<void(const QDate&, const QString&)>& found);
+// Every day whose entry has a text, in date order.
+bool ReadAllDays(Connection& db, DayEntry entry,
+                 const std::function<void(const QDate&, const QString&)>& found);
 bool SearchAnniversaries(Connection& db, const QString& pattern,
                          const std::function<void(const Anniversary&)>& found);
