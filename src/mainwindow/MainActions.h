@@ -15,6 +15,7 @@ class QToolBar;
 
 enum class Command {
     Backup,
+    ExportIcs,
     Exit,
     Cut,
     Copy,

@@ -6,6 +6,7 @@
 #include "core/MsgBox.h"
 #include "core/ProgramWindows.h"
 #include "entries/EntryCommands.h"
+#include "exchange/ExportDialog.h"
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/MainStatusBar.h"
@@ -109,6 +110,8 @@ void MainWindow::runWindowCommand(Command c) {
     switch (c) {
     case Command::Backup:
         return OpenBackupDialog(m_app.program(), this, true);
+    case Command::ExportIcs:
+        return OpenExportDialog(m_app.program(), this, true);
     case Command::Exit:
         return exitProgram();
     case Command::Find:

@@ -1,0 +1,30 @@
+// iCalendar files of the program's database: the export written whole or not at all.
+#pragma once
+
+#include "exchange/IcsExport.h"
+
+#include <QString>
+
+class Program;
+
+struct ExportCounts {
+    int schedules = 0;
+    int diaries = 0;
+    int anniversaries = 0;
+    int holidays = 0;
+};
+
+// Writes the chosen items of the program's database to path: to a temporary file beside it
+// that takes path's name only when complete, so that a failure leaves an existing file as it
+// was. Refuses the database itself and the engine's side files beside it. False with the reason
+// in error (the engine's text, or the file system's).
+bool ExportCalendarFile(const Program& program, const ExportChoice& choice, const QString& path,
+                        ExportCounts* counts, QString* error);
+
+// Whether path is the database, or a file the engine would take for one of its own beside it
+// (its journal), which an export must never replace; and what the user is told then.
+bool IsDatabaseFile(const QString& database, const QString& path);
+QString DatabaseFileRefusal();
+
+// The default file of an export: Vaskel.ics in the user's documents folder.
+QString DefaultExportPath();
