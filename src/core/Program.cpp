@@ -3,15 +3,18 @@
 #include <QCoreApplication>
 #include <QDir>
 
-Program::Program(const QString& folder)
-    : m_folder(folder), m_openConnections(std::make_shared<int>(0)) {}
+Program::Program(const QString& folder, const QString& databaseFile)
+    : m_folder(folder),
+      m_databaseFile(databaseFile.isEmpty() ? QString::fromLatin1(kDatabaseFileName)
+                                            : databaseFile),
+      m_openConnections(std::make_shared<int>(0)) {}
 
 QString Program::folder() const {
     return m_folder.isEmpty() ? QCoreApplication::applicationDirPath() : m_folder;
 }
 
 QString Program::databasePath() const {
-    return QDir(folder()).filePath(QString::fromLatin1(kDatabaseFileName));
+    return QDir(folder()).filePath(m_databaseFile);
 }
 
 Db Program::openDatabase(QString* why) const {

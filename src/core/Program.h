@@ -16,8 +16,9 @@ inline constexpr int kVersionMinor = 7;
 // window that reads the time or the database is given it.
 class Program {
 public:
-    // folder: where the database is; empty for the executable's folder.
-    explicit Program(const QString& folder = QString());
+    // folder: where the database is; empty for the executable's folder. databaseFile: its
+    // name there (the command-line tools may name another file); empty for Vaskel.pdb.
+    explicit Program(const QString& folder = QString(), const QString& databaseFile = QString());
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -35,6 +36,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_databaseFile;
     Clock m_clock;
     ConnectionCount m_openConnections;
 };
