@@ -168,9 +168,10 @@ void WorkTimeWindow::ShowPeriod(View view, const QDate& d) {
     tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
 }
 
-QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
-                                       const QString& text) {
+QToolButton* WorkTimeWindow::NavButton(QWidget* page, const QString& name, int x,
+                                       const QString& tip, const QString& text) {
     auto* b = new QToolButton(page);
+    b->setObjectName(name);
     b->setGeometry(x, 8, text.isEmpty() ? 30 : 44, 26);
     b->setToolTip(tip);
     b->setAccessibleName(tip);
@@ -193,10 +194,13 @@ void WorkTimeWindow::BuildWeekTab(QWidget* page) {
         l->setFrameShadow(QFrame::Sunken);
     }
 
-    cmdBeforeWeek[0] = NavButton(page, kNavLeft, QStringLiteral("前週"), QString());
+    cmdBeforeWeek[0] = NavButton(page, QStringLiteral("cmdBeforeWeek0"), kNavLeft,
+                                 QStringLiteral("前週"), QString());
     cmdBeforeWeek[0]->setArrowType(Qt::LeftArrow);
-    cmdThisWeek[0] = NavButton(page, kNavLeft + 32, QStringLiteral("今週"), QStringLiteral("今週"));
-    cmdAfterWeek[0] = NavButton(page, kNavLeft + 78, QStringLiteral("次週"), QString());
+    cmdThisWeek[0] = NavButton(page, QStringLiteral("cmdThisWeek0"), kNavLeft + 32,
+                               QStringLiteral("今週"), QStringLiteral("今週"));
+    cmdAfterWeek[0] = NavButton(page, QStringLiteral("cmdAfterWeek0"), kNavLeft + 78,
+                                QStringLiteral("次週"), QString());
     cmdAfterWeek[0]->setArrowType(Qt::RightArrow);
 
     // Hour scale: lines at 0, 6, 12, 18 and 24 o'clock across the columns.
@@ -252,10 +256,13 @@ void WorkTimeWindow::BuildMonthTab(QWidget* page) {
     mid.setPointSizeF(mid.pointSizeF() * 1.2);
     lblYear->setFont(mid);
 
-    cmdBeforeWeek[1] = NavButton(page, kNavLeft, QStringLiteral("前月"), QString());
+    cmdBeforeWeek[1] = NavButton(page, QStringLiteral("cmdBeforeWeek1"), kNavLeft,
+                                 QStringLiteral("前月"), QString());
     cmdBeforeWeek[1]->setArrowType(Qt::LeftArrow);
-    cmdThisWeek[1] = NavButton(page, kNavLeft + 32, QStringLiteral("今月"), QStringLiteral("今月"));
-    cmdAfterWeek[1] = NavButton(page, kNavLeft + 78, QStringLiteral("次月"), QString());
+    cmdThisWeek[1] = NavButton(page, QStringLiteral("cmdThisWeek1"), kNavLeft + 32,
+                               QStringLiteral("今月"), QStringLiteral("今月"));
+    cmdAfterWeek[1] = NavButton(page, QStringLiteral("cmdAfterWeek1"), kNavLeft + 78,
+                                QStringLiteral("次月"), QString());
     cmdAfterWeek[1]->setArrowType(Qt::RightArrow);
 
     for (int i = 0; i < 7; ++i) {
