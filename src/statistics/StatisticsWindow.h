@@ -76,15 +76,15 @@ private:
     void openRowOnDoubleClick(int row);
     void openViewerOnRow(bool month);
 
-    QTabWidget* tabStatistics = nullptr;
+    QTabWidget* statisticsTabs = nullptr;
     Tab scheduleTab;
     Tab diaryTab;
     Tab workTab;
-    QPushButton* OKButton = nullptr;
+    QPushButton* okButton = nullptr;
     // The ranking's pop-up menu.
-    QMenu* mnuBest10Right = nullptr;
-    QAction* mnuWorkTimeWeek = nullptr;
-    QAction* mnuWorkTimeMonth = nullptr;
+    QMenu* rankingMenu = nullptr;
+    QAction* weekViewAction = nullptr;
+    QAction* monthViewAction = nullptr;
 
     const AppContext& m_app;
     int m_pickedRow = 0;
