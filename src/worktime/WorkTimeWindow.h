@@ -70,24 +70,24 @@ private:
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
 
-    QTabWidget* tabWorkTime = nullptr;
+    QTabWidget* workTimeTabs = nullptr;
     // Week tab
-    QLabel* lblStartDay = nullptr;
-    QLabel* lblEndDay = nullptr;
-    std::array<QLabel*, 7> lblDay{};
-    std::array<PictureBox*, 7> picWeekly{};
-    std::array<QPlainTextEdit*, 7> txtWorkTime{};
+    QLabel* startDayLabel = nullptr;
+    QLabel* endDayLabel = nullptr;
+    std::array<QLabel*, 7> dayLabels{};
+    std::array<PictureBox*, 7> weekCharts{};
+    std::array<QPlainTextEdit*, 7> dayTotalEdits{};
     // Month tab
-    QLabel* lblYear = nullptr;
-    QLabel* lblMonth = nullptr;
-    std::array<PictureBox*, 42> picDay{};
-    std::array<QLabel*, 42> lblDispDay{};
+    QLabel* yearLabel = nullptr;
+    QLabel* monthLabel = nullptr;
+    std::array<PictureBox*, 42> dayCharts{};
+    std::array<QLabel*, 42> dayNumberLabels{};
     // One of each on each tab; the index is the tab.
-    std::array<QToolButton*, 2> cmdBeforeWeek{};
-    std::array<QToolButton*, 2> cmdAfterWeek{};
-    std::array<QToolButton*, 2> cmdThisWeek{};
-    QLabel* lblAverage = nullptr;
-    QPushButton* cmdOK = nullptr;
+    std::array<QToolButton*, 2> previousButtons{};
+    std::array<QToolButton*, 2> nextButtons{};
+    std::array<QToolButton*, 2> currentButtons{};
+    QLabel* averageLabel = nullptr;
+    QPushButton* okButton = nullptr;
 
     const AppContext& m_app;
     int m_year = 0;
