@@ -101,7 +101,7 @@ BENCHMARK(BM_CalcWorkTimeStats)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark
 void BM_TabSelected(benchmark::State& state) {
     StatisticsWindow w(*Use(state).app);
     w.show();
-    w.tabStatistics->setCurrentIndex(int(state.range(1)));
+    w.findChild<QTabWidget*>(QStringLiteral("tabStatistics"))->setCurrentIndex(int(state.range(1)));
     QCoreApplication::processEvents();
     for (auto _ : state) {
         w.computeShownTab();

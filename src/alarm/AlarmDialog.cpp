@@ -37,57 +37,57 @@ AlarmDialog::AlarmDialog(const Program& program, AlarmState& alarm, QWidget* own
     PrepareDialog(this, "frmAlarm", QStringLiteral("ｱﾗｰﾑの設定"));
 
     MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("設定時刻"), QRect(12, 10, 120, 20));
-    txtYear = TimeField(12, 52, 4, QStringLiteral("txtYear"));
+    yearEdit = TimeField(12, 52, 4, QStringLiteral("txtYear"));
     MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("年"),
               QRect(66, kFieldTop, 18, kFieldHeight));
-    txtMonth = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
+    monthEdit = TimeField(86, 34, 2, QStringLiteral("txtMonth"));
     MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("月"),
               QRect(122, kFieldTop, 18, kFieldHeight));
-    txtDay = TimeField(142, 34, 2, QStringLiteral("txtDay"));
+    dayEdit = TimeField(142, 34, 2, QStringLiteral("txtDay"));
     MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("日"),
               QRect(178, kFieldTop, 18, kFieldHeight));
-    txtHour = TimeField(204, 34, 2, QStringLiteral("txtHour"));
+    hourEdit = TimeField(204, 34, 2, QStringLiteral("txtHour"));
     MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("時"),
               QRect(240, kFieldTop, 18, kFieldHeight));
-    txtMinute = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
+    minuteEdit = TimeField(260, 34, 2, QStringLiteral("txtMinute"));
     MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("分"),
               QRect(296, kFieldTop, 18, kFieldHeight));
 
-    txtAlarmDetail = new QPlainTextEdit(this);
-    txtAlarmDetail->setObjectName(QStringLiteral("txtAlarmDetail"));
-    txtAlarmDetail->setAccessibleName(QStringLiteral("アラーム詳細内容"));
-    txtAlarmDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtAlarmDetail->setTabChangesFocus(true);
-    txtAlarmDetail->setGeometry(12, 68, 306, 110);
+    detailEdit = new QPlainTextEdit(this);
+    detailEdit->setObjectName(QStringLiteral("txtAlarmDetail"));
+    detailEdit->setAccessibleName(QStringLiteral("アラーム詳細内容"));
+    detailEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    detailEdit->setTabChangesFocus(true);
+    detailEdit->setGeometry(12, 68, 306, 110);
 
-    cmdAlarmOn = new QPushButton(QStringLiteral("設定"), this);
-    cmdAlarmOn->setObjectName(QStringLiteral("cmdAlarmOn"));
-    cmdAlarmOn->setGeometry(142, 190, 84, 28);
-    cmdAlarmOff = new QPushButton(QStringLiteral("解除"), this);
-    cmdAlarmOff->setObjectName(QStringLiteral("cmdAlarmOff"));
-    cmdAlarmOff->setGeometry(234, 190, 84, 28);
+    alarmOnButton = new QPushButton(QStringLiteral("設定"), this);
+    alarmOnButton->setObjectName(QStringLiteral("cmdAlarmOn"));
+    alarmOnButton->setGeometry(142, 190, 84, 28);
+    alarmOffButton = new QPushButton(QStringLiteral("解除"), this);
+    alarmOffButton->setObjectName(QStringLiteral("cmdAlarmOff"));
+    alarmOffButton->setGeometry(234, 190, 84, 28);
     // Enter in a field moves on; it must not press a button.
-    for (QPushButton* b : {cmdAlarmOn, cmdAlarmOff}) {
+    for (QPushButton* b : {alarmOnButton, alarmOffButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(cmdAlarmOn, &QPushButton::clicked, this, &AlarmDialog::setAlarm);
-    connect(cmdAlarmOff, &QPushButton::clicked, this, &AlarmDialog::cancelAlarm);
+    connect(alarmOnButton, &QPushButton::clicked, this, &AlarmDialog::setAlarm);
+    connect(alarmOffButton, &QPushButton::clicked, this, &AlarmDialog::cancelAlarm);
 
-    setTabOrder(txtYear, txtMonth);
-    setTabOrder(txtMonth, txtDay);
-    setTabOrder(txtDay, txtHour);
-    setTabOrder(txtHour, txtMinute);
-    setTabOrder(txtMinute, txtAlarmDetail);
-    setTabOrder(txtAlarmDetail, cmdAlarmOn);
-    setTabOrder(cmdAlarmOn, cmdAlarmOff);
+    setTabOrder(yearEdit, monthEdit);
+    setTabOrder(monthEdit, dayEdit);
+    setTabOrder(dayEdit, hourEdit);
+    setTabOrder(hourEdit, minuteEdit);
+    setTabOrder(minuteEdit, detailEdit);
+    setTabOrder(detailEdit, alarmOnButton);
+    setTabOrder(alarmOnButton, alarmOffButton);
     setFixedSize(330, 230);
 
     // Esc anywhere in the dialog cancels the alarm, whichever control has the focus.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &AlarmDialog::FocusWindowChanged);
-    txtYear->setFocus();
+    yearEdit->setFocus();
 }
 
 QLineEdit* AlarmDialog::TimeField(int x, int width, int maxLength, const QString& name) {
@@ -109,12 +109,12 @@ void OpenAlarmDialog(const Program& program, AlarmState& alarm, QWidget* owner, 
 void AlarmDialog::fillFields() {
     const std::optional<PendingAlarm>& pending = m_alarm.pending();
     const QDateTime t = pending ? pending->time : m_program.clock().now();
-    txtYear->setText(QString::number(t.date().year()));
-    txtMonth->setText(QString::number(t.date().month()));
-    txtDay->setText(QString::number(t.date().day()));
-    txtHour->setText(QString::number(t.time().hour()));
-    txtMinute->setText(QString::number(t.time().minute()));
-    txtAlarmDetail->setPlainText(pending ? pending->detail : QString());
+    yearEdit->setText(QString::number(t.date().year()));
+    monthEdit->setText(QString::number(t.date().month()));
+    dayEdit->setText(QString::number(t.date().day()));
+    hourEdit->setText(QString::number(t.time().hour()));
+    minuteEdit->setText(QString::number(t.time().minute()));
+    detailEdit->setPlainText(pending ? pending->detail : QString());
     if (QLineEdit* f = qobject_cast<QLineEdit*>(focusWidget()))
         SelectAllText(f);
 }
@@ -143,11 +143,11 @@ bool AlarmDialog::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (field && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
-            QWidget* next = field == txtYear    ? static_cast<QWidget*>(txtMonth)
-                            : field == txtMonth ? static_cast<QWidget*>(txtDay)
-                            : field == txtDay   ? static_cast<QWidget*>(txtHour)
-                            : field == txtHour  ? static_cast<QWidget*>(txtMinute)
-                                                : static_cast<QWidget*>(txtAlarmDetail);
+            QWidget* next = field == yearEdit    ? static_cast<QWidget*>(monthEdit)
+                            : field == monthEdit ? static_cast<QWidget*>(dayEdit)
+                            : field == dayEdit   ? static_cast<QWidget*>(hourEdit)
+                            : field == hourEdit  ? static_cast<QWidget*>(minuteEdit)
+                                                 : static_cast<QWidget*>(detailEdit);
             next->setFocus(Qt::TabFocusReason);
             return true;
         }
@@ -171,16 +171,16 @@ void AlarmDialog::keyPressEvent(QKeyEvent* e) {
 
 bool AlarmDialog::CheckAlarmInput() {
     const AlarmInputCheck r =
-        CheckAlarmFields(txtYear->text(), txtMonth->text(), txtDay->text(), txtHour->text(),
-                         txtMinute->text(), TypedText(txtAlarmDetail));
+        CheckAlarmFields(yearEdit->text(), monthEdit->text(), dayEdit->text(), hourEdit->text(),
+                         minuteEdit->text(), TypedText(detailEdit));
     if (r.ok()) {
         m_checkedTime = r.time;
         m_checkedDetail = r.detail;
         return true;
     }
     // In the order of AlarmField; a problem of no particular field goes to the detail.
-    QWidget* const fields[] = {txtAlarmDetail, txtYear,   txtMonth,      txtDay,
-                               txtHour,        txtMinute, txtAlarmDetail};
+    QWidget* const fields[] = {detailEdit, yearEdit,   monthEdit, dayEdit,
+                               hourEdit,   minuteEdit, detailEdit};
     QWidget* focus = fields[int(r.field)];
     WarnInput(focus, r.message, windowTitle());
     return false;

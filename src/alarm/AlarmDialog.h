@@ -33,14 +33,14 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QLineEdit* txtYear = nullptr;
-    QLineEdit* txtMonth = nullptr;
-    QLineEdit* txtDay = nullptr;
-    QLineEdit* txtHour = nullptr;
-    QLineEdit* txtMinute = nullptr;
-    QPlainTextEdit* txtAlarmDetail = nullptr;
-    QPushButton* cmdAlarmOn = nullptr;
-    QPushButton* cmdAlarmOff = nullptr;
+    QLineEdit* yearEdit = nullptr;
+    QLineEdit* monthEdit = nullptr;
+    QLineEdit* dayEdit = nullptr;
+    QLineEdit* hourEdit = nullptr;
+    QLineEdit* minuteEdit = nullptr;
+    QPlainTextEdit* detailEdit = nullptr;
+    QPushButton* alarmOnButton = nullptr;
+    QPushButton* alarmOffButton = nullptr;
 
     QLineEdit* TimeField(int x, int width, int maxLength, const QString& name);
     void FocusWindowChanged(QWindow* w);

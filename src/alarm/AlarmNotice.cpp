@@ -54,15 +54,15 @@ AlarmNotice::AlarmNotice(const Program& program, AlarmState& alarm, QWidget* own
     PrepareDialog(this, "frmAlarmDisp", QString());
     setModal(false);
 
-    lblAlarmDetail = new QLabel(this);
-    lblAlarmDetail->setObjectName(QStringLiteral("lblAlarmDetail"));
-    lblAlarmDetail->setTextFormat(Qt::PlainText);
-    lblAlarmDetail->move(kLabelLeft, kLabelTop);
+    detailLabel = new QLabel(this);
+    detailLabel->setObjectName(QStringLiteral("lblAlarmDetail"));
+    detailLabel->setTextFormat(Qt::PlainText);
+    detailLabel->move(kLabelLeft, kLabelTop);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &AlarmNotice::acknowledge);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("cmdOK"));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &AlarmNotice::acknowledge);
 
     showPendingAlarm();
 }
@@ -84,21 +84,21 @@ void AlarmNotice::showPendingAlarm() {
     const PendingAlarm alarm = m_alarm.pending().value_or(PendingAlarm{});
     m_time = alarm.time;
     setWindowTitle(FormatDate(m_time, QStringLiteral("yyyy年mm月dd日 hh時nn分です。")));
-    lblAlarmDetail->setWordWrap(false);
-    lblAlarmDetail->setText(alarm.detail);
-    lblAlarmDetail->adjustSize();
+    detailLabel->setWordWrap(false);
+    detailLabel->setText(alarm.detail);
+    detailLabel->adjustSize();
     // A line wider than the screen is wrapped, so that the button stays within reach.
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const int widest = screen->availableGeometry().width() * 4 / 5;
-        if (lblAlarmDetail->width() > widest) {
-            lblAlarmDetail->setWordWrap(true);
-            lblAlarmDetail->resize(widest, lblAlarmDetail->heightForWidth(widest));
+        if (detailLabel->width() > widest) {
+            detailLabel->setWordWrap(true);
+            detailLabel->resize(widest, detailLabel->heightForWidth(widest));
         }
     }
-    const AlarmDispGeometry g = AlarmDispLayout(lblAlarmDetail->size());
+    const AlarmDispGeometry g = AlarmDispLayout(detailLabel->size());
     setFixedSize(g.window);
-    cmdOK->setGeometry(g.button);
+    okButton->setGeometry(g.button);
 }
 
 void AlarmNotice::acknowledge() {

@@ -43,8 +43,8 @@ public slots:
     void acknowledge();
 
 private:
-    QLabel* lblAlarmDetail = nullptr;
-    QPushButton* cmdOK = nullptr;
+    QLabel* detailLabel = nullptr;
+    QPushButton* okButton = nullptr;
     const Program& m_program;
     AlarmState& m_alarm;
     QDateTime m_time;

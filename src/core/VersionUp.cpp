@@ -20,7 +20,7 @@ bool VersionUp(const Program& program, const UpgradeStep& holidayRules) {
     }
 
     VersionUpNotice notice;
-    notice.lblVersion->setText(VersionUpNoticeText(stored, ProgramVersion()));
+    notice.versionLabel->setText(VersionUpNoticeText(stored, ProgramVersion()));
     notice.show();
     // Painted now: the upgrade runs before the event loop gets back to the window.
     notice.repaint();

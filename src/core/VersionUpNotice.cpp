@@ -8,11 +8,11 @@ VersionUpNotice::VersionUpNotice(QWidget* parent) : QWidget(parent, Qt::Dialog) 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
     layout->setSpacing(10);
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblDurationNote = new QLabel(QStringLiteral("この処理には数分かかる場合があります。"), this);
-    lblDurationNote->setObjectName(QStringLiteral("Label1"));
-    layout->addWidget(lblVersion);
-    layout->addWidget(lblDurationNote);
+    versionLabel = new QLabel(this);
+    versionLabel->setObjectName(QStringLiteral("lblVersion"));
+    durationNoteLabel = new QLabel(QStringLiteral("この処理には数分かかる場合があります。"), this);
+    durationNoteLabel->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(versionLabel);
+    layout->addWidget(durationNoteLabel);
     setMinimumWidth(420);
 }

@@ -9,6 +9,6 @@ class VersionUpNotice : public QWidget {
 public:
     explicit VersionUpNotice(QWidget* parent = nullptr);
 
-    QLabel* lblVersion;
-    QLabel* lblDurationNote;
+    QLabel* versionLabel;
+    QLabel* durationNoteLabel;
 };

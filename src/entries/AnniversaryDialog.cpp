@@ -25,43 +25,43 @@ AnniversaryDialog::AnniversaryDialog(const Program& program, const QDate& day, Q
     MakeMonthLists();
     QHBoxLayout* boxes = MakeEntryBoxes();
 
-    cmdAdd = new QPushButton(QStringLiteral("追加"), this);
-    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdDel = new QPushButton(QStringLiteral("削除"), this);
-    cmdDel->setObjectName(QStringLiteral("cmdDel"));
-    cmdDel->setEnabled(false);
-    OKButton = new QPushButton(QStringLiteral("閉じる"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    for (QPushButton* b : {cmdAdd, cmdDel, OKButton}) {
+    addButton = new QPushButton(QStringLiteral("追加"), this);
+    addButton->setObjectName(QStringLiteral("cmdAdd"));
+    deleteButton = new QPushButton(QStringLiteral("削除"), this);
+    deleteButton->setObjectName(QStringLiteral("cmdDel"));
+    deleteButton->setEnabled(false);
+    okButton = new QPushButton(QStringLiteral("閉じる"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    for (QPushButton* b : {addButton, deleteButton, okButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
         b->setFixedWidth(88);
     }
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdAdd);
-    buttons->addWidget(cmdDel);
+    buttons->addWidget(addButton);
+    buttons->addWidget(deleteButton);
     buttons->addStretch();
-    buttons->addWidget(OKButton);
+    buttons->addWidget(okButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabWhatDay);
+    layout->addWidget(monthTabs);
     layout->addLayout(boxes);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtMonth, txtDay);
-    setTabOrder(txtDay, txtWhatDay);
-    setTabOrder(txtWhatDay, cmdAdd);
-    setTabOrder(cmdAdd, cmdDel);
-    setTabOrder(cmdDel, OKButton);
-    setTabOrder(OKButton, tabWhatDay);
-    txtMonth->setFocus();
+    setTabOrder(monthEdit, dayEdit);
+    setTabOrder(dayEdit, anniversaryEdit);
+    setTabOrder(anniversaryEdit, addButton);
+    setTabOrder(addButton, deleteButton);
+    setTabOrder(deleteButton, okButton);
+    setTabOrder(okButton, monthTabs);
+    monthEdit->setFocus();
 
-    connect(cmdAdd, &QPushButton::clicked, this, &AnniversaryDialog::addEntry);
-    connect(cmdDel, &QPushButton::clicked, this, &AnniversaryDialog::deleteEntry);
+    connect(addButton, &QPushButton::clicked, this, &AnniversaryDialog::addEntry);
+    connect(deleteButton, &QPushButton::clicked, this, &AnniversaryDialog::deleteEntry);
     // OK only closes: every change has been committed when it was made.
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(tabWhatDay, &QTabWidget::currentChanged, this, &AnniversaryDialog::focusMonthBox);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(monthTabs, &QTabWidget::currentChanged, this, &AnniversaryDialog::focusMonthBox);
 
     // The window sees the keys before its controls (Ctrl+F1 ... Ctrl+F12 wherever the focus is).
     for (QWidget* w : findChildren<QWidget*>())
@@ -69,19 +69,19 @@ AnniversaryDialog::AnniversaryDialog(const Program& program, const QDate& day, Q
 }
 
 void AnniversaryDialog::MakeMonthLists() {
-    tabWhatDay = new QTabWidget(this);
-    tabWhatDay->setObjectName(QStringLiteral("tabWhatDay"));
-    tabWhatDay->setFixedSize(420, 260);
-    tabWhatDay->setUsesScrollButtons(false);
-    tabWhatDay->tabBar()->setExpanding(true);
+    monthTabs = new QTabWidget(this);
+    monthTabs->setObjectName(QStringLiteral("tabWhatDay"));
+    monthTabs->setFixedSize(420, 260);
+    monthTabs->setUsesScrollButtons(false);
+    monthTabs->tabBar()->setExpanding(true);
     for (int i = 0; i < 12; ++i) {
-        auto* list = new QListWidget(tabWhatDay);
+        auto* list = new QListWidget(monthTabs);
         list->setObjectName(QStringLiteral("lstWhatday%1").arg(i));
         list->setFont(FixedPitchFont());
         list->setSortingEnabled(true);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        lstWhatday[size_t(i)] = list;
-        tabWhatDay->addTab(list, QString::number(i + 1));
+        monthLists[size_t(i)] = list;
+        monthTabs->addTab(list, QString::number(i + 1));
         connect(list, &QListWidget::itemClicked, this,
                 [this, i](QListWidgetItem* item) { pickEntry(i, item); });
         // Enter on a line picks it as a click does.
@@ -91,30 +91,30 @@ void AnniversaryDialog::MakeMonthLists() {
 }
 
 QHBoxLayout* AnniversaryDialog::MakeEntryBoxes() {
-    txtMonth = new QLineEdit(this);
-    txtMonth->setObjectName(QStringLiteral("txtMonth"));
-    txtMonth->setAlignment(Qt::AlignRight);
-    txtMonth->setMaxLength(2);
-    txtMonth->setAttribute(Qt::WA_InputMethodEnabled, false);
-    txtMonth->setFixedWidth(40);
-    lblMonth = new QLabel(QStringLiteral("月"), this);
-    lblMonth->setObjectName(QStringLiteral("lblMonth"));
-    txtDay = new QLineEdit(this);
-    txtDay->setObjectName(QStringLiteral("txtDay"));
-    txtDay->setAlignment(Qt::AlignRight);
-    txtDay->setAttribute(Qt::WA_InputMethodEnabled, false);
-    txtDay->setFixedWidth(40);
-    lblDay = new QLabel(QStringLiteral("日"), this);
-    lblDay->setObjectName(QStringLiteral("lblDay"));
-    txtWhatDay = new QLineEdit(this);
-    txtWhatDay->setObjectName(QStringLiteral("txtWhatDay"));
-    txtWhatDay->setMaxLength(50);
+    monthEdit = new QLineEdit(this);
+    monthEdit->setObjectName(QStringLiteral("txtMonth"));
+    monthEdit->setAlignment(Qt::AlignRight);
+    monthEdit->setMaxLength(2);
+    monthEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    monthEdit->setFixedWidth(40);
+    monthLabel = new QLabel(QStringLiteral("月"), this);
+    monthLabel->setObjectName(QStringLiteral("lblMonth"));
+    dayEdit = new QLineEdit(this);
+    dayEdit->setObjectName(QStringLiteral("txtDay"));
+    dayEdit->setAlignment(Qt::AlignRight);
+    dayEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    dayEdit->setFixedWidth(40);
+    dayLabel = new QLabel(QStringLiteral("日"), this);
+    dayLabel->setObjectName(QStringLiteral("lblDay"));
+    anniversaryEdit = new QLineEdit(this);
+    anniversaryEdit->setObjectName(QStringLiteral("txtWhatDay"));
+    anniversaryEdit->setMaxLength(50);
     auto* boxes = new QHBoxLayout;
-    boxes->addWidget(txtMonth);
-    boxes->addWidget(lblMonth);
-    boxes->addWidget(txtDay);
-    boxes->addWidget(lblDay);
-    boxes->addWidget(txtWhatDay, 1);
+    boxes->addWidget(monthEdit);
+    boxes->addWidget(monthLabel);
+    boxes->addWidget(dayEdit);
+    boxes->addWidget(dayLabel);
+    boxes->addWidget(anniversaryEdit, 1);
     return boxes;
 }
 
@@ -123,7 +123,7 @@ void AnniversaryDialog::Warn(const QString& text) {
 }
 
 void AnniversaryDialog::LoadFailed(Connection& db) {
-    for (QListWidget* list : lstWhatday)
+    for (QListWidget* list : monthLists)
         list->clear();
     const QString why = db.errorText();
     db.rollback();
@@ -131,7 +131,7 @@ void AnniversaryDialog::LoadFailed(Connection& db) {
 }
 
 void AnniversaryDialog::load() {
-    for (QListWidget* list : lstWhatday)
+    for (QListWidget* list : monthLists)
         list->clear();
     Db db = OpenDB(m_program);
     if (!db)
@@ -149,35 +149,36 @@ void AnniversaryDialog::load() {
     }
     if (!CloseDB(*db))
         return;
-    tabWhatDay->setCurrentIndex(m_day.month() - 1);
-    txtMonth->setText(QString::number(m_day.month()));
-    txtDay->setText(QString::number(m_day.day()));
+    monthTabs->setCurrentIndex(m_day.month() - 1);
+    monthEdit->setText(QString::number(m_day.month()));
+    dayEdit->setText(QString::number(m_day.day()));
 }
 
 void AnniversaryDialog::AddLine(int month, int day, const QString& text) {
     auto* item = new SortedLineItem(WhatDayLine(day, text));
     item->setData(kDayRole, day);
     item->setData(kTextRole, text);
-    lstWhatday[size_t(month - 1)]->addItem(item);
-    tabWhatDay->setCurrentIndex(month - 1);
+    monthLists[size_t(month - 1)]->addItem(item);
+    monthTabs->setCurrentIndex(month - 1);
 }
 
 void AnniversaryDialog::ClearBoxes() {
-    for (QLineEdit* box : {txtMonth, txtDay, txtWhatDay})
+    for (QLineEdit* box : {monthEdit, dayEdit, anniversaryEdit})
         box->clear();
     m_tagMonth.clear();
     m_tagDay.clear();
     m_tagWhatDay.clear();
-    cmdDel->setEnabled(false);
+    deleteButton->setEnabled(false);
 }
 
 bool AnniversaryDialog::CheckInput() {
-    const InputProblem p = CheckWhatDayInput(txtMonth->text(), txtDay->text(), txtWhatDay->text());
+    const InputProblem p =
+        CheckWhatDayInput(monthEdit->text(), dayEdit->text(), anniversaryEdit->text());
     if (p.field == WhatDayField::None)
         return true;
-    QWidget* field = p.field == WhatDayField::Month ? static_cast<QWidget*>(txtMonth)
-                     : p.field == WhatDayField::Day ? static_cast<QWidget*>(txtDay)
-                                                    : static_cast<QWidget*>(txtWhatDay);
+    QWidget* field = p.field == WhatDayField::Month ? static_cast<QWidget*>(monthEdit)
+                     : p.field == WhatDayField::Day ? static_cast<QWidget*>(dayEdit)
+                                                    : static_cast<QWidget*>(anniversaryEdit);
     WarnInput(field, p.message, windowTitle());
     return false;
 }
@@ -187,9 +188,9 @@ void AnniversaryDialog::addEntry() {
         return;
     int month = 0;
     int day = 0;
-    ParseWholeNumber(txtMonth->text(), month);
-    ParseWholeNumber(txtDay->text(), day);
-    const QString text = txtWhatDay->text();
+    ParseWholeNumber(monthEdit->text(), month);
+    ParseWholeNumber(dayEdit->text(), day);
+    const QString text = anniversaryEdit->text();
     [&] {
         Db db = OpenDB(m_program);
         if (!db)
@@ -205,7 +206,7 @@ void AnniversaryDialog::addEntry() {
         if (*exists) {
             db->rollback();
             Warn(QStringLiteral("登録済みです。"));
-            tabWhatDay->setCurrentIndex(month - 1);
+            monthTabs->setCurrentIndex(month - 1);
             return;
         }
         if (!AddAnniversary(*db, entry)) {
@@ -218,7 +219,7 @@ void AnniversaryDialog::addEntry() {
         ClearBoxes();
     }();
     // Also after any of the messages above.
-    FocusAfterMessage(txtMonth);
+    FocusAfterMessage(monthEdit);
 }
 
 void AnniversaryDialog::deleteEntry() {
@@ -237,7 +238,7 @@ void AnniversaryDialog::deleteEntry() {
     if (!CloseDB(*db))
         return;
     // Only once the rows are gone do their lines go, so the list never hides a stored entry.
-    QListWidget* list = lstWhatday[size_t(month - 1)];
+    QListWidget* list = monthLists[size_t(month - 1)];
     for (int row = list->count() - 1; row >= 0; --row) {
         const QListWidgetItem* item = list->item(row);
         if (item->data(kDayRole).toInt() == day && item->data(kTextRole).toString() == m_tagWhatDay)
@@ -249,29 +250,29 @@ void AnniversaryDialog::deleteEntry() {
 void AnniversaryDialog::pickEntry(int index, QListWidgetItem* item) {
     if (!item)
         return;
-    tabWhatDay->setCurrentIndex(index);
+    monthTabs->setCurrentIndex(index);
     const WhatDayLineParts parts = ParseWhatDayLine(item->text());
-    txtMonth->setText(QString::number(index + 1));
-    txtDay->setText(QString::number(parts.day));
-    txtWhatDay->setText(parts.text);
-    m_tagMonth = txtMonth->text();
-    m_tagDay = txtDay->text();
+    monthEdit->setText(QString::number(index + 1));
+    dayEdit->setText(QString::number(parts.day));
+    anniversaryEdit->setText(parts.text);
+    m_tagMonth = monthEdit->text();
+    m_tagDay = dayEdit->text();
     // The deletion goes by the text as stored, blanks at its ends included.
     m_tagWhatDay = item->data(kTextRole).toString();
-    cmdDel->setEnabled(true);
-    txtMonth->setFocus();
+    deleteButton->setEnabled(true);
+    monthEdit->setFocus();
 }
 
 void AnniversaryDialog::focusMonthBox(int) {
     if (isActiveWindow())
-        txtMonth->setFocus();
+        monthEdit->setFocus();
 }
 
 bool AnniversaryDialog::checkDay() {
-    if (DayTextAcceptable(txtDay->text()))
+    if (DayTextAcceptable(dayEdit->text()))
         return true;
     m_validating = true;
-    WarnInput(txtDay, QStringLiteral("日を入力して下さい。"), windowTitle());
+    WarnInput(dayEdit, QStringLiteral("日を入力して下さい。"), windowTitle());
     m_validating = false;
     return false;
 }
@@ -282,15 +283,15 @@ bool AnniversaryDialog::eventFilter(QObject* watched, QEvent* event) {
         const int key = e->key();
         if ((e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier && key >= Qt::Key_F1 &&
             key <= Qt::Key_F12) {
-            tabWhatDay->setCurrentIndex(key - Qt::Key_F1);
+            monthTabs->setCurrentIndex(key - Qt::Key_F1);
             return true;
         }
-        const bool box = watched == txtMonth || watched == txtDay || watched == txtWhatDay;
+        const bool box = watched == monthEdit || watched == dayEdit || watched == anniversaryEdit;
         if (box && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             focusNextChild();
             return true;
         }
-        if (watched == txtMonth) {
+        if (watched == monthEdit) {
             // Only digits can be typed into the month; Backspace is refused too.
             const QString t = e->text();
             if (key == Qt::Key_Backspace)
@@ -302,7 +303,7 @@ bool AnniversaryDialog::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::FocusIn) {
         if (auto* box = qobject_cast<QLineEdit*>(watched))
             SelectAllText(box);
-    } else if (event->type() == QEvent::FocusOut && watched == txtDay && !m_validating) {
+    } else if (event->type() == QEvent::FocusOut && watched == dayEdit && !m_validating) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             // Checked once the focus has arrived where it was going, so that the message does
@@ -310,7 +311,7 @@ bool AnniversaryDialog::eventFilter(QObject* watched, QEvent* event) {
             QMetaObject::invokeMethod(
                 this,
                 [this] {
-                    if (isVisible() && !txtDay->hasFocus())
+                    if (isVisible() && !dayEdit->hasFocus())
                         checkDay();
                 },
                 Qt::QueuedConnection);

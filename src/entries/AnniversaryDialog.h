@@ -48,16 +48,16 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QTabWidget* tabWhatDay;
-    std::array<QListWidget*, 12> lstWhatday{};
-    QLineEdit* txtMonth;
-    QLabel* lblMonth;
-    QLineEdit* txtDay;
-    QLabel* lblDay;
-    QLineEdit* txtWhatDay;
-    QPushButton* cmdAdd;
-    QPushButton* cmdDel;
-    QPushButton* OKButton;
+    QTabWidget* monthTabs;
+    std::array<QListWidget*, 12> monthLists{};
+    QLineEdit* monthEdit;
+    QLabel* monthLabel;
+    QLineEdit* dayEdit;
+    QLabel* dayLabel;
+    QLineEdit* anniversaryEdit;
+    QPushButton* addButton;
+    QPushButton* deleteButton;
+    QPushButton* okButton;
 
     const Program& m_program;
     QDate m_day;

@@ -22,53 +22,53 @@ DiaryDialog::DiaryDialog(const Program& program, const QDate& day, const QString
     PrepareDialog(this, "frmDiary", QStringLiteral("00月00日の日記"));
     setModal(true);
 
-    lblDate = new QLabel(this);
-    lblDate->setObjectName(QStringLiteral("lblDate"));
-    lblDate->setFont(ProportionalFont());
-    lblDate->setAutoFillBackground(true);
-    lblDate->setFixedSize(560, 24);
+    dateLabel = new QLabel(this);
+    dateLabel->setObjectName(QStringLiteral("lblDate"));
+    dateLabel->setFont(ProportionalFont());
+    dateLabel->setAutoFillBackground(true);
+    dateLabel->setFixedSize(560, 24);
 
-    txtDiary = new QPlainTextEdit(this);
-    txtDiary->setObjectName(QStringLiteral("txtDiary"));
-    txtDiary->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtDiary->setTabChangesFocus(true);
-    txtDiary->setFixedSize(560, 200);
-    LimitTextLength(txtDiary, kMaxChars);
+    diaryEdit = new QPlainTextEdit(this);
+    diaryEdit->setObjectName(QStringLiteral("txtDiary"));
+    diaryEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    diaryEdit->setTabChangesFocus(true);
+    diaryEdit->setFixedSize(560, 200);
+    LimitTextLength(diaryEdit, kMaxChars);
 
-    tabOldDiary = new QTabWidget(this);
-    tabOldDiary->setObjectName(QStringLiteral("tabOldDiary"));
-    tabOldDiary->setFixedSize(560, 180);
+    oldDiaryTabs = new QTabWidget(this);
+    oldDiaryTabs->setObjectName(QStringLiteral("tabOldDiary"));
+    oldDiaryTabs->setFixedSize(560, 180);
     // All nine years in view at once.
-    tabOldDiary->setUsesScrollButtons(false);
+    oldDiaryTabs->setUsesScrollButtons(false);
     for (int i = 0; i < kEarlierYears; ++i) {
-        auto* box = new QPlainTextEdit(tabOldDiary);
+        auto* box = new QPlainTextEdit(oldDiaryTabs);
         box->setObjectName(QStringLiteral("txtOldDiary%1").arg(i));
         box->setReadOnly(true);
         box->setTabChangesFocus(true);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        txtOldDiary[size_t(i)] = box;
-        tabOldDiary->addTab(box, QStringLiteral("Tab %1").arg(i));
+        oldDiaryEdits[size_t(i)] = box;
+        oldDiaryTabs->addTab(box, QStringLiteral("Tab %1").arg(i));
     }
 
     // No default button: Enter belongs to the entry.
     const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblDate);
-    layout->addWidget(txtDiary);
-    layout->addWidget(tabOldDiary);
+    layout->addWidget(dateLabel);
+    layout->addWidget(diaryEdit);
+    layout->addWidget(oldDiaryTabs);
     layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtDiary, OKButton);
-    setTabOrder(OKButton, CancelButton);
-    setTabOrder(CancelButton, tabOldDiary);
-    txtDiary->setFocus();
+    setTabOrder(diaryEdit, okButton);
+    setTabOrder(okButton, cancelButton);
+    setTabOrder(cancelButton, oldDiaryTabs);
+    diaryEdit->setFocus();
 
-    connect(OKButton, &QPushButton::clicked, this, &DiaryDialog::save);
+    connect(okButton, &QPushButton::clicked, this, &DiaryDialog::save);
 }
 
 void DiaryDialog::ReadFailed(Connection& db) {
@@ -85,10 +85,10 @@ void DiaryDialog::load() {
     // Everything is taken from the day itself, which may lie in the month after the
     // displayed one; the entry shown and the entry saved are then the same day's.
     const QDate day = m_day;
-    tabOldDiary->setCurrentIndex(0);
+    oldDiaryTabs->setCurrentIndex(0);
     for (int i = kEarlierYears - 1; i >= 0; --i) {
-        tabOldDiary->setCurrentIndex(i);
-        tabOldDiary->setTabText(i, QString::number(day.year() - i - 1));
+        oldDiaryTabs->setCurrentIndex(i);
+        oldDiaryTabs->setTabText(i, QString::number(day.year() - i - 1));
         const QDate earlier = SameDayYearsBack(day, i + 1);
         if (!earlier.isValid())
             continue; // no 29 February that year: nothing to look up
@@ -98,7 +98,7 @@ void DiaryDialog::load() {
             return;
         }
         if (old->exists)
-            SetProgramText(txtOldDiary[size_t(i)], old->text);
+            SetProgramText(oldDiaryEdits[size_t(i)], old->text);
     }
     const std::optional<DayText> stored = ReadDay(*db, DayEntry::Diary, day);
     if (!stored) {
@@ -106,21 +106,21 @@ void DiaryDialog::load() {
         return;
     }
     if (stored->exists)
-        SetProgramText(txtDiary, stored->text);
+        SetProgramText(diaryEdit, stored->text);
     if (!CloseDB(*db))
         return;
     setWindowTitle(DiaryCaption(day));
-    lblDate->setText(DiaryHeading(day, m_dayCellCaption));
-    QPalette p = lblDate->palette();
+    dateLabel->setText(DiaryHeading(day, m_dayCellCaption));
+    QPalette p = dateLabel->palette();
     p.setColor(QPalette::Window, m_dayCellColor);
     p.setColor(QPalette::WindowText, Qt::black);
-    lblDate->setPalette(p);
+    dateLabel->setPalette(p);
 }
 
 void DiaryDialog::save() {
-    const QString text = TypedText(txtDiary);
+    const QString text = TypedText(diaryEdit);
     if (cp932Length(text) == 0) {
-        WarnInput(txtDiary, QStringLiteral("日記に何も書かれていません。"), windowTitle());
+        WarnInput(diaryEdit, QStringLiteral("日記に何も書かれていません。"), windowTitle());
         return;
     }
     Db db = OpenDB(m_program);

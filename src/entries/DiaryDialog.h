@@ -35,12 +35,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QLabel* lblDate;
-    QPlainTextEdit* txtDiary;
-    QTabWidget* tabOldDiary;
-    std::array<QPlainTextEdit*, kEarlierYears> txtOldDiary{};
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
+    QLabel* dateLabel;
+    QPlainTextEdit* diaryEdit;
+    QTabWidget* oldDiaryTabs;
+    std::array<QPlainTextEdit*, kEarlierYears> oldDiaryEdits{};
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
     void ReadFailed(Connection& db);
 

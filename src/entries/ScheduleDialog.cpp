@@ -19,27 +19,27 @@ ScheduleDialog::ScheduleDialog(const Program& program, const QDate& day, QWidget
     PrepareDialog(this, "frmSchedule", QString());
     setModal(true);
 
-    txtSchedule = new QPlainTextEdit(this);
-    txtSchedule->setObjectName(QStringLiteral("txtSchedule"));
-    txtSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSchedule->setTabChangesFocus(true);
-    txtSchedule->setFixedSize(400, 160);
+    scheduleEdit = new QPlainTextEdit(this);
+    scheduleEdit->setObjectName(QStringLiteral("txtSchedule"));
+    scheduleEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scheduleEdit->setTabChangesFocus(true);
+    scheduleEdit->setFixedSize(400, 160);
 
     // No default button: Enter belongs to the text.
     const OkCancelRow buttons = MakeNoDefaultOkCancelRow(this);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(txtSchedule);
+    layout->addWidget(scheduleEdit);
     layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtSchedule, OKButton);
-    setTabOrder(OKButton, CancelButton);
-    txtSchedule->setFocus();
+    setTabOrder(scheduleEdit, okButton);
+    setTabOrder(okButton, cancelButton);
+    scheduleEdit->setFocus();
 
-    connect(OKButton, &QPushButton::clicked, this, &ScheduleDialog::save);
+    connect(okButton, &QPushButton::clicked, this, &ScheduleDialog::save);
 }
 
 void ScheduleDialog::load() {
@@ -55,15 +55,15 @@ void ScheduleDialog::load() {
     }
     if (stored->exists) {
         m_rowExisted = true;
-        txtSchedule->setPlainText(TrimBlanks(stored->text));
+        scheduleEdit->setPlainText(TrimBlanks(stored->text));
     }
     CloseDB(*db);
 }
 
 void ScheduleDialog::save() {
-    const QString text = TypedText(txtSchedule);
+    const QString text = TypedText(scheduleEdit);
     if (text.isEmpty()) {
-        WarnInput(txtSchedule, QStringLiteral("予定を入力して下さい。"), windowTitle());
+        WarnInput(scheduleEdit, QStringLiteral("予定を入力して下さい。"), windowTitle());
         return;
     }
     Db db = OpenDB(m_program);

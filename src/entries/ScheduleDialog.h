@@ -27,9 +27,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QPlainTextEdit* txtSchedule;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
+    QPlainTextEdit* scheduleEdit;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
     // Rolls back and says that the schedule could not be read.
     void ReadFailed(Connection& db);

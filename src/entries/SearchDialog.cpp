@@ -19,84 +19,84 @@ SearchDialog::SearchDialog(const Program& program, QWidget* parent)
     PrepareDialog(this, "frmSearch", QStringLiteral("検索"));
     setModal(true);
 
-    lblSearchString = new QLabel(QStringLiteral("検索したい文字を入力して下さい。"), this);
-    lblSearchString->setObjectName(QStringLiteral("lblSearchString"));
-    txtSearchString = new QLineEdit(this);
-    txtSearchString->setObjectName(QStringLiteral("txtSearchString"));
-    cmdSearch = new QPushButton(QStringLiteral("検索"), this);
-    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
-    cmdSearch->setDefault(true);
+    searchTextLabel = new QLabel(QStringLiteral("検索したい文字を入力して下さい。"), this);
+    searchTextLabel->setObjectName(QStringLiteral("lblSearchString"));
+    searchTextEdit = new QLineEdit(this);
+    searchTextEdit->setObjectName(QStringLiteral("txtSearchString"));
+    searchButton = new QPushButton(QStringLiteral("検索"), this);
+    searchButton->setObjectName(QStringLiteral("cmdSearch"));
+    searchButton->setDefault(true);
 
-    fmOption = new QGroupBox(QStringLiteral("検索対象"), this);
-    fmOption->setObjectName(QStringLiteral("fmOption"));
-    chkSchedule = new QCheckBox(QStringLiteral("予定（&S）"), fmOption);
-    chkSchedule->setObjectName(QStringLiteral("chkSchedule"));
-    chkDiary = new QCheckBox(QStringLiteral("日記（&D）"), fmOption);
-    chkDiary->setObjectName(QStringLiteral("chkDiary"));
-    chkWhatDay = new QCheckBox(QStringLiteral("What Day（&W）"), fmOption);
-    chkWhatDay->setObjectName(QStringLiteral("chkWhatDay"));
-    for (QCheckBox* c : {chkSchedule, chkDiary, chkWhatDay})
+    optionGroup = new QGroupBox(QStringLiteral("検索対象"), this);
+    optionGroup->setObjectName(QStringLiteral("fmOption"));
+    scheduleCheck = new QCheckBox(QStringLiteral("予定（&S）"), optionGroup);
+    scheduleCheck->setObjectName(QStringLiteral("chkSchedule"));
+    diaryCheck = new QCheckBox(QStringLiteral("日記（&D）"), optionGroup);
+    diaryCheck->setObjectName(QStringLiteral("chkDiary"));
+    anniversaryCheck = new QCheckBox(QStringLiteral("What Day（&W）"), optionGroup);
+    anniversaryCheck->setObjectName(QStringLiteral("chkWhatDay"));
+    for (QCheckBox* c : {scheduleCheck, diaryCheck, anniversaryCheck})
         c->setChecked(true);
 
-    lblSearch = new QLabel(QStringLiteral("【検索結果】"), this);
-    lblSearch->setObjectName(QStringLiteral("lblSearch"));
-    lstSearch = new QListWidget(this);
-    lstSearch->setObjectName(QStringLiteral("lstSearch"));
-    lstSearch->setFont(FixedPitchFont());
+    searchListLabel = new QLabel(QStringLiteral("【検索結果】"), this);
+    searchListLabel->setObjectName(QStringLiteral("lblSearch"));
+    searchList = new QListWidget(this);
+    searchList->setObjectName(QStringLiteral("lstSearch"));
+    searchList->setFont(FixedPitchFont());
     // Sorted by its line text: every search fills it in one batch in that order (the list's
     // own sorting would compare code points, not the code page's order).
     // Every line has the same width in the fixed-pitch font (a fixed number of bytes, two to a
     // full-width character) and one line's height: the list need not measure each of tens of
     // thousands of lines to lay them out.
-    lstSearch->setUniformItemSizes(true);
-    lstSearch->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    lstSearch->setFixedSize(640, 260);
+    searchList->setUniformItemSizes(true);
+    searchList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    searchList->setFixedSize(640, 260);
 
     const OkCancelRow buttons = MakeOkCancelRow(this, "cmdOK", "cmdCancel");
-    cmdOK = buttons.ok;
-    cmdCancel = buttons.cancel;
-    for (QPushButton* b : {cmdSearch, cmdOK, cmdCancel})
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
+    for (QPushButton* b : {searchButton, okButton, cancelButton})
         b->setFixedWidth(88);
 
-    auto* options = new QHBoxLayout(fmOption);
-    options->addWidget(chkSchedule);
-    options->addWidget(chkDiary);
-    options->addWidget(chkWhatDay);
+    auto* options = new QHBoxLayout(optionGroup);
+    options->addWidget(scheduleCheck);
+    options->addWidget(diaryCheck);
+    options->addWidget(anniversaryCheck);
     options->addStretch();
     auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(txtSearchString, 1);
-    searchRow->addWidget(cmdSearch);
+    searchRow->addWidget(searchTextEdit, 1);
+    searchRow->addWidget(searchButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblSearchString);
+    layout->addWidget(searchTextLabel);
     layout->addLayout(searchRow);
-    layout->addWidget(fmOption);
-    layout->addWidget(lblSearch);
-    layout->addWidget(lstSearch);
+    layout->addWidget(optionGroup);
+    layout->addWidget(searchListLabel);
+    layout->addWidget(searchList);
     layout->addLayout(buttons.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtSearchString, cmdSearch);
-    setTabOrder(cmdSearch, chkSchedule);
-    setTabOrder(chkSchedule, chkDiary);
-    setTabOrder(chkDiary, chkWhatDay);
-    setTabOrder(chkWhatDay, lstSearch);
-    setTabOrder(lstSearch, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
-    txtSearchString->setFocus();
+    setTabOrder(searchTextEdit, searchButton);
+    setTabOrder(searchButton, scheduleCheck);
+    setTabOrder(scheduleCheck, diaryCheck);
+    setTabOrder(diaryCheck, anniversaryCheck);
+    setTabOrder(anniversaryCheck, searchList);
+    setTabOrder(searchList, okButton);
+    setTabOrder(okButton, cancelButton);
+    searchTextEdit->setFocus();
 
-    txtSearchString->installEventFilter(this);
-    lstSearch->installEventFilter(this);
-    connect(cmdSearch, &QPushButton::clicked, this, &SearchDialog::search);
+    searchTextEdit->installEventFilter(this);
+    searchList->installEventFilter(this);
+    connect(searchButton, &QPushButton::clicked, this, &SearchDialog::search);
     // The results are for reading only: OK does nothing.
 }
 
 bool SearchDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == txtSearchString) {
-            SelectAllText(txtSearchString);
-            cmdSearch->setDefault(true);
-        } else if (watched == lstSearch) {
-            cmdOK->setDefault(true);
+        if (watched == searchTextEdit) {
+            SelectAllText(searchTextEdit);
+            searchButton->setDefault(true);
+        } else if (watched == searchList) {
+            okButton->setDefault(true);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -106,7 +106,7 @@ void SearchDialog::ShowLines(QStringList& lines) {
     // Tens of thousands of lines, each put into its sorted place one by one, would take
     // seconds: they are sorted once and the list takes them in one batch.
     SortLines(lines);
-    lstSearch->addItems(lines);
+    searchList->addItems(lines);
     lines.clear();
 }
 
@@ -118,14 +118,14 @@ void SearchDialog::SearchFailed(Connection& db) {
 }
 
 void SearchDialog::search() {
-    lstSearch->clear();
-    const QString text = txtSearchString->text();
+    searchList->clear();
+    const QString text = searchTextEdit->text();
     if (text.isEmpty()) {
-        WarnInput(txtSearchString, QStringLiteral("検索する文字を入力して下さい。"), windowTitle());
+        WarnInput(searchTextEdit, QStringLiteral("検索する文字を入力して下さい。"), windowTitle());
         return;
     }
-    if (!chkSchedule->isChecked() && !chkDiary->isChecked() && !chkWhatDay->isChecked()) {
-        WarnInput(chkSchedule, QStringLiteral("検索対象を選んで下さい。"), windowTitle());
+    if (!scheduleCheck->isChecked() && !diaryCheck->isChecked() && !anniversaryCheck->isChecked()) {
+        WarnInput(scheduleCheck, QStringLiteral("検索対象を選んで下さい。"), windowTitle());
         return;
     }
     setCursor(Qt::WaitCursor);
@@ -138,15 +138,15 @@ void SearchDialog::search() {
     const QString pattern = ContainsPattern(text);
     QStringList lines;
     const bool read =
-        (!chkSchedule->isChecked() || SearchDays(*db, DayEntry::Schedule, pattern,
-                                                 [&lines](const QDate& d, const QString& t) {
-                                                     lines << ScheduleSearchLine(d, t);
-                                                 })) &&
-        (!chkDiary->isChecked() || SearchDays(*db, DayEntry::Diary, pattern,
-                                              [&lines](const QDate& d, const QString& t) {
-                                                  lines << DiarySearchLine(d, t);
-                                              })) &&
-        (!chkWhatDay->isChecked() ||
+        (!scheduleCheck->isChecked() || SearchDays(*db, DayEntry::Schedule, pattern,
+                                                   [&lines](const QDate& d, const QString& t) {
+                                                       lines << ScheduleSearchLine(d, t);
+                                                   })) &&
+        (!diaryCheck->isChecked() || SearchDays(*db, DayEntry::Diary, pattern,
+                                                [&lines](const QDate& d, const QString& t) {
+                                                    lines << DiarySearchLine(d, t);
+                                                })) &&
+        (!anniversaryCheck->isChecked() ||
          SearchAnniversaries(*db, pattern, [&lines](const Anniversary& a) {
              lines << WhatDaySearchLine(a.month, a.day, a.text);
          }));
@@ -158,10 +158,10 @@ void SearchDialog::search() {
     }
     ShowLines(lines);
     unsetCursor();
-    if (CloseDB(*db) && lstSearch->count() == 0) {
+    if (CloseDB(*db) && searchList->count() == 0) {
         MsgBox(QStringLiteral("検索文字を含んだ情報はありません。"), MsgButtons::OK,
                MsgIcon::Information, windowTitle());
-        FocusAfterMessage(txtSearchString);
-        cmdSearch->setDefault(true);
+        FocusAfterMessage(searchTextEdit);
+        searchButton->setDefault(true);
     }
 }

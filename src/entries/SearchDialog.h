@@ -24,17 +24,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* lblSearchString;
-    QLineEdit* txtSearchString;
-    QPushButton* cmdSearch;
-    QGroupBox* fmOption;
-    QCheckBox* chkSchedule;
-    QCheckBox* chkDiary;
-    QCheckBox* chkWhatDay;
-    QLabel* lblSearch;
-    QListWidget* lstSearch;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    QLabel* searchTextLabel;
+    QLineEdit* searchTextEdit;
+    QPushButton* searchButton;
+    QGroupBox* optionGroup;
+    QCheckBox* scheduleCheck;
+    QCheckBox* diaryCheck;
+    QCheckBox* anniversaryCheck;
+    QLabel* searchListLabel;
+    QListWidget* searchList;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
     // Lists the lines in the list's order and empties lines.
     void ShowLines(QStringList& lines);

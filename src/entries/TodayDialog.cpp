@@ -14,36 +14,36 @@ TodayDialog::TodayDialog(AppContext& app, QWidget* parent) : QDialog(parent), m_
     PrepareDialog(this, "frmToday", QStringLiteral("今日の予定"));
     setModal(true);
 
-    txtSchedule = new QPlainTextEdit(this);
-    txtSchedule->setObjectName(QStringLiteral("txtSchedule"));
-    txtSchedule->setReadOnly(true);
-    txtSchedule->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSchedule->setTabChangesFocus(true);
-    txtSchedule->setFixedSize(400, 160);
+    scheduleEdit = new QPlainTextEdit(this);
+    scheduleEdit->setObjectName(QStringLiteral("txtSchedule"));
+    scheduleEdit->setReadOnly(true);
+    scheduleEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scheduleEdit->setTabChangesFocus(true);
+    scheduleEdit->setFixedSize(400, 160);
 
-    chkStartup = new QCheckBox(QStringLiteral("起動時に当日の予定を表示する(&S)"), this);
-    chkStartup->setObjectName(QStringLiteral("chkStartup"));
-    chkStartup->setChecked(true);
+    startupCheck = new QCheckBox(QStringLiteral("起動時に当日の予定を表示する(&S)"), this);
+    startupCheck->setObjectName(QStringLiteral("chkStartup"));
+    startupCheck->setChecked(true);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdOK->setFixedWidth(88);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("cmdOK"));
+    okButton->setDefault(true);
+    okButton->setFixedWidth(88);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(chkStartup);
+    bottom->addWidget(startupCheck);
     bottom->addStretch();
-    bottom->addWidget(cmdOK);
+    bottom->addWidget(okButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(txtSchedule);
+    layout->addWidget(scheduleEdit);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtSchedule, chkStartup);
-    setTabOrder(chkStartup, cmdOK);
+    setTabOrder(scheduleEdit, startupCheck);
+    setTabOrder(startupCheck, okButton);
 
-    connect(chkStartup, &QCheckBox::toggled, this, &TodayDialog::setShowAtStart);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(startupCheck, &QCheckBox::toggled, this, &TodayDialog::setShowAtStart);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TodayDialog::load() {
@@ -52,11 +52,11 @@ void TodayDialog::load() {
         return;
     const QString text = ReadSchedule(*db, m_app.program().clock().today());
     CloseDB(*db);
-    txtSchedule->setPlainText(text);
+    scheduleEdit->setPlainText(text);
 }
 
 void TodayDialog::setShowAtStart() {
-    m_app.options().showTodayAtStart = chkStartup->isChecked();
+    m_app.options().showTodayAtStart = startupCheck->isChecked();
 }
 
 void TodayDialog::done(int result) {

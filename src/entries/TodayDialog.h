@@ -26,9 +26,9 @@ protected:
     void done(int result) override;
 
 private:
-    QPlainTextEdit* txtSchedule;
-    QCheckBox* chkStartup;
-    QPushButton* cmdOK;
+    QPlainTextEdit* scheduleEdit;
+    QCheckBox* startupCheck;
+    QPushButton* okButton;
 
     void saveStartUpOption();
     AppContext& m_app;

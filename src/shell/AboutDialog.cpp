@@ -55,61 +55,61 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
         l->setObjectName(QString::fromLatin1(name));
         return l;
     };
-    picIcon = label("picIcon");
-    picIcon->setAccessibleName(QStringLiteral("Vaskel"));
-    picIcon->setFixedSize(48, 48);
-    picIcon->setScaledContents(true);
+    iconPicture = label("picIcon");
+    iconPicture->setAccessibleName(QStringLiteral("Vaskel"));
+    iconPicture->setFixedSize(48, 48);
+    iconPicture->setScaledContents(true);
     const QIcon icon =
         owner && !owner->windowIcon().isNull() ? owner->windowIcon() : QApplication::windowIcon();
-    picIcon->setPixmap(icon.pixmap(48, 48));
-    picIcon->installEventFilter(this);
-    lblTitle = label("lblTitle");
-    QFont big = lblTitle->font();
+    iconPicture->setPixmap(icon.pixmap(48, 48));
+    iconPicture->installEventFilter(this);
+    titleLabel = label("lblTitle");
+    QFont big = titleLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
-    lblTitle->setFont(big);
-    lblVersion = label("lblVersion");
-    lblComments = label("lblComments");
-    lblDescription = label("lblDescription");
-    lblComments->setWordWrap(true);
-    lblDescription->setWordWrap(true);
+    titleLabel->setFont(big);
+    versionLabel = label("lblVersion");
+    commentsLabel = label("lblComments");
+    descriptionLabel = label("lblDescription");
+    commentsLabel->setWordWrap(true);
+    descriptionLabel->setWordWrap(true);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setAutoDefault(false);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("cmdOK"));
+    okButton->setDefault(true);
+    systemInfoButton = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
+    systemInfoButton->setObjectName(QStringLiteral("cmdSysInfo"));
+    systemInfoButton->setAutoDefault(false);
     // Esc closes the box like OK: the dialog's reject.
-    connect(cmdOK, &QPushButton::clicked, this, &AboutDialog::accept);
-    connect(cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
+    connect(okButton, &QPushButton::clicked, this, &AboutDialog::accept);
+    connect(systemInfoButton, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
 
     auto* texts = new QVBoxLayout;
-    texts->addWidget(lblTitle);
-    texts->addWidget(lblVersion);
+    texts->addWidget(titleLabel);
+    texts->addWidget(versionLabel);
     texts->addSpacing(8);
-    texts->addWidget(lblComments);
-    texts->addWidget(lblDescription);
+    texts->addWidget(commentsLabel);
+    texts->addWidget(descriptionLabel);
     texts->addStretch();
     auto* top = new QHBoxLayout;
-    top->addWidget(picIcon, 0, Qt::AlignTop);
+    top->addWidget(iconPicture, 0, Qt::AlignTop);
     top->addSpacing(12);
     top->addLayout(texts, 1);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdOK);
+    buttons->addWidget(okButton);
     buttons->addStretch();
-    buttons->addWidget(cmdSysInfo);
+    buttons->addWidget(systemInfoButton);
     auto* main = new QHBoxLayout(this);
     main->addLayout(top, 1);
     main->addLayout(buttons);
 
     // The labels' texts come from the program's own version information.
-    lblTitle->setText(QString::fromLatin1(kAppTitle));
-    lblVersion->setText(VersionText(kVersionMajor, kVersionMinor));
-    lblComments->setText(QString::fromUtf8(kComments));
-    lblDescription->setText(QString::fromUtf8(kDescription));
+    titleLabel->setText(QString::fromLatin1(kAppTitle));
+    versionLabel->setText(VersionText(kVersionMajor, kVersionMinor));
+    commentsLabel->setText(QString::fromUtf8(kComments));
+    descriptionLabel->setText(QString::fromUtf8(kDescription));
     resize(440, 190);
-    cmdOK->setFocus();
+    okButton->setFocus();
 }
 
 void OpenAboutDialog(QWidget* owner, bool modal) {
@@ -132,7 +132,7 @@ void AboutDialog::showIconMessage() {
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == picIcon && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == iconPicture && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         showIconMessage();
         return true;

@@ -32,13 +32,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblComments = nullptr;
-    QLabel* lblDescription = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
+    QLabel* iconPicture = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* commentsLabel = nullptr;
+    QLabel* descriptionLabel = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* systemInfoButton = nullptr;
 };
 
 // Opens the box owned by the main window: modal from its menu, modeless from the tray menu. The

@@ -123,41 +123,41 @@ BackupDialog::BackupDialog(const Program& program, QWidget* owner)
     : QDialog(owner), m_program(program) {
     PrepareDialog(this, "frmBackUp", QStringLiteral("Vaskelの情報をﾊﾞｯｸｱｯﾌﾟします"));
 
-    lblInfo = new QLabel(this);
-    lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    fraTarget = new QGroupBox(this);
-    fraTarget->setObjectName(QStringLiteral("Frame1"));
-    txtPath = new QLineEdit(fraTarget);
-    txtPath->setObjectName(QStringLiteral("txtPath"));
-    txtPath->setAccessibleName(QStringLiteral("バックアップ出力先"));
-    txtPath->setMinimumWidth(340);
-    cmdFileSave = new QPushButton(fraTarget);
-    cmdFileSave->setObjectName(QStringLiteral("cmdFileSave"));
-    cmdFileSave->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"),
-                                          style()->standardIcon(QStyle::SP_DialogSaveButton)));
-    cmdFileSave->setAccessibleName(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
-    cmdFileSave->setToolTip(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
+    infoLabel = new QLabel(this);
+    infoLabel->setObjectName(QStringLiteral("lblInfo"));
+    targetGroup = new QGroupBox(this);
+    targetGroup->setObjectName(QStringLiteral("Frame1"));
+    pathEdit = new QLineEdit(targetGroup);
+    pathEdit->setObjectName(QStringLiteral("txtPath"));
+    pathEdit->setAccessibleName(QStringLiteral("バックアップ出力先"));
+    pathEdit->setMinimumWidth(340);
+    browseButton = new QPushButton(targetGroup);
+    browseButton->setObjectName(QStringLiteral("cmdFileSave"));
+    browseButton->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"),
+                                           style()->standardIcon(QStyle::SP_DialogSaveButton)));
+    browseButton->setAccessibleName(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
+    browseButton->setToolTip(QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"));
     const OkCancelRow buttons = MakeOkCancelRow(this, "OKButton", "CancelButton");
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
-    cmdFileSave->setAutoDefault(false);
-    CancelButton->setAutoDefault(false);
-    OKButton->setDefault(true);
-    connect(cmdFileSave, &QPushButton::clicked, this, &BackupDialog::chooseTarget);
-    connect(OKButton, &QPushButton::clicked, this, &BackupDialog::backUp);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
+    browseButton->setAutoDefault(false);
+    cancelButton->setAutoDefault(false);
+    okButton->setDefault(true);
+    connect(browseButton, &QPushButton::clicked, this, &BackupDialog::chooseTarget);
+    connect(okButton, &QPushButton::clicked, this, &BackupDialog::backUp);
 
-    auto* frame = new QHBoxLayout(fraTarget);
-    frame->addWidget(txtPath, 1);
-    frame->addWidget(cmdFileSave);
+    auto* frame = new QHBoxLayout(targetGroup);
+    frame->addWidget(pathEdit, 1);
+    frame->addWidget(browseButton);
     auto* main = new QVBoxLayout(this);
-    main->addWidget(lblInfo);
-    main->addWidget(fraTarget);
+    main->addWidget(infoLabel);
+    main->addWidget(targetGroup);
     main->addLayout(buttons.row);
 
     // Opening: the message and the first free default name of today.
-    lblInfo->setText(QString::fromLatin1(kAppTitle) +
-                     QStringLiteral("のデータバックアップを行います。"));
-    txtPath->setText(
+    infoLabel->setText(QString::fromLatin1(kAppTitle) +
+                       QStringLiteral("のデータバックアップを行います。"));
+    pathEdit->setText(
         QDir::toNativeSeparators(DefaultBackupPath(m_program.folder(), m_program.clock().today())));
 }
 
@@ -168,20 +168,20 @@ void OpenBackupDialog(const Program& program, QWidget* owner, bool modal) {
 }
 
 void BackupDialog::chooseTarget() {
-    QString path = txtPath->text().isEmpty() ? QStringLiteral("Vaskel.dat") : txtPath->text();
+    QString path = pathEdit->text().isEmpty() ? QStringLiteral("Vaskel.dat") : pathEdit->text();
     if (!ChooseFile(this, true, QStringLiteral("Vaskel情報のﾊﾞｯｸｱｯﾌﾟ"),
                     QtFileFilter(QString::fromUtf8(kBackupFilter)), path))
         return;
     // The chooser's default extension.
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".dat");
-    txtPath->setText(path);
+    pathEdit->setText(path);
 }
 
 void BackupDialog::backUp() {
-    const QString path = txtPath->text();
+    const QString path = pathEdit->text();
     if (TrimBlanks(path).isEmpty()) {
-        WarnInput(txtPath, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
+        WarnInput(pathEdit, QStringLiteral("バックアップ出力先を指定して下さい。"), windowTitle());
         return;
     }
     const QString failed = QStringLiteral("バックアップ処理中にエラーが発生しました。");
@@ -190,22 +190,22 @@ void BackupDialog::backUp() {
     const QString database = m_program.databasePath();
     if (SameFile(path, database) || IsDatabaseSideFile(database, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
-        FocusAfterMessage(txtPath);
+        FocusAfterMessage(pathEdit);
         return;
     }
     const QFileInfo target(path);
     if (target.exists() && !target.isDir() &&
         MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
                MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) == MsgResult::Cancel) {
-        FocusAfterMessage(txtPath);
+        FocusAfterMessage(pathEdit);
         return;
     }
     if (!CopyDatabase(m_program, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
     }
-    CancelButton->setFocus();
+    cancelButton->setFocus();
     MsgBox(QStringLiteral("バックアップが正常に終了しました。"), MsgButtons::OK,
            MsgIcon::Information, windowTitle());
-    FocusAfterMessage(CancelButton);
+    FocusAfterMessage(cancelButton);
 }

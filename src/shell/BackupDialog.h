@@ -42,12 +42,12 @@ public slots:
     void backUp();
 
 private:
-    QLabel* lblInfo = nullptr;
-    QGroupBox* fraTarget = nullptr;
-    QLineEdit* txtPath = nullptr;
-    QPushButton* cmdFileSave = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* infoLabel = nullptr;
+    QGroupBox* targetGroup = nullptr;
+    QLineEdit* pathEdit = nullptr;
+    QPushButton* browseButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
     const Program& m_program;
 };
 

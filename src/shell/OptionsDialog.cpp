@@ -78,14 +78,14 @@ OptionsDialog::OptionsDialog(AppContext& app, QWidget* owner)
     : QDialog(owner), m_opt(app.options()), m_settings(app.settings()) {
     PrepareDialog(this, "frmOptions", QStringLiteral("ｵﾌﾟｼｮﾝ"));
 
-    tabOption = Named(new QTabWidget(this), "tabOption");
+    optionTabs = Named(new QTabWidget(this), "tabOption");
     const std::array<QString, 4> captions = {QStringLiteral("全般"), QStringLiteral("ﾚｲｱｳﾄ"),
                                              QStringLiteral("ﾌｫｰﾏｯﾄ"), QStringLiteral("常駐")};
     std::array<QWidget*, 4> pages{};
     for (size_t i = 0; i < pages.size(); ++i) {
         pages[i] = new QWidget;
         pages[i]->setAccessibleName(captions[i]);
-        tabOption->addTab(pages[i], captions[i]);
+        optionTabs->addTab(pages[i], captions[i]);
     }
     BuildGeneralTab(pages[0]);
     BuildLayoutTab(pages[1]);
@@ -93,12 +93,12 @@ OptionsDialog::OptionsDialog(AppContext& app, QWidget* owner)
     BuildResidentTab(pages[3]);
 
     const OkCancelRow buttons = MakeOkCancelRow(this, "cmdOK", "cmdCancel");
-    cmdOK = buttons.ok;
-    cmdCancel = buttons.cancel;
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::save);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
+    connect(okButton, &QPushButton::clicked, this, &OptionsDialog::save);
 
     auto* main = new QVBoxLayout(this);
-    main->addWidget(tabOption);
+    main->addWidget(optionTabs);
     main->addLayout(buttons.row);
     // No default button: Enter presses nothing; Esc cancels (the dialog's own reject).
     for (QPushButton* b : findChildren<QPushButton*>())
@@ -109,20 +109,20 @@ OptionsDialog::OptionsDialog(AppContext& app, QWidget* owner)
 }
 
 void OptionsDialog::BuildGeneralTab(QWidget* page) {
-    chkWindowSave =
+    saveWindowCheck =
         Named(new QCheckBox(QStringLiteral("終了時のウィンドウの位置と大きさを保存する")),
               "chkWindowSave");
-    chkStartup =
+    startupCheck =
         Named(new QCheckBox(QStringLiteral("Vaskel起動時に本日の予定を表示する")), "chkStartup");
     auto* l = new QVBoxLayout(page);
-    l->addWidget(chkWindowSave);
-    l->addWidget(chkStartup);
+    l->addWidget(saveWindowCheck);
+    l->addWidget(startupCheck);
     l->addStretch();
 }
 
 void OptionsDialog::BuildLayoutTab(QWidget* page) {
-    fmColorSetting = Named(new QGroupBox(QStringLiteral("配色設定")), "fmColorSetting");
-    auto* colors = new QGridLayout(fmColorSetting);
+    colorGroup = Named(new QGroupBox(QStringLiteral("配色設定")), "fmColorSetting");
+    auto* colors = new QGridLayout(colorGroup);
     const auto colorRow = [this, colors](int row, int col, QPushButton*& button, QLabel*& label,
                                          const char* buttonName, const char* labelName,
                                          const QString& caption) {
@@ -135,50 +135,50 @@ void OptionsDialog::BuildLayoutTab(QWidget* page) {
         colors->addWidget(label, row, col + 1);
         connect(button, &QPushButton::clicked, this, [this, button] { chooseButtonColor(button); });
     };
-    colorRow(0, 0, cmdBackColor, lblLayoutBack, "cmdBackColor", "lblLayoutBack",
+    colorRow(0, 0, backColorButton, backColorLabel, "cmdBackColor", "lblLayoutBack",
              QStringLiteral("背景色"));
-    colorRow(0, 2, cmdTodayColor, lblLayoutToday, "cmdTodayColor", "lblLayoutToday",
+    colorRow(0, 2, todayColorButton, todayColorLabel, "cmdTodayColor", "lblLayoutToday",
              QStringLiteral("当日"));
-    colorRow(1, 0, cmdSelectColor, lblLayoutSelect, "cmdSelectColor", "lblLayoutSelect",
+    colorRow(1, 0, selectedColorButton, selectedColorLabel, "cmdSelectColor", "lblLayoutSelect",
              QStringLiteral("選択日"));
-    colorRow(1, 2, cmdDiaryColor, lblLayoutDiary, "cmdDiaryColor", "lblLayoutDiary",
+    colorRow(1, 2, diaryColorButton, diaryColorLabel, "cmdDiaryColor", "lblLayoutDiary",
              QStringLiteral("日記入力日"));
     colors->setColumnStretch(1, 1);
     colors->setColumnStretch(3, 1);
 
-    fmBackSetting = Named(new QGroupBox(QStringLiteral("背景設定")), "fmBackSetting");
-    optSetBack = Named(new QRadioButton(QStringLiteral("背景画像指定")), "optSetBack");
-    optNonBack = Named(new QRadioButton(QStringLiteral("背景画像なし")), "optNonBack");
-    txtPicPath = Named(new QLineEdit, "txtPicPath");
-    txtPicPath->setAccessibleName(QStringLiteral("背景画像のファイル"));
-    cmdSetPic = Named(new QPushButton(QStringLiteral("...")), "cmdSetPic");
-    cmdSetPic->setAccessibleName(QStringLiteral("背景画像の選択"));
-    cmdSetPic->setFixedWidth(32);
-    imgBack = Named(new QLabel, "imgBack");
-    imgBack->setAccessibleName(QStringLiteral("背景画像"));
-    imgBack->setFixedSize(88, 88);
-    imgBack->setFrameShape(QFrame::Panel);
-    imgBack->setFrameShadow(QFrame::Sunken);
-    imgBack->setScaledContents(true);
-    connect(optSetBack, &QRadioButton::clicked, this, &OptionsDialog::usePicture);
-    connect(optNonBack, &QRadioButton::clicked, this, &OptionsDialog::useNoPicture);
-    connect(cmdSetPic, &QPushButton::clicked, this, &OptionsDialog::choosePicture);
+    backgroundGroup = Named(new QGroupBox(QStringLiteral("背景設定")), "fmBackSetting");
+    pictureRadio = Named(new QRadioButton(QStringLiteral("背景画像指定")), "optSetBack");
+    noPictureRadio = Named(new QRadioButton(QStringLiteral("背景画像なし")), "optNonBack");
+    picturePathEdit = Named(new QLineEdit, "txtPicPath");
+    picturePathEdit->setAccessibleName(QStringLiteral("背景画像のファイル"));
+    choosePictureButton = Named(new QPushButton(QStringLiteral("...")), "cmdSetPic");
+    choosePictureButton->setAccessibleName(QStringLiteral("背景画像の選択"));
+    choosePictureButton->setFixedWidth(32);
+    previewPicture = Named(new QLabel, "imgBack");
+    previewPicture->setAccessibleName(QStringLiteral("背景画像"));
+    previewPicture->setFixedSize(88, 88);
+    previewPicture->setFrameShape(QFrame::Panel);
+    previewPicture->setFrameShadow(QFrame::Sunken);
+    previewPicture->setScaledContents(true);
+    connect(pictureRadio, &QRadioButton::clicked, this, &OptionsDialog::usePicture);
+    connect(noPictureRadio, &QRadioButton::clicked, this, &OptionsDialog::useNoPicture);
+    connect(choosePictureButton, &QPushButton::clicked, this, &OptionsDialog::choosePicture);
 
     auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(txtPicPath);
-    pathRow->addWidget(cmdSetPic);
+    pathRow->addWidget(picturePathEdit);
+    pathRow->addWidget(choosePictureButton);
     auto* left = new QVBoxLayout;
-    left->addWidget(optSetBack);
-    left->addWidget(optNonBack);
+    left->addWidget(pictureRadio);
+    left->addWidget(noPictureRadio);
     left->addLayout(pathRow);
     left->addStretch();
-    auto* back = new QHBoxLayout(fmBackSetting);
+    auto* back = new QHBoxLayout(backgroundGroup);
     back->addLayout(left, 1);
-    back->addWidget(imgBack, 0, Qt::AlignTop);
+    back->addWidget(previewPicture, 0, Qt::AlignTop);
 
     auto* l = new QVBoxLayout(page);
-    l->addWidget(fmColorSetting);
-    l->addWidget(fmBackSetting);
+    l->addWidget(colorGroup);
+    l->addWidget(backgroundGroup);
     l->addStretch();
 }
 
@@ -194,62 +194,63 @@ void OptionsDialog::BuildFormatTab(QWidget* page) {
         label->setBuddy(box);
         form->addRow(label, box);
     };
-    row(lblFormatYear, cboFormatYear, "lblFormatYear", "cboFormatYear", QStringLiteral("年"),
+    row(yearFormatLabel, yearFormatCombo, "lblFormatYear", "cboFormatYear", QStringLiteral("年"),
         YearFormatTexts());
-    row(lblFormatMonth, cboFormatMonth, "lblFormatMonth", "cboFormatMonth", QStringLiteral("月"),
-        MonthFormatTexts());
-    row(lblFormatWeek, cboFormatWeek, "lblFormatWeek", "cboFormatWeek", QStringLiteral("曜日"),
+    row(monthFormatLabel, monthFormatCombo, "lblFormatMonth", "cboFormatMonth",
+        QStringLiteral("月"), MonthFormatTexts());
+    row(weekFormatLabel, weekFormatCombo, "lblFormatWeek", "cboFormatWeek", QStringLiteral("曜日"),
         WeekFormatTexts());
 }
 
 void OptionsDialog::BuildResidentTab(QWidget* page) {
-    chkStationed = Named(new QCheckBox(QStringLiteral("Vaskelの常駐")), "chkStationed");
-    fmStationed = Named(new QGroupBox, "fmStationed");
-    fmStationed->setAccessibleName(QStringLiteral("Vaskelの常駐"));
-    chkTaskTray = Named(new QCheckBox(QStringLiteral("Vaskelの起動は画面を表示せず常駐させる")),
-                        "chkTaskTray");
-    lblInformation[0] =
+    residentCheck = Named(new QCheckBox(QStringLiteral("Vaskelの常駐")), "chkStationed");
+    residentGroup = Named(new QGroupBox, "fmStationed");
+    residentGroup->setAccessibleName(QStringLiteral("Vaskelの常駐"));
+    startInTrayCheck = Named(
+        new QCheckBox(QStringLiteral("Vaskelの起動は画面を表示せず常駐させる")), "chkTaskTray");
+    informationLabels[0] =
         NoteLabel(QStringLiteral("常駐しない場合、Vaskelを終了すると稼働時間の算出は"
                                  "行われなくなります。"),
                   "lblInfomation0");
-    fmTrayHint = Named(new QGroupBox(QStringLiteral("タスクトレイ常駐時のポップアップヒント")),
-                       "fmTrayHint");
-    optTrayHint0 = Named(new QRadioButton(QStringLiteral("Vaskel")), "optTrayHint0");
-    optTrayHint1 = Named(new QRadioButton(QStringLiteral("当日日付")), "optTrayHint1");
-    optTrayHint9 = Named(new QRadioButton(QStringLiteral("任意")), "optTrayHint9");
-    txtTrayHint = Named(new QLineEdit, "txtTrayHint");
-    txtTrayHint->setMaxLength(60);
-    txtTrayHint->setAccessibleName(QStringLiteral("任意"));
-    lblInformation[1] =
+    trayHintGroup = Named(new QGroupBox(QStringLiteral("タスクトレイ常駐時のポップアップヒント")),
+                          "fmTrayHint");
+    trayHintNameRadio = Named(new QRadioButton(QStringLiteral("Vaskel")), "optTrayHint0");
+    trayHintDateRadio = Named(new QRadioButton(QStringLiteral("当日日付")), "optTrayHint1");
+    trayHintCustomRadio = Named(new QRadioButton(QStringLiteral("任意")), "optTrayHint9");
+    trayHintEdit = Named(new QLineEdit, "txtTrayHint");
+    trayHintEdit->setMaxLength(60);
+    trayHintEdit->setAccessibleName(QStringLiteral("任意"));
+    informationLabels[1] =
         NoteLabel(QStringLiteral("※ 次回Vaskel起動時から有効になります。"), "lblInfomation1");
-    lblNoTray = NoteLabel(QStringLiteral("※ この環境にはタスクトレイがないため、常駐時もVaskelの画"
-                                         "面は隠れず最小化されます。起動時に画面を表示しない設定と"
-                                         "ポップアップヒントは働きません。"),
-                          "lblNoTray");
+    noTrayLabel =
+        NoteLabel(QStringLiteral("※ この環境にはタスクトレイがないため、常駐時もVaskelの画"
+                                 "面は隠れず最小化されます。起動時に画面を表示しない設定と"
+                                 "ポップアップヒントは働きません。"),
+                  "lblNoTray");
 
     auto* group = new QButtonGroup(this);
-    group->addButton(optTrayHint0, 0);
-    group->addButton(optTrayHint1, 1);
-    group->addButton(optTrayHint9, 9);
+    group->addButton(trayHintNameRadio, 0);
+    group->addButton(trayHintDateRadio, 1);
+    group->addButton(trayHintCustomRadio, 9);
     connect(group, &QButtonGroup::idClicked, this, &OptionsDialog::trayHintChosen);
-    connect(chkStationed, &QCheckBox::clicked, this, &OptionsDialog::residentToggled);
+    connect(residentCheck, &QCheckBox::clicked, this, &OptionsDialog::residentToggled);
 
     auto* radios = new QHBoxLayout;
-    radios->addWidget(optTrayHint0);
-    radios->addWidget(optTrayHint1);
-    radios->addWidget(optTrayHint9);
-    radios->addWidget(txtTrayHint, 1);
-    auto* hint = new QVBoxLayout(fmTrayHint);
+    radios->addWidget(trayHintNameRadio);
+    radios->addWidget(trayHintDateRadio);
+    radios->addWidget(trayHintCustomRadio);
+    radios->addWidget(trayHintEdit, 1);
+    auto* hint = new QVBoxLayout(trayHintGroup);
     hint->addLayout(radios);
-    hint->addWidget(lblInformation[1]);
-    auto* stationed = new QVBoxLayout(fmStationed);
-    stationed->addWidget(chkTaskTray);
-    stationed->addWidget(lblInformation[0]);
-    stationed->addWidget(fmTrayHint);
+    hint->addWidget(informationLabels[1]);
+    auto* stationed = new QVBoxLayout(residentGroup);
+    stationed->addWidget(startInTrayCheck);
+    stationed->addWidget(informationLabels[0]);
+    stationed->addWidget(trayHintGroup);
     auto* l = new QVBoxLayout(page);
-    l->addWidget(chkStationed);
-    l->addWidget(fmStationed);
-    l->addWidget(lblNoTray);
+    l->addWidget(residentCheck);
+    l->addWidget(residentGroup);
+    l->addWidget(noTrayLabel);
     l->addStretch();
 }
 
@@ -267,71 +268,71 @@ void OpenOptionsDialog(AppContext& app, QWidget* owner, bool modal,
 }
 
 void OptionsDialog::showOptions() {
-    chkWindowSave->setChecked(m_opt.saveWindow);
-    chkStartup->setChecked(m_opt.showTodayAtStart);
-    SetButtonColor(cmdTodayColor, m_opt.todayColor);
-    SetButtonColor(cmdSelectColor, m_opt.selectColor);
-    SetButtonColor(cmdDiaryColor, m_opt.diaryColor);
-    SetButtonColor(cmdBackColor, m_opt.backColor);
-    (m_opt.backPicture ? optSetBack : optNonBack)->setChecked(true);
-    txtPicPath->setText(m_opt.backPicturePath);
-    ShowPreview(optSetBack->isChecked() ? m_opt.backPicturePath : QString());
+    saveWindowCheck->setChecked(m_opt.saveWindow);
+    startupCheck->setChecked(m_opt.showTodayAtStart);
+    SetButtonColor(todayColorButton, m_opt.todayColor);
+    SetButtonColor(selectedColorButton, m_opt.selectColor);
+    SetButtonColor(diaryColorButton, m_opt.diaryColor);
+    SetButtonColor(backColorButton, m_opt.backColor);
+    (m_opt.backPicture ? pictureRadio : noPictureRadio)->setChecked(true);
+    picturePathEdit->setText(m_opt.backPicturePath);
+    ShowPreview(pictureRadio->isChecked() ? m_opt.backPicturePath : QString());
     const auto select = [](QComboBox* box, int index) {
         box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
     };
-    select(cboFormatYear, m_opt.yearFormat);
-    select(cboFormatMonth, m_opt.monthFormat);
-    select(cboFormatWeek, m_opt.weekFormat);
-    txtPicPath->setEnabled(optSetBack->isChecked());
-    cmdSetPic->setEnabled(optSetBack->isChecked());
-    tabOption->setCurrentIndex(0);
+    select(yearFormatCombo, m_opt.yearFormat);
+    select(monthFormatCombo, m_opt.monthFormat);
+    select(weekFormatCombo, m_opt.weekFormat);
+    picturePathEdit->setEnabled(pictureRadio->isChecked());
+    choosePictureButton->setEnabled(pictureRadio->isChecked());
+    optionTabs->setCurrentIndex(0);
 
-    chkStationed->setChecked(m_opt.resident);
-    chkTaskTray->setChecked(m_opt.startInTray);
-    (m_opt.trayTip == TrayTip::Date   ? optTrayHint1
-     : m_opt.trayTip == TrayTip::Text ? optTrayHint9
-                                      : optTrayHint0)
+    residentCheck->setChecked(m_opt.resident);
+    startInTrayCheck->setChecked(m_opt.startInTray);
+    (m_opt.trayTip == TrayTip::Date   ? trayHintDateRadio
+     : m_opt.trayTip == TrayTip::Text ? trayHintCustomRadio
+                                      : trayHintNameRadio)
         ->setChecked(true);
-    txtTrayHint->setText(m_opt.trayTipText);
+    trayHintEdit->setText(m_opt.trayTipText);
     EnableResident(m_opt.resident, false);
-    lblNoTray->setVisible(!TrayUsable());
+    noTrayLabel->setVisible(!TrayUsable());
 }
 
 // ---------------------------------------------------------------- while open
 
 void OptionsDialog::EnableResident(bool on, bool hintTextToo) {
-    for (QWidget* w : std::initializer_list<QWidget*>{fmStationed, chkTaskTray, lblInformation[0],
-                                                      lblInformation[1], fmTrayHint, optTrayHint0,
-                                                      optTrayHint1, optTrayHint9})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             residentGroup, startInTrayCheck, informationLabels[0], informationLabels[1],
+             trayHintGroup, trayHintNameRadio, trayHintDateRadio, trayHintCustomRadio})
         w->setEnabled(on);
-    txtTrayHint->setEnabled(on && (hintTextToo || optTrayHint9->isChecked()));
+    trayHintEdit->setEnabled(on && (hintTextToo || trayHintCustomRadio->isChecked()));
 }
 
 TrayTip OptionsDialog::SelectedTrayHint() const {
-    if (optTrayHint1->isChecked())
+    if (trayHintDateRadio->isChecked())
         return TrayTip::Date;
-    if (optTrayHint9->isChecked())
+    if (trayHintCustomRadio->isChecked())
         return TrayTip::Text;
     return TrayTip::Title;
 }
 
 void OptionsDialog::residentToggled() {
-    EnableResident(chkStationed->isChecked(), true);
+    EnableResident(residentCheck->isChecked(), true);
 }
 
 void OptionsDialog::trayHintChosen(int index) {
-    txtTrayHint->setEnabled(index == 9);
+    trayHintEdit->setEnabled(index == 9);
 }
 
 void OptionsDialog::usePicture() {
-    txtPicPath->setEnabled(true);
-    cmdSetPic->setEnabled(true);
+    picturePathEdit->setEnabled(true);
+    choosePictureButton->setEnabled(true);
     ShowPreview(m_opt.backPicturePath);
 }
 
 void OptionsDialog::useNoPicture() {
-    txtPicPath->setEnabled(false);
-    cmdSetPic->setEnabled(false);
+    picturePathEdit->setEnabled(false);
+    choosePictureButton->setEnabled(false);
     ShowPreview(QString());
 }
 
@@ -339,7 +340,7 @@ void OptionsDialog::ShowPreview(const QString& path) {
     QPixmap pic;
     if (!path.isEmpty())
         pic.load(path);
-    imgBack->setPixmap(pic);
+    previewPicture->setPixmap(pic);
 }
 
 void OptionsDialog::chooseButtonColor(QPushButton* button) {
@@ -349,27 +350,27 @@ void OptionsDialog::chooseButtonColor(QPushButton* button) {
 }
 
 void OptionsDialog::choosePicture() {
-    QString path = txtPicPath->text();
+    QString path = picturePathEdit->text();
     if (ChooseFile(this, false, QStringLiteral("背景画像の選択"),
                    QtFileFilter(QString::fromUtf8(kPicFilter)), path)) {
-        txtPicPath->setText(path);
+        picturePathEdit->setText(path);
         ShowPreview(path);
     }
-    txtPicPath->setFocus();
+    picturePathEdit->setFocus();
 }
 
 bool OptionsDialog::CheckPicFile() {
     // The path that OK would save; an empty one means no picture and passes.
-    const QString path = TrimBlanks(txtPicPath->text());
+    const QString path = TrimBlanks(picturePathEdit->text());
     if (path.isEmpty())
         return true;
     if (QFileInfo(path).isFile() && QImageReader(path).canRead())
         return true;
-    tabOption->setCurrentWidget(tabOption->widget(1));
+    optionTabs->setCurrentWidget(optionTabs->widget(1));
     // With "背景画像なし" the path cannot take the focus; the option that lets it be
     // corrected does.
-    WarnInput(txtPicPath->isEnabled() ? static_cast<QWidget*>(txtPicPath)
-                                      : static_cast<QWidget*>(optSetBack),
+    WarnInput(picturePathEdit->isEnabled() ? static_cast<QWidget*>(picturePathEdit)
+                                           : static_cast<QWidget*>(pictureRadio),
               QStringLiteral("指定したファイルが見つかりません。"), windowTitle());
     return false;
 }
@@ -378,17 +379,17 @@ void OptionsDialog::save() {
     if (!CheckPicFile())
         return;
     // Each group of keys goes to the file in one write.
-    m_opt.saveWindow = chkWindowSave->isChecked();
-    m_opt.showTodayAtStart = chkStartup->isChecked();
-    m_opt.todayColor = ButtonColor(cmdTodayColor);
-    m_opt.selectColor = ButtonColor(cmdSelectColor);
-    m_opt.diaryColor = ButtonColor(cmdDiaryColor);
-    m_opt.backColor = ButtonColor(cmdBackColor);
-    m_opt.backPicture = optSetBack->isChecked();
-    m_opt.backPicturePath = TrimBlanks(txtPicPath->text());
-    m_opt.yearFormat = cboFormatYear->currentIndex();
-    m_opt.monthFormat = cboFormatMonth->currentIndex();
-    m_opt.weekFormat = cboFormatWeek->currentIndex();
+    m_opt.saveWindow = saveWindowCheck->isChecked();
+    m_opt.showTodayAtStart = startupCheck->isChecked();
+    m_opt.todayColor = ButtonColor(todayColorButton);
+    m_opt.selectColor = ButtonColor(selectedColorButton);
+    m_opt.diaryColor = ButtonColor(diaryColorButton);
+    m_opt.backColor = ButtonColor(backColorButton);
+    m_opt.backPicture = pictureRadio->isChecked();
+    m_opt.backPicturePath = TrimBlanks(picturePathEdit->text());
+    m_opt.yearFormat = yearFormatCombo->currentIndex();
+    m_opt.monthFormat = monthFormatCombo->currentIndex();
+    m_opt.weekFormat = weekFormatCombo->currentIndex();
     m_settings.writeOptions(m_opt,
                             {SettingKey::WindowSave, SettingKey::StartUp, SettingKey::TodayColor,
                              SettingKey::SelectColor, SettingKey::DiaryColor, SettingKey::BackColor,
@@ -396,13 +397,13 @@ void OptionsDialog::save() {
                              SettingKey::MonthFormat, SettingKey::WeekFormat});
     emit displayChanged();
 
-    const TrayAction action = TrayActionFor(m_opt.resident, chkStationed->isChecked());
-    m_opt.resident = chkStationed->isChecked();
-    m_opt.startInTray = chkTaskTray->isChecked();
+    const TrayAction action = TrayActionFor(m_opt.resident, residentCheck->isChecked());
+    m_opt.resident = residentCheck->isChecked();
+    m_opt.startInTray = startInTrayCheck->isChecked();
     const TrayTip mode = SelectedTrayHint();
     std::vector<SettingKey> tray{SettingKey::Stationed, SettingKey::TaskTray};
     if (mode == TrayTip::Text) {
-        m_opt.trayTipText = txtTrayHint->text();
+        m_opt.trayTipText = trayHintEdit->text();
         tray.push_back(SettingKey::TrayHintText);
     }
     m_opt.trayTip = mode;

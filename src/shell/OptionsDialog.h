@@ -65,49 +65,49 @@ signals:
     void restoreRequested();
 
 private:
-    QTabWidget* tabOption = nullptr;
+    QTabWidget* optionTabs = nullptr;
     // 全般
-    QCheckBox* chkWindowSave = nullptr;
-    QCheckBox* chkStartup = nullptr;
+    QCheckBox* saveWindowCheck = nullptr;
+    QCheckBox* startupCheck = nullptr;
     // ﾚｲｱｳﾄ
-    QPushButton* cmdBackColor = nullptr;
-    QPushButton* cmdTodayColor = nullptr;
-    QPushButton* cmdSelectColor = nullptr;
-    QPushButton* cmdDiaryColor = nullptr;
-    QRadioButton* optSetBack = nullptr;
-    QRadioButton* optNonBack = nullptr;
-    QLineEdit* txtPicPath = nullptr;
-    QPushButton* cmdSetPic = nullptr;
-    QLabel* imgBack = nullptr;
+    QPushButton* backColorButton = nullptr;
+    QPushButton* todayColorButton = nullptr;
+    QPushButton* selectedColorButton = nullptr;
+    QPushButton* diaryColorButton = nullptr;
+    QRadioButton* pictureRadio = nullptr;
+    QRadioButton* noPictureRadio = nullptr;
+    QLineEdit* picturePathEdit = nullptr;
+    QPushButton* choosePictureButton = nullptr;
+    QLabel* previewPicture = nullptr;
     // ﾌｫｰﾏｯﾄ
-    QComboBox* cboFormatYear = nullptr;
-    QComboBox* cboFormatMonth = nullptr;
-    QComboBox* cboFormatWeek = nullptr;
+    QComboBox* yearFormatCombo = nullptr;
+    QComboBox* monthFormatCombo = nullptr;
+    QComboBox* weekFormatCombo = nullptr;
     // 常駐
-    QCheckBox* chkStationed = nullptr;
-    QGroupBox* fmStationed = nullptr;
-    QCheckBox* chkTaskTray = nullptr;
-    std::array<QLabel*, 2> lblInformation{};
-    QGroupBox* fmTrayHint = nullptr;
-    QRadioButton* optTrayHint0 = nullptr; // "Vaskel"
-    QRadioButton* optTrayHint1 = nullptr; // "当日日付"
-    QRadioButton* optTrayHint9 = nullptr; // "任意"
-    QLineEdit* txtTrayHint = nullptr;
+    QCheckBox* residentCheck = nullptr;
+    QGroupBox* residentGroup = nullptr;
+    QCheckBox* startInTrayCheck = nullptr;
+    std::array<QLabel*, 2> informationLabels{};
+    QGroupBox* trayHintGroup = nullptr;
+    QRadioButton* trayHintNameRadio = nullptr;   // "Vaskel"
+    QRadioButton* trayHintDateRadio = nullptr;   // "当日日付"
+    QRadioButton* trayHintCustomRadio = nullptr; // "任意"
+    QLineEdit* trayHintEdit = nullptr;
     // Shown only where the desktop has no notification area: why the tab has no effect there.
-    QLabel* lblNoTray = nullptr;
+    QLabel* noTrayLabel = nullptr;
 
-    QPushButton* cmdOK = nullptr;
+    QPushButton* okButton = nullptr;
 
-    QGroupBox* fmColorSetting = nullptr;
-    QLabel* lblLayoutBack = nullptr;
-    QLabel* lblLayoutToday = nullptr;
-    QLabel* lblLayoutSelect = nullptr;
-    QLabel* lblLayoutDiary = nullptr;
-    QGroupBox* fmBackSetting = nullptr;
-    QLabel* lblFormatYear = nullptr;
-    QLabel* lblFormatMonth = nullptr;
-    QLabel* lblFormatWeek = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QGroupBox* colorGroup = nullptr;
+    QLabel* backColorLabel = nullptr;
+    QLabel* todayColorLabel = nullptr;
+    QLabel* selectedColorLabel = nullptr;
+    QLabel* diaryColorLabel = nullptr;
+    QGroupBox* backgroundGroup = nullptr;
+    QLabel* yearFormatLabel = nullptr;
+    QLabel* monthFormatLabel = nullptr;
+    QLabel* weekFormatLabel = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     void showOptions();
     void BuildGeneralTab(QWidget* page);

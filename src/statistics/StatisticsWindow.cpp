@@ -241,46 +241,46 @@ StatisticsWindow::StatisticsWindow(const AppContext& app, QWidget* owner)
     : QDialog(owner), m_app(app) {
     PrepareDialog(this, "frmStatistics", QStringLiteral("統計情報"));
 
-    tabStatistics = new QTabWidget(this);
-    tabStatistics->setObjectName(QStringLiteral("tabStatistics"));
+    statisticsTabs = new QTabWidget(this);
+    statisticsTabs->setObjectName(QStringLiteral("tabStatistics"));
     auto* schedule = new QWidget;
     auto* diary = new QWidget;
     auto* work = new QWidget;
     BuildEntryTab(schedule, false);
     BuildEntryTab(diary, true);
     BuildWorkTab(work);
-    tabStatistics->addTab(schedule, QStringLiteral("スケジュール"));
-    tabStatistics->addTab(diary, QStringLiteral("日記"));
-    tabStatistics->addTab(work, QStringLiteral("稼働時間"));
+    statisticsTabs->addTab(schedule, QStringLiteral("スケジュール"));
+    statisticsTabs->addTab(diary, QStringLiteral("日記"));
+    statisticsTabs->addTab(work, QStringLiteral("稼働時間"));
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    OKButton->setMinimumWidth(90);
-    connect(OKButton, &QPushButton::clicked, this, &StatisticsWindow::close);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    okButton->setMinimumWidth(90);
+    connect(okButton, &QPushButton::clicked, this, &StatisticsWindow::close);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(OKButton);
+    buttons->addWidget(okButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabStatistics);
+    layout->addWidget(statisticsTabs);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    mnuBest10Right = new QMenu(QStringLiteral("Best10右ｸﾘｯｸﾒﾆｭｰ"), this);
-    mnuBest10Right->setObjectName(QStringLiteral("mnuBest10Right"));
-    mnuBest10Right->setAccessibleName(mnuBest10Right->title());
-    mnuWorkTimeWeek = mnuBest10Right->addAction(QStringLiteral("稼働時間（週表示）"));
-    mnuWorkTimeWeek->setObjectName(QStringLiteral("mnuWorkTimeWeek"));
-    mnuWorkTimeMonth = mnuBest10Right->addAction(QStringLiteral("稼働時間（月表示）"));
-    mnuWorkTimeMonth->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
+    rankingMenu = new QMenu(QStringLiteral("Best10右ｸﾘｯｸﾒﾆｭｰ"), this);
+    rankingMenu->setObjectName(QStringLiteral("mnuBest10Right"));
+    rankingMenu->setAccessibleName(rankingMenu->title());
+    weekViewAction = rankingMenu->addAction(QStringLiteral("稼働時間（週表示）"));
+    weekViewAction->setObjectName(QStringLiteral("mnuWorkTimeWeek"));
+    monthViewAction = rankingMenu->addAction(QStringLiteral("稼働時間（月表示）"));
+    monthViewAction->setObjectName(QStringLiteral("mnuWrokTimeMonth"));
     // The default entry shows bold whatever the style does with default actions.
-    mnuBest10Right->setDefaultAction(mnuWorkTimeWeek);
-    QFont bold = mnuWorkTimeWeek->font();
+    rankingMenu->setDefaultAction(weekViewAction);
+    QFont bold = weekViewAction->font();
     bold.setBold(true);
-    mnuWorkTimeWeek->setFont(bold);
-    connect(mnuWorkTimeWeek, &QAction::triggered, this, &StatisticsWindow::openRowWeek);
-    connect(mnuWorkTimeMonth, &QAction::triggered, this, &StatisticsWindow::openRowMonth);
+    weekViewAction->setFont(bold);
+    connect(weekViewAction, &QAction::triggered, this, &StatisticsWindow::openRowWeek);
+    connect(monthViewAction, &QAction::triggered, this, &StatisticsWindow::openRowMonth);
 
     // The window sees keys before its controls.
     installEventFilter(this);
@@ -291,12 +291,12 @@ StatisticsWindow::StatisticsWindow(const AppContext& app, QWidget* owner)
     ShowEntryStats(EntryStats(EntryTable::Diary), true);
     ShowWorkTimeStats(WorkTimeStats());
     // Load: the schedule tab, computed.
-    tabStatistics->setCurrentIndex(0);
+    statisticsTabs->setCurrentIndex(0);
     computeShownTab();
     // Every selection computes the tab again, also a click on the tab already selected.
-    connect(tabStatistics, &QTabWidget::currentChanged, this, &StatisticsWindow::computeShownTab);
-    connect(tabStatistics, &QTabWidget::tabBarClicked, this, [this](int index) {
-        if (index == tabStatistics->currentIndex())
+    connect(statisticsTabs, &QTabWidget::currentChanged, this, &StatisticsWindow::computeShownTab);
+    connect(statisticsTabs, &QTabWidget::tabBarClicked, this, [this](int index) {
+        if (index == statisticsTabs->currentIndex())
             computeShownTab();
     });
 }
@@ -376,10 +376,10 @@ void StatisticsWindow::BuildWorkTab(QWidget* page) {
 // ---------------------------------------------------------------- computing the tabs
 
 void StatisticsWindow::computeShownTab() {
-    switch (tabStatistics->currentIndex()) {
+    switch (statisticsTabs->currentIndex()) {
     case 0:
     case 1: {
-        const bool diary = tabStatistics->currentIndex() == 1;
+        const bool diary = statisticsTabs->currentIndex() == 1;
         const EntryStats s =
             diary ? CalcDiaryStats(m_app.program()) : CalcScheduleStats(m_app.program());
         if (s.status == StatsStatus::NotOpened)
@@ -486,7 +486,7 @@ void StatisticsWindow::popUpRowMenu(int row, const QPoint& globalPos) {
     if (!BestRowDay(row).isValid())
         return;
     m_pickedRow = row;
-    mnuBest10Right->popup(globalPos, mnuWorkTimeWeek);
+    rankingMenu->popup(globalPos, weekViewAction);
 }
 
 void StatisticsWindow::openRowWeek() {

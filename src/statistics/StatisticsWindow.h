@@ -35,9 +35,8 @@ public:
     // app: the database, today and its colour in the ranking, and the viewer's formats.
     explicit StatisticsWindow(const AppContext& app, QWidget* owner = nullptr);
 
-    QTabWidget* tabStatistics = nullptr;
-
     // The controls of one tab: its overall rate and period, the weekday table and the ranking.
+    // Declared here for the builders beside the window; the window keeps its tabs private.
     struct Tab {
         QLabel* average = nullptr;
         QPlainTextEdit* betweenInfo = nullptr;
@@ -52,16 +51,6 @@ public:
         std::array<QLabel*, 10> bestValue{};
         std::array<QLabel*, 10> bestAverage{};
     };
-    Tab scheduleTab;
-    Tab diaryTab;
-    Tab workTab;
-
-    QPushButton* OKButton = nullptr;
-
-    // The ranking's pop-up menu.
-    QMenu* mnuBest10Right = nullptr;
-    QAction* mnuWorkTimeWeek = nullptr;
-    QAction* mnuWorkTimeMonth = nullptr;
 
     // The ranking row last double-clicked or right-clicked.
     int pickedRow() const { return m_pickedRow; }
@@ -86,6 +75,16 @@ private:
     void popUpRowMenu(int row, const QPoint& globalPos);
     void openRowOnDoubleClick(int row);
     void openViewerOnRow(bool month);
+
+    QTabWidget* statisticsTabs = nullptr;
+    Tab scheduleTab;
+    Tab diaryTab;
+    Tab workTab;
+    QPushButton* okButton = nullptr;
+    // The ranking's pop-up menu.
+    QMenu* rankingMenu = nullptr;
+    QAction* weekViewAction = nullptr;
+    QAction* monthViewAction = nullptr;
 
     const AppContext& m_app;
     int m_pickedRow = 0;

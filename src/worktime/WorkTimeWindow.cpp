@@ -74,34 +74,34 @@ void AddScaleLine(QWidget* page, int y) {
 WorkTimeWindow::WorkTimeWindow(const AppContext& app, QWidget* owner) : QDialog(owner), m_app(app) {
     PrepareDialog(this, "frmWorkTime", QStringLiteral("稼働時間"));
 
-    tabWorkTime = new QTabWidget(this);
-    tabWorkTime->setObjectName(QStringLiteral("tabWorkTime"));
+    workTimeTabs = new QTabWidget(this);
+    workTimeTabs->setObjectName(QStringLiteral("tabWorkTime"));
     auto* week = new QWidget;
     auto* month = new QWidget;
     BuildWeekTab(week);
     BuildMonthTab(month);
-    tabWorkTime->addTab(week, QStringLiteral("週間稼動率"));
-    tabWorkTime->addTab(month, QStringLiteral("月間稼働率"));
-    tabWorkTime->setGeometry(8, 8, kPageWidth + 8, 468);
+    workTimeTabs->addTab(week, QStringLiteral("週間稼動率"));
+    workTimeTabs->addTab(month, QStringLiteral("月間稼働率"));
+    workTimeTabs->setGeometry(8, 8, kPageWidth + 8, 468);
 
-    lblAverage = MakeLabel(this, QStringLiteral("lblAverage"),
-                           QStringLiteral("平均稼働時間　99時間 99分"), QRect(20, 486, 300, 24));
-    QFont f = lblAverage->font();
+    averageLabel = MakeLabel(this, QStringLiteral("lblAverage"),
+                             QStringLiteral("平均稼働時間　99時間 99分"), QRect(20, 486, 300, 24));
+    QFont f = averageLabel->font();
     f.setPointSizeF(f.pointSizeF() * 1.15);
-    lblAverage->setFont(f);
+    averageLabel->setFont(f);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setAutoDefault(false);
-    cmdOK->setGeometry(kPageWidth + 16 - 90, 484, 90, 28);
-    connect(cmdOK, &QPushButton::clicked, this, &WorkTimeWindow::close);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("cmdOK"));
+    okButton->setAutoDefault(false);
+    okButton->setGeometry(kPageWidth + 16 - 90, 484, 90, 28);
+    connect(okButton, &QPushButton::clicked, this, &WorkTimeWindow::close);
 
     setFixedSize(kPageWidth + 24, 522);
 
     for (int i = 0; i < 2; ++i) {
-        connect(cmdBeforeWeek[i], &QToolButton::clicked, this, &WorkTimeWindow::showPrevious);
-        connect(cmdAfterWeek[i], &QToolButton::clicked, this, &WorkTimeWindow::showNext);
-        connect(cmdThisWeek[i], &QToolButton::clicked, this, [this, i] { showCurrent(i); });
+        connect(previousButtons[i], &QToolButton::clicked, this, &WorkTimeWindow::showPrevious);
+        connect(nextButtons[i], &QToolButton::clicked, this, &WorkTimeWindow::showNext);
+        connect(currentButtons[i], &QToolButton::clicked, this, [this, i] { showCurrent(i); });
     }
 
     // The window sees keys before its controls.
@@ -112,11 +112,11 @@ WorkTimeWindow::WorkTimeWindow(const AppContext& app, QWidget* owner) : QDialog(
             &WorkTimeWindow::FocusWindowChanged);
 
     // Opens on today's week; the month tab holds today's month.
-    tabWorkTime->setCurrentIndex(0);
+    workTimeTabs->setCurrentIndex(0);
     const QDate today = m_app.program().clock().today();
     showWeekOf(today);
     showMonth(today.year(), today.month());
-    connect(tabWorkTime, &QTabWidget::currentChanged, this, &WorkTimeWindow::redraw);
+    connect(workTimeTabs, &QTabWidget::currentChanged, this, &WorkTimeWindow::redraw);
 }
 
 WorkTimeWindow* OpenWorkTime(const AppContext& app, QWidget* owner, bool modal) {
@@ -164,13 +164,14 @@ void WorkTimeWindow::ShowPeriod(View view, const QDate& d) {
     else
         showMonth(d.year(), d.month());
     // The caller draws once the period is set.
-    const QSignalBlocker quiet(tabWorkTime);
-    tabWorkTime->setCurrentIndex(view == View::Week ? 0 : 1);
+    const QSignalBlocker quiet(workTimeTabs);
+    workTimeTabs->setCurrentIndex(view == View::Week ? 0 : 1);
 }
 
-QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
-                                       const QString& text) {
+QToolButton* WorkTimeWindow::NavButton(QWidget* page, const QString& name, int x,
+                                       const QString& tip, const QString& text) {
     auto* b = new QToolButton(page);
+    b->setObjectName(name);
     b->setGeometry(x, 8, text.isEmpty() ? 30 : 44, 26);
     b->setToolTip(tip);
     b->setAccessibleName(tip);
@@ -182,22 +183,25 @@ QToolButton* WorkTimeWindow::NavButton(QWidget* page, int x, const QString& tip,
 
 void WorkTimeWindow::BuildWeekTab(QWidget* page) {
     MakeLabel(page, QStringLiteral("Label1"), QStringLiteral("対象日付"), QRect(10, 10, 64, 22));
-    lblStartDay = MakeLabel(page, QStringLiteral("lblStartDay"), QString(), QRect(78, 10, 92, 22),
-                            Qt::AlignCenter);
+    startDayLabel = MakeLabel(page, QStringLiteral("lblStartDay"), QString(), QRect(78, 10, 92, 22),
+                              Qt::AlignCenter);
     MakeLabel(page, QStringLiteral("Label2"), QStringLiteral("～"), QRect(172, 10, 20, 22),
               Qt::AlignCenter);
-    lblEndDay = MakeLabel(page, QStringLiteral("lblEndDay"), QString(), QRect(194, 10, 92, 22),
-                          Qt::AlignCenter);
-    for (QLabel* l : {lblStartDay, lblEndDay}) {
+    endDayLabel = MakeLabel(page, QStringLiteral("lblEndDay"), QString(), QRect(194, 10, 92, 22),
+                            Qt::AlignCenter);
+    for (QLabel* l : {startDayLabel, endDayLabel}) {
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
     }
 
-    cmdBeforeWeek[0] = NavButton(page, kNavLeft, QStringLiteral("前週"), QString());
-    cmdBeforeWeek[0]->setArrowType(Qt::LeftArrow);
-    cmdThisWeek[0] = NavButton(page, kNavLeft + 32, QStringLiteral("今週"), QStringLiteral("今週"));
-    cmdAfterWeek[0] = NavButton(page, kNavLeft + 78, QStringLiteral("次週"), QString());
-    cmdAfterWeek[0]->setArrowType(Qt::RightArrow);
+    previousButtons[0] = NavButton(page, QStringLiteral("cmdBeforeWeek0"), kNavLeft,
+                                   QStringLiteral("前週"), QString());
+    previousButtons[0]->setArrowType(Qt::LeftArrow);
+    currentButtons[0] = NavButton(page, QStringLiteral("cmdThisWeek0"), kNavLeft + 32,
+                                  QStringLiteral("今週"), QStringLiteral("今週"));
+    nextButtons[0] = NavButton(page, QStringLiteral("cmdAfterWeek0"), kNavLeft + 78,
+                               QStringLiteral("次週"), QString());
+    nextButtons[0]->setArrowType(Qt::RightArrow);
 
     // Hour scale: lines at 0, 6, 12, 18 and 24 o'clock across the columns.
     const int areaTop = kColumnTop + kBorder;
@@ -219,44 +223,47 @@ void WorkTimeWindow::BuildWeekTab(QWidget* page) {
         pal.setColor(QPalette::WindowText, WeekNameColor(i));
         name->setPalette(pal);
 
-        lblDay[i] = MakeLabel(page, QStringLiteral("lblDay%1").arg(i), QString(),
-                              QRect(x, 56, kColumnOuterWidth, 18), Qt::AlignCenter);
+        dayLabels[i] = MakeLabel(page, QStringLiteral("lblDay%1").arg(i), QString(),
+                                 QRect(x, 56, kColumnOuterWidth, 18), Qt::AlignCenter);
 
-        picWeekly[i] = new PictureBox(page);
-        picWeekly[i]->setObjectName(QStringLiteral("picWeekly%1").arg(i));
-        picWeekly[i]->setGeometry(x, kColumnTop, kColumnOuterWidth, kColumnOuterHeight);
-        picWeekly[i]->setForeColor(kWeekBarColor);
+        weekCharts[i] = new PictureBox(page);
+        weekCharts[i]->setObjectName(QStringLiteral("picWeekly%1").arg(i));
+        weekCharts[i]->setGeometry(x, kColumnTop, kColumnOuterWidth, kColumnOuterHeight);
+        weekCharts[i]->setForeColor(kWeekBarColor);
 
-        txtWorkTime[i] = new QPlainTextEdit(page);
-        txtWorkTime[i]->setObjectName(QStringLiteral("txtWorkTime%1").arg(i));
-        txtWorkTime[i]->setReadOnly(true);
-        txtWorkTime[i]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        txtWorkTime[i]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        txtWorkTime[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
-        txtWorkTime[i]->document()->setDocumentMargin(2);
-        txtWorkTime[i]->setGeometry(x - 4, kColumnTop + kColumnOuterHeight + 6,
-                                    kColumnOuterWidth + 8, 44);
-        txtWorkTime[i]->setPlainText(QStringLiteral("--時間\n--分"));
+        dayTotalEdits[i] = new QPlainTextEdit(page);
+        dayTotalEdits[i]->setObjectName(QStringLiteral("txtWorkTime%1").arg(i));
+        dayTotalEdits[i]->setReadOnly(true);
+        dayTotalEdits[i]->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        dayTotalEdits[i]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        dayTotalEdits[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
+        dayTotalEdits[i]->document()->setDocumentMargin(2);
+        dayTotalEdits[i]->setGeometry(x - 4, kColumnTop + kColumnOuterHeight + 6,
+                                      kColumnOuterWidth + 8, 44);
+        dayTotalEdits[i]->setPlainText(QStringLiteral("--時間\n--分"));
     }
 }
 
 void WorkTimeWindow::BuildMonthTab(QWidget* page) {
-    lblYear = MakeLabel(page, QStringLiteral("lblYear"), QString(), QRect(12, 8, 110, 28),
-                        Qt::AlignRight | Qt::AlignVCenter);
-    lblMonth = MakeLabel(page, QStringLiteral("lblMonth"), QString(), QRect(128, 4, 140, 34));
-    QFont big = lblMonth->font();
+    yearLabel = MakeLabel(page, QStringLiteral("lblYear"), QString(), QRect(12, 8, 110, 28),
+                          Qt::AlignRight | Qt::AlignVCenter);
+    monthLabel = MakeLabel(page, QStringLiteral("lblMonth"), QString(), QRect(128, 4, 140, 34));
+    QFont big = monthLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.8);
     big.setBold(true);
-    lblMonth->setFont(big);
-    QFont mid = lblYear->font();
+    monthLabel->setFont(big);
+    QFont mid = yearLabel->font();
     mid.setPointSizeF(mid.pointSizeF() * 1.2);
-    lblYear->setFont(mid);
+    yearLabel->setFont(mid);
 
-    cmdBeforeWeek[1] = NavButton(page, kNavLeft, QStringLiteral("前月"), QString());
-    cmdBeforeWeek[1]->setArrowType(Qt::LeftArrow);
-    cmdThisWeek[1] = NavButton(page, kNavLeft + 32, QStringLiteral("今月"), QStringLiteral("今月"));
-    cmdAfterWeek[1] = NavButton(page, kNavLeft + 78, QStringLiteral("次月"), QString());
-    cmdAfterWeek[1]->setArrowType(Qt::RightArrow);
+    previousButtons[1] = NavButton(page, QStringLiteral("cmdBeforeWeek1"), kNavLeft,
+                                   QStringLiteral("前月"), QString());
+    previousButtons[1]->setArrowType(Qt::LeftArrow);
+    currentButtons[1] = NavButton(page, QStringLiteral("cmdThisWeek1"), kNavLeft + 32,
+                                  QStringLiteral("今月"), QStringLiteral("今月"));
+    nextButtons[1] = NavButton(page, QStringLiteral("cmdAfterWeek1"), kNavLeft + 78,
+                               QStringLiteral("次月"), QString());
+    nextButtons[1]->setArrowType(Qt::RightArrow);
 
     for (int i = 0; i < 7; ++i) {
         QLabel* name =
@@ -269,15 +276,15 @@ void WorkTimeWindow::BuildMonthTab(QWidget* page) {
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     for (int c = 0; c < 42; ++c) {
-        picDay[c] = new PictureBox(page);
-        picDay[c]->setObjectName(QStringLiteral("picDay%1").arg(c));
-        picDay[c]->setGeometry(kCellLeft + (c % 7) * kCellPitch, kCellTop + (c / 7) * kCellPitch,
-                               kCellSize, kCellSize);
-        picDay[c]->setForeColor(kMonthBarColor);
-        lblDispDay[c] = MakeLabel(picDay[c], QStringLiteral("lblDispDay%1").arg(c), QString(),
-                                  QRect(kBorder + 2, kBorder, 24, 16));
-        lblDispDay[c]->setFont(small);
-        lblDispDay[c]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        dayCharts[c] = new PictureBox(page);
+        dayCharts[c]->setObjectName(QStringLiteral("picDay%1").arg(c));
+        dayCharts[c]->setGeometry(kCellLeft + (c % 7) * kCellPitch, kCellTop + (c / 7) * kCellPitch,
+                                  kCellSize, kCellSize);
+        dayCharts[c]->setForeColor(kMonthBarColor);
+        dayNumberLabels[c] = MakeLabel(dayCharts[c], QStringLiteral("lblDispDay%1").arg(c),
+                                       QString(), QRect(kBorder + 2, kBorder, 24, 16));
+        dayNumberLabels[c]->setFont(small);
+        dayNumberLabels[c]->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 }
 
@@ -285,12 +292,12 @@ void WorkTimeWindow::BuildMonthTab(QWidget* page) {
 
 void WorkTimeWindow::showWeekOf(const QDate& d) {
     const QDate sunday = d.addDays(-(d.dayOfWeek() % 7));
-    lblStartDay->setText(sunday.toString(kDayPattern));
-    lblEndDay->setText(sunday.addDays(6).toString(kDayPattern));
+    startDayLabel->setText(sunday.toString(kDayPattern));
+    endDayLabel->setText(sunday.addDays(6).toString(kDayPattern));
 }
 
 QDate WorkTimeWindow::ShownWeekStart() const {
-    return QDate::fromString(lblStartDay->text(), kDayPattern);
+    return QDate::fromString(startDayLabel->text(), kDayPattern);
 }
 
 void WorkTimeWindow::showMonth(int year, int month) {
@@ -306,18 +313,18 @@ void WorkTimeWindow::SetMonthLabels() {
     // An option value outside the table leaves the label as it is.
     const QString yp = YearFormatPattern(m_app.options().yearFormat);
     if (!yp.isEmpty())
-        lblYear->setText(FormatDate(first, yp));
+        yearLabel->setText(FormatDate(first, yp));
     const QString mp = MonthFormatPattern(m_app.options().monthFormat);
     if (!mp.isEmpty())
-        lblMonth->setText(FormatDate(first, mp));
+        monthLabel->setText(FormatDate(first, mp));
 }
 
 void WorkTimeWindow::MoveWeek(int days) {
     const QDate w = ShownWeekStart();
     if (!w.isValid())
         return;
-    lblStartDay->setText(w.addDays(days).toString(kDayPattern));
-    lblEndDay->setText(w.addDays(days + 6).toString(kDayPattern));
+    startDayLabel->setText(w.addDays(days).toString(kDayPattern));
+    endDayLabel->setText(w.addDays(days + 6).toString(kDayPattern));
 }
 
 void WorkTimeWindow::MoveMonth(int months) {
@@ -329,7 +336,7 @@ void WorkTimeWindow::MoveMonth(int months) {
 // ---------------------------------------------------------------- commands
 
 void WorkTimeWindow::showPrevious() {
-    if (tabWorkTime->currentIndex() == 0)
+    if (workTimeTabs->currentIndex() == 0)
         MoveWeek(-7);
     else
         MoveMonth(-1);
@@ -337,7 +344,7 @@ void WorkTimeWindow::showPrevious() {
 }
 
 void WorkTimeWindow::showNext() {
-    if (tabWorkTime->currentIndex() == 0)
+    if (workTimeTabs->currentIndex() == 0)
         MoveWeek(7);
     else
         MoveMonth(1);
@@ -356,8 +363,8 @@ void WorkTimeWindow::showCurrent(int tab) {
 bool WorkTimeWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
     // Ctrl alone; Ctrl with Shift or Alt counts as another combination.
     const bool ctrlOnly = (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier;
-    const int tab = tabWorkTime->currentIndex();
-    const int tabs = tabWorkTime->count();
+    const int tab = workTimeTabs->currentIndex();
+    const int tabs = workTimeTabs->count();
     switch (key) {
     case Qt::Key_Escape:
         close();
@@ -367,13 +374,13 @@ bool WorkTimeWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
         return true;
     case Qt::Key_PageUp:
         if (ctrlOnly)
-            tabWorkTime->setCurrentIndex((tab + tabs - 1) % tabs); // repaints
+            workTimeTabs->setCurrentIndex((tab + tabs - 1) % tabs); // repaints
         else
             showPrevious();
         return true;
     case Qt::Key_PageDown:
         if (ctrlOnly)
-            tabWorkTime->setCurrentIndex((tab + 1) % tabs);
+            workTimeTabs->setCurrentIndex((tab + 1) % tabs);
         else
             showNext();
         return true;
@@ -424,7 +431,7 @@ void WorkTimeWindow::redraw() {
         return;
     m_painting = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (tabWorkTime->currentIndex() == 0)
+    if (workTimeTabs->currentIndex() == 0)
         DrawWeekChart();
     else
         DrawMonthChart();
@@ -436,15 +443,15 @@ void WorkTimeWindow::redraw() {
 
 bool WorkTimeWindow::DrawWeekChart() {
     const QDate w = ShownWeekStart();
-    QDate e = QDate::fromString(lblEndDay->text(), kDayPattern);
+    QDate e = QDate::fromString(endDayLabel->text(), kDayPattern);
     if (!e.isValid() && w.isValid())
         e = w.addDays(6);
     for (int i = 0; i < 7; ++i) {
-        picWeekly[i]->setToolTip(QString());
-        lblDay[i]->setText(w.isValid() ? QString::number(w.addDays(i).day()) + QStringLiteral("日")
-                                       : QString());
-        picWeekly[i]->Cls();
-        picWeekly[i]->setForeColor(kWeekBarColor);
+        weekCharts[i]->setToolTip(QString());
+        dayLabels[i]->setText(
+            w.isValid() ? QString::number(w.addDays(i).day()) + QStringLiteral("日") : QString());
+        weekCharts[i]->Cls();
+        weekCharts[i]->setForeColor(kWeekBarColor);
     }
     if (!w.isValid())
         return false;
@@ -461,14 +468,14 @@ bool WorkTimeWindow::DrawWeekChart() {
     for (int i = 0; i < 7; ++i) {
         const WeekColumn& col = chart.columns[size_t(i)];
         for (const DayShare& s : col.bars)
-            picWeekly[i]->FillBox(0, kWeekUnitsPerMinute * s.begin, kWeekBarRight,
-                                  kWeekUnitsPerMinute * s.end);
-        picWeekly[i]->setToolTip(col.tip);
-        picWeekly[i]->setAccessibleDescription(col.tip);
-        txtWorkTime[i]->setPlainText(
+            weekCharts[i]->FillBox(0, kWeekUnitsPerMinute * s.begin, kWeekBarRight,
+                                   kWeekUnitsPerMinute * s.end);
+        weekCharts[i]->setToolTip(col.tip);
+        weekCharts[i]->setAccessibleDescription(col.tip);
+        dayTotalEdits[i]->setPlainText(
             DayTotalText(col.total).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
-    lblAverage->setText(AverageText(chart.average()));
+    averageLabel->setText(AverageText(chart.average()));
     return CloseDB(*db);
 }
 
@@ -484,10 +491,10 @@ bool WorkTimeWindow::DrawMonthChart() {
     MonthChart chart(m_year, m_month);
     chart.colour(rules);
     for (int c = 0; c < 42; ++c) {
-        PictureBox* p = picDay[c];
+        PictureBox* p = dayCharts[c];
         p->Cls();
         p->setBackColor(chart.back[size_t(c)]);
-        lblDispDay[c]->setText(QString::number(chart.date(c).day()));
+        dayNumberLabels[c]->setText(QString::number(chart.date(c).day()));
     }
 
     if (!ReadPeriods(*db, chart.first, chart.last,
@@ -495,7 +502,7 @@ bool WorkTimeWindow::DrawMonthChart() {
         return false;
 
     for (int c = 0; c < 42; ++c) {
-        PictureBox* p = picDay[c];
+        PictureBox* p = dayCharts[c];
         const int m = chart.minutes[size_t(c)];
         if (m > 0) {
             // 1440 minutes fill the cell's 720 units; the bar stands on its bottom line.
@@ -506,6 +513,6 @@ bool WorkTimeWindow::DrawMonthChart() {
         }
         p->setAccessibleDescription(p->toolTip());
     }
-    lblAverage->setText(AverageText(chart.average()));
+    averageLabel->setText(AverageText(chart.average()));
     return CloseDB(*db);
 }

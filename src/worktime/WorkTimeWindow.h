@@ -45,25 +45,6 @@ public:
     // Handles the viewer's keys before its controls; true when the key was consumed.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
 
-    QTabWidget* tabWorkTime = nullptr;
-    // Week tab
-    QLabel* lblStartDay = nullptr;
-    QLabel* lblEndDay = nullptr;
-    std::array<QLabel*, 7> lblDay{};
-    std::array<PictureBox*, 7> picWeekly{};
-    std::array<QPlainTextEdit*, 7> txtWorkTime{};
-    // Month tab
-    QLabel* lblYear = nullptr;
-    QLabel* lblMonth = nullptr;
-    std::array<PictureBox*, 42> picDay{};
-    std::array<QLabel*, 42> lblDispDay{};
-    // One of each on each tab; the index is the tab.
-    std::array<QToolButton*, 2> cmdBeforeWeek{};
-    std::array<QToolButton*, 2> cmdAfterWeek{};
-    std::array<QToolButton*, 2> cmdThisWeek{};
-    QLabel* lblAverage = nullptr;
-    QPushButton* cmdOK = nullptr;
-
 public slots:
     // The period before or after the one shown, on the tab shown, drawn.
     void showPrevious();
@@ -82,11 +63,31 @@ private:
 
     void BuildWeekTab(QWidget* page);
     void BuildMonthTab(QWidget* page);
-    QToolButton* NavButton(QWidget* page, int x, const QString& tip, const QString& text);
+    QToolButton* NavButton(QWidget* page, const QString& name, int x, const QString& tip,
+                           const QString& text);
     void SetMonthLabels();
     void MoveWeek(int days);
     void MoveMonth(int months);
     void FocusWindowChanged(QWindow* w);
+
+    QTabWidget* workTimeTabs = nullptr;
+    // Week tab
+    QLabel* startDayLabel = nullptr;
+    QLabel* endDayLabel = nullptr;
+    std::array<QLabel*, 7> dayLabels{};
+    std::array<PictureBox*, 7> weekCharts{};
+    std::array<QPlainTextEdit*, 7> dayTotalEdits{};
+    // Month tab
+    QLabel* yearLabel = nullptr;
+    QLabel* monthLabel = nullptr;
+    std::array<PictureBox*, 42> dayCharts{};
+    std::array<QLabel*, 42> dayNumberLabels{};
+    // One of each on each tab; the index is the tab.
+    std::array<QToolButton*, 2> previousButtons{};
+    std::array<QToolButton*, 2> nextButtons{};
+    std::array<QToolButton*, 2> currentButtons{};
+    QLabel* averageLabel = nullptr;
+    QPushButton* okButton = nullptr;
 
     const AppContext& m_app;
     int m_year = 0;

@@ -22,7 +22,7 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::Show) {
             if (auto* f = qobject_cast<VersionUpNotice*>(o)) {
-                texts << f->lblVersion->text() << f->lblDurationNote->text();
+                texts << f->versionLabel->text() << f->durationNoteLabel->text();
                 caption = f->windowTitle();
             }
         }

@@ -22,6 +22,12 @@
 #include <QtTest>
 
 namespace {
+// A member of a control array, by its name and index ("lblRankWork3").
+QLabel* Indexed(const QObject& w, const char* name, int i,
+                std::source_location at = std::source_location::current()) {
+    return Child<QLabel>(w, QString::fromLatin1(name) + QString::number(i), at);
+}
+
 QColor TextColor(const QLabel* l) {
     return l->palette().color(QPalette::WindowText);
 }
@@ -81,38 +87,40 @@ void tst_statisticsWindow::tabsAreComputedOnEverySelection() {
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-10', 'S')")));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2004-01-10', 'D')")));
     StatisticsWindow w(env->app());
+    QTabWidget* tabs = Child<QTabWidget>(w, "tabStatistics");
     QCOMPARE(w.windowTitle(), QStringLiteral("統計情報"));
-    QCOMPARE(w.workTab.weekdayFrame->title() + w.diaryTab.bestFrame->title(),
+    QCOMPARE(Child<QGroupBox>(w, "fraYobiWork")->title() +
+                 Child<QGroupBox>(w, "fraBestDiary")->title(),
              QStringLiteral("曜日別稼動率Best 10"));
-    QCOMPARE(w.scheduleTab.weekday[0]->text() + w.workTab.rank[9]->text(),
+    QCOMPARE(Indexed(w, "lblYobi", 0)->text() + Indexed(w, "lblRankWork", 9)->text(),
              QStringLiteral("日曜日10"));
 
     // Opening computes the schedule tab only.
-    QCOMPARE(w.tabStatistics->currentIndex(), 0);
-    QCOMPARE(w.scheduleTab.average->text(), QStringLiteral("100.0 %"));
-    QCOMPARE(w.scheduleTab.betweenInfo->toPlainText(),
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(Child<QLabel>(w, "lblAverage")->text(), QStringLiteral("100.0 %"));
+    QCOMPARE(Child<QPlainTextEdit>(w, "txtBetweenInfo")->toPlainText(),
              QStringLiteral("一番過去 （2004/08/10） のスケジュールから\n"
                             "一番未来 （2004/08/10） のスケジュールの間で算出しています。"));
-    QCOMPARE(w.scheduleTab.weekdayValue[2]->text() + w.scheduleTab.weekdayAverage[2]->text(),
+    QCOMPARE(Indexed(w, "lblYobiCnt", 2)->text() + Indexed(w, "lblYobiAverage", 2)->text(),
              QStringLiteral("1 回100.0 %"));
-    QCOMPARE(w.scheduleTab.best[0]->text() + w.scheduleTab.bestValue[0]->text() +
-                 w.scheduleTab.bestAverage[0]->text(),
+    QCOMPARE(Indexed(w, "lblBestYM", 0)->text() + Indexed(w, "lblBestCnt", 0)->text() +
+                 Indexed(w, "lblBestAverage", 0)->text(),
              QStringLiteral("2004年08月1 回3.2 %"));
-    w.tabStatistics->setCurrentIndex(1);
-    QCOMPARE(w.diaryTab.best[0]->text(), QStringLiteral("2004年01月"));
+    tabs->setCurrentIndex(1);
+    QCOMPARE(Indexed(w, "lblBestYMDiary", 0)->text(), QStringLiteral("2004年01月"));
 
     // Back on the schedule tab it is read again, and so on a click on the tab shown.
     QVERIFY(env->exec(QStringLiteral("DELETE FROM T_Schedule")));
-    w.tabStatistics->setCurrentIndex(0);
-    QCOMPARE(w.scheduleTab.betweenInfo->toPlainText(),
+    tabs->setCurrentIndex(0);
+    QCOMPARE(Child<QPlainTextEdit>(w, "txtBetweenInfo")->toPlainText(),
              QStringLiteral("統計対象となるスケジュールが一件も登録されていません。"));
-    QCOMPARE(w.scheduleTab.weekdayValue[2]->text() + w.scheduleTab.best[0]->text(),
+    QCOMPARE(Indexed(w, "lblYobiCnt", 2)->text() + Indexed(w, "lblBestYM", 0)->text(),
              QStringLiteral("0 回----年--月"));
     QVERIFY(env->exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2004-08-12', 'S')")));
     w.show();
-    QTabBar* bar = w.tabStatistics->tabBar();
+    QTabBar* bar = tabs->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
-    QCOMPARE(w.scheduleTab.weekdayValue[4]->text() + w.scheduleTab.best[0]->text(),
+    QCOMPARE(Indexed(w, "lblYobiCnt", 4)->text() + Indexed(w, "lblBestYM", 0)->text(),
              QStringLiteral("1 回2004年08月"));
     QVERIFY(msgs->messages.empty());
 }
@@ -121,29 +129,31 @@ void tst_statisticsWindow::workTimeRanking() {
     env->app().options().todayColor = ColorFromBgr(0x00FF00);
     addPeriods();
     StatisticsWindow w(env->app());
-    w.tabStatistics->setCurrentIndex(2);
-    QCOMPARE(w.workTab.best[1]->text() + w.workTab.bestValue[1]->text() +
-                 w.workTab.bestAverage[1]->text(),
+    QTabWidget* tabs = Child<QTabWidget>(w, "tabStatistics");
+    tabs->setCurrentIndex(2);
+    QCOMPARE(Indexed(w, "lblBestYMDWork", 1)->text() + Indexed(w, "lblBestWorkTime", 1)->text() +
+                 Indexed(w, "lblBestAverageWork", 1)->text(),
              QStringLiteral("2004年09月12日（日）4時間00分16.7 %"));
     // Sunday red, Saturday blue, other days black; today's rank on the today colour, framed.
-    QCOMPARE(TextColor(w.workTab.best[1]), QColor(255, 0, 0));
-    QCOMPARE(TextColor(w.workTab.best[2]), QColor(0, 0, 255));
-    QCOMPARE(TextColor(w.workTab.best[3]), QColor(0, 0, 0));
-    QVERIFY(w.workTab.rank[0]->autoFillBackground());
-    QCOMPARE(w.workTab.rank[0]->palette().color(QPalette::Window), QColor(0, 255, 0));
-    QCOMPARE(w.workTab.rank[0]->frameShape(), QFrame::Box);
-    QCOMPARE(w.workTab.rank[1]->frameShape(), QFrame::NoFrame);
+    QCOMPARE(TextColor(Indexed(w, "lblBestYMDWork", 1)), QColor(255, 0, 0));
+    QCOMPARE(TextColor(Indexed(w, "lblBestYMDWork", 2)), QColor(0, 0, 255));
+    QCOMPARE(TextColor(Indexed(w, "lblBestYMDWork", 3)), QColor(0, 0, 0));
+    QVERIFY(Indexed(w, "lblRankWork", 0)->autoFillBackground());
+    QCOMPARE(Indexed(w, "lblRankWork", 0)->palette().color(QPalette::Window), QColor(0, 255, 0));
+    QCOMPARE(Indexed(w, "lblRankWork", 0)->frameShape(), QFrame::Box);
+    QCOMPARE(Indexed(w, "lblRankWork", 1)->frameShape(), QFrame::NoFrame);
 
     // The next day, with fewer days: rows left empty get their reset look back.
     QVERIFY(env->exec(QStringLiteral("DELETE FROM T_WorkTime WHERE StartTime < '2004-09-13'")));
     clock->set(QDateTime(QDate(2004, 9, 16), QTime(8, 0)));
-    w.tabStatistics->setCurrentIndex(0);
-    w.tabStatistics->setCurrentIndex(2);
-    QVERIFY(!w.workTab.rank[0]->autoFillBackground());
-    QCOMPARE(w.workTab.rank[0]->frameShape(), QFrame::NoFrame);
-    QCOMPARE(w.workTab.best[2]->text() + w.workTab.bestAverage[2]->text(),
+    tabs->setCurrentIndex(0);
+    tabs->setCurrentIndex(2);
+    QVERIFY(!Indexed(w, "lblRankWork", 0)->autoFillBackground());
+    QCOMPARE(Indexed(w, "lblRankWork", 0)->frameShape(), QFrame::NoFrame);
+    QCOMPARE(Indexed(w, "lblBestYMDWork", 2)->text() + Indexed(w, "lblBestAverageWork", 2)->text(),
              QStringLiteral("----年--月--日（－）---.- %"));
-    QCOMPARE(TextColor(w.workTab.best[2]), TextColor(w.workTab.bestValue[2]));
+    QCOMPARE(TextColor(Indexed(w, "lblBestYMDWork", 2)),
+             TextColor(Indexed(w, "lblBestWorkTime", 2)));
 }
 
 void tst_statisticsWindow::rankingRowOpensTheViewer_data() {
@@ -177,24 +187,27 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     addPeriods();
     StatisticsWindow w(env->app());
     w.show();
-    w.tabStatistics->setCurrentIndex(2);
+    Child<QTabWidget>(w, "tabStatistics")->setCurrentIndex(2);
     QLabel* target = std::array<QLabel*, 4>{
-        w.workTab.rank[size_t(row)], w.workTab.best[size_t(row)], w.workTab.bestValue[size_t(row)],
-        w.workTab.bestAverage[size_t(row)]}[size_t(label)];
+        Indexed(w, "lblRankWork", row), Indexed(w, "lblBestYMDWork", row),
+        Indexed(w, "lblBestWorkTime", row), Indexed(w, "lblBestAverageWork", row)}[size_t(label)];
     if (gesture == QLatin1String("double")) {
         QTest::mouseDClick(target, Qt::LeftButton);
     } else {
+        QMenu* menu = Child<QMenu>(w, "mnuBest10Right");
+        QAction* week = Child<QAction>(w, "mnuWorkTimeWeek");
+        QAction* month = Child<QAction>(w, "mnuWrokTimeMonth");
         QTest::mousePress(target, Qt::RightButton);
         QCoreApplication::processEvents();
         if (shown.isEmpty()) {
-            QVERIFY(!w.mnuBest10Right->isVisible());
+            QVERIFY(!menu->isVisible());
             return;
         }
-        QVERIFY(w.mnuBest10Right->isVisible());
-        QCOMPARE(w.mnuBest10Right->defaultAction(), w.mnuWorkTimeWeek);
-        QVERIFY(w.mnuWorkTimeWeek->font().bold());
-        w.mnuBest10Right->hide();
-        (gesture == QLatin1String("week") ? w.mnuWorkTimeWeek : w.mnuWorkTimeMonth)->trigger();
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->defaultAction(), week);
+        QVERIFY(week->font().bold());
+        menu->hide();
+        (gesture == QLatin1String("week") ? week : month)->trigger();
     }
     WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
     if (shown.isEmpty()) {
@@ -205,14 +218,16 @@ void tst_statisticsWindow::rankingRowOpensTheViewer() {
     // Modeless beside a modeless statistics window, and owned by it; drawn on its period.
     QVERIFY(v && v->isVisible() && !v->isModal());
     QCOMPARE(v->parentWidget(), &w);
-    QCOMPARE(v->tabWorkTime->currentIndex() == 0
-                 ? QStringLiteral("0 %1-%2").arg(v->lblStartDay->text(), v->lblEndDay->text())
-                 : QStringLiteral("1 %1/%2 %3 %4")
-                       .arg(v->shownYear())
-                       .arg(v->shownMonth())
-                       .arg(v->lblYear->text(), v->lblMonth->text()),
-             shown);
-    QVERIFY(v->lblAverage->text() != QStringLiteral("平均稼働時間　99時間 99分"));
+    QCOMPARE(
+        Child<QTabWidget>(*v, "tabWorkTime")->currentIndex() == 0
+            ? QStringLiteral("0 %1-%2").arg(Child<QLabel>(*v, "lblStartDay")->text(),
+                                            Child<QLabel>(*v, "lblEndDay")->text())
+            : QStringLiteral("1 %1/%2 %3 %4")
+                  .arg(v->shownYear())
+                  .arg(v->shownMonth())
+                  .arg(Child<QLabel>(*v, "lblYear")->text(), Child<QLabel>(*v, "lblMonth")->text()),
+        shown);
+    QVERIFY(Child<QLabel>(*v, "lblAverage")->text() != QStringLiteral("平均稼働時間　99時間 99分"));
     QVERIFY(msgs->messages.empty());
 }
 
@@ -222,15 +237,15 @@ void tst_statisticsWindow::modalWindowShowsTheViewerModally() {
     QTimer::singleShot(0, this, [&] {
         StatisticsWindow* w = OpenWindowOf<StatisticsWindow>(nullptr);
         QVERIFY(w && w->isModal());
-        w->tabStatistics->setCurrentIndex(2);
+        Child<QTabWidget>(*w, "tabStatistics")->setCurrentIndex(2);
         QTimer::singleShot(0, this, [&, w] {
             WorkTimeWindow* v = ProgramWindowOf<WorkTimeWindow>();
             sawViewer = v && v->isModal() && v->parentWidget() == w &&
-                        v->lblStartDay->text() == QStringLiteral("2004/09/12");
-            v->cmdOK->click();
+                        Child<QLabel>(*v, "lblStartDay")->text() == QStringLiteral("2004/09/12");
+            Child<QPushButton>(*v, "cmdOK")->click();
         });
-        QTest::mouseDClick(w->workTab.best[1], Qt::LeftButton);
-        w->OKButton->click();
+        QTest::mouseDClick(Indexed(*w, "lblBestYMDWork", 1), Qt::LeftButton);
+        Child<QPushButton>(*w, "OKButton")->click();
     });
     OpenStatistics(env->app(), nullptr, true);
     QVERIFY(sawViewer);
@@ -242,25 +257,29 @@ void tst_statisticsWindow::oneWindowClosedByEscAndOK() {
     OpenStatistics(env->app(), nullptr, false);
     StatisticsWindow* first = OpenWindowOf<StatisticsWindow>(nullptr);
     QVERIFY(first && first->isVisible() && !first->isModal());
-    first->tabStatistics->setCurrentIndex(1);
+    QTabWidget* tabs = Child<QTabWidget>(*first, "tabStatistics");
+    tabs->setCurrentIndex(1);
     // A second command brings the open window forward as it is.
     OpenStatistics(env->app(), nullptr, false);
     QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr), first);
-    QCOMPARE(first->tabStatistics->currentIndex(), 1);
+    QCOMPARE(tabs->currentIndex(), 1);
     // Esc closes it wherever the focus is; the next opening starts on the schedule tab.
-    QTest::keyClick(first->diaryTab.average, Qt::Key_Escape);
+    QTest::keyClick(Child<QLabel>(*first, "lblAverageDiary"), Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     OpenStatistics(env->app(), nullptr, false);
-    QCOMPARE(OpenWindowOf<StatisticsWindow>(nullptr)->tabStatistics->currentIndex(), 0);
-    OpenWindowOf<StatisticsWindow>(nullptr)->OKButton->click();
+    QCOMPARE(Child<QTabWidget>(*OpenWindowOf<StatisticsWindow>(nullptr), "tabStatistics")
+                 ->currentIndex(),
+             0);
+    Child<QPushButton>(*OpenWindowOf<StatisticsWindow>(nullptr), "OKButton")->click();
     QVERIFY(!OpenWindowOf<StatisticsWindow>(nullptr)->isVisible());
 }
 
 void tst_statisticsWindow::failedQueryIsReported() {
     addPeriods();
     StatisticsWindow w(env->app());
-    w.tabStatistics->setCurrentIndex(2);
+    QTabWidget* tabs = Child<QTabWidget>(w, "tabStatistics");
+    tabs->setCurrentIndex(2);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE T_WorkTime")));
     QList<bool> busy;
     SetMsgBoxHook([&busy, this](const MsgRecord& r) {
@@ -268,8 +287,8 @@ void tst_statisticsWindow::failedQueryIsReported() {
         msgs->messages.push_back(r);
         return MsgResult::OK;
     });
-    w.tabStatistics->setCurrentIndex(0);
-    w.tabStatistics->setCurrentIndex(2);
+    tabs->setCurrentIndex(0);
+    tabs->setCurrentIndex(2);
     SetMsgBoxHook({});
     // Closed and the normal pointer back before the message; nothing stale is left shown.
     QCOMPARE(busy, QList<bool>{false});
@@ -277,9 +296,9 @@ void tst_statisticsWindow::failedQueryIsReported() {
     QCOMPARE(m.text + QLatin1Char('|') + m.title,
              QStringLiteral("no such table: T_WorkTime|統計情報"));
     QCOMPARE(int(m.icon), int(MsgIcon::Critical));
-    QCOMPARE(w.workTab.bestValue[0]->text() + w.workTab.average->text(),
+    QCOMPARE(Indexed(w, "lblBestWorkTime", 0)->text() + Child<QLabel>(w, "lblAverageWork")->text(),
              QStringLiteral("--時間--分---.- %"));
-    QVERIFY(!w.workTab.rank[0]->autoFillBackground());
+    QVERIFY(!Indexed(w, "lblRankWork", 0)->autoFillBackground());
 }
 
 QTEST_MAIN(tst_statisticsWindow)

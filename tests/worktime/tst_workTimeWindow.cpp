@@ -23,6 +23,13 @@
 namespace {
 // Wednesday 15 September 2004; its week runs from the 12th to the 18th.
 const QDateTime kNow(QDate(2004, 9, 15), QTime(10, 0, 0));
+
+// A member of a control array, by its name and index ("picWeekly3").
+template <class W>
+W* Indexed(const QObject& w, const char* name, int i,
+           std::source_location at = std::source_location::current()) {
+    return Child<W>(w, QString::fromLatin1(name) + QString::number(i), at);
+}
 } // namespace
 
 class tst_workTimeWindow : public QObject {
@@ -52,8 +59,8 @@ private:
     }
     QStringList weekTips(const WorkTimeWindow& w) const {
         QStringList out;
-        for (PictureBox* p : w.picWeekly)
-            out << p->toolTip();
+        for (int i = 0; i < 7; ++i)
+            out << Indexed<PictureBox>(w, "picWeekly", i)->toolTip();
         return out;
     }
     std::unique_ptr<TestEnv> env;
@@ -110,16 +117,17 @@ void tst_workTimeWindow::opensOnTheCurrentWeekAndMonth() {
     env->app().options().yearFormat = yearFormat;
     env->app().options().monthFormat = monthFormat;
     WorkTimeWindow w(env->app());
+    QTabWidget* tabs = Child<QTabWidget>(w, "tabWorkTime");
     QCOMPARE(w.windowTitle(), QStringLiteral("稼働時間"));
-    QCOMPARE(w.tabWorkTime->currentIndex(), 0);
-    QCOMPARE(w.tabWorkTime->tabText(0), QStringLiteral("週間稼動率"));
-    QCOMPARE(w.tabWorkTime->tabText(1), QStringLiteral("月間稼働率"));
-    QCOMPARE(w.lblStartDay->text(), start);
-    QCOMPARE(w.lblEndDay->text(), end);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("週間稼動率"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("月間稼働率"));
+    QCOMPARE(Child<QLabel>(w, "lblStartDay")->text(), start);
+    QCOMPARE(Child<QLabel>(w, "lblEndDay")->text(), end);
     QCOMPARE(w.shownYear(), today.year());
     QCOMPARE(w.shownMonth(), today.month());
-    QCOMPARE(w.lblYear->text(), year);
-    QCOMPARE(w.lblMonth->text(), month);
+    QCOMPARE(Child<QLabel>(w, "lblYear")->text(), year);
+    QCOMPARE(Child<QLabel>(w, "lblMonth")->text(), month);
 }
 
 void tst_workTimeWindow::weekChart() {
@@ -132,32 +140,33 @@ void tst_workTimeWindow::weekChart() {
     w.show();
     QVERIFY(msgs->messages.empty());
     QStringList days;
-    for (QLabel* l : w.lblDay)
-        days << l->text();
+    for (int i = 0; i < 7; ++i)
+        days << Indexed<QLabel>(w, "lblDay", i)->text();
     QCOMPARE(days, (QStringList{"12日", "13日", "14日", "15日", "16日", "17日", "18日"}));
     QCOMPARE(weekTips(w), (QStringList{"09:00～12:00, 13:00～18:00", "23:30～23:59", "00:00～01:15",
                                        "", "", "22:00～23:59", "00:00～23:59"}));
     QStringList totals;
-    for (QPlainTextEdit* t : w.txtWorkTime)
-        totals << t->toPlainText();
+    for (int i = 0; i < 7; ++i)
+        totals << Indexed<QPlainTextEdit>(w, "txtWorkTime", i)->toPlainText();
     QCOMPARE(totals, (QStringList{"8時間\n2分", "------\n30分", "1時間\n16分", "------\n----",
                                   "------\n----", "2時間\n0分", "24時間\n0分"}));
     // (482 + 30 + 76 + 120 + 1440) / 7 = 306.9
-    QCOMPARE(w.lblAverage->text(), QStringLiteral("平均稼働時間　05時間 07分"));
+    QCOMPARE(Child<QLabel>(w, "lblAverage")->text(), QStringLiteral("平均稼働時間　05時間 07分"));
     // Bars in chart units, 3 to a minute, wider than the column.
-    const std::vector<PictureBox::Box>& monday = w.picWeekly[1]->boxes();
+    const std::vector<PictureBox::Box>& monday = Indexed<PictureBox>(w, "picWeekly", 1)->boxes();
     QCOMPARE(monday.size(), size_t(1));
     QCOMPARE((QList<int>{monday[0].x1, monday[0].y1, monday[0].x2, monday[0].y2}),
              (QList<int>{0, 3 * 1410, 825, 4317}));
     QCOMPARE(monday[0].color, QColor(0x80, 0x80, 0xFF));
-    QCOMPARE(w.picWeekly[0]->boxes().size(), size_t(2));
-    QVERIFY(w.picWeekly[3]->boxes().empty());
+    QCOMPARE(Indexed<PictureBox>(w, "picWeekly", 0)->boxes().size(), size_t(2));
+    QVERIFY(Indexed<PictureBox>(w, "picWeekly", 3)->boxes().empty());
 
     // The next week shows the rest of the long period.
-    w.cmdAfterWeek[0]->click();
+    Indexed<QToolButton>(w, "cmdAfterWeek", 0)->click();
     QCOMPARE(weekTips(w), (QStringList{"00:00～23:59", "00:00～02:00", "", "", "", "", ""}));
-    QCOMPARE(w.txtWorkTime[1]->toPlainText(), QStringLiteral("2時間\n1分"));
-    QCOMPARE(w.lblDay[0]->text(), QStringLiteral("19日"));
+    QCOMPARE(Indexed<QPlainTextEdit>(w, "txtWorkTime", 1)->toPlainText(),
+             QStringLiteral("2時間\n1分"));
+    QCOMPARE(Indexed<QLabel>(w, "lblDay", 0)->text(), QStringLiteral("19日"));
 }
 
 void tst_workTimeWindow::monthChart() {
@@ -167,33 +176,33 @@ void tst_workTimeWindow::monthChart() {
     addRow("2004-09-30 23:00:00", "2004-10-01 05:00:00");
     WorkTimeWindow w(env->app());
     w.show();
-    w.tabWorkTime->setCurrentIndex(1);
+    Child<QTabWidget>(w, "tabWorkTime")->setCurrentIndex(1);
     QVERIFY(msgs->messages.empty());
     // September 2004 begins on a Wednesday: cell 3 is the 1st.
-    QCOMPARE(w.lblDispDay[0]->text(), QStringLiteral("29"));
-    QCOMPARE(w.lblDispDay[3]->text(), QStringLiteral("1"));
-    QCOMPARE(w.lblDispDay[41]->text(), QStringLiteral("9"));
-    QCOMPARE(w.picDay[3]->toolTip(), QStringLiteral("2時間1分"));
-    QCOMPARE(w.picDay[8]->toolTip(), QStringLiteral("44分"));
-    QCOMPARE(w.picDay[22]->toolTip(), QStringLiteral("1時間30分"));
-    QCOMPARE(w.picDay[32]->toolTip(), QStringLiteral("1時間0分"));
+    QCOMPARE(Indexed<QLabel>(w, "lblDispDay", 0)->text(), QStringLiteral("29"));
+    QCOMPARE(Indexed<QLabel>(w, "lblDispDay", 3)->text(), QStringLiteral("1"));
+    QCOMPARE(Indexed<QLabel>(w, "lblDispDay", 41)->text(), QStringLiteral("9"));
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 3)->toolTip(), QStringLiteral("2時間1分"));
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 8)->toolTip(), QStringLiteral("44分"));
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 22)->toolTip(), QStringLiteral("1時間30分"));
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 32)->toolTip(), QStringLiteral("1時間0分"));
     // 1 October is not this month's.
-    QVERIFY(w.picDay[33]->toolTip().isEmpty());
-    QVERIFY(w.picDay[33]->boxes().empty());
-    const std::vector<PictureBox::Box>& bar = w.picDay[3]->boxes();
+    QVERIFY(Indexed<PictureBox>(w, "picDay", 33)->toolTip().isEmpty());
+    QVERIFY(Indexed<PictureBox>(w, "picDay", 33)->boxes().empty());
+    const std::vector<PictureBox::Box>& bar = Indexed<PictureBox>(w, "picDay", 3)->boxes();
     QCOMPARE(bar.size(), size_t(1));
     QCOMPARE((QList<int>{bar[0].x1, bar[0].y1, bar[0].x2, bar[0].y2}),
              (QList<int>{0, 720 - 60, 720, 720})); // 121 minutes: 60.5 units high
     QCOMPARE(bar[0].color, QColor(0x80, 0x00, 0x80));
     // Colours: grey neighbours, Sundays, Saturdays, the default holidays of September.
-    QCOMPARE(w.picDay[0]->BackColor(), kOtherMonthGrey);
-    QCOMPARE(w.picDay[7]->BackColor(), kHolidayRed);
-    QCOMPARE(w.picDay[13]->BackColor(), kSaturdayBlue);
-    QCOMPARE(w.picDay[9]->BackColor(), kWhite);
-    QCOMPARE(w.picDay[22]->BackColor(), kHolidayRed); // 20th: third Monday
-    QCOMPARE(w.picDay[25]->BackColor(), kHolidayRed); // 23rd
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 0)->BackColor(), kOtherMonthGrey);
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 7)->BackColor(), kHolidayRed);
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 13)->BackColor(), kSaturdayBlue);
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 9)->BackColor(), kWhite);
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 22)->BackColor(), kHolidayRed); // 20th: third Monday
+    QCOMPARE(Indexed<PictureBox>(w, "picDay", 25)->BackColor(), kHolidayRed); // 23rd
     // (121 + 44 + 90 + 60) / 30 = 10.5: halves go to the even neighbour.
-    QCOMPARE(w.lblAverage->text(), QStringLiteral("平均稼働時間　00時間 10分"));
+    QCOMPARE(Child<QLabel>(w, "lblAverage")->text(), QStringLiteral("平均稼働時間　00時間 10分"));
 }
 
 void tst_workTimeWindow::navigation_data() {
@@ -233,18 +242,20 @@ void tst_workTimeWindow::navigation() {
     env->app().options().monthFormat = 0; // "m"
     WorkTimeWindow w(env->app());
     w.show();
-    w.tabWorkTime->setCurrentIndex(tab);
+    Child<QTabWidget>(w, "tabWorkTime")->setCurrentIndex(tab);
     for (QChar c : button) {
-        QToolButton* b = c == QLatin1Char('a')   ? w.cmdAfterWeek[tab]
-                         : c == QLatin1Char('b') ? w.cmdBeforeWeek[tab]
-                                                 : w.cmdThisWeek[tab];
+        QToolButton* b = c == QLatin1Char('a')   ? Indexed<QToolButton>(w, "cmdAfterWeek", tab)
+                         : c == QLatin1Char('b') ? Indexed<QToolButton>(w, "cmdBeforeWeek", tab)
+                                                 : Indexed<QToolButton>(w, "cmdThisWeek", tab);
         b->click();
     }
-    QCOMPARE(w.lblStartDay->text() + QLatin1Char('-') + w.lblEndDay->text(), week);
+    QCOMPARE(Child<QLabel>(w, "lblStartDay")->text() + QLatin1Char('-') +
+                 Child<QLabel>(w, "lblEndDay")->text(),
+             week);
     QCOMPARE(QStringLiteral("%1/%2 %3 %4")
                  .arg(w.shownYear())
                  .arg(w.shownMonth())
-                 .arg(w.lblYear->text(), w.lblMonth->text()),
+                 .arg(Child<QLabel>(w, "lblYear")->text(), Child<QLabel>(w, "lblMonth")->text()),
              month);
     QVERIFY(msgs->messages.empty());
 }
@@ -281,13 +292,14 @@ void tst_workTimeWindow::keys() {
     QFETCH(QString, week);
     QFETCH(int, month);
     WorkTimeWindow w(env->app());
+    QTabWidget* tabs = Child<QTabWidget>(w, "tabWorkTime");
     w.show();
-    w.tabWorkTime->setCurrentIndex(tab);
+    tabs->setCurrentIndex(tab);
     // The window sees the key whichever control has the focus.
-    w.tabWorkTime->tabBar()->setFocus();
-    QTest::keyClick(w.tabWorkTime->tabBar(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w.tabWorkTime->currentIndex(), tabAfter);
-    QCOMPARE(w.lblStartDay->text(), week);
+    tabs->tabBar()->setFocus();
+    QTest::keyClick(tabs->tabBar(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(tabs->currentIndex(), tabAfter);
+    QCOMPARE(Child<QLabel>(w, "lblStartDay")->text(), week);
     QCOMPARE(w.shownMonth(), month);
 }
 
@@ -304,7 +316,7 @@ void tst_workTimeWindow::failedQueryClosesItsConnectionAndCursor() {
     QFETCH(QString, drop);
     QVERIFY(env->exec(QStringLiteral("DROP TABLE ") + drop));
     WorkTimeWindow w(env->app());
-    w.tabWorkTime->setCurrentIndex(tab);
+    Child<QTabWidget>(w, "tabWorkTime")->setCurrentIndex(tab);
     QVERIFY(tab == 0 ? !w.DrawWeekChart() : !w.DrawMonthChart());
     // Silent, and nothing left open: the next operation starts afresh.
     QVERIFY(msgs->messages.empty());
@@ -330,27 +342,27 @@ void tst_workTimeWindow::unreachableDatabaseWaitsAndRecovers() {
     QCOMPARE(cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
     QVERIFY(!QApplication::overrideCursor());
     // The day labels were set before the failure; no bar.
-    QCOMPARE(w.lblDay[3]->text(), QStringLiteral("15日"));
-    QVERIFY(w.picWeekly[3]->boxes().empty());
+    QCOMPARE(Indexed<QLabel>(w, "lblDay", 3)->text(), QStringLiteral("15日"));
+    QVERIFY(Indexed<PictureBox>(w, "picWeekly", 3)->boxes().empty());
 
     QFile::rename(env->dbPath() + QStringLiteral(".away"), env->dbPath());
     w.redraw();
-    QCOMPARE(w.picWeekly[3]->toolTip(), QStringLiteral("08:00～09:59"));
+    QCOMPARE(Indexed<PictureBox>(w, "picWeekly", 3)->toolTip(), QStringLiteral("08:00～09:59"));
 }
 
 void tst_workTimeWindow::oneViewerAtATime() {
     WorkTimeWindow* first = OpenWorkTime(env->app(), nullptr, false);
     QVERIFY(first && first->isVisible());
-    first->cmdAfterWeek[0]->click();
+    Indexed<QToolButton>(*first, "cmdAfterWeek", 0)->click();
     QCOMPARE(OpenWorkTime(env->app(), nullptr, false), first);
     // Reusing the loaded viewer keeps its week.
-    QCOMPARE(first->lblStartDay->text(), QStringLiteral("2004/09/19"));
+    QCOMPARE(Child<QLabel>(*first, "lblStartDay")->text(), QStringLiteral("2004/09/19"));
     // Esc closes it; the next opening starts afresh.
     QTest::keyClick(first, Qt::Key_Escape);
     QVERIFY(!first->isVisible());
     delete first;
     WorkTimeWindow* second = OpenWorkTime(env->app(), nullptr, false);
-    QCOMPARE(second->lblStartDay->text(), QStringLiteral("2004/09/12"));
+    QCOMPARE(Child<QLabel>(*second, "lblStartDay")->text(), QStringLiteral("2004/09/12"));
 }
 
 void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
@@ -367,10 +379,11 @@ void tst_workTimeWindow::modalOpeningTakesTheLoadedViewerOver() {
                    .arg(v == before)
                    .arg(v->isModal())
                    .arg(v->parentWidget() == &owner)
-                   .arg(v->lblStartDay->text(), v->picWeekly[2]->toolTip());
+                   .arg(Child<QLabel>(*v, "lblStartDay")->text(),
+                        Indexed<PictureBox>(*v, "picWeekly", 2)->toolTip());
         v->close();
     });
-    before->tabWorkTime->setCurrentIndex(1);
+    Child<QTabWidget>(*before, "tabWorkTime")->setCurrentIndex(1);
     QVERIFY(
         !OpenWorkTimeOn(env->app(), &owner, true, WorkTimeWindow::View::Week, QDate(2004, 8, 3)));
     QCOMPARE(seen, QStringLiteral("1 1 1 2004/08/01 09:00～09:59"));
