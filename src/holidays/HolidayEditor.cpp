@@ -103,96 +103,98 @@ HolidayEditor::HolidayEditor(const Program& program, QWidget* parent)
     LayOutControls();
     ShowBoxesOf(-1);
 
-    QWidget* const order[] = {lstHoliday, txtMonth,   txtDay,       txtWeek,   cboWeekday,
-                              cboKind,    txtHoliday, txtFromYear,  txtToYear, cmdAdd,
-                              cmdUpdate,  cmdDelete,  cmdStatutory, OKButton,  CancelButton};
+    QWidget* const order[] = {ruleList,        monthEdit, dayEdit,      weekEdit,
+                              weekdayCombo,    kindCombo, nameEdit,     fromYearEdit,
+                              toYearEdit,      addButton, updateButton, deleteButton,
+                              statutoryButton, okButton,  cancelButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    txtMonth->setFocus();
+    monthEdit->setFocus();
 
     ConnectControls();
 }
 
 void HolidayEditor::MakeControls() {
-    lstHoliday = new QListWidget(this);
-    lstHoliday->setObjectName(QStringLiteral("lstHoliday"));
-    lstHoliday->setAccessibleName(QStringLiteral("休日"));
-    lstHoliday->setFont(FixedPitchFont());
-    lstHoliday->setSortingEnabled(true);
-    lstHoliday->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstHoliday->setMinimumSize(440, 400);
+    ruleList = new QListWidget(this);
+    ruleList->setObjectName(QStringLiteral("lstHoliday"));
+    ruleList->setAccessibleName(QStringLiteral("休日"));
+    ruleList->setFont(FixedPitchFont());
+    ruleList->setSortingEnabled(true);
+    ruleList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ruleList->setMinimumSize(440, 400);
 
-    txtMonth = NumberBox(this, "txtMonth", "月");
-    lblMonthUnit = BoxLabel(this, "Label1", "月", txtMonth);
-    txtDay = NumberBox(this, "txtDay", "日");
-    lblDay = BoxLabel(this, "lblDay", "日", txtDay);
-    txtWeek = NumberBox(this, "txtWeek", "週");
-    lblWeek = BoxLabel(this, "lblWeek", "週", txtWeek);
-    cboWeekday = DropDownList(this, "cboYobi", "曜日", WeekdayItems());
-    cboKind = DropDownList(this, "cboKind", "種別", HolidayKindItems());
-    txtHoliday = new QLineEdit(this);
-    txtHoliday->setObjectName(QStringLiteral("txtHoliday"));
-    txtHoliday->setAccessibleName(QStringLiteral("休日名称"));
-    txtHoliday->setMaxLength(50);
-    txtHoliday->setAttribute(Qt::WA_InputMethodEnabled, true);
-    txtHoliday->setMinimumWidth(160);
+    monthEdit = NumberBox(this, "txtMonth", "月");
+    monthLabel = BoxLabel(this, "Label1", "月", monthEdit);
+    dayEdit = NumberBox(this, "txtDay", "日");
+    dayLabel = BoxLabel(this, "lblDay", "日", dayEdit);
+    weekEdit = NumberBox(this, "txtWeek", "週");
+    weekLabel = BoxLabel(this, "lblWeek", "週", weekEdit);
+    weekdayCombo = DropDownList(this, "cboYobi", "曜日", WeekdayItems());
+    kindCombo = DropDownList(this, "cboKind", "種別", HolidayKindItems());
+    nameEdit = new QLineEdit(this);
+    nameEdit->setObjectName(QStringLiteral("txtHoliday"));
+    nameEdit->setAccessibleName(QStringLiteral("休日名称"));
+    nameEdit->setMaxLength(50);
+    nameEdit->setAttribute(Qt::WA_InputMethodEnabled, true);
+    nameEdit->setMinimumWidth(160);
 
-    txtFromYear = NumberBox(this, "txtFromYear", "開始年", 4);
-    lblFromYear = BoxLabel(this, "lblFromYear", "年から", txtFromYear);
-    txtToYear = NumberBox(this, "txtToYear", "終了年", 4);
-    lblToYear = BoxLabel(this, "lblToYear", "年まで（空欄は期限なし）", txtToYear);
+    fromYearEdit = NumberBox(this, "txtFromYear", "開始年", 4);
+    fromYearLabel = BoxLabel(this, "lblFromYear", "年から", fromYearEdit);
+    toYearEdit = NumberBox(this, "txtToYear", "終了年", 4);
+    toYearLabel = BoxLabel(this, "lblToYear", "年まで（空欄は期限なし）", toYearEdit);
 
-    cmdAdd = Button(this, "cmdAdd", "追加");
-    cmdUpdate = Button(this, "cmdUpdate", "更新");
-    cmdDelete = Button(this, "cmdDelete", "削除");
-    OKButton = Button(this, "OKButton", "OK");
-    CancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
-    cmdStatutory = Button(this, "cmdStatutory", "国民の祝日に戻す");
-    cmdStatutory->setMinimumWidth(cmdStatutory->sizeHint().width());
-    cmdStatutory->setMaximumWidth(QWIDGETSIZE_MAX);
+    addButton = Button(this, "cmdAdd", "追加");
+    updateButton = Button(this, "cmdUpdate", "更新");
+    deleteButton = Button(this, "cmdDelete", "削除");
+    okButton = Button(this, "OKButton", "OK");
+    cancelButton = Button(this, "CancelButton", "ｷｬﾝｾﾙ");
+    statutoryButton = Button(this, "cmdStatutory", "国民の祝日に戻す");
+    statutoryButton->setMinimumWidth(statutoryButton->sizeHint().width());
+    statutoryButton->setMaximumWidth(QWIDGETSIZE_MAX);
 }
 
 void HolidayEditor::LayOutControls() {
     auto* dayGroup = new QHBoxLayout;
-    dayGroup->addWidget(txtDay);
-    dayGroup->addWidget(lblDay);
+    dayGroup->addWidget(dayEdit);
+    dayGroup->addWidget(dayLabel);
     dayGroup->addStretch();
     auto* weekGroup = new QHBoxLayout;
-    weekGroup->addWidget(txtWeek);
-    weekGroup->addWidget(lblWeek);
-    weekGroup->addWidget(cboWeekday);
+    weekGroup->addWidget(weekEdit);
+    weekGroup->addWidget(weekLabel);
+    weekGroup->addWidget(weekdayCombo);
     auto* dayOrWeek = new QGridLayout;
     dayOrWeek->setContentsMargins(0, 0, 0, 0);
     dayOrWeek->addLayout(dayGroup, 0, 0);
     dayOrWeek->addLayout(weekGroup, 0, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{txtDay, lblDay, txtWeek, lblWeek, cboWeekday})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{dayEdit, dayLabel, weekEdit, weekLabel, weekdayCombo})
         KeepPlace(w);
 
     auto* boxes = new QHBoxLayout;
-    boxes->addWidget(txtMonth);
-    boxes->addWidget(lblMonthUnit);
+    boxes->addWidget(monthEdit);
+    boxes->addWidget(monthLabel);
     boxes->addLayout(dayOrWeek);
-    boxes->addWidget(cboKind);
-    boxes->addWidget(txtHoliday, 1);
+    boxes->addWidget(kindCombo);
+    boxes->addWidget(nameEdit, 1);
 
     auto* years = new QHBoxLayout;
-    years->addWidget(txtFromYear);
-    years->addWidget(lblFromYear);
-    years->addWidget(txtToYear);
-    years->addWidget(lblToYear);
+    years->addWidget(fromYearEdit);
+    years->addWidget(fromYearLabel);
+    years->addWidget(toYearEdit);
+    years->addWidget(toYearLabel);
     years->addStretch();
-    years->addWidget(cmdStatutory);
+    years->addWidget(statutoryButton);
 
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdAdd);
-    buttons->addWidget(cmdUpdate);
-    buttons->addWidget(cmdDelete);
+    buttons->addWidget(addButton);
+    buttons->addWidget(updateButton);
+    buttons->addWidget(deleteButton);
     buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(lstHoliday, 0, 0);
+    layout->addWidget(ruleList, 0, 0);
     layout->addLayout(buttons, 0, 1);
     layout->addLayout(boxes, 1, 0, 1, 2);
     layout->addLayout(years, 2, 0, 1, 2);
@@ -200,29 +202,29 @@ void HolidayEditor::LayOutControls() {
 }
 
 void HolidayEditor::ConnectControls() {
-    connect(cmdAdd, &QPushButton::clicked, this, &HolidayEditor::addEntered);
-    connect(cmdUpdate, &QPushButton::clicked, this, &HolidayEditor::replacePicked);
-    connect(cmdDelete, &QPushButton::clicked, this, &HolidayEditor::deleteSelected);
-    connect(OKButton, &QPushButton::clicked, this, &HolidayEditor::saveRules);
-    connect(CancelButton, &QPushButton::clicked, this, &HolidayEditor::reject);
-    connect(cmdStatutory, &QPushButton::clicked, this, &HolidayEditor::restoreStatutory);
-    connect(lstHoliday, &QListWidget::itemClicked, this, &HolidayEditor::pickLine);
+    connect(addButton, &QPushButton::clicked, this, &HolidayEditor::addEntered);
+    connect(updateButton, &QPushButton::clicked, this, &HolidayEditor::replacePicked);
+    connect(deleteButton, &QPushButton::clicked, this, &HolidayEditor::deleteSelected);
+    connect(okButton, &QPushButton::clicked, this, &HolidayEditor::saveRules);
+    connect(cancelButton, &QPushButton::clicked, this, &HolidayEditor::reject);
+    connect(statutoryButton, &QPushButton::clicked, this, &HolidayEditor::restoreStatutory);
+    connect(ruleList, &QListWidget::itemClicked, this, &HolidayEditor::pickLine);
     // Enter on a line picks it as a click does.
-    connect(lstHoliday, &QListWidget::itemActivated, this, &HolidayEditor::pickLine);
-    connect(cboKind, &QComboBox::currentIndexChanged, this, &HolidayEditor::kindChosen);
+    connect(ruleList, &QListWidget::itemActivated, this, &HolidayEditor::pickLine);
+    connect(kindCombo, &QComboBox::currentIndexChanged, this, &HolidayEditor::kindChosen);
     // Also when the program fills the boxes.
-    connect(txtMonth, &QLineEdit::textChanged, this, &HolidayEditor::monthTyped);
-    connect(txtDay, &QLineEdit::textChanged, this, &HolidayEditor::dayTyped);
+    connect(monthEdit, &QLineEdit::textChanged, this, &HolidayEditor::monthTyped);
+    connect(dayEdit, &QLineEdit::textChanged, this, &HolidayEditor::dayTyped);
 
-    for (QLineEdit* box : {txtMonth, txtDay, txtWeek, txtHoliday, txtFromYear, txtToYear})
+    for (QLineEdit* box : {monthEdit, dayEdit, weekEdit, nameEdit, fromYearEdit, toYearEdit})
         box->installEventFilter(this);
 }
 
 bool HolidayEditor::load() {
-    lstHoliday->clear();
+    ruleList->clear();
     m_picked = nullptr;
     // Until the rules have been read, an empty list must not replace them.
-    OKButton->setEnabled(false);
+    okButton->setEnabled(false);
     Db db = OpenDB(m_program);
     if (!db)
         return false;
@@ -235,12 +237,12 @@ bool HolidayEditor::load() {
     }
     CloseDB(*db);
     showRules(rules);
-    OKButton->setEnabled(true);
+    okButton->setEnabled(true);
     return true;
 }
 
 void HolidayEditor::showRules(const HolidayRules& rules) {
-    lstHoliday->clear();
+    ruleList->clear();
     m_picked = nullptr;
     // A row no line can hold (an unknown kind, a missing day or week) marks no day anywhere.
     for (const HolidayRule& r : rules) {
@@ -250,34 +252,35 @@ void HolidayEditor::showRules(const HolidayRules& rules) {
 }
 
 int HolidayEditor::PickedLine() const {
-    return m_picked ? lstHoliday->row(m_picked) : -1;
+    return m_picked ? ruleList->row(m_picked) : -1;
 }
 
 void HolidayEditor::AddLine(const HolidayRule& rule) {
-    lstHoliday->addItem(new RuleLineItem(rule));
+    ruleList->addItem(new RuleLineItem(rule));
 }
 
 void HolidayEditor::ShowBoxesOf(int kind) {
     const bool week = kind == kHolidayNthWeekday;
     const bool day = !week && kind != kHolidayEquinox;
-    txtDay->setVisible(day);
-    lblDay->setVisible(day);
-    lblWeek->setVisible(week);
-    txtWeek->setVisible(week);
-    cboWeekday->setVisible(week);
+    dayEdit->setVisible(day);
+    dayLabel->setVisible(day);
+    weekLabel->setVisible(week);
+    weekEdit->setVisible(week);
+    weekdayCombo->setVisible(week);
 }
 
 HolidayInput HolidayEditor::Input() const {
-    return {cboKind->currentIndex(),    txtMonth->text(),   txtDay->text(),      txtWeek->text(),
-            cboWeekday->currentIndex(), txtHoliday->text(), txtFromYear->text(), txtToYear->text()};
+    return {
+        kindCombo->currentIndex(),    monthEdit->text(), dayEdit->text(),      weekEdit->text(),
+        weekdayCombo->currentIndex(), nameEdit->text(),  fromYearEdit->text(), toYearEdit->text()};
 }
 
 bool HolidayEditor::CheckInput() {
     const HolidayInputProblem p = CheckHolidayInput(Input());
     if (p.field == HolidayField::None)
         return true;
-    QWidget* const fields[] = {nullptr,    cboKind,    txtMonth,    txtDay,   txtWeek,
-                               cboWeekday, txtHoliday, txtFromYear, txtToYear};
+    QWidget* const fields[] = {nullptr,      kindCombo, monthEdit,    dayEdit,   weekEdit,
+                               weekdayCombo, nameEdit,  fromYearEdit, toYearEdit};
     WarnInput(fields[int(p.field)], p.message, windowTitle());
     return false;
 }
@@ -285,13 +288,13 @@ bool HolidayEditor::CheckInput() {
 void HolidayEditor::AddInputLine() {
     AddLine(RuleFromInput(Input()));
     m_picked = nullptr;
-    txtMonth->clear();
-    txtDay->clear();
-    txtHoliday->clear();
-    txtFromYear->clear();
-    txtToYear->clear();
-    cboKind->setCurrentIndex(-1);
-    txtMonth->setFocus();
+    monthEdit->clear();
+    dayEdit->clear();
+    nameEdit->clear();
+    fromYearEdit->clear();
+    toYearEdit->clear();
+    kindCombo->setCurrentIndex(-1);
+    monthEdit->setFocus();
 }
 
 void HolidayEditor::addEntered() {
@@ -308,9 +311,9 @@ void HolidayEditor::replacePicked() {
 }
 
 void HolidayEditor::deleteSelected() {
-    const QList<QListWidgetItem*> selected = lstHoliday->selectedItems();
+    const QList<QListWidgetItem*> selected = ruleList->selectedItems();
     if (selected.isEmpty()) {
-        WarnInput(lstHoliday, QStringLiteral("削除する休日を選択して下さい。"), windowTitle());
+        WarnInput(ruleList, QStringLiteral("削除する休日を選択して下さい。"), windowTitle());
         return;
     }
     for (QListWidgetItem* item : selected) {
@@ -319,14 +322,14 @@ void HolidayEditor::deleteSelected() {
         delete item;
     }
     // The next line is not selected in its place: a second press must not delete it too.
-    lstHoliday->setCurrentItem(nullptr);
-    lstHoliday->clearSelection();
+    ruleList->setCurrentItem(nullptr);
+    ruleList->clearSelection();
 }
 
 void HolidayEditor::saveRules() {
     HolidayRules rules;
-    for (int i = 0; i < lstHoliday->count(); ++i) {
-        if (const HolidayRule* r = RuleOf(lstHoliday->item(i)))
+    for (int i = 0; i < ruleList->count(); ++i) {
+        if (const HolidayRule* r = RuleOf(ruleList->item(i)))
             rules.push_back(*r);
     }
     if (!writeRules(rules))
@@ -351,26 +354,26 @@ void HolidayEditor::pickLine(QListWidgetItem* item) {
     if (!r)
         return;
     m_picked = item;
-    cboKind->setCurrentIndex(r->kind);
-    txtMonth->setText(TwoDigits(r->month));
+    kindCombo->setCurrentIndex(r->kind);
+    monthEdit->setText(TwoDigits(r->month));
     ShowBoxesOf(r->kind);
     if (r->kind == kHolidayNthWeekday) {
-        txtDay->clear();
-        txtWeek->setText(QString::number(r->week.value_or(0)));
-        cboWeekday->setCurrentIndex(r->weekday.value_or(0));
+        dayEdit->clear();
+        weekEdit->setText(QString::number(r->week.value_or(0)));
+        weekdayCombo->setCurrentIndex(r->weekday.value_or(0));
     } else {
-        txtDay->setText(r->day ? TwoDigits(*r->day) : QString());
-        txtWeek->clear();
-        cboWeekday->setCurrentIndex(0);
+        dayEdit->setText(r->day ? TwoDigits(*r->day) : QString());
+        weekEdit->clear();
+        weekdayCombo->setCurrentIndex(0);
     }
-    txtHoliday->setText(r->name);
-    txtFromYear->setText(YearText(r->fromYear));
-    txtToYear->setText(YearText(r->toYear));
-    txtMonth->setFocus();
+    nameEdit->setText(r->name);
+    fromYearEdit->setText(YearText(r->fromYear));
+    toYearEdit->setText(YearText(r->toYear));
+    monthEdit->setFocus();
 }
 
 void HolidayEditor::kindChosen() {
-    ShowBoxesOf(cboKind->currentIndex());
+    ShowBoxesOf(kindCombo->currentIndex());
 }
 
 void HolidayEditor::restoreStatutory() {
@@ -384,22 +387,22 @@ void HolidayEditor::restoreStatutory() {
     // Written: the month shows them also when the editor is left with Cancel.
     m_committed = rules;
     showRules(rules);
-    OKButton->setEnabled(true);
-    lstHoliday->setFocus();
+    okButton->setEnabled(true);
+    ruleList->setFocus();
 }
 
 void HolidayEditor::monthTyped() {
-    if (txtMonth->text().size() < 2)
+    if (monthEdit->text().size() < 2)
         return;
-    if (!txtDay->isHidden())
-        txtDay->setFocus();
-    else if (!txtWeek->isHidden())
-        txtWeek->setFocus();
+    if (!dayEdit->isHidden())
+        dayEdit->setFocus();
+    else if (!weekEdit->isHidden())
+        weekEdit->setFocus();
 }
 
 void HolidayEditor::dayTyped() {
-    if (txtDay->text().size() >= 2)
-        cboKind->setFocus();
+    if (dayEdit->text().size() >= 2)
+        kindCombo->setFocus();
 }
 
 bool HolidayEditor::eventFilter(QObject* watched, QEvent* event) {

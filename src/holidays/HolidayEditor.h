@@ -47,27 +47,27 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QListWidget* lstHoliday;
-    QLineEdit* txtMonth;
-    QLineEdit* txtDay;
-    QLabel* lblDay;
-    QLineEdit* txtWeek;
-    QLabel* lblWeek;
-    QComboBox* cboWeekday;
-    QComboBox* cboKind;
-    QLineEdit* txtHoliday;
-    QPushButton* cmdAdd;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
+    QListWidget* ruleList;
+    QLineEdit* monthEdit;
+    QLineEdit* dayEdit;
+    QLabel* dayLabel;
+    QLineEdit* weekEdit;
+    QLabel* weekLabel;
+    QComboBox* weekdayCombo;
+    QComboBox* kindCombo;
+    QLineEdit* nameEdit;
+    QPushButton* addButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
-    QLabel* lblMonthUnit;
-    QPushButton* cmdUpdate;
-    QPushButton* cmdDelete;
-    QLineEdit* txtFromYear;
-    QLabel* lblFromYear;
-    QLineEdit* txtToYear;
-    QLabel* lblToYear;
-    QPushButton* cmdStatutory;
+    QLabel* monthLabel;
+    QPushButton* updateButton;
+    QPushButton* deleteButton;
+    QLineEdit* fromYearEdit;
+    QLabel* fromYearLabel;
+    QLineEdit* toYearEdit;
+    QLabel* toYearLabel;
+    QPushButton* statutoryButton;
 
     void MakeControls();
     void LayOutControls();
