@@ -33,7 +33,7 @@ DiaryDialog::DiaryDialog(const Program& program, const QDate& day, const QString
     txtDiary->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtDiary->setTabChangesFocus(true);
     txtDiary->setFixedSize(560, 200);
-    LimitTextLength(txtDiary, kMaxChars);
+    LimitTextLength(txtDiary, kDiaryMaxChars);
 
     tabOldDiary = new QTabWidget(this);
     tabOldDiary->setObjectName(QStringLiteral("tabOldDiary"));
