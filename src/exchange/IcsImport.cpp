@@ -3,7 +3,6 @@
 #include "core/Database.h"
 #include "exchange/IcsLimits.h"
 
-#include <QRegularExpression>
 #include <QSet>
 
 #include <libical/ical.h>
@@ -324,13 +323,24 @@ QString OneLine(const QString& s) {
     return t.trimmed();
 }
 
-bool Matches(const QString& uid, const char* pattern) {
-    return QRegularExpression(QString::fromLatin1(pattern)).match(uid).hasMatch();
+// Whether a UID is one of ours of that kind ("kind-key@vaskel"), its key of keyDigits ASCII
+// digits first (any rest after them).
+bool OwnUid(const QString& uid, QLatin1String kind, int keyDigits) {
+    const QLatin1String host("@vaskel");
+    if (!uid.startsWith(kind) || !uid.endsWith(host) ||
+        uid.size() < kind.size() + keyDigits + host.size())
+        return false;
+    for (int i = 0; i < keyDigits; ++i) {
+        const QChar c = uid[kind.size() + i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
 }
 
 // Our holidays come from the rule table, never from a file.
 bool IsHoliday(icalcomponent* c, const QString& uid) {
-    if (Matches(uid, "^holiday-.*@vaskel$"))
+    if (OwnUid(uid, QLatin1String("holiday-"), 0))
         return true;
     icalproperty* transp = icalcomponent_get_first_property(c, ICAL_TRANSP_PROPERTY);
     if (!transp || icalproperty_get_transp(transp) != ICAL_TRANSP_TRANSPARENT)
@@ -576,9 +586,9 @@ bool Planner::component(icalcomponent* c) {
     }
     if (kind == ICAL_VJOURNAL_COMPONENT)
         return journal(it);
-    if (Matches(it.uid, "^schedule-\\d{8}@vaskel$") && !it.description.isNull())
+    if (OwnUid(it.uid, QLatin1String("schedule-"), 8) && !it.description.isNull())
         return place(DayEntry::Schedule, DateOf(it.start), it.description);
-    if (Matches(it.uid, "^anniversary-\\d{4}-[0-9a-f]+@vaskel$"))
+    if (OwnUid(it.uid, QLatin1String("anniversary-"), 4))
         return anniversary(it, true);
     return event(c, it);
 }
