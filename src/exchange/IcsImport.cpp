@@ -214,8 +214,9 @@ Frame FrameOf(icalproperty* p, const icaltimetype& t) {
     const QByteArray id = tz ? QByteArray(icalparameter_get_tzid(tz)) : QByteArray();
     if (!id.isEmpty()) {
         QTimeZone zone(id);
-        if (!zone.isValid())
-            zone = QTimeZone(QTimeZone::windowsIdToDefaultIanaId(id));
+        const QByteArray windows = QTimeZone::windowsIdToDefaultIanaId(id);
+        if (!zone.isValid() && !windows.isEmpty()) // an empty name would give UTC
+            zone = QTimeZone(windows);
         if (zone.isValid())
             return {Frame::Named, nullptr, zone};
     }
@@ -756,6 +757,54 @@ std::vector<icalcomponent*> Calendars(icalcomponent* root) {
     return out;
 }
 
+int ArrayLength(const short* a, int size) {
+    int n = 0;
+    while (n < size && a[n] != ICAL_RECURRENCE_ARRAY_MAX)
+        ++n;
+    return n;
+}
+
+// A zone's rule as real zones write it: yearly, in one month, on one weekday or a few month
+// days. libical expands a zone's rules over every year up to the one asked for, with no bound
+// on what one rule makes.
+bool UsableZoneRule(const icalrecurrencetype& r) {
+    return r.freq == ICAL_YEARLY_RECURRENCE && EmptyArray(r.by_second) && EmptyArray(r.by_minute) &&
+           EmptyArray(r.by_hour) && EmptyArray(r.by_year_day) && EmptyArray(r.by_week_no) &&
+           EmptyArray(r.by_set_pos) && ArrayLength(r.by_month, ICAL_BY_MONTH_SIZE) <= 1 &&
+           ArrayLength(r.by_day, ICAL_BY_DAY_SIZE) <= 1 &&
+           ArrayLength(r.by_month_day, ICAL_BY_MONTHDAY_SIZE) <= 7 && RuleProblem(r).isEmpty();
+}
+
+bool UsableZone(icalcomponent* zone) {
+    for (icalcomponent* part = icalcomponent_get_first_component(zone, ICAL_ANY_COMPONENT); part;
+         part = icalcomponent_get_next_component(zone, ICAL_ANY_COMPONENT)) {
+        for (icalproperty* p = icalcomponent_get_first_property(part, ICAL_RRULE_PROPERTY); p;
+             p = icalcomponent_get_next_property(part, ICAL_RRULE_PROPERTY))
+            if (!UsableZoneRule(icalproperty_get_rrule(p)))
+                return false;
+    }
+    return true;
+}
+
+// Takes out the zones that libical could not expand in bounded time (their times then read as
+// a zone of that name, or as local ones); false when the calendar has too many zones.
+bool CheckZones(icalcomponent* cal) {
+    std::vector<icalcomponent*> unusable;
+    int zones = 0;
+    for (icalcomponent* z = icalcomponent_get_first_component(cal, ICAL_VTIMEZONE_COMPONENT); z;
+         z = icalcomponent_get_next_component(cal, ICAL_VTIMEZONE_COMPONENT)) {
+        if (++zones > kIcsMaxTimeZones)
+            return false;
+        if (!UsableZone(z))
+            unusable.push_back(z);
+    }
+    for (icalcomponent* z : unusable) {
+        icalcomponent_remove_component(cal, z);
+        icalcomponent_free(z);
+    }
+    return true;
+}
+
 } // namespace
 
 ImportOptions DefaultImportOptions(const QDate& today) {
@@ -773,7 +822,15 @@ ImportResult PlanImport(Connection& db, const QByteArray& ics, const ImportOptio
         root ? Calendars(root.get()) : std::vector<icalcomponent*>();
     if (calendars.empty())
         return {false, NotCalendarText()};
-    Planner planner(db, options);
+    for (icalcomponent* cal : calendars)
+        if (!CheckZones(cal))
+            return {
+                false,
+                QStringLiteral("時間帯の定義が多すぎます（上限 %1 個）。").arg(kIcsMaxTimeZones)};
+    ImportOptions o = options;
+    if (!o.localZone.isValid())
+        o.localZone = QTimeZone::systemTimeZone();
+    Planner planner(db, o);
     for (icalcomponent* cal : calendars)
         if (!planner.calendar(cal))
             return {false, planner.error};

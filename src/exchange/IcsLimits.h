@@ -16,5 +16,7 @@ constexpr int kIcsMaxEventDays = 366;
 // Lines (and whole texts) placed from one file, and the characters they bring.
 constexpr int kIcsMaxPlacements = 100000;
 constexpr qint64 kIcsMaxNewChars = 16 * 1024 * 1024;
+// Time zone definitions (VTIMEZONE) in one calendar: libical expands each one it is asked about.
+constexpr int kIcsMaxTimeZones = 100;
 // Lines of the list of what could not be placed; the rest are counted in one more line.
 constexpr int kIcsMaxNotPlacedLines = 1000;

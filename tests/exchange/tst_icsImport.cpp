@@ -75,11 +75,11 @@ QByteArray Calendar(const QByteArray& body) {
 } // namespace
 
 void tst_icsImport::fixturesLandOnTheirLocalDays_data() {
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("ics");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QList<int>>("counts"); // schedule lines, diary entries, not placed
     QTest::newRow("Tokyo zone, UTC, floating, all-day, folded, journal, birthday; CRLF")
-        << "tokyo-crlf.ics"
+        << Fixture("tokyo-crlf.ics")
         << QStringList{"S 2025-01-10 10:00 歯医者",
                        "S 2025-01-11 08:00 Call with Bob\n23:00 夜行バス",
                        "S 2025-01-12 00:00 夜行バス",
@@ -95,20 +95,27 @@ void tst_icsImport::fixturesLandOnTheirLocalDays_data() {
         << QList<int>{11, 1, 0};
     // Daylight saving starts on 9 March 2025 in New York; Berlin comes from the zone database.
     QTest::newRow("New York rule with EXDATE and a moved one, Berlin, holiday, bad dates; LF")
-        << "newyork-lf.ics"
+        << Fixture("newyork-lf.ics")
         << QStringList{"S 2025-03-04 09:00 Weekly sync", "S 2025-03-11 08:00 Weekly sync",
                        "S 2025-03-25 20:00 Weekly sync (moved)", "S 2025-06-01 19:00 Grillen"}
         << QList<int>{4, 0, 2};
+    QTest::newRow("a zone whose rule could not be expanded in time: read as local")
+        << Calendar("BEGIN:VTIMEZONE\r\nTZID:Every second\r\nBEGIN:STANDARD\r\n"
+                    "DTSTART:19700101T000000\r\nRRULE:FREQ=SECONDLY\r\nTZOFFSETFROM:+0100\r\n"
+                    "TZOFFSETTO:+0200\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                    "BEGIN:VEVENT\r\nUID:z\r\nDTSTART;TZID=Every second:20250110T100000\r\n"
+                    "SUMMARY:x\r\nEND:VEVENT\r\n")
+        << QStringList{"S 2025-01-10 10:00 x"} << QList<int>{1, 0, 0};
 }
 
 void tst_icsImport::fixturesLandOnTheirLocalDays() {
-    QFETCH(QString, file);
+    QFETCH(QByteArray, ics);
     QFETCH(QStringList, rows);
     QFETCH(QList<int>, counts);
     TestEnv env(TestEnv::Schema::V107);
     const QStringList before = Rows(env);
     ImportPlan plan;
-    const ImportResult r = Import(env, Fixture(file), plan);
+    const ImportResult r = Import(env, ics, plan);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(Rows(env), before + rows);
     QCOMPARE((QList<int>{plan.scheduleLines, plan.diaryEntries, int(plan.notPlaced.size())}),
@@ -252,6 +259,9 @@ void tst_icsImport::badInputIsRefusedAndNothingWritten_data() {
     QTest::newRow("secondly without end")
         << Calendar(event + "RRULE:FREQ=SECONDLY\r\nEND:VEVENT\r\n")
         << QStringLiteral("繰り返しの予定が多すぎます（上限 10,000 回）。");
+    QTest::newRow("101 time zones")
+        << Calendar(QByteArray("BEGIN:VTIMEZONE\r\nTZID:z\r\nEND:VTIMEZONE\r\n").repeated(101))
+        << QStringLiteral("時間帯の定義が多すぎます（上限 100 個）。");
     const QString deep = QStringLiteral("入れ子が深すぎます（上限 8 段）。");
     QTest::newRow("nine levels") << Calendar(QByteArray("BEGIN:X-A\r\n").repeated(8) +
                                              QByteArray("END:X-A\r\n").repeated(8))
