@@ -462,7 +462,7 @@ void Planner::notPlaced(const QDate& d, const QString& kind, const QString& text
     }
     QString shown = OneLine(text);
     if (shown.size() > 30)
-        shown = shown.left(30) + QStringLiteral("…");
+        shown = shown.left(shown[29].isHighSurrogate() ? 29 : 30) + QStringLiteral("…");
     const QString date =
         d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QStringLiteral("—");
     plan.notPlaced << QStringLiteral("%1 %2「%3」: %4").arg(date, kind, shown, why);
@@ -509,43 +509,45 @@ bool Planner::place(DayEntry e, const QDate& d, const QString& text) {
     DayState* s = day(e, d);
     if (!s)
         return false;
-    QStringList added;
     QString next = s->text;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (line.trimmed().isEmpty() || s->lines.contains(line))
-            continue;
-        const QString grown = s->text.isEmpty() ? text : next + QLatin1Char('\n') + line;
-        if (grown.size() > cap) {
-            notPlaced(d, KindName(e), s->text.isEmpty() ? text : line,
-                      QStringLiteral("その日の文字数が上限（%L1 文字）を超えます").arg(cap));
-            if (s->text.isEmpty())
-                break;
-            continue;
-        }
-        if (s->text.isEmpty()) {
+    int added = 0;
+    const QString tooLong = QStringLiteral("その日の文字数が上限（%L1 文字）を超えます").arg(cap);
+    if (s->text.isEmpty()) {
+        if (text.size() > cap)
+            notPlaced(d, KindName(e), text, tooLong);
+        else
             next = text;
-            for (const QString& l : text.split(QLatin1Char('\n')))
-                if (!l.trimmed().isEmpty())
-                    added << l;
-            break;
+        for (const QString& line : next.split(QLatin1Char('\n'))) {
+            if (line.trimmed().isEmpty())
+                continue;
+            s->lines.insert(line);
+            ++added;
         }
-        next = grown;
-        added << line;
+    } else {
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            if (line.trimmed().isEmpty() || s->lines.contains(line))
+                continue;
+            if (next.size() + 1 + line.size() > cap) {
+                notPlaced(d, KindName(e), line, tooLong);
+                continue;
+            }
+            next += QLatin1Char('\n') + line;
+            s->lines.insert(line);
+            ++added;
+        }
     }
-    for (const QString& line : added)
-        s->lines.insert(line);
+    if (next.size() == s->text.size())
+        return true;
     m_chars += next.size() - s->text.size();
     if (m_chars > kIcsMaxNewChars)
         return fail(
             QStringLiteral("取り込む文字が多すぎます（上限 %L1 文字）。").arg(kIcsMaxNewChars));
-    if (!added.isEmpty()) {
-        s->text = next;
-        s->changed = true;
-        if (e == DayEntry::Schedule)
-            plan.scheduleLines += int(added.size());
-        else
-            ++plan.diaryEntries;
-    }
+    s->text = next;
+    s->changed = true;
+    if (e == DayEntry::Schedule)
+        plan.scheduleLines += added;
+    else
+        ++plan.diaryEntries;
     return true;
 }
 
@@ -598,8 +600,6 @@ bool Planner::journal(const Item& it) {
     const QString text = it.description.isNull() ? it.summary : it.description;
     const QDate d =
         it.allDay ? DateOf(it.start) : LocalTime(it.start, it.frame, m_opt.localZone).date();
-    if (text.trimmed().isEmpty())
-        return true;
     return place(DayEntry::Diary, d, text);
 }
 

@@ -205,7 +205,8 @@ void tst_icsImport::ownExportReadsBackAsTheSameRows() {
                                      "('2026-12-31', '大晦日\n\n 紅白')"),
                       {diary}));
     // Blanks at the ends of a text, which iCalendar parsers tend to drop.
-    QVERIFY(from.exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2025-01-02', ?)"),
+    QVERIFY(from.exec(QStringLiteral("INSERT INTO T_Schedule VALUES ('2025-01-02', ?), "
+                                     "('2025-01-03', '  ')"),
                       {QStringLiteral(" 前後に空白 ")}));
     QVERIFY(from.exec(QStringLiteral("INSERT INTO T_Diary VALUES ('2025-01-02', ?)"),
                       {QStringLiteral("\t字下げ\n末尾\t")}));
