@@ -33,7 +33,7 @@ DiaryDialog::DiaryDialog(const Program& program, const QDate& day, const QString
     diaryEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     diaryEdit->setTabChangesFocus(true);
     diaryEdit->setFixedSize(560, 200);
-    LimitTextLength(diaryEdit, kMaxChars);
+    LimitTextLength(diaryEdit, kDiaryMaxChars);
 
     oldDiaryTabs = new QTabWidget(this);
     oldDiaryTabs->setObjectName(QStringLiteral("tabOldDiary"));

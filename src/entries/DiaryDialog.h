@@ -25,7 +25,6 @@ public:
     // Reads the entries; run once before the window is shown.
     void load();
 
-    static constexpr int kMaxChars = 2000;
     static constexpr int kEarlierYears = 9;
 
 public slots:

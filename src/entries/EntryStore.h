@@ -49,3 +49,8 @@ bool ReadAllDays(Connection& db, DayEntry entry,
                  const std::function<void(const QDate&, const QString&)>& found);
 bool SearchAnniversaries(Connection& db, const QString& pattern,
                          const std::function<void(const Anniversary&)>& found);
+
+// The longest texts the editors accept, in UTF-16 units as the text boxes count them. The
+// schedule editor itself sets no limit; imports keep to this one.
+constexpr int kDiaryMaxChars = 2000;
+constexpr int kScheduleMaxChars = 32767;
