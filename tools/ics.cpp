@@ -93,6 +93,37 @@ int Export(const Program& program, const Command& c) {
     return 0;
 }
 
+QString Counts(const ImportPlan& plan) {
+    return QStringLiteral("%1 schedule lines, %2 diary entries, %3 anniversaries")
+        .arg(plan.scheduleLines)
+        .arg(plan.diaryEntries)
+        .arg(plan.anniversaries.size());
+}
+
+int Import(const Program& program, const Command& c) {
+    ImportFile file;
+    QString error;
+    if (!PlanImportFile(program, c.file, DefaultImportOptions(program.clock().today()), file,
+                        &error)) {
+        QTextStream(stderr) << "vaskel-ics: " << c.file << ": " << error << '\n';
+        return 1;
+    }
+    QTextStream out(stdout);
+    for (const QString& line : file.plan.notPlaced)
+        out << "vaskel-ics: not placed: " << line << '\n';
+    if (c.dryRun) {
+        out << "vaskel-ics: would read " << Counts(file.plan) << " from " << c.file
+            << " (dry run: nothing written)\n";
+        return 0;
+    }
+    if (!ApplyImportFile(program, file, &error)) {
+        QTextStream(stderr) << "vaskel-ics: " << c.file << ": " << error << '\n';
+        return 1;
+    }
+    out << "vaskel-ics: read " << Counts(file.plan) << " from " << c.file << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -110,8 +141,5 @@ int main(int argc, char** argv) {
     const QFileInfo db(c->database);
     const Program program(c->database.isEmpty() ? QString() : db.absolutePath(),
                           c->database.isEmpty() ? QString() : db.fileName());
-    if (c->verb == QLatin1String("export"))
-        return Export(program, *c);
-    QTextStream(stderr) << "vaskel-ics: import is not available yet\n";
-    return 1;
+    return c->verb == QLatin1String("export") ? Export(program, *c) : Import(program, *c);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "exchange/IcsExport.h"
+#include "exchange/IcsImport.h"
 
 #include <QString>
 
@@ -28,3 +29,19 @@ QString DatabaseFileRefusal();
 
 // The default file of an export: Vaskel.ics in the user's documents folder.
 QString DefaultExportPath();
+
+// An import read from a file: its bytes, kept so that the writing can plan again in its own
+// transaction (the database may have changed while the user read the plan).
+struct ImportFile {
+    QByteArray bytes;
+    ImportOptions options;
+    ImportPlan plan;
+};
+
+// Reads path (refused before reading when over the size cap) and plans its import against the
+// program's database. False with the reason in error: the file's, the engine's or the plan's.
+bool PlanImportFile(const Program& program, const QString& path, const ImportOptions& options,
+                    ImportFile& out, QString* error);
+// Plans the file's bytes again and writes that plan in one transaction; the plan written is
+// left in file.plan. False with the reason in error, nothing written.
+bool ApplyImportFile(const Program& program, ImportFile& file, QString* error);

@@ -123,14 +123,22 @@ public:
     }
 };
 
+} // namespace
+
+QString IcsTooLargeText() {
+    return QStringLiteral("ファイルが大きすぎます（上限 %1 MB）。")
+        .arg(kIcsMaxFileBytes / (1024 * 1024));
+}
+
+namespace {
+
 qsizetype AfterBom(const QByteArray& ics) {
     return ics.startsWith("\xEF\xBB\xBF") ? 3 : 0;
 }
 
 QString CheckBytes(const QByteArray& ics) {
     if (ics.size() > kIcsMaxFileBytes)
-        return QStringLiteral("ファイルが大きすぎます（上限 %1 MB）。")
-            .arg(kIcsMaxFileBytes / (1024 * 1024));
+        return IcsTooLargeText();
     if (!ics.isValidUtf8())
         return QStringLiteral("文字コードがUTF-8ではありません。");
     // The parser reads a C string: a NUL character would end the file early.

@@ -46,6 +46,9 @@ struct ImportResult {
 // caller's transaction. When not ok, the plan is empty and error says why.
 ImportResult PlanImport(Connection& db, const QByteArray& ics, const ImportOptions& options,
                         ImportPlan& out);
+// What the user is told of a file over the size cap.
+QString IcsTooLargeText();
+
 // The default range of repeating events: a year back and two ahead of today.
 ImportOptions DefaultImportOptions(const QDate& today);
 // Writes the plan in the caller's transaction (the caller commits). False when a write failed
