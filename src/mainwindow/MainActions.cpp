@@ -30,6 +30,7 @@ constexpr int Ctrl(Qt::Key k) {
 const MenuRow kMenuRows[] = {
     {MenuId::File, Command::Backup, "mnuBackUp", "ﾊﾞｯｸｱｯﾌﾟ(&B)...", Ctrl(Qt::Key_B)},
     {MenuId::File, Command::ExportIcs, "mnuExportIcs", "iCalendar書き出し(&E)..."},
+    {MenuId::File, Command::ImportIcs, "mnuImportIcs", "iCalendar読み込み(&I)..."},
     {MenuId::File, Command::None, "mnuSaveAs", "名前を付けて保存(&A)...", Ctrl(Qt::Key_S), Hidden},
     {MenuId::File, Command::None, "mnuPageSetup", "ﾍﾟｰｼﾞ設定(&U)...", 0, Hidden},
     {MenuId::File, Command::None, "mnuPrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", 0, Hidden},

@@ -16,6 +16,7 @@ class QToolBar;
 enum class Command {
     Backup,
     ExportIcs,
+    ImportIcs,
     Exit,
     Cut,
     Copy,

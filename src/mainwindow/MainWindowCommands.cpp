@@ -7,6 +7,7 @@
 #include "core/ProgramWindows.h"
 #include "entries/EntryCommands.h"
 #include "exchange/ExportDialog.h"
+#include "exchange/ImportDialog.h"
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/MainStatusBar.h"
@@ -112,6 +113,10 @@ void MainWindow::runWindowCommand(Command c) {
         return OpenBackupDialog(m_app.program(), this, true);
     case Command::ExportIcs:
         return OpenExportDialog(m_app.program(), this, true);
+    case Command::ImportIcs:
+        // What was read shows at once.
+        OpenImportDialog(m_app.program(), this, true);
+        return m_view->reload();
     case Command::Exit:
         return exitProgram();
     case Command::Find:
