@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -171,4 +172,14 @@ bool ChooseFile(QWidget* parent, bool save, const QString& title, const QString&
         return false;
     path = chosen;
     return true;
+}
+
+bool ConfirmReplace(const QString& path, QWidget* field, const QString& title) {
+    const QFileInfo target(path);
+    if (!target.exists() || target.isDir() ||
+        MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
+               MsgButtons::OKCancel, MsgIcon::Question, title) == MsgResult::OK)
+        return true;
+    FocusAfterMessage(field);
+    return false;
 }

@@ -37,6 +37,9 @@ QWidget* OpenMsgBox(QWidget* owner, const QString& text, MsgIcon icon, const QSt
 // the toolkit's own focus restore or the window's activation handling did in between. A line
 // edit gets its whole text selected, as every line edit of the program does on entry.
 void FocusAfterMessage(QWidget* field);
+// Before a file is replaced: asks "指定ファイルが存在します。上書きしてよろしいですか？" when path
+// names an existing file. False when the user declined; the focus is then back in field.
+bool ConfirmReplace(const QString& path, QWidget* field, const QString& title);
 // An input warning (warning icon, OK, titled with title), then the focus into field.
 void WarnInput(QWidget* field, const QString& text, const QString& title);
 

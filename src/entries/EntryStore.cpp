@@ -82,11 +82,13 @@ bool DeleteAnniversary(Connection& db, const Anniversary& a) {
         {a.month, a.day, a.text});
 }
 
-bool SearchDays(Connection& db, DayEntry entry, const QString& pattern,
+namespace {
+
+// Each row of a query of dates and texts, in its order.
+bool ForEachDay(Connection& db, const QString& sql, const std::vector<QVariant>& params,
                 const std::function<void(const QDate&, const QString&)>& found) {
     Recordset rs;
-    if (!rs.open(db, Sql("SELECT [Date], %2 FROM %1 WHERE %2 LIKE ? ESCAPE '\\'", entry),
-                 {pattern}))
+    if (!rs.open(db, sql, params))
         return false;
     while (!rs.eof()) {
         found(rs.date(0), rs.text(1));
@@ -96,18 +98,19 @@ bool SearchDays(Connection& db, DayEntry entry, const QString& pattern,
     return true;
 }
 
+} // namespace
+
+bool SearchDays(Connection& db, DayEntry entry, const QString& pattern,
+                const std::function<void(const QDate&, const QString&)>& found) {
+    return ForEachDay(db, Sql("SELECT [Date], %2 FROM %1 WHERE %2 LIKE ? ESCAPE '\\'", entry),
+                      {pattern}, found);
+}
+
 bool ReadAllDays(Connection& db, DayEntry entry,
                  const std::function<void(const QDate&, const QString&)>& found) {
-    Recordset rs;
     // Days without text have nothing to give.
-    if (!rs.open(db, Sql("SELECT [Date], %2 FROM %1 WHERE %2 <> '' ORDER BY [Date]", entry)))
-        return false;
-    while (!rs.eof()) {
-        found(rs.date(0), rs.text(1));
-        if (!rs.moveNext())
-            return false;
-    }
-    return true;
+    return ForEachDay(db, Sql("SELECT [Date], %2 FROM %1 WHERE %2 <> '' ORDER BY [Date]", entry),
+                      {}, found);
 }
 
 bool SearchAnniversaries(Connection& db, const QString& pattern,

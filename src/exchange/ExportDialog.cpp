@@ -141,13 +141,8 @@ void ExportDialog::exportFile() {
         FocusAfterMessage(pathEdit);
         return;
     }
-    const QFileInfo target(path);
-    if (target.exists() && !target.isDir() &&
-        MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
-               MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) == MsgResult::Cancel) {
-        FocusAfterMessage(pathEdit);
+    if (!ConfirmReplace(path, pathEdit, windowTitle()))
         return;
-    }
     ExportChoice choice;
     choice.schedules = scheduleCheck->isChecked();
     choice.diaries = diaryCheck->isChecked();

@@ -193,13 +193,8 @@ void BackupDialog::backUp() {
         FocusAfterMessage(pathEdit);
         return;
     }
-    const QFileInfo target(path);
-    if (target.exists() && !target.isDir() &&
-        MsgBox(QStringLiteral("指定ファイルが存在します。上書きしてよろしいですか？"),
-               MsgButtons::OKCancel, MsgIcon::Question, windowTitle()) == MsgResult::Cancel) {
-        FocusAfterMessage(pathEdit);
+    if (!ConfirmReplace(path, pathEdit, windowTitle()))
         return;
-    }
     if (!CopyDatabase(m_program, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         return;
