@@ -794,20 +794,28 @@ bool UsableZone(icalcomponent* zone) {
     return true;
 }
 
+// The zones anywhere in the tree: a broken END line can leave one inside another component,
+// where libical still finds it for the times below it. The depth is bounded by the nesting cap.
+void CollectZones(icalcomponent* c, std::vector<icalcomponent*>& zones) {
+    for (icalcomponent* child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
+         child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
+        if (icalcomponent_isa(child) == ICAL_VTIMEZONE_COMPONENT)
+            zones.push_back(child);
+        CollectZones(child, zones);
+    }
+}
+
 // Takes out the zones that libical could not expand in bounded time (their times then read as
 // a zone of that name, or as local ones); false when the calendar has too many zones.
 bool CheckZones(icalcomponent* cal) {
-    std::vector<icalcomponent*> unusable;
-    int zones = 0;
-    for (icalcomponent* z = icalcomponent_get_first_component(cal, ICAL_VTIMEZONE_COMPONENT); z;
-         z = icalcomponent_get_next_component(cal, ICAL_VTIMEZONE_COMPONENT)) {
-        if (++zones > kIcsMaxTimeZones)
-            return false;
-        if (!UsableZone(z))
-            unusable.push_back(z);
-    }
-    for (icalcomponent* z : unusable) {
-        icalcomponent_remove_component(cal, z);
+    std::vector<icalcomponent*> zones;
+    CollectZones(cal, zones);
+    if (zones.size() > size_t(kIcsMaxTimeZones))
+        return false;
+    for (icalcomponent* z : zones) {
+        if (UsableZone(z))
+            continue;
+        icalcomponent_remove_component(icalcomponent_get_parent(z), z);
         icalcomponent_free(z);
     }
     return true;
