@@ -1,5 +1,6 @@
 #include "exchange/ExportDialog.h"
 
+#include "core/DatabaseFiles.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/ProgramWindows.h"
@@ -136,7 +137,7 @@ void ExportDialog::exportFile() {
     const QString path = QDir::fromNativeSeparators(pathEdit->text().trimmed());
     const QString failed = QStringLiteral("iCalendarファイルの書き出しに失敗しました。\r\n");
     // Asked before any question: replacing the database would lose everything in it.
-    if (IsDatabaseFile(m_program.databasePath(), path)) {
+    if (IsDatabaseOrSideFile(m_program.databasePath(), path)) {
         MsgBox(failed + DatabaseFileRefusal(), MsgButtons::OK, MsgIcon::Critical, windowTitle());
         FocusAfterMessage(pathEdit);
         return;

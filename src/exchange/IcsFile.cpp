@@ -1,5 +1,6 @@
 #include "exchange/IcsFile.h"
 
+#include "core/DatabaseFiles.h"
 #include "core/Program.h"
 #include "exchange/IcsLimits.h"
 
@@ -8,19 +9,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-
-bool IsDatabaseFile(const QString& database, const QString& path) {
-    const QFileInfo target(path);
-    const QString db = QFileInfo(database).absoluteFilePath();
-    if (target.absoluteFilePath() == db ||
-        (target.exists() && target.canonicalFilePath() == QFileInfo(database).canonicalFilePath()))
-        return true;
-    for (const char* side : {"-journal", "-wal", "-shm"}) {
-        if (target.absoluteFilePath() == db + QLatin1String(side))
-            return true;
-    }
-    return false;
-}
 
 namespace {
 
@@ -45,7 +33,7 @@ QString DefaultExportPath() {
 
 bool ExportCalendarFile(const Program& program, const ExportChoice& choice, const QString& path,
                         ExportCounts* counts, QString* error) {
-    if (IsDatabaseFile(program.databasePath(), path))
+    if (IsDatabaseOrSideFile(program.databasePath(), path))
         return Fail(error, DatabaseFileRefusal());
     ExportItems items;
     {

@@ -22,9 +22,7 @@ struct ExportCounts {
 bool ExportCalendarFile(const Program& program, const ExportChoice& choice, const QString& path,
                         ExportCounts* counts, QString* error);
 
-// Whether path is the database, or a file the engine would take for one of its own beside it
-// (its journal), which an export must never replace; and what the user is told then.
-bool IsDatabaseFile(const QString& database, const QString& path);
+// What the user is told when an export would replace the database or one of its side files.
 QString DatabaseFileRefusal();
 
 // The default file of an export: Vaskel.ics in the user's documents folder.

@@ -2,6 +2,7 @@
 
 #include "core/CodePageText.h"
 #include "core/Database.h"
+#include "core/DatabaseFiles.h"
 #include "core/MsgBox.h"
 #include "core/Program.h"
 #include "core/ProgramWindows.h"
@@ -22,18 +23,12 @@
 
 #include <sqlite3.h>
 
-#include <filesystem>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const char* const kBackupFilter = "バックアップファイル(*.dat)|*.dat|全てのファイル(*.*)|*.*";
-
-std::filesystem::path FsPath(const QString& p) {
-    return std::filesystem::path(QFile::encodeName(p).toStdString());
-}
 
 } // namespace
 
@@ -46,28 +41,10 @@ QString DefaultBackupPath(const QString& folder, const QDate& day) {
     return path;
 }
 
-bool SameFile(const QString& a, const QString& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(FsPath(a), FsPath(b), ec);
-}
-
-bool IsDatabaseSideFile(const QString& database, const QString& path) {
-    const QFileInfo db(database);
-    const QFileInfo target(path);
-    const QString folder = target.absoluteDir().canonicalPath();
-    if (folder.isEmpty() || folder != db.absoluteDir().canonicalPath())
-        return false;
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        if (target.fileName() == db.fileName() + QLatin1String(suffix))
-            return true;
-    }
-    return false;
-}
-
 bool CopyDatabase(const Program& program, const QString& target,
                   const std::function<void()>& whileLocked) {
     const QString database = program.databasePath();
-    if (SameFile(database, target) || IsDatabaseSideFile(database, target))
+    if (IsDatabaseOrSideFile(database, target))
         return false;
     struct stat dbStat {};
     if (::stat(QFile::encodeName(database).constData(), &dbStat) != 0)
@@ -188,7 +165,7 @@ void BackupDialog::backUp() {
     // Overwriting the database with itself would destroy it, and a copy named like one of the
     // engine's side files would be taken for a journal and deleted; no question is asked.
     const QString database = m_program.databasePath();
-    if (SameFile(path, database) || IsDatabaseSideFile(database, path)) {
+    if (IsDatabaseOrSideFile(database, path)) {
         MsgBox(failed, MsgButtons::OK, MsgIcon::Critical, windowTitle());
         FocusAfterMessage(pathEdit);
         return;

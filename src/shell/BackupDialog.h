@@ -1,6 +1,8 @@
 // The backup dialog: copies the database file to a file the user names.
 #pragma once
 
+#include "core/DatabaseFiles.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -15,13 +17,6 @@ class QPushButton;
 // "Vaskel" + day as YYYYMMDD + ".dat" in folder, or with "_1", "_2", ... before ".dat": the
 // first name that is not taken.
 QString DefaultBackupPath(const QString& folder, const QDate& day);
-
-// True when both paths name one existing file (through links too).
-bool SameFile(const QString& a, const QString& b);
-
-// True when path names one of the engine's side files of the database (its "-journal",
-// "-wal" or "-shm" beside it), which the engine would take for its own and delete.
-bool IsDatabaseSideFile(const QString& database, const QString& path);
 
 // Copies the program's database to target with the engine's online backup, which sees every
 // committed page (also those in another tool's write-ahead log) while a read transaction keeps
