@@ -70,7 +70,15 @@ std::optional<int> EquinoxDay(int year, int month) {
 }
 
 HolidayCalendar::HolidayCalendar(const HolidayRules& rules, const QDate& first, const QDate& last)
-    : m_rules(rules), m_first(first), m_last(last) {
+    : m_first(first), m_last(last) {
+    // Only the rules that can mark a day take part, checked once here instead of per year; an
+    // unusable one keeps its place (of no kind), since days refer to rules by table position.
+    m_rules.reserve(rules.size());
+    for (const HolidayRule& r : rules) {
+        m_rules.push_back(r);
+        if (!IsUsableRule(r))
+            m_rules.back().kind = -1;
+    }
     if (!first.isValid() || !last.isValid() || last < first)
         return;
     // Whole years around the run: a substitute may come from a Sunday before it, and an
@@ -97,8 +105,7 @@ void HolidayCalendar::placeRules(int firstYear, int lastYear) {
     for (int year = firstYear; year <= lastYear; ++year) {
         for (int i = 0; i < int(m_rules.size()); ++i) {
             const HolidayRule& r = m_rules[size_t(i)];
-            if (!InYears(r, year) || !IsUsableRule(r) ||
-                !(IsDateKind(r.kind) || r.kind == kHolidayNthWeekday))
+            if (!InYears(r, year) || !(IsDateKind(r.kind) || r.kind == kHolidayNthWeekday))
                 continue;
             const QDate d = RuleDate(r, year);
             if (!d.isValid())
@@ -125,7 +132,7 @@ void HolidayCalendar::placeLegacySubstitutes() {
 int HolidayCalendar::ruleInForce(const QDate& d, int kindLow, int kindHigh) const {
     for (int i = 0; i < int(m_rules.size()); ++i) {
         const HolidayRule& r = m_rules[size_t(i)];
-        if (r.kind < kindLow || r.kind > kindHigh || !IsUsableRule(r) || !InYears(r, d.year()))
+        if (r.kind < kindLow || r.kind > kindHigh || !InYears(r, d.year()))
             continue;
         // In its first year a rule holds from its month and day on.
         if (r.fromYear && d.year() == *r.fromYear &&
