@@ -2,7 +2,9 @@
 # Installs the Debian packages the build, the tests, the fuzzing (clang and its libFuzzer
 # runtime) and `make run` need, when missing. The end-to-end test drives the program by
 # keyboard (xdotool), fakes its clock (faketime), reads its windows through the accessibility
-# bus (dbus, at-spi2, Python bindings) and its database (sqlite3).
+# bus (dbus, at-spi2, Python bindings) and its database (sqlite3). The calendar sync keeps its
+# password in the desktop's secret store (QtKeychain); its tests run two CalDAV servers
+# (Radicale, Xandikos) on loopback and check them with an independent client (python3-caldav).
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,7 @@ packages=(
   fonts-noto-cjk adwaita-icon-theme
   xdotool faketime sqlite3 dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi
   python3-icalendar
+  qtkeychain-qt6-dev radicale xandikos python3-caldav
 )
 
 missing=()

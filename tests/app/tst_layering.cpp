@@ -14,9 +14,9 @@ namespace {
 
 // Level of each folder, lowest first.
 const std::map<QString, int> kLevels = {
-    {"core", 0},     {"settings", 1}, {"holidays", 2},   {"calendar", 3},
-    {"entries", 3},  {"worktime", 3}, {"statistics", 3}, {"alarm", 3},
-    {"exchange", 4}, {"shell", 5},    {"mainwindow", 6}, {"app", 7},
+    {"core", 0},     {"settings", 1},   {"holidays", 2}, {"calendar", 3}, {"entries", 3},
+    {"worktime", 3}, {"statistics", 3}, {"alarm", 3},    {"exchange", 4}, {"sync", 5},
+    {"shell", 5},    {"mainwindow", 6}, {"app", 7},
 };
 
 using Graph = std::map<QString, std::set<QString>>;
