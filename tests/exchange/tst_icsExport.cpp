@@ -112,6 +112,10 @@ void tst_icsExport::uidsDependOnlyOnTheItem() {
     QVERIFY(AnniversaryUid(5, 6, QStringLiteral("記念日")) != a);
     QVERIFY(AnniversaryUid(6, 5, QStringLiteral("記念")) != a);
     QCOMPARE(FirstTextLine(QStringLiteral(" \n\t\n  a b \nc")), QStringLiteral("a b"));
+    QCOMPARE(FirstTextLine(QStringLiteral("\r\n \r\n予定\r\n次")), QStringLiteral("予定"));
+    QCOMPARE(FirstTextLine(QStringLiteral("\r\r一\r二")), QStringLiteral("一"));
+    QCOMPARE(FirstTextLine(QStringLiteral("最後")), QStringLiteral("最後"));
+    QCOMPARE(FirstTextLine(QStringLiteral(" \r\n\n")), QString());
 }
 
 QTEST_MAIN(tst_icsExport)
