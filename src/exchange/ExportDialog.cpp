@@ -49,6 +49,9 @@ ExportDialog::ExportDialog(const Program& program, QWidget* owner)
     connect(holidayCheck, &QCheckBox::toggled, fromYearBox, &QWidget::setEnabled);
     connect(holidayCheck, &QCheckBox::toggled, toYearBox, &QWidget::setEnabled);
     pathEdit->setText(QDir::toNativeSeparators(DefaultExportPath()));
+    // Enter anywhere is OK; left to itself the window would make the button after the
+    // focused one the default, and that is Cancel.
+    okButton->setDefault(true);
     okButton->setFocus();
 }
 

@@ -56,6 +56,8 @@ ImportDialog::ImportDialog(const Program& program, QWidget* owner)
     layOutControls();
     connect(browseButton, &QPushButton::clicked, this, &ImportDialog::chooseFile);
     connect(okButton, &QPushButton::clicked, this, &ImportDialog::importFile);
+    // Enter anywhere is OK, whichever control has the focus when the window opens.
+    okButton->setDefault(true);
     pathEdit->setFocus();
 }
 
