@@ -2,8 +2,9 @@
 # End to end: starts the built program in a folder of its own with a new database, on a
 # virtual display and a faked clock, and drives it by keyboard as a user would. It writes a
 # day's schedule, pages to the next month and back, writes the diary, searches for both texts,
-# sets an alarm and waits for it to fire, starts the program a second time (which must leave
-# the first one alone and write nothing), then ends the program. Each step is checked in what
+# exports both to an iCalendar file, sets an alarm and waits for it to fire, starts the program
+# a second time (which must leave the first one alone and write nothing), ends the program,
+# and starts it once more on a new database, into which it imports the file. Each step is checked in what
 # the windows show (their titles and what they tell a screen reader) and in the database.
 #
 #   tests/e2e/e2e.sh BUILD_DIR      (BUILD_DIR holds Vaskel and vaskel-newdb)
@@ -207,6 +208,28 @@ wait_panel() {
   fail "the status bar's panel $n shows [$got], not [$want]"
 }
 
+open_file_menu() {
+  keys alt+f
+  local deadline=$((SECONDS + 10))
+  until [ "$(timeout 10 xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -ge 2 ]; do
+    [ $SECONDS -lt $deadline ] || fail "the file menu did not open"
+    sleep 0.1
+  done
+}
+
+# Ends the program by its menu and checks that it ended well.
+end_program() {
+  focus Vaskel
+  open_file_menu
+  keys x # 終了(&X)
+  local deadline=$((SECONDS + 15)) rc=0
+  while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+  wait "$pid" || rc=$?
+  pid=""
+  [ "$rc" = 0 ] || fail "the program ended with exit code $rc"
+}
+
 # ---------------------------------------------------------------- what the database holds
 
 db=$work/prog/Vaskel.pdb
@@ -243,7 +266,7 @@ diagnose() {
 # ---------------------------------------------------------------- start
 
 begin "start with a new database"
-mkdir -p "$work/prog" "$work/config/Vaskel" "$work/home"
+mkdir -p "$work/prog" "$work/config/Vaskel" "$work/home/Documents"
 mkdir -m 700 "$work/runtime"
 # The program opens the database beside its own executable: it needs a folder of its own.
 cp "$build/Vaskel" "$work/prog/Vaskel"
@@ -364,6 +387,27 @@ keys Escape
 wait_window 検索 gone
 expect_windows Vaskel
 
+# ---------------------------------------------------------------- iCalendar export
+
+begin "export to an iCalendar file"
+ics=$work/home/Documents/Vaskel.ics # the dialog's default file
+focus Vaskel
+open_file_menu
+keys e # iCalendar書き出し(&E)...
+wait_window iCalendar書き出し
+expect_windows Vaskel iCalendar書き出し
+focus iCalendar書き出し
+keys alt+d # the diary is off by default
+keys Return # OK has the focus
+wait_shown "the export's count" iCalendar書き出し label \
+  "予定 1件、日記 1件、記念日 0件、休日 0件を書き出しました。"
+keys Return
+wait_window iCalendar書き出し gone
+expect_windows Vaskel
+grep -q '^UID:schedule-'"${today//-/}"'@vaskel' "$ics" || fail "the file has no schedule of $today"
+grep -q '^BEGIN:VJOURNAL' "$ics" || fail "the file has no diary"
+exported=$(sql "SELECT Date, Schedule FROM T_Schedule; SELECT Date, Diary FROM T_Diary")
+
 # ---------------------------------------------------------------- alarm
 
 begin "set an alarm"
@@ -431,24 +475,37 @@ expect_sql "SELECT count(*) || '|' || min(StartTime) FROM T_WorkTime" "$periods"
 # ---------------------------------------------------------------- end
 
 begin "end the program"
-focus Vaskel
-keys alt+f
-deadline=$((SECONDS + 10))
-until [ "$(timeout 10 xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -ge 2 ]; do
-  [ $SECONDS -lt $deadline ] || fail "the file menu did not open"
-  sleep 0.1
-done
-keys x # 終了(&X)
-deadline=$((SECONDS + 15))
-while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
-rc=0
-wait "$pid" || rc=$?
-pid=""
-[ "$rc" = 0 ] || fail "the program ended with exit code $rc"
+end_program
 # One running period, from the start to at least the alarm's tick.
 expect_sql "SELECT count(*) FROM T_WorkTime WHERE StartTime LIKE '$today %' AND EndTime >= '$alarm'" 1
 expect_sql "SELECT count(*) FROM T_Schedule" 1
 expect_sql "SELECT count(*) FROM T_Diary" 1
+
+# ---------------------------------------------------------------- iCalendar import
+
+begin "import the file into a new database"
+rm -f "$db"
+"$build/vaskel-newdb" "$db" >/dev/null || fail "vaskel-newdb could not create the database"
+(launch) >>"$work/program.log" 2>&1 &
+pid=$!
+wait_window Vaskel
+focus Vaskel
+open_file_menu
+keys i # iCalendar読み込み(&I)...
+wait_window iCalendar読み込み
+focus iCalendar読み込み
+type_into iCalendar読み込み 1 "$ics" # the file's box has the focus
+keys Return # OK, the default button
+wait_shown "the import's question" iCalendar読み込み label \
+  "予定 2件、日記 1件、記念日 0件を読み込みます。よろしいですか？" # lines
+keys shift+Tab Return # the question's default is Cancel
+wait_shown "the import's count" iCalendar読み込み label "予定 2件、日記 1件、記念日 0件を読み込みました。"
+keys Return
+wait_window iCalendar読み込み gone
+expect_windows Vaskel
+[ "$(sql "SELECT Date, Schedule FROM T_Schedule; SELECT Date, Diary FROM T_Diary")" = "$exported" ] ||
+  fail "the new database does not hold what was exported"
+wait_shown "the imported schedule in the month grid" Vaskel label "$in_grid"
+end_program
 
 echo "PASS: e2e in ${SECONDS}s"
