@@ -15,6 +15,11 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+// Failed comparisons of error kinds print the number.
+char* toString(DavError e) {
+    return QTest::toString(int(e));
+}
+
 namespace {
 
 // Runs one operation and waits for its callback.
