@@ -80,6 +80,11 @@ bool DeleteSyncRow(Connection& db, const QString& href) {
                    {href, int(SyncKind::Collection)});
 }
 
+bool ForgetSyncTag(Connection& db, const QString& href) {
+    return db.exec(QStringLiteral("UPDATE T_SyncItem SET Tag = NULL WHERE Href = ? AND Kind <> ?"),
+                   {href, int(SyncKind::Collection)});
+}
+
 bool ReadCollection(Connection& db, CollectionState& out) {
     out = CollectionState();
     Recordset rs;

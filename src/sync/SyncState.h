@@ -63,6 +63,8 @@ bool ReadSyncRows(Connection& db, std::vector<SyncRow>& out);
 // Inserts the row, or replaces the one of its href.
 bool WriteSyncRow(Connection& db, const SyncRow& row);
 bool DeleteSyncRow(Connection& db, const QString& href);
+// Marks the item's server version as still to be fetched and integrated (its tag emptied).
+bool ForgetSyncTag(Connection& db, const QString& href);
 
 bool ReadCollection(Connection& db, CollectionState& out);
 bool WriteCollection(Connection& db, const CollectionState& state);

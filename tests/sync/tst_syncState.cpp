@@ -1,6 +1,6 @@
-// The sync state table: created once by the set-up (a second creation changes nothing), absent
-// in a database that does not sync, and its rows and the collection's token read back as
-// written, in the caller's transaction only.
+// The sync state table: absent in a database that does not sync, created once by the set-up (a
+// second creation changes nothing), its rows and the collection's token read back as written,
+// in the caller's transaction only.
 
 #include "TestSupport.h"
 #include "core/Database.h"
@@ -11,8 +11,7 @@
 class tst_syncState : public QObject {
     Q_OBJECT
 private slots:
-    void absentTableMeansNotInUse();
-    void creationIsIdempotent();
+    void tableComesWithTheSetUpOnly();
     void rowsRoundTrip_data();
     void rowsRoundTrip();
     void collectionRowStaysApartFromItems();
@@ -27,31 +26,21 @@ Db Open(TestEnv& env) {
     return db;
 }
 
+const SyncRow kForeign{"/cal/a.ics", "a", "\"1\"", SyncKind::Foreign, {}, 0, 0, "h", {}, false};
+
 } // namespace
 
-void tst_syncState::absentTableMeansNotInUse() {
+void tst_syncState::tableComesWithTheSetUpOnly() {
     TestEnv env;
     Db db = Open(env);
     QCOMPARE(HasSyncTable(*db), std::optional<bool>(false));
     std::vector<SyncRow> rows;
     QVERIFY(!ReadSyncRows(*db, rows)); // nothing to read, and nothing made up
-}
-
-void tst_syncState::creationIsIdempotent() {
-    TestEnv env;
-    {
-        Db db = Open(env);
-        QVERIFY(CreateSyncTable(*db));
-        QVERIFY(WriteSyncRow(
-            *db, {"/c/a.ics", "a", "\"1\"", SyncKind::Foreign, {}, 0, 0, "h", {}, false}));
-        QVERIFY(db->commit());
-    }
-    Db db = Open(env);
+    QVERIFY(CreateSyncTable(*db) && WriteSyncRow(*db, kForeign));
+    QVERIFY(CreateSyncTable(*db)); // the second creation keeps what is there
     QCOMPARE(HasSyncTable(*db), std::optional<bool>(true));
-    QVERIFY(CreateSyncTable(*db));
-    std::vector<SyncRow> rows;
     QVERIFY(ReadSyncRows(*db, rows));
-    QCOMPARE(rows.size(), size_t(1)); // the second creation kept what was there
+    QCOMPARE(rows.size(), size_t(1));
 }
 
 void tst_syncState::rowsRoundTrip_data() {
@@ -95,8 +84,7 @@ void tst_syncState::rowsRoundTrip() {
     QCOMPARE(EncodePlacements(row.lines), lines);
     {
         Db db = Open(env);
-        QVERIFY(CreateSyncTable(*db));
-        QVERIFY(WriteSyncRow(*db, row));
+        QVERIFY(CreateSyncTable(*db) && WriteSyncRow(*db, row));
         db->rollback();
     }
     Db db = Open(env);
@@ -104,37 +92,33 @@ void tst_syncState::rowsRoundTrip() {
     std::vector<SyncRow> rows;
     QVERIFY(ReadSyncRows(*db, rows));
     QVERIFY(rows.empty()); // a rolled-back write left nothing
-    QVERIFY(WriteSyncRow(*db, row));
     SyncRow changed = row;
     changed.tag = QStringLiteral("\"e2\"");
-    QVERIFY(WriteSyncRow(*db, changed)); // replaces the row of its href
+    QVERIFY(WriteSyncRow(*db, row) && WriteSyncRow(*db, changed)); // one row per href
     QVERIFY(ReadSyncRows(*db, rows));
     QCOMPARE(rows.size(), size_t(1));
     QVERIFY(rows[0] == changed);
+    QVERIFY(ForgetSyncTag(*db, row.href));
+    rows.clear();
+    QVERIFY(ReadSyncRows(*db, rows) && rows.size() == 1 && rows[0].tag.isEmpty());
     QVERIFY(DeleteSyncRow(*db, row.href));
     rows.clear();
-    QVERIFY(ReadSyncRows(*db, rows));
-    QVERIFY(rows.empty());
+    QVERIFY(ReadSyncRows(*db, rows) && rows.empty());
 }
 
 void tst_syncState::collectionRowStaysApartFromItems() {
     TestEnv env;
     Db db = Open(env);
-    QVERIFY(CreateSyncTable(*db));
     CollectionState c;
-    QVERIFY(ReadCollection(*db, c));
+    QVERIFY(CreateSyncTable(*db) && ReadCollection(*db, c));
     QVERIFY(c.url.isEmpty());
-    QVERIFY(WriteCollection(*db, {"https://h/cal/", ""}));
-    QVERIFY(WriteSyncToken(*db, "token-7"));
-    QVERIFY(WriteSyncRow(
-        *db, {"/cal/a.ics", "a", "\"1\"", SyncKind::Foreign, {}, 0, 0, "h", {}, false}));
-    QVERIFY(ClearSyncItems(*db));
+    QVERIFY(WriteCollection(*db, {"https://h/cal/", ""}) && WriteSyncToken(*db, "token-7"));
+    QVERIFY(WriteSyncRow(*db, kForeign) && ClearSyncItems(*db));
     QVERIFY(ReadCollection(*db, c));
     QCOMPARE(c.url, QStringLiteral("https://h/cal/"));
     QCOMPARE(c.token, QStringLiteral("token-7"));
     std::vector<SyncRow> rows;
-    QVERIFY(ReadSyncRows(*db, rows));
-    QVERIFY(rows.empty());
+    QVERIFY(ReadSyncRows(*db, rows) && rows.empty());
 }
 
 QTEST_GUILESS_MAIN(tst_syncState)
