@@ -9,6 +9,7 @@
 #include "entries/EntryStore.h"
 #include "exchange/IcsExport.h"
 #include "exchange/IcsImport.h"
+#include "exchange/IcsLimits.h"
 #include "sync/SyncPlan.h"
 #include "sync/SyncState.h"
 
@@ -25,6 +26,7 @@ private slots:
     void otherClientsEvents_data();
     void otherClientsEvents();
     void equalLinesAreTwoLines();
+    void unreadableItemsAreRefused();
     void anniversaries_data();
     void anniversaries();
     void crashBeforeTheAnswerIsRecorded_data();
@@ -441,6 +443,19 @@ void tst_syncPlan::equalLinesAreTwoLines() {
     QCOMPARE(s.items.size(), size_t(1));
     QCOMPARE(a.day(kDay), QStringLiteral("10:00 歯医者"));
     VERIFY_SETTLED(a, s);
+}
+
+void tst_syncPlan::unreadableItemsAreRefused() {
+    Server s;
+    Device a;
+    s.put(QStringLiteral("/cal/garbage.ics"), "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:x");
+    s.put(QStringLiteral("/cal/huge.ics"),
+          Event(QStringLiteral("huge"), kDentist) + QByteArray(kIcsMaxFileBytes, ' '));
+    const Device::Result r = a.sync(s);
+    QCOMPARE(r.log.size(), 2);
+    QVERIFY(r.log[1].contains(IcsTooLargeText()));
+    QCOMPARE(a.day(kDay), QString());
+    VERIFY_SETTLED(a, s); // read again only when they change
 }
 
 void tst_syncPlan::anniversaries_data() {
