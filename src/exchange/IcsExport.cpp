@@ -183,3 +183,21 @@ QByteArray WriteCalendar(const ExportItems& items, const QDateTime& stamp) {
     std::free(text);
     return out;
 }
+
+QByteArray ScheduleObject(const QDate& date, const QString& text, const QDateTime& stamp) {
+    ExportItems items;
+    items.schedules.push_back({date, text});
+    return WriteCalendar(items, stamp);
+}
+
+QByteArray DiaryObject(const QDate& date, const QString& text, const QDateTime& stamp) {
+    ExportItems items;
+    items.diaries.push_back({date, text});
+    return WriteCalendar(items, stamp);
+}
+
+QByteArray AnniversaryObject(const AnniversaryItem& a, const QDateTime& stamp) {
+    ExportItems items;
+    items.anniversaries.push_back(a);
+    return WriteCalendar(items, stamp);
+}

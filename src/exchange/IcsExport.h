@@ -55,6 +55,12 @@ bool ReadExportItems(Connection& db, const ExportChoice& choice, ExportItems& ou
 // The calendar of the items, with stamp as every component's DTSTAMP.
 QByteArray WriteCalendar(const ExportItems& items, const QDateTime& stamp);
 
+// One of our items alone in a calendar, exactly as the export writes it: the calendar object a
+// calendar server keeps for it.
+QByteArray ScheduleObject(const QDate& date, const QString& text, const QDateTime& stamp);
+QByteArray DiaryObject(const QDate& date, const QString& text, const QDateTime& stamp);
+QByteArray AnniversaryObject(const AnniversaryItem& a, const QDateTime& stamp);
+
 // The UIDs of our items.
 QString ScheduleUid(const QDate& date);
 QString DiaryUid(const QDate& date);

@@ -7,6 +7,7 @@
 
 #include <libical/ical.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 
@@ -426,9 +427,19 @@ QString KindName(DayEntry e) {
     return e == DayEntry::Schedule ? QStringLiteral("予定") : QStringLiteral("日記");
 }
 
+// What a planner without a database gathers from another client's calendar object: the
+// schedule lines its events place, and whether one of them repeats.
+struct Collected {
+    std::vector<std::pair<QDate, QString>> lines;
+    bool repeats = false;
+};
+
 class Planner {
 public:
-    Planner(Connection& db, const ImportOptions& o) : m_db(db), m_opt(o) {}
+    // With a database, events are merged into the days as stored there; with collect, every
+    // event is another client's and its lines are only gathered.
+    Planner(Connection* db, const ImportOptions& o, Collected* collect = nullptr)
+        : m_db(db), m_opt(o), m_collect(collect) {}
     bool calendar(icalcomponent* cal);
     void finish();
     ImportPlan plan;
@@ -451,8 +462,9 @@ private:
         return false;
     }
 
-    Connection& m_db;
+    Connection* m_db;
     const ImportOptions& m_opt;
+    Collected* m_collect;
     std::map<QDate, DayState> m_days[2];
     std::map<QString, std::set<QString>> m_moved; // per UID: occurrences given by another one
     int m_occurrences = 0;
@@ -492,9 +504,9 @@ DayState* Planner::day(DayEntry e, const QDate& d) {
     auto found = days.find(d);
     if (found != days.end())
         return &found->second;
-    const std::optional<DayText> stored = ReadDay(m_db, e, d);
+    const std::optional<DayText> stored = ReadDay(*m_db, e, d);
     if (!stored) {
-        fail(QStringLiteral("データベースを読めませんでした。%1").arg(m_db.errorText()));
+        fail(QStringLiteral("データベースを読めませんでした。%1").arg(m_db->errorText()));
         return nullptr;
     }
     DayState& s = days[d];
@@ -514,6 +526,14 @@ bool Planner::place(DayEntry e, const QDate& d, const QString& text) {
     }
     if (++m_placements > kIcsMaxPlacements)
         return fail(QStringLiteral("項目が多すぎます（上限 %L1 件）。").arg(kIcsMaxPlacements));
+    if (m_collect) {
+        m_chars += text.size();
+        if (m_chars > kIcsMaxNewChars)
+            return fail(
+                QStringLiteral("取り込む文字が多すぎます（上限 %L1 文字）。").arg(kIcsMaxNewChars));
+        m_collect->lines.emplace_back(d, text);
+        return true;
+    }
     DayState* s = day(e, d);
     if (!s)
         return false;
@@ -595,8 +615,11 @@ bool Planner::component(icalcomponent* c) {
         notPlaced(QDate(), what, it.summary, QStringLiteral("日付が範囲外です"));
         return true;
     }
+    // Another client's journal entries have no place in the schedule.
     if (kind == ICAL_VJOURNAL_COMPONENT)
-        return journal(it);
+        return m_collect ? true : journal(it);
+    if (m_collect)
+        return event(c, it);
     if (OwnUid(it.uid, QLatin1String("schedule-"), 8) && !it.description.isNull())
         return place(DayEntry::Schedule, DateOf(it.start), it.description);
     if (OwnUid(it.uid, QLatin1String("anniversary-"), 4))
@@ -621,9 +644,9 @@ bool Planner::anniversary(const Item& it, bool ours) {
     for (const Anniversary& p : plan.anniversaries)
         if (p.month == a.month && p.day == a.day && p.text == a.text)
             return true;
-    const std::optional<bool> exists = AnniversaryExists(m_db, a);
+    const std::optional<bool> exists = AnniversaryExists(*m_db, a);
     if (!exists)
-        return fail(QStringLiteral("データベースを読めませんでした。%1").arg(m_db.errorText()));
+        return fail(QStringLiteral("データベースを読めませんでした。%1").arg(m_db->errorText()));
     if (!*exists)
         plan.anniversaries.push_back(a);
     return true;
@@ -643,13 +666,19 @@ bool Planner::event(icalcomponent* c, const Item& it) {
     icalproperty* rrule = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
     if (rrule) {
         const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
-        if (IsAnniversary(c, it, rule))
+        // Another client's yearly event stays its own: its occurrences are shown as lines.
+        if (!m_collect && IsAnniversary(c, it, rule))
             return anniversary(it, false);
-        if (rule.freq != ICAL_NO_RECURRENCE)
+        if (rule.freq != ICAL_NO_RECURRENCE) {
+            if (m_collect)
+                m_collect->repeats = true;
             return expand(c, it, rule);
+        }
     }
     // A replacement occurrence belongs to its rule's range.
     if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) {
+        if (m_collect)
+            m_collect->repeats = true;
         const QDate d =
             it.allDay ? DateOf(it.start) : LocalTime(it.start, it.frame, m_opt.localZone).date();
         if (d < m_opt.expandFrom || d > m_opt.expandTo)
@@ -827,26 +856,89 @@ ImportOptions DefaultImportOptions(const QDate& today) {
     return {today.addYears(-1), today.addYears(2), QTimeZone::systemTimeZone()};
 }
 
-ImportResult PlanImport(Connection& db, const QByteArray& ics, const ImportOptions& options,
-                        ImportPlan& out) {
-    out = ImportPlan();
+namespace {
+
+// Parses a file after the checks that keep the parser bounded, and takes out the zones it could
+// not expand in bounded time. The refusal's text, or a null string. With protectEdges, the
+// blanks at the ends of summaries and descriptions survive (for reading their texts only).
+QString ParseChecked(const QByteArray& ics, bool protectEdges, Component& root,
+                     std::vector<icalcomponent*>& calendars) {
     const QString bad = CheckBytes(ics);
     if (!bad.isEmpty())
-        return {false, bad};
-    const Component root(icalparser_parse_string(ProtectEdgeBlanks(ics).constData()));
-    const std::vector<icalcomponent*> calendars =
-        root ? Calendars(root.get()) : std::vector<icalcomponent*>();
+        return bad;
+    root.reset(icalparser_parse_string(protectEdges ? ProtectEdgeBlanks(ics).constData()
+                                                    : ics.constData()));
+    calendars = root ? Calendars(root.get()) : std::vector<icalcomponent*>();
     if (calendars.empty())
-        return {false, NotCalendarText()};
+        return NotCalendarText();
     for (icalcomponent* cal : calendars)
         if (!CheckZones(cal))
-            return {
-                false,
-                QStringLiteral("時間帯の定義が多すぎます（上限 %1 個）。").arg(kIcsMaxTimeZones)};
+            return QStringLiteral("時間帯の定義が多すぎます（上限 %1 個）。").arg(kIcsMaxTimeZones);
+    return QString();
+}
+
+ImportOptions WithZone(const ImportOptions& options) {
     ImportOptions o = options;
     if (!o.localZone.isValid())
         o.localZone = QTimeZone::systemTimeZone();
-    Planner planner(db, o);
+    return o;
+}
+
+// The one event of an object that is a single event: one calendar holding one event and
+// nothing else but zones, without a rule, extra dates or replaced occurrences. Null otherwise.
+icalcomponent* SingleEvent(const std::vector<icalcomponent*>& calendars) {
+    if (calendars.size() != 1)
+        return nullptr;
+    icalcomponent* event = nullptr;
+    for (icalcomponent* c = icalcomponent_get_first_component(calendars[0], ICAL_ANY_COMPONENT); c;
+         c = icalcomponent_get_next_component(calendars[0], ICAL_ANY_COMPONENT)) {
+        const icalcomponent_kind kind = icalcomponent_isa(c);
+        if (kind == ICAL_VTIMEZONE_COMPONENT)
+            continue;
+        if (kind != ICAL_VEVENT_COMPONENT || event)
+            return nullptr;
+        event = c;
+    }
+    if (!event)
+        return nullptr;
+    for (icalproperty_kind k : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY,
+                                ICAL_RECURRENCEID_PROPERTY, ICAL_EXRULE_PROPERTY})
+        if (icalcomponent_get_first_property(event, k))
+            return nullptr;
+    return event;
+}
+
+// The first event or journal entry: the one that names a calendar object.
+icalcomponent* FirstItem(const std::vector<icalcomponent*>& calendars) {
+    for (icalcomponent* cal : calendars)
+        for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
+             c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
+            const icalcomponent_kind kind = icalcomponent_isa(c);
+            if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VJOURNAL_COMPONENT)
+                return c;
+        }
+    return nullptr;
+}
+
+// The day a UID of ours names ("schedule-20250110@vaskel"), or an invalid date.
+QDate UidDate(const QString& uid, QLatin1String kind) {
+    if (!OwnUid(uid, kind, 8))
+        return QDate();
+    return QDate::fromString(uid.mid(kind.size(), 8), QStringLiteral("yyyyMMdd"));
+}
+
+} // namespace
+
+ImportResult PlanImport(Connection& db, const QByteArray& ics, const ImportOptions& options,
+                        ImportPlan& out) {
+    out = ImportPlan();
+    Component root;
+    std::vector<icalcomponent*> calendars;
+    const QString bad = ParseChecked(ics, true, root, calendars);
+    if (!bad.isEmpty())
+        return {false, bad};
+    const ImportOptions o = WithZone(options);
+    Planner planner(&db, o);
     for (icalcomponent* cal : calendars)
         if (!planner.calendar(cal))
             return {false, planner.error};
@@ -868,4 +960,61 @@ bool ApplyImport(Connection& db, const ImportPlan& plan) {
         if (!AddAnniversary(db, a))
             return false;
     return true;
+}
+
+ImportResult ReadIcsObject(const QByteArray& ics, const ImportOptions& options, IcsObject& out) {
+    out = IcsObject();
+    Component root;
+    std::vector<icalcomponent*> calendars;
+    const QString bad = ParseChecked(ics, true, root, calendars);
+    if (!bad.isEmpty())
+        return {false, bad};
+    const ImportOptions o = WithZone(options);
+    icalcomponent* first = FirstItem(calendars);
+    if (first) {
+        const Item it = ReadItem(first, o.localZone);
+        out.uid = it.uid;
+        const bool event = icalcomponent_isa(first) == ICAL_VEVENT_COMPONENT;
+        const QDate named =
+            UidDate(it.uid, event ? QLatin1String("schedule-") : QLatin1String("diary-"));
+        if (named.isValid()) {
+            out.kind = event ? IcsObject::Kind::Schedule : IcsObject::Kind::Diary;
+            out.date = named;
+            out.text = it.description.isNull() ? it.summary : it.description;
+            return {true, QString()};
+        }
+        const QDate start = DateOf(it.start);
+        if (event && OwnUid(it.uid, QLatin1String("anniversary-"), 4) && start.isValid()) {
+            out.kind = IcsObject::Kind::Anniversary;
+            out.anniversary = {start.month(), start.day(), it.summary};
+            return {true, QString()};
+        }
+    }
+    Collected collected;
+    Planner planner(nullptr, o, &collected);
+    for (icalcomponent* cal : calendars)
+        if (!planner.calendar(cal))
+            return {false, planner.error};
+    planner.finish();
+    out.lines = std::move(collected.lines);
+    out.repeats = collected.repeats;
+    out.editable = SingleEvent(calendars) != nullptr;
+    out.notPlaced = planner.plan.notPlaced;
+    return {true, QString()};
+}
+
+QByteArray ReplaceSummary(const QByteArray& ics, const QString& summary) {
+    // Parsed as it is, so that the edge marks of a reading never reach the server.
+    Component root;
+    std::vector<icalcomponent*> calendars;
+    if (!ParseChecked(ics, false, root, calendars).isEmpty())
+        return QByteArray();
+    icalcomponent* event = SingleEvent(calendars);
+    if (!event)
+        return QByteArray();
+    icalcomponent_set_summary(event, summary.toUtf8().constData());
+    char* text = icalcomponent_as_ical_string_r(calendars[0]);
+    const QByteArray out(text);
+    std::free(text);
+    return out;
 }

@@ -14,6 +14,7 @@
 #include <QTimeZone>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 class Connection;
@@ -54,3 +55,30 @@ ImportOptions DefaultImportOptions(const QDate& today);
 // Writes the plan in the caller's transaction (the caller commits). False when a write failed
 // (the connection then rolled back and closed).
 bool ApplyImport(Connection& db, const ImportPlan& plan);
+
+// ---------------------------------------------------------------- one calendar object
+
+// One calendar object of a calendar server (one UID's components) as this program understands
+// it: one of our own items, recognised by its UID, or another client's, with the schedule lines
+// it places on local days as an import would place them.
+struct IcsObject {
+    enum class Kind { Schedule, Diary, Anniversary, Other };
+    Kind kind = Kind::Other;
+    QString uid;
+    QDate date;              // Schedule, Diary: the day its UID names
+    Anniversary anniversary; // Anniversary: month, day and text
+    QString text;            // Schedule, Diary: the whole text, lines ended by a line feed
+    // Other: one line per local day each event covers ("HH:MM summary", or the summary of an
+    // all-day one), repeating events' occurrences within the expansion range, in placing order.
+    std::vector<std::pair<QDate, QString>> lines;
+    bool repeats = false;  // Other: an event with a rule or a replaced occurrence
+    bool editable = false; // Other: a single event, whose summary ReplaceSummary can change
+    QStringList notPlaced; // what could not be placed, as the import lists it
+};
+// Reads one object with the import's checks and caps. When not ok, out is empty and the
+// result's error says why.
+ImportResult ReadIcsObject(const QByteArray& ics, const ImportOptions& options, IcsObject& out);
+// The object of a single event with only its SUMMARY replaced: every other property, its zones
+// included, as libical reads and writes them. Empty when the object is not a single event or is
+// refused by the import's checks.
+QByteArray ReplaceSummary(const QByteArray& ics, const QString& summary);
