@@ -36,6 +36,8 @@ bool CreateSyncTable(Connection& db) {
 }
 
 bool ReadSyncRows(Connection& db, std::vector<SyncRow>& out) {
+    // The rows read replace what out held: a sync reads them again after its pull.
+    out.clear();
     Recordset rs;
     if (!rs.open(db,
                  QStringLiteral("SELECT Href, Kind, Uid, Tag, [Date], Month, Day, Agreed, "
