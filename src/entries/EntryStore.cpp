@@ -12,8 +12,11 @@ const char* Column(DayEntry e) {
     return e == DayEntry::Schedule ? "Schedule" : "Diary";
 }
 
+// %1 the table, %2 the column; a statement may name only the table.
 QString Sql(const char* pattern, DayEntry e) {
-    return QString::fromLatin1(pattern).arg(QLatin1String(Table(e)), QLatin1String(Column(e)));
+    return QString::fromLatin1(pattern)
+        .replace(QLatin1String("%1"), QLatin1String(Table(e)))
+        .replace(QLatin1String("%2"), QLatin1String(Column(e)));
 }
 
 } // namespace
