@@ -72,6 +72,7 @@ const MenuRow kMenuRows[] = {
 
     {MenuId::Settings, Command::Alarm, "mnuAlarm", "ｱﾗｰﾑ登録(&A)...", Ctrl(Qt::Key_A)},
     {MenuId::Settings, Command::Holidays, "mnuHoliday", "休日設定(&H)...", Ctrl(Qt::Key_H)},
+    {MenuId::Settings, Command::Sync, "mnuSync", "カレンダー同期(&Y)..."},
     {MenuId::Settings, Command::None, nullptr, nullptr, 0, Separator},
     {MenuId::Settings, Command::Options, "mnuOptions", "ｵﾌﾟｼｮﾝ(&O)...", Ctrl(Qt::Key_O)},
 

@@ -38,6 +38,7 @@ enum class Command {
     Find,
     Alarm,
     Holidays,
+    Sync,
     Options,
     HelpContents,
     HelpSearch,

@@ -4,11 +4,13 @@
 #include "core/Twips.h"
 #include "mainwindow/MainLifecycle.h"
 #include "mainwindow/MainStatusBar.h"
+#include "mainwindow/MainSync.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
 #include "mainwindow/WindowPlacement.h"
 #include "settings/AppContext.h"
 #include "shell/Tray.h"
+#include "sync/SyncEngine.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -45,6 +47,12 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent)
 
     m_life = new MainLifecycle({*this, m_app, *m_view, *m_actions, *m_tray, *m_alarm}, this);
     connect(m_life, &MainLifecycle::shuttingDown, m_tick, &TickTimer::stop);
+
+    // The calendar sync runs beside everything else; what it changes shows at once.
+    m_sync = new MainSync(m_app, this);
+    connect(m_sync, &MainSync::statusLine, m_status, &MainStatusBar::setInfo);
+    connect(m_sync, &MainSync::localChanged, m_view, &MonthView::reload);
+    connect(m_life, &MainLifecycle::shuttingDown, &m_sync->engine(), &SyncEngine::cancel);
 }
 
 MainWindow::~MainWindow() = default;
@@ -62,7 +70,10 @@ QLabel* MainWindow::statusPanel(const QString& key) const {
 // ---------------------------------------------------------------- start-up, residency, end
 
 bool MainWindow::start() {
-    return m_life->start();
+    if (!m_life->start())
+        return false;
+    m_sync->programStarted();
+    return true;
 }
 
 bool MainWindow::startFailed() const {

@@ -16,6 +16,7 @@ class AlarmState;
 class AppContext;
 class MainLifecycle;
 class MainStatusBar;
+class MainSync;
 class MonthView;
 class QAction;
 class QFrame;
@@ -89,6 +90,7 @@ private:
     TrayIcon* m_tray = nullptr;
     MainLifecycle* m_life = nullptr;
     TickTimer* m_tick = nullptr;
+    MainSync* m_sync = nullptr;
     ScheduleClipboard m_clipboard;
     TickReport m_tickReport;
 };

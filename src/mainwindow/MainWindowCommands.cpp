@@ -11,6 +11,7 @@
 #include "holidays/HolidayEditor.h"
 #include "mainwindow/CellLabel.h"
 #include "mainwindow/MainStatusBar.h"
+#include "mainwindow/MainSync.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MonthView.h"
 #include "mainwindow/TimerTick.h"
@@ -44,13 +45,16 @@ bool MainWindow::runDayCommand(Command c) {
     switch (c) {
     case Command::Cut:
         m_clipboard.Cut(day);
+        m_sync->entriesChanged();
         return true;
     case Command::Copy:
         m_clipboard.Copy(day);
         return true;
     case Command::Paste:
-        if (m_clipboard.Paste(day))
+        if (m_clipboard.Paste(day)) {
             m_view->reload();
+            m_sync->entriesChanged();
+        }
         return true;
     case Command::EditSchedule:
         openScheduleEditor();
@@ -60,16 +64,20 @@ bool MainWindow::runDayCommand(Command c) {
         const CellLook look = cell->look();
         OpenDiaryEditor(this, m_app.program(), day, cell->text(),
                         look.opaque ? look.color : kWhite);
+        m_sync->entriesChanged();
         return true;
     }
     case Command::EditWhatDay:
         OpenWhatDay(this, m_app.program(), day);
+        m_sync->entriesChanged();
         return true;
     case Command::DeleteSchedule:
     case Command::DeleteDiary:
         if (c == Command::DeleteSchedule ? DeleteSchedule(m_app.program(), day, windowTitle())
-                                         : DeleteDiary(m_app.program(), day, windowTitle()))
+                                         : DeleteDiary(m_app.program(), day, windowTitle())) {
             m_view->reload();
+            m_sync->entriesChanged();
+        }
         return true;
     default:
         return false;
@@ -116,7 +124,8 @@ void MainWindow::runWindowCommand(Command c) {
     case Command::ImportIcs:
         // What was read shows at once.
         OpenImportDialog(m_app.program(), this, true);
-        return m_view->reload();
+        m_view->reload();
+        return m_sync->entriesChanged();
     case Command::Exit:
         return exitProgram();
     case Command::Find:
@@ -133,6 +142,8 @@ void MainWindow::runWindowCommand(Command c) {
         return OpenAlarmDialog(m_app.program(), *m_alarm, this, modal);
     case Command::Holidays:
         return editHolidays();
+    case Command::Sync:
+        return m_sync->openSetup();
     case Command::Options:
     case Command::TrayOptions:
         return openOptions(modal);
@@ -171,6 +182,7 @@ void MainWindow::showHelpContents() {
 void MainWindow::openScheduleEditor() {
     ::OpenScheduleEditor(this, m_app.program(), m_view->selectedDate());
     m_view->reload();
+    m_sync->entriesChanged();
 }
 
 void MainWindow::editHolidays() {
