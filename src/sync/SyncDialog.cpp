@@ -99,10 +99,11 @@ void SyncDialog::makeControls() {
     serverEdit = Edit(this, "txtServer", "サーバー");
     serverEdit->setPlaceholderText(QStringLiteral("https://example.jp/dav/"));
     serverEdit->setMinimumWidth(360);
+    // Made in the order the keyboard goes through them: the address, then its button.
+    findButton = Button(this, "cmdFind", "カレンダーを探す(&F)");
     userEdit = Edit(this, "txtUser", "ユーザー名");
     passwordEdit = Edit(this, "txtPassword", "パスワード");
     passwordEdit->setEchoMode(QLineEdit::Password);
-    findButton = Button(this, "cmdFind", "カレンダーを探す(&F)");
     calendarCombo = new QComboBox(this);
     calendarCombo->setObjectName(QStringLiteral("cboCalendar"));
     calendarCombo->setAccessibleName(QStringLiteral("カレンダー"));
