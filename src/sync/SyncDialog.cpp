@@ -310,13 +310,16 @@ void SyncDialog::save(std::function<void()> then) {
         return;
     }
     setBusy(true);
+    // Said once a run: from then on the store is known to be missing.
+    const bool toldAlready = m_password.storeMissing();
     m_password.write(
         a.url, a.user, password,
-        [self = QPointer<SyncDialog>(this), a, password, then](const SyncPassword::Result& r) {
+        [self = QPointer<SyncDialog>(this), a, password, then,
+         toldAlready](const SyncPassword::Result& r) {
             if (!self)
                 return;
             self->setBusy(false);
-            if (r.status == SyncPassword::Status::NoStore) {
+            if (r.status == SyncPassword::Status::NoStore && !toldAlready) {
                 const QString line = QStringLiteral(
                     "パスワードを保存する場所がないため、終了するまでの間だけ記憶します。");
                 self->m_settings.appendLog({line});
