@@ -1,6 +1,7 @@
 #include "core/ProgramWindows.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -68,6 +69,14 @@ void PrepareDialog(QDialog* d, const char* objectName, const QString& title) {
     if (!title.isNull())
         d->setWindowTitle(title);
     d->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, bool checked) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(QString::fromUtf8(caption).remove(QLatin1Char('&')));
+    box->setChecked(checked);
+    return box;
 }
 
 OkCancelRow MakeOkCancelRow(QDialog* d, const char* okName, const char* cancelName) {

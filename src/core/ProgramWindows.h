@@ -29,6 +29,11 @@ struct OkCancelRow {
 };
 OkCancelRow MakeOkCancelRow(QDialog* d, const char* okName, const char* cancelName);
 
+class QCheckBox;
+// A check box with its control name, its caption, and the caption without the mnemonic as its
+// accessible name.
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, bool checked);
+
 // Shows the window in front of the others with the keyboard in it.
 void BringToFront(QWidget* w);
 // Shows a dialog just made, which deletes itself when it closes: modal (returns once it has

@@ -20,14 +20,6 @@
 
 namespace {
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption, bool checked) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(QString::fromUtf8(caption).remove(QLatin1Char('&')));
-    box->setChecked(checked);
-    return box;
-}
-
 QSpinBox* YearBox(QWidget* parent, const char* name, const char* accessible, int year) {
     auto* box = new QSpinBox(parent);
     box->setObjectName(QLatin1String(name));
@@ -56,11 +48,11 @@ ExportDialog::ExportDialog(const Program& program, QWidget* owner)
 }
 
 void ExportDialog::makeControls() {
-    scheduleCheck = Check(this, "chkSchedule", "予定(&S)", true);
+    scheduleCheck = MakeCheckBox(this, "chkSchedule", "予定(&S)", true);
     // The diary is private: it leaves the program only when asked for.
-    diaryCheck = Check(this, "chkDiary", "日記(&D)", false);
-    anniversaryCheck = Check(this, "chkWhatDay", "記念日(&W)", true);
-    holidayCheck = Check(this, "chkHoliday", "休日(&H)", false);
+    diaryCheck = MakeCheckBox(this, "chkDiary", "日記(&D)", false);
+    anniversaryCheck = MakeCheckBox(this, "chkWhatDay", "記念日(&W)", true);
+    holidayCheck = MakeCheckBox(this, "chkHoliday", "休日(&H)", false);
     const int year = m_program.clock().today().year();
     fromYearBox = YearBox(this, "txtFromYear", "開始年", year);
     toYearBox = YearBox(this, "txtToYear", "終了年", year + 1);

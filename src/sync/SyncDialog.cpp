@@ -21,14 +21,6 @@
 
 namespace {
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption, bool checked) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(QString::fromUtf8(caption).remove(QLatin1Char('&')));
-    box->setChecked(checked);
-    return box;
-}
-
 QLineEdit* Edit(QWidget* parent, const char* name, const char* accessible) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
@@ -109,12 +101,12 @@ void SyncDialog::makeControls() {
     calendarCombo->setAccessibleName(QStringLiteral("カレンダー"));
     createButton = Button(this, "cmdCreate", "新しいカレンダー(&N)");
     createButton->setEnabled(false);
-    scheduleCheck = Check(this, "chkSchedule", "予定(&S)", true);
-    anniversaryCheck = Check(this, "chkWhatDay", "記念日(&W)", true);
-    diaryCheck = Check(this, "chkDiary", "日記(&D)", false);
-    onStartCheck = Check(this, "chkOnStart", "起動時(&B)", true);
-    afterSaveCheck = Check(this, "chkAfterSave", "保存するたび(&A)", true);
-    everyCheck = Check(this, "chkEvery", "定期的に(&P)", true);
+    scheduleCheck = MakeCheckBox(this, "chkSchedule", "予定(&S)", true);
+    anniversaryCheck = MakeCheckBox(this, "chkWhatDay", "記念日(&W)", true);
+    diaryCheck = MakeCheckBox(this, "chkDiary", "日記(&D)", false);
+    onStartCheck = MakeCheckBox(this, "chkOnStart", "起動時(&B)", true);
+    afterSaveCheck = MakeCheckBox(this, "chkAfterSave", "保存するたび(&A)", true);
+    everyCheck = MakeCheckBox(this, "chkEvery", "定期的に(&P)", true);
     minutesBox = new QSpinBox(this);
     minutesBox->setObjectName(QStringLiteral("txtMinutes"));
     minutesBox->setAccessibleName(QStringLiteral("同期の間隔（分）"));
