@@ -23,7 +23,7 @@ QString ServerText(const QStringList& lines) {
 }
 
 QString StoredText(const QStringList& lines) {
-    return lines.join(QLatin1String("\r\n"));
+    return lines.join(QLatin1Char('\n'));
 }
 
 qsizetype EditorLength(const QStringList& lines) {

@@ -1,4 +1,4 @@
-// One item as the sync sees it on either side: texts as lines (the editors end lines with CR LF,
+// One item as the sync sees it on either side: texts as lines (older entries end lines with CR LF,
 // servers with LF, and both are one text), a day's schedule split into our own lines and the
 // lines other clients' items placed there, and our items' names and bodies on the server.
 #pragma once
@@ -20,7 +20,7 @@ struct Anniversary;
 QStringList TextLines(const QString& text);
 // Lines as the server keeps a text: joined by LF.
 QString ServerText(const QStringList& lines);
-// Lines as the stores keep a text: joined by CR LF.
+// Lines as the editors and the import keep a text: joined by a line feed.
 QString StoredText(const QStringList& lines);
 // The length the editors count: characters, and one per line break.
 qsizetype EditorLength(const QStringList& lines);

@@ -71,7 +71,7 @@ QStringList HrefsToFetch(const std::vector<SyncRow>& rows,
                          const std::vector<std::pair<QString, QString>>& listed);
 
 struct PullPlan {
-    // A day's new text (CR LF), or an empty text when the day's row goes.
+    // A day's new text (line feeds), or an empty text when the day's row goes.
     std::map<QDate, QString> schedules;
     std::map<QDate, QString> diaries;
     std::vector<Anniversary> addAnniversaries;
