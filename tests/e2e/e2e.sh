@@ -4,7 +4,9 @@
 # day's schedule, pages to the next month and back, writes the diary, searches for both texts,
 # exports both to an iCalendar file, sets an alarm and waits for it to fire, starts the program
 # a second time (which must leave the first one alone and write nothing), ends the program,
-# and starts it once more on a new database, into which it imports the file. Each step is checked in what
+# and starts it once more on a new database, into which it imports the file. Then it syncs
+# with a calendar server (Radicale on loopback) set up through its window, sees another
+# device's event in the grid and changes that event by editing its line. Each step is checked in what
 # the windows show (their titles and what they tell a screen reader) and in the database.
 #
 #   tests/e2e/e2e.sh BUILD_DIR      (BUILD_DIR holds Vaskel and vaskel-newdb)
@@ -506,6 +508,90 @@ expect_windows Vaskel
 [ "$(sql "SELECT Date, Schedule FROM T_Schedule; SELECT Date, Diary FROM T_Diary")" = "$exported" ] ||
   fail "the new database does not hold what was exported"
 wait_shown "the imported schedule in the month grid" Vaskel label "$in_grid"
+
+# ---------------------------------------------------------------- calendar sync
+
+begin "set up the sync with a calendar server"
+port=$("$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/dav"
+echo "user:secret" >"$work/dav/users"
+printf '[server]\nhosts = 127.0.0.1:%s\n[auth]\ntype = htpasswd\nhtpasswd_filename = %s\nhtpasswd_encryption = plain\ndelay = 0\n[storage]\nfilesystem_folder = %s\n[rights]\ntype = owner_only\n[web]\ntype = none\n[logging]\nlevel = error\n' \
+  "$port" "$work/dav/users" "$work/dav/storage" >"$work/dav/config"
+radicale -C "$work/dav/config" >"$work/dav/log" 2>&1 &
+dav_pid=$!
+trap 'kill "$dav_pid" 2>/dev/null || true; cleanup' EXIT
+for _ in $(seq 100); do
+  "$python" -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null && break
+  sleep 0.1
+done
+peer() { "$python" "$here/../sync/dav_peer.py" "$1" "$calendar" user secret "${@:2}"; }
+sync_title=カレンダー同期
+focus Vaskel
+keys alt+o
+keys y # カレンダー同期(&Y)...
+wait_window $sync_title
+focus $sync_title
+type_into $sync_title 1 "http://127.0.0.1:$port/" # the address has the focus
+keys Tab Tab                                        # past カレンダーを探す to the user name
+type_into $sync_title 2 "user"
+keys Tab
+type_text "secret"
+keys alt+f # カレンダーを探す: the server has none yet
+wait_shown "that there is no calendar" $sync_title label \
+  "予定を置けるカレンダーがありません。新しいカレンダーを作って下さい。"
+keys Return
+keys alt+n # 新しいカレンダー
+calendar="http://127.0.0.1:$port/user/"
+deadline=$((SECONDS + 15))
+until grep -q "(http://127.0.0.1:$port/user/.*/)" <<<"$(shown $sync_title "combo box")"; do
+  [ $SECONDS -lt $deadline ] || fail "the new calendar is not offered"
+  sleep 0.2
+done
+calendar=$(shown $sync_title "combo box" | sed -n 's/.*(\(http[^)]*\)).*/\1/p' | head -n1)
+
+begin "sync"
+wait_last_sync() { # the set-up window's line on the last sync, up to the outcome
+  local deadline=$((SECONDS + 30)) got=""
+  while [ $SECONDS -lt $deadline ]; do
+    got=$(shown $sync_title label | grep '^前回の同期: ' || true)
+    grep -q "成功 $1\$" <<<"$got" && return 0
+    sleep 0.2
+  done
+  fail "the last sync shows [$got], not [成功 $1]"
+}
+keys alt+y # 今すぐ同期
+wait_last_sync "受信 0件、送信 1件" # the schedule; the diary is not synced
+[ "$(peer list | "$python" -c 'import json, sys; print([i["description"] for i in json.load(sys.stdin)])')" = \
+  "['$schedule\n15時から']" ] || fail "the server does not hold the schedule: $(peer list)"
+
+begin "another device's event shows in the grid"
+day=${today//-/}
+printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:phone-1@example.com\r\nDTSTAMP:20310101T000000Z\r\nDTSTART:%sT150000Z\r\nDTEND:%sT160000Z\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n' \
+  "$day" "$day" >"$work/phone.ics"
+peer put "$work/phone.ics" >/dev/null || fail "the other device could not add its event"
+keys alt+y
+wait_last_sync "受信 1件、送信 0件"
+keys Escape
+wait_window $sync_title gone
+wait_shown "the event's line in the month grid" Vaskel label "$in_grid\n15:00 Dentist"
+
+begin "its line edited here changes the event on the server"
+focus Vaskel
+keys Return
+wait_window "$editor"
+focus "$editor"
+keys ctrl+End shift+Home
+type_text "15:00 Dentist moved"
+keys Tab Return
+wait_window "$editor" gone
+deadline=$((SECONDS + 30))
+until [ "$(peer list | "$python" -c 'import json, sys; print([i["summary"] for i in json.load(sys.stdin) if i["uid"] == "phone-1@example.com"])')" = "['Dentist moved']" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the event on the server was not changed: $(peer list)"
+  sleep 0.5
+done
+expect_sql "SELECT replace(Schedule, char(13), '') FROM T_Schedule" "$schedule
+15時から
+15:00 Dentist moved"
 end_program
 
 echo "PASS: e2e in ${SECONDS}s"
