@@ -1,24 +1,26 @@
 // The calendar sync against a local Radicale, measured beside a minimal client that sends the
 // same requests in the same run: the server sets the floor, the figures say what is ours.
 //
-//   QT_QPA_PLATFORM=offscreen bench_sync [Google Benchmark options]
-//   BENCH_SYNC_LARGE=1 ...   also the 3,650-day collection (its two uploads take about 20
-//                            minutes on Radicale)
+//   QT_QPA_PLATFORM=offscreen bench_sync [Google Benchmark options]     about a minute
+//   BENCH_SYNC_LARGE=1 ...   also the 3,650-day collection: its two uploads take about half an
+//                            hour on Radicale
 //
 // Upload: N daily schedules (365, and 3,650 with BENCH_SYNC_LARGE) from an empty collection,
 // first by the minimal client (a plain QNetworkAccessManager loop sending our bodies with
 // If-None-Match, kInFlight at once, the password sent up front), then by our SyncEngine, each on
-// a fresh collection. Counters: both times and their ratio, our process CPU time per item (all
-// threads, the server being another process) and the growth of our peak memory.
+// a fresh collection. Counters: both times and their ratio; the process CPU time per item of
+// each (all threads; the server is another process) and our engine's own share, the
+// difference; the growth of our peak memory.
 //
 // Nothing to do / one changed day: syncs of the collection our upload made, against the
 // server's own answer times for the requests they need (one sync-collection REPORT; plus one
-// PUT), sent by the minimal client right after each sync.
+// PUT), sent by the minimal client right after each sync; overhead_s is the difference.
 //
 // Month switch: the main window's month switches on the standard bench database (as in
-// bench_month), without and with a sync of 3,650 days uploading in the same process. The two
-// share the thread and the processor; their databases are separate files (one thread never
-// has two transactions at once anyway).
+// bench_month) beside nothing, beside our upload of 3,650 days, and beside the minimal client's
+// upload of the same (the server as busy, without our engine), all in this process and thread.
+// The databases of the window and the sync are separate files: one thread never has two
+// transactions at once anyway.
 
 #include "BenchDatabase.h"
 #include "BenchMain.h"
@@ -130,34 +132,58 @@ Call SyncReport(const QUrl& collection, const QByteArray& token) {
     return {"REPORT", r, DavSyncCollectionBody(token)};
 }
 
-// Sends every call, inFlight at once, and waits for all answers.
-std::vector<Answer> SendAll(QNetworkAccessManager& nam, const std::vector<Call>& calls,
-                            int inFlight = kInFlight) {
-    std::vector<Answer> out(calls.size());
-    size_t next = 0;
-    int open = 0;
-    QEventLoop loop;
-    std::function<void()> launch = [&] {
-        while (open < inFlight && next < calls.size()) {
-            const size_t i = next++;
-            const Call& c = calls[i];
-            QNetworkReply* reply = nam.sendCustomRequest(c.request, c.verb, c.body);
-            ++open;
-            QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, i] {
-                out[i] = {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                          reply->rawHeader("ETag"), reply->readAll()};
+// The minimal client's loop: keeps kInFlight of the calls on the wire until all are answered,
+// from the event loop that runs meanwhile.
+class Sender {
+public:
+    explicit Sender(std::vector<Call> calls) : m_calls(std::move(calls)) {
+        answers.resize(m_calls.size());
+    }
+    // Ends what is still on the wire, before the answers go.
+    ~Sender() { m_nam.reset(); }
+    std::vector<Answer> answers;
+    bool done() const { return m_answered == m_calls.size(); }
+    // Runs `then` once every answer is in.
+    void start(std::function<void()> then = {}) {
+        m_then = std::move(then);
+        launch();
+    }
+
+private:
+    void launch() {
+        while (m_open < kInFlight && m_next < m_calls.size()) {
+            const size_t i = m_next++;
+            const Call& c = m_calls[i];
+            QNetworkReply* reply = m_nam->sendCustomRequest(c.request, c.verb, c.body);
+            ++m_open;
+            QObject::connect(reply, &QNetworkReply::finished, m_nam.get(), [this, reply, i] {
+                answers[i] = {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                              reply->rawHeader("ETag"), reply->readAll()};
                 reply->deleteLater();
-                --open;
+                --m_open;
+                ++m_answered;
                 launch();
-                if (open == 0)
-                    loop.quit();
+                if (done() && m_then)
+                    m_then();
             });
         }
-    };
-    launch();
-    if (open > 0)
+    }
+
+    std::vector<Call> m_calls;
+    std::unique_ptr<QNetworkAccessManager> m_nam = std::make_unique<QNetworkAccessManager>();
+    std::function<void()> m_then;
+    size_t m_next = 0, m_answered = 0;
+    int m_open = 0;
+};
+
+// Sends every call, kInFlight at once, and waits for all answers.
+std::vector<Answer> SendAll(std::vector<Call> calls) {
+    Sender sender(std::move(calls));
+    QEventLoop loop;
+    sender.start([&loop] { loop.quit(); });
+    if (!sender.done())
         loop.exec();
-    return out;
+    return sender.answers;
 }
 
 bool AllOk(const std::vector<Answer>& answers) {
@@ -310,14 +336,13 @@ void BM_InitialUpload(benchmark::State& state) {
     const int days = int(state.range(0));
     for (auto _ : state) {
         // The floor: the same PUTs from the minimal client, on a collection of its own.
-        QNetworkAccessManager nam;
         const QUrl calendar = NewCalendar();
         const std::vector<Call> calls =
             UploadCalls(QDate::currentDate().addDays(-days), days, calendar);
         const double cpu = CpuSeconds();
         QElapsedTimer t;
         t.start();
-        const std::vector<Answer> answers = SendAll(nam, calls);
+        const std::vector<Answer> answers = SendAll(calls);
         const double minimal = double(t.nsecsElapsed()) / 1e9;
         const double minimalCpu = CpuSeconds() - cpu;
         if (!calendar.isValid() || int(calls.size()) != days || !AllOk(answers)) {
@@ -337,6 +362,8 @@ void BM_InitialUpload(benchmark::State& state) {
         state.counters["ratio"] = ours.seconds / minimal;
         state.counters["cpu_ms_per_item"] = ours.cpuSeconds * 1000 / days;
         state.counters["minimal_cpu_ms_per_item"] = minimalCpu * 1000 / days;
+        // What our engine adds to what any client on Qt Network spends.
+        state.counters["own_cpu_ms_per_item"] = (ours.cpuSeconds - minimalCpu) * 1000 / days;
         state.counters["peak_growth_MiB"] = ours.peakGrowthMiB;
     }
 }
@@ -347,8 +374,7 @@ void BM_SyncNothingToDo(benchmark::State& state) {
     Setup* s = Uploaded(days, state);
     if (!s)
         return;
-    QNetworkAccessManager nam;
-    double server = 0, cpuTotal = 0;
+    double ours = 0, server = 0, cpuTotal = 0;
     for (auto _ : state) {
         const auto before = s->rows();
         const double cpu = CpuSeconds();
@@ -356,7 +382,8 @@ void BM_SyncNothingToDo(benchmark::State& state) {
         t.start();
         QString why;
         const bool ok = s->sync(&why);
-        const double ours = double(t.nsecsElapsed()) / 1e9;
+        const double seconds = double(t.nsecsElapsed()) / 1e9;
+        ours += seconds;
         cpuTotal += CpuSeconds() - cpu;
         QString token;
         const auto after = s->rows(&token);
@@ -365,16 +392,17 @@ void BM_SyncNothingToDo(benchmark::State& state) {
             return;
         }
         t.restart();
-        const auto answers = SendAll(nam, {SyncReport(QUrl(s->account.url), token.toUtf8())});
+        const auto answers = SendAll({SyncReport(QUrl(s->account.url), token.toUtf8())});
         server += double(t.nsecsElapsed()) / 1e9;
         if (!AllOk(answers)) {
             state.SkipWithError("the minimal client's REPORT failed");
             return;
         }
-        state.SetIterationTime(ours);
+        state.SetIterationTime(seconds);
     }
     const double n = double(state.iterations());
     state.counters["server_s"] = server / n;
+    state.counters["overhead_s"] = (ours - server) / n;
     state.counters["cpu_ms_per_item"] = cpuTotal * 1000 / n / days;
 }
 
@@ -384,8 +412,7 @@ void BM_SyncOneChangedDay(benchmark::State& state) {
     Setup* s = Uploaded(days, state);
     if (!s)
         return;
-    QNetworkAccessManager nam;
-    double report = 0, put = 0;
+    double ours = 0, report = 0, put = 0;
     int round = 0;
     for (auto _ : state) {
         const QString more = QStringLiteral("\r\n追加 %1").arg(++round);
@@ -400,7 +427,8 @@ void BM_SyncOneChangedDay(benchmark::State& state) {
         t.start();
         QString why;
         const bool ok = s->sync(&why);
-        const double ours = double(t.nsecsElapsed()) / 1e9;
+        const double seconds = double(t.nsecsElapsed()) / 1e9;
+        ours += seconds;
         QString token, href;
         const auto after = s->rows(&token, &href);
         if (!ok || ChangedTags(before, after) != 1) {
@@ -410,23 +438,24 @@ void BM_SyncOneChangedDay(benchmark::State& state) {
         // The same day's item written back as it stands (Radicale's ETag is of the content, so
         // our record stays true).
         const QUrl item = s->urlOf(href);
-        const auto got = SendAll(nam, {{"GET", Request(item), {}}});
+        const auto got = SendAll({{"GET", Request(item), {}}});
         t.restart();
-        const auto listed = SendAll(nam, {SyncReport(QUrl(s->account.url), token.toUtf8())});
+        const auto listed = SendAll({SyncReport(QUrl(s->account.url), token.toUtf8())});
         report += double(t.nsecsElapsed()) / 1e9;
         t.restart();
-        const auto written = SendAll(nam, {Put(item, got[0].body, got[0].etag)});
+        const auto written = SendAll({Put(item, got[0].body, got[0].etag)});
         put += double(t.nsecsElapsed()) / 1e9;
         if (!got[0].ok() || !AllOk(listed) || !written[0].ok() || written[0].etag != got[0].etag) {
             state.SkipWithError("the minimal client's requests failed or changed the ETag");
             return;
         }
-        state.SetIterationTime(ours);
+        state.SetIterationTime(seconds);
     }
     const double n = double(state.iterations());
     state.counters["server_s"] = (report + put) / n;
     state.counters["report_s"] = report / n;
     state.counters["put_s"] = put / n;
+    state.counters["overhead_s"] = (ours - report - put) / n;
 }
 
 // The upload that runs while the months switch: started once, it lasts minutes.
@@ -452,13 +481,31 @@ bool StartSyncInFlight() {
     return engine.isRunning();
 }
 
-// Month switches as bench_month's BM_MonthSwitch makes them, on the standard database; with
-// sync:1 while our engine uploads 3,650 days in the same thread.
+// The same PUTs from the minimal client: the server as busy, without our engine.
+std::unique_ptr<Sender> g_minimalInFlight;
+
+// What runs beside the month switches: nothing (0), our upload (1), the minimal client's (2).
+enum Beside { Nothing, OurUpload, MinimalUpload };
+
+// Month switches as bench_month's BM_MonthSwitch makes them, on the standard database, beside
+// an upload of 3,650 days to the local Radicale in the same thread.
 void BM_MonthSwitch(benchmark::State& state) {
-    const bool withSync = state.range(0) != 0;
-    if (withSync && !StartSyncInFlight()) {
+    const auto beside = Beside(state.range(0));
+    // Each upload runs only beside its own switches.
+    if (beside != OurUpload && g_inFlight) {
+        g_inFlight->engine.cancel();
+        g_inFlight.reset();
+    }
+    if (beside != MinimalUpload)
+        g_minimalInFlight.reset();
+    if (beside == OurUpload && !StartSyncInFlight()) {
         state.SkipWithError("the sync did not get to its PUTs");
         return;
+    }
+    if (beside == MinimalUpload && !g_minimalInFlight) {
+        g_minimalInFlight = std::make_unique<Sender>(
+            UploadCalls(QDate::currentDate().addDays(-kLarge), kLarge, NewCalendar()));
+        g_minimalInFlight->start();
     }
     AppContext app(g_standard->path(), g_standard->path() + QStringLiteral("/config"));
     app.settings().writeText(SettingKey::StartUp, QStringLiteral("0"));
@@ -471,7 +518,7 @@ void BM_MonthSwitch(benchmark::State& state) {
     const BenchShape shape = ShapeOf(BenchSize::Standard);
     const int months = shape.entryYears * 12;
     const int firstYear = QDate::currentDate().year() + 1 - shape.entryYears;
-    const size_t recordedBefore = withSync ? g_inFlight->rows().size() : 0;
+    const size_t recordedBefore = beside == OurUpload ? g_inFlight->rows().size() : 0;
     int i = 0;
     for (auto _ : state) {
         // Every switch is to another month, so that every one reads the database.
@@ -480,13 +527,15 @@ void BM_MonthSwitch(benchmark::State& state) {
         QCoreApplication::processEvents();
     }
     w.close();
-    if (withSync) {
+    if (beside == OurUpload) {
         if (!g_inFlight->engine.isRunning())
             state.SkipWithError("the sync ended during the month switches");
         // Items the sync recorded meanwhile: it was at work all along.
-        state.counters["sync_puts_per_s"] = benchmark::Counter(
+        state.counters["puts_per_s"] = benchmark::Counter(
             double(g_inFlight->rows().size() - recordedBefore), benchmark::Counter::kIsRate);
     }
+    if (beside == MinimalUpload && g_minimalInFlight->done())
+        state.SkipWithError("the minimal client's upload ended during the month switches");
 }
 
 } // namespace
@@ -525,9 +574,10 @@ int main(int argc, char** argv) {
             b->Arg(n);
     }
     benchmark::RegisterBenchmark("BM_MonthSwitch", BM_MonthSwitch)
-        ->ArgName("sync")
-        ->Arg(0)
-        ->Arg(1)
+        ->ArgName("upload")
+        ->Arg(Nothing)
+        ->Arg(OurUpload)
+        ->Arg(MinimalUpload)
         ->Unit(benchmark::kMicrosecond)
         ->UseRealTime()
         ->Repetitions(5)
@@ -536,6 +586,7 @@ int main(int argc, char** argv) {
     if (g_inFlight)
         g_inFlight->engine.cancel();
     g_inFlight.reset();
+    g_minimalInFlight.reset();
     g_uploaded.clear();
     g_server.reset();
     return rc;
