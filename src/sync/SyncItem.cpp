@@ -58,8 +58,10 @@ DayLines::DayLines(const QString& stored,
     for (const QString& t : m_stored)
         m_lines.push_back({t, QString()});
     for (const auto& [owner, line] : placements) {
-        auto it = std::find_if(m_lines.rbegin(), m_lines.rend(),
-                               [&](const Line& l) { return l.owner.isEmpty() && l.text == line; });
+        // An explicit capture: clang 14 cannot capture a structured binding.
+        auto it = std::find_if(m_lines.rbegin(), m_lines.rend(), [&text = line](const Line& l) {
+            return l.owner.isEmpty() && l.text == text;
+        });
         if (it == m_lines.rend())
             m_missing.emplace_back(owner, line);
         else

@@ -356,7 +356,9 @@ void Puller::foreign(const RemoteItem& item, const IcsObject& o, const SyncRow* 
     for (const Placement& p : lines)
         days[p.date].second << p.line;
     bool held = false;
-    for (const auto& [d, pair] : days) {
+    for (const auto& [date, pair] : days) {
+        // A plain copy for the lambda below: clang 14 cannot capture a structured binding.
+        const QDate d = date;
         const auto& [before, after] = pair;
         DayLines& shown = day(d);
         const auto place = [&](const QString& line) {
