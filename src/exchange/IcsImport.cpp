@@ -1012,9 +1012,21 @@ QByteArray ReplaceSummary(const QByteArray& ics, const QString& summary) {
     icalcomponent* event = SingleEvent(calendars);
     if (!event)
         return QByteArray();
+    const char* uid = icalcomponent_get_uid(event);
+    const QByteArray before = uid ? QByteArray(uid) : QByteArray();
     icalcomponent_set_summary(event, summary.toUtf8().constData());
     char* text = icalcomponent_as_ical_string_r(calendars[0]);
     const QByteArray out(text);
     std::free(text);
+    // libical's writer leaves out control characters: an event whose UID has one would come
+    // back as another event. Such an event is not rewritten.
+    Component again;
+    std::vector<icalcomponent*> written;
+    if (!ParseChecked(out, false, again, written).isEmpty())
+        return QByteArray();
+    icalcomponent* rewritten = SingleEvent(written);
+    const char* after = rewritten ? icalcomponent_get_uid(rewritten) : nullptr;
+    if (!after || QByteArray(after) != before)
+        return QByteArray();
     return out;
 }

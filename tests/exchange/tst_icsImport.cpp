@@ -22,6 +22,8 @@ private slots:
     void ownExportReadsBackAsTheSameRows();
     void badInputIsRefusedAndNothingWritten_data();
     void badInputIsRefusedAndNothingWritten();
+    void summaryReplaced_data();
+    void summaryReplaced();
 };
 
 namespace {
@@ -285,6 +287,38 @@ void tst_icsImport::badInputIsRefusedAndNothingWritten() {
     QCOMPARE(r.error, error);
     QVERIFY(plan.isEmpty() && plan.notPlaced.isEmpty());
     QCOMPARE(FileBytes(env.dbPath()), bytes);
+}
+
+void tst_icsImport::summaryReplaced_data() {
+    QTest::addColumn<QByteArray>("uid");
+    QTest::addColumn<QByteArray>("more"); // further properties
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("single event") << QByteArray("trip@example.net") << QByteArray() << true;
+    // The writer drops the control character: the server would get another event.
+    QTest::newRow("control character in its UID")
+        << QByteArray("trip\b@example.net") << QByteArray() << false;
+    QTest::newRow("repeating") << QByteArray("trip@example.net")
+                               << QByteArray("RRULE:FREQ=WEEKLY\r\n") << false;
+}
+
+void tst_icsImport::summaryReplaced() {
+    QFETCH(QByteArray, uid);
+    QFETCH(QByteArray, more);
+    QFETCH(bool, rewritten);
+    const QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//EN\r\nBEGIN:VEVENT\r\n"
+                           "UID:" +
+                           uid +
+                           "\r\nDTSTAMP:20270101T000000Z\r\n"
+                           "DTSTART:20270106T003000Z\r\nLOCATION:駅前\r\nSUMMARY:旅行\r\n" +
+                           more + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const QByteArray out = ReplaceSummary(ics, QStringLiteral("出張"));
+    QCOMPARE(!out.isEmpty(), rewritten);
+    if (!rewritten)
+        return;
+    QVERIFY(out.contains("SUMMARY:出張"));
+    QVERIFY(out.contains("UID:" + uid));
+    QVERIFY(out.contains("DTSTART:20270106T003000Z"));
+    QVERIFY(out.contains("LOCATION:駅前"));
 }
 
 QTEST_MAIN(tst_icsImport)
