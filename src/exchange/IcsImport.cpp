@@ -886,8 +886,20 @@ ImportOptions WithZone(const ImportOptions& options) {
 
 // The one event of an object that is a single event: one calendar holding one event and
 // nothing else but zones, without a rule, extra dates or replaced occurrences. Null otherwise.
+// Whether libical marked a part of the tree it could not read (X-LIC-ERROR): written back, the
+// marks would go to the server and the event might read differently.
+bool HasParseErrors(icalcomponent* c) {
+    if (icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY))
+        return true;
+    for (icalcomponent* child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
+         child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
+        if (HasParseErrors(child))
+            return true;
+    return false;
+}
+
 icalcomponent* SingleEvent(const std::vector<icalcomponent*>& calendars) {
-    if (calendars.size() != 1)
+    if (calendars.size() != 1 || HasParseErrors(calendars[0]))
         return nullptr;
     icalcomponent* event = nullptr;
     for (icalcomponent* c = icalcomponent_get_first_component(calendars[0], ICAL_ANY_COMPONENT); c;
@@ -905,6 +917,12 @@ icalcomponent* SingleEvent(const std::vector<icalcomponent*>& calendars) {
                                 ICAL_RECURRENCEID_PROPERTY, ICAL_EXRULE_PROPERTY})
         if (icalcomponent_get_first_property(event, k))
             return nullptr;
+    // libical's writer leaves out control characters: with one in its UID, the event written
+    // back would be another event.
+    if (const char* uid = icalcomponent_get_uid(event))
+        for (const char* c = uid; *c; ++c)
+            if ((unsigned char)*c < 0x20 || *c == 0x7f)
+                return nullptr;
     return event;
 }
 
@@ -1018,15 +1036,16 @@ QByteArray ReplaceSummary(const QByteArray& ics, const QString& summary) {
     char* text = icalcomponent_as_ical_string_r(calendars[0]);
     const QByteArray out(text);
     std::free(text);
-    // libical's writer leaves out control characters: an event whose UID has one would come
-    // back as another event. Such an event is not rewritten.
+    // Read back: whatever the writer made of it must still be the same event.
     Component again;
     std::vector<icalcomponent*> written;
     if (!ParseChecked(out, false, again, written).isEmpty())
         return QByteArray();
     icalcomponent* rewritten = SingleEvent(written);
-    const char* after = rewritten ? icalcomponent_get_uid(rewritten) : nullptr;
-    if (!after || QByteArray(after) != before)
+    if (!rewritten)
+        return QByteArray();
+    const char* after = icalcomponent_get_uid(rewritten);
+    if ((after ? QByteArray(after) : QByteArray()) != before)
         return QByteArray();
     return out;
 }

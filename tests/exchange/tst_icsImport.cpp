@@ -297,6 +297,9 @@ void tst_icsImport::summaryReplaced_data() {
     // The writer drops the control character: the server would get another event.
     QTest::newRow("control character in its UID")
         << QByteArray("trip\b@example.net") << QByteArray() << false;
+    // libical's marks of what it could not read would go to the server.
+    QTest::newRow("a property libical could not read")
+        << QByteArray("trip@example.net") << QByteArray("DTEND:2027XX06\r\n") << false;
     QTest::newRow("repeating") << QByteArray("trip@example.net")
                                << QByteArray("RRULE:FREQ=WEEKLY\r\n") << false;
 }
