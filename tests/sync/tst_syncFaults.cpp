@@ -450,7 +450,8 @@ void tst_syncFaults::initTestCase() {
 // answer was lost.
 void tst_syncFaults::faultThenNextSync_data() {
     QTest::addColumn<DavServer::Kind>("kind");
-    // "password", "down", or the requests to fail: "METHOD" or "METHOD what its body names"
+    // "password", "down", "cancel", or the requests to fail: "METHOD" or "METHOD what its body
+    // names"
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("act");
     QTest::addColumn<QByteArray>("answer");
@@ -517,6 +518,8 @@ void tst_syncFaults::faultThenNextSync_data() {
         r << "PUT" << int(A::Cut) << QByteArray() << true
           << "^サーバー(との接続が途中で切れました|に接続できません): ";
     });
+    // Ended from here (as the program does when it quits) while the writes are on their way.
+    radicale("cancelled") << "cancel" << 0 << QByteArray() << true << "^同期を中止しました。$";
     both("delete 500", [&](QTestData& r) {
         r << "DELETE" << int(A::Answer) << Http(500) << true
           << "^サーバーでエラーが起きました " + status(500) + "。$";
@@ -545,6 +548,11 @@ void tst_syncFaults::faultThenNextSync() {
     s.engine.client().setTimeout(2000);
     if (fault == QLatin1String("down"))
         s.proxy->down();
+    else if (fault == QLatin1String("cancel"))
+        s.proxy->seen = [&s](const QByteArray& method, int) {
+            if (method == "PUT" && s.engine.isRunning())
+                s.engine.cancel();
+        };
     else if (fault != QLatin1String("password"))
         s.proxy->fail(fault.toLatin1(), FaultProxy::Act(act), answer);
     o = Sync(s.engine, s.account,
@@ -554,6 +562,7 @@ void tst_syncFaults::faultThenNextSync() {
     QVERIFY(s.proxy->endlessSent < FaultProxy::kEndless);
 
     s.proxy->heal();
+    s.proxy->seen = nullptr;
     QVERIFY(s.proxy->up());
     s.engine.client().setTimeout(30000);
     VERIFY_CONVERGES(s, after);
