@@ -569,14 +569,27 @@ void CalDavClient::multiget(const QUrl& collection, const std::vector<QUrl>& url
                  if (st->over)
                      return;
                  std::set<QUrl> found;
+                 std::set<QUrl> gone;
                  if (const auto ms = ReadMultistatus(a.result, a.body)) {
                      for (const DavResponse& r : ms->responses) {
                          const QUrl url = DavResolve(a.url, r.href);
                          if (r.status / 100 == 2 || (r.status == 0 && !r.calendarData.isEmpty())) {
                              if (IsCalendarItem(c, url, r) && found.insert(url).second)
                                  st->result.items.push_back(DavItem{url, r.etag, r.calendarData});
+                         } else if (r.status == 404 || r.status == 410) {
+                             gone.insert(url);
                          }
                      }
+                 }
+                 // Only an item the server says is gone is missing: one it left out of its
+                 // answer would otherwise count as deleted.
+                 for (const QUrl& url : batch) {
+                     if (!a.result.ok() || found.count(url) || gone.count(url))
+                         continue;
+                     a.result = Failure(DavError::Unreadable, a.result.httpStatus,
+                                        QStringLiteral("サーバーの応答を読み取れません: %1 が"
+                                                       "答えにありません")
+                                            .arg(url.path()));
                  }
                  if (!a.result.ok()) {
                      st->over = true;
