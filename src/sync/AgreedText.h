@@ -6,5 +6,6 @@
 #include <QString>
 
 // The digest of a text as the sync state keeps it: SHA-256 of its UTF-8, in hex. Texts that
-// differ only in their line ends are one text, since older entries have CR LF where the editors and servers have LF.
+// differ only in their line ends are one text, since older entries have CR LF where the editors and
+// servers have LF.
 QByteArray AgreedHash(const QString& text);
