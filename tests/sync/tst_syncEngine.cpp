@@ -4,6 +4,7 @@
 // both sides merged, and the faults that end a sync.
 
 #include "DavServer.h"
+#include "SyncTestSupport.h"
 #include "TestSupport.h"
 #include "sync/CalDavClient.h"
 #include "sync/SyncAccount.h"
@@ -19,14 +20,7 @@
 
 namespace {
 
-// Runs one sync and returns its outcome.
-SyncOutcome Sync(SyncEngine& engine, const SyncAccount& account, const QString& password) {
-    QSignalSpy done(&engine, &SyncEngine::finished);
-    engine.start(account, password);
-    if (!done.wait(120000))
-        return SyncOutcome{QDateTime(), false, QStringLiteral("no end of the sync")};
-    return done.takeFirst().at(0).value<SyncOutcome>();
-}
+using sync_test::Sync;
 
 // The collection's items by UID, as the independent client reads them.
 std::map<QString, QJsonObject> Items(const DavServer& server, const QUrl& calendar) {

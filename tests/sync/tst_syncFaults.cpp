@@ -6,6 +6,7 @@
 // nothing to do.
 
 #include "DavServer.h"
+#include "SyncTestSupport.h"
 #include "TestSupport.h"
 #include "sync/CalDavClient.h"
 #include "sync/SyncAccount.h"
@@ -34,66 +35,7 @@
 
 namespace {
 
-using Texts = std::map<QString, QString>; // a day (ISO) or an anniversary ("M/D"): its lines
-
-SyncOutcome Sync(SyncEngine& engine, const SyncAccount& account, const QString& password) {
-    QSignalSpy done(&engine, &SyncEngine::finished);
-    engine.start(account, password);
-    // A sync that cannot begin ends within start().
-    if (done.isEmpty() && !done.wait(120000))
-        return SyncOutcome{QDateTime(), false, QStringLiteral("no end of the sync")};
-    return done.takeFirst().at(0).value<SyncOutcome>();
-}
-
-QString Lines(const QString& text) {
-    QStringList lines =
-        QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines.join(u'\n');
-}
-
-// What the database holds: every day's schedule and every anniversary.
-Texts LocalTexts(const TestEnv& env) {
-    Texts out;
-    for (const QString& row : env.column(QStringLiteral(
-             "SELECT Date || char(9) || Schedule FROM T_Schedule WHERE Schedule <> ''")))
-        out[row.section(u'\t', 0, 0)] = Lines(row.section(u'\t', 1));
-    for (const QString& row : env.column(QStringLiteral(
-             "SELECT Month || '/' || Day || char(9) || WhatDay FROM T_WhatDay ORDER BY WhatDay")))
-        out[row.section(u'\t', 0, 0)] +=
-            (out.count(row.section(u'\t', 0, 0)) ? "\n" : "") + row.section(u'\t', 1);
-    return out;
-}
-
-// What the independent client reads on the server, as the database would show it: a day's own
-// item's lines, then the lines of other clients' events on that day; the anniversaries.
-Texts ServerTexts(const DavServer& server, const QUrl& calendar, QString* error) {
-    const QJsonDocument doc = DavServer::peer(
-        {QStringLiteral("list"), calendar.toString(), server.user(), server.password()}, error);
-    Texts out;
-    std::map<QString, QStringList> foreign;
-    for (const QJsonValue& v : doc.array()) {
-        const QJsonObject item = v.toObject();
-        const QString start = item[QStringLiteral("dtstart")].toString();
-        const QString summary = item[QStringLiteral("summary")].toString();
-        if (item[QStringLiteral("uid")].toString().startsWith(QStringLiteral("schedule-"))) {
-            out[start] = Lines(item[QStringLiteral("description")].toString());
-        } else if (item[QStringLiteral("rrule")].toString() == QStringLiteral("FREQ=YEARLY")) {
-            const QDate d = QDate::fromString(start, Qt::ISODate);
-            out[QStringLiteral("%1/%2").arg(d.month()).arg(d.day())] = summary;
-        } else if (start.contains(u'T')) {
-            const QDateTime at = QDateTime::fromString(start, Qt::ISODate).toLocalTime();
-            foreign[at.date().toString(Qt::ISODate)]
-                << at.toString(QStringLiteral("HH:mm ")) + summary;
-        } else {
-            foreign[start] << summary;
-        }
-    }
-    for (const auto& [day, lines] : foreign)
-        out[day] = (out.count(day) ? out[day] + u'\n' : QString()) + lines.join(u'\n');
-    return out;
-}
+using namespace sync_test;
 
 bool Peer(const DavServer& server, const QUrl& calendar, QStringList args) {
     args.insert(1, calendar.toString());
