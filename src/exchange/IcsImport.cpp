@@ -1016,7 +1016,11 @@ ImportResult ReadIcsObject(const QByteArray& ics, const ImportOptions& options, 
     planner.finish();
     out.lines = std::move(collected.lines);
     out.repeats = collected.repeats;
-    out.editable = SingleEvent(calendars) != nullptr;
+    // Editable only where a rewrite reads back as the same event: libical's reading may have
+    // made of odd bytes (a backslash before a multi-byte character, a malformed stamp) something
+    // its writer cannot give back, and the line must then stay as the server has it.
+    out.editable =
+        SingleEvent(calendars) != nullptr && !ReplaceSummary(ics, QStringLiteral("x")).isEmpty();
     out.notPlaced = planner.plan.notPlaced;
     return {true, QString()};
 }

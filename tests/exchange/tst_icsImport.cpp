@@ -302,6 +302,12 @@ void tst_icsImport::summaryReplaced_data() {
         << QByteArray("trip@example.net") << QByteArray("DTEND:2027XX06\r\n") << false;
     QTest::newRow("repeating") << QByteArray("trip@example.net")
                                << QByteArray("RRULE:FREQ=WEEKLY\r\n") << false;
+    // Read without a mark, but written back as what no reader takes: half a character, a stamp
+    // turned into a date.
+    QTest::newRow("backslash before a kanji")
+        << QByteArray("trip@example.net") << QByteArray("DESCRIPTION:新幹線\\のぞみ\r\n") << false;
+    QTest::newRow("malformed time stamp")
+        << QByteArray("trip@example.net") << QByteArray("CREATED:2000000Z\r\n") << false;
 }
 
 void tst_icsImport::summaryReplaced() {
@@ -316,6 +322,10 @@ void tst_icsImport::summaryReplaced() {
                            more + "END:VEVENT\r\nEND:VCALENDAR\r\n";
     const QByteArray out = ReplaceSummary(ics, QStringLiteral("出張"));
     QCOMPARE(!out.isEmpty(), rewritten);
+    // The sync offers a line for editing exactly where its event can be rewritten.
+    IcsObject o;
+    QVERIFY(ReadIcsObject(ics, {QDate(2027, 1, 1), QDate(2027, 12, 31), QTimeZone::utc()}, o).ok);
+    QCOMPARE(o.editable, rewritten);
     if (!rewritten)
         return;
     QVERIFY(out.contains("SUMMARY:出張"));
