@@ -6,15 +6,37 @@
 #include "sync/SyncPlan.h"
 #include "sync/SyncState.h"
 
+#include <QTimer>
+
 #include <map>
 
 namespace {
 
-// Rounds of pull and push in one sync: the second integrates what the first sent (and
-// anything another client sent meanwhile) and moves the sync token past it.
+// Rounds of pull and push in one sync: a further round fetches what a round left open (a
+// conflict, an item the server gave no ETag for) and moves the sync token past a large upload.
 constexpr int kMaxRounds = 3;
 
+// A round that sent more items than this moves the token at once: the listing is a small part
+// of such a sync, and would otherwise slow the next one. Fewer are named by the next listing,
+// with the ETags recorded here, and not fetched.
+constexpr int kPullAfterSending = 20;
+
+// Answers of the server are recorded together: one transaction for as many as arrive within
+// this time or this number, instead of one each (a commit costs several writes to the disk, on
+// the window's thread). A sync cut off loses at most these; the next one finds them on the
+// server with the ETags it expects or answers 412 and merges the same text.
+constexpr int kRecordAfterMs = 250;
+constexpr size_t kRecordAtMost = 100;
+
 } // namespace
+
+// An answer of the server to one of our requests, not yet recorded.
+struct SyncEngine::Answer {
+    PushOp op;
+    DavError error = DavError::None;
+    QString message;
+    QByteArray etag;
+};
 
 struct SyncEngine::Run {
     SyncAccount account;
@@ -23,16 +45,26 @@ struct SyncEngine::Run {
     int round = 0;
     int received = 0; // items of the server integrated here
     int sent = 0;     // requests of ours the server took
-    bool pushedThisRound = false;
+    int sentThisRound = 0;
+    bool pullAgain = false; // something of this round is settled only by another listing
     bool changedHere = false;
     std::vector<PushOp> ops;
-    size_t opsLeft = 0;
+    size_t opsLeft = 0; // not yet answered
+    std::vector<Answer> answers;
     QString firstError;
     quint64 id = 0; // answers of an ended run are dropped
 };
 
 SyncEngine::SyncEngine(const Program& program, SyncSettings& settings, QObject* parent)
-    : QObject(parent), m_program(program), m_settings(settings), m_client(new CalDavClient(this)) {}
+    : QObject(parent), m_program(program), m_settings(settings), m_client(new CalDavClient(this)),
+      m_recordTimer(new QTimer(this)) {
+    m_recordTimer->setSingleShot(true);
+    m_recordTimer->setInterval(kRecordAfterMs);
+    connect(m_recordTimer, &QTimer::timeout, this, [this] {
+        if (m_run)
+            recordAnswers();
+    });
+}
 
 SyncEngine::~SyncEngine() = default;
 
@@ -264,8 +296,7 @@ void SyncEngine::integrate(const RemoteChanges& remote) {
                        m_program.clock().now());
         if (!db->commit())
             return fail(QStringLiteral("データベースを更新できません: %1").arg(db->errorText()));
-        for (const QString& line : plan.log)
-            log(line);
+        log(plan.log);
         if (!plan.schedules.empty() || !plan.diaries.empty() || !plan.addAnniversaries.empty() ||
             !plan.removeAnniversaries.empty()) {
             m_run->changedHere = true;
@@ -277,10 +308,11 @@ void SyncEngine::integrate(const RemoteChanges& remote) {
 }
 
 void SyncEngine::push() {
-    m_run->pushedThisRound = false;
+    m_run->pullAgain = false;
+    m_run->sentThisRound = 0;
     m_run->opsLeft = m_run->ops.size();
     if (m_run->ops.empty())
-        return opDone();
+        return roundDone();
     // The client keeps a few on the wire and queues the rest.
     for (size_t i = 0; i < m_run->ops.size(); ++i)
         sendOne(i);
@@ -289,38 +321,9 @@ void SyncEngine::push() {
 void SyncEngine::sendOne(size_t index) {
     const quint64 id = m_run->id;
     const PushOp op = m_run->ops[index];
-    // Each answer is recorded at once, in its own transaction: a sync cut off here loses none.
     const auto record = [this, id](const PushOp& done, const DavResult& r, const QByteArray& etag) {
-        if (!m_run || m_run->id != id)
-            return;
-        QString why;
-        const Db db = m_program.openDatabase(&why);
-        bool written = false;
-        if (r.ok() || (done.action == PushOp::Action::Delete && r.error == DavError::NotFound)) {
-            written = db && ApplyPushDone(*db, done, QString::fromUtf8(etag)) && db->commit();
-            if (written) {
-                ++m_run->sent;
-                m_run->pushedThisRound = true;
-                if (!done.lineChanges.empty()) {
-                    m_run->changedHere = true;
-                    emit localChanged();
-                }
-                if (!done.log.isEmpty())
-                    log(done.log);
-            }
-        } else if (r.error == DavError::PreconditionFailed) {
-            // Changed on the server meanwhile: the next round fetches it and merges.
-            written = db && ApplyPushConflict(*db, done) && db->commit();
-            m_run->pushedThisRound = true;
-        } else {
-            if (m_run->firstError.isEmpty())
-                m_run->firstError = r.message;
-            return opDone();
-        }
-        if (!written && m_run->firstError.isEmpty())
-            m_run->firstError =
-                QStringLiteral("データベースを更新できません: %1").arg(db ? db->errorText() : why);
-        opDone();
+        if (m_run && m_run->id == id)
+            answered(Answer{done, r.error, r.message, etag});
     };
     switch (op.action) {
     case PushOp::Action::Put:
@@ -340,9 +343,9 @@ void SyncEngine::sendOne(size_t index) {
             const std::optional<PushOp> put =
                 RewriteForeign(op, got.item.data, QString::fromUtf8(got.item.etag), m_run->options);
             if (!put) {
-                // It changed since, or cannot be rewritten: the next pull shows the server's.
-                m_run->pushedThisRound = true;
-                return opDone();
+                // It changed since, or cannot be rewritten: the next listing shows the server's.
+                m_run->pullAgain = true;
+                return answered(std::nullopt);
             }
             m_client->put(
                 urlOf(put->href), put->body, put->ifMatch.toUtf8(),
@@ -352,14 +355,77 @@ void SyncEngine::sendOne(size_t index) {
     }
 }
 
-void SyncEngine::opDone() {
+void SyncEngine::answered(std::optional<Answer> answer) {
+    if (answer)
+        m_run->answers.push_back(std::move(*answer));
     if (m_run->opsLeft > 0)
         --m_run->opsLeft;
-    if (m_run->opsLeft > 0)
+    if (m_run->opsLeft > 0 && m_run->answers.size() < kRecordAtMost) {
+        if (!m_recordTimer->isActive())
+            m_recordTimer->start();
         return;
+    }
+    recordAnswers();
+    if (m_run && m_run->opsLeft == 0)
+        roundDone();
+}
+
+// The answers so far, in one transaction.
+void SyncEngine::recordAnswers() {
+    m_recordTimer->stop();
+    std::vector<Answer> answers = std::move(m_run->answers);
+    m_run->answers.clear();
+    if (answers.empty())
+        return;
+    QString why;
+    const Db db = m_program.openDatabase(&why);
+    bool written = db != nullptr;
+    int sent = 0;
+    bool linesChanged = false;
+    QStringList lines;
+    for (const Answer& a : answers) {
+        if (!written)
+            break;
+        const PushOp& op = a.op;
+        if (a.error == DavError::None ||
+            (op.action == PushOp::Action::Delete && a.error == DavError::NotFound)) {
+            written = ApplyPushDone(*db, op, QString::fromUtf8(a.etag));
+            ++sent;
+            linesChanged = linesChanged || !op.lineChanges.empty();
+            if (!op.log.isEmpty())
+                lines << op.log;
+            // Without an ETag the item must be fetched before it is ours to change again.
+            if (op.action == PushOp::Action::Put && a.etag.isEmpty())
+                m_run->pullAgain = true;
+        } else if (a.error == DavError::PreconditionFailed) {
+            // Changed on the server meanwhile: the next round fetches it and merges.
+            written = ApplyPushConflict(*db, op);
+            m_run->pullAgain = true;
+        } else if (m_run->firstError.isEmpty()) {
+            m_run->firstError = a.message;
+        }
+    }
+    written = written && db->commit();
+    if (!written) {
+        if (m_run->firstError.isEmpty())
+            m_run->firstError =
+                QStringLiteral("データベースを更新できません: %1").arg(db ? db->errorText() : why);
+        return;
+    }
+    m_run->sent += sent;
+    m_run->sentThisRound += sent;
+    log(lines);
+    if (linesChanged) {
+        m_run->changedHere = true;
+        emit localChanged();
+    }
+}
+
+void SyncEngine::roundDone() {
     if (!m_run->firstError.isEmpty())
         return fail(m_run->firstError);
-    if (m_run->pushedThisRound && ++m_run->round < kMaxRounds)
+    const bool again = m_run->pullAgain || m_run->sentThisRound > kPullAfterSending;
+    if (again && ++m_run->round < kMaxRounds)
         return pull();
     finish(true, QStringLiteral("受信 %1件、送信 %2件").arg(m_run->received).arg(m_run->sent));
 }
@@ -372,16 +438,23 @@ void SyncEngine::fail(const QString& message) {
     finish(false, message);
 }
 
-void SyncEngine::log(const QString& line) {
-    const QString stamped =
-        m_program.clock().now().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss ")) + line;
-    m_settings.appendLog({stamped});
-    emit logged({stamped});
+void SyncEngine::log(const QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    const QString now = m_program.clock().now().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss "));
+    QStringList stamped;
+    for (const QString& line : lines)
+        stamped << now + line;
+    // The log file is written whole: once for all the lines of a step.
+    m_settings.appendLog(stamped);
+    emit logged(stamped);
 }
 
 void SyncEngine::finish(bool ok, const QString& summary) {
     if (!m_run)
         return;
+    // What the server has already taken is recorded even when the sync ends here.
+    recordAnswers();
     const SyncOutcome outcome{m_program.clock().now(), ok, summary};
     log(ok ? QStringLiteral("同期しました（%1）").arg(summary)
            : QStringLiteral("同期できませんでした: %1").arg(summary));

@@ -17,6 +17,7 @@
 #include <vector>
 
 class CalDavClient;
+class QTimer;
 class Program;
 struct DavResult;
 struct RemoteChanges;
@@ -46,6 +47,7 @@ signals:
 
 private:
     struct Run;
+    struct Answer;
     void resolveCollection();
     void pull(bool retried = false);
     void listAll();
@@ -54,17 +56,21 @@ private:
     void integrate(const RemoteChanges& remote);
     void push();
     void sendOne(size_t index);
-    void opDone();
+    void answered(std::optional<Answer> answer);
+    void recordAnswers();
+    void roundDone();
     void fail(const QString& message);
     void failed(const DavResult& result);
     void finish(bool ok, const QString& summary);
-    void log(const QString& line);
+    void log(const QStringList& lines);
+    void log(const QString& line) { log(QStringList{line}); }
     QUrl urlOf(const QString& href) const;
     QString hrefOf(const QUrl& url) const;
 
     const Program& m_program;
     SyncSettings& m_settings;
     CalDavClient* m_client;
+    QTimer* m_recordTimer;
     std::unique_ptr<Run> m_run;
     quint64 m_lastRunId = 0; // tells the answers of an ended run from the running one's
     bool m_again = false;

@@ -5,6 +5,8 @@
 #include "sync/AgreedText.h"
 #include "sync/SyncItem.h"
 
+#include <QSet>
+
 #include <set>
 
 namespace {
@@ -694,13 +696,16 @@ QStringList HrefsToFetch(const std::vector<SyncRow>& rows,
     for (const SyncRow& r : rows)
         tags[r.href] = r.tag;
     QStringList out;
+    QSet<QString> named;
     for (const auto& [href, etag] : listed) {
         const auto it = tags.find(href);
-        if (it == tags.end() || it->second.isEmpty() || it->second != etag)
+        if (it == tags.end() || it->second.isEmpty() || it->second != etag) {
             out << href;
+            named.insert(href);
+        }
     }
     for (const SyncRow& r : rows)
-        if (r.tag.isEmpty() && !out.contains(r.href))
+        if (r.tag.isEmpty() && !named.contains(r.href))
             out << r.href;
     return out;
 }
