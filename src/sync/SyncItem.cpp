@@ -149,6 +149,30 @@ bool DayLines::place(const QString& owner, const QString& line, qsizetype cap) {
     return true;
 }
 
+void DayLines::settle() {
+    std::vector<Line> next;
+    std::vector<Line> placed;
+    for (const Line& l : m_lines)
+        (l.owner.isEmpty() ? next : placed).push_back(l);
+    // Blank lines at the end of ours are no line of the text once others follow them.
+    while (!next.empty() && next.back().text.isEmpty())
+        next.pop_back();
+    std::sort(placed.begin(), placed.end(), [](const Line& a, const Line& b) {
+        const bool at = IsTimed(a.text);
+        const bool bt = IsTimed(b.text);
+        if (at != bt)
+            return bt;
+        return a.text != b.text ? a.text < b.text : a.owner < b.owner;
+    });
+    next.insert(next.end(), placed.begin(), placed.end());
+    m_lines = std::move(next);
+}
+
+bool IsTimed(const QString& line) {
+    return line.size() > 6 && line[0].isDigit() && line[1].isDigit() && line[2] == u':' &&
+           line[3].isDigit() && line[4].isDigit() && line[5] == u' ';
+}
+
 QString NewHref(const QString& collectionPath, const QString& uid) {
     QString path = collectionPath;
     if (!path.endsWith(QLatin1Char('/')))

@@ -56,6 +56,9 @@ public:
     // Places a line of the item: an equal line of ours becomes its own (the same event is not
     // shown twice), else it is appended. False when the day would grow beyond cap.
     bool place(const QString& owner, const QString& line, qsizetype cap);
+    // Puts the lines in the order every database gives a day: ours as they stand, then the
+    // placed ones, all-day before timed, each group by its text (and then by its item).
+    void settle();
     // The placements that found no line, (href, line) each.
     const std::vector<std::pair<QString, QString>>& missing() const { return m_missing; }
 
@@ -69,6 +72,9 @@ private:
     QStringList m_stored;
     std::vector<std::pair<QString, QString>> m_missing;
 };
+
+// A line as a timed event places it: "HH:MM summary".
+bool IsTimed(const QString& line);
 
 // Where a new item of ours goes in the collection: its UID, encoded, with ".ics".
 QString NewHref(const QString& collectionPath, const QString& uid);

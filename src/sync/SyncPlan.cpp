@@ -403,9 +403,14 @@ void Puller::foreign(const RemoteItem& item, const IcsObject& o, const SyncRow* 
 }
 
 void Puller::finish(const RemoteChanges& remote) {
-    for (const auto& [d, lines] : m_days)
+    // Every day showing other clients' lines in the one order all databases give it.
+    for (const auto& [d, placed] : m_placements)
+        day(d);
+    for (auto& [d, lines] : m_days) {
+        lines.settle();
         if (lines.changed())
             m_plan.schedules[d] = StoredText(lines.texts());
+    }
     for (const auto& [d, lines] : m_diaries)
         if (lines != TextLines(ValueOf(m_local.diaries, d)))
             m_plan.diaries[d] = StoredText(lines);
@@ -440,12 +445,6 @@ void Puller::finish(const RemoteChanges& remote) {
 }
 
 // ---------------------------------------------------------------- push
-
-// A line as a timed event places it: "HH:MM summary".
-bool IsTimed(const QString& line) {
-    return line.size() > 6 && line[0].isDigit() && line[1].isDigit() && line[2] == u':' &&
-           line[3].isDigit() && line[4].isDigit() && line[5] == u' ';
-}
 
 // The summary of an event whose line the user changed: after the time of a timed line, since
 // the event keeps its time.
@@ -650,9 +649,17 @@ void Pusher::anniversaries(const LocalTexts& local, const std::vector<SyncRow>& 
 
 // Changes the lines of a day as a done request says.
 bool ApplyLineChanges(Connection& db, const std::vector<LineChange>& changes) {
+    if (changes.empty())
+        return true;
     std::map<QDate, std::vector<const LineChange*>> byDay;
     for (const LineChange& c : changes)
         byDay[c.date].push_back(&c);
+    // The lines other clients' items place now, this item's as just recorded: the day is put in
+    // the order a pull would give it, so that the next sync finds it settled.
+    std::vector<SyncRow> rows;
+    if (!ReadSyncRows(db, rows))
+        return false;
+    const DayPlacements placements = PlacementsByDay(rows);
     for (const auto& [d, list] : byDay) {
         const std::optional<DayText> stored = ReadDay(db, DayEntry::Schedule, d);
         if (!stored)
@@ -667,6 +674,9 @@ bool ApplyLineChanges(Connection& db, const std::vector<LineChange>& changes) {
             else if (!c->to.isEmpty() && !lines.contains(c->to))
                 lines << c->to;
         }
+        DayLines day(StoredText(lines), ValueOf(placements, d));
+        day.settle();
+        lines = day.texts();
         if (lines == TextLines(stored->text))
             continue;
         const bool ok = lines.isEmpty() ? DeleteDay(db, DayEntry::Schedule, d)

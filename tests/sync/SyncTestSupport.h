@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <map>
 
 namespace sync_test {
@@ -71,8 +72,16 @@ inline Texts ServerTexts(const DavServer& server, const QUrl& calendar, QString*
             foreign[start] << summary;
         }
     }
-    for (const auto& [day, lines] : foreign)
+    // Other clients' lines in the order every database gives them: all-day ones first, each
+    // group by its text.
+    for (auto& [day, lines] : foreign) {
+        std::sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
+            const bool at = a.size() > 6 && a[2] == u':' && a[5] == u' ';
+            const bool bt = b.size() > 6 && b[2] == u':' && b[5] == u' ';
+            return at != bt ? bt : a < b;
+        });
         out[day] = (out.count(day) ? out[day] + u'\n' : QString()) + lines.join(u'\n');
+    }
     return out;
 }
 

@@ -26,6 +26,7 @@ private slots:
     void otherClientsEvents_data();
     void otherClientsEvents();
     void equalLinesAreTwoLines();
+    void otherClientsLinesInOneOrder();
     void unreadableItemsAreRefused();
     void anniversaries_data();
     void anniversaries();
@@ -348,8 +349,8 @@ void tst_syncPlan::otherClientsEvents_data() {
                              "DTEND;TZID=Asia/Tokyo:20250311T010000\r\nSUMMARY:夜行バス\r\n";
     const QByteArray weekly = kDentist + "RRULE:FREQ=WEEKLY;COUNT=2\r\n";
     const QString no;
-    QTest::newRow("changed there: replaced where it stands")
-        << kDentist << "10:00 歯医者\n会議" << kDentistRenamed << "10:00 歯科\n会議"
+    QTest::newRow("changed there: replaced, below our lines")
+        << kDentist << "10:00 歯医者\n会議" << kDentistRenamed << "会議\n10:00 歯科"
         << ""
         << "10:00 歯科"
         << "会議";
@@ -369,7 +370,7 @@ void tst_syncPlan::otherClientsEvents_data() {
         << "10:00 歯医者"
         << "";
     QTest::newRow("edited here with another time: the event keeps its time")
-        << kDentist << "10:30 歯科\n会議" << QByteArray() << "10:00 歯科\n会議"
+        << kDentist << "10:30 歯科\n会議" << QByteArray() << "会議\n10:00 歯科"
         << ""
         << "10:00 歯科"
         << "会議";
@@ -444,6 +445,36 @@ void tst_syncPlan::equalLinesAreTwoLines() {
     QCOMPARE(s.items.size(), size_t(1));
     QCOMPARE(a.day(kDay), QStringLiteral("10:00 歯医者"));
     VERIFY_SETTLED(a, s);
+}
+
+// Whatever order the events come in and wherever the user typed around them, every database
+// shows a day alike: our lines, then other clients' all-day lines, then their timed ones by time.
+void tst_syncPlan::otherClientsLinesInOneOrder() {
+    Server s;
+    Device a, b;
+    const auto event = [&s](const char* uid, const QByteArray& props) {
+        s.put(Href(QLatin1String(uid)), Event(QLatin1String(uid), props));
+    };
+    a.setDay(kDay, QStringLiteral("会議"));
+    a.sync(s);
+    event("dinner", "DTSTART;TZID=Asia/Tokyo:20250310T180000\r\nSUMMARY:夕食\r\n");
+    a.sync(s);
+    event("standup", "DTSTART;TZID=Asia/Tokyo:20250310T090000\r\nSUMMARY:朝会\r\n");
+    event("party", "DTSTART;VALUE=DATE:20250310\r\nSUMMARY:祝賀会\r\n");
+    a.sync(s);
+    b.sync(s);
+    const QString settled = QStringLiteral("会議\n祝賀会\n09:00 朝会\n18:00 夕食");
+    QCOMPARE(a.day(kDay), settled);
+    QCOMPARE(b.day(kDay), settled);
+    // A line typed below them goes up to ours, on both.
+    a.setDay(kDay, settled + QStringLiteral("\n\n買い物"));
+    a.sync(s);
+    b.sync(s);
+    const QString typed = QStringLiteral("会議\n\n買い物\n祝賀会\n09:00 朝会\n18:00 夕食");
+    QCOMPARE(a.day(kDay), typed);
+    QCOMPARE(b.day(kDay), typed);
+    VERIFY_SETTLED(a, s);
+    VERIFY_SETTLED(b, s);
 }
 
 void tst_syncPlan::unreadableItemsAreRefused() {
