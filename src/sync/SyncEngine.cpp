@@ -28,6 +28,12 @@ constexpr int kPullAfterSending = 20;
 constexpr int kRecordAfterMs = 250;
 constexpr size_t kRecordAtMost = 100;
 
+// The kinds of items a sync takes, as the collection's state remembers them.
+QString ScopeKey(const SyncScope& s) {
+    return QStringLiteral("%1%2%3").arg(s.schedules ? u'S' : u'-', s.anniversaries ? u'A' : u'-',
+                                        s.diaries ? u'D' : u'-');
+}
+
 } // namespace
 
 // An answer of the server to one of our requests, not yet recorded.
@@ -109,19 +115,31 @@ QString SyncEngine::hrefOf(const QUrl& url) const {
 void SyncEngine::resolveCollection() {
     QString why;
     CollectionState state;
+    const QUrl wanted = DavCollectionUrl(QUrl(m_run->account.url));
+    const QString scope = ScopeKey(m_run->options.scope);
     {
         const Db db = m_program.openDatabase(&why);
-        if (!db || !CreateSyncTable(*db) || !ReadCollection(*db, state) || !db->commit())
+        if (!db || !CreateSyncTable(*db) || !ReadCollection(*db, state))
             return fail(
                 QStringLiteral("データベースを開けません: %1").arg(db ? db->errorText() : why));
+        // Items of a kind just taken in were passed over by the listings the token stands
+        // for: everything is listed once more.
+        if (state.url == wanted.toString() && state.scope != scope) {
+            state.token.clear();
+            state.scope = scope;
+            if (!WriteCollection(*db, state))
+                return fail(
+                    QStringLiteral("データベースを更新できません: %1").arg(db->errorText()));
+        }
+        if (!db->commit())
+            return fail(QStringLiteral("データベースを更新できません: %1").arg(db->errorText()));
     }
-    const QUrl wanted = DavCollectionUrl(QUrl(m_run->account.url));
     if (!state.url.isEmpty() && state.url == wanted.toString()) {
         m_run->collection = wanted;
         return pull();
     }
     const quint64 id = m_run->id;
-    m_client->discover(wanted, [this, id, state](const DavDiscovery& found) {
+    m_client->discover(wanted, [this, id, state, scope](const DavDiscovery& found) {
         if (!m_run || m_run->id != id)
             return;
         if (!found.ok())
@@ -145,14 +163,14 @@ void SyncEngine::resolveCollection() {
                                              "一つを選んで下さい。"));
         m_run->collection = DavCollectionUrl(chosen->url);
         const QString url = m_run->collection.toString();
-        if (url != state.url) {
+        if (url != state.url || state.scope != scope) {
             QString why;
             const Db db = m_program.openDatabase(&why);
-            if (!db || !WriteCollection(*db, CollectionState{url, QString()}) ||
-                !ClearSyncItems(*db) || !db->commit())
+            if (!db || !WriteCollection(*db, CollectionState{url, QString(), scope}) ||
+                (url != state.url && !ClearSyncItems(*db)) || !db->commit())
                 return fail(QStringLiteral("データベースを更新できません: %1")
                                 .arg(db ? db->errorText() : why));
-            if (!state.url.isEmpty())
+            if (!state.url.isEmpty() && url != state.url)
                 log(QStringLiteral("同期するカレンダーが変わりました: %1").arg(url));
         }
         pull();

@@ -90,12 +90,14 @@ bool ForgetSyncTag(Connection& db, const QString& href) {
 bool ReadCollection(Connection& db, CollectionState& out) {
     out = CollectionState();
     Recordset rs;
-    if (!rs.open(db, QStringLiteral("SELECT Href, Tag FROM T_SyncItem WHERE Kind = ?"),
+    // The collection's row keeps the scope where items keep their UID.
+    if (!rs.open(db, QStringLiteral("SELECT Href, Tag, Uid FROM T_SyncItem WHERE Kind = ?"),
                  {int(SyncKind::Collection)}))
         return false;
     if (!rs.eof()) {
         out.url = rs.text(0);
         out.token = rs.text(1);
+        out.scope = rs.text(2);
     }
     return true;
 }
@@ -104,8 +106,9 @@ bool WriteCollection(Connection& db, const CollectionState& state) {
     return db.exec(QStringLiteral("DELETE FROM T_SyncItem WHERE Kind = ?"),
                    {int(SyncKind::Collection)}) &&
            (state.url.isEmpty() ||
-            db.exec(QStringLiteral("INSERT INTO T_SyncItem (Href, Kind, Tag) VALUES (?, ?, ?)"),
-                    {state.url, int(SyncKind::Collection), OrNull(state.token)}));
+            db.exec(
+                QStringLiteral("INSERT INTO T_SyncItem (Href, Kind, Tag, Uid) VALUES (?, ?, ?, ?)"),
+                {state.url, int(SyncKind::Collection), OrNull(state.token), OrNull(state.scope)}));
 }
 
 bool WriteSyncToken(Connection& db, const QString& token) {

@@ -52,6 +52,7 @@ struct SyncRow {
 struct CollectionState {
     QString url;   // empty: none chosen yet
     QString token; // the server's sync token; empty: read everything next time
+    QString scope; // what the token was taken for: items of other kinds were passed over
 };
 
 // Whether the table exists (the sync is set up); nothing when that could not be read.

@@ -170,6 +170,17 @@ void tst_syncEngine::twoWays() {
     QVERIFY2(Sync(engine, account, server.password()).ok, "after the delete");
     QCOMPARE(env.scalar(QStringLiteral("SELECT count(*) FROM T_Schedule WHERE Date = ?"), {day}),
              QStringLiteral("0"));
+
+    // Schedules turned off pass the server's events over; turned on again, they come.
+    account.schedules = false;
+    QVERIFY(PeerPut(server, calendar, kDentist));
+    QVERIFY2(Sync(engine, account, server.password()).ok, "with schedules off");
+    QCOMPARE(env.scalar(QStringLiteral("SELECT count(*) FROM T_Schedule WHERE Date = ?"), {day}),
+             QStringLiteral("0"));
+    account.schedules = true;
+    QVERIFY2(Sync(engine, account, server.password()).ok, "with schedules on again");
+    QCOMPARE(env.scalar(QStringLiteral("SELECT Schedule FROM T_Schedule WHERE Date = ?"), {day}),
+             line);
     QCOMPARE(env.openConnections(), 0);
     QVERIFY(settings.log().size() >= 6);
 }

@@ -123,7 +123,7 @@ class Device {
 public:
     Device() {
         Db db = open();
-        Ok(CreateSyncTable(*db) && WriteCollection(*db, {"http://127.0.0.1/cal/", ""}) &&
+        Ok(CreateSyncTable(*db) && WriteCollection(*db, {"http://127.0.0.1/cal/", "", ""}) &&
            db->commit());
     }
     Db open() {

@@ -111,11 +111,12 @@ void tst_syncState::collectionRowStaysApartFromItems() {
     CollectionState c;
     QVERIFY(CreateSyncTable(*db) && ReadCollection(*db, c));
     QVERIFY(c.url.isEmpty());
-    QVERIFY(WriteCollection(*db, {"https://h/cal/", ""}) && WriteSyncToken(*db, "token-7"));
+    QVERIFY(WriteCollection(*db, {"https://h/cal/", "", "SA-"}) && WriteSyncToken(*db, "token-7"));
     QVERIFY(WriteSyncRow(*db, kForeign) && ClearSyncItems(*db));
     QVERIFY(ReadCollection(*db, c));
     QCOMPARE(c.url, QStringLiteral("https://h/cal/"));
     QCOMPARE(c.token, QStringLiteral("token-7"));
+    QCOMPARE(c.scope, QStringLiteral("SA-"));
     std::vector<SyncRow> rows;
     QVERIFY(ReadSyncRows(*db, rows) && rows.empty());
 }
