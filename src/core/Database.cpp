@@ -80,7 +80,7 @@ Connection::~Connection() {
 }
 
 std::unique_ptr<Connection> Connection::open(const QString& path, QString* why,
-                                             ConnectionCount count) {
+                                             ConnectionCount count, Begin begin) {
     const auto refuse = [why](sqlite3* db, const QString& text) {
         if (why)
             *why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : text;
@@ -106,7 +106,7 @@ std::unique_ptr<Connection> Connection::open(const QString& path, QString* why,
     // A file we may not write is opened read-only by the engine; that is no usable database.
     if (sqlite3_db_readonly(db, "main") != 0)
         return refuse(nullptr, QStringLiteral("the database file is read-only"));
-    if (!c->execScript("BEGIN"))
+    if (!c->execScript(begin == Begin::Immediate ? "BEGIN IMMEDIATE" : "BEGIN"))
         return refuse(nullptr, c->errorText());
     // One cheap read proves the file is a database; an empty file has no schema at all and is
     // not ours either (writing to it would turn it into one).

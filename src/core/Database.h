@@ -19,6 +19,10 @@ using SqlParams = std::initializer_list<QVariant>;
 class Recordset;
 // A count of open connections that the connections themselves keep: one more while each is open.
 using ConnectionCount = std::shared_ptr<int>;
+// How a transaction begins. A reader that may write later begins Deferred; work that reads and
+// then writes while other processes may write begins Immediate: it takes the write lock at
+// once, waiting for it, where a later upgrade would fail at once when another commits.
+enum class Begin { Deferred, Immediate };
 
 // One connection to the database file and its one transaction. Opening begins the transaction;
 // only commit() makes the work permanent. A failed statement, rollback() or destruction undoes
@@ -33,7 +37,8 @@ public:
     // database we can write, and begins the transaction. Null on any failure; why (when given)
     // then holds the engine's text. count, when given, counts the connection while it is open.
     static std::unique_ptr<Connection> open(const QString& path, QString* why = nullptr,
-                                            ConnectionCount count = {});
+                                            ConnectionCount count = {},
+                                            Begin begin = Begin::Deferred);
     // Creates a new database file and begins its transaction (the new-database tool).
     static std::unique_ptr<Connection> create(const QString& path, QString* why = nullptr);
 

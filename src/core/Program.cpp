@@ -17,6 +17,6 @@ QString Program::databasePath() const {
     return QDir(folder()).filePath(m_databaseFile);
 }
 
-Db Program::openDatabase(QString* why) const {
-    return Connection::open(databasePath(), why, m_openConnections);
+Db Program::openDatabase(QString* why, Begin begin) const {
+    return Connection::open(databasePath(), why, m_openConnections, begin);
 }

@@ -30,7 +30,7 @@ public:
 
     // Opens the database in the folder and begins its transaction; null on failure (why, when
     // given, then holds the engine's text).
-    Db openDatabase(QString* why = nullptr) const;
+    Db openDatabase(QString* why = nullptr, Begin begin = Begin::Deferred) const;
     // How many of the connections it opened are open now (tests: none while a window waits).
     int openConnections() const { return *m_openConnections; }
 

@@ -118,7 +118,7 @@ void SyncEngine::resolveCollection() {
     const QUrl wanted = DavCollectionUrl(QUrl(m_run->account.url));
     const QString scope = ScopeKey(m_run->options.scope);
     {
-        const Db db = m_program.openDatabase(&why);
+        const Db db = m_program.openDatabase(&why, Begin::Immediate);
         if (!db || !CreateSyncTable(*db) || !ReadCollection(*db, state))
             return fail(
                 QStringLiteral("データベースを開けません: %1").arg(db ? db->errorText() : why));
@@ -165,7 +165,7 @@ void SyncEngine::resolveCollection() {
         const QString url = m_run->collection.toString();
         if (url != state.url || state.scope != scope) {
             QString why;
-            const Db db = m_program.openDatabase(&why);
+            const Db db = m_program.openDatabase(&why, Begin::Immediate);
             if (!db || !WriteCollection(*db, CollectionState{url, QString(), scope}) ||
                 (url != state.url && !ClearSyncItems(*db)) || !db->commit())
                 return fail(QStringLiteral("データベースを更新できません: %1")
@@ -195,7 +195,7 @@ void SyncEngine::pull(bool retried) {
             if (ch.error == DavError::InvalidSyncToken && !retried) {
                 // The server forgot where we were: everything is listed once more.
                 QString why;
-                const Db db = m_program.openDatabase(&why);
+                const Db db = m_program.openDatabase(&why, Begin::Immediate);
                 if (!db || !WriteSyncToken(*db, QString()) || !db->commit())
                     return fail(QStringLiteral("データベースを更新できません: %1")
                                     .arg(db ? db->errorText() : why));
@@ -298,7 +298,7 @@ void SyncEngine::integrate(const RemoteChanges& remote) {
     QString why;
     std::vector<PushOp> ops;
     {
-        const Db db = m_program.openDatabase(&why);
+        const Db db = m_program.openDatabase(&why, Begin::Immediate);
         if (!db)
             return fail(QStringLiteral("データベースを開けません: %1").arg(why));
         LocalTexts local;
@@ -396,7 +396,7 @@ void SyncEngine::recordAnswers() {
     if (answers.empty())
         return;
     QString why;
-    const Db db = m_program.openDatabase(&why);
+    const Db db = m_program.openDatabase(&why, Begin::Immediate);
     bool written = db != nullptr;
     int sent = 0;
     bool linesChanged = false;
