@@ -6,13 +6,20 @@
 #include "sync/SyncPassword.h"
 
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
 // A change here is sent a little later, so that a few edits in a row make one sync.
 constexpr int kAfterSaveDelayMs = 3000;
+
+QString NeedPassword() {
+    return QStringLiteral("同期のパスワードが必要です。設定の「カレンダー同期」で入力して下さい。");
+}
 
 } // namespace
 
@@ -62,13 +69,40 @@ void MainSync::syncNow() {
         return;
     const SyncAccount account = m_account;
     m_password->read(account.url, account.user, [this, account](const SyncPassword::Result& r) {
+        if (r.status == SyncPassword::Status::NoStore && !account.user.isEmpty() &&
+            !m_askedPassword)
+            return askPassword(account);
         if (r.status != SyncPassword::Status::Found && !account.user.isEmpty()) {
-            emit statusLine(QStringLiteral("同期のパスワードが必要です。設定の「カレンダー同期」で"
-                                           "入力して下さい。"));
+            emit statusLine(NeedPassword());
             return;
         }
         m_engine->start(account, r.password);
     });
+}
+
+// Without a secret store the password lives in memory for the run: asked at the first sync,
+// once, so that a run whose user closed the question is not asked again and again.
+void MainSync::askPassword(const SyncAccount& account) {
+    m_askedPassword = true;
+    auto* d = new QInputDialog(m_window);
+    d->setObjectName(QStringLiteral("frmSyncPassword"));
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->setWindowModality(Qt::NonModal);
+    d->setWindowTitle(QStringLiteral("カレンダー同期"));
+    d->setLabelText(QStringLiteral("%1 さんのパスワード（%2）:\n"
+                                   "パスワードの保管場所がないため、終了するまでの間だけ覚えます。")
+                        .arg(account.user, QUrl(account.url).host()));
+    d->setTextEchoMode(QLineEdit::Password);
+    d->setOkButtonText(QStringLiteral("OK"));
+    d->setCancelButtonText(QStringLiteral("ｷｬﾝｾﾙ"));
+    connect(d, &QInputDialog::textValueSelected, this, [this, account](const QString& password) {
+        m_password->write(account.url, account.user, password,
+                          [this, account, password](const SyncPassword::Result&) {
+                              m_engine->start(account, password);
+                          });
+    });
+    connect(d, &QDialog::rejected, this, [this] { emit statusLine(NeedPassword()); });
+    d->show();
 }
 
 void MainSync::openSetup() {

@@ -1,6 +1,8 @@
 // The calendar sync as the main window runs it: at start, a little after each change made
 // here, and every few minutes, as the account says; its set-up window from the settings menu.
 // A background sync never opens a window: its outcome is a line in the status bar and the log.
+// The one exception: where the desktop has no secret store, the password is asked once a run,
+// in a window that does not block the others.
 #pragma once
 
 #include "sync/SyncAccount.h"
@@ -34,6 +36,7 @@ signals:
 private:
     void syncNow();
     void applyAccount(const SyncAccount& account);
+    void askPassword(const SyncAccount& account);
 
     AppContext& m_app;
     QWidget* m_window;
@@ -43,4 +46,5 @@ private:
     QTimer* m_every;
     QTimer* m_afterSave;
     SyncAccount m_account;
+    bool m_askedPassword = false; // this run
 };
