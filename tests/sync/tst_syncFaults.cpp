@@ -12,6 +12,7 @@
 #include "sync/SyncAccount.h"
 #include "sync/SyncEngine.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -104,6 +105,12 @@ public:
         m_skip = skip + m_seen[m_method];
     }
     void heal() { m_method.clear(); }
+    // From now on every request must carry Digest credentials of this user and password
+    // (RFC 7616, MD5, qop=auth); they go on to the server as Basic ones, which it knows.
+    void requireDigest(const QString& user, const QString& password) {
+        m_digestUser = user.toUtf8();
+        m_digestPassword = password.toUtf8();
+    }
     // Told of every request: its method and how many of that method came before.
     std::function<void(const QByteArray&, int)> seen;
     qint64 endlessSent = 0;
@@ -140,9 +147,15 @@ private:
         const qsizetype size = head + 4 + (m.hasMatch() ? m.captured(1).toLongLong() : 0);
         if (in.size() < size)
             return;
-        const QByteArray req = in.left(size);
+        QByteArray req = in.left(size);
         in.remove(0, size);
         const QByteArray method = req.left(req.indexOf(' '));
+        if (!m_digestUser.isEmpty() && !digestToBasic(method, req)) {
+            c->write(QByteArray("HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n"
+                                "WWW-Authenticate: Digest realm=\"cal\", nonce=\"") +
+                     kNonce + "\", qop=\"auth\", algorithm=MD5\r\n\r\n");
+            return;
+        }
         const int n = m_seen[method]++;
         if (seen)
             seen(method, n);
@@ -178,6 +191,37 @@ private:
         }
     }
 
+    static constexpr const char* kNonce = "a1b2c3d4";
+    static QByteArray Md5(const QByteArray& s) {
+        return QCryptographicHash::hash(s, QCryptographicHash::Md5).toHex();
+    }
+    // Whether the request's Digest answer is right; if so its credentials become Basic ones.
+    bool digestToBasic(const QByteArray& method, QByteArray& req) const {
+        const qsizetype head = req.indexOf("\r\n\r\n");
+        static const QRegularExpression line(QStringLiteral("\r\nauthorization: *digest ([^\r]*)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const auto m = line.match(QString::fromLatin1(req.left(head)));
+        if (!m.hasMatch())
+            return false;
+        QHash<QString, QByteArray> p;
+        static const QRegularExpression pair(QStringLiteral("(\\w+)=(?:\"([^\"]*)\"|([^,\\s]*))"));
+        for (auto it = pair.globalMatch(m.captured(1)); it.hasNext();) {
+            const auto kv = it.next();
+            p[kv.captured(1).toLower()] = (kv.captured(2) + kv.captured(3)).toLatin1();
+        }
+        const QByteArray ha1 = Md5(m_digestUser + ":cal:" + m_digestPassword);
+        const QByteArray ha2 = Md5(method + ':' + p[QStringLiteral("uri")]);
+        const QByteArray expected = Md5(ha1 + ':' + kNonce + ':' + p[QStringLiteral("nc")] + ':' +
+                                        p[QStringLiteral("cnonce")] + ":auth:" + ha2);
+        if (p[QStringLiteral("username")] != m_digestUser || p[QStringLiteral("nonce")] != kNonce ||
+            p[QStringLiteral("response")] != expected)
+            return false;
+        req.replace(m.capturedStart(0), m.capturedLength(0),
+                    "\r\nAuthorization: Basic " +
+                        (m_digestUser + ':' + m_digestPassword).toBase64());
+        return true;
+    }
+
     QTcpServer m_listener;
     quint16 m_upstream;
     quint16 m_port = 0;
@@ -189,6 +233,8 @@ private:
     Act m_act = Act::Pass;
     QByteArray m_answer;
     int m_skip = 0;
+    QByteArray m_digestUser;
+    QByteArray m_digestPassword;
 };
 
 // Another connection's write transaction on the database, as the tick holds one, in a thread
@@ -415,6 +461,9 @@ void tst_syncFaults::faultThenNextSync_data() {
     const char* const fetch = "REPORT calendar-multiget";
     radicale("wrong password") << "password" << 0 << QByteArray() << false
                                << "^ユーザー名またはパスワードが違います。$";
+    // The server asks for Digest from now on: the wrong password fails, the right one works.
+    radicale("wrong password, Digest")
+        << "digest" << 0 << QByteArray() << false << "^ユーザー名またはパスワードが違います。$";
     both("server down", [](QTestData& r) {
         r << "down" << 0 << QByteArray() << false << "^サーバーに接続できません: ";
     });
@@ -495,10 +544,14 @@ void tst_syncFaults::faultThenNextSync() {
             if (method == "PUT" && s.engine.isRunning())
                 s.engine.cancel();
         };
+    else if (fault == QLatin1String("digest"))
+        s.proxy->requireDigest(s.server.user(), s.server.password());
     else if (fault != QLatin1String("password"))
         s.proxy->fail(fault.toLatin1(), FaultProxy::Act(act), answer);
     o = Sync(s.engine, s.account,
-             fault == QLatin1String("password") ? QStringLiteral("wrong") : s.server.password());
+             fault == QLatin1String("password") || fault == QLatin1String("digest")
+                 ? QStringLiteral("wrong")
+                 : s.server.password());
     VERIFY_FAILED_CLEANLY(s, o, message);
     QCOMPARE(LocalTexts(s.env), pulled ? after : changedHere);
     QVERIFY(s.proxy->endlessSent < FaultProxy::kEndless);
@@ -510,9 +563,9 @@ void tst_syncFaults::faultThenNextSync() {
     VERIFY_CONVERGES(s, after);
 }
 
-// Another connection holding a write transaction: the sync ends with the engine's reason and
-// nothing written (a transaction that has read cannot wait for a writer), or waits for a commit
-// in progress.
+// Another connection holding a write transaction: the sync waits for it a while (its writing
+// transactions take the lock as they begin); held longer, the sync ends with the engine's
+// reason and nothing written.
 void tst_syncFaults::lockedDatabase_data() {
     QTest::addColumn<QByteArray>("from"); // the request the lock is taken at; empty: before
     QTest::addColumn<bool>("exclusive");
