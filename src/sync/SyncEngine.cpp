@@ -396,7 +396,7 @@ void SyncEngine::recordAnswers() {
     if (answers.empty())
         return;
     QString why;
-    const Db db = m_program.openDatabase(&why, Begin::Immediate);
+    Db db = m_program.openDatabase(&why, Begin::Immediate);
     bool written = db != nullptr;
     int sent = 0;
     bool linesChanged = false;
@@ -430,6 +430,7 @@ void SyncEngine::recordAnswers() {
                 QStringLiteral("データベースを更新できません: %1").arg(db ? db->errorText() : why);
         return;
     }
+    db.reset(); // closed before what shows the days reads them again
     m_run->sent += sent;
     m_run->sentThisRound += sent;
     log(lines);
