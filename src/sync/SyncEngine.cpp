@@ -23,9 +23,10 @@ constexpr int kPullAfterSending = 20;
 
 // Answers of the server are recorded together: one transaction for as many as arrive within
 // this time or this number, instead of one each (a commit costs several writes to the disk, on
-// the window's thread). A sync cut off loses at most these; the next one finds them on the
-// server with the ETags it expects or answers 412 and merges the same text.
-constexpr int kRecordAfterMs = 250;
+// the window's thread; a large collection answers only a few PUTs a second). A sync cut off
+// loses at most these; the next one finds them on the server with the ETags it expects or
+// answers 412 and merges the same text.
+constexpr int kRecordAfterMs = 1000;
 constexpr size_t kRecordAtMost = 100;
 
 // The kinds of items a sync takes, as the collection's state remembers them.
